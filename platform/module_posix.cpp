@@ -81,7 +81,15 @@ bool NameIs(LPCSTR name, unsigned id) {
     auto value = reinterpret_cast<std::uintptr_t>(name);
     if (value <= 0xFFFF)
         return value == id;
-    return name[0] == '#' && std::to_string(id) == name + 1;
+    if (name[0] != '#' || name[1] == '\0')
+        return false;
+    unsigned long parsed = 0;
+    for (const char* p = name + 1; *p; ++p) {
+        if (*p < '0' || *p > '9' || parsed > 0xFFFF)
+            return false;
+        parsed = parsed * 10 + static_cast<unsigned long>(*p - '0');
+    }
+    return parsed == id;
 }
 
 struct Resource {
