@@ -26,18 +26,40 @@ struct MenuItem {
 };
 
 constexpr MenuItem kDocumentItems[] = {
-    {1, nullptr}, {0, "Separator1"}, {2, nullptr}, {3, nullptr},    {4, nullptr},
-    {5, nullptr}, {0, "Separator2"}, {8, nullptr}, {0, "Separator3"}, {6, nullptr},
-    {7, nullptr}, {0, "Separator4"}, {kCommandAbout, nullptr},
+    {1, nullptr},
+    {0, "Separator1"},
+    {2, nullptr},
+    {3, nullptr},
+    {4, nullptr},
+    {5, nullptr},
+    {0, "Separator2"},
+    {8, nullptr},
+    {0, "Separator3"},
+    {6, nullptr},
+    {7, nullptr},
+    {0, "Separator4"},
+    {kCommandAbout, nullptr},
 };
 
 constexpr MenuItem kBookItems[] = {
-    {9, nullptr},  {0, "Separator1"}, {10, nullptr}, {11, nullptr},   {12, nullptr},
-    {13, nullptr}, {0, "Separator2"}, {16, nullptr}, {0, "Separator3"}, {14, nullptr},
-    {15, nullptr}, {0, "Separator4"}, {kCommandAbout, nullptr},
+    {9, nullptr},
+    {0, "Separator1"},
+    {10, nullptr},
+    {11, nullptr},
+    {12, nullptr},
+    {13, nullptr},
+    {0, "Separator2"},
+    {16, nullptr},
+    {0, "Separator3"},
+    {14, nullptr},
+    {15, nullptr},
+    {0, "Separator4"},
+    {kCommandAbout, nullptr},
 };
 
-ObjectId NamedMenu(const char* name) { return ApiGetNamedObject(0, kObjectTypeMenu, name); }
+ObjectId NamedMenu(const char* name) {
+    return ApiGetNamedObject(0, kObjectTypeMenu, name);
+}
 
 // The shared "Tools" menu of a menu bar: found by name, or made there and in the quick menus.
 ObjectId ToolsMenu(const char* tag, const char* menuBar) {
@@ -55,14 +77,12 @@ ObjectId AddItems(ObjectId menu, const MenuItem* items, int count, ObjectId abou
     for (int i = 0; i < count; ++i) {
         const MenuItem& item = items[i];
         if (item.separator) {
-            ApiAddCommandToMenu(menu,
-                                ApiGetNamedObject(0, kObjectTypeSeparator, item.separator));
+            ApiAddCommandToMenu(menu, ApiGetNamedObject(0, kObjectTypeSeparator, item.separator));
         } else if (item.command == kCommandAbout && aboutCommand != 0) {
             ApiAddCommandToMenu(menu, aboutCommand);
         } else {
             const CommandInfo* c = FindCommand(item.command);
-            ObjectId id =
-                ApiDefineAndAddCommand(c->number, menu, c->tag, c->label, kNoShortcut);
+            ObjectId id = ApiDefineAndAddCommand(c->number, menu, c->tag, c->label, kNoShortcut);
             if (item.command == kCommandAbout)
                 aboutCommand = id;
         }
@@ -85,7 +105,9 @@ void PlaceAlphabetically(ObjectId parent, ObjectId submenu) {
     StrRelease(&label);
 }
 
-template <std::size_t N> constexpr int Count(const MenuItem (&)[N]) { return static_cast<int>(N); }
+template <std::size_t N> constexpr int Count(const MenuItem (&)[N]) {
+    return static_cast<int>(N);
+}
 
 } // namespace
 

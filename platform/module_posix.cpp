@@ -9,6 +9,7 @@
 #include <link.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -34,14 +35,17 @@ const std::vector<char>& VersionBlock() {
     static const std::vector<char> block = [] {
         std::vector<char> b(kBlockMagic, kBlockMagic + 4);
         b.resize(8);
-        FixedFileInfo fixed{0xFEEF04BD, 0x00010000, kVersionFixed[0] << 16 | kVersionFixed[1],
+        FixedFileInfo fixed{0xFEEF04BD,
+                            0x00010000,
+                            kVersionFixed[0] << 16 | kVersionFixed[1],
                             kVersionFixed[2] << 16 | kVersionFixed[3],
                             kVersionFixed[0] << 16 | kVersionFixed[1],
                             kVersionFixed[2] << 16 | kVersionFixed[3]};
         const char* f = reinterpret_cast<const char*>(&fixed);
         b.insert(b.end(), f, f + sizeof fixed);
         for (const VersionResourceString& s : kVersionStrings) {
-            std::string path = std::string("\\StringFileInfo\\") + kVersionStringTable + "\\" + s.key;
+            std::string path =
+                std::string("\\StringFileInfo\\") + kVersionStringTable + "\\" + s.key;
             b.insert(b.end(), path.c_str(), path.c_str() + path.size() + 1);
             b.insert(b.end(), s.value, s.value + std::strlen(s.value) + 1);
         }
@@ -69,11 +73,19 @@ std::string OwnFileName() {
     return name;
 }
 
+// Whether a file name names this library, compared as canonical paths.
 bool IsOwnFile(LPCSTR fileName) {
     if (!fileName)
         return false;
     std::string own = OwnFileName();
-    return !own.empty() && own == fileName;
+    if (own.empty())
+        return false;
+    char* a = realpath(own.c_str(), nullptr);
+    char* b = realpath(fileName, nullptr);
+    bool same = a && b && std::strcmp(a, b) == 0;
+    std::free(a);
+    std::free(b);
+    return same;
 }
 
 // Resource names: an integer (MAKEINTRESOURCE) or "#n".
@@ -190,4 +202,6 @@ HGLOBAL LoadResource(HMODULE, HRSRC resource) {
     return resource == &kVersionResource ? VersionBlock().data() : nullptr;
 }
 
-void* LockResource(HGLOBAL loaded) { return const_cast<void*>(loaded); }
+void* LockResource(HGLOBAL loaded) {
+    return const_cast<void*>(loaded);
+}

@@ -22,10 +22,9 @@ struct VersionKey {
 
 // The identification properties and the version keys they come from, in the order added.
 constexpr VersionKey kVersionKeys[] = {
-    {2, "ClientName"},      {3, "ClientType"},     {4, "FileDescription"},
-    {5, "ClientProducts"},  {6, "ClientFacet"},    {7, "ClientFormatId"},
-    {8, "ClientVendor"},    {9, "ClientSuffix"},   {10, "ClientInFormat"},
-    {11, "ClientOutFormat"},
+    {2, "ClientName"},      {3, "ClientType"},       {4, "FileDescription"}, {5, "ClientProducts"},
+    {6, "ClientFacet"},     {7, "ClientFormatId"},   {8, "ClientVendor"},    {9, "ClientSuffix"},
+    {10, "ClientInFormat"}, {11, "ClientOutFormat"},
 };
 
 } // namespace

@@ -30,7 +30,9 @@ HRESULT LX_STDCALL ComUltraliteC::QueryInterface(REFIID iid, void** out) {
     return *out ? S_OK : E_NOINTERFACE;
 }
 
-ULONG LX_STDCALL ComUltraliteC::AddRef() { return static_cast<ULONG>(++refCount); }
+ULONG LX_STDCALL ComUltraliteC::AddRef() {
+    return static_cast<ULONG>(++refCount);
+}
 
 ULONG LX_STDCALL ComUltraliteC::Release() {
     if (--refCount != 0)
@@ -79,7 +81,9 @@ HRESULT LX_STDCALL FrameMakerNotificationsC::Initialize(std::int32_t code) {
     return S_OK;
 }
 
-HRESULT LX_STDCALL FrameMakerNotificationsC::Quit() { return S_OK; }
+HRESULT LX_STDCALL FrameMakerNotificationsC::Quit() {
+    return S_OK;
+}
 
 HRESULT LX_STDCALL FrameMakerNotificationsC::Command(std::int32_t command) {
     HandleCommand(command);
@@ -130,8 +134,8 @@ HRESULT LX_STDCALL FrameMakerNotificationsC::GetResource(std::int32_t type, cons
         if (!bytes)
             return E_FAIL;
     } else {
-        DWORD length = GetModuleFileNameA(static_cast<HMODULE>(ClientModule), path,
-                                          kModulePathSize);
+        DWORD length =
+            GetModuleFileNameA(static_cast<HMODULE>(ClientModule), path, kModulePathSize);
         if (length == 0)
             return E_FAIL;
         path[kModulePathSize - 1] = '\0';

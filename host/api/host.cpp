@@ -19,7 +19,16 @@ template <typename T> const T* As(const StoredValue* v) {
 
 Host::Host() : api_(*this), memoryInterface_(*this), moduleInterface_(*this) {}
 
-Host::~Host() = default;
+Host::~Host() {
+    DropSink();
+}
+
+void Host::DropSink() {
+    IUnknown* sink = record_.sink;
+    record_.sink = nullptr;
+    if (sink)
+        sink->Release(); // the last release destroys the sink, which releases the host
+}
 
 HRESULT LX_STDCALL Host::QueryInterface(REFIID iid, void** out) {
     record_.queried.push_back(iid);
@@ -127,6 +136,10 @@ ULONG LX_STDCALL HostApi::Release() {
 HRESULT LX_STDCALL HostApi::Connect(IUnknown* sink, std::int32_t flags, PropValList* clientInfo) {
     if (auto fault = host_.Inject(kSlotConnect))
         return *fault;
+    // The host keeps the sink: its reference holds the client until DropSink.
+    if (sink)
+        sink->AddRef();
+    host_.DropSink();
     host_.record_.sink = sink;
     host_.record_.connectFlags = flags;
     host_.record_.clientInfo = ReadPropValList(clientInfo);

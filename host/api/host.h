@@ -158,13 +158,15 @@ class Host final : public IUnknown {
         std::vector<std::vector<HostProp>> openParams;
         std::vector<ObjectId> closed;
         std::array<std::int64_t, kApiSlotCount> calls{};
-        IUnknown* sink = nullptr;
+        IUnknown* sink = nullptr; // held with a reference until DropSink
         std::int32_t connectFlags = 0;
         std::vector<HostProp> clientInfo;
         HMODULE module = nullptr;
         int memoryModeCalls = 0;
     };
     const Record& record() const { return record_; }
+    // Releases the host's reference on the client's sink (the host's shutdown).
+    void DropSink();
     // References the client holds on the host's interfaces right now.
     int OutstandingReferences() const { return references_; }
 
