@@ -10,11 +10,6 @@
 
 namespace {
 
-constexpr std::int32_t kObjectTypeMenu = 55;
-constexpr std::int32_t kObjectTypeSeparator = 57;
-constexpr std::int32_t kPropMenuFirstItem = 1927;
-constexpr std::int32_t kPropMenuNextItem = 1923;
-constexpr std::int32_t kPropLabel = 30;
 constexpr std::int32_t kInitCodeStart = 1;
 constexpr const char* kSubmenuLabel = "Readability";
 constexpr const char* kNoShortcut = "";
@@ -93,15 +88,15 @@ ObjectId AddItems(ObjectId menu, const MenuItem* items, int count, ObjectId abou
 // Moves the submenu just before the first item of the parent whose label sorts at or after
 // "Readability" (ignoring case); it stays where it is when no such item precedes it.
 void PlaceAlphabetically(ObjectId parent, ObjectId submenu) {
-    ObjectId item = ApiGetId(0, parent, kPropMenuFirstItem);
+    ObjectId item = ApiGetId(0, parent, kPropFirstMenuItem);
     char* label = ApiGetString(0, item, kPropLabel);
     while (item != 0 && StrICompare(label, kSubmenuLabel) < 0) {
-        item = ApiGetId(0, item, kPropMenuNextItem);
+        item = ApiGetId(0, item, kPropNextMenuItem);
         StrRelease(&label);
         label = ApiGetString(0, item, kPropLabel);
     }
     if (item != 0 && item != submenu)
-        ApiSetId(parent, submenu, kPropMenuNextItem, item);
+        ApiSetId(parent, submenu, kPropNextMenuItem, item);
     StrRelease(&label);
 }
 

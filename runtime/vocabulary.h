@@ -4,11 +4,11 @@
 #include <cstdint>
 
 // Application (document 0, object 0).
-constexpr std::int32_t kPropActiveDocument = 51;
-constexpr std::int32_t kPropActiveBookId = 52;
-constexpr std::int32_t kPropFirstOpenDocument = 53;
-constexpr std::int32_t kPropInstallDirectory = 89;
-constexpr std::int32_t kPropDisplayUpdating = 92;
+constexpr std::int32_t kPropActiveDoc = 51;
+constexpr std::int32_t kPropActiveBook = 52;
+constexpr std::int32_t kPropFirstOpenDoc = 53;
+constexpr std::int32_t kPropInstallDir = 89;
+constexpr std::int32_t kPropDisplaying = 92;
 
 // Documents, books and components.
 constexpr std::int32_t kPropPath = 20;
