@@ -122,8 +122,8 @@ int MakeSbcs(const char* name, const char* tablePath, const char* outPath) {
         for (const Mapping& m : mappings)
             if (m.codePoint == static_cast<UChar32>(code))
                 return Fail("line " + std::to_string(lineNumber) + ": code point listed twice");
-        mappings.push_back({std::string(1, static_cast<char>(byte)), static_cast<UChar32>(code),
-                            true});
+        mappings.push_back(
+            {std::string(1, static_cast<char>(byte)), static_cast<UChar32>(code), true});
     }
     if (mappings.empty())
         return Fail("empty table");
@@ -167,8 +167,7 @@ bool EncodesBackTo(UConverter* source, UChar32 codePoint, const std::string& byt
            std::memcmp(out, bytes.data(), bytes.size()) == 0;
 }
 
-int MakeDbcs(const char* name, const char* indexText, const char* sourceName,
-             const char* outPath) {
+int MakeDbcs(const char* name, const char* indexText, const char* sourceName, const char* outPath) {
     int index = std::atoi(indexText);
     if (index < 0 || index >= kEncCount)
         return Fail(std::string("bad encoding index ") + indexText);
@@ -177,8 +176,7 @@ int MakeDbcs(const char* name, const char* indexText, const char* sourceName,
     UErrorCode error = U_ZERO_ERROR;
     UConverter* source = ucnv_open(sourceName, &error);
     if (U_FAILURE(error))
-        return Fail(std::string("ICU has no converter ") + sourceName + ": " +
-                    u_errorName(error));
+        return Fail(std::string("ICU has no converter ") + sourceName + ": " + u_errorName(error));
     error = U_ZERO_ERROR;
     ucnv_setToUCallBack(source, UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &error);
     ucnv_setFromUCallBack(source, UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &error);
