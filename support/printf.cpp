@@ -1,0 +1,392 @@
+#include "support/printf.h"
+
+#include "support/enc.h"
+#include "support/mem.h"
+#include "support/str.h"
+
+#include <climits>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+constexpr const char kConversionLetters[] = "dioxXucsfeEgGp%nC";
+constexpr const char kFlagLetters[] = "-+ #0'";
+constexpr const char kLengthLetters[] = "hlLqjzt";
+constexpr std::size_t kIntScratchSize = 16;
+
+enum class ArgKind { None, Int, Pointer, Double };
+
+bool IsIn(const char* set, char c) {
+    return c != '\0' && std::strchr(set, c) != nullptr;
+}
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+ArgKind KindOf(char letter) {
+    switch (letter) {
+    case 'd':
+    case 'i':
+    case 'o':
+    case 'u':
+    case 'x':
+    case 'X':
+    case 'c':
+        return ArgKind::Int;
+    case 'e':
+    case 'E':
+    case 'f':
+    case 'g':
+    case 'G':
+        return ArgKind::Double;
+    case 'p':
+    case 's':
+    case 'C':
+    case 'n':
+        return ArgKind::Pointer;
+    default:
+        return ArgKind::None;
+    }
+}
+
+void SkipArgument(char letter, va_list* cursor) {
+    switch (KindOf(letter)) {
+    case ArgKind::Int:
+        (void)va_arg(*cursor, int);
+        break;
+    case ArgKind::Double:
+        (void)va_arg(*cursor, double);
+        break;
+    case ArgKind::Pointer:
+        (void)va_arg(*cursor, void*);
+        break;
+    case ArgKind::None:
+        break;
+    }
+}
+
+// Reads decimal digits at *p; false when the value does not fit an int.
+bool ReadNumber(const char*& p, const char* end, long* value) {
+    long v = 0;
+    while (p < end && IsDigit(*p)) {
+        v = v * 10 + (*p - '0');
+        if (v > INT_MAX)
+            return false;
+        ++p;
+    }
+    *value = v;
+    return true;
+}
+
+// A specification after "*" expansion, rewritten into the form the standard formatter gets:
+// "%", each flag once, the width, the precision, h or hh on integer conversions, the letter.
+struct NormalSpec {
+    char text[kPrintfSpecSize];
+    std::size_t length;
+    char letter;
+    int shortCount; // how many "h" modifiers were written
+};
+
+bool NormaliseSpec(const char* spec, std::size_t len, NormalSpec* out) {
+    const char* p = spec;
+    const char* end = spec + len;
+    if (len < 2 || *p != '%')
+        return false;
+    ++p;
+    bool flags[sizeof kFlagLetters] = {};
+    while (p < end && IsIn(kFlagLetters, *p)) {
+        flags[std::strchr(kFlagLetters, *p) - kFlagLetters] = true;
+        ++p;
+    }
+    long width = -1;
+    if (p < end && IsDigit(*p) && !ReadNumber(p, end, &width))
+        return false;
+    long precision = -1;
+    bool hasPrecision = false;
+    if (p < end && *p == '.') {
+        ++p;
+        bool negative = p < end && *p == '-';
+        if (negative)
+            ++p;
+        if (!ReadNumber(p, end, &precision))
+            return false;
+        // A negative precision (from "*") counts as none, as in the standard formatter.
+        hasPrecision = !negative;
+    }
+    int shortCount = 0;
+    while (p < end && IsIn(kLengthLetters, *p)) {
+        if (*p == 'h')
+            ++shortCount;
+        ++p;
+    }
+    if (p != end - 1 || !IsIn(kConversionLetters, *p))
+        return false;
+    out->letter = *p;
+    out->shortCount = shortCount;
+
+    // At most "%" + 6 flags + 10 + "." + 10 + "hh" + letter: always inside the 64 bytes.
+    char* w = out->text;
+    *w++ = '%';
+    for (std::size_t i = 0; i + 1 < sizeof kFlagLetters; ++i)
+        if (flags[i])
+            *w++ = kFlagLetters[i];
+    if (width >= 0)
+        w += std::snprintf(w, 12, "%ld", width);
+    if (hasPrecision)
+        w += std::snprintf(w, 13, ".%ld", precision);
+    if (KindOf(out->letter) == ArgKind::Int && out->letter != 'c')
+        for (int i = 0; i < shortCount && i < 2; ++i)
+            *w++ = 'h';
+    *w++ = out->letter;
+    *w = '\0';
+    out->length = static_cast<std::size_t>(w - out->text);
+    return true;
+}
+
+bool GrowOutput(PrintfOutput* out, std::size_t need) {
+    if (need <= out->size)
+        return true;
+    void* block = out->onHeap ? MemRealloc(out->data, need, 0) : MemAlloc(need, 0);
+    if (!block)
+        return false;
+    out->data = static_cast<char*>(block);
+    out->size = need;
+    out->onHeap = true;
+    return true;
+}
+
+template <typename T> std::ptrdiff_t FormatValue(PrintfOutput* out, const char* spec, T value) {
+    int n = std::snprintf(out->data, out->size, spec, value);
+    if (n < 0) { // the formatter refused (a field beyond int): nothing is output
+        out->data[0] = '\0';
+        return 0;
+    }
+    std::size_t need = static_cast<std::size_t>(n) + 1;
+    if (need > out->size) {
+        if (!GrowOutput(out, need))
+            return -1;
+        n = std::snprintf(out->data, out->size, spec, value);
+    }
+    return n;
+}
+
+std::size_t BoundedLength(const char* s, std::size_t limit) {
+    std::size_t n = 0;
+    while (n < limit && s[n] != '\0')
+        ++n;
+    return n;
+}
+
+void StoreCount(void* target, int shortCount, std::size_t total) {
+    if (!target)
+        return;
+    if (shortCount == 1)
+        *static_cast<std::int16_t*>(target) = static_cast<std::int16_t>(total);
+    else if (shortCount >= 2)
+        *static_cast<std::int8_t*>(target) = static_cast<std::int8_t>(total);
+    else
+        *static_cast<std::int32_t*>(target) = static_cast<std::int32_t>(total);
+}
+
+} // namespace
+
+std::ptrdiff_t PrintfExpandStars(const char* spec, std::size_t len, char* out, std::size_t outSize,
+                                 va_list* cursor) {
+    std::size_t w = 0;
+    bool fits = outSize > 0;
+    auto put = [&](const char* text, std::size_t n) {
+        if (!fits || w + n >= outSize) {
+            fits = false;
+            return;
+        }
+        std::memcpy(out + w, text, n);
+        w += n;
+    };
+    for (std::size_t i = 0; i < len; ++i) {
+        if (spec[i] == '*') {
+            char number[kIntScratchSize];
+            int n = std::snprintf(number, sizeof number, "%ld",
+                                  static_cast<long>(va_arg(*cursor, int)));
+            put(number, static_cast<std::size_t>(n));
+        } else {
+            put(spec + i, 1);
+        }
+    }
+    if (outSize > 0)
+        out[w] = '\0';
+    return fits ? static_cast<std::ptrdiff_t>(w) : -1;
+}
+
+std::size_t PrintfStringWidth(const char* spec, va_list* cursor) {
+    if (!spec || *spec != '%')
+        return 0;
+    va_list peek;
+    va_copy(peek, *cursor);
+    const char* s = va_arg(peek, const char*);
+    va_end(peek);
+    const char* p = spec + 1;
+    while (IsIn(kFlagLetters, *p))
+        ++p;
+    std::size_t width = 0;
+    while (IsDigit(*p))
+        width = width * 10 + static_cast<std::size_t>(*p++ - '0');
+    std::size_t precision = 2147483647;
+    if (*p == '.' && IsDigit(p[1])) {
+        ++p;
+        precision = 0;
+        while (IsDigit(*p))
+            precision = precision * 10 + static_cast<std::size_t>(*p++ - '0');
+    }
+    // The string is measured only as far as the precision lets the formatter read it.
+    std::size_t length = s ? BoundedLength(s, precision) : 0;
+    return width > length ? width : length;
+}
+
+std::ptrdiff_t PrintfFormatOne(PrintfOutput* out, const char* spec, std::size_t len,
+                               va_list* cursor) {
+    if (len == 0 || len >= kPrintfSpecSize) {
+        out->data[0] = '\0';
+        return 0;
+    }
+    char letter = spec[len - 1];
+    if (letter == 's') {
+        const char* s = va_arg(*cursor, const char*);
+        return FormatValue(out, spec, s ? s : "");
+    }
+    if (letter == 'C') {
+        // The first UTF-8 character, formatted as a string. Sequences announced as five or six
+        // bytes and sequences cut short by the terminator are not characters: nothing is printed.
+        const char* s = va_arg(*cursor, const char*);
+        char character[5] = {};
+        if (s && EncCurrent == kEncUtf8) {
+            std::size_t n = static_cast<std::size_t>(Utf8SeqLen(static_cast<unsigned char>(*s)));
+            if (n <= 4 && BoundedLength(s, n) == n)
+                std::memcpy(character, s, n);
+        }
+        char asString[kPrintfSpecSize];
+        std::memcpy(asString, spec, len);
+        asString[len - 1] = 's';
+        asString[len] = '\0';
+        return FormatValue(out, asString, static_cast<const char*>(character));
+    }
+    if (letter == '%') {
+        out->data[0] = '%';
+        out->data[1] = '\0';
+        return 1;
+    }
+    switch (KindOf(letter)) {
+    case ArgKind::Int:
+        return FormatValue(out, spec, va_arg(*cursor, int));
+    case ArgKind::Double:
+        return FormatValue(out, spec, va_arg(*cursor, double));
+    case ArgKind::Pointer:
+        return FormatValue(out, spec, va_arg(*cursor, void*));
+    case ArgKind::None:
+        break;
+    }
+    out->data[0] = '\0';
+    return 0;
+}
+
+std::size_t FormatToSink(PrintfSink sink, void* context, const char* format, va_list arguments) {
+    const char* f = format ? format : "";
+    va_list cursor;
+    va_copy(cursor, arguments);
+    char fixed[kPrintfOutputSize];
+    PrintfOutput out = {fixed, sizeof fixed, false};
+    std::size_t total = 0;
+    for (;;) {
+        const char* percent = std::strchr(f, '%');
+        std::size_t run = percent ? static_cast<std::size_t>(percent - f) : std::strlen(f);
+        total += sink(context, f, run);
+        if (!percent)
+            break;
+        const char* last = percent + 1;
+        while (*last != '\0' && !IsIn(kConversionLetters, *last))
+            ++last;
+        if (*last == '\0') { // the format ends inside the specification: output it as written
+            total += sink(context, percent, static_cast<std::size_t>(last - percent));
+            break;
+        }
+        std::size_t rawLength = static_cast<std::size_t>(last - percent) + 1;
+        f = last + 1;
+
+        char expanded[kPrintfStarSize];
+        std::ptrdiff_t expandedLength =
+            PrintfExpandStars(percent, rawLength, expanded, sizeof expanded, &cursor);
+        NormalSpec spec;
+        if (expandedLength < 0 ||
+            !NormaliseSpec(expanded, static_cast<std::size_t>(expandedLength), &spec)) {
+            SkipArgument(*last, &cursor);
+            total += sink(context, percent, rawLength);
+            continue;
+        }
+        if (spec.letter == 'n') {
+            StoreCount(va_arg(cursor, void*), spec.shortCount, total);
+            continue;
+        }
+        if (spec.letter == 's' && !GrowOutput(&out, PrintfStringWidth(spec.text, &cursor) + 1)) {
+            break;
+        }
+        if (PrintfFormatOne(&out, spec.text, spec.length, &cursor) < 0)
+            break;
+        total += sink(context, out.data, StrLen(out.data));
+    }
+    va_end(cursor);
+    if (out.onHeap)
+        MemFree(out.data);
+    return total;
+}
+
+std::size_t BufferSink(void* context, const char* text, std::size_t len) {
+    auto* sink = static_cast<BufferSinkContext*>(context);
+    if (sink->capacity <= 0 || len == 0)
+        return 0;
+    std::size_t capacity = static_cast<std::size_t>(sink->capacity);
+    std::size_t n = len;
+    if (len > capacity) {
+        n = EncFitLength(text, len, capacity, EncCurrent);
+        sink->capacity = 0;
+    } else {
+        sink->capacity -= static_cast<std::int32_t>(len);
+    }
+    std::memcpy(sink->position, text, n);
+    sink->position += n;
+    return n;
+}
+
+std::size_t StrPrintf(char* buffer, const char* format, ...) {
+    BufferSinkContext context = {buffer, buffer ? kPrintfUnbounded : -1};
+    va_list arguments;
+    va_start(arguments, format);
+    std::size_t total = FormatToSink(BufferSink, &context, format, arguments);
+    va_end(arguments);
+    if (buffer)
+        *context.position = '\0';
+    return total;
+}
+
+std::size_t StrPrintfN(char* buffer, std::size_t size, const char* format, ...) {
+    if (!buffer || size == 0)
+        return 0;
+    std::size_t capacity = size - 1;
+    if (capacity > static_cast<std::size_t>(kPrintfUnbounded))
+        capacity = static_cast<std::size_t>(kPrintfUnbounded);
+    BufferSinkContext context = {buffer, static_cast<std::int32_t>(capacity)};
+    va_list arguments;
+    va_start(arguments, format);
+    std::size_t total = FormatToSink(BufferSink, &context, format, arguments);
+    va_end(arguments);
+    *context.position = '\0';
+    return total;
+}
+
+std::size_t StrAppendInt(char* dst, int value, std::size_t size) {
+    if (!dst)
+        return 0;
+    char scratch[kIntScratchSize];
+    StrPrintf(scratch, "%d", value);
+    return StrAppendN(dst, scratch, size);
+}

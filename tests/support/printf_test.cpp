@@ -1,0 +1,149 @@
+#include "support/printf.h"
+
+#include "enc_scope.h"
+
+#include "support/enc.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+TEST(Printf, ConversionsThatAreEasyToGetWrong) {
+    struct Case {
+        std::string expected;
+        std::size_t written;
+        std::string actual;
+    };
+    char b[512];
+    std::vector<Case> cases;
+    auto add = [&](std::size_t n, const char* expected) { cases.push_back({expected, n, b}); };
+    add(StrPrintf(b, "%.1f", 65.26), "65.3");
+    add(StrPrintf(b, "%.1f", 0.05), "0.1");
+    add(StrPrintf(b, "%d%%", 5), "5%");
+    add(StrPrintf(b, "%*d", 5, 42), "   42");
+    add(StrPrintf(b, "%-*d|", 4, 7), "7   |");
+    add(StrPrintf(b, "%.*f", 2, 3.14159), "3.14");
+    add(StrPrintf(b, "%*d", -3, 1), "1  "); // a negative width from "*" left-justifies
+    add(StrPrintf(b, "%.*d", -1, 5), "5");  // a negative precision counts as none
+    add(StrPrintf(b, "[%s][%5s][%.2s]", "ab", "cd", "efgh"), "[ab][   cd][ef]");
+    add(StrPrintf(b, "%s|%s", static_cast<const char*>(nullptr), "x"), "|x");
+    add(StrPrintf(b, "%c%c", 'o', 'k'), "ok");
+    add(StrPrintf(b, "%x %X %o %u", 255, 255, 8, 3u), "ff FF 10 3");
+    add(StrPrintf(b, "%ld %lld %d", 1, 2, 3), "1 2 3"); // length modifiers do not change the walk
+    add(StrPrintf(b, "%hd", 65537), "1");
+    add(StrPrintf(b, "%e", 1.5), "1.500000e+00");
+    add(StrPrintf(b, "abc%"), "abc%");            // a lone trailing "%"
+    add(StrPrintf(b, "x%-5"), "x%-5");            // a format ending inside a specification
+    add(StrPrintf(b, "%1$d|%d", 7, 8), "%1$d|8"); // positional arguments are not formatted
+    add(StrPrintf(b, "%yd|%d", 7, 8), "%yd|8");
+    add(StrPrintf(b, "%99999999999d|%d", 1, 2), "%99999999999d|2");
+    add(StrPrintf(b, nullptr), "");
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.actual, c.expected);
+        EXPECT_EQ(c.written, c.expected.size()) << c.expected;
+    }
+}
+
+TEST(Printf, CountConversionsStoreTheirSizeOnly) {
+    char b[64];
+    std::int32_t full = -1;
+    struct {
+        std::int16_t value;
+        std::int16_t guard;
+    } half = {-1, 0x5A5A};
+    struct {
+        std::int8_t value;
+        std::int8_t guard;
+    } quarter = {-1, 0x5A};
+    EXPECT_EQ(StrPrintf(b, "abc%n-%hn-%hhn", &full, &half.value, &quarter.value), 5u);
+    EXPECT_STREQ(b, "abc--");
+    EXPECT_EQ(full, 3);
+    EXPECT_EQ(half.value, 4);
+    EXPECT_EQ(half.guard, 0x5A5A);
+    EXPECT_EQ(quarter.value, 5);
+    EXPECT_EQ(quarter.guard, 0x5A);
+    EXPECT_EQ(StrPrintf(b, "a%nb", static_cast<int*>(nullptr)), 2u);
+}
+
+TEST(Printf, OutputBeyondTheFixedBuffersGrowsInsteadOfOverflowing) {
+    std::string longWord(1000, 'w');
+    std::vector<char> b(20000);
+    EXPECT_EQ(StrPrintf(b.data(), "<%s>", longWord.c_str()), 1002u);
+    EXPECT_EQ(std::string(b.data()), "<" + longWord + ">");
+
+    EXPECT_EQ(StrPrintf(b.data(), "%-300s|", "short"), 301u);
+    EXPECT_EQ(std::string(b.data()), "short" + std::string(295, ' ') + "|");
+
+    EXPECT_EQ(StrPrintf(b.data(), "%-5000d|", 42), 5001u);
+    EXPECT_EQ(std::string(b.data()), "42" + std::string(4998, ' ') + "|");
+
+    char expected[400];
+    std::snprintf(expected, sizeof expected, "%f", 1e308);
+    EXPECT_EQ(StrPrintf(b.data(), "%f", 1e308), std::string(expected).size());
+    EXPECT_STREQ(b.data(), expected);
+
+    EXPECT_EQ(StrPrintf(b.data(), "%.600f", 1.0), 602u);
+
+    // A specification longer than the star-expansion buffer is output as written, and the walk
+    // stays in step with the arguments.
+    std::string spec = "%" + std::string(1100, '0') + "5d";
+    std::string format = spec + "|%d";
+    std::size_t n = StrPrintf(b.data(), format.c_str(), 1, 2);
+    EXPECT_EQ(std::string(b.data()), spec + "|2");
+    EXPECT_EQ(n, spec.size() + 2);
+}
+
+TEST(Printf, CharacterConversionPrintsUtf8OnlyInUtf8) {
+    char b[32];
+    {
+        EncodingScope utf8("UTF-8");
+        EXPECT_EQ(StrPrintf(b, "[%C]", "\xC3\xA9tude"), 4u);
+        EXPECT_STREQ(b, "[\xC3\xA9]");
+        StrPrintf(b, "[%3C]", "a");
+        EXPECT_STREQ(b, "[  a]");
+        StrPrintf(b, "[%C][%C][%C]", "\xF8\x88\x80\x80\x80", "\xE2\x82", nullptr);
+        EXPECT_STREQ(b, "[][][]"); // five-byte lead, cut sequence, null: nothing
+    }
+    EncodingScope roman("FrameRoman");
+    EXPECT_EQ(StrPrintf(b, "[%C]", "\xC3\xA9"), 2u);
+    EXPECT_STREQ(b, "[]");
+}
+
+TEST(Printf, NullAndBoundedBuffers) {
+    EXPECT_EQ(StrPrintf(nullptr, "abc"), 0u);
+    EXPECT_EQ(StrPrintf(nullptr, "%d", 12345), 0u);
+
+    char b[8] = "xxxxxxx";
+    EXPECT_EQ(StrPrintfN(b, 5, "%s-%d", "abc", 12), 4u);
+    EXPECT_STREQ(b, "abc-");
+    EncodingScope utf8("UTF-8");
+    // The cut falls inside a two-byte character: it is left out, and so is everything after.
+    EXPECT_EQ(StrPrintfN(b, 3, "a\xC3\xA9%s", "b"), 1u);
+    EXPECT_STREQ(b, "a");
+}
+
+TEST(Printf, BufferSinkNeverSplitsADoubleByteCharacter) {
+    EncodingScope sjis("JISX0208.ShiftJIS");
+    char b[8] = {};
+    BufferSinkContext context = {b, 2};
+    // 0x41, then the pair 0x81 0x40: only the single byte fits whole.
+    EXPECT_EQ(BufferSink(&context, "\x41\x81\x40", 3), 1u);
+    EXPECT_EQ(BufferSink(&context, "z", 1), 0u);
+    EXPECT_EQ(context.position, b + 1);
+}
+
+TEST(Printf, AppendIntKeepsWithinSize) {
+    char b[8] = "ab";
+    EXPECT_EQ(StrAppendInt(b, -123, sizeof b), 6u);
+    EXPECT_STREQ(b, "ab-123");
+    EXPECT_EQ(StrAppendInt(b, 4567, sizeof b), 7u);
+    EXPECT_STREQ(b, "ab-1234");
+    EXPECT_EQ(StrAppendInt(nullptr, 1, 4), 0u);
+}
+
+} // namespace
