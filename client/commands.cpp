@@ -3,6 +3,7 @@
 #include "runtime/api.h"
 #include "runtime/client_callbacks.h"
 #include "runtime/sink_interfaces.h"
+#include "support/enc.h"
 #include "support/mem.h"
 #include "support/str.h"
 
@@ -70,7 +71,7 @@ const CommandInfo* FindCommand(std::int32_t number) {
 }
 
 int HandleCommand(std::int32_t command) {
-    // EncStartup joins here once the encodings are part of the library.
+    EncStartup();
     ObjectId doc = MessageDocId ? MessageDocId : ApiGetId(0, 0, kPropActiveDoc);
     ObjectId book = MessageBookId ? MessageBookId : ApiGetId(0, 0, kPropActiveBook);
 

@@ -4,6 +4,8 @@
 #include "runtime/api.h"
 #include "runtime/connection.h"
 #include "runtime/sink.h"
+#include "support/enc.h"
+#include "support/enc_convert.h"
 #include "support/prop_list.h"
 #include "support/str.h"
 
@@ -80,10 +82,15 @@ int LX_STDCALL F_ApiClientInit(HMODULE module, IUnknown* host, IUnknown* extra,
         HostModuleInterface->SetClientModule(module);
     PropValListFree(&local);
 
+    // The encodings learn the host's installation directory through the host's string getter.
+    EncHostGetString = ApiGetString;
+    EncStartup();
+
     ClientExtraInterface = extra;
     if (extra)
         extra->AddRef();
     // From here on only the host's references hold the sink.
     NotificationSink->Release();
+    ConsoleCallback = ApiPrintConsole;
     return 0;
 }
