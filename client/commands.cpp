@@ -1,5 +1,6 @@
 #include "client/commands.h"
 
+#include "output/measure_output.h"
 #include "runtime/api.h"
 #include "runtime/client_callbacks.h"
 #include "runtime/sink_interfaces.h"
@@ -42,6 +43,11 @@ constexpr std::int32_t kLastDocCommand = 8;
 constexpr std::int32_t kFirstBookCommand = 9;
 constexpr std::int32_t kLastBookCommand = 16;
 
+constexpr std::int32_t kLastMeasureCommand = 5;
+// The measure each of the commands 1 to 5 (and 9 to 13 for books) reports.
+constexpr Measure kCommandMeasures[] = {MeasureCounts, MeasureFlesch, MeasureAri, MeasureSmog,
+                                        MeasureFog};
+
 // The order in which message texts are matched against the command tags.
 constexpr std::int32_t kMessageOrder[] = {1, 9, 2, 10, 3, 11, 4, 12, 5, 13, 6, 14, 7, 15, 8, 16};
 
@@ -80,7 +86,9 @@ int HandleCommand(std::int32_t command) {
     } else if (command >= kFirstDocCommand && command <= kLastDocCommand) {
         if (doc == 0)
             ApiAlert(kAlertNoDocument, kAlertType);
-        // The document pipelines join the dispatch as they are built.
+        else if (command <= kLastMeasureCommand)
+            AnalyzeDocument(doc, kCommandMeasures[command - kFirstDocCommand], OutputAlert, 0);
+        // The word lists and the report join the dispatch as they are built.
     } else if (command >= kFirstBookCommand && command <= kLastBookCommand) {
         if (book == 0)
             ApiAlert(kAlertNoBook, kAlertType);
