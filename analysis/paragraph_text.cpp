@@ -43,13 +43,18 @@ char* JoinTextItems(const TextItemList* list) {
     return text;
 }
 
-void CountParagraphText(ObjectId docId, ObjectId object, ReadabilityCounts* counts) {
-    if (!counts)
-        return;
+char* FetchObjectText(ObjectId docId, ObjectId object) {
     const TextRange range = {{object, 0}, {object, kTextOffsetEnd}};
     TextItemList items = ApiGetText(docId, &range, kGetTextStringItems);
     char* text = JoinTextItems(&items);
     TextItemListFree(&items);
+    return text;
+}
+
+void CountParagraphText(ObjectId docId, ObjectId object, ReadabilityCounts* counts) {
+    if (!counts)
+        return;
+    char* text = FetchObjectText(docId, object);
     if (!text)
         return;
     CountText(text, counts);

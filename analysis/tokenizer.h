@@ -51,6 +51,10 @@ constexpr std::int32_t kGetTextStringItems = 1;
 // an object without string text or a failed allocation adds nothing. A null counts does nothing.
 void CountParagraphText(ObjectId docId, ObjectId object, ReadabilityCounts* counts);
 
+// The whole text of one paragraph or text line, its string items joined: a new string (MemFree),
+// or null when the host gave no string text.
+char* FetchObjectText(ObjectId docId, ObjectId object);
+
 // The string items (data type 1) of the list concatenated in list order; items of other types
 // are ignored. A new string (MemFree), or null when the list holds no string item or the
 // allocation fails.

@@ -2,10 +2,7 @@
 // admission rule can be set up on its own.
 #include "analysis/traversal.h"
 
-#include "host/api/host.h"
-#include "runtime/api.h"
-#include "runtime/connection.h"
-#include "runtime/vocabulary.h"
+#include "wired_host.h"
 
 #include <gtest/gtest.h>
 
@@ -14,50 +11,14 @@
 
 namespace {
 
-constexpr ObjectId kDoc = 0x01000001;
-
-ObjectId Id(std::uint32_t kind, std::uint32_t serial) {
-    return kind << 24 | serial;
-}
-
-// Kinds of the wired objects that are not pages or text lines.
-constexpr std::uint32_t kFlow = 0x20, kFrame = 0x21, kPara = 0x22, kGraphic = 0x23,
-                        kFootnote = 0x24, kTable = 0x25, kRow = 0x26, kCell = 0x27;
-
+constexpr ObjectId kDoc = kWiredDoc;
 const ObjectId kBody = Id(kKindBodyPage, 1);
 const ObjectId kMaster = Id(kKindMasterPage, 1);
 const ObjectId kReference = Id(kKindReferencePage, 1);
 const ObjectId kHidden = Id(kKindHiddenPage, 1);
 
-class Walk : public ::testing::Test {
+class Walk : public WiredHost {
   protected:
-    void SetUp() override {
-        ApiErrno = 0;
-        ASSERT_EQ(ClientConnect(&host_), 0);
-    }
-    void TearDown() override { ClientShutdown(); }
-
-    void Link(ObjectId obj, std::int32_t prop, ObjectId to) {
-        host_.SetValue(obj, prop, {static_cast<std::int32_t>(to)});
-    }
-    void Int(ObjectId obj, std::int32_t prop, std::int32_t v) { host_.SetValue(obj, prop, {v}); }
-
-    // A chain of paragraphs hung from a container, each with text class 1 unless told.
-    void Chain(ObjectId container, std::vector<ObjectId> paragraphs) {
-        Link(container, kPropFirstParagraph, paragraphs.front());
-        for (std::size_t i = 0; i < paragraphs.size(); ++i) {
-            Link(paragraphs[i], kPropNextParagraph,
-                 i + 1 < paragraphs.size() ? paragraphs[i + 1] : 0);
-            Int(paragraphs[i], kPropTextClass, 1);
-        }
-    }
-    void Flows(std::vector<ObjectId> flows) {
-        Link(kDoc, kPropFirstFlow, flows.front());
-        for (std::size_t i = 0; i + 1 < flows.size(); ++i)
-            Link(flows[i], kPropNextFlow, flows[i + 1]);
-    }
-    void Text(ObjectId obj, const std::string& text) { host_.SetText(obj, {{0, 1, text, 0}}); }
-
     std::vector<ObjectId> Visited(bool filter) {
         std::vector<ObjectId> seen;
         WalkTextObjects(
@@ -68,8 +29,6 @@ class Walk : public ::testing::Test {
             &seen);
         return seen;
     }
-
-    lxhost::Host host_;
 };
 
 TEST_F(Walk, TopContainerKindStopsAtTheFirstPageKind) {

@@ -1,0 +1,28 @@
+// Collecting the distinct words of a document for word lists, and counting their occurrences.
+// A word here is exactly a word the statistics count: a trimmed word of a kept sentence.
+#pragma once
+
+#include "support/api_types.h"
+#include "support/str_list.h"
+
+#include <cstdint>
+
+// Occurrence counts, index-aligned with a sorted word list: items[i] counts list item i. Sized
+// to the list, so a list of any length has a counter for every word.
+struct WordCounts {
+    std::int32_t* items;
+    std::uint32_t count;
+};
+
+// n zeroed counters; count 0 when they cannot be allocated.
+WordCounts WordCountsNew(std::uint32_t n);
+void WordCountsFree(WordCounts* counts);
+
+// Appends to list, in order of first appearance, every word of the document not in it yet.
+void CollectWords(ObjectId docId, StrList* list);
+// Adds 1 to counts->items[i] for every occurrence of list item i in the document; words that
+// are not listed, and items beyond the counters, are not counted.
+void CountWordOccurrences(ObjectId docId, const StrList* list, WordCounts* counts);
+// The list's order: ASCII letters compare without case, every other byte as it is. a and b
+// point to item slots (pointers to strings), as the sort hands them.
+int CompareWords(const void* a, const void* b);

@@ -1,0 +1,128 @@
+// Word collection, sorting and occurrence counting over wired documents.
+#include "analysis/words.h"
+
+#include "support/str_list.h"
+#include "wired_host.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<std::string> Items(const StrList* list) {
+    std::vector<std::string> out;
+    for (std::uint32_t i = 0; i < StrListCount(list); ++i)
+        out.emplace_back(StrListGet(list, i));
+    return out;
+}
+
+class Words : public WiredHost {
+  protected:
+    void TearDown() override {
+        StrListFree(list_);
+        WordCountsFree(&counts_);
+        WiredHost::TearDown();
+    }
+    // Collect, sort and count as the with-counts command does; returns word -> count.
+    std::map<std::string, int> CollectSortCount() {
+        CollectWords(kWiredDoc, list_);
+        StrListSort(list_, CompareWords);
+        counts_ = WordCountsNew(StrListCount(list_));
+        CountWordOccurrences(kWiredDoc, list_, &counts_);
+        std::map<std::string, int> out;
+        for (std::uint32_t i = 0; i < StrListCount(list_); ++i)
+            out[StrListGet(list_, i)] = counts_.items[i];
+        return out;
+    }
+
+    StrList* list_ = StrListNew(1, 1);
+    WordCounts counts_ = {nullptr, 0};
+};
+
+TEST_F(Words, CollectedInOrderOfFirstAppearanceAndCaseKept) {
+    BodyText({"The cat. the Cat sat"});
+    CollectWords(kWiredDoc, list_);
+    EXPECT_EQ(Items(list_), (std::vector<std::string>{"The", "cat", "the", "Cat", "sat"}));
+    std::map<std::string, int> counts = CollectSortCount();
+    for (const auto& [word, n] : counts)
+        EXPECT_EQ(n, word == "cat" || word == "Cat" ? 1 : 1) << word;
+    std::vector<std::string> sorted = Items(list_);
+    EXPECT_EQ(std::set<std::string>(sorted.begin(), sorted.begin() + 2),
+              (std::set<std::string>{"cat", "Cat"}));
+    EXPECT_EQ(sorted[2], "sat");
+}
+
+TEST_F(Words, WhatCountsAsAWord) {
+    struct Case {
+        const char* text;
+        std::vector<std::string> words;
+    };
+    const Case cases[] = {
+        {"a \" b", {"a", "b"}}, // a lone quotation mark trims to nothing
+        {"x ... y", {"x"}},     // the run of periods ends the sentence; 'y' alone is one byte
+        {"Hello...world", {"Hello...world"}},
+        {"see e.g again", {"see", "e.g", "again"}},
+        {"1,234 items", {"1", "234", "items"}},
+        {"I. Am here.", {"Am", "here"}}, // a one-byte sentence adds no word
+        {"re-enter", {"re", "enter"}},
+        {"don't stop", {"don't", "stop"}},
+    };
+    for (const Case& c : cases) {
+        StrListFree(list_);
+        list_ = StrListNew(1, 1);
+        BodyText({c.text});
+        CollectWords(kWiredDoc, list_);
+        EXPECT_EQ(Items(list_), c.words) << c.text;
+    }
+}
+
+TEST_F(Words, SortOrderFoldsOnlyAsciiLetters) {
+    BodyText({"Zebra apple 1990 \x83tude ^caret ~tilde Apple"});
+    CollectWords(kWiredDoc, list_);
+    StrListSort(list_, CompareWords);
+    std::vector<std::string> sorted = Items(list_);
+    ASSERT_EQ(sorted.size(), 7u) << ::testing::PrintToString(sorted);
+    EXPECT_EQ(sorted[0], "1990");
+    EXPECT_EQ(sorted[1], "^caret") << ::testing::PrintToString(sorted);
+    EXPECT_TRUE((sorted[2] == "apple" && sorted[3] == "Apple") ||
+                (sorted[2] == "Apple" && sorted[3] == "apple"));
+    EXPECT_EQ(sorted[4], "Zebra");
+    EXPECT_EQ(sorted[5], "~tilde");
+    EXPECT_EQ(sorted[6], "\x83tude"); // accented capitals sort after every ASCII word
+}
+
+TEST_F(Words, ExcludedParagraphsAreNotCollectedButTheirOccurrencesCount) {
+    std::vector<ObjectId> ps = BodyText({"alpha beta.", "beta gamma."});
+    Int(ps[1], kPropTextClass, 0);
+    std::map<std::string, int> counts = CollectSortCount();
+    EXPECT_EQ(counts, (std::map<std::string, int>{{"alpha", 1}, {"beta", 2}}));
+}
+
+TEST_F(Words, CountsAreSizedToTheListBeyondFiftyThousandWords) {
+    std::string text;
+    constexpr int kDistinct = 50100;
+    for (int i = 0; i < kDistinct; ++i)
+        text += "w" + std::to_string(i) + " ";
+    text += "w50099 w0";
+    BodyText({text});
+    std::map<std::string, int> counts = CollectSortCount();
+    EXPECT_EQ(counts.size(), static_cast<std::size_t>(kDistinct));
+    EXPECT_EQ(counts["w50099"], 2);
+    EXPECT_EQ(counts["w0"], 2);
+    EXPECT_EQ(counts["w50000"], 1);
+}
+
+TEST_F(Words, ABookCollectsIntoTheSameListWithoutRepeats) {
+    BodyText({"one two"});
+    CollectWords(kWiredDoc, list_);
+    Text(Id(kPara, 1), "two three");
+    CollectWords(kWiredDoc, list_);
+    EXPECT_EQ(Items(list_), (std::vector<std::string>{"one", "two", "three"}));
+}
+
+} // namespace
