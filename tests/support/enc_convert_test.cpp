@@ -2,6 +2,8 @@
 
 #include "enc_scope.h"
 
+#include "resources/frameroman_table.h"
+#include "runtime/api.h"
 #include "support/enc.h"
 #include "support/mem.h"
 #include "support/str.h"
@@ -11,7 +13,12 @@
 #include <unicode/ucnv.h>
 
 #include <string>
+#include <type_traits>
 #include <vector>
+
+// The client start-up installs the host operations themselves as the two hooks.
+static_assert(std::is_same_v<decltype(&ApiGetString), EncHostStringGetter>);
+static_assert(std::is_same_v<decltype(&ApiPrintConsole), ConsoleOutput>);
 
 namespace {
 
@@ -95,6 +102,30 @@ TEST_F(Conversion, EachHostConverterOpensAndConvertsASample) {
         EXPECT_STREQ(utf8, c.utf8) << kEncConverterNames[c.encoding];
         MemFree(utf8);
     }
+}
+
+// The converter and the generated table come from the same data file and agree on every byte.
+TEST_F(Conversion, FrameRomanConverterMatchesTheTable) {
+    UErrorCode error = U_ZERO_ERROR;
+    UConverter* converter = ucnv_open(kEncConverterNames[kEncFrameRoman], &error);
+    ASSERT_TRUE(U_SUCCESS(error));
+    ucnv_setToUCallBack(converter, UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &error);
+    int mapped = 0;
+    for (int b = 1; b < 256; ++b) {
+        char byte = static_cast<char>(b);
+        UChar unit = 0;
+        error = U_ZERO_ERROR;
+        ucnv_reset(converter);
+        int32_t n = ucnv_toUChars(converter, &unit, 1, &byte, 1, &error);
+        std::uint32_t code = U_SUCCESS(error) && n == 1 ? unit : 0;
+        EXPECT_EQ(code, kFrameRomanToUnicode[b]) << "byte " << b;
+        mapped += code != 0;
+    }
+    ucnv_close(converter);
+    EXPECT_EQ(mapped, 11 + 95 + 128);
+    EXPECT_EQ(kFrameRomanToUnicode[0x08], 0x0009u);
+    EXPECT_EQ(kFrameRomanToUnicode[0xD0], 0x2013u);
+    EXPECT_EQ(kFrameRomanToUnicode[0x7F], 0u);
 }
 
 TEST_F(Conversion, ConsoleGetsFrameRomanAsUtf8WithControlBytesIntact) {
