@@ -177,6 +177,10 @@ TEST_F(Conversion, Utf16BothWays) {
     EXPECT_EQ(converted[0], '\0');
     EXPECT_EQ(converted[1], '\0');
     MemFree(converted);
+    EXPECT_EQ(Convert("Caf\xC3\xA9\t\xE2\x80\x94!", "UTF-8", "adobe-fm-roman-windows"),
+              "Caf\x8E\t\xD1!");
+    // "locale" keeps control characters in the runs it converts.
+    EXPECT_EQ(Convert("plain\ttext", "locale"), "plain\ttext");
     // With control characters kept they go through the converter: FrameRoman 0x08 is a tab.
     EXPECT_EQ(Convert("a\x08z", "adobe-fm-roman-windows", "UTF-8", 1), "a\tz");
 }
