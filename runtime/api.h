@@ -5,6 +5,7 @@
 // ApiErrno. Whatever an operation returns is a copy in the client's heap, owned by the caller.
 #pragma once
 
+#include "runtime/vocabulary.h"
 #include "support/api_types.h"
 
 #include <cstdint>
@@ -17,12 +18,6 @@ constexpr std::int32_t kApiErrNotConnected = -1;
 constexpr std::int32_t kApiErrBusy = -88;
 constexpr std::int32_t kApiErrNoMemory = -42;
 
-// Application properties (document 0, object 0).
-constexpr std::int32_t kPropActiveDoc = 51;
-constexpr std::int32_t kPropActiveBook = 52;
-constexpr std::int32_t kPropFirstOpenDoc = 53;
-constexpr std::int32_t kPropInstallDir = 89;
-constexpr std::int32_t kPropDisplaying = 92;
 // Open parameter: make a new untitled document from the file.
 constexpr std::int32_t kOpenParamNewFromTemplate = 29;
 // Alert type of every message the plug-in shows.

@@ -67,6 +67,13 @@ PropValList PropValListNew(std::uint32_t n) {
     return list;
 }
 
+std::uint32_t PropValListCapacity(std::uint32_t count) {
+    std::uint64_t capacity = kPropValListFirstCapacity;
+    while (capacity <= count)
+        capacity *= 2;
+    return capacity > UINT32_MAX ? UINT32_MAX : static_cast<std::uint32_t>(capacity);
+}
+
 TypedVal* TypedValCopy(TypedVal* dst, const TypedVal* src) {
     TypedValCopyWith(dst, src, RawZeroedBlock);
     return dst;
@@ -90,10 +97,9 @@ void PropValListSet(PropValList* list, std::int32_t number, const TypedVal* valu
         TypedValCopy(&entry.value, value);
         return;
     }
-    // The smallest power of two, at least 8, above the current count.
-    std::uint64_t capacity = kPropValListFirstCapacity;
-    while (capacity <= list->count)
-        capacity *= 2;
+    std::uint64_t capacity = PropValListCapacity(list->count);
+    if (capacity <= list->count)
+        return; // the count is at its limit: nothing more can be added
     auto* grown = static_cast<PropVal*>(RawRealloc(list->items, capacity * sizeof(PropVal)));
     if (!grown)
         return;

@@ -22,6 +22,9 @@ void StrRelease(char** variable);
 void* RawAllocBlock(std::uint32_t size);
 void RawFreeBlock(void* block);
 
+// The capacity PropValListSet gives the array when it appends to a list of count entries: the
+// smallest power of two, at least 8, above the count.
+std::uint32_t PropValListCapacity(std::uint32_t count);
 // n zeroed entries, or count 0 when the allocation fails.
 PropValList PropValListNew(std::uint32_t n);
 // Replaces the value of the first entry with that number, or appends a deep copy. A list whose

@@ -1,0 +1,108 @@
+// Throughput of the tokenizer and counters in bytes of text per second: many short paragraphs,
+// and one paragraph of 1 MB, which must cost about the same per byte. The cursor routines (which
+// shorten their string on every cut) are measured beside them for comparison on short text.
+#include "analysis/tokenizer.h"
+
+#include "support/mem.h"
+#include "support/str.h"
+
+#include <benchmark/benchmark.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr std::size_t kOneMegabyte = 1u << 20;
+
+// English-like prose: words of a small vocabulary with commas, hyphens, numbers, abbreviations,
+// quotation marks and the usual terminators.
+std::string Prose(std::size_t bytes, std::mt19937& rng) {
+    static const char* const vocabulary[] = {
+        "the",       "readability", "of",     "a",     "document",   "depends",
+        "on",        "sentence",    "length", "and",   "word",       "complexity",
+        "Mr.",       "e.g.",        "3.14",   "1,234", "well-known", "\"quoted\"",
+        "beautiful", "rhythm",      "idea",   "table", "(aside)",    "don't",
+        "measure",   "writers",     "often",  "use",   "short",      "words"};
+    static const char* const endings[] = {". ", "! ", "? ", "; ", ", ", " ", " ", " ", " ", " "};
+    std::uniform_int_distribution<std::size_t> word(0, std::size(vocabulary) - 1);
+    std::uniform_int_distribution<std::size_t> ending(0, std::size(endings) - 1);
+    std::string text;
+    text.reserve(bytes + 32);
+    while (text.size() < bytes) {
+        text += vocabulary[word(rng)];
+        text += endings[ending(rng)];
+    }
+    text.resize(bytes);
+    return text;
+}
+
+std::vector<std::string> ShortParagraphs(std::size_t total, std::mt19937& rng) {
+    std::uniform_int_distribution<std::size_t> length(40, 600);
+    std::vector<std::string> paragraphs;
+    for (std::size_t size = 0; size < total;) {
+        paragraphs.push_back(Prose(length(rng), rng));
+        size += paragraphs.back().size();
+    }
+    return paragraphs;
+}
+
+std::size_t TotalBytes(const std::vector<std::string>& paragraphs) {
+    std::size_t total = 0;
+    for (const std::string& p : paragraphs)
+        total += p.size();
+    return total;
+}
+
+void BM_CountText_ShortParagraphs(benchmark::State& state) {
+    std::mt19937 rng(1);
+    const std::vector<std::string> paragraphs = ShortParagraphs(kOneMegabyte, rng);
+    for (auto _ : state) {
+        ReadabilityCounts counts{};
+        for (const std::string& p : paragraphs)
+            CountText(p, &counts);
+        benchmark::DoNotOptimize(counts);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * TotalBytes(paragraphs)));
+}
+BENCHMARK(BM_CountText_ShortParagraphs);
+
+void BM_CountText_OneMegabyteParagraph(benchmark::State& state) {
+    std::mt19937 rng(2);
+    const std::string paragraph = Prose(kOneMegabyte, rng);
+    for (auto _ : state) {
+        ReadabilityCounts counts{};
+        CountText(paragraph, &counts);
+        benchmark::DoNotOptimize(counts);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * paragraph.size()));
+}
+BENCHMARK(BM_CountText_OneMegabyteParagraph);
+
+// The chain of cursor routines that the word-list collection uses, on the same short text.
+void BM_CursorRoutines_ShortParagraphs(benchmark::State& state) {
+    std::mt19937 rng(1);
+    const std::vector<std::string> paragraphs = ShortParagraphs(kOneMegabyte, rng);
+    for (auto _ : state) {
+        std::int64_t syllables = 0;
+        for (const std::string& p : paragraphs) {
+            char* cursor = StrDup(p.c_str());
+            while (char* sentence = NextSentence(&cursor)) {
+                char* wordCursor = sentence;
+                while (char* word = NextWord(&wordCursor)) {
+                    TrimPunctuation(&word);
+                    syllables += CountSyllables(word);
+                    MemFree(word);
+                }
+                MemFree(wordCursor);
+            }
+            MemFree(cursor);
+        }
+        benchmark::DoNotOptimize(syllables);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * TotalBytes(paragraphs)));
+}
+BENCHMARK(BM_CursorRoutines_ShortParagraphs);
+
+} // namespace

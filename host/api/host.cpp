@@ -1,0 +1,387 @@
+#include "host/api/host.h"
+
+#include <cstring>
+
+namespace lxhost {
+
+namespace {
+
+// The error word a method writes when it did its work.
+constexpr std::int32_t kNoError = 0;
+
+template <typename T> const T* As(const StoredValue* v) {
+    return v ? std::get_if<T>(&v->value) : nullptr;
+}
+
+} // namespace
+
+// ---- the host object ----
+
+Host::Host() : api_(*this), memoryInterface_(*this), moduleInterface_(*this) {}
+
+Host::~Host() {
+    DropSink();
+}
+
+void Host::DropSink() {
+    IUnknown* sink = record_.sink;
+    record_.sink = nullptr;
+    if (sink)
+        sink->Release(); // the last release destroys the sink, which releases the host
+}
+
+HRESULT LX_STDCALL Host::QueryInterface(REFIID iid, void** out) {
+    record_.queried.push_back(iid);
+    *out = nullptr;
+    if (IsEqualGUID(iid, kIidUnknown)) {
+        *out = static_cast<IUnknown*>(this);
+    } else if (IsEqualGUID(iid, kIidHostApi) && supportsApi_) {
+        *out = static_cast<ApiHostInterface*>(&api_);
+    } else if (IsEqualGUID(iid, kIidHostMemory) && memoryAnswer_) {
+        *out = static_cast<IHostMemory*>(&memoryInterface_);
+    } else if (IsEqualGUID(iid, kIidHostModule)) {
+        *out = static_cast<IHostModule*>(&moduleInterface_);
+    }
+    if (!*out)
+        return E_NOINTERFACE;
+    AddReference();
+    return S_OK;
+}
+
+ULONG LX_STDCALL Host::AddRef() {
+    return AddReference();
+}
+ULONG LX_STDCALL Host::Release() {
+    return DropReference();
+}
+
+void Host::ClearFaults() {
+    faults_ = {};
+    successes_ = {};
+}
+
+void Host::SetValue(ObjectId obj, std::int32_t prop, StoredValue value) {
+    values_[{obj, prop}] = std::move(value);
+}
+
+const StoredValue* Host::Find(ObjectId obj, std::int32_t prop) const {
+    auto it = values_.find({obj, prop});
+    return it == values_.end() ? nullptr : &it->second;
+}
+
+std::optional<HRESULT> Host::Inject(ApiSlot slot) {
+    ++record_.calls[slot];
+    const Fault& fault = faults_[slot];
+    if (fault.kind == Fault::Kind::ComFailure && successes_[slot] >= fault.succeedFirst)
+        return fault.comResult;
+    return std::nullopt;
+}
+
+void Host::FinishError(ApiSlot slot, std::int32_t* err) {
+    const Fault& fault = faults_[slot];
+    if (fault.kind == Fault::Kind::HostError && successes_[slot] >= fault.succeedFirst) {
+        *err = fault.hostError;
+        return;
+    }
+    if (*err == kNoError)
+        ++successes_[slot];
+}
+
+// ---- the memory and module interfaces ----
+
+HRESULT LX_STDCALL HostMemory::QueryInterface(REFIID iid, void** out) {
+    return host_.QueryInterface(iid, out);
+}
+ULONG LX_STDCALL HostMemory::AddRef() {
+    return host_.AddReference();
+}
+ULONG LX_STDCALL HostMemory::Release() {
+    return host_.DropReference();
+}
+
+HRESULT LX_STDCALL HostMemory::SetClientMemoryMode(std::int32_t) {
+    ++host_.record_.memoryModeCalls;
+    HRESULT answer = host_.memoryAnswer_.value_or(1);
+    host_.memory_.SetHostKeepsMemory(answer == 0);
+    return answer;
+}
+
+HRESULT LX_STDCALL HostModule::QueryInterface(REFIID iid, void** out) {
+    return host_.QueryInterface(iid, out);
+}
+ULONG LX_STDCALL HostModule::AddRef() {
+    return host_.AddReference();
+}
+ULONG LX_STDCALL HostModule::Release() {
+    return host_.DropReference();
+}
+
+HRESULT LX_STDCALL HostModule::SetClientModule(HMODULE module) {
+    host_.record_.module = module;
+    return S_OK;
+}
+
+// ---- the API interface ----
+
+HRESULT LX_STDCALL HostApi::QueryInterface(REFIID iid, void** out) {
+    return host_.QueryInterface(iid, out);
+}
+ULONG LX_STDCALL HostApi::AddRef() {
+    return host_.AddReference();
+}
+ULONG LX_STDCALL HostApi::Release() {
+    return host_.DropReference();
+}
+
+HRESULT LX_STDCALL HostApi::Connect(IUnknown* sink, std::int32_t flags, PropValList* clientInfo) {
+    if (auto fault = host_.Inject(kSlotConnect))
+        return *fault;
+    // The host keeps the sink: its reference holds the client until DropSink.
+    if (sink)
+        sink->AddRef();
+    host_.DropSink();
+    host_.record_.sink = sink;
+    host_.record_.connectFlags = flags;
+    host_.record_.clientInfo = ReadPropValList(clientInfo);
+    return S_OK;
+}
+
+HRESULT LX_STDCALL HostApi::Notification(std::int32_t notification, std::int32_t state,
+                                         std::int32_t* err) {
+    if (auto fault = host_.Inject(kSlotNotification))
+        return *fault;
+    host_.record_.notifications.emplace_back(notification, state);
+    *err = kNoError;
+    host_.FinishError(kSlotNotification, err);
+    return S_OK;
+}
+
+HRESULT LX_STDCALL HostApi::Alert(const char* message, std::int32_t, std::int32_t* answer) {
+    if (auto fault = host_.Inject(kSlotAlert))
+        return *fault;
+    host_.record_.alerts.emplace_back(message ? message : "");
+    *answer = host_.alertAnswer_;
+    return S_OK;
+}
+
+HRESULT LX_STDCALL HostApi::PrintConsole(const char* text, std::int32_t* err) {
+    if (auto fault = host_.Inject(kSlotPrintConsole))
+        return *fault;
+    host_.record_.console.emplace_back(text ? text : "");
+    *err = kNoError;
+    host_.FinishError(kSlotPrintConsole, err);
+    return S_OK;
+}
+
+HRESULT LX_STDCALL HostApi::Open(const char* fileName, const PropValList* params,
+                                 PropValList* returned, std::int32_t* err, ObjectId* result) {
+    if (auto fault = host_.Inject(kSlotOpen))
+        return *fault;
+    host_.record_.openParams.push_back(ReadPropValList(params));
+    auto it = host_.opens_.find(fileName ? fileName : "");
+    if (it == host_.opens_.end()) {
+        *err = kHostErrFile;
+        return S_OK;
+    }
+    *returned = MakePropValList(host_.memory_, it->second.returned);
+    *err = it->second.error;
+    if (*err == kNoError)
+        *result = it->second.id;
+    host_.FinishError(kSlotOpen, err);
+    return S_OK;
+}
+
+HRESULT LX_STDCALL HostApi::Close(ObjectId obj, std::int32_t, std::int32_t* err) {
+    if (auto fault = host_.Inject(kSlotClose))
+        return *fault;
+    host_.record_.closed.push_back(obj);
+    *err = kNoError;
+    host_.FinishError(kSlotClose, err);
+    return S_OK;
+}
+
+HRESULT LX_STDCALL HostApi::Redisplay(ObjectId, std::int32_t* err) {
+    if (auto fault = host_.Inject(kSlotRedisplay))
+        return *fault;
+    *err = kNoError;
+    host_.FinishError(kSlotRedisplay, err);
+    return S_OK;
+}
+
+HRESULT LX_STDCALL HostApi::GetProps(ObjectId, ObjectId obj, std::int32_t* err,
+                                     PropValList* result) {
+    if (auto fault = host_.Inject(kSlotGetProps))
+        return *fault;
+    auto it = host_.props_.find(obj);
+    if (it == host_.props_.end()) {
+        *err = kHostErrBadObject;
+        return S_OK;
+    }
+    *result = MakePropValList(host_.memory_, it->second);
+    *err = kNoError;
+    host_.FinishError(kSlotGetProps, err);
+    return S_OK;
+}
+
+HRESULT LX_STDCALL HostApi::SetProps(ObjectId, ObjectId obj, const PropValList* props,
+                                     std::int32_t* err) {
+    if (auto fault = host_.Inject(kSlotSetProps))
+        return *fault;
+    host_.props_[obj] = ReadPropValList(props);
+    *err = kNoError;
+    host_.FinishError(kSlotSetProps, err);
+    return S_OK;
+}
+
+namespace {
+
+// Answers a typed getter from the store: the value, or a host error for a missing property or
+// a value of another type.
+template <typename T> void Answer(const StoredValue* stored, std::int32_t* err, T* result) {
+    const T* v = As<T>(stored);
+    if (!stored) {
+        *err = kHostErrBadProperty;
+    } else if (!v) {
+        *err = kHostErrBadValue;
+    } else {
+        *result = *v;
+        *err = kNoError;
+    }
+}
+
+} // namespace
+
+HRESULT LX_STDCALL HostApi::GetInt(ObjectId, ObjectId obj, const PropIdent* prop, std::int32_t* err,
+                                   std::int32_t* result) {
+    if (auto fault = host_.Inject(kSlotGetInt))
+        return *fault;
+    Answer(host_.Find(obj, prop->num), err, result);
+    host_.FinishError(kSlotGetInt, err);
+    return S_OK;
+}
+
+HRESULT LX_STDCALL HostApi::SetInt(ObjectId, ObjectId obj, const PropIdent* prop,
+                                   std::int32_t value, std::int32_t* err) {
+    if (auto fault = host_.Inject(kSlotSetInt))
+        return *fault;
+    host_.SetValue(obj, prop->num, {value});
+    *err = kNoError;
+    host_.FinishError(kSlotSetInt, err);
+    return S_OK;
+}
+
+HRESULT LX_STDCALL HostApi::GetId(ObjectId, ObjectId obj, const PropIdent* prop, std::int32_t* err,
+                                  ObjectId* result) {
+    if (auto fault = host_.Inject(kSlotGetId))
+        return *fault;
+    std::int32_t id = 0;
+    Answer(host_.Find(obj, prop->num), err, &id);
+    if (*err == kNoError)
+        *result = static_cast<ObjectId>(id);
+    host_.FinishError(kSlotGetId, err);
+    return S_OK;
+}
+
+HRESULT LX_STDCALL HostApi::SetId(ObjectId, ObjectId obj, const PropIdent* prop, ObjectId value,
+                                  std::int32_t* err) {
+    if (auto fault = host_.Inject(kSlotSetId))
+        return *fault;
+    host_.SetValue(obj, prop->num, {static_cast<std::int32_t>(value)});
+    *err = kNoError;
+    host_.FinishError(kSlotSetId, err);
+    return S_OK;
+}
+
+HRESULT LX_STDCALL HostApi::GetTextLoc(ObjectId, ObjectId obj, const PropIdent* prop,
+                                       std::int32_t* err, TextLoc* result) {
+    if (auto fault = host_.Inject(kSlotGetTextLoc))
+        return *fault;
+    Answer(host_.Find(obj, prop->num), err, result);
+    host_.FinishError(kSlotGetTextLoc, err);
+    return S_OK;
+}
+
+HRESULT LX_STDCALL HostApi::GetTextRange(ObjectId, ObjectId obj, const PropIdent* prop,
+                                         std::int32_t* err, TextRange* result) {
+    if (auto fault = host_.Inject(kSlotGetTextRange))
+        return *fault;
+    Answer(host_.Find(obj, prop->num), err, result);
+    host_.FinishError(kSlotGetTextRange, err);
+    return S_OK;
+}
+
+HRESULT LX_STDCALL HostApi::SetTextRange(ObjectId, ObjectId obj, const PropIdent* prop,
+                                         const TextRange* value, std::int32_t* err) {
+    if (auto fault = host_.Inject(kSlotSetTextRange))
+        return *fault;
+    host_.SetValue(obj, prop->num, {*value});
+    *err = kNoError;
+    host_.FinishError(kSlotSetTextRange, err);
+    return S_OK;
+}
+
+HRESULT LX_STDCALL HostApi::GetString(ObjectId, ObjectId obj, const PropIdent* prop,
+                                      std::int32_t* err, char** result) {
+    if (auto fault = host_.Inject(kSlotGetString))
+        return *fault;
+    std::optional<std::string> value;
+    Answer(host_.Find(obj, prop->num), err, &value);
+    *result = value ? host_.memory_.Dup(*value) : nullptr;
+    host_.FinishError(kSlotGetString, err);
+    return S_OK;
+}
+
+HRESULT LX_STDCALL HostApi::SetString(ObjectId, ObjectId obj, const PropIdent* prop,
+                                      const char* value, std::int32_t* err) {
+    if (auto fault = host_.Inject(kSlotSetString))
+        return *fault;
+    std::optional<std::string> stored;
+    if (value)
+        stored = value;
+    host_.SetValue(obj, prop->num, {stored});
+    *err = kNoError;
+    host_.FinishError(kSlotSetString, err);
+    return S_OK;
+}
+
+HRESULT LX_STDCALL HostApi::GetMetrics(ObjectId, ObjectId obj, const PropIdent* prop,
+                                       std::int32_t* err, MetricList* result) {
+    if (auto fault = host_.Inject(kSlotGetMetrics))
+        return *fault;
+    std::vector<Metric> metrics;
+    Answer(host_.Find(obj, prop->num), err, &metrics);
+    if (*err == kNoError || !metrics.empty())
+        *result = MakeMetricList(host_.memory_, metrics);
+    host_.FinishError(kSlotGetMetrics, err);
+    return S_OK;
+}
+
+HRESULT LX_STDCALL HostApi::SetMetrics(ObjectId, ObjectId obj, const PropIdent* prop,
+                                       const MetricList* value, std::int32_t* err) {
+    if (auto fault = host_.Inject(kSlotSetMetrics))
+        return *fault;
+    std::vector<Metric> metrics;
+    if (value && value->items)
+        metrics.assign(value->items, value->items + value->count);
+    host_.SetValue(obj, prop->num, {metrics});
+    *err = kNoError;
+    host_.FinishError(kSlotSetMetrics, err);
+    return S_OK;
+}
+
+HRESULT LX_STDCALL HostApi::GetText(ObjectId, const TextRange* range, std::int32_t,
+                                    std::int32_t* err, TextItemList* result) {
+    if (auto fault = host_.Inject(kSlotGetText))
+        return *fault;
+    auto it = host_.texts_.find(range->begin.obj);
+    if (it == host_.texts_.end()) {
+        *err = kHostErrBadObject;
+        return S_OK;
+    }
+    *result = MakeTextItemList(host_.memory_, it->second);
+    *err = kNoError;
+    host_.FinishError(kSlotGetText, err);
+    return S_OK;
+}
+
+} // namespace lxhost

@@ -1,0 +1,206 @@
+// The headless host's COM side: the host object handed to the plug-in, the API interface with its
+// method table, the memory and module interfaces, fault injection for tests, and the record of
+// what the client did (alerts, console lines, notifications, calls per slot).
+#pragma once
+
+#include "host/api/task_memory.h"
+#include "runtime/api_slots.h"
+#include "runtime/interface_ids.h"
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace lxhost {
+
+// Host error codes (the host's own; the client passes them through in ApiErrno).
+constexpr std::int32_t kHostErrBadObject = -2;
+constexpr std::int32_t kHostErrBadProperty = -3;
+constexpr std::int32_t kHostErrBadValue = -4;
+constexpr std::int32_t kHostErrFile = -5;
+
+// What a slot does instead of its work, for tests.
+struct Fault {
+    enum class Kind { None, ComFailure, HostError };
+    Kind kind = Kind::None;
+    HRESULT comResult = E_FAIL;    // Kind::ComFailure
+    std::int32_t hostError = 0;    // Kind::HostError: the method still does its work and returns
+                                   // its memory, then reports this code in the error word
+    std::int64_t succeedFirst = 0; // the fault applies only after this many successful calls
+};
+
+// A property value of any object, in the first cut's simple store.
+struct StoredValue {
+    std::variant<std::int32_t, std::optional<std::string>, std::vector<Metric>, TextLoc, TextRange>
+        value;
+};
+
+struct OpenResult {
+    ObjectId id = 0;
+    std::int32_t error = 0;
+    std::vector<HostProp> returned;
+};
+
+class Host;
+
+// The host's API interface: one object per host, serving the method table.
+class HostApi final : public ApiHostInterfaceFailing {
+  public:
+    explicit HostApi(Host& host) : host_(host) {}
+
+    HRESULT LX_STDCALL QueryInterface(REFIID iid, void** out) override;
+    ULONG LX_STDCALL AddRef() override;
+    ULONG LX_STDCALL Release() override;
+
+    HRESULT LX_STDCALL Connect(IUnknown* sink, std::int32_t flags,
+                               PropValList* clientInfo) override;
+    HRESULT LX_STDCALL Notification(std::int32_t notification, std::int32_t state,
+                                    std::int32_t* err) override;
+    HRESULT LX_STDCALL Alert(const char* message, std::int32_t type, std::int32_t* answer) override;
+    HRESULT LX_STDCALL PrintConsole(const char* text, std::int32_t* err) override;
+    HRESULT LX_STDCALL Open(const char* fileName, const PropValList* params, PropValList* returned,
+                            std::int32_t* err, ObjectId* result) override;
+    HRESULT LX_STDCALL Close(ObjectId obj, std::int32_t flags, std::int32_t* err) override;
+    HRESULT LX_STDCALL Redisplay(ObjectId doc, std::int32_t* err) override;
+    HRESULT LX_STDCALL GetProps(ObjectId doc, ObjectId obj, std::int32_t* err,
+                                PropValList* result) override;
+    HRESULT LX_STDCALL SetProps(ObjectId doc, ObjectId obj, const PropValList* props,
+                                std::int32_t* err) override;
+    HRESULT LX_STDCALL GetInt(ObjectId doc, ObjectId obj, const PropIdent* prop, std::int32_t* err,
+                              std::int32_t* result) override;
+    HRESULT LX_STDCALL SetInt(ObjectId doc, ObjectId obj, const PropIdent* prop, std::int32_t value,
+                              std::int32_t* err) override;
+    HRESULT LX_STDCALL GetId(ObjectId doc, ObjectId obj, const PropIdent* prop, std::int32_t* err,
+                             ObjectId* result) override;
+    HRESULT LX_STDCALL SetId(ObjectId doc, ObjectId obj, const PropIdent* prop, ObjectId value,
+                             std::int32_t* err) override;
+    HRESULT LX_STDCALL GetTextLoc(ObjectId doc, ObjectId obj, const PropIdent* prop,
+                                  std::int32_t* err, TextLoc* result) override;
+    HRESULT LX_STDCALL GetTextRange(ObjectId doc, ObjectId obj, const PropIdent* prop,
+                                    std::int32_t* err, TextRange* result) override;
+    HRESULT LX_STDCALL SetTextRange(ObjectId doc, ObjectId obj, const PropIdent* prop,
+                                    const TextRange* value, std::int32_t* err) override;
+    HRESULT LX_STDCALL GetString(ObjectId doc, ObjectId obj, const PropIdent* prop,
+                                 std::int32_t* err, char** result) override;
+    HRESULT LX_STDCALL SetString(ObjectId doc, ObjectId obj, const PropIdent* prop,
+                                 const char* value, std::int32_t* err) override;
+    HRESULT LX_STDCALL GetMetrics(ObjectId doc, ObjectId obj, const PropIdent* prop,
+                                  std::int32_t* err, MetricList* result) override;
+    HRESULT LX_STDCALL SetMetrics(ObjectId doc, ObjectId obj, const PropIdent* prop,
+                                  const MetricList* value, std::int32_t* err) override;
+    HRESULT LX_STDCALL GetText(ObjectId doc, const TextRange* range, std::int32_t flags,
+                               std::int32_t* err, TextItemList* result) override;
+
+  private:
+    Host& host_;
+};
+
+class HostMemory final : public IHostMemory {
+  public:
+    explicit HostMemory(Host& host) : host_(host) {}
+    HRESULT LX_STDCALL QueryInterface(REFIID iid, void** out) override;
+    ULONG LX_STDCALL AddRef() override;
+    ULONG LX_STDCALL Release() override;
+    HRESULT LX_STDCALL SetClientMemoryMode(std::int32_t mode) override;
+
+  private:
+    Host& host_;
+};
+
+class HostModule final : public IHostModule {
+  public:
+    explicit HostModule(Host& host) : host_(host) {}
+    HRESULT LX_STDCALL QueryInterface(REFIID iid, void** out) override;
+    ULONG LX_STDCALL AddRef() override;
+    ULONG LX_STDCALL Release() override;
+    HRESULT LX_STDCALL SetClientModule(HMODULE module) override;
+
+  private:
+    Host& host_;
+};
+
+// The host object: the IUnknown the plug-in receives, from which it queries the interfaces.
+class Host final : public IUnknown {
+  public:
+    Host();
+    Host(const Host&) = delete;
+    Host& operator=(const Host&) = delete;
+    ~Host();
+
+    HRESULT LX_STDCALL QueryInterface(REFIID iid, void** out) override;
+    ULONG LX_STDCALL AddRef() override;
+    ULONG LX_STDCALL Release() override;
+
+    // Configuration for tests.
+    void SetFault(ApiSlot slot, Fault fault) { faults_[slot] = fault; }
+    void ClearFaults();
+    void SetSupportsApi(bool supports) { supportsApi_ = supports; }
+    // The memory interface's answer: 0 tells the client that the host keeps its memory.
+    void SetMemoryAnswer(std::optional<HRESULT> answer) { memoryAnswer_ = answer; }
+    void SetAlertAnswer(std::int32_t answer) { alertAnswer_ = answer; }
+
+    // The first cut's object store: any object's properties, text and open results.
+    void SetValue(ObjectId obj, std::int32_t prop, StoredValue value);
+    void SetProps(ObjectId obj, std::vector<HostProp> props) { props_[obj] = std::move(props); }
+    void SetText(ObjectId obj, std::vector<HostTextItem> items) { texts_[obj] = std::move(items); }
+    void SetOpenResult(const std::string& path, OpenResult result) { opens_[path] = result; }
+
+    // What the client did.
+    struct Record {
+        std::vector<std::string> alerts;
+        std::vector<std::string> console;
+        std::vector<std::pair<std::int32_t, std::int32_t>> notifications;
+        std::vector<IID> queried;
+        std::vector<std::vector<HostProp>> openParams;
+        std::vector<ObjectId> closed;
+        std::array<std::int64_t, kApiSlotCount> calls{};
+        IUnknown* sink = nullptr; // held with a reference until DropSink
+        std::int32_t connectFlags = 0;
+        std::vector<HostProp> clientInfo;
+        HMODULE module = nullptr;
+        int memoryModeCalls = 0;
+    };
+    const Record& record() const { return record_; }
+    // Releases the host's reference on the client's sink (the host's shutdown).
+    void DropSink();
+    // References the client holds on the host's interfaces right now.
+    int OutstandingReferences() const { return references_; }
+
+    TaskAllocator& memory() { return memory_; }
+    HostApi& api() { return api_; }
+
+  private:
+    friend class HostApi;
+    friend class HostMemory;
+    friend class HostModule;
+
+    // Counts the call and answers the slot's fault, if one applies now.
+    std::optional<HRESULT> Inject(ApiSlot slot);
+    // Applies a host-error fault to the error word after the method did its work.
+    void FinishError(ApiSlot slot, std::int32_t* err);
+    const StoredValue* Find(ObjectId obj, std::int32_t prop) const;
+    ULONG AddReference() { return static_cast<ULONG>(++references_); }
+    ULONG DropReference() { return static_cast<ULONG>(--references_); }
+
+    HostApi api_;
+    HostMemory memoryInterface_;
+    HostModule moduleInterface_;
+    TaskAllocator memory_;
+    int references_ = 0;
+    bool supportsApi_ = true;
+    std::optional<HRESULT> memoryAnswer_ = 1;
+    std::int32_t alertAnswer_ = 0;
+    std::array<Fault, kApiSlotCount> faults_{};
+    std::array<std::int64_t, kApiSlotCount> successes_{};
+    std::map<std::pair<ObjectId, std::int32_t>, StoredValue> values_;
+    std::map<ObjectId, std::vector<HostProp>> props_;
+    std::map<ObjectId, std::vector<HostTextItem>> texts_;
+    std::map<std::string, OpenResult> opens_;
+    Record record_;
+};
+
+} // namespace lxhost

@@ -1,0 +1,338 @@
+#include "analysis/tokenizer.h"
+
+#include "support/mem.h"
+#include "support/str.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct MemFreeDeleter {
+    void operator()(char* p) const { MemFree(p); }
+};
+using OwnedString = std::unique_ptr<char, MemFreeDeleter>;
+
+struct Totals {
+    int sentences, words, syllables, characters, complexWords;
+    bool operator==(const Totals&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& os, const Totals& t) {
+    return os << "{sentences " << t.sentences << ", words " << t.words << ", syllables "
+              << t.syllables << ", characters " << t.characters << ", complex " << t.complexWords
+              << "}";
+}
+
+Totals FromCounts(const ReadabilityCounts& c) {
+    return {c.sentences, c.words, c.syllables, c.characters, c.complexWords};
+}
+
+Totals CountFast(const std::string& text) {
+    ReadabilityCounts counts{};
+    CountText(text, &counts);
+    EXPECT_EQ(counts.paragraphs, 0);
+    return FromCounts(counts);
+}
+
+// The counting chain spelled out with the cursor routines, each string owned and released the
+// way their callers must: the reference that the view-based loop has to match.
+Totals CountWithCursors(const std::string& text) {
+    Totals t{};
+    char* cursor = StrDup(text.c_str());
+    while (char* sentence = NextSentence(&cursor)) {
+        if (StrLen(sentence) >= 2) {
+            ++t.sentences;
+            t.words += CountSentenceWords(sentence);
+            char* wordCursor = sentence;
+            while (char* word = NextWord(&wordCursor)) {
+                TrimPunctuation(&word);
+                const int s = CountSyllables(word);
+                t.syllables += s;
+                if (s >= 3)
+                    ++t.complexWords;
+                t.characters += static_cast<int>(StrLen(word));
+                MemFree(word);
+            }
+            sentence = wordCursor;
+        }
+        MemFree(sentence);
+    }
+    MemFree(cursor);
+    return t;
+}
+
+// Every sentence cut with the cursor routines, followed by its trimmed words.
+std::vector<std::vector<std::string>> TokensWithCursors(const std::string& text) {
+    std::vector<std::vector<std::string>> out;
+    char* cursor = StrDup(text.c_str());
+    while (char* sentence = NextSentence(&cursor)) {
+        out.push_back({sentence});
+        char* wordCursor = sentence;
+        while (char* word = NextWord(&wordCursor)) {
+            TrimPunctuation(&word);
+            out.back().emplace_back(word);
+            MemFree(word);
+        }
+        MemFree(wordCursor);
+    }
+    MemFree(cursor);
+    return out;
+}
+
+std::vector<std::vector<std::string>> TokensWithViews(const std::string& text) {
+    std::vector<std::vector<std::string>> out;
+    std::size_t pos = 0;
+    std::string_view sentence;
+    while (NextSentenceView(text, &pos, &sentence)) {
+        out.push_back({std::string(sentence)});
+        std::size_t wordPos = 0;
+        std::string_view word;
+        while (NextWordView(sentence, &wordPos, &word))
+            out.back().emplace_back(TrimPunctuationView(word));
+    }
+    return out;
+}
+
+struct ParagraphCase {
+    const char* name;
+    std::string text;
+    Totals expected;
+};
+
+const std::vector<ParagraphCase> kParagraphCases = {
+    {"two sentences", "The cat sat on the mat. It was a beautiful day!", {2, 11, 13, 35, 1}},
+    {"no terminator", "Hello world", {1, 2, 3, 10, 0}},
+    {"abbreviation before space", "Mr. Smith went to Washington.", {2, 5, 7, 23, 1}},
+    {"one-byte sentences", "A. B", {0, 0, 0, 0, 0}},
+    {"leading period ends the text", ". Hello world.", {0, 0, 0, 0, 0}},
+    {"terminator run ends the text", "Hi!!! Yes.", {1, 1, 1, 2, 0}},
+    {"question and exclamation", "Really?! No way.", {2, 3, 4, 11, 0}},
+    {"byte after colon consumed", "time:10 and (more) words, see?", {2, 6, 6, 20, 0}},
+    {"tab and non-breaking space",
+     "Tom\x08"
+     "and\x11Jerry ran.",
+     {1, 4, 5, 14, 0}},
+    {"em dash splits, en dash joins", "one\xD1two\xD0three here", {1, 3, 4, 16, 0}},
+    {"lone quotation mark", "a \" b c", {1, 4, 4, 3, 0}},
+    {"hyphenated words", "re-enter the co-operate area", {1, 6, 10, 23, 1}},
+    {"decimal number", "Pi is 3.14 today", {1, 4, 5, 13, 0}},
+    {"ellipsis before space", "Wait... what now", {2, 3, 3, 11, 0}},
+    {"empty text", "", {0, 0, 0, 0, 0}},
+    {"only periods", "...", {0, 0, 0, 0, 0}},
+    {"one-byte sentence dropped", "I. Am here.", {1, 2, 2, 6, 0}},
+    // What users of readability tools ask about most.
+    {"abbreviation e.g.", "e.g. this works", {2, 3, 3, 12, 0}},
+    {"initialism", "U.S.A. is big", {2, 3, 4, 10, 0}},
+    {"period without following space", "End.Next one", {1, 2, 3, 11, 0}},
+    {"period before non-breaking space", "Mr.\x11Smith", {1, 2, 2, 7, 0}},
+    {"period before tab", "One.\x08Two", {2, 2, 2, 6, 0}},
+    // The host's tab is 0x08; byte 0x09 is an ordinary byte inside a word.
+    {"byte 0x09 is no tab", "One.\tTwo", {1, 1, 3, 8, 1}},
+    {"blank text", "  \x08\x11 ", {0, 0, 0, 0, 0}},
+    {"hyphen chain", "well-known state-of-the-art", {1, 6, 6, 22, 0}},
+    {"double hyphen", "Wait -- go", {1, 2, 2, 6, 0}},
+    {"numbers", "1,234 and 3.14 and 2024.", {1, 6, 6, 18, 0}},
+    {"quotation marks as words", "He said \" yes \" loudly", {1, 6, 7, 15, 0}},
+    {"curly quotes", "\xD2Hello,\xD3 she said.", {1, 4, 5, 12, 0}},
+    {"runs of terminators", "What?? Really!? Yes.", {3, 3, 4, 13, 0}},
+    {"ellipsis byte", "Well\xC9 fine", {1, 2, 2, 8, 0}},
+    {"complex word alone", "Readability.", {1, 1, 5, 11, 1}},
+    {"leading separators skipped", "  (Quiet) please; ok", {2, 3, 3, 13, 0}},
+};
+
+TEST(CountText, ParagraphExamples) {
+    for (const ParagraphCase& c : kParagraphCases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(CountFast(c.text), c.expected);
+        EXPECT_EQ(CountWithCursors(c.text), c.expected);
+    }
+}
+
+TEST(CountText, AddsToExistingTotalsAndLeavesParagraphsAlone) {
+    ReadabilityCounts counts = {7, 1, 2, 3, 4, 5};
+    CountText("Hello world", &counts);
+    EXPECT_EQ(counts.paragraphs, 7);
+    EXPECT_EQ(FromCounts(counts), (Totals{2, 5, 5, 14, 5}));
+    CountText("Hello", nullptr); // nowhere to add: nothing happens
+}
+
+TEST(CountText, TotalsStopAtTheirLimitInsteadOfWrapping) {
+    ReadabilityCounts counts{};
+    counts.characters = std::numeric_limits<std::int32_t>::max() - 3;
+    counts.words = std::numeric_limits<std::int32_t>::max();
+    CountText("Hello world", &counts);
+    EXPECT_EQ(counts.characters, std::numeric_limits<std::int32_t>::max());
+    EXPECT_EQ(counts.words, std::numeric_limits<std::int32_t>::max());
+    EXPECT_EQ(counts.sentences, 1);
+}
+
+TEST(CountText, LongParagraphCountsEveryRepetition) {
+    // One paragraph of about 1.3 MB: every sentence cut from the middle of a long text.
+    const std::string unit = "The quick brown fox jumps over the lazy dog. Readability matters! ";
+    constexpr int kRepeats = 20000;
+    std::string text;
+    for (int i = 0; i < kRepeats; ++i)
+        text += unit;
+    // Per unit: 2 sentences, 11 words, 18 syllables, 53 characters, 1 complex word.
+    EXPECT_EQ(CountFast(text),
+              (Totals{2 * kRepeats, 11 * kRepeats, 18 * kRepeats, 53 * kRepeats, kRepeats}));
+}
+
+TEST(CountSyllables, Words) {
+    const struct {
+        const char* word;
+        int syllables;
+    } cases[] = {
+        {"the", 1},         {"table", 1},  {"free", 1},      {"idea", 2}, {"beautiful", 3},
+        {"readability", 5}, {"rhythm", 1}, {"1234", 1},      {"", 1},     {"e", 1},
+        {"be", 1},          {"bee", 1},    {"E", 1},         {"cafe", 1}, {"CAFE", 1},
+        {"area", 2},        {"queue", 1},  {"syzygy", 3},    {"eye", 1},  {"smile", 1},
+        {"create", 1},      {"Yes", 1},    {"\x8Et\x8E", 1}, {"e.g", 1},  {"don't", 1},
+        {"co-operate", 4},  {"AEIOUY", 1}, {"banana", 3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.word);
+        EXPECT_EQ(CountSyllables(c.word), c.syllables);
+    }
+    EXPECT_EQ(CountSyllables(nullptr), 1);
+}
+
+TEST(TrimPunctuation, Ends) {
+    const struct {
+        const char* word;
+        const char* trimmed;
+    } cases[] = {
+        {"\"Hello...\"", "Hello"},
+        {"Hello...world", "Hello...world"},
+        {"...", ""},
+        {"_x_", "x"},
+        {"(a)", "a"},
+        {"'tis", "tis"},
+        {"don't", "don't"},
+        {"\xD4quoted\xD5", "quoted"},
+        {"\xD2q\xD3", "q"},
+        {"a\xC9", "a"},
+        {"\xD1x", "x"},
+        {"\r\nword\n", "word"},
+        {"-x-", "-x-"},
+        {"", ""},
+        {"[{x}]!?;:,", "x"},
+        {"\xD0x\xD0", "\xD0x\xD0"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.word);
+        char* word = StrDup(c.word);
+        TrimPunctuation(&word);
+        EXPECT_STREQ(word, c.trimmed);
+        MemFree(word);
+    }
+    char* none = nullptr;
+    TrimPunctuation(&none);
+    TrimPunctuation(nullptr);
+    EXPECT_EQ(none, nullptr);
+}
+
+TEST(NextSentence, CutsAndAdvancesTheCursor) {
+    const struct {
+        const char* text;
+        const char* sentence; // null: no sentence
+        const char* rest;
+    } cases[] = {
+        {"here;and there", "here", "nd there"},
+        {"Hello world", "Hello world", ""},
+        {"  (Leading) text. Next", "Leading) text", "Next"},
+        {"a b ;c", "a b ", ""},
+        {"Mr. Smith", "Mr", "Smith"},
+        {"No way.", "No way.", ""},
+        {"e.g.x done. z", "e.g.x done", "z"},
+        {". Hello world.", nullptr, ". Hello world."},
+        {"!Hi", nullptr, "!Hi"},
+        {"   ", nullptr, "   "},
+        {"", nullptr, ""},
+        {"x!", "x", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        char* cursor = StrDup(c.text);
+        OwnedString sentence(NextSentence(&cursor));
+        if (c.sentence)
+            EXPECT_STREQ(sentence.get(), c.sentence);
+        else
+            EXPECT_EQ(sentence, nullptr);
+        EXPECT_STREQ(cursor, c.rest);
+        MemFree(cursor);
+    }
+    char* none = nullptr;
+    EXPECT_EQ(NextSentence(&none), nullptr);
+    EXPECT_EQ(NextSentence(nullptr), nullptr);
+}
+
+TEST(NextWord, CutsWordsAndSkipsSeparators) {
+    char* cursor = StrDup("don't  stop,(3.14) 1,234\xD1"
+                          "end \xD0 x-");
+    std::vector<std::string> words;
+    while (char* word = NextWord(&cursor)) {
+        words.emplace_back(word);
+        MemFree(word);
+    }
+    EXPECT_EQ(words,
+              (std::vector<std::string>{"don't", "stop", "3.14", "1", "234", "end", "\xD0", "x"}));
+    EXPECT_STREQ(cursor, "");
+    MemFree(cursor);
+
+    char* separators = StrDup(",,, -\x08");
+    EXPECT_EQ(NextWord(&separators), nullptr);
+    MemFree(separators);
+}
+
+TEST(CountSentenceWords, MatchesTheWordsCut) {
+    const struct {
+        const char* sentence;
+        int words;
+    } cases[] = {
+        {"Hello world", 2}, {"a b ", 2},   {"one,two", 2},      {"x", 1},
+        {"re-enter it", 3}, {"a -- b", 2}, {"a\x08\x11(b)", 2}, {"", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.sentence);
+        EXPECT_EQ(CountSentenceWords(c.sentence), c.words);
+    }
+    EXPECT_EQ(CountSentenceWords(nullptr), 0);
+}
+
+TEST(IsWordSeparator, TheSeparatorsAndTheirNeighbours) {
+    for (unsigned char b : std::string("\x08\x11 (),-:;=[]{}\xD1"))
+        EXPECT_TRUE(IsWordSeparator(b)) << int(b);
+    for (unsigned char b : std::string("\xD0/&'\".!?\x09\x0A\xA0") + '\0')
+        EXPECT_FALSE(IsWordSeparator(b)) << int(b);
+}
+
+// Text drawn from every byte class the tokenizer knows, with spaces and periods weighted up.
+std::string RandomText(std::mt19937& rng) {
+    static const std::string alphabet = std::string("aeiouyAEYbcdfghlmnrstwxzBCDHST0123456789") +
+                                        "      ....\x08\t\x11()" + ",-:;=[]{}!?" + "\"'_\r\n" +
+                                        "\xD0\xD1\xD2\xD3\xD4\xD5\xC9\x8E\xE9/&";
+    std::uniform_int_distribution<std::size_t> length(0, 300);
+    std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
+    std::string text(length(rng), ' ');
+    for (char& c : text)
+        c = alphabet[pick(rng)];
+    return text;
+}
+
+TEST(CountText, AgreesWithTheCursorRoutinesOnRandomText) {
+    std::mt19937 rng(20240611);
+    for (int i = 0; i < 4000; ++i) {
+        const std::string text = RandomText(rng);
+        SCOPED_TRACE(text);
+        ASSERT_EQ(TokensWithViews(text), TokensWithCursors(text));
+        ASSERT_EQ(CountFast(text), CountWithCursors(text));
+    }
+}
+
+} // namespace
