@@ -2,6 +2,8 @@
 
 #include "enc_scope.h"
 
+#include "resources/frameroman_table.h"
+#include "runtime/api.h"
 #include "support/enc.h"
 #include "support/mem.h"
 #include "support/str.h"
@@ -11,7 +13,12 @@
 #include <unicode/ucnv.h>
 
 #include <string>
+#include <type_traits>
 #include <vector>
+
+// The client start-up installs the host operations themselves as the two hooks.
+static_assert(std::is_same_v<decltype(&ApiGetString), EncHostStringGetter>);
+static_assert(std::is_same_v<decltype(&ApiPrintConsole), ConsoleOutput>);
 
 namespace {
 
@@ -97,6 +104,30 @@ TEST_F(Conversion, EachHostConverterOpensAndConvertsASample) {
     }
 }
 
+// The converter and the generated table come from the same data file and agree on every byte.
+TEST_F(Conversion, FrameRomanConverterMatchesTheTable) {
+    UErrorCode error = U_ZERO_ERROR;
+    UConverter* converter = ucnv_open(kEncConverterNames[kEncFrameRoman], &error);
+    ASSERT_TRUE(U_SUCCESS(error));
+    ucnv_setToUCallBack(converter, UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &error);
+    int mapped = 0;
+    for (int b = 1; b < 256; ++b) {
+        char byte = static_cast<char>(b);
+        UChar unit = 0;
+        error = U_ZERO_ERROR;
+        ucnv_reset(converter);
+        int32_t n = ucnv_toUChars(converter, &unit, 1, &byte, 1, &error);
+        std::uint32_t code = U_SUCCESS(error) && n == 1 ? unit : 0;
+        EXPECT_EQ(code, kFrameRomanToUnicode[b]) << "byte " << b;
+        mapped += code != 0;
+    }
+    ucnv_close(converter);
+    EXPECT_EQ(mapped, 11 + 95 + 128);
+    EXPECT_EQ(kFrameRomanToUnicode[0x08], 0x0009u);
+    EXPECT_EQ(kFrameRomanToUnicode[0xD0], 0x2013u);
+    EXPECT_EQ(kFrameRomanToUnicode[0x7F], 0u);
+}
+
 TEST_F(Conversion, ConsoleGetsFrameRomanAsUtf8WithControlBytesIntact) {
     ConsolePrint("Caf\x8E\tfile\x08name\n");
     ASSERT_EQ(gConsole.size(), 1u);
@@ -146,6 +177,10 @@ TEST_F(Conversion, Utf16BothWays) {
     EXPECT_EQ(converted[0], '\0');
     EXPECT_EQ(converted[1], '\0');
     MemFree(converted);
+    EXPECT_EQ(Convert("Caf\xC3\xA9\t\xE2\x80\x94!", "UTF-8", "adobe-fm-roman-windows"),
+              "Caf\x8E\t\xD1!");
+    // "locale" keeps control characters in the runs it converts.
+    EXPECT_EQ(Convert("plain\ttext", "locale"), "plain\ttext");
     // With control characters kept they go through the converter: FrameRoman 0x08 is a tab.
     EXPECT_EQ(Convert("a\x08z", "adobe-fm-roman-windows", "UTF-8", 1), "a\tz");
 }
