@@ -1,6 +1,7 @@
 #include "host/api/host.h"
 
 #include <cstring>
+#include <iostream>
 
 namespace lxhost {
 
@@ -17,17 +18,12 @@ template <typename T> const T* As(const StoredValue* v) {
 
 // ---- the host object ----
 
-Host::Host() : api_(*this), memoryInterface_(*this), moduleInterface_(*this) {}
+Host::Host()
+    : api_(*this), memoryInterface_(*this), moduleInterface_(*this), alertStream_(&std::cout),
+      consoleStream_(&std::cerr) {}
 
 Host::~Host() {
-    DropSink();
-}
-
-void Host::DropSink() {
-    IUnknown* sink = record_.sink;
-    record_.sink = nullptr;
-    if (sink)
-        sink->Release(); // the last release destroys the sink, which releases the host
+    ReleaseSink();
 }
 
 HRESULT LX_STDCALL Host::QueryInterface(REFIID iid, void** out) {
@@ -87,6 +83,59 @@ void Host::FinishError(ApiSlot slot, std::int32_t* err) {
         ++successes_[slot];
 }
 
+void Host::Announce(std::ostream* out, const std::string& text) {
+    if (!out)
+        return;
+    *out << text;
+    if (text.empty() || text.back() != '\n')
+        *out << '\n';
+    out->flush();
+}
+
+// ---- calls into the client's sink ----
+
+template <typename Call> HRESULT Host::CallSink(Call call) {
+    if (!sink_)
+        return E_FAIL;
+#if defined(_WIN32)
+    return call(sink_);
+#else
+    // A client that raises the platform exception (an allocation that cannot be satisfied)
+    // ends its call there; the host survives it, as the real host survives the structured
+    // exception.
+    try {
+        return call(sink_);
+    } catch (const PlatformException& e) {
+        record_.raised.push_back(e.code);
+        return E_FAIL;
+    }
+#endif
+}
+
+HRESULT Host::InitializeClient(std::int32_t code) {
+    return CallSink([&](IFrameMakerNotifications0* s) { return s->Initialize(code); });
+}
+
+HRESULT Host::RunCommand(std::int32_t number) {
+    return CallSink([&](IFrameMakerNotifications0* s) { return s->Command(number); });
+}
+
+bool Host::SendMessage(const std::string& text) {
+    if (!sink_ || !NotificationRequested(kNotifyCommandMessage))
+        return false;
+    return SUCCEEDED(CallSink([&](IFrameMakerNotifications0* s) {
+        return s->Notify(kNotifyCommandMessage, 0, text.c_str(), 0);
+    }));
+}
+
+void Host::ReleaseSink() {
+    // Cleared first: the client's teardown may call back into the host.
+    IFrameMakerNotifications0* sink = sink_;
+    sink_ = nullptr;
+    if (sink)
+        sink->Release();
+}
+
 // ---- the memory and module interfaces ----
 
 HRESULT LX_STDCALL HostMemory::QueryInterface(REFIID iid, void** out) {
@@ -136,13 +185,18 @@ ULONG LX_STDCALL HostApi::Release() {
 HRESULT LX_STDCALL HostApi::Connect(IUnknown* sink, std::int32_t flags, PropValList* clientInfo) {
     if (auto fault = host_.Inject(kSlotConnect))
         return *fault;
-    // The host keeps the sink: its reference holds the client until DropSink.
-    if (sink)
-        sink->AddRef();
-    host_.DropSink();
     host_.record_.sink = sink;
     host_.record_.connectFlags = flags;
     host_.record_.clientInfo = ReadPropValList(clientInfo);
+    // The host keeps its own reference to the sink: the client drops its reference before its
+    // entry returns, so from then on the host's reference is what keeps the client alive.
+    IFrameMakerNotifications0* notifications = nullptr;
+    if (!sink ||
+        FAILED(sink->QueryInterface(kIidNotifications, reinterpret_cast<void**>(&notifications))) ||
+        !notifications)
+        return E_NOINTERFACE;
+    host_.ReleaseSink();
+    host_.sink_ = notifications;
     return S_OK;
 }
 
@@ -151,8 +205,75 @@ HRESULT LX_STDCALL HostApi::Notification(std::int32_t notification, std::int32_t
     if (auto fault = host_.Inject(kSlotNotification))
         return *fault;
     host_.record_.notifications.emplace_back(notification, state);
+    if (state != 0)
+        host_.requested_.insert(notification);
+    else
+        host_.requested_.erase(notification);
     *err = kNoError;
     host_.FinishError(kSlotNotification, err);
+    return S_OK;
+}
+
+// ---- menus ----
+
+HRESULT LX_STDCALL HostApi::DefineMenu(const char* tag, const char* label, std::int32_t* err,
+                                       ObjectId* result) {
+    if (auto fault = host_.Inject(kSlotDefineMenu))
+        return *fault;
+    *err = tag && label ? host_.menus_.DefineMenu(tag, label, result) : kHostErrBadValue;
+    host_.FinishError(kSlotDefineMenu, err);
+    return S_OK;
+}
+
+HRESULT LX_STDCALL HostApi::AddCommandToMenu(ObjectId menu, ObjectId command, std::int32_t* err) {
+    if (auto fault = host_.Inject(kSlotAddCommandToMenu))
+        return *fault;
+    *err = host_.menus_.AddCommandToMenu(menu, command);
+    host_.FinishError(kSlotAddCommandToMenu, err);
+    return S_OK;
+}
+
+HRESULT LX_STDCALL HostApi::AddMenuToMenu(ObjectId target, ObjectId menu, std::int32_t* err) {
+    if (auto fault = host_.Inject(kSlotAddMenuToMenu))
+        return *fault;
+    *err = host_.menus_.AddMenuToMenu(target, menu);
+    host_.FinishError(kSlotAddMenuToMenu, err);
+    return S_OK;
+}
+
+HRESULT LX_STDCALL HostApi::DefineAndAddMenu(ObjectId target, const char* tag, const char* label,
+                                             std::int32_t* err, ObjectId* result) {
+    if (auto fault = host_.Inject(kSlotDefineAndAddMenu))
+        return *fault;
+    *err =
+        tag && label ? host_.menus_.DefineAndAddMenu(target, tag, label, result) : kHostErrBadValue;
+    host_.FinishError(kSlotDefineAndAddMenu, err);
+    return S_OK;
+}
+
+HRESULT LX_STDCALL HostApi::DefineAndAddCommand(std::int32_t command, ObjectId menu,
+                                                const char* tag, const char* label,
+                                                const char* shortcut, std::int32_t* err,
+                                                ObjectId* result) {
+    if (auto fault = host_.Inject(kSlotDefineAndAddCommand))
+        return *fault;
+    *err = tag && label ? host_.menus_.DefineAndAddCommand(command, menu, tag, label,
+                                                           shortcut ? shortcut : "", result)
+                        : kHostErrBadValue;
+    host_.FinishError(kSlotDefineAndAddCommand, err);
+    return S_OK;
+}
+
+HRESULT LX_STDCALL HostApi::GetNamedObject(ObjectId, std::int32_t type, const char* name,
+                                           std::int32_t* err, ObjectId* result) {
+    if (auto fault = host_.Inject(kSlotGetNamedObject))
+        return *fault;
+    // Menus and separators belong to the application, whatever document is named.
+    ObjectId id = name ? host_.menus_.FindNamed(type, name) : 0;
+    *err = id ? kNoError : kHostErrBadObject;
+    if (id)
+        *result = id;
+    host_.FinishError(kSlotGetNamedObject, err);
     return S_OK;
 }
 
@@ -160,6 +281,7 @@ HRESULT LX_STDCALL HostApi::Alert(const char* message, std::int32_t, std::int32_
     if (auto fault = host_.Inject(kSlotAlert))
         return *fault;
     host_.record_.alerts.emplace_back(message ? message : "");
+    host_.Announce(host_.alertStream_, host_.record_.alerts.back());
     *answer = host_.alertAnswer_;
     return S_OK;
 }
@@ -168,6 +290,7 @@ HRESULT LX_STDCALL HostApi::PrintConsole(const char* text, std::int32_t* err) {
     if (auto fault = host_.Inject(kSlotPrintConsole))
         return *fault;
     host_.record_.console.emplace_back(text ? text : "");
+    host_.Announce(host_.consoleStream_, host_.record_.console.back());
     *err = kNoError;
     host_.FinishError(kSlotPrintConsole, err);
     return S_OK;
@@ -270,24 +393,32 @@ HRESULT LX_STDCALL HostApi::SetInt(ObjectId, ObjectId obj, const PropIdent* prop
     return S_OK;
 }
 
-HRESULT LX_STDCALL HostApi::GetId(ObjectId, ObjectId obj, const PropIdent* prop, std::int32_t* err,
-                                  ObjectId* result) {
+HRESULT LX_STDCALL HostApi::GetId(ObjectId doc, ObjectId obj, const PropIdent* prop,
+                                  std::int32_t* err, ObjectId* result) {
     if (auto fault = host_.Inject(kSlotGetId))
         return *fault;
-    std::int32_t id = 0;
-    Answer(host_.Find(obj, prop->num), err, &id);
-    if (*err == kNoError)
-        *result = static_cast<ObjectId>(id);
+    if (MenuModel::IsMenuId(obj)) {
+        *err = host_.menus_.GetId(doc, obj, prop->num, result);
+    } else {
+        std::int32_t id = 0;
+        Answer(host_.Find(obj, prop->num), err, &id);
+        if (*err == kNoError)
+            *result = static_cast<ObjectId>(id);
+    }
     host_.FinishError(kSlotGetId, err);
     return S_OK;
 }
 
-HRESULT LX_STDCALL HostApi::SetId(ObjectId, ObjectId obj, const PropIdent* prop, ObjectId value,
+HRESULT LX_STDCALL HostApi::SetId(ObjectId doc, ObjectId obj, const PropIdent* prop, ObjectId value,
                                   std::int32_t* err) {
     if (auto fault = host_.Inject(kSlotSetId))
         return *fault;
-    host_.SetValue(obj, prop->num, {static_cast<std::int32_t>(value)});
-    *err = kNoError;
+    if (MenuModel::IsMenuId(obj)) {
+        *err = host_.menus_.SetId(doc, obj, prop->num, value);
+    } else {
+        host_.SetValue(obj, prop->num, {static_cast<std::int32_t>(value)});
+        *err = kNoError;
+    }
     host_.FinishError(kSlotSetId, err);
     return S_OK;
 }
@@ -325,7 +456,14 @@ HRESULT LX_STDCALL HostApi::GetString(ObjectId, ObjectId obj, const PropIdent* p
     if (auto fault = host_.Inject(kSlotGetString))
         return *fault;
     std::optional<std::string> value;
-    Answer(host_.Find(obj, prop->num), err, &value);
+    if (MenuModel::IsMenuId(obj)) {
+        std::string label;
+        *err = host_.menus_.GetString(obj, prop->num, &label);
+        if (*err == kNoError)
+            value = std::move(label);
+    } else {
+        Answer(host_.Find(obj, prop->num), err, &value);
+    }
     *result = value ? host_.memory_.Dup(*value) : nullptr;
     host_.FinishError(kSlotGetString, err);
     return S_OK;
@@ -335,11 +473,15 @@ HRESULT LX_STDCALL HostApi::SetString(ObjectId, ObjectId obj, const PropIdent* p
                                       const char* value, std::int32_t* err) {
     if (auto fault = host_.Inject(kSlotSetString))
         return *fault;
-    std::optional<std::string> stored;
-    if (value)
-        stored = value;
-    host_.SetValue(obj, prop->num, {stored});
-    *err = kNoError;
+    if (MenuModel::IsMenuId(obj)) {
+        *err = value ? host_.menus_.SetString(obj, prop->num, value) : kHostErrBadValue;
+    } else {
+        std::optional<std::string> stored;
+        if (value)
+            stored = value;
+        host_.SetValue(obj, prop->num, {stored});
+        *err = kNoError;
+    }
     host_.FinishError(kSlotSetString, err);
     return S_OK;
 }

@@ -3,14 +3,18 @@
 // what the client did (alerts, console lines, notifications, calls per slot).
 #pragma once
 
+#include "host/api/menus.h"
 #include "host/api/task_memory.h"
 #include "runtime/api_slots.h"
 #include "runtime/interface_ids.h"
+#include "runtime/sink_interfaces.h"
 
 #include <array>
 #include <cstdint>
+#include <iosfwd>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -60,6 +64,18 @@ class HostApi final : public ApiHostInterfaceFailing {
                                PropValList* clientInfo) override;
     HRESULT LX_STDCALL Notification(std::int32_t notification, std::int32_t state,
                                     std::int32_t* err) override;
+    HRESULT LX_STDCALL DefineMenu(const char* tag, const char* label, std::int32_t* err,
+                                  ObjectId* result) override;
+    HRESULT LX_STDCALL AddCommandToMenu(ObjectId menu, ObjectId command,
+                                        std::int32_t* err) override;
+    HRESULT LX_STDCALL AddMenuToMenu(ObjectId target, ObjectId menu, std::int32_t* err) override;
+    HRESULT LX_STDCALL DefineAndAddMenu(ObjectId target, const char* tag, const char* label,
+                                        std::int32_t* err, ObjectId* result) override;
+    HRESULT LX_STDCALL DefineAndAddCommand(std::int32_t command, ObjectId menu, const char* tag,
+                                           const char* label, const char* shortcut,
+                                           std::int32_t* err, ObjectId* result) override;
+    HRESULT LX_STDCALL GetNamedObject(ObjectId doc, std::int32_t type, const char* name,
+                                      std::int32_t* err, ObjectId* result) override;
     HRESULT LX_STDCALL Alert(const char* message, std::int32_t type, std::int32_t* answer) override;
     HRESULT LX_STDCALL PrintConsole(const char* text, std::int32_t* err) override;
     HRESULT LX_STDCALL Open(const char* fileName, const PropValList* params, PropValList* returned,
@@ -142,12 +158,37 @@ class Host final : public IUnknown {
     // The memory interface's answer: 0 tells the client that the host keeps its memory.
     void SetMemoryAnswer(std::optional<HRESULT> answer) { memoryAnswer_ = answer; }
     void SetAlertAnswer(std::int32_t answer) { alertAnswer_ = answer; }
+    // Where alerts (default: standard output) and console lines (default: standard error) are
+    // printed besides being recorded; null prints nothing.
+    void SetAlertStream(std::ostream* out) { alertStream_ = out; }
+    void SetConsoleStream(std::ostream* out) { consoleStream_ = out; }
 
     // The first cut's object store: any object's properties, text and open results.
     void SetValue(ObjectId obj, std::int32_t prop, StoredValue value);
     void SetProps(ObjectId obj, std::vector<HostProp> props) { props_[obj] = std::move(props); }
     void SetText(ObjectId obj, std::vector<HostTextItem> items) { texts_[obj] = std::move(items); }
     void SetOpenResult(const std::string& path, OpenResult result) { opens_[path] = result; }
+
+    // The host's menus, for tests and for the command-line tool.
+    MenuModel& menus() { return menus_; }
+    const MenuModel& menus() const { return menus_; }
+
+    // Whether the client asked for the notification (and has not withdrawn it).
+    bool NotificationRequested(std::int32_t notification) const {
+        return requested_.count(notification) != 0;
+    }
+
+    // The client's notification sink, attached through Connect; the host holds one reference to
+    // it until ReleaseSink. The calls below answer E_FAIL when no sink is attached, or when the
+    // client raised the platform exception inside the call (recorded in Record::raised).
+    bool HasSink() const { return sink_ != nullptr; }
+    HRESULT InitializeClient(std::int32_t code);
+    HRESULT RunCommand(std::int32_t number);
+    // Delivers a command message (notification 13), but only to a client that asked for it;
+    // false when it was not delivered.
+    bool SendMessage(const std::string& text);
+    // Drops the host's reference, normally the sink's last: the client then shuts down.
+    void ReleaseSink();
 
     // What the client did.
     struct Record {
@@ -158,15 +199,14 @@ class Host final : public IUnknown {
         std::vector<std::vector<HostProp>> openParams;
         std::vector<ObjectId> closed;
         std::array<std::int64_t, kApiSlotCount> calls{};
-        IUnknown* sink = nullptr; // held with a reference until DropSink
+        IUnknown* sink = nullptr; // the sink as attached; the host's reference is sink_
         std::int32_t connectFlags = 0;
         std::vector<HostProp> clientInfo;
         HMODULE module = nullptr;
         int memoryModeCalls = 0;
+        std::vector<std::uint32_t> raised; // platform exception codes caught around sink calls
     };
     const Record& record() const { return record_; }
-    // Releases the host's reference on the client's sink (the host's shutdown).
-    void DropSink();
     // References the client holds on the host's interfaces right now.
     int OutstandingReferences() const { return references_; }
 
@@ -185,6 +225,8 @@ class Host final : public IUnknown {
     const StoredValue* Find(ObjectId obj, std::int32_t prop) const;
     ULONG AddReference() { return static_cast<ULONG>(++references_); }
     ULONG DropReference() { return static_cast<ULONG>(--references_); }
+    void Announce(std::ostream* out, const std::string& text);
+    template <typename Call> HRESULT CallSink(Call call);
 
     HostApi api_;
     HostMemory memoryInterface_;
@@ -194,6 +236,11 @@ class Host final : public IUnknown {
     bool supportsApi_ = true;
     std::optional<HRESULT> memoryAnswer_ = 1;
     std::int32_t alertAnswer_ = 0;
+    std::ostream* alertStream_;
+    std::ostream* consoleStream_;
+    std::set<std::int32_t> requested_;
+    IFrameMakerNotifications0* sink_ = nullptr;
+    MenuModel menus_;
     std::array<Fault, kApiSlotCount> faults_{};
     std::array<std::int64_t, kApiSlotCount> successes_{};
     std::map<std::pair<ObjectId, std::int32_t>, StoredValue> values_;

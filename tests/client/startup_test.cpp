@@ -58,7 +58,7 @@ class Startup : public ::testing::Test {
         if (sink_)
             sink_->Release();
         sink_ = nullptr;
-        host_.DropSink();
+        host_.ReleaseSink();
     }
 
     void* self_ = nullptr;

@@ -1,0 +1,134 @@
+// The `lexameter` tool run as a subprocess: its arguments, exit statuses and output, with the
+// test client module standing in for the plug-in.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+// The runner uses the POSIX shell and wait status.
+#if !defined(_WIN32)
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string Quote(const std::string& arg) {
+    std::string q = "'";
+    for (char c : arg) {
+        if (c == '\'')
+            q += "'\\''";
+        else
+            q += c;
+    }
+    return q + "'";
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+Outcome RunCli(const std::vector<std::string>& args) {
+    std::string base = ::testing::TempDir() + "lexameter_cli_" + std::to_string(getpid());
+    std::string command = Quote(LX_CLI_PATH);
+    for (const std::string& a : args)
+        command += " " + Quote(a);
+    command += " >" + Quote(base + ".out") + " 2>" + Quote(base + ".err") + " </dev/null";
+    Outcome o;
+    int raw = std::system(command.c_str());
+    o.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    o.out = ReadFile(base + ".out");
+    o.err = ReadFile(base + ".err");
+    std::remove((base + ".out").c_str());
+    std::remove((base + ".err").c_str());
+    return o;
+}
+
+const std::string kPlugin = LX_TEST_PLUGIN_OK;
+
+TEST(Cli, ArgumentsExitStatusesAndMessages) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> args;
+        int status;
+        const char* out; // expected in standard output ("" checks nothing)
+        const char* err; // expected in standard error
+    };
+    const std::vector<Case> cases = {
+        {"help", {"--help"}, 0, "Usage: lexameter", ""},
+        {"help lists the commands", {"-h"}, 0, "menus", ""},
+        {"version", {"--version"}, 0, "lexameter 1.", ""},
+        {"no command", {"--plugin", kPlugin}, 1, "", "no command given"},
+        {"unknown command",
+         {"--plugin", kPlugin, "frobnicate"},
+         1,
+         "",
+         "unknown command 'frobnicate'"},
+        {"unknown option", {"--bogus", "about"}, 1, "", "--bogus"},
+        {"message without text", {"about", "--message"}, 1, "", "--message"},
+        {"files for about", {"--plugin", kPlugin, "about", "a.mif"}, 1, "", "takes no files"},
+        {"missing plug-in",
+         {"--plugin", "/nonexistent/Lexameter.so", "about"},
+         3,
+         "",
+         "lexameter: plug-in '/nonexistent/Lexameter.so': cannot load"},
+        {"plug-in entry fails",
+         {"--plugin", LX_TEST_PLUGIN_ENTRY_FAILS, "menus"},
+         3,
+         "",
+         "F_ApiClientInit answered -1"},
+        {"about",
+         {"--plugin", kPlugin, "about"},
+         0,
+         "Initialize 1\nAbout the test client\nRelease: last\n",
+         ""},
+        {"install dir",
+         {"--install-dir", "/opt/host", "--plugin", kPlugin, "about"},
+         0,
+         "About the test client",
+         ""},
+        {"messages before the command",
+         {"--message", "SetDocId 5", "--plugin", kPlugin, "--message", "GetStatisticsDoc", "about"},
+         0,
+         "Initialize 1\nNotify 13 SetDocId 5\nNotify 13 GetStatisticsDoc\nAbout the test client\n",
+         ""},
+        {"menus",
+         {"--plugin", kPlugin, "menus"},
+         0,
+         "menu bar !MakerMainMenu\n"
+         "  menu \"Tools\" [LXTools]\n"
+         "    menu \"Readability\" [TestClient]\n"
+         "      command \"Test Command\" [TestCommand] number 7\n"
+         "      separator [Separator1]\n"
+         "      command \"About Lexameter...\" [TestAbout] number 1000\n",
+         ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Outcome o = RunCli(c.args);
+        EXPECT_EQ(o.status, c.status) << o.err;
+        EXPECT_NE(o.out.find(c.out), std::string::npos) << o.out;
+        EXPECT_NE(o.err.find(c.err), std::string::npos) << o.err;
+        // Success is silent on standard error; a failure says what went wrong in a line or two.
+        if (c.status == 0)
+            EXPECT_EQ(o.err, "");
+        else
+            EXPECT_LE(std::count(o.err.begin(), o.err.end(), '\n'), 2) << o.err;
+    }
+}
+
+} // namespace
+#endif
