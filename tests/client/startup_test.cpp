@@ -116,6 +116,38 @@ TEST_F(Startup, TheHostsLastReleaseTearsTheConnectionDown) {
     EXPECT_EQ(ApiErrno, kApiErrNotConnected);
 }
 
+// Stands for the extra interface the host may pass; records what the sink's teardown does to it.
+struct ExtraInterface final : IUnknown {
+    HRESULT LX_STDCALL QueryInterface(REFIID, void** out) override {
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG LX_STDCALL AddRef() override { return static_cast<ULONG>(++references); }
+    ULONG LX_STDCALL Release() override {
+        ++releases;
+        if (sink)
+            countDuringTeardown = sink->ReferenceCount();
+        return static_cast<ULONG>(--references);
+    }
+    int references = 0;
+    int releases = 0;
+    int countDuringTeardown = -1;
+    FrameMakerNotificationsC* sink = nullptr;
+};
+
+TEST_F(Startup, TheLastReleaseDestroysTheSinkOnceWithItsCountHeldUp) {
+    ExtraInterface extra;
+    ASSERT_EQ(F_ApiClientInit(static_cast<HMODULE>(self_), &host_, &extra, nullptr), 0);
+    EXPECT_EQ(extra.references, 1); // held until the sink is destroyed
+    extra.sink = NotificationSink;
+    TakeSink();
+    ReleaseSink();
+    EXPECT_EQ(extra.releases, 1);
+    EXPECT_EQ(extra.references, 0);
+    EXPECT_EQ(extra.countDuringTeardown, 100);
+    EXPECT_EQ(ClientExtraInterface, nullptr);
+}
+
 TEST_F(Startup, QueryInterfaceSharesOneCountAcrossTheInterfaces) {
     IFrameMakerNotifications0* sink = Attach();
     ASSERT_NE(sink, nullptr);
