@@ -1,60 +1,17 @@
 // The `lexameter` tool run as a subprocess: its arguments, exit statuses and output, with the
 // test client module standing in for the plug-in.
-#include <gtest/gtest.h>
+#include "cli_runner.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
-// The runner uses the POSIX shell and wait status.
 #if !defined(_WIN32)
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
 
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Quote(const std::string& arg) {
-    std::string q = "'";
-    for (char c : arg) {
-        if (c == '\'')
-            q += "'\\''";
-        else
-            q += c;
-    }
-    return q + "'";
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 Outcome RunCli(const std::vector<std::string>& args) {
-    std::string base = ::testing::TempDir() + "lexameter_cli_" + std::to_string(getpid());
-    std::string command = Quote(LX_CLI_PATH);
-    for (const std::string& a : args)
-        command += " " + Quote(a);
-    command += " >" + Quote(base + ".out") + " 2>" + Quote(base + ".err") + " </dev/null";
-    Outcome o;
-    int raw = std::system(command.c_str());
-    o.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    o.out = ReadFile(base + ".out");
-    o.err = ReadFile(base + ".err");
-    std::remove((base + ".out").c_str());
-    std::remove((base + ".err").c_str());
-    return o;
+    return ::RunCli(LX_CLI_PATH, args);
 }
 
 const std::string kPlugin = LX_TEST_PLUGIN_OK;
