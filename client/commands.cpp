@@ -1,12 +1,17 @@
 #include "client/commands.h"
 
+#include "analysis/words.h"
+#include "output/book_walk.h"
 #include "output/measure_output.h"
+#include "output/report.h"
+#include "output/word_list.h"
 #include "runtime/api.h"
 #include "runtime/client_callbacks.h"
 #include "runtime/sink_interfaces.h"
 #include "support/enc.h"
 #include "support/mem.h"
 #include "support/str.h"
+#include "support/str_list.h"
 
 ObjectId MessageDocId = 0;
 ObjectId MessageBookId = 0;
@@ -44,6 +49,8 @@ constexpr std::int32_t kFirstBookCommand = 9;
 constexpr std::int32_t kLastBookCommand = 16;
 
 constexpr std::int32_t kLastMeasureCommand = 5;
+constexpr std::int32_t kCommandWordList = 6;
+constexpr std::int32_t kCommandWordListCounts = 7;
 // The measure each of the commands 1 to 5 (and 9 to 13 for books) reports.
 constexpr Measure kCommandMeasures[] = {MeasureCounts, MeasureFlesch, MeasureAri, MeasureSmog,
                                         MeasureFog};
@@ -76,6 +83,55 @@ const CommandInfo* FindCommand(std::int32_t number) {
     return nullptr;
 }
 
+namespace {
+
+// A word list of a document (6, 7) or a book (14, 15), with counts or without.
+void RunWordList(ObjectId doc, ObjectId book, bool forBook, bool withCounts) {
+    StrList* list = StrListNew(1, 1);
+    if (!list)
+        return;
+    if (forBook)
+        BookCollectWords(book, list);
+    else
+        CollectWords(doc, list);
+    StrListSort(list, CompareWords);
+    if (withCounts) {
+        // The counters are sized to the list, so every word of a long list has one.
+        WordCounts counts = WordCountsNew(StrListCount(list));
+        if (forBook)
+            BookCountWords(book, list, &counts);
+        else
+            CountWordOccurrences(doc, list, &counts);
+        ObjectId outDoc = WriteWordList(list, &counts);
+        WriteUniqueWordTotal(list, outDoc);
+        WordCountsFree(&counts);
+    } else {
+        WriteWordList(list, nullptr);
+    }
+    StrListFree(list);
+}
+
+void RunDocumentCommand(std::int32_t command, ObjectId doc) {
+    if (command <= kLastMeasureCommand)
+        AnalyzeDocument(doc, kCommandMeasures[command - kFirstDocCommand], OutputAlert, 0);
+    else if (command == kCommandWordList || command == kCommandWordListCounts)
+        RunWordList(doc, 0, false, command == kCommandWordListCounts);
+    else
+        WriteDocumentReport(doc);
+}
+
+void RunBookCommand(std::int32_t command, ObjectId book) {
+    std::int32_t asDocument = command - (kFirstBookCommand - kFirstDocCommand);
+    if (asDocument <= kLastMeasureCommand)
+        BookMeasure(book, kCommandMeasures[asDocument - kFirstDocCommand], OutputAlert);
+    else if (asDocument == kCommandWordList || asDocument == kCommandWordListCounts)
+        RunWordList(0, book, true, asDocument == kCommandWordListCounts);
+    else
+        WriteBookReport(book);
+}
+
+} // namespace
+
 int HandleCommand(std::int32_t command) {
     EncStartup();
     ObjectId doc = MessageDocId ? MessageDocId : ApiGetId(0, 0, kPropActiveDoc);
@@ -86,13 +142,13 @@ int HandleCommand(std::int32_t command) {
     } else if (command >= kFirstDocCommand && command <= kLastDocCommand) {
         if (doc == 0)
             ApiAlert(kAlertNoDocument, kAlertType);
-        else if (command <= kLastMeasureCommand)
-            AnalyzeDocument(doc, kCommandMeasures[command - kFirstDocCommand], OutputAlert, 0);
-        // The word lists and the report join the dispatch as they are built.
+        else
+            RunDocumentCommand(command, doc);
     } else if (command >= kFirstBookCommand && command <= kLastBookCommand) {
         if (book == 0)
             ApiAlert(kAlertNoBook, kAlertType);
-        // The book pipelines join the dispatch as they are built.
+        else
+            RunBookCommand(command, book);
     }
 
     // An id given by message applies to exactly one command, whatever its outcome.

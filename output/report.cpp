@@ -1,0 +1,158 @@
+#include "output/report.h"
+
+#include "analysis/tokenizer.h"
+#include "analysis/traversal.h"
+#include "output/book_walk.h"
+#include "output/builder.h"
+#include "output/file_names.h"
+#include "output/measure_output.h"
+#include "runtime/api.h"
+#include "support/mem.h"
+#include "support/prop_list.h"
+#include "support/str.h"
+
+namespace {
+
+constexpr const char* kHeadingFormat = "Heading1";
+constexpr const char* kCellHeadingFormat = "CellHeading";
+constexpr const char* kCellBodyFormat = "CellBody";
+constexpr const char* kTableFormat = "Format A";
+constexpr std::int32_t kReportColumns = 12;
+constexpr Metric kFirstColumnWidth = 0x820000; // 130 pt
+constexpr Metric kOtherColumnWidth = 0x390000; // 57 pt
+constexpr Metric kCellFontSize = 0xA0000;      // 10 pt
+constexpr const char* kOverall = "Overall";
+
+constexpr const char* kColumnHeadings[kReportColumns] = {"File",
+                                                         "Flesch Reading Ease",
+                                                         "Flesch Kincaid Grade",
+                                                         "ARI",
+                                                         "SMOG",
+                                                         "Gunning Fog",
+                                                         "Paragraphs",
+                                                         "Sentences",
+                                                         "Words",
+                                                         "Characters",
+                                                         "Sentences per Paragraph",
+                                                         "Words per Sentence"};
+
+constexpr Measure kReportMeasures[] = {MeasureFlesch, MeasureAri, MeasureSmog, MeasureFog,
+                                       MeasureCounts};
+
+void SetInsertionPoint(ObjectId outDoc, ObjectId paragraph) {
+    TextRange point = {{paragraph, 0}, {paragraph, 0}};
+    ApiSetTextRange(0, outDoc, kPropSelection, &point);
+}
+
+// Writes text at the start of the paragraph (made the insertion point) in the given format.
+void WriteCellText(ObjectId outDoc, ObjectId paragraph, const char* text, const char* format) {
+    SetInsertionPoint(outDoc, paragraph);
+    TextLoc at = {paragraph, 0};
+    ApiAddText(outDoc, &at, text);
+    ApplyParagraphFormat(outDoc, paragraph, format);
+}
+
+// Starts a row: the table's last row when it is still empty (the body row made with the table),
+// else a new row below it; writes text in its first cell and leaves the insertion point in the
+// second.
+void StartRow(ObjectId outDoc, ObjectId table, const char* text) {
+    ObjectId last = ApiGetId(outDoc, table, kPropLastRow);
+    ObjectId firstCell = ApiGetId(outDoc, last, kPropFirstCell);
+    ObjectId paragraph = ApiGetId(outDoc, firstCell, kPropFirstParagraph);
+    char* existing = FetchObjectText(outDoc, paragraph);
+    // Any text in the first cell means the row is taken. (A one-character file name is text
+    // too: testing for more than one character would write the next row over it.)
+    if (StrLen(existing) > 0)
+        ApiAddRows(outDoc, last, kAddRowsBelow, 1);
+    MemFree(existing);
+
+    last = ApiGetId(outDoc, table, kPropLastRow);
+    ObjectId cell = ApiGetId(outDoc, last, kPropFirstCell);
+    paragraph = ApiGetId(outDoc, cell, kPropFirstParagraph);
+    WriteCellText(outDoc, paragraph, text, kCellBodyFormat);
+    ObjectId next = ApiGetId(outDoc, cell, kPropNextCell);
+    SetInsertionPoint(outDoc, ApiGetId(outDoc, next, kPropFirstParagraph));
+}
+
+void WriteRow(ObjectId outDoc, ObjectId table, const char* name, const ReadabilityCounts& counts) {
+    StartRow(outDoc, table, name);
+    for (Measure measure : kReportMeasures)
+        ReportMeasure(measure, outDoc, counts, OutputTableCells);
+}
+
+struct RowsContext {
+    ObjectId outDoc;
+    ObjectId table;
+    ReadabilityCounts totals;
+};
+
+void RowWork(ObjectId doc, const char* name, void* context) {
+    auto* c = static_cast<RowsContext*>(context);
+    CountDocument(doc, &c->totals);
+    ReadabilityCounts counts = {};
+    CountDocument(doc, &counts);
+    WriteRow(c->outDoc, c->table, name, counts);
+}
+
+} // namespace
+
+void WriteDocumentReport(ObjectId doc) {
+    ObjectId outDoc = NewOutputDocument(OutputDocText);
+    char* heading = nullptr;
+    char* name = DocumentFileName(doc);
+    StrAppendGrow(&heading, "File: ");
+    StrAppendGrow(&heading, name);
+    AppendParagraph(outDoc, heading, kHeadingFormat);
+    for (Measure measure : kReportMeasures)
+        AnalyzeDocument(doc, measure, OutputDocument, outDoc);
+    MemFree(name);
+    MemFree(heading);
+}
+
+void WriteBookReportRows(ObjectId book, ObjectId outDoc, ObjectId table) {
+    RowsContext context = {outDoc, table, {}};
+    WalkBookFiles(book, kStatusExamining, RowWork, &context);
+    WriteRow(outDoc, table, kOverall, context.totals);
+}
+
+void WriteBookReport(ObjectId book) {
+    ObjectId outDoc = NewOutputDocument(OutputDocTable);
+    ApiSetInt(0, outDoc, kPropDocumentShown, 0);
+    char* heading = nullptr;
+    char* name = BookFileName(book);
+    StrAppendGrow(&heading, "Book: ");
+    StrAppendGrow(&heading, name ? name : "");
+    AppendParagraph(outDoc, heading, kHeadingFormat);
+    MemFree(name);
+    MemFree(heading);
+
+    for (const char* format : {kCellHeadingFormat, kCellBodyFormat}) {
+        ObjectId id = ApiGetNamedObject(outDoc, kObjectTypeParagraphFormat, format);
+        if (id != 0)
+            ApiSetMetric(outDoc, id, kPropFontSize, kCellFontSize);
+    }
+
+    TextRange selection = ApiGetTextRange(0, outDoc, kPropSelection);
+    if (selection.begin.obj == 0)
+        return; // no document was made: there is nowhere to put the table
+    ObjectId table = ApiNewTable(outDoc, kTableFormat, kReportColumns, 1, 1, 0, &selection.begin);
+    ApiSetInt(outDoc, table, kPropTableSetting1289, 0);
+
+    MetricList widths = ApiGetMetrics(outDoc, table, kPropColumnWidths);
+    // Only the widths the host gave are set: a shorter list is never written past.
+    for (std::uint32_t i = 0; i < widths.count && i < kReportColumns; ++i)
+        widths.items[i] = i == 0 ? kFirstColumnWidth : kOtherColumnWidth;
+    ApiSetMetrics(outDoc, table, kPropColumnWidths, &widths);
+    RawFree(widths.items);
+
+    ObjectId row = ApiGetId(outDoc, table, kPropFirstRow);
+    ObjectId cell = ApiGetId(outDoc, row, kPropFirstCell);
+    for (const char* columnHeading : kColumnHeadings) {
+        ObjectId paragraph = ApiGetId(outDoc, cell, kPropFirstParagraph);
+        WriteCellText(outDoc, paragraph, columnHeading, kCellHeadingFormat);
+        cell = ApiGetId(outDoc, cell, kPropNextCell);
+    }
+
+    WriteBookReportRows(book, outDoc, table);
+    ApiSetInt(0, outDoc, kPropDocumentShown, 1);
+}

@@ -1,0 +1,75 @@
+#include "output/word_list.h"
+
+#include "output/builder.h"
+#include "runtime/api.h"
+#include "support/mem.h"
+#include "support/printf.h"
+#include "support/str.h"
+
+#include <string>
+#include <string_view>
+#include <unordered_set>
+
+namespace {
+
+constexpr const char* kWordsHeading = "Words";
+constexpr const char* kCountSeparator = "    ";
+constexpr const char* kUniqueLabel = "Total unique words: ";
+// Room for the decimal digits of any count, sign and terminator included.
+constexpr std::size_t kNumberSize = 16;
+
+// The whole decimal number: a count is never cut to fewer digits.
+std::string Decimal(std::int32_t value) {
+    char digits[kNumberSize] = "";
+    StrAppendInt(digits, value, sizeof digits);
+    return digits;
+}
+
+// The word with ASCII capitals made small; no other byte changes.
+std::string SmallAscii(const char* word) {
+    std::string lower(word ? word : "");
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c + ('a' - 'A'));
+    return lower;
+}
+
+} // namespace
+
+ObjectId WriteWordList(const StrList* list, const WordCounts* counts) {
+    ObjectId outDoc = NewOutputDocument(OutputDocText);
+    ApiSetInt(0, 0, kPropDisplaying, 0);
+    AppendParagraph(outDoc, kWordsHeading, "Heading2");
+    std::uint32_t n = StrListCount(list);
+    std::string line;
+    for (std::uint32_t i = 0; i < n; ++i) {
+        line = StrListGet(list, i);
+        if (counts && counts->items && i < counts->count) {
+            line += kCountSeparator;
+            line += Decimal(counts->items[i]);
+        }
+        AppendParagraph(outDoc, line.c_str(), "Body");
+    }
+    ApiSetInt(0, 0, kPropDisplaying, 1);
+    ApiRedisplay(outDoc);
+    return outDoc;
+}
+
+void WriteUniqueWordTotal(const StrList* list, ObjectId outDoc) {
+    std::int32_t unique = 0;
+    std::uint32_t n = StrListCount(list);
+    // The listed words, looked up as StrListFind would find them, in constant time.
+    std::unordered_set<std::string_view> listed;
+    listed.reserve(n);
+    for (std::uint32_t i = 0; i < n; ++i)
+        listed.insert(StrListGet(list, i));
+    for (std::uint32_t i = 0; i < n; ++i) {
+        const char* item = StrListGet(list, i);
+        std::string lower = SmallAscii(item);
+        if (StrEqual(lower.c_str(), item) || !listed.count(lower))
+            ++unique;
+    }
+    std::string text = kUniqueLabel + Decimal(unique);
+    AppendParagraph(outDoc, "", "Body");
+    AppendParagraph(outDoc, text.c_str(), "Body");
+}
