@@ -16,23 +16,32 @@ namespace {
 
 constexpr std::size_t kOneMegabyte = 1u << 20;
 
-// English-like prose: words of a small vocabulary with commas, hyphens, numbers, abbreviations,
-// quotation marks and the usual terminators.
+// English-like prose: words of a small vocabulary with numbers, abbreviations, hyphens and
+// quotation marks; about one comma in eight words and one sentence end in fifteen.
 std::string Prose(std::size_t bytes, std::mt19937& rng) {
     static const char* const vocabulary[] = {
-        "the",       "readability", "of",     "a",     "document",   "depends",
-        "on",        "sentence",    "length", "and",   "word",       "complexity",
-        "Mr.",       "e.g.",        "3.14",   "1,234", "well-known", "\"quoted\"",
-        "beautiful", "rhythm",      "idea",   "table", "(aside)",    "don't",
-        "measure",   "writers",     "often",  "use",   "short",      "words"};
-    static const char* const endings[] = {". ", "! ", "? ", "; ", ", ", " ", " ", " ", " ", " "};
+        "the",        "readability", "of",       "a",        "document", "depends",
+        "on",         "sentence",    "length",   "and",      "word",     "complexity",
+        "Mr.",        "e.g.",        "3.14",     "1,234",    "well-known", "\"quoted\"",
+        "beautiful",  "rhythm",      "idea",     "table",    "(aside)",  "don't",
+        "measure",    "writers",     "often",    "use",      "short",    "words",
+        "technical",  "manuals",     "are",      "read",     "by",       "people",
+        "in",         "a",           "hurry",    "to",       "find",     "answers"};
+    static const char* const endings[] = {". ", "! ", "? ", ": "};
     std::uniform_int_distribution<std::size_t> word(0, std::size(vocabulary) - 1);
+    std::uniform_int_distribution<int> event(0, 119);
     std::uniform_int_distribution<std::size_t> ending(0, std::size(endings) - 1);
     std::string text;
     text.reserve(bytes + 32);
     while (text.size() < bytes) {
         text += vocabulary[word(rng)];
-        text += endings[ending(rng)];
+        const int e = event(rng);
+        if (e < 8)
+            text += endings[e < 5 ? 0 : ending(rng)];
+        else if (e < 23)
+            text += ", ";
+        else
+            text += ' ';
     }
     text.resize(bytes);
     return text;
