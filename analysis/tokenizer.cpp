@@ -197,9 +197,6 @@ struct LocalTotals {
 constexpr std::size_t kBlockBytes = 64;
 constexpr std::uint64_t kAllBits = ~std::uint64_t{0};
 constexpr std::uint64_t kLowBitOfEachByte = 0x0101010101010101u;
-// Multiplying the low bits of eight bytes by this gathers them into the top byte, byte i's bit at
-// bit 56 + i; the partial products never overlap, so nothing carries.
-constexpr std::uint64_t kGatherLowBits = 0x0102040810204080u;
 
 struct BlockMasks {
     std::uint64_t separator; // bytes past the end of the text count as separators
@@ -241,6 +238,10 @@ BlockMasks MasksOfBlock(const unsigned char* p) {
 }
 
 #else
+
+// Multiplying the low bits of eight bytes by this gathers them into the top byte, byte i's bit at
+// bit 56 + i; the partial products never overlap, so nothing carries.
+constexpr std::uint64_t kGatherLowBits = 0x0102040810204080u;
 
 // The class bytes of eight text bytes, byte i's class in bits 8i to 8i + 7.
 inline std::uint64_t ClassesOfEight(const unsigned char* p) {

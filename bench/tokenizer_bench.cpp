@@ -20,13 +20,12 @@ constexpr std::size_t kOneMegabyte = 1u << 20;
 // quotation marks; about one comma in eight words and one sentence end in fifteen.
 std::string Prose(std::size_t bytes, std::mt19937& rng) {
     static const char* const vocabulary[] = {
-        "the",        "readability", "of",       "a",        "document", "depends",
-        "on",         "sentence",    "length",   "and",      "word",     "complexity",
-        "Mr.",        "e.g.",        "3.14",     "1,234",    "well-known", "\"quoted\"",
-        "beautiful",  "rhythm",      "idea",     "table",    "(aside)",  "don't",
-        "measure",    "writers",     "often",    "use",      "short",    "words",
-        "technical",  "manuals",     "are",      "read",     "by",       "people",
-        "in",         "a",           "hurry",    "to",       "find",     "answers"};
+        "the",      "readability", "of",         "a",          "document",   "depends", "on",
+        "sentence", "length",      "and",        "word",       "complexity", "Mr.",     "e.g.",
+        "3.14",     "1,234",       "well-known", "\"quoted\"", "beautiful",  "rhythm",  "idea",
+        "table",    "(aside)",     "don't",      "measure",    "writers",    "often",   "use",
+        "short",    "words",       "technical",  "manuals",    "are",        "read",    "by",
+        "people",   "in",          "a",          "hurry",      "to",         "find",    "answers"};
     static const char* const endings[] = {". ", "! ", "? ", ": "};
     std::uniform_int_distribution<std::size_t> word(0, std::size(vocabulary) - 1);
     std::uniform_int_distribution<int> event(0, 119);
