@@ -1,10 +1,14 @@
 // Throughput of the tokenizer and counters in bytes of text per second: many short paragraphs,
-// and one paragraph of 1 MB, which must cost about the same per byte. The cursor routines (which
-// shorten their string on every cut) are measured beside them for comparison on short text.
+// and one paragraph of 1 MB, which must cost about the same per byte; counted as joined text, and
+// through the whole path of CountParagraphText from a host that serves the text in string runs.
+// The cursor routines (which shorten their string on every cut) are measured beside them for
+// comparison on short text.
 #include "analysis/tokenizer.h"
 
+#include "runtime/connection.h"
 #include "support/mem.h"
 #include "support/str.h"
+#include "tests/analysis/fake_text_host.h"
 
 #include <benchmark/benchmark.h>
 
@@ -112,5 +116,48 @@ void BM_CursorRoutines_ShortParagraphs(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * TotalBytes(paragraphs)));
 }
 BENCHMARK(BM_CursorRoutines_ShortParagraphs);
+
+// Splits text into string runs of `run` bytes, as a host hands out text in format runs.
+std::vector<FakeItem> StringRuns(const std::string& text, std::size_t run) {
+    std::vector<FakeItem> items;
+    for (std::size_t at = 0; at < text.size(); at += run)
+        items.push_back({kTextItemString, text.substr(at, run), 0});
+    return items;
+}
+
+constexpr std::size_t kRunBytes = 200;
+
+// CountParagraphText over paragraphs fetched from a connected host: the fetch, the copy of the
+// host's items, the join and the count.
+void CountThroughHost(benchmark::State& state, const std::vector<std::string>& paragraphs) {
+    FakeApi api;
+    FakeHost host(&api);
+    for (const std::string& p : paragraphs)
+        api.itemsByObject.push_back(StringRuns(p, kRunBytes));
+    if (ClientConnect(&host) != 0) {
+        state.SkipWithError("no connection to the host");
+        return;
+    }
+    for (auto _ : state) {
+        ReadabilityCounts counts{};
+        for (ObjectId object = 0; object < paragraphs.size(); ++object)
+            CountParagraphText(1, object, &counts);
+        benchmark::DoNotOptimize(counts);
+    }
+    ClientShutdown();
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * TotalBytes(paragraphs)));
+}
+
+void BM_CountParagraphText_ShortParagraphs(benchmark::State& state) {
+    std::mt19937 rng(1);
+    CountThroughHost(state, ShortParagraphs(kOneMegabyte, rng));
+}
+BENCHMARK(BM_CountParagraphText_ShortParagraphs);
+
+void BM_CountParagraphText_OneMegabyteParagraph(benchmark::State& state) {
+    std::mt19937 rng(2);
+    CountThroughHost(state, {Prose(kOneMegabyte, rng)});
+}
+BENCHMARK(BM_CountParagraphText_OneMegabyteParagraph);
 
 } // namespace
