@@ -13,8 +13,8 @@
 
 namespace {
 
-// One table answers every byte test of the tokenizer with a single load. The bit numbers matter
-// to the block masks below, which pick one class bit out of eight class bytes at a time.
+// One table answers every byte test of the tokenizer with a single load. The counting loop also
+// turns one class bit of many class bytes at once into a bit mask, so each class has its bit.
 enum ByteClassBit : int {
     kBitSeparator = 0,
     kBitTerminator = 1,
@@ -208,7 +208,7 @@ struct BlockMasks {
 
 #if defined(__SSE2__)
 
-// Bit `bit` of each of the 64 class bytes, as a 64-bit mask: shifting every 16-bit lane left
+// Class bit `Bit` of each of the 64 class bytes, as a 64-bit mask: shifting every 16-bit lane left
 // brings the wanted bit of both its bytes to their top bits, which movemask collects.
 template <int Bit> inline std::uint64_t ClassMask(const __m128i (&classes)[4]) {
     std::uint64_t mask = 0;
@@ -467,17 +467,29 @@ void CountText(std::string_view text, ReadabilityCounts* counts) {
     AddToTotal(&counts->complexWords, totals.complexWords);
 }
 
-char* NextSentence(char** cursor) {
+namespace {
+
+using CutFn = bool (*)(std::string_view text, std::size_t* pos, std::string_view* piece);
+
+// Cuts the next piece off the front of an owned cursor string with one of the view routines:
+// returns a copy of the piece and shortens the cursor in place to what follows it.
+char* CutFromCursor(char** cursor, CutFn cut) {
     if (!cursor || !*cursor || **cursor == '\0')
         return nullptr;
     std::size_t pos = 0;
-    std::string_view sentence;
-    if (!NextSentenceView(*cursor, &pos, &sentence))
+    std::string_view piece;
+    if (!cut(*cursor, &pos, &piece))
         return nullptr;
-    char* copy = CopyView(sentence);
+    char* copy = CopyView(piece);
     if (copy)
         StrDropFront(*cursor, pos);
     return copy;
+}
+
+} // namespace
+
+char* NextSentence(char** cursor) {
+    return CutFromCursor(cursor, NextSentenceView);
 }
 
 int CountSentenceWords(const char* sentence) {
@@ -485,16 +497,7 @@ int CountSentenceWords(const char* sentence) {
 }
 
 char* NextWord(char** cursor) {
-    if (!cursor || !*cursor || **cursor == '\0')
-        return nullptr;
-    std::size_t pos = 0;
-    std::string_view word;
-    if (!NextWordView(*cursor, &pos, &word))
-        return nullptr;
-    char* copy = CopyView(word);
-    if (copy)
-        StrDropFront(*cursor, pos);
-    return copy;
+    return CutFromCursor(cursor, NextWordView);
 }
 
 void TrimPunctuation(char** word) {

@@ -86,7 +86,8 @@ int CountSyllables(const char* word);
 bool IsWordSeparator(unsigned char byte);
 
 // The view routines. `pos` is an index into `text`; a cursor routine's cursor string corresponds
-// to text.substr(*pos). Views returned point into `text`.
+// to text.substr(*pos). Views returned point into `text`. A view has no terminator: a NUL byte
+// inside it is an ordinary byte, where a cursor string would end.
 
 // As NextSentence: on success stores the sentence, advances *pos and returns true; at the end of
 // the text returns false and leaves both unchanged.
