@@ -309,8 +309,8 @@ const BlockMasks& MasksAt(TextMasks* t, std::size_t block) {
     return t->masks[slot];
 }
 
-// The index of the first byte at or after `from` whose bit is set in the selected mask (inverted
-// when `invert`), or the text's size when there is none.
+// The index of the first byte at or after `from` whose bit is set in the selected mask (or clear,
+// with Invert), or the text's size when there is none.
 template <std::uint64_t BlockMasks::*Mask, bool Invert>
 std::size_t FindFrom(TextMasks* t, std::size_t from) {
     for (std::size_t block = from / kBlockBytes; block * kBlockBytes < t->size; ++block) {
@@ -368,81 +368,171 @@ inline std::int64_t BitCount(std::uint64_t x) {
     return static_cast<std::int64_t>((x * kLowBitOfEachByte) >> 56);
 }
 
-// The word being read, which may run on from one block into the next.
-struct WordState {
-    std::int64_t groups; // vowel groups so far
-    std::int64_t first;  // index of the first byte that is not trimmed, or -1
-    std::int64_t last;   // index of the last byte that is not trimmed so far
-    bool silentFinal;    // that last byte is an 'e' or 'E' after a non-vowel
-};
+// The words of the counted sentences are counted a block at a time by carry propagation. Adding a
+// bit to a run of set bits carries it through the rest of the run onto the first bit past it, so
+// one addition answers, for every word of a block at once, where a run that starts at a given byte
+// ends. The answers that matter land on the first non-word byte after each word, its end
+// marker, where the answers about one word meet and combine with plain bit operations:
+// - the first, second, third and fourth vowel-group starts of each word, each found from the one
+//   before through the word's other bytes; a word with none, or with exactly one, leaves its
+//   search's carry on its end marker;
+// - the third and fourth group starts carried on through the word to its end marker;
+// - from each kept (untrimmed) 'e' or 'E' that starts a vowel group, a carry through the trimmed
+//   bytes after it: it reaches the end marker only from the word's last kept byte, which is then
+//   the silent final e;
+// - the leading trimmed bytes of each word, as the bits a carry from the word's start clears.
+// A word's syllables are its groups, less a silent final e, at least 1. Carries and the seeds
+// shifted out of a block's top bit enter the next block at bit 0, where they land unless a word
+// goes on there.
 
-inline void FinishWord(const WordState& w, LocalTotals* totals) {
-    // Trimming takes only non-vowels, so the vowel groups of the whole run are those of the
-    // trimmed word; only the silent final e depends on where the trimmed word ends.
-    std::int64_t syllables = w.groups - (w.silentFinal ? 1 : 0);
-    if (syllables == 0)
-        syllables = 1;
-    ++totals->words;
-    totals->syllables += syllables;
-    totals->complexWords += syllables >= kComplexWordSyllables ? 1 : 0;
-    totals->characters += w.first < 0 ? 0 : w.last - w.first + 1;
+// Adds `seeds` and the carry from the block before to `run`; returns the bits where carries
+// land: the first bit past the run for a seed inside it, the seed's own bit for one outside.
+// Callers never let a seed and an incoming carry meet on one bit.
+inline std::uint64_t Land(std::uint64_t run, std::uint64_t seeds, std::uint64_t* carry) {
+    const std::uint64_t sum = run + seeds;
+    const std::uint64_t total = sum + *carry;
+    *carry = static_cast<std::uint64_t>(sum < run) | static_cast<std::uint64_t>(total < sum);
+    return total & ~run;
 }
 
-// Counts the words of the kept sentence [begin, end): the same words, trimmed ends and
-// syllables as NextWordView, TrimPunctuationView and CountSyllablesView give one by one. A
-// sentence begins on a word byte, so its words are also exactly those CountSentenceWords counts.
-void CountSentenceWordsMasked(TextMasks* t, std::size_t begin, std::size_t end,
-                              LocalTotals* totals) {
-    WordState word{};
-    bool inWord = false;
-    std::uint64_t vowelBefore = 0; // the byte before the sentence is not part of it
-    const std::size_t lastBlock = (end - 1) / kBlockBytes;
-    for (std::size_t block = begin / kBlockBytes; block <= lastBlock; ++block) {
-        const std::size_t base = block * kBlockBytes;
-        const unsigned from = block == begin / kBlockBytes ? begin % kBlockBytes : 0;
-        const unsigned to = block == lastBlock ? static_cast<unsigned>(end - base) : kBlockBytes;
-        const std::uint64_t inSentence = BitRange(from, to);
-        const BlockMasks& m = MasksAt(t, block);
-        const std::uint64_t wordBytes = ~m.separator & inSentence;
-        const std::uint64_t vowel = m.vowel & inSentence;
-        const std::uint64_t afterNonVowel = ~((vowel << 1) | vowelBefore);
-        const std::uint64_t groupStarts = vowel & afterNonVowel;
-        const std::uint64_t silentE = m.letterE & afterNonVowel;
-        const std::uint64_t kept = wordBytes & ~m.trim;
-        vowelBefore = vowel >> 63;
+// The seeds moved on by one byte; the top bit moves into the next block through *carry.
+inline std::uint64_t NextByte(std::uint64_t seeds, std::uint64_t* carry) {
+    const std::uint64_t moved = (seeds << 1) | *carry;
+    *carry = seeds >> 63;
+    return moved;
+}
 
-        unsigned at = 0;
-        for (;;) {
-            if (!inWord) {
-                const std::uint64_t starts = wordBytes & (kAllBits << at);
-                if (starts == 0)
-                    break;
-                at = static_cast<unsigned>(std::countr_zero(starts));
-                word = {0, -1, -1, false};
-                inWord = true;
-            }
-            const std::uint64_t ends = ~wordBytes & (kAllBits << at);
-            const unsigned stop =
-                ends == 0 ? kBlockBytes : static_cast<unsigned>(std::countr_zero(ends));
-            const std::uint64_t range = BitRange(at, stop);
-            word.groups += BitCount(groupStarts & range);
-            const std::uint64_t keptHere = kept & range;
-            if (keptHere) {
-                const unsigned lastBit = 63u - static_cast<unsigned>(std::countl_zero(keptHere));
-                if (word.first < 0)
-                    word.first = static_cast<std::int64_t>(base) + std::countr_zero(keptHere);
-                word.last = static_cast<std::int64_t>(base + lastBit);
-                word.silentFinal = (silentE >> lastBit) & 1u;
-            }
-            if (stop == kBlockBytes)
-                break; // the word runs on into the next block
-            FinishWord(word, totals);
-            inWord = false;
-            at = stop;
+// What passes from one block to the next: facts about the block's last byte, the carry and
+// moved-seed bit of every search, and the trimmed run that the block ends in, if any.
+struct BlockCarries {
+    std::uint64_t wordByte, vowel, trimmed;
+    std::uint64_t first, second, secondSeed, third, thirdSeed, fourth, fourthSeed;
+    std::uint64_t thirdToEnd, fourthToEnd, silent, silentSeed, leading;
+    std::int64_t trimmedRun;  // length of the trimmed run that ends the block (0 when none)
+    bool trimmedRunAfterKept; // whether a kept byte comes right before that run
+};
+
+// The word pass: the blocks of the text, each with the mask of its bytes that belong to counted
+// sentences, counted in order as the sentence scan finishes with them.
+struct WordPass {
+    TextMasks* masks;
+    std::size_t block;
+    std::uint64_t inSentences;
+    BlockCarries c;
+    std::int64_t words, groups, silent, belowOne, complex, characters;
+};
+
+// Trimmed bytes at the end of a word do not count as characters: takes off a trimmed run that
+// ends on a non-word byte, unless the run is the whole word (its leading run took it off).
+inline void EndTrimmedRun(WordPass* w, std::int64_t length, bool afterKept) {
+    if (afterKept)
+        w->characters -= length;
+}
+
+// Counts the gathered block. Bytes outside counted sentences are non-word bytes, so a word never
+// runs from one sentence into the next: the terminator and the byte after it lie between.
+void CountBlock(WordPass* w) {
+    BlockCarries& c = w->c;
+    std::uint64_t word = 0, vowel = 0, trimmed = 0, kept = 0, letterE = 0;
+    if (w->inSentences) {
+        const BlockMasks& m = MasksAt(w->masks, w->block);
+        word = ~m.separator & w->inSentences;
+        vowel = m.vowel & w->inSentences;
+        trimmed = word & m.trim;
+        kept = word & ~m.trim;
+        letterE = m.letterE & w->inSentences;
+    }
+    const std::uint64_t nonWord = ~word;
+    const std::uint64_t afterNonVowel = ~((vowel << 1) | c.vowel);
+    const std::uint64_t groupStarts = vowel & afterNonVowel;
+    const std::uint64_t silentCandidates = letterE & afterNonVowel & kept;
+    const std::uint64_t wordStarts = word & ~((word << 1) | c.wordByte);
+    const std::uint64_t between = word & ~groupStarts;
+
+    const std::uint64_t toFirst = Land(between, wordStarts, &c.first);
+    const std::uint64_t first = toFirst & groupStarts;
+    const std::uint64_t toSecond = Land(between, NextByte(first, &c.secondSeed), &c.second);
+    const std::uint64_t second = toSecond & groupStarts;
+    const std::uint64_t third =
+        Land(between, NextByte(second, &c.thirdSeed), &c.third) & groupStarts;
+    const std::uint64_t fourth =
+        Land(between, NextByte(third, &c.fourthSeed), &c.fourth) & groupStarts;
+    const std::uint64_t noGroup = toFirst & nonWord;
+    const std::uint64_t oneGroup = toSecond & nonWord;
+    const std::uint64_t threeGroups = Land(word, third, &c.thirdToEnd);
+    const std::uint64_t fourGroups = Land(word, fourth, &c.fourthToEnd);
+    const std::uint64_t silentFinal =
+        Land(trimmed, NextByte(silentCandidates, &c.silentSeed), &c.silent) & nonWord;
+
+    const std::uint64_t leadingSum = trimmed + (wordStarts & trimmed);
+    const std::uint64_t leadingTotal = leadingSum + c.leading;
+    c.leading = static_cast<std::uint64_t>(leadingSum < trimmed) |
+                static_cast<std::uint64_t>(leadingTotal < leadingSum);
+    const std::uint64_t leadingTrimmed = trimmed & ~leadingTotal;
+
+    w->words += BitCount(wordStarts);
+    w->groups += BitCount(groupStarts);
+    w->silent += BitCount(silentFinal);
+    w->belowOne += BitCount(noGroup | (oneGroup & silentFinal));
+    w->complex += BitCount((threeGroups & ~silentFinal) | (fourGroups & silentFinal));
+    w->characters += BitCount(word & ~leadingTrimmed);
+
+    // Trimmed runs that end words are few: each is measured back to the byte before it.
+    for (std::uint64_t ends = nonWord & ((trimmed << 1) | c.trimmed); ends; ends &= ends - 1) {
+        const unsigned end = static_cast<unsigned>(std::countr_zero(ends));
+        const std::uint64_t before = end == 0 ? 0 : ~trimmed & BitRange(0, end);
+        if (before) {
+            const unsigned at = 63u - static_cast<unsigned>(std::countl_zero(before));
+            EndTrimmedRun(w, end - 1 - at, (kept >> at) & 1u);
+        } else {
+            EndTrimmedRun(w, c.trimmedRun + end, c.trimmedRunAfterKept);
         }
     }
-    if (inWord)
-        FinishWord(word, totals);
+    // The trimmed run at the top of the block (possibly empty), for a run that ends in the next.
+    if (~trimmed) {
+        const unsigned at = 63u - static_cast<unsigned>(std::countl_zero(~trimmed));
+        c.trimmedRun = 63 - at;
+        c.trimmedRunAfterKept = (kept >> at) & 1u;
+    } else {
+        c.trimmedRun += static_cast<std::int64_t>(kBlockBytes);
+    }
+    c.wordByte = word >> 63;
+    c.vowel = vowel >> 63;
+    c.trimmed = trimmed >> 63;
+}
+
+// Counts the gathered block and starts gathering `next`. A block skipped between them holds no
+// counted byte; counting one empty block lets every carry land.
+void MoveToBlock(WordPass* w, std::size_t next) {
+    CountBlock(w);
+    if (next > w->block + 1) {
+        w->block += 1;
+        w->inSentences = 0;
+        CountBlock(w);
+    }
+    w->block = next;
+    w->inSentences = 0;
+}
+
+void AddSentence(WordPass* w, std::size_t begin, std::size_t end) {
+    for (std::size_t block = begin / kBlockBytes; block * kBlockBytes < end; ++block) {
+        if (block != w->block)
+            MoveToBlock(w, block);
+        const std::size_t base = block * kBlockBytes;
+        const unsigned from = begin > base ? static_cast<unsigned>(begin - base) : 0;
+        const unsigned to =
+            end - base < kBlockBytes ? static_cast<unsigned>(end - base) : kBlockBytes;
+        w->inSentences |= BitRange(from, to);
+    }
+}
+
+// Counts the last gathered block and lets every carry land past the text.
+void FinishWordPass(WordPass* w, LocalTotals* totals) {
+    MoveToBlock(w, w->block + 2);
+    totals->words += w->words;
+    totals->syllables += w->groups - w->silent + w->belowOne;
+    totals->complexWords += w->complex;
+    totals->characters += w->characters;
 }
 
 } // namespace
@@ -452,14 +542,17 @@ void CountText(std::string_view text, ReadabilityCounts* counts) {
         return;
     TextMasks masks;
     TextMasksInit(&masks, text);
+    WordPass pass{};
+    pass.masks = &masks;
     LocalTotals totals{};
     std::size_t pos = 0, begin = 0, end = 0;
     while (NextSentenceMasked(&masks, &pos, &begin, &end)) {
         if (end - begin < kMinSentenceBytes)
             continue;
         ++totals.sentences;
-        CountSentenceWordsMasked(&masks, begin, end, &totals);
+        AddSentence(&pass, begin, end);
     }
+    FinishWordPass(&pass, &totals);
     AddToTotal(&counts->sentences, totals.sentences);
     AddToTotal(&counts->syllables, totals.syllables);
     AddToTotal(&counts->words, totals.words);

@@ -370,11 +370,18 @@ TEST(CountText, AgreesWithTheCursorRoutinesAtEveryBlockOffset) {
         "\"Queue-free\" idea: eerie (area)! 'The rhythm' of e.g. "
         "beautiful readability... e E ee ye. Tone\x08stone\xD1"
         "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaae";
+    // Runs longer than a block: trimmed ends, a trimmed start, a silent e behind trimmed bytes,
+    // and vowel groups far apart in one word.
+    const std::string t(70, 't');
+    const std::string longRuns = "qu" + std::string(150, '\'') + " " + std::string(140, '_') +
+                                 "the h" + "e" + std::string(70, '"') + " b" + t + "a" + t + "e" +
+                                 t + "i" + t + "o" + t + "e " + std::string(200, '"') + " end";
     for (std::size_t shift = 0; shift < 130; ++shift) {
         SCOPED_TRACE(shift);
         ExpectSameAsCursorRoutines(std::string(shift, 'x') + body);
         ExpectSameAsCursorRoutines(std::string(shift, ' ') + body);
         ExpectSameAsCursorRoutines(body.substr(0, shift));
+        ExpectSameAsCursorRoutines(std::string(shift, ' ') + longRuns);
     }
 }
 
