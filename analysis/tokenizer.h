@@ -4,7 +4,7 @@
 //
 // Three forms of the same rules:
 // - the cursor routines (NextSentence, NextWord, TrimPunctuation, ...) over owned NUL-terminated
-//   strings, for callers that keep each sentence or word as a string of its own; each cut copies
+//   strings, for callers that keep each sentence or word as a string of its own; each cut moves
 //   the rest of the text, so a loop over a long paragraph costs its length squared;
 // - the view routines (NextSentenceView, NextWordView, ...) over std::string_view and an index,
 //   which copy nothing: the linear way to walk the sentences and words of a text;
