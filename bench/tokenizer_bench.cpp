@@ -92,7 +92,28 @@ void BM_CountText_OneMegabyteParagraph(benchmark::State& state) {
 }
 BENCHMARK(BM_CountText_OneMegabyteParagraph);
 
-// The chain of cursor routines that the word-list collection uses, on the same short text.
+// The view routines walking every word, as a caller that acts on each word would, on one 1 MB
+// paragraph: linear, like CountText, but a word at a time.
+void BM_ViewRoutines_OneMegabyteParagraph(benchmark::State& state) {
+    std::mt19937 rng(2);
+    const std::string paragraph = Prose(kOneMegabyte, rng);
+    for (auto _ : state) {
+        std::int64_t syllables = 0;
+        std::size_t pos = 0;
+        std::string_view sentence;
+        while (NextSentenceView(paragraph, &pos, &sentence)) {
+            std::size_t wordPos = 0;
+            std::string_view word;
+            while (NextWordView(sentence, &wordPos, &word))
+                syllables += CountSyllablesView(TrimPunctuationView(word));
+        }
+        benchmark::DoNotOptimize(syllables);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * paragraph.size()));
+}
+BENCHMARK(BM_ViewRoutines_OneMegabyteParagraph);
+
+// The chain of cursor routines, each cut a string of its own, on the same short text.
 void BM_CursorRoutines_ShortParagraphs(benchmark::State& state) {
     std::mt19937 rng(1);
     const std::vector<std::string> paragraphs = ShortParagraphs(kOneMegabyte, rng);
