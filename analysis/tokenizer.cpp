@@ -3,19 +3,37 @@
 #include "support/mem.h"
 #include "support/str.h"
 
+#include <bit>
 #include <cstring>
 #include <limits>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
-// One table answers every byte test of the tokenizer with a single load.
-enum ByteClass : unsigned char {
-    kClassSeparator = 1u << 0,
-    kClassTerminator = 1u << 1,
-    kClassPeriodEnder = 1u << 2,
-    kClassTrim = 1u << 3,
-    kClassVowel = 1u << 4,
+// One table answers every byte test of the tokenizer with a single load. The counting loop also
+// turns one class bit of many class bytes at once into a bit mask, so each class has its bit.
+enum ByteClassBit : int {
+    kBitSeparator = 0,
+    kBitTerminator = 1,
+    kBitPeriodEnder = 2,
+    kBitTrim = 3,
+    kBitVowel = 4,
+    kBitPeriod = 5,
+    kBitLetterE = 6,
 };
+
+constexpr unsigned char kClassSeparator = 1u << kBitSeparator;
+constexpr unsigned char kClassTerminator = 1u << kBitTerminator;
+constexpr unsigned char kClassPeriodEnder = 1u << kBitPeriodEnder;
+constexpr unsigned char kClassTrim = 1u << kBitTrim;
+constexpr unsigned char kClassVowel = 1u << kBitVowel;
+constexpr unsigned char kClassPeriod = 1u << kBitPeriod;
+constexpr unsigned char kClassLetterE = 1u << kBitLetterE;
+// Bytes at which the sentence scan has to look closer: terminators and the period.
+constexpr unsigned char kClassSentenceStop = kClassTerminator | kClassPeriod;
 
 template <std::size_t N>
 constexpr void MarkClass(std::array<unsigned char, 256>& table,
@@ -31,6 +49,9 @@ constexpr std::array<unsigned char, 256> MakeClassTable() {
     MarkClass(table, kPeriodEnders, kClassPeriodEnder);
     MarkClass(table, TrimCharacters, kClassTrim);
     MarkClass(table, Vowels, kClassVowel);
+    table[kPeriod] |= kClassPeriod;
+    table['e'] |= kClassLetterE;
+    table['E'] |= kClassLetterE;
     return table;
 }
 
@@ -40,7 +61,7 @@ inline unsigned char ClassAt(std::string_view s, std::size_t i) {
     return kByteClasses[static_cast<unsigned char>(s[i])];
 }
 
-inline bool IsSilentE(char c) {
+inline bool IsLetterE(char c) {
     return c == 'e' || c == 'E';
 }
 
@@ -82,19 +103,19 @@ bool NextSentenceView(std::string_view text, std::size_t* pos, std::string_view*
     while (start < n && (ClassAt(text, start) & kClassSeparator))
         ++start;
     // A candidate made only of periods (or empty) ends the text for the callers: nothing after
-    // it is looked at.
+    // it is looked at. Periods do not count as text; every other byte before the terminator does.
     bool textSeen = false;
     std::size_t t = start;
-    for (; t < n; ++t) {
-        const unsigned char c = static_cast<unsigned char>(text[t]);
-        if (kByteClasses[c] & kClassTerminator)
-            break;
-        if (c == kPeriod) {
-            if (t + 1 < n && (ClassAt(text, t + 1) & kClassPeriodEnder))
-                break;
-            continue;
-        }
-        textSeen = true;
+    for (;;) {
+        const std::size_t runStart = t;
+        while (t < n && !(ClassAt(text, t) & kClassSentenceStop))
+            ++t;
+        textSeen |= t > runStart;
+        if (t == n || text[t] != kPeriod)
+            break; // the end of the text or a terminator
+        if (t + 1 < n && (ClassAt(text, t + 1) & kClassPeriodEnder))
+            break; // a period before a space or a tab
+        ++t;
     }
     if (!textSeen)
         return false;
@@ -140,7 +161,7 @@ int CountSyllablesView(std::string_view word) {
         }
         // The walk reaches a vowel only at the start of a vowel group, so a final 'e' here is
         // one that follows a non-vowel: the silent final e.
-        if (i + 1 == n && IsSilentE(word[i]))
+        if (i + 1 == n && IsLetterE(word[i]))
             break;
         ++count;
         ++i;
@@ -164,48 +185,404 @@ int CountSentenceWordsView(std::string_view sentence) {
     return ClampToInt(inRun ? runs : runs + 1);
 }
 
+namespace {
+
+struct LocalTotals {
+    std::int64_t sentences, words, syllables, characters, complexWords;
+};
+
+// The counting loop reads the text as bit masks, 64 bytes to a block (bit j stands for byte j of
+// the block), so that sentence stops, word boundaries, vowel groups and trimmed ends come from bit
+// operations instead of a hard-to-predict branch for every word.
+constexpr std::size_t kBlockBytes = 64;
+constexpr std::uint64_t kAllBits = ~std::uint64_t{0};
+constexpr std::uint64_t kLowBitOfEachByte = 0x0101010101010101u;
+
+struct BlockMasks {
+    std::uint64_t separator; // bytes past the end of the text count as separators
+    std::uint64_t stop;      // terminators and periods
+    std::uint64_t vowel;
+    std::uint64_t trim;
+    std::uint64_t letterE;
+};
+
+#if defined(__SSE2__)
+
+// Class bit `Bit` of each of the 64 class bytes, as a 64-bit mask: shifting every 16-bit lane left
+// brings the wanted bit of both its bytes to their top bits, which movemask collects.
+template <int Bit> inline std::uint64_t ClassMask(const __m128i (&classes)[4]) {
+    std::uint64_t mask = 0;
+    for (int i = 0; i < 4; ++i) {
+        const __m128i top = _mm_slli_epi16(classes[i], 7 - Bit);
+        mask |= static_cast<std::uint64_t>(static_cast<std::uint16_t>(_mm_movemask_epi8(top)))
+                << (16 * i);
+    }
+    return mask;
+}
+
+BlockMasks MasksOfBlock(const unsigned char* p) {
+    alignas(16) unsigned char bytes[kBlockBytes];
+#pragma GCC unroll 16
+    for (unsigned j = 0; j < kBlockBytes; ++j)
+        bytes[j] = kByteClasses[p[j]];
+    __m128i classes[4];
+    for (int i = 0; i < 4; ++i)
+        classes[i] = _mm_load_si128(reinterpret_cast<const __m128i*>(bytes + 16 * i));
+    BlockMasks m;
+    m.separator = ClassMask<kBitSeparator>(classes);
+    m.stop = ClassMask<kBitTerminator>(classes) | ClassMask<kBitPeriod>(classes);
+    m.vowel = ClassMask<kBitVowel>(classes);
+    m.trim = ClassMask<kBitTrim>(classes);
+    m.letterE = ClassMask<kBitLetterE>(classes);
+    return m;
+}
+
+#else
+
+// Multiplying the low bits of eight bytes by this gathers them into the top byte, byte i's bit at
+// bit 56 + i; the partial products never overlap, so nothing carries.
+constexpr std::uint64_t kGatherLowBits = 0x0102040810204080u;
+
+// The class bytes of eight text bytes, byte i's class in bits 8i to 8i + 7.
+inline std::uint64_t ClassesOfEight(const unsigned char* p) {
+    return std::uint64_t{kByteClasses[p[0]]} | std::uint64_t{kByteClasses[p[1]]} << 8 |
+           std::uint64_t{kByteClasses[p[2]]} << 16 | std::uint64_t{kByteClasses[p[3]]} << 24 |
+           std::uint64_t{kByteClasses[p[4]]} << 32 | std::uint64_t{kByteClasses[p[5]]} << 40 |
+           std::uint64_t{kByteClasses[p[6]]} << 48 | std::uint64_t{kByteClasses[p[7]]} << 56;
+}
+
+// Class bit `bit` of each of the eight class bytes packed in x, as eight bits.
+inline std::uint64_t GatherClassBit(std::uint64_t x, int bit) {
+    return (((x >> bit) & kLowBitOfEachByte) * kGatherLowBits) >> 56;
+}
+
+BlockMasks MasksOfBlock(const unsigned char* p) {
+    BlockMasks m{};
+    for (unsigned j = 0; j < kBlockBytes; j += 8) {
+        const std::uint64_t classes = ClassesOfEight(p + j);
+        m.separator |= GatherClassBit(classes, kBitSeparator) << j;
+        m.stop |= (GatherClassBit(classes, kBitTerminator) | GatherClassBit(classes, kBitPeriod))
+                  << j;
+        m.vowel |= GatherClassBit(classes, kBitVowel) << j;
+        m.trim |= GatherClassBit(classes, kBitTrim) << j;
+        m.letterE |= GatherClassBit(classes, kBitLetterE) << j;
+    }
+    return m;
+}
+
+#endif
+
+// The masks of a text's blocks, computed on first use and kept in a small direct-mapped cache,
+// so that the word pass over a sentence reuses what the sentence scan computed.
+struct TextMasks {
+    static constexpr std::size_t kSlots = 64;
+    const unsigned char* text;
+    std::size_t size;
+    std::size_t cachedBlock[kSlots];
+    BlockMasks masks[kSlots];
+};
+
+void TextMasksInit(TextMasks* t, std::string_view text) {
+    t->text = reinterpret_cast<const unsigned char*>(text.data());
+    t->size = text.size();
+    for (std::size_t& b : t->cachedBlock)
+        b = std::numeric_limits<std::size_t>::max();
+}
+
+const BlockMasks& MasksAt(TextMasks* t, std::size_t block) {
+    const std::size_t slot = block % TextMasks::kSlots;
+    if (t->cachedBlock[slot] != block) {
+        const std::size_t base = block * kBlockBytes;
+        const std::size_t length = t->size - base < kBlockBytes ? t->size - base : kBlockBytes;
+        BlockMasks& m = t->masks[slot];
+        if (length == kBlockBytes) {
+            m = MasksOfBlock(t->text + base);
+        } else {
+            // The last, short block is read from a copy padded with bytes of no class.
+            unsigned char padded[kBlockBytes] = {};
+            std::memcpy(padded, t->text + base, length);
+            m = MasksOfBlock(padded);
+            m.separator |= kAllBits << length;
+        }
+        t->cachedBlock[slot] = block;
+    }
+    return t->masks[slot];
+}
+
+// The index of the first byte at or after `from` whose bit is set in the selected mask (or clear,
+// with Invert), or the text's size when there is none.
+template <std::uint64_t BlockMasks::*Mask, bool Invert>
+std::size_t FindFrom(TextMasks* t, std::size_t from) {
+    for (std::size_t block = from / kBlockBytes; block * kBlockBytes < t->size; ++block) {
+        std::uint64_t bits = MasksAt(t, block).*Mask;
+        if (Invert)
+            bits = ~bits;
+        if (block == from / kBlockBytes)
+            bits &= kAllBits << (from % kBlockBytes);
+        if (bits) {
+            const std::size_t at = block * kBlockBytes + std::countr_zero(bits);
+            return at < t->size ? at : t->size;
+        }
+    }
+    return t->size;
+}
+
+// NextSentenceView on the masks: the same sentences, as [*begin, *end), and the same cursor.
+bool NextSentenceMasked(TextMasks* t, std::size_t* pos, std::size_t* begin, std::size_t* end) {
+    const std::size_t n = t->size;
+    if (*pos >= n)
+        return false;
+    const std::size_t start = FindFrom<&BlockMasks::separator, true>(t, *pos);
+    bool textSeen = false;
+    std::size_t stop = start;
+    for (;;) {
+        const std::size_t runStart = stop;
+        stop = FindFrom<&BlockMasks::stop, false>(t, stop);
+        textSeen |= stop > runStart;
+        if (stop == n || t->text[stop] != kPeriod)
+            break;
+        if (stop + 1 < n && (kByteClasses[t->text[stop + 1]] & kClassPeriodEnder))
+            break;
+        ++stop;
+    }
+    if (!textSeen)
+        return false;
+    *begin = start;
+    *end = stop;
+    *pos = n - stop > 2 ? stop + 2 : n;
+    return true;
+}
+
+// Bits from..to-1 (from < to <= 64).
+inline std::uint64_t BitRange(unsigned from, unsigned to) {
+    const std::uint64_t below = to == kBlockBytes ? kAllBits : (std::uint64_t{1} << to) - 1;
+    return below & (kAllBits << from);
+}
+
+// The number of set bits, without relying on a population-count instruction that the baseline
+// instruction set does not have.
+inline std::int64_t BitCount(std::uint64_t x) {
+    x = x - ((x >> 1) & 0x5555555555555555u);
+    x = (x & 0x3333333333333333u) + ((x >> 2) & 0x3333333333333333u);
+    x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
+    return static_cast<std::int64_t>((x * kLowBitOfEachByte) >> 56);
+}
+
+// The words of the counted sentences are counted a block at a time by carry propagation. Adding a
+// bit to a run of set bits carries it through the rest of the run onto the first bit past it, so
+// one addition answers, for every word of a block at once, where a run that starts at a given byte
+// ends. The answers that matter land on the first non-word byte after each word, its end
+// marker, where the answers about one word meet and combine with plain bit operations:
+// - the first, second, third and fourth vowel-group starts of each word, each found from the one
+//   before through the word's other bytes; a word with none, or with exactly one, leaves its
+//   search's carry on its end marker;
+// - the third and fourth group starts carried on through the word to its end marker;
+// - from each kept (untrimmed) 'e' or 'E' that starts a vowel group, a carry through the trimmed
+//   bytes after it: it reaches the end marker only from the word's last kept byte, which is then
+//   the silent final e;
+// - the leading trimmed bytes of each word, as the bits a carry from the word's start clears.
+// A word's syllables are its groups, less a silent final e, at least 1. Carries and the seeds
+// shifted out of a block's top bit enter the next block at bit 0, where they land unless a word
+// goes on there.
+
+// Adds `seeds` and the carry from the block before to `run`; returns the bits where carries
+// land: the first bit past the run for a seed inside it, the seed's own bit for one outside.
+// Callers never let a seed and an incoming carry meet on one bit.
+inline std::uint64_t Land(std::uint64_t run, std::uint64_t seeds, std::uint64_t* carry) {
+    const std::uint64_t sum = run + seeds;
+    const std::uint64_t total = sum + *carry;
+    *carry = static_cast<std::uint64_t>(sum < run) | static_cast<std::uint64_t>(total < sum);
+    return total & ~run;
+}
+
+// The seeds moved on by one byte; the top bit moves into the next block through *carry.
+inline std::uint64_t NextByte(std::uint64_t seeds, std::uint64_t* carry) {
+    const std::uint64_t moved = (seeds << 1) | *carry;
+    *carry = seeds >> 63;
+    return moved;
+}
+
+// What passes from one block to the next: facts about the block's last byte, the carry and
+// moved-seed bit of every search, and the trimmed run that the block ends in, if any.
+struct BlockCarries {
+    std::uint64_t wordByte, vowel, trimmed;
+    std::uint64_t first, second, secondSeed, third, thirdSeed, fourth, fourthSeed;
+    std::uint64_t thirdToEnd, fourthToEnd, silent, silentSeed, leading;
+    std::int64_t trimmedRun;  // length of the trimmed run that ends the block (0 when none)
+    bool trimmedRunAfterKept; // whether a kept byte comes right before that run
+};
+
+// The word pass: the blocks of the text, each with the mask of its bytes that belong to counted
+// sentences, counted in order as the sentence scan finishes with them.
+struct WordPass {
+    TextMasks* masks;
+    std::size_t block;
+    std::uint64_t inSentences;
+    BlockCarries c;
+    std::int64_t words, groups, silent, belowOne, complex, characters;
+};
+
+// Trimmed bytes at the end of a word do not count as characters: takes off a trimmed run that
+// ends on a non-word byte, unless the run is the whole word (its leading run took it off).
+inline void EndTrimmedRun(WordPass* w, std::int64_t length, bool afterKept) {
+    if (afterKept)
+        w->characters -= length;
+}
+
+// Counts the gathered block. Bytes outside counted sentences are non-word bytes, so a word never
+// runs from one sentence into the next: the terminator and the byte after it lie between.
+void CountBlock(WordPass* w) {
+    BlockCarries& c = w->c;
+    std::uint64_t word = 0, vowel = 0, trimmed = 0, kept = 0, letterE = 0;
+    if (w->inSentences) {
+        const BlockMasks& m = MasksAt(w->masks, w->block);
+        word = ~m.separator & w->inSentences;
+        vowel = m.vowel & w->inSentences;
+        trimmed = word & m.trim;
+        kept = word & ~m.trim;
+        letterE = m.letterE & w->inSentences;
+    }
+    const std::uint64_t nonWord = ~word;
+    const std::uint64_t afterNonVowel = ~((vowel << 1) | c.vowel);
+    const std::uint64_t groupStarts = vowel & afterNonVowel;
+    const std::uint64_t silentCandidates = letterE & afterNonVowel & kept;
+    const std::uint64_t wordStarts = word & ~((word << 1) | c.wordByte);
+    const std::uint64_t between = word & ~groupStarts;
+
+    const std::uint64_t toFirst = Land(between, wordStarts, &c.first);
+    const std::uint64_t first = toFirst & groupStarts;
+    const std::uint64_t toSecond = Land(between, NextByte(first, &c.secondSeed), &c.second);
+    const std::uint64_t second = toSecond & groupStarts;
+    const std::uint64_t third =
+        Land(between, NextByte(second, &c.thirdSeed), &c.third) & groupStarts;
+    const std::uint64_t fourth =
+        Land(between, NextByte(third, &c.fourthSeed), &c.fourth) & groupStarts;
+    const std::uint64_t noGroup = toFirst & nonWord;
+    const std::uint64_t oneGroup = toSecond & nonWord;
+    const std::uint64_t threeGroups = Land(word, third, &c.thirdToEnd);
+    const std::uint64_t fourGroups = Land(word, fourth, &c.fourthToEnd);
+    const std::uint64_t silentFinal =
+        Land(trimmed, NextByte(silentCandidates, &c.silentSeed), &c.silent) & nonWord;
+
+    const std::uint64_t leadingSum = trimmed + (wordStarts & trimmed);
+    const std::uint64_t leadingTotal = leadingSum + c.leading;
+    c.leading = static_cast<std::uint64_t>(leadingSum < trimmed) |
+                static_cast<std::uint64_t>(leadingTotal < leadingSum);
+    const std::uint64_t leadingTrimmed = trimmed & ~leadingTotal;
+
+    w->words += BitCount(wordStarts);
+    w->groups += BitCount(groupStarts);
+    w->silent += BitCount(silentFinal);
+    w->belowOne += BitCount(noGroup | (oneGroup & silentFinal));
+    w->complex += BitCount((threeGroups & ~silentFinal) | (fourGroups & silentFinal));
+    w->characters += BitCount(word & ~leadingTrimmed);
+
+    // Trimmed runs that end words are few: each is measured back to the byte before it.
+    for (std::uint64_t ends = nonWord & ((trimmed << 1) | c.trimmed); ends; ends &= ends - 1) {
+        const unsigned end = static_cast<unsigned>(std::countr_zero(ends));
+        const std::uint64_t before = end == 0 ? 0 : ~trimmed & BitRange(0, end);
+        if (before) {
+            const unsigned at = 63u - static_cast<unsigned>(std::countl_zero(before));
+            EndTrimmedRun(w, end - 1 - at, (kept >> at) & 1u);
+        } else {
+            EndTrimmedRun(w, c.trimmedRun + end, c.trimmedRunAfterKept);
+        }
+    }
+    // The trimmed run at the top of the block (possibly empty), for a run that ends in the next.
+    if (~trimmed) {
+        const unsigned at = 63u - static_cast<unsigned>(std::countl_zero(~trimmed));
+        c.trimmedRun = 63 - at;
+        c.trimmedRunAfterKept = (kept >> at) & 1u;
+    } else {
+        c.trimmedRun += static_cast<std::int64_t>(kBlockBytes);
+    }
+    c.wordByte = word >> 63;
+    c.vowel = vowel >> 63;
+    c.trimmed = trimmed >> 63;
+}
+
+// Counts the gathered block and starts gathering `next`. A block skipped between them holds no
+// counted byte; counting one empty block lets every carry land.
+void MoveToBlock(WordPass* w, std::size_t next) {
+    CountBlock(w);
+    if (next > w->block + 1) {
+        w->block += 1;
+        w->inSentences = 0;
+        CountBlock(w);
+    }
+    w->block = next;
+    w->inSentences = 0;
+}
+
+void AddSentence(WordPass* w, std::size_t begin, std::size_t end) {
+    for (std::size_t block = begin / kBlockBytes; block * kBlockBytes < end; ++block) {
+        if (block != w->block)
+            MoveToBlock(w, block);
+        const std::size_t base = block * kBlockBytes;
+        const unsigned from = begin > base ? static_cast<unsigned>(begin - base) : 0;
+        const unsigned to =
+            end - base < kBlockBytes ? static_cast<unsigned>(end - base) : kBlockBytes;
+        w->inSentences |= BitRange(from, to);
+    }
+}
+
+// Counts the last gathered block and lets every carry land past the text.
+void FinishWordPass(WordPass* w, LocalTotals* totals) {
+    MoveToBlock(w, w->block + 2);
+    totals->words += w->words;
+    totals->syllables += w->groups - w->silent + w->belowOne;
+    totals->complexWords += w->complex;
+    totals->characters += w->characters;
+}
+
+} // namespace
+
 void CountText(std::string_view text, ReadabilityCounts* counts) {
     if (!counts)
         return;
-    std::int64_t sentences = 0, words = 0, syllables = 0, characters = 0, complexWords = 0;
-    std::size_t pos = 0;
-    std::string_view sentence;
-    while (NextSentenceView(text, &pos, &sentence)) {
-        if (sentence.size() < kMinSentenceBytes)
+    TextMasks masks;
+    TextMasksInit(&masks, text);
+    WordPass pass{};
+    pass.masks = &masks;
+    LocalTotals totals{};
+    std::size_t pos = 0, begin = 0, end = 0;
+    while (NextSentenceMasked(&masks, &pos, &begin, &end)) {
+        if (end - begin < kMinSentenceBytes)
             continue;
-        ++sentences;
-        // A sentence begins on a word byte, so its words are exactly its separator runs plus one
-        // (less a trailing run): counting them here equals CountSentenceWords.
-        std::size_t wordPos = 0;
-        std::string_view word;
-        while (NextWordView(sentence, &wordPos, &word)) {
-            ++words;
-            const std::string_view trimmed = TrimPunctuationView(word);
-            const int s = CountSyllablesView(trimmed);
-            syllables += s;
-            if (s >= kComplexWordSyllables)
-                ++complexWords;
-            characters += static_cast<std::int64_t>(trimmed.size());
-        }
+        ++totals.sentences;
+        AddSentence(&pass, begin, end);
     }
-    AddToTotal(&counts->sentences, sentences);
-    AddToTotal(&counts->syllables, syllables);
-    AddToTotal(&counts->words, words);
-    AddToTotal(&counts->characters, characters);
-    AddToTotal(&counts->complexWords, complexWords);
+    FinishWordPass(&pass, &totals);
+    AddToTotal(&counts->sentences, totals.sentences);
+    AddToTotal(&counts->syllables, totals.syllables);
+    AddToTotal(&counts->words, totals.words);
+    AddToTotal(&counts->characters, totals.characters);
+    AddToTotal(&counts->complexWords, totals.complexWords);
 }
 
-char* NextSentence(char** cursor) {
+namespace {
+
+using CutFn = bool (*)(std::string_view text, std::size_t* pos, std::string_view* piece);
+
+// Cuts the next piece off the front of an owned cursor string with one of the view routines:
+// returns a copy of the piece and shortens the cursor in place to what follows it.
+char* CutFromCursor(char** cursor, CutFn cut) {
     if (!cursor || !*cursor || **cursor == '\0')
         return nullptr;
     std::size_t pos = 0;
-    std::string_view sentence;
-    if (!NextSentenceView(*cursor, &pos, &sentence))
+    std::string_view piece;
+    if (!cut(*cursor, &pos, &piece))
         return nullptr;
-    char* copy = CopyView(sentence);
+    char* copy = CopyView(piece);
     if (copy)
         StrDropFront(*cursor, pos);
     return copy;
+}
+
+} // namespace
+
+char* NextSentence(char** cursor) {
+    return CutFromCursor(cursor, NextSentenceView);
 }
 
 int CountSentenceWords(const char* sentence) {
@@ -213,16 +590,7 @@ int CountSentenceWords(const char* sentence) {
 }
 
 char* NextWord(char** cursor) {
-    if (!cursor || !*cursor || **cursor == '\0')
-        return nullptr;
-    std::size_t pos = 0;
-    std::string_view word;
-    if (!NextWordView(*cursor, &pos, &word))
-        return nullptr;
-    char* copy = CopyView(word);
-    if (copy)
-        StrDropFront(*cursor, pos);
-    return copy;
+    return CutFromCursor(cursor, NextWordView);
 }
 
 void TrimPunctuation(char** word) {

@@ -2,12 +2,15 @@
 // syllables, and adds the results of one paragraph or text line to a ReadabilityCounts. Every
 // test works on single bytes; nothing here knows of multibyte characters or converts text.
 //
-// Two interfaces cover the same rules:
+// Three forms of the same rules:
 // - the cursor routines (NextSentence, NextWord, TrimPunctuation, ...) over owned NUL-terminated
-//   strings, for callers that keep each sentence or word as a string of its own;
+//   strings, for callers that keep each sentence or word as a string of its own; each cut moves
+//   the rest of the text, so a loop over a long paragraph costs its length squared;
 // - the view routines (NextSentenceView, NextWordView, ...) over std::string_view and an index,
-//   which copy nothing. CountText runs on them, so counting is linear in the length of the text
-//   however long a paragraph is. Both give the same sentences and words.
+//   which copy nothing: the linear way to walk the sentences and words of a text;
+// - CountText, which counts a whole text in one linear pass over bit masks of 64-byte blocks,
+//   several times faster than walking the words one by one.
+// All three give the same sentences, words and counts.
 #pragma once
 
 #include "analysis/counts.h"
@@ -90,7 +93,8 @@ int CountSyllables(const char* word);
 bool IsWordSeparator(unsigned char byte);
 
 // The view routines. `pos` is an index into `text`; a cursor routine's cursor string corresponds
-// to text.substr(*pos). Views returned point into `text`.
+// to text.substr(*pos). Views returned point into `text`. A view has no terminator: a NUL byte
+// inside it is an ordinary byte, where a cursor string would end.
 
 // As NextSentence: on success stores the sentence, advances *pos and returns true; at the end of
 // the text returns false and leaves both unchanged.

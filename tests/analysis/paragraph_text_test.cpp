@@ -1,5 +1,7 @@
 #include "analysis/tokenizer.h"
 
+#include "tests/analysis/fake_text_host.h"
+
 #include "runtime/api.h"
 #include "runtime/connection.h"
 #include "support/mem.h"
@@ -11,79 +13,6 @@
 #include <vector>
 
 namespace {
-
-// A text item as the fake host hands it out: a string for data type 1, a plain value otherwise.
-struct FakeItem {
-    std::int32_t dataType;
-    std::string text;
-    ObjectId value;
-};
-
-// The host API as far as fetching text goes; every other slot fails. Items are handed out in task
-// memory, which the client releases after copying them.
-struct FakeApi final : ApiHostInterfaceFailing {
-    std::vector<FakeItem> items;
-    std::int32_t hostError = 0;
-    int getTextCalls = 0;
-    ObjectId lastDoc = 0;
-    TextRange lastRange{};
-    std::int32_t lastFlags = 0;
-    ULONG refs = 0;
-
-    HRESULT LX_STDCALL QueryInterface(REFIID iid, void** out) override {
-        if (!IsEqualGUID(iid, kIidHostApi)) {
-            *out = nullptr;
-            return E_NOINTERFACE;
-        }
-        AddRef();
-        *out = static_cast<ApiHostInterface*>(this);
-        return S_OK;
-    }
-    ULONG LX_STDCALL AddRef() override { return ++refs; }
-    ULONG LX_STDCALL Release() override { return --refs; }
-
-    HRESULT LX_STDCALL GetText(ObjectId doc, const TextRange* range, std::int32_t flags,
-                               std::int32_t* err, TextItemList* result) override {
-        ++getTextCalls;
-        lastDoc = doc;
-        lastRange = *range;
-        lastFlags = flags;
-        if (hostError) {
-            *err = hostError;
-            return S_OK;
-        }
-        auto* out = static_cast<TextItem*>(CoTaskMemAlloc(items.size() * sizeof(TextItem)));
-        for (std::size_t i = 0; i < items.size(); ++i) {
-            out[i].offset = static_cast<std::int32_t>(i);
-            out[i].dataType = items[i].dataType;
-            if (items[i].dataType == kTextItemString) {
-                char* s = static_cast<char*>(CoTaskMemAlloc(items[i].text.size() + 1));
-                std::memcpy(s, items[i].text.c_str(), items[i].text.size() + 1);
-                out[i].u.sdata = s;
-            } else {
-                out[i].u.idata = items[i].value;
-            }
-        }
-        result->count = static_cast<std::uint32_t>(items.size());
-        result->items = out;
-        *err = 0;
-        return S_OK;
-    }
-};
-
-// The host object the client connects to: it offers the API interface and nothing else.
-struct FakeHost final : IUnknown {
-    FakeApi* api;
-    explicit FakeHost(FakeApi* a) : api(a) {}
-    HRESULT LX_STDCALL QueryInterface(REFIID iid, void** out) override {
-        if (IsEqualGUID(iid, kIidHostApi))
-            return api->QueryInterface(iid, out);
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG LX_STDCALL AddRef() override { return 1; }
-    ULONG LX_STDCALL Release() override { return 1; }
-};
 
 constexpr ObjectId kDoc = 0x01000007;
 constexpr ObjectId kParagraph = 0x0B000042;

@@ -305,10 +305,12 @@ TEST(CountSentenceWords, MatchesTheWordsCut) {
     EXPECT_EQ(CountSentenceWords(nullptr), 0);
 }
 
-TEST(IsWordSeparator, TheSeparatorsAndTheirNeighbours) {
-    for (unsigned char b : std::string("\x08\x11 (),-:;=[]{}\xD1"))
+TEST(IsWordSeparator, BytesOftenTakenForTheWrongSide) {
+    // The host's tab is 0x08 and its non-breaking space 0x11; the em dash separates words, the
+    // en dash, slash, ampersand, apostrophe and quotation marks do not.
+    for (unsigned char b : std::string("\x08\x11\xD1-=:;"))
         EXPECT_TRUE(IsWordSeparator(b)) << int(b);
-    for (unsigned char b : std::string("\xD0/&'\".!?\x09\x0A\xA0") + '\0')
+    for (unsigned char b : std::string("\xD0/&'\".!?\x09\x0A\xA0\xD2") + '\0')
         EXPECT_FALSE(IsWordSeparator(b)) << int(b);
 }
 
@@ -325,13 +327,61 @@ std::string RandomText(std::mt19937& rng) {
     return text;
 }
 
+// Long text with long words and long sentences: words and sentences that run across many
+// 64-byte blocks, and sentences longer than the counting loop keeps cached.
+std::string SparseText(std::mt19937& rng, std::size_t maxLength) {
+    static const std::string letters = "aeiouyEbcdfghlmnrstwxz\"'_.\xD2\xD3";
+    static const std::string separators = " ,-(\x08\x11";
+    static const std::string stops = ".!?:;";
+    std::uniform_int_distribution<std::size_t> length(0, maxLength);
+    std::uniform_int_distribution<int> kind(0, 999);
+    std::uniform_int_distribution<std::size_t> letter(0, letters.size() - 1);
+    std::uniform_int_distribution<std::size_t> separator(0, separators.size() - 1);
+    std::uniform_int_distribution<std::size_t> stop(0, stops.size() - 1);
+    std::string text(length(rng), ' ');
+    for (char& c : text) {
+        const int k = kind(rng);
+        c = k < 30 ? separators[separator(rng)] : k < 33 ? stops[stop(rng)] : letters[letter(rng)];
+    }
+    return text;
+}
+
+void ExpectSameAsCursorRoutines(const std::string& text) {
+    ASSERT_EQ(TokensWithViews(text), TokensWithCursors(text)) << text;
+    ASSERT_EQ(CountFast(text), CountWithCursors(text)) << text;
+}
+
 TEST(CountText, AgreesWithTheCursorRoutinesOnRandomText) {
     std::mt19937 rng(20240611);
-    for (int i = 0; i < 4000; ++i) {
-        const std::string text = RandomText(rng);
-        SCOPED_TRACE(text);
-        ASSERT_EQ(TokensWithViews(text), TokensWithCursors(text));
-        ASSERT_EQ(CountFast(text), CountWithCursors(text));
+    for (int i = 0; i < 4000; ++i)
+        ExpectSameAsCursorRoutines(RandomText(rng));
+}
+
+TEST(CountText, AgreesWithTheCursorRoutinesOnLongWordsAndSentences) {
+    std::mt19937 rng(7);
+    for (int i = 0; i < 300; ++i)
+        ExpectSameAsCursorRoutines(SparseText(rng, i < 20 ? 12000 : 700));
+}
+
+TEST(CountText, AgreesWithTheCursorRoutinesAtEveryBlockOffset) {
+    // The same sentences shifted by every offset across two 64-byte blocks, so that words,
+    // trimmed ends, vowel groups and sentence ends fall on every position of a block.
+    const std::string body =
+        "\"Queue-free\" idea: eerie (area)! 'The rhythm' of e.g. "
+        "beautiful readability... e E ee ye. Tone\x08stone\xD1"
+        "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaae";
+    // Runs longer than a block: trimmed ends, a trimmed start, a silent e behind trimmed bytes,
+    // and vowel groups far apart in one word.
+    const std::string t(70, 't');
+    const std::string longRuns = "qu" + std::string(150, '\'') + " " + std::string(140, '_') +
+                                 "the h" + "e" + std::string(70, '"') + " b" + t + "a" + t + "e" +
+                                 t + "i" + t + "o" + t + "e " + std::string(200, '"') + " end";
+    for (std::size_t shift = 0; shift < 130; ++shift) {
+        SCOPED_TRACE(shift);
+        ExpectSameAsCursorRoutines(std::string(shift, 'x') + body);
+        ExpectSameAsCursorRoutines(std::string(shift, ' ') + body);
+        ExpectSameAsCursorRoutines(body.substr(0, shift));
+        ExpectSameAsCursorRoutines(std::string(shift, ' ') + longRuns);
     }
 }
 
