@@ -1138,8 +1138,9 @@ std::int32_t Session::GetText(ObjectId doc, const TextRange& range, std::int32_t
     return kOk;
 }
 
-std::int32_t Session::AddText(ObjectId doc, const TextLoc& loc, std::string_view bytes,
+std::int32_t Session::AddText(ObjectId doc, const TextLoc& where, std::string_view bytes,
                               TextLoc* after) {
+    const TextLoc loc = where; // after may be the same record as where
     *after = {0, 0};
     Document* d = FindDocument(doc);
     if (d == nullptr) {
