@@ -1667,8 +1667,14 @@ std::string ResolveMifPath(std::string_view dipath, const std::string& baseDir) 
     }
     std::string out;
     if (!host.empty()) {
+        // A network path: "//host/..." must keep its two slashes.
         out = "//" + host;
-    } else if (!volume.empty()) {
+        for (const std::string& p : parts) {
+            out += "/" + p;
+        }
+        return out;
+    }
+    if (!volume.empty()) {
         out = volume;
     } else if (!absolute) {
         out = baseDir;
