@@ -50,15 +50,15 @@ std::uint32_t DocBuilder::Format(const std::string& name) {
 }
 
 ObjectId DocBuilder::Para(ObjectId flow, ObjectId frame, std::string_view text,
-                          const ParaSpec& spec) {
+                          const ParaSpec& shape) {
     if (KindOf(flow) != kKindFlow) {
         throw std::invalid_argument("DocBuilder::Para: not a flow");
     }
-    const ObjectId p = doc_->AppendParagraph(flow, Format(spec.format), frame);
+    const ObjectId p = doc_->AppendParagraph(flow, Format(shape.format), frame);
     Paragraph* para = doc_->FindParagraph(p);
     para->body.Append(text, true);
-    para->textClass = spec.textClass;
-    para->locked = spec.locked;
+    para->textClass = shape.textClass;
+    para->locked = shape.locked;
     if (frame != 0) {
         // Paragraphs are appended in order, so the frame's ends move along with them.
         lxhost::Graphic* g = doc_->FindGraphic(frame);
@@ -75,15 +75,15 @@ ObjectId DocBuilder::Para(ObjectId flow, ObjectId frame, std::string_view text,
     return p;
 }
 
-ObjectId DocBuilder::Para(ObjectId owner, std::string_view text, const ParaSpec& spec) {
-    const ObjectId p = doc_->AppendParagraph(owner, Format(spec.format));
+ObjectId DocBuilder::Para(ObjectId owner, std::string_view text, const ParaSpec& shape) {
+    const ObjectId p = doc_->AppendParagraph(owner, Format(shape.format));
     if (p == 0) {
         throw std::invalid_argument("DocBuilder::Para: not a footnote, table or cell");
     }
     Paragraph* para = doc_->FindParagraph(p);
     para->body.Append(text, true);
-    para->textClass = spec.textClass;
-    para->locked = spec.locked;
+    para->textClass = shape.textClass;
+    para->locked = shape.locked;
     return p;
 }
 
@@ -106,20 +106,20 @@ ObjectId DocBuilder::Footnote(ObjectId anchorPara, const std::vector<std::string
     return fn;
 }
 
-ObjectId DocBuilder::Table(ObjectId anchorPara, const TableSpec& spec) {
-    const ObjectId table = doc_->AddTable(doc_->EnsureTableFormat(spec.format), spec.columns);
-    for (const std::string& text : spec.title) {
+ObjectId DocBuilder::Table(ObjectId anchorPara, const TableSpec& shape) {
+    const ObjectId table = doc_->AddTable(doc_->EnsureTableFormat(shape.format), shape.columns);
+    for (const std::string& text : shape.title) {
         Para(table, text);
     }
     const std::pair<RowType, const std::vector<std::vector<std::string>>*> sections[] = {
-        {RowType::Heading, &spec.heading},
-        {RowType::Body, &spec.body},
-        {RowType::Footing, &spec.footing}};
+        {RowType::Heading, &shape.heading},
+        {RowType::Body, &shape.body},
+        {RowType::Footing, &shape.footing}};
     for (const auto& [type, rows] : sections) {
         const std::string format = type == RowType::Heading ? "CellHeading" : "CellBody";
         for (const auto& cellsText : *rows) {
             const ObjectId row = doc_->AddRow(table, type);
-            for (int c = 0; c < spec.columns; ++c) {
+            for (int c = 0; c < shape.columns; ++c) {
                 const ObjectId cell = doc_->AddCell(row);
                 Para(cell,
                      static_cast<std::size_t>(c) < cellsText.size()
@@ -129,7 +129,7 @@ ObjectId DocBuilder::Table(ObjectId anchorPara, const TableSpec& spec) {
             }
         }
     }
-    for (const auto& [row, column] : spec.hidden) {
+    for (const auto& [row, column] : shape.hidden) {
         if (Cell* c = doc_->FindCell(CellAt(table, row, column))) {
             c->shown = 0;
         }

@@ -55,15 +55,15 @@ class DocBuilder {
     // A flow; the first one made is the main flow.
     ObjectId Flow(std::string tag = "A");
     // A paragraph at the end of a flow, shown in frame (0: in no frame).
-    ObjectId Para(ObjectId flow, ObjectId frame, std::string_view text, const ParaSpec& spec = {});
+    ObjectId Para(ObjectId flow, ObjectId frame, std::string_view text, const ParaSpec& shape = {});
     // A paragraph at the end of a footnote, table title or cell.
-    ObjectId Para(ObjectId owner, std::string_view text, const ParaSpec& spec = {});
+    ObjectId Para(ObjectId owner, std::string_view text, const ParaSpec& shape = {});
     // Another run of text at the end of a paragraph or text line.
     void Run(ObjectId textObject, std::string_view text);
     // A footnote anchored at the end of a paragraph, with one paragraph per text.
     ObjectId Footnote(ObjectId anchorPara, const std::vector<std::string>& paras);
     // A table anchored at the end of a paragraph (0: not anchored).
-    ObjectId Table(ObjectId anchorPara, const TableSpec& spec);
+    ObjectId Table(ObjectId anchorPara, const TableSpec& shape);
     // The cell of a table at (row in chain order, column), or 0.
     ObjectId CellAt(ObjectId table, int row, int column);
 

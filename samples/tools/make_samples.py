@@ -206,8 +206,8 @@ def table(ch):
     return out
 
 
-def chapter(path, spec, utf8, version):
-    title, paras = spec
+def chapter(path, shape, utf8, version):
+    title, paras = shape
     ch = Chapter(utf8)
     per_page = 9
     body_pages = (len(paras) + per_page - 1) // per_page

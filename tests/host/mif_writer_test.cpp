@@ -130,11 +130,11 @@ TEST(TextRender, HeadingsParagraphsAndAlignedTables) {
     const ObjectId p = b.Para(flow, frame,
                               "Caf\x8E\x11"
                               "au\x08lait");
-    TableSpec spec;
-    spec.columns = 3;
-    spec.heading = {{"File", "Words", "Fog"}};
-    spec.body = {{"chapter-one.mif", "1200", "9.5"}, {"Overall", "", "10"}};
-    b.Table(p, spec);
+    TableSpec shape;
+    shape.columns = 3;
+    shape.heading = {{"File", "Words", "Fog"}};
+    shape.body = {{"chapter-one.mif", "1200", "9.5"}, {"Overall", "", "10"}};
+    b.Table(p, shape);
     b.Para(flow, frame, "Words", {"Heading2", 1, 0});
     EXPECT_EQ(RenderText(b.doc()), "Report\n"
                                    "======\n"

@@ -174,14 +174,14 @@ TEST(BuiltTables, HeadingRowsComeFirstAndHiddenCellsReadZero) {
     Session s;
     DocBuilder b(s);
     const ObjectId p = b.Para(b.Flow(), b.TextFrame(b.Page()), "Anchor");
-    TableSpec spec;
-    spec.columns = 3;
-    spec.body = {{"b1", "b2", "b3"}};
-    spec.footing = {{"f1"}};
-    spec.heading = {{"h1", "h2", "h3"}};
-    spec.hidden = {{1, 2}};
-    spec.title = {"Table 1. Pumps"};
-    const ObjectId table = b.Table(p, spec);
+    TableSpec shape;
+    shape.columns = 3;
+    shape.body = {{"b1", "b2", "b3"}};
+    shape.footing = {{"f1"}};
+    shape.heading = {{"h1", "h2", "h3"}};
+    shape.hidden = {{1, 2}};
+    shape.title = {"Table 1. Pumps"};
+    const ObjectId table = b.Table(p, shape);
     const std::vector<ObjectId> rows =
         Chain(s, b.id(), IdOf(s, b.id(), table, kPropFirstRow), kPropNextRow);
     ASSERT_EQ(rows.size(), 3u);

@@ -90,13 +90,13 @@ TEST(ContainerRules, FootnotesAlwaysAndTablesByTheirAnchor) {
     const ObjectId p = b.Para(b.Flow(), bodyFrame, "Body.");
     const ObjectId r = b.Para(b.Flow("Ref"), refFrame, "Reference.");
     b.Footnote(r, {"Note on a reference page."});
-    TableSpec spec;
-    spec.columns = 2;
-    spec.body = {{"counted", "hidden"}};
-    spec.hidden = {{0, 1}};
-    b.Table(p, spec);
-    spec.body = {{"not counted", "x"}};
-    b.Table(r, spec);
+    TableSpec shape;
+    shape.columns = 2;
+    shape.body = {{"counted", "hidden"}};
+    shape.hidden = {{0, 1}};
+    b.Table(p, shape);
+    shape.body = {{"not counted", "x"}};
+    b.Table(r, shape);
     EXPECT_EQ(WalkedTexts(s, b.id()),
               (std::vector<std::string>{"Body.", "Note on a reference page.", "counted"}));
 }
