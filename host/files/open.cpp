@@ -1,0 +1,132 @@
+// The Open operation: reads a file, tells a MIF document, a MIF book and plain text apart by
+// content, and makes the document or book.
+#include "host/files/mif_reader.h"
+#include "host/model/model.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+namespace lxhost {
+
+namespace {
+
+// Files larger than this are refused rather than read into memory.
+constexpr std::uintmax_t kMaxFileSize = std::uintmax_t{1} << 31;
+
+// Reads a whole file; false with a message naming the file and the reason.
+bool ReadWholeFile(const std::string& path, std::string* data, std::string* error) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::file_status st = fs::status(path, ec);
+    if (ec || !fs::exists(st)) {
+        *error = path + ": cannot open: no such file";
+        return false;
+    }
+    if (!fs::is_regular_file(st)) {
+        *error = path + ": cannot open: not a regular file";
+        return false;
+    }
+    const std::uintmax_t size = fs::file_size(path, ec);
+    if (ec || size > kMaxFileSize) {
+        *error = path + ": cannot open: " + (ec ? ec.message() : std::string("file too large"));
+        return false;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        *error = path + ": cannot open: " + std::strerror(errno);
+        return false;
+    }
+    data->resize(static_cast<std::size_t>(size));
+    in.read(data->data(), static_cast<std::streamsize>(size));
+    if (static_cast<std::uintmax_t>(in.gcount()) != size) {
+        *error = path + ": cannot read the file";
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::int32_t Session::Open(std::string_view path, const std::vector<OpenParamEntry>& params,
+                           ObjectId* out, std::vector<PropEntry>* returned, std::string* error) {
+    namespace fs = std::filesystem;
+    *out = 0;
+    std::string message;
+    std::int32_t status = kOk;
+    bool asTemplate = false;
+    for (const OpenParamEntry& p : params) {
+        if (p.num == kOpenAsTemplate && p.value == 1) {
+            asTemplate = true;
+        }
+    }
+    std::string full;
+    if (path.empty()) {
+        status = kErrFileNotFound;
+        message = "no file name given";
+    } else {
+        std::error_code ec;
+        full = fs::absolute(fs::path(std::string(path)), ec).lexically_normal().string();
+        if (ec) {
+            full = std::string(path);
+        }
+    }
+    if (status == kOk && !asTemplate) {
+        *out = FindOpenByPath(full);
+    }
+    std::string data;
+    if (status == kOk && *out == 0) {
+        if (!ReadWholeFile(full, &data, &message)) {
+            status = kErrFileNotFound;
+        }
+    }
+    if (status == kOk && *out == 0) {
+        switch (DetectFileType(data)) {
+        case FileType::MifDocument: {
+            Document& d = NewDocument();
+            d.path = asTemplate ? std::string() : full;
+            if (ReadMifDocument(data, full, d, readerOptions, &message)) {
+                *out = d.id();
+            } else {
+                Close(d.id(), 1);
+                status = kErrBadFile;
+            }
+            break;
+        }
+        case FileType::MifBook: {
+            Book& b = NewBook();
+            b.path = full;
+            if (ReadMifBook(data, full, fs::path(full).parent_path().string(), b, &message)) {
+                *out = b.id();
+            } else {
+                Close(b.id(), 1);
+                status = kErrBadFile;
+            }
+            break;
+        }
+        case FileType::Text: {
+            Document& d = NewDocument();
+            d.path = asTemplate ? std::string() : full;
+            ReadPlainText(data, d);
+            *out = d.id();
+            break;
+        }
+        case FileType::Binary:
+            status = kErrNotDocument;
+            message = full + ": not a document (binary data)";
+            break;
+        }
+    }
+    if (returned != nullptr) {
+        returned->clear();
+        returned->push_back({kOpenRetFileName, PropValue::String(full)});
+        returned->push_back({kOpenRetStatus, PropValue::Int(status)});
+    }
+    if (error != nullptr) {
+        *error = message;
+    }
+    return status;
+}
+
+} // namespace lxhost

@@ -1,0 +1,840 @@
+// Documents: building, structure queries and the text edits of the host operations.
+#include "host/model/model.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace lxhost {
+
+namespace {
+
+// The depth at which a walk up anchors and frames gives up: no well-formed document nests
+// tables, footnotes and frames this deep, and a malformed one must not make the host loop.
+constexpr int kMaxAnchorDepth = 64;
+
+bool IsAnchor(const Segment& s) {
+    return s.type != SegType::Run;
+}
+
+} // namespace
+
+// --- Text bodies
+
+void TextBody::Append(std::string_view bytes, bool newRun) {
+    if (bytes.empty()) {
+        return;
+    }
+    const auto at = static_cast<std::int32_t>(text.size());
+    text.append(bytes);
+    if (!newRun && !segs.empty() && segs.back().type == SegType::Run &&
+        segs.back().offset + segs.back().length == at) {
+        segs.back().length += static_cast<std::int32_t>(bytes.size());
+        return;
+    }
+    segs.push_back({at, static_cast<std::int32_t>(bytes.size()), 0, SegType::Run});
+}
+
+void TextBody::AddAnchor(SegType type, ObjectId value) {
+    segs.push_back({size(), 0, value, type});
+}
+
+void TextBody::Insert(std::int32_t offset, std::string_view bytes) {
+    if (bytes.empty()) {
+        return;
+    }
+    const auto n = static_cast<std::int32_t>(bytes.size());
+    text.insert(static_cast<std::size_t>(offset), bytes);
+    std::vector<Segment> out;
+    out.reserve(segs.size() + 2);
+    const Segment fresh{offset, n, 0, SegType::Run};
+    bool inserted = false;
+    for (const Segment& s : segs) {
+        if (IsAnchor(s)) {
+            if (s.offset < offset) {
+                out.push_back(s);
+            } else {
+                if (!inserted) {
+                    out.push_back(fresh);
+                    inserted = true;
+                }
+                out.push_back({s.offset + n, 0, s.value, s.type});
+            }
+            continue;
+        }
+        const std::int32_t end = s.offset + s.length;
+        if (end <= offset) {
+            out.push_back(s);
+        } else if (s.offset >= offset) {
+            if (!inserted) {
+                out.push_back(fresh);
+                inserted = true;
+            }
+            out.push_back({s.offset + n, s.length, 0, SegType::Run});
+        } else {
+            out.push_back({s.offset, offset - s.offset, 0, SegType::Run});
+            out.push_back(fresh);
+            inserted = true;
+            out.push_back({offset + n, end - offset, 0, SegType::Run});
+        }
+    }
+    if (!inserted) {
+        out.push_back(fresh);
+    }
+    segs = std::move(out);
+}
+
+void TextBody::SplitInto(std::int32_t offset, TextBody& tail) {
+    tail.text.assign(text, static_cast<std::size_t>(offset), std::string::npos);
+    tail.segs.clear();
+    text.resize(static_cast<std::size_t>(offset));
+    std::vector<Segment> keep;
+    keep.reserve(segs.size());
+    for (const Segment& s : segs) {
+        if (IsAnchor(s)) {
+            if (s.offset < offset) {
+                keep.push_back(s);
+            } else {
+                tail.segs.push_back({s.offset - offset, 0, s.value, s.type});
+            }
+            continue;
+        }
+        const std::int32_t end = s.offset + s.length;
+        if (end <= offset) {
+            keep.push_back(s);
+        } else if (s.offset >= offset) {
+            tail.segs.push_back({s.offset - offset, s.length, 0, SegType::Run});
+        } else {
+            keep.push_back({s.offset, offset - s.offset, 0, SegType::Run});
+            tail.segs.push_back({0, end - offset, 0, SegType::Run});
+        }
+    }
+    segs = std::move(keep);
+}
+
+namespace {
+
+// Puts an anchor at offset: after the anchors already there, before the text that follows.
+void InsertAnchorAt(TextBody& body, std::int32_t offset, SegType type, ObjectId value) {
+    std::vector<Segment> out;
+    out.reserve(body.segs.size() + 2);
+    bool inserted = false;
+    const Segment anchor{offset, 0, value, type};
+    for (const Segment& s : body.segs) {
+        if (inserted) {
+            out.push_back(s);
+            continue;
+        }
+        if (IsAnchor(s)) {
+            if (s.offset > offset) {
+                out.push_back(anchor);
+                inserted = true;
+            }
+            out.push_back(s);
+            continue;
+        }
+        const std::int32_t end = s.offset + s.length;
+        if (end <= offset) {
+            out.push_back(s);
+        } else if (s.offset >= offset) {
+            out.push_back(anchor);
+            inserted = true;
+            out.push_back(s);
+        } else {
+            out.push_back({s.offset, offset - s.offset, 0, SegType::Run});
+            out.push_back(anchor);
+            inserted = true;
+            out.push_back({offset, end - offset, 0, SegType::Run});
+        }
+    }
+    if (!inserted) {
+        out.push_back(anchor);
+    }
+    body.segs = std::move(out);
+}
+
+template <typename T> T* FindIn(Session& s, std::vector<T>& v, ObjectId docId, ObjectId id) {
+    std::uint32_t owner = 0, index = 0;
+    if (!s.Locate(id, &owner, &index) || owner != SerialOf(docId) || index >= v.size() ||
+        v[index].id != id) {
+        return nullptr;
+    }
+    return &v[index];
+}
+
+} // namespace
+
+// --- Lookup
+
+Paragraph* Document::FindParagraph(ObjectId id) {
+    return KindOf(id) == kKindParagraph ? FindIn(*session_, paras, id_, id) : nullptr;
+}
+
+Graphic* Document::FindGraphic(ObjectId id) {
+    const Kind k = KindOf(id);
+    if (k != kKindTextFrame && k != kKindGraphicFrame && k != kKindTextLine && k != kKindGraphic) {
+        return nullptr;
+    }
+    return FindIn(*session_, graphics, id_, id);
+}
+
+Flow* Document::FindFlow(ObjectId id) {
+    return KindOf(id) == kKindFlow ? FindIn(*session_, flows, id_, id) : nullptr;
+}
+
+Page* Document::FindPage(ObjectId id) {
+    return IsPageKind(KindOf(id)) ? FindIn(*session_, pages, id_, id) : nullptr;
+}
+
+Footnote* Document::FindFootnote(ObjectId id) {
+    return KindOf(id) == kKindFootnote ? FindIn(*session_, footnotes, id_, id) : nullptr;
+}
+
+Table* Document::FindTable(ObjectId id) {
+    return KindOf(id) == kKindTable ? FindIn(*session_, tables, id_, id) : nullptr;
+}
+
+Row* Document::FindRow(ObjectId id) {
+    return KindOf(id) == kKindRow ? FindIn(*session_, rows, id_, id) : nullptr;
+}
+
+Cell* Document::FindCell(ObjectId id) {
+    return KindOf(id) == kKindCell ? FindIn(*session_, cells, id_, id) : nullptr;
+}
+
+PgfFormat* Document::FindPgfFormat(ObjectId id) {
+    return KindOf(id) == kKindPgfFormat ? FindIn(*session_, pgfFormats, id_, id) : nullptr;
+}
+
+TextBody* Document::FindText(ObjectId id) {
+    if (Paragraph* p = FindParagraph(id)) {
+        return &p->body;
+    }
+    if (KindOf(id) == kKindTextLine) {
+        if (Graphic* g = FindGraphic(id)) {
+            return &g->body;
+        }
+    }
+    return nullptr;
+}
+
+// --- Building
+
+ObjectId Document::NewObject(Kind kind, std::size_t index) {
+    return session_->Register(kind, SerialOf(id_), static_cast<std::uint32_t>(index));
+}
+
+ObjectId Document::AddPage(Kind kind, std::string name) {
+    if (!IsPageKind(kind)) {
+        throw std::invalid_argument("AddPage: not a page kind");
+    }
+    const ObjectId id = NewObject(kind, pages.size());
+    pages.push_back({id, std::move(name)});
+    return id;
+}
+
+namespace {
+
+Graphic PlacedGraphic(ObjectId id, ObjectId parent, Rect rect) {
+    Graphic g;
+    g.id = id;
+    g.rect = rect;
+    if (IsPageKind(KindOf(parent))) {
+        g.page = parent;
+    } else if (KindOf(parent) == kKindGraphicFrame) {
+        g.frame = parent;
+    }
+    return g;
+}
+
+} // namespace
+
+ObjectId Document::AddTextFrame(ObjectId parent, Rect rect) {
+    const ObjectId id = NewObject(kKindTextFrame, graphics.size());
+    graphics.push_back(PlacedGraphic(id, parent, rect));
+    return id;
+}
+
+ObjectId Document::AddGraphicFrame(ObjectId parent, Rect rect) {
+    const ObjectId id = NewObject(kKindGraphicFrame, graphics.size());
+    graphics.push_back(PlacedGraphic(id, parent, rect));
+    return id;
+}
+
+ObjectId Document::AddTextLine(ObjectId parent) {
+    const ObjectId id = NewObject(kKindTextLine, graphics.size());
+    graphics.push_back(PlacedGraphic(id, parent, {}));
+    return id;
+}
+
+ObjectId Document::AddGraphic(ObjectId parent, std::string typeName) {
+    const ObjectId id = NewObject(kKindGraphic, graphics.size());
+    graphics.push_back(PlacedGraphic(id, parent, {}));
+    graphics.back().typeName = std::move(typeName);
+    return id;
+}
+
+ObjectId Document::AddFlow(std::string tag) {
+    const ObjectId id = NewObject(kKindFlow, flows.size());
+    Flow f;
+    f.id = id;
+    f.tag = std::move(tag);
+    flows.push_back(std::move(f));
+    return id;
+}
+
+ObjectId Document::AddFootnote() {
+    const ObjectId id = NewObject(kKindFootnote, footnotes.size());
+    footnotes.push_back({id, 0, 0, 0});
+    return id;
+}
+
+ObjectId Document::AddTable(std::uint32_t format, std::int32_t columns) {
+    const ObjectId id = NewObject(kKindTable, tables.size());
+    Table t;
+    t.id = id;
+    t.format = format;
+    t.columns = columns;
+    t.widths.assign(static_cast<std::size_t>(std::max(columns, 0)), 72 * kMetricPoint);
+    tables.push_back(std::move(t));
+    return id;
+}
+
+ObjectId Document::AddRow(ObjectId table, RowType type) {
+    Table* t = FindTable(table);
+    if (t == nullptr) {
+        return 0;
+    }
+    // The row goes after the last row of its own or an earlier section.
+    ObjectId after = t->lastRow;
+    while (after != 0 && FindRow(after)->type > type) {
+        after = FindRow(after)->prev;
+    }
+    Row r;
+    r.id = NewObject(kKindRow, rows.size());
+    r.table = table;
+    r.type = type;
+    r.firstCell = static_cast<std::uint32_t>(cells.size());
+    r.prev = after;
+    r.next = after != 0 ? FindRow(after)->next : t->firstRow;
+    const ObjectId id = r.id;
+    rows.push_back(r);
+    if (r.prev != 0) {
+        FindRow(r.prev)->next = id;
+    } else {
+        t->firstRow = id;
+    }
+    if (r.next != 0) {
+        FindRow(r.next)->prev = id;
+    } else {
+        t->lastRow = id;
+    }
+    return id;
+}
+
+ObjectId Document::AddCell(ObjectId row) {
+    Row* r = FindRow(row);
+    if (r == nullptr) {
+        return 0;
+    }
+    if (r->cellCount == 0) {
+        r->firstCell = static_cast<std::uint32_t>(cells.size());
+    } else if (r->firstCell + r->cellCount != cells.size()) {
+        throw std::logic_error("AddCell: the cells of a row must be added together");
+    }
+    Cell c;
+    c.id = NewObject(kKindCell, cells.size());
+    c.row = row;
+    c.column = static_cast<std::int32_t>(r->cellCount);
+    ++r->cellCount;
+    cells.push_back(c);
+    return c.id;
+}
+
+ObjectId* Document::ChainEnds(ObjectId owner, ObjectId** last) {
+    switch (KindOf(owner)) {
+    case kKindFlow:
+        if (Flow* f = FindFlow(owner)) {
+            *last = &f->lastPara;
+            return &f->firstPara;
+        }
+        break;
+    case kKindFootnote:
+        if (Footnote* f = FindFootnote(owner)) {
+            *last = &f->lastPara;
+            return &f->firstPara;
+        }
+        break;
+    case kKindTable:
+        if (Table* t = FindTable(owner)) {
+            *last = &t->titleLast;
+            return &t->titleFirst;
+        }
+        break;
+    case kKindCell:
+        if (Cell* c = FindCell(owner)) {
+            *last = &c->lastPara;
+            return &c->firstPara;
+        }
+        break;
+    default:
+        break;
+    }
+    *last = nullptr;
+    return nullptr;
+}
+
+ObjectId Document::AppendParagraph(ObjectId owner, std::uint32_t format, ObjectId frame) {
+    ObjectId* last = nullptr;
+    if (ChainEnds(owner, &last) == nullptr) {
+        return 0;
+    }
+    Paragraph p;
+    p.id = NewObject(kKindParagraph, paras.size());
+    p.owner = owner;
+    p.frame = frame;
+    p.format = format;
+    const ObjectId id = p.id;
+    paras.push_back(std::move(p));
+    ObjectId* first = ChainEnds(owner, &last);
+    Paragraph& np = paras.back();
+    np.prev = *last;
+    if (*last != 0) {
+        FindParagraph(*last)->next = id;
+    } else {
+        *first = id;
+    }
+    *last = id;
+    return id;
+}
+
+void Document::AnchorTable(ObjectId para, ObjectId table) {
+    Paragraph* p = FindParagraph(para);
+    Table* t = FindTable(table);
+    if (p != nullptr && t != nullptr) {
+        p->body.AddAnchor(SegType::TableAnchor, table);
+        t->anchorPara = para;
+    }
+}
+
+void Document::AnchorFootnote(ObjectId para, ObjectId footnote) {
+    Paragraph* p = FindParagraph(para);
+    Footnote* f = FindFootnote(footnote);
+    if (p != nullptr && f != nullptr) {
+        p->body.AddAnchor(SegType::FootnoteAnchor, footnote);
+        f->anchorPara = para;
+    }
+}
+
+void Document::AnchorFrame(ObjectId para, ObjectId frame) {
+    Paragraph* p = FindParagraph(para);
+    Graphic* g = FindGraphic(frame);
+    if (p != nullptr && g != nullptr && KindOf(frame) == kKindGraphicFrame) {
+        p->body.AddAnchor(SegType::FrameAnchor, frame);
+        g->anchorPara = para;
+        g->page = 0;
+        g->frame = 0;
+    }
+}
+
+void Document::LinkFlowFrames(ObjectId flow) {
+    Flow* f = FindFlow(flow);
+    if (f == nullptr) {
+        return;
+    }
+    for (ObjectId fr : f->frames) {
+        Graphic* g = FindGraphic(fr);
+        g->firstPara = g->lastPara = 0;
+    }
+    f->frames.clear();
+    for (ObjectId p = f->firstPara; p != 0;) {
+        Paragraph& para = *FindParagraph(p);
+        if (para.frame != 0) {
+            Graphic* g = FindGraphic(para.frame);
+            if (g->firstPara == 0) {
+                g->firstPara = p;
+                g->flow = flow;
+                f->frames.push_back(para.frame);
+            }
+            g->lastPara = p;
+        }
+        p = para.next;
+    }
+}
+
+// --- Formats
+
+void Document::AddDefaultFormats() {
+    const struct {
+        const char* name;
+        int size;
+        int weight;
+        int before;
+    } formats[] = {{"Body", 12, 0, 0},
+                   {"Heading1", 18, 1, 12},
+                   {"Heading2", 14, 1, 9},
+                   {"CellHeading", 12, 1, 0},
+                   {"CellBody", 12, 0, 0}};
+    for (const auto& f : formats) {
+        PgfSettings& s = pgfFormats[EnsurePgfFormat(f.name)].settings;
+        s.fontSize = f.size * kMetricPoint;
+        s.fontWeight = f.weight;
+        s.spaceBefore = f.before * kMetricPoint;
+        s.spaceAfter = 6 * kMetricPoint;
+    }
+    EnsureTableFormat("Format A");
+}
+
+ObjectId Document::AddBodyPageWithFrame(Rect frame) {
+    const ObjectId page = AddPage(kKindBodyPage);
+    return AddTextFrame(page, frame);
+}
+
+std::int32_t Document::FindPgfFormatIndex(std::string_view name) const {
+    for (std::size_t i = 0; i < pgfFormats.size(); ++i) {
+        if (pgfFormats[i].name == name) {
+            return static_cast<std::int32_t>(i);
+        }
+    }
+    return -1;
+}
+
+std::uint32_t Document::EnsurePgfFormat(std::string_view name) {
+    const std::int32_t i = FindPgfFormatIndex(name);
+    if (i >= 0) {
+        return static_cast<std::uint32_t>(i);
+    }
+    PgfFormat f;
+    f.id = NewObject(kKindPgfFormat, pgfFormats.size());
+    f.name = std::string(name);
+    pgfFormats.push_back(std::move(f));
+    return static_cast<std::uint32_t>(pgfFormats.size() - 1);
+}
+
+std::int32_t Document::FindTableFormatIndex(std::string_view name) const {
+    for (std::size_t i = 0; i < tableFormats.size(); ++i) {
+        if (tableFormats[i].name == name) {
+            return static_cast<std::int32_t>(i);
+        }
+    }
+    return -1;
+}
+
+std::uint32_t Document::EnsureTableFormat(std::string_view name) {
+    const std::int32_t i = FindTableFormatIndex(name);
+    if (i >= 0) {
+        return static_cast<std::uint32_t>(i);
+    }
+    TableFormat f;
+    f.id = NewObject(kKindTableFormat, tableFormats.size());
+    f.name = std::string(name);
+    tableFormats.push_back(std::move(f));
+    return static_cast<std::uint32_t>(tableFormats.size() - 1);
+}
+
+const PgfSettings& Document::SettingsOf(const Paragraph& p) const {
+    if (p.override >= 0 && static_cast<std::size_t>(p.override) < overrides.size()) {
+        return overrides[static_cast<std::size_t>(p.override)];
+    }
+    static const PgfSettings kDefault;
+    return p.format < pgfFormats.size() ? pgfFormats[p.format].settings : kDefault;
+}
+
+const std::string& Document::FormatNameOf(const Paragraph& p) const {
+    static const std::string kNone;
+    return p.format < pgfFormats.size() ? pgfFormats[p.format].name : kNone;
+}
+
+// --- Structure queries
+
+ObjectId Document::NextParagraph(ObjectId para) const {
+    auto* self = const_cast<Document*>(this);
+    const Paragraph* p = self->FindParagraph(para);
+    return p != nullptr ? p->next : 0;
+}
+
+Table* Document::TableOfCell(const Cell& cell) {
+    Row* r = FindRow(cell.row);
+    return r != nullptr ? FindTable(r->table) : nullptr;
+}
+
+ObjectId Document::FrameOfParagraph(ObjectId para) const {
+    auto* self = const_cast<Document*>(this);
+    for (int depth = 0; depth < kMaxAnchorDepth && para != 0; ++depth) {
+        const Paragraph* p = self->FindParagraph(para);
+        if (p == nullptr) {
+            return 0;
+        }
+        switch (KindOf(p->owner)) {
+        case kKindFlow:
+            return p->frame;
+        case kKindFootnote:
+            para = self->FindFootnote(p->owner)->anchorPara;
+            break;
+        case kKindTable:
+            para = self->FindTable(p->owner)->anchorPara;
+            break;
+        case kKindCell: {
+            const Table* t = self->TableOfCell(*self->FindCell(p->owner));
+            para = t != nullptr ? t->anchorPara : 0;
+            break;
+        }
+        default:
+            return 0;
+        }
+    }
+    return 0;
+}
+
+ObjectId Document::ParentOf(ObjectId obj) const {
+    auto* self = const_cast<Document*>(this);
+    const Graphic* g = self->FindGraphic(obj);
+    if (g == nullptr) {
+        return 0;
+    }
+    switch (KindOf(obj)) {
+    case kKindTextFrame:
+        return g->page != 0 ? g->page : g->frame;
+    case kKindGraphicFrame:
+        return g->anchorPara != 0 ? FrameOfParagraph(g->anchorPara) : g->frame;
+    default:
+        return g->frame;
+    }
+}
+
+ObjectId Document::PageOf(ObjectId obj) const {
+    auto* self = const_cast<Document*>(this);
+    for (int depth = 0; depth < kMaxAnchorDepth; ++depth) {
+        const Graphic* g = self->FindGraphic(obj);
+        if (g == nullptr) {
+            return 0;
+        }
+        if (g->page != 0) {
+            return g->page;
+        }
+        obj = g->anchorPara != 0 ? FrameOfParagraph(g->anchorPara) : g->frame;
+    }
+    return 0;
+}
+
+void Document::BreakParentCycles() {
+    for (Graphic& g : graphics) {
+        if (KindOf(g.id) != kKindGraphicFrame || g.anchorPara == 0) {
+            continue;
+        }
+        ObjectId cur = g.id;
+        bool cycle = true;
+        for (int depth = 0; depth < kMaxAnchorDepth; ++depth) {
+            cur = ParentOf(cur);
+            if (cur == 0 || IsPageKind(KindOf(cur))) {
+                cycle = false;
+                break;
+            }
+            if (cur == g.id) {
+                break;
+            }
+        }
+        if (cycle) {
+            g.anchorPara = 0;
+        }
+    }
+}
+
+// --- Editing
+
+namespace {
+
+void ShiftLoc(TextLoc& loc, ObjectId obj, std::int32_t at, std::int32_t n) {
+    if (loc.obj == obj && loc.offset > at && loc.offset < kTextOffsetEnd) {
+        loc.offset += n;
+    }
+}
+
+} // namespace
+
+void Document::MoveAnchors(const TextBody& body, ObjectId to) {
+    for (const Segment& s : body.segs) {
+        switch (s.type) {
+        case SegType::TableAnchor:
+            if (Table* t = FindTable(s.value)) {
+                t->anchorPara = to;
+            }
+            break;
+        case SegType::FootnoteAnchor:
+            if (Footnote* f = FindFootnote(s.value)) {
+                f->anchorPara = to;
+            }
+            break;
+        case SegType::FrameAnchor:
+            if (Graphic* g = FindGraphic(s.value)) {
+                g->anchorPara = to;
+            }
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+ObjectId Document::SplitParagraph(ObjectId para, std::int32_t offset) {
+    Paragraph* p = FindParagraph(para);
+    if (p == nullptr) {
+        return 0;
+    }
+    Paragraph q;
+    q.id = NewObject(kKindParagraph, paras.size());
+    q.owner = p->owner;
+    q.frame = p->frame;
+    q.textClass = p->textClass;
+    q.locked = p->locked;
+    q.format = p->format;
+    q.override = p->override;
+    q.prev = para;
+    q.next = p->next;
+    p->body.SplitInto(offset, q.body);
+    const ObjectId qid = q.id;
+    const ObjectId owner = q.owner;
+    const ObjectId frame = q.frame;
+    const ObjectId next = q.next;
+    paras.push_back(std::move(q));
+    p = FindParagraph(para); // the push may have moved it
+    p->next = qid;
+    if (next != 0) {
+        FindParagraph(next)->prev = qid;
+    } else {
+        ObjectId* last = nullptr;
+        ChainEnds(owner, &last);
+        if (last != nullptr) {
+            *last = qid;
+        }
+    }
+    if (frame != 0) {
+        Graphic* g = FindGraphic(frame);
+        if (g != nullptr && g->lastPara == para) {
+            g->lastPara = qid;
+        }
+    }
+    MoveAnchors(paras.back().body, qid);
+    for (TextLoc* loc : {&selection.begin, &selection.end}) {
+        if (loc->obj == para && loc->offset > offset && loc->offset < kTextOffsetEnd) {
+            loc->obj = qid;
+            loc->offset -= offset;
+        }
+    }
+    return qid;
+}
+
+TextLoc Document::InsertText(ObjectId obj, std::int32_t offset, std::string_view bytes) {
+    ObjectId cur = obj;
+    std::int32_t pos = offset;
+    for (;;) {
+        const std::size_t nl = bytes.find('\n');
+        const std::string_view piece = bytes.substr(0, nl);
+        TextBody* body = FindText(cur);
+        body->Insert(pos, piece);
+        const auto n = static_cast<std::int32_t>(piece.size());
+        ShiftLoc(selection.begin, cur, pos, n);
+        ShiftLoc(selection.end, cur, pos, n);
+        pos += n;
+        if (nl == std::string_view::npos) {
+            break;
+        }
+        cur = SplitParagraph(cur, pos);
+        pos = 0;
+        bytes.remove_prefix(nl + 1);
+    }
+    return {cur, pos};
+}
+
+void Document::RowCellsInit(Row& row, std::int32_t columns, std::uint32_t format) {
+    const ObjectId rowId = row.id;
+    for (std::int32_t c = 0; c < columns; ++c) {
+        const ObjectId cell = AddCell(rowId);
+        AppendParagraph(cell, format);
+    }
+}
+
+std::int32_t Document::AddRowsBelow(ObjectId row, std::int32_t n) {
+    Row* r = FindRow(row);
+    if (r == nullptr) {
+        return kErrBadObject;
+    }
+    const Table* t = FindTable(r->table);
+    if (t == nullptr || n < 0 || n > 100000) {
+        return kErrBadValue;
+    }
+    const ObjectId tableId = t->id;
+    const std::int32_t columns = t->columns;
+    ObjectId after = row;
+    for (std::int32_t i = 0; i < n; ++i) {
+        const Row ref = *FindRow(row);
+        Row nr;
+        nr.id = NewObject(kKindRow, rows.size());
+        nr.table = tableId;
+        nr.type = ref.type;
+        nr.prev = after;
+        nr.next = FindRow(after)->next;
+        nr.firstCell = static_cast<std::uint32_t>(cells.size());
+        const ObjectId id = nr.id;
+        rows.push_back(nr);
+        FindRow(after)->next = id;
+        if (nr.next != 0) {
+            FindRow(nr.next)->prev = id;
+        } else {
+            FindTable(tableId)->lastRow = id;
+        }
+        // New cells take the format of the reference row's cell in the same column.
+        for (std::int32_t c = 0; c < columns; ++c) {
+            std::uint32_t format = 0;
+            if (static_cast<std::uint32_t>(c) < ref.cellCount) {
+                const Cell& above = cells[ref.firstCell + static_cast<std::uint32_t>(c)];
+                if (const Paragraph* p = FindParagraph(above.firstPara)) {
+                    format = p->format;
+                }
+            }
+            const ObjectId cell = AddCell(id);
+            AppendParagraph(cell, format);
+        }
+        after = id;
+    }
+    return kOk;
+}
+
+ObjectId Document::NewTable(std::uint32_t format, std::int32_t columns, std::int32_t body,
+                            std::int32_t heading, std::int32_t footing, TextLoc loc) {
+    if (pgfFormats.empty()) {
+        EnsurePgfFormat("Body");
+    }
+    const std::int32_t headingFormat = FindPgfFormatIndex("CellHeading");
+    const std::int32_t bodyFormat = FindPgfFormatIndex("CellBody");
+    const auto hf = static_cast<std::uint32_t>(std::max(headingFormat, 0));
+    const auto bf = static_cast<std::uint32_t>(std::max(bodyFormat, 0));
+    const ObjectId table = AddTable(format, columns);
+    // Columns share the width of the frame that shows the anchor.
+    Metric width = 468 * kMetricPoint;
+    if (const Graphic* frame = FindGraphic(FrameOfParagraph(loc.obj))) {
+        if (frame->rect.w > 0) {
+            width = frame->rect.w;
+        }
+    }
+    FindTable(table)->widths.assign(static_cast<std::size_t>(columns), width / columns);
+    const struct {
+        RowType type;
+        std::int32_t count;
+        std::uint32_t format;
+    } sections[] = {{RowType::Heading, heading, hf},
+                    {RowType::Body, body, bf},
+                    {RowType::Footing, footing, bf}};
+    for (const auto& s : sections) {
+        for (std::int32_t i = 0; i < s.count; ++i) {
+            const ObjectId row = AddRow(table, s.type);
+            RowCellsInit(*FindRow(row), columns, s.format);
+        }
+    }
+    if (TextBody* text = FindText(loc.obj)) {
+        InsertAnchorAt(*text, loc.offset, SegType::TableAnchor, table);
+        FindTable(table)->anchorPara = loc.obj;
+    }
+    return table;
+}
+
+} // namespace lxhost

@@ -1,0 +1,494 @@
+// The headless host's document model: documents with their pages, frames, flows, paragraphs,
+// graphics, footnotes and tables; books with their components; and the session that owns them,
+// hands out ids and answers the host operations.
+//
+// Every object lives in a vector of its document (or book) and is reached from its id in O(1):
+// the session keeps, per kind, a table from serial to (owner, index). Closing a document frees it;
+// its ids stay in the table pointing at an empty owner slot, so they are never reused and every
+// later operation on them fails with a host error code.
+//
+// Text is FrameRoman bytes. A text object (paragraph or text line) holds its text and a list of
+// segments in offset order: runs of text that together cover the text, and zero-width anchors
+// (tables, footnotes, anchored frames, markers) between them.
+#pragma once
+
+#include "host/model/vocab.h"
+#include "support/api_types.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lxhost {
+
+class Session;
+
+enum class SegType : std::uint8_t {
+    Run,
+    TableAnchor,
+    FootnoteAnchor,
+    FrameAnchor,
+    Marker,
+    Variable,
+    XRef,
+};
+
+struct Segment {
+    std::int32_t offset = 0;
+    std::int32_t length = 0; // runs only
+    ObjectId value = 0;      // anchors: the anchored object; markers: the marker type
+    SegType type = SegType::Run;
+};
+
+struct TextBody {
+    std::string text;
+    std::vector<Segment> segs;
+
+    std::int32_t size() const { return static_cast<std::int32_t>(text.size()); }
+    // Appends bytes to the last run, or as a new run when newRun is set or there is none.
+    void Append(std::string_view bytes, bool newRun);
+    // Adds a zero-width anchor at the end of the text.
+    void AddAnchor(SegType type, ObjectId value);
+    // Inserts bytes as a run of their own at offset (0..size()); anchors at that offset move
+    // behind the new text.
+    void Insert(std::int32_t offset, std::string_view bytes);
+    // Moves everything from offset on (anchors at the offset included) into tail.
+    void SplitInto(std::int32_t offset, TextBody& tail);
+};
+
+// Paragraph format settings that the host keeps and the MIF files carry.
+enum Alignment : std::int32_t {
+    kAlignLeft = 0,
+    kAlignCenter = 1,
+    kAlignRight = 2,
+    kAlignJustify = 3
+};
+
+struct PgfSettings {
+    std::string fontFamily = "Times";
+    Metric fontSize = 12 * kMetricPoint;
+    std::int32_t fontWeight = 0; // 0 regular, 1 bold
+    std::int32_t fontAngle = 0;  // 0 regular, 1 italic
+    Metric leftIndent = 0;
+    Metric firstIndent = 0;
+    Metric rightIndent = 0;
+    Metric spaceBefore = 0;
+    Metric spaceAfter = 0;
+    Metric leading = 2 * kMetricPoint;
+    std::int32_t alignment = kAlignLeft;
+    std::int32_t autoNumber = 0;
+    std::string numberFormat;
+
+    bool operator==(const PgfSettings&) const = default;
+};
+
+struct PgfFormat {
+    ObjectId id = 0;
+    std::string name;
+    PgfSettings settings;
+};
+
+struct TableFormat {
+    ObjectId id = 0;
+    std::string name;
+};
+
+struct Page {
+    ObjectId id = 0; // the kind (5 to 8) is in the id
+    std::string name;
+};
+
+struct Rect {
+    Metric x = 0, y = 0, w = 0, h = 0;
+};
+
+// Every object that lies on a page: text frames, graphic frames, text lines, other graphics. The
+// kind in the id tells them apart.
+struct Graphic {
+    ObjectId id = 0;
+    ObjectId page = 0;       // the page it is placed on directly, or 0
+    ObjectId frame = 0;      // the graphic frame that holds it, or 0
+    ObjectId anchorPara = 0; // anchored graphic frames: the paragraph holding the anchor
+    ObjectId flow = 0;       // text frames: the flow shown in the frame
+    ObjectId firstPara = 0;  // text frames: first and last paragraph in the frame
+    ObjectId lastPara = 0;
+    Rect rect;
+    TextBody body;        // text lines
+    std::string typeName; // other graphics: what they are (PolyLine, Rectangle, ...)
+};
+
+struct Flow {
+    ObjectId id = 0;
+    std::string tag;
+    std::vector<ObjectId> frames; // the text frames of the flow, in text order
+    ObjectId firstPara = 0;
+    ObjectId lastPara = 0;
+};
+
+struct Footnote {
+    ObjectId id = 0;
+    ObjectId anchorPara = 0;
+    ObjectId firstPara = 0;
+    ObjectId lastPara = 0;
+};
+
+enum class RowType : std::uint8_t { Heading, Body, Footing };
+
+struct Table {
+    ObjectId id = 0;
+    std::uint32_t format = 0; // index into the document's table formats
+    std::int32_t columns = 0;
+    ObjectId anchorPara = 0;
+    ObjectId titleFirst = 0, titleLast = 0;
+    ObjectId firstRow = 0, lastRow = 0;
+    std::vector<Metric> widths;
+    std::int32_t option1289 = 1;
+};
+
+struct Row {
+    ObjectId id = 0;
+    ObjectId table = 0;
+    ObjectId next = 0, prev = 0;
+    RowType type = RowType::Body;
+    std::uint32_t firstCell = 0; // index of the row's first cell; its cells are consecutive
+    std::uint32_t cellCount = 0;
+};
+
+struct Cell {
+    ObjectId id = 0;
+    ObjectId row = 0;
+    std::int32_t column = 0;
+    std::int32_t shown = 1;   // 0 for a cell covered by a straddle
+    std::int32_t colSpan = 1; // straddles starting at this cell
+    std::int32_t rowSpan = 1;
+    ObjectId firstPara = 0, lastPara = 0;
+};
+
+struct Paragraph {
+    ObjectId id = 0;
+    ObjectId next = 0, prev = 0;
+    ObjectId owner = 0; // the flow, footnote, table (title) or cell whose chain holds it
+    ObjectId frame = 0; // flow paragraphs: the text frame that shows it
+    std::int32_t textClass = 1;
+    std::int32_t locked = 0;
+    std::uint32_t format = 0;   // index into the document's paragraph formats
+    std::int32_t override = -1; // index into the document's overrides, or -1
+    TextBody body;
+};
+
+// A property value as GetProps/SetProps exchange them. The type numbers are the TypedVal tags.
+enum class PropType : std::int32_t { Int = 1, Metric = 2, String = 3, Id = 4, Metrics = 5 };
+
+struct PropValue {
+    PropType type = PropType::Int;
+    std::int32_t ival = 0; // Int, Metric, Id
+    std::string sval;
+    std::vector<std::int32_t> list;
+
+    static PropValue Int(std::int32_t v) { return {PropType::Int, v, {}, {}}; }
+    static PropValue OfMetric(Metric v) { return {PropType::Metric, v, {}, {}}; }
+    static PropValue Id(ObjectId v) { return {PropType::Id, static_cast<std::int32_t>(v), {}, {}}; }
+    static PropValue String(std::string v) { return {PropType::String, 0, std::move(v), {}}; }
+};
+
+struct PropEntry {
+    std::int32_t num = 0;
+    PropValue value;
+};
+
+// One item of GetText. The string points into the model and stays valid until the next change.
+struct TextPiece {
+    std::int32_t offset = 0;
+    std::int32_t dataType = 0;
+    std::string_view text; // data type 1
+    ObjectId value = 0;    // the other data types
+};
+
+class Document {
+  public:
+    Document(Session& session, ObjectId id) : session_(&session), id_(id) {}
+    Document(const Document&) = delete;
+    Document& operator=(const Document&) = delete;
+
+    ObjectId id() const { return id_; }
+    Session& session() const { return *session_; }
+
+    std::string path; // "" while untitled
+    std::int32_t shown = 1;
+    TextRange selection{};
+    Metric pageWidth = 612 * kMetricPoint;
+    Metric pageHeight = 792 * kMetricPoint;
+    ObjectId mainFlow = 0;
+
+    std::vector<Page> pages;
+    std::vector<Graphic> graphics;
+    std::vector<Flow> flows;
+    std::vector<Paragraph> paras;
+    std::vector<Footnote> footnotes;
+    std::vector<Table> tables;
+    std::vector<Row> rows;
+    std::vector<Cell> cells;
+    std::vector<PgfFormat> pgfFormats;
+    std::vector<TableFormat> tableFormats;
+    std::vector<PgfSettings> overrides;
+
+    // Lookup by id within this document; null when the id is not an object of that type here.
+    Paragraph* FindParagraph(ObjectId id);
+    Graphic* FindGraphic(ObjectId id); // text frames, graphic frames, text lines, graphics
+    Flow* FindFlow(ObjectId id);
+    Page* FindPage(ObjectId id);
+    Footnote* FindFootnote(ObjectId id);
+    Table* FindTable(ObjectId id);
+    Row* FindRow(ObjectId id);
+    Cell* FindCell(ObjectId id);
+    PgfFormat* FindPgfFormat(ObjectId id);
+    // The text of a paragraph or text line, or null.
+    TextBody* FindText(ObjectId id);
+
+    // Building. Every Add returns the new object's id.
+    ObjectId AddPage(Kind kind, std::string name = {});
+    // A text frame on a page, or inside a graphic frame.
+    ObjectId AddTextFrame(ObjectId parent, Rect rect = {});
+    // A graphic frame on a page, inside another frame, or (parent 0) anchored later.
+    ObjectId AddGraphicFrame(ObjectId parent, Rect rect = {});
+    ObjectId AddTextLine(ObjectId parent);
+    ObjectId AddGraphic(ObjectId parent, std::string typeName);
+    ObjectId AddFlow(std::string tag);
+    ObjectId AddFootnote();
+    // A table with its format and columns but no rows yet.
+    ObjectId AddTable(std::uint32_t format, std::int32_t columns);
+    // A row appended at the end of its section (heading rows first, then body, then footing).
+    ObjectId AddRow(ObjectId table, RowType type);
+    // A cell appended to the row; cells of a row must be added before the next row's.
+    ObjectId AddCell(ObjectId row);
+    // A paragraph appended to the chain of a flow, footnote, table (its title) or cell. Flow
+    // paragraphs are placed in frame (LinkFlowFrames recomputes the frames' ends afterwards).
+    ObjectId AppendParagraph(ObjectId owner, std::uint32_t format, ObjectId frame = 0);
+    // Anchors: the anchor segment goes at the end of the paragraph's text.
+    void AnchorTable(ObjectId para, ObjectId table);
+    void AnchorFootnote(ObjectId para, ObjectId footnote);
+    void AnchorFrame(ObjectId para, ObjectId frame);
+    // Recomputes the flow's frame list and each frame's first and last paragraph from the chain.
+    void LinkFlowFrames(ObjectId flow);
+
+    // The formats of a new document: "Body" (index 0), "Heading1", "Heading2", "CellHeading",
+    // "CellBody" and the table format "Format A".
+    void AddDefaultFormats();
+    // A body page with one text frame of the page's size less the margins; returns the frame.
+    ObjectId AddBodyPageWithFrame(Rect frame);
+
+    // Formats. Find returns the index or -1; Ensure adds a format with default settings.
+    std::int32_t FindPgfFormatIndex(std::string_view name) const;
+    std::uint32_t EnsurePgfFormat(std::string_view name);
+    std::int32_t FindTableFormatIndex(std::string_view name) const;
+    std::uint32_t EnsureTableFormat(std::string_view name);
+    // The effective settings of a paragraph: its override, or its format's settings.
+    const PgfSettings& SettingsOf(const Paragraph& p) const;
+    const std::string& FormatNameOf(const Paragraph& p) const;
+
+    // Structure queries.
+    ObjectId NextParagraph(ObjectId para) const;
+    // The text frame that shows a paragraph: its own for flow paragraphs, the anchor's frame for
+    // table, cell and footnote paragraphs. 0 when there is none.
+    ObjectId FrameOfParagraph(ObjectId para) const;
+    // Property 774 and 880 of an object on a page.
+    ObjectId ParentOf(ObjectId obj) const;
+    ObjectId PageOf(ObjectId obj) const;
+    // The table of a row or cell.
+    Table* TableOfCell(const Cell& cell);
+
+    // Editing as the host operations do it. Offsets are checked by the caller.
+    // Inserts bytes (0x0A splits the paragraph) and returns the location after the text.
+    TextLoc InsertText(ObjectId obj, std::int32_t offset, std::string_view bytes);
+    // Splits the paragraph at offset; the rest goes into a new paragraph after it.
+    ObjectId SplitParagraph(ObjectId para, std::int32_t offset);
+    // Adds n rows below row, of the same section; returns 0 or a host error.
+    std::int32_t AddRowsBelow(ObjectId row, std::int32_t n);
+    // Builds a whole table with one empty paragraph per cell, anchored at loc.
+    ObjectId NewTable(std::uint32_t format, std::int32_t columns, std::int32_t body,
+                      std::int32_t heading, std::int32_t footing, TextLoc loc);
+
+    // Breaks parent cycles that a malformed file can make (an anchored frame holding the frame
+    // of its own anchor): such a frame loses its anchor. Called once after reading.
+    void BreakParentCycles();
+
+  private:
+    friend class Session;
+    ObjectId NewObject(Kind kind, std::size_t index);
+    void ChainAppend(ObjectId owner, Paragraph& p);
+    ObjectId* ChainEnds(ObjectId owner, ObjectId** last);
+    void RowCellsInit(Row& row, std::int32_t columns, std::uint32_t format);
+    void MoveAnchors(const TextBody& body, ObjectId to);
+
+    Session* session_;
+    ObjectId id_;
+};
+
+struct Component {
+    ObjectId id = 0;
+    std::int32_t kind = kComponentFile;
+    ObjectId parent = 0, firstChild = 0, lastChild = 0, next = 0;
+    std::int32_t excluded = 0;
+    std::string path;
+    std::string name; // folders and groups
+};
+
+class Book {
+  public:
+    Book(Session& session, ObjectId id) : session_(&session), id_(id) {}
+    Book(const Book&) = delete;
+    Book& operator=(const Book&) = delete;
+
+    ObjectId id() const { return id_; }
+
+    std::string path;
+    std::string statusText;
+    std::vector<Component> components;
+    ObjectId firstComponent = 0, lastComponent = 0;
+
+    Component* FindComponent(ObjectId id);
+    // Appends a component under parent (0: the top level), in book order.
+    ObjectId AddComponent(ObjectId parent, std::int32_t kind, std::string pathOrName,
+                          std::int32_t excluded = 0);
+
+  private:
+    Session* session_;
+    ObjectId id_;
+};
+
+// Parameters of CustomDoc, in the operation's order.
+struct CustomDocParams {
+    Metric width = 0, height = 0;
+    std::int32_t columns = 1;
+    Metric gap = 0, top = 0, bottom = 0, inside = 0, outside = 0;
+    std::int32_t sidedness = 0;
+    std::int32_t visible = 1;
+};
+
+struct OpenParamEntry {
+    std::int32_t num = 0;
+    std::int32_t value = 0;
+};
+
+// What the host records for the tests and the command-line tool to see.
+enum class EventType { DisplayUpdating, Redisplay, Shown, StatusText };
+struct HostEvent {
+    EventType type;
+    ObjectId object; // the document or book (0 for display updating)
+    std::int32_t value;
+    std::string text; // status text
+};
+
+// Options of the file readers that the user sets.
+struct ReaderOptions {
+    // Paragraphs of these formats get text class 0 (not examined), e.g. code listings.
+    std::vector<std::string> excludedFormats;
+};
+
+class Session {
+  public:
+    Session();
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    // --- Application state
+    ObjectId activeDocument = 0;
+    ObjectId activeBook = 0;
+    std::string installDir;
+    std::int32_t displayUpdating = 1;
+    ReaderOptions readerOptions;
+    std::vector<HostEvent> events;
+    // Called for every recorded event (e.g. the command-line tool shows the status text).
+    std::function<void(const HostEvent&)> onEvent;
+
+    // --- Documents and books
+    Document* FindDocument(ObjectId id);
+    Book* FindBook(ObjectId id);
+    // The open documents in opening order.
+    const std::vector<ObjectId>& openDocuments() const { return openDocs_; }
+    // A new empty untitled document (no pages, flows or formats) or book, open.
+    Document& NewDocument();
+    Book& NewBook();
+    // A new untitled book with one file component per path.
+    ObjectId NewBookOfFiles(const std::vector<std::string>& paths);
+    // The document that holds an object of a document kind, or null.
+    Document* DocumentOf(ObjectId obj);
+
+    // --- The host operations. Each returns 0 or a HostError; results go through the pointers.
+    // Document argument 0 means the application, or "the object's own document".
+    std::int32_t GetId(ObjectId doc, ObjectId obj, std::int32_t prop, ObjectId* out);
+    std::int32_t SetId(ObjectId doc, ObjectId obj, std::int32_t prop, ObjectId value);
+    std::int32_t GetInt(ObjectId doc, ObjectId obj, std::int32_t prop, std::int32_t* out);
+    std::int32_t SetInt(ObjectId doc, ObjectId obj, std::int32_t prop, std::int32_t value);
+    std::int32_t GetMetric(ObjectId doc, ObjectId obj, std::int32_t prop, Metric* out);
+    std::int32_t SetMetric(ObjectId doc, ObjectId obj, std::int32_t prop, Metric value);
+    std::int32_t GetString(ObjectId doc, ObjectId obj, std::int32_t prop, std::string* out);
+    std::int32_t SetString(ObjectId doc, ObjectId obj, std::int32_t prop, std::string_view value);
+    std::int32_t GetMetrics(ObjectId doc, ObjectId obj, std::int32_t prop,
+                            std::vector<Metric>* out);
+    std::int32_t SetMetrics(ObjectId doc, ObjectId obj, std::int32_t prop,
+                            const std::vector<Metric>& value);
+    std::int32_t GetTextLoc(ObjectId doc, ObjectId obj, std::int32_t prop, TextLoc* out);
+    std::int32_t GetTextRange(ObjectId doc, ObjectId obj, std::int32_t prop, TextRange* out);
+    std::int32_t SetTextRange(ObjectId doc, ObjectId obj, std::int32_t prop,
+                              const TextRange& value);
+    // Generic access behind the typed operations.
+    std::int32_t GetProp(ObjectId doc, ObjectId obj, std::int32_t prop, PropValue* out);
+    std::int32_t SetProp(ObjectId doc, ObjectId obj, std::int32_t prop, const PropValue& value);
+    // All properties of a paragraph format or paragraph; SetProps applies a list (a paragraph
+    // then carries the named format and those settings).
+    std::int32_t GetProps(ObjectId doc, ObjectId obj, std::vector<PropEntry>* out);
+    std::int32_t SetProps(ObjectId doc, ObjectId obj, const std::vector<PropEntry>& props);
+
+    // The items of one text object between two offsets (kTextOffsetEnd: the end). out is
+    // cleared first; reuse it to avoid allocations.
+    std::int32_t GetText(ObjectId doc, const TextRange& range, std::int32_t flags,
+                         std::vector<TextPiece>* out);
+    std::int32_t AddText(ObjectId doc, const TextLoc& loc, std::string_view bytes, TextLoc* after);
+    std::int32_t GetNamedObject(ObjectId doc, std::int32_t type, std::string_view name,
+                                ObjectId* out);
+    std::int32_t NewTable(ObjectId doc, std::string_view format, std::int32_t columns,
+                          std::int32_t body, std::int32_t heading, std::int32_t footing,
+                          const TextLoc& loc, ObjectId* out);
+    std::int32_t AddRows(ObjectId doc, ObjectId row, std::int32_t position, std::int32_t count);
+    std::int32_t CustomDoc(const CustomDocParams& params, ObjectId* out);
+    // Opens a MIF document, MIF book or plain-text file (by content). Implemented with the
+    // readers in host/files. error, when given, receives the reader's message.
+    std::int32_t Open(std::string_view path, const std::vector<OpenParamEntry>& params,
+                      ObjectId* out, std::vector<PropEntry>* returned,
+                      std::string* error = nullptr);
+    std::int32_t Close(ObjectId doc, std::int32_t flags);
+    std::int32_t Redisplay(ObjectId doc);
+
+    // --- Ids (used by Document and Book)
+    ObjectId Register(Kind kind, std::uint32_t owner, std::uint32_t index);
+    // Owner serial (document or book) and index of an object, or false when it is unknown or
+    // its owner is closed.
+    bool Locate(ObjectId id, std::uint32_t* owner, std::uint32_t* index) const;
+
+  private:
+    struct Slot {
+        std::uint32_t owner;
+        std::uint32_t index;
+    };
+    void Record(EventType type, ObjectId object, std::int32_t value, std::string text = {});
+    std::int32_t CheckDocArg(ObjectId doc, ObjectId obj, Document** d, Book** b);
+    std::int32_t GetAppProp(std::int32_t prop, PropValue* out);
+    std::int32_t GetDocProp(Document& d, ObjectId obj, std::int32_t prop, PropValue* out);
+    std::int32_t GetBookProp(Book& b, ObjectId obj, std::int32_t prop, PropValue* out);
+    std::int32_t SetDocProp(Document& d, ObjectId obj, std::int32_t prop, const PropValue& v);
+    std::int32_t CheckLoc(Document& d, const TextLoc& loc, TextBody** body, std::int32_t* offset);
+    ObjectId FindOpenByPath(const std::string& path) const;
+
+    std::vector<Slot> slots_[kKindCount];
+    std::vector<std::unique_ptr<Document>> docs_; // by serial - 1
+    std::vector<std::unique_ptr<Book>> books_;    // by serial - 1
+    std::vector<ObjectId> openDocs_;
+    std::vector<ObjectId> openBooks_;
+};
+
+} // namespace lxhost

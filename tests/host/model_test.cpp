@@ -1,0 +1,384 @@
+// The document model through the host operations: ids, properties, text, selection, formats.
+#include "host/model/builder.h"
+#include "host_test_util.h"
+
+#include <gtest/gtest.h>
+
+namespace lxhost {
+namespace {
+
+using test::Chain;
+using test::IdOf;
+using test::IntOf;
+using test::ParagraphTexts;
+using test::TextOf;
+
+// A custom document like the plug-in's portrait output document.
+ObjectId NewCustomDoc(Session& s) {
+    CustomDocParams p;
+    p.width = 576 * kMetricPoint;
+    p.height = 792 * kMetricPoint;
+    p.gap = 72 * kMetricPoint;
+    p.top = p.bottom = p.inside = p.outside = 72 * kMetricPoint;
+    ObjectId doc = 0;
+    EXPECT_EQ(s.CustomDoc(p, &doc), kOk);
+    return doc;
+}
+
+ObjectId LastParagraph(Session& s, ObjectId doc) {
+    const ObjectId flow = IdOf(s, 0, doc, kPropMainFlow);
+    const ObjectId frame = IdOf(s, doc, flow, kPropLastTextFrame);
+    return IdOf(s, doc, frame, kPropLastParagraph);
+}
+
+TEST(SessionIds, KindsSerialsAndClosedDocuments) {
+    Session s;
+    const ObjectId a = NewCustomDoc(s);
+    const ObjectId b = NewCustomDoc(s);
+    EXPECT_EQ(KindOf(a), kKindDocument);
+    EXPECT_EQ(SerialOf(a), 1u);
+    EXPECT_EQ(SerialOf(b), 2u);
+    const ObjectId para = LastParagraph(s, a);
+    EXPECT_EQ(KindOf(para), kKindParagraph);
+    EXPECT_EQ(KindOf(IdOf(s, 0, a, kPropMainFlow)), kKindFlow);
+
+    EXPECT_EQ(s.Close(a, 1), kOk);
+    ObjectId out = 1;
+    EXPECT_EQ(s.GetId(a, para, kPropNextParagraph, &out), kErrBadDocument);
+    EXPECT_EQ(s.GetId(0, para, kPropNextParagraph, &out), kErrBadObject);
+    EXPECT_EQ(out, 0u);
+    std::string text;
+    EXPECT_EQ(s.GetString(0, a, kPropPath, &text), kErrBadObject);
+    TextLoc after{};
+    EXPECT_EQ(s.AddText(a, {para, 0}, "x", &after), kErrBadDocument);
+    EXPECT_EQ(s.Close(a, 1), kErrBadDocument);
+
+    // Ids are never reused: the next document gets serial 3.
+    EXPECT_EQ(SerialOf(NewCustomDoc(s)), 3u);
+    // An object of one document is not one of another.
+    EXPECT_EQ(s.GetId(b, para, kPropNextParagraph, &out), kErrBadObject);
+    EXPECT_EQ(s.GetId(0, 0x7F000001, kPropNextParagraph, &out), kErrBadObject);
+}
+
+TEST(SessionProps, ApplicationAndDocumentList) {
+    Session s;
+    s.installDir = "/opt/host";
+    const ObjectId a = NewCustomDoc(s);
+    const ObjectId b = NewCustomDoc(s);
+    s.activeDocument = b;
+    EXPECT_EQ(IdOf(s, 0, 0, kPropActiveDoc), b);
+    EXPECT_EQ(IdOf(s, 0, 0, kPropActiveBook), 0u);
+    EXPECT_EQ(Chain(s, 0, IdOf(s, 0, 0, kPropFirstOpenDoc), kPropNextOpenDoc),
+              (std::vector<ObjectId>{a, b}));
+    std::string dir;
+    EXPECT_EQ(s.GetString(0, 0, kPropInstallDir, &dir), kOk);
+    EXPECT_EQ(dir, "/opt/host");
+    EXPECT_EQ(s.GetString(a, a, kPropPath, &dir), kOk);
+    EXPECT_EQ(dir, "");
+
+    s.Close(b, 1);
+    EXPECT_EQ(IdOf(s, 0, 0, kPropActiveDoc), 0u);
+    EXPECT_EQ(Chain(s, 0, IdOf(s, 0, 0, kPropFirstOpenDoc), kPropNextOpenDoc),
+              (std::vector<ObjectId>{a}));
+}
+
+TEST(SessionProps, ErrorsForUnknownPropertiesTypesAndReadOnly) {
+    Session s;
+    const ObjectId doc = NewCustomDoc(s);
+    const ObjectId para = LastParagraph(s, doc);
+    struct Case {
+        const char* what;
+        std::int32_t result;
+        std::int32_t expected;
+    };
+    ObjectId id = 0;
+    std::int32_t i = 0;
+    std::string str;
+    TextRange range{};
+    const Case cases[] = {
+        {"unknown paragraph property", s.GetId(doc, para, 4242, &id), kErrBadProperty},
+        {"int read as id", s.GetId(doc, para, kPropTextClass, &id), kErrBadPropType},
+        {"id read as string", s.GetString(doc, para, kPropNextParagraph, &str), kErrBadPropType},
+        {"selection read as int", s.GetInt(0, doc, kPropSelection, &i), kErrBadPropType},
+        {"range of a paragraph", s.GetTextRange(doc, para, kPropSelection, &range),
+         kErrBadProperty},
+        {"next paragraph is read-only", s.SetId(doc, para, kPropNextParagraph, 0), kErrReadOnly},
+        {"path is read-only", s.SetString(0, doc, kPropPath, "x"), kErrReadOnly},
+        {"unknown application property", s.GetInt(0, 0, 4242, &i), kErrBadProperty},
+        {"install dir is read-only", s.SetString(0, 0, kPropInstallDir, "x"), kErrReadOnly},
+        {"status text of no book", s.SetString(0, 0, kPropStatusText, ""), kErrBadProperty},
+        {"bad document argument", s.GetId(0x01000099, para, kPropNextParagraph, &id),
+         kErrBadDocument},
+        {"object 0 with a document", s.GetId(doc, 0, kPropFirstFlow, &id), kErrBadObject},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.result, c.expected) << c.what;
+    }
+}
+
+TEST(SessionProps, SettableIntsAreRecorded) {
+    Session s;
+    const ObjectId doc = NewCustomDoc(s);
+    const ObjectId para = LastParagraph(s, doc);
+    EXPECT_EQ(s.SetInt(0, 0, kPropDisplayUpdating, 0), kOk);
+    EXPECT_EQ(IntOf(s, 0, 0, kPropDisplayUpdating), 0);
+    EXPECT_EQ(s.SetInt(0, 0, kPropDisplayUpdating, 1), kOk);
+    EXPECT_EQ(s.Redisplay(doc), kOk);
+    EXPECT_EQ(s.SetInt(0, doc, kPropShown, 0), kOk);
+    EXPECT_EQ(s.Redisplay(0), kErrBadDocument);
+    ASSERT_EQ(s.events.size(), 4u);
+    EXPECT_EQ(s.events[0].type, EventType::DisplayUpdating);
+    EXPECT_EQ(s.events[0].value, 0);
+    EXPECT_EQ(s.events[1].value, 1);
+    EXPECT_EQ(s.events[2].type, EventType::Redisplay);
+    EXPECT_EQ(s.events[3].type, EventType::Shown);
+    EXPECT_EQ(IntOf(s, 0, doc, kPropShown), 0);
+
+    EXPECT_EQ(s.SetInt(doc, para, kPropTextClass, 0), kOk);
+    EXPECT_EQ(s.SetInt(doc, para, kPropLocked, 1), kOk);
+    EXPECT_EQ(IntOf(s, doc, para, kPropTextClass), 0);
+    EXPECT_EQ(IntOf(s, doc, para, kPropLocked), 1);
+}
+
+TEST(Selection, AnyRangeIsStoredEvenObjectZero) {
+    Session s;
+    const ObjectId doc = NewCustomDoc(s);
+    const ObjectId para = LastParagraph(s, doc);
+    TextRange r{};
+    EXPECT_EQ(s.GetTextRange(0, doc, kPropSelection, &r), kOk);
+    EXPECT_EQ(r.begin.obj, para); // a new document's insertion point is in its one paragraph
+    const TextRange cases[] = {
+        {{0, 0}, {0, 0}},
+        {{0, 17}, {para, 3}},
+        {{para, kTextOffsetEnd}, {para, kTextOffsetEnd}},
+        {{0xDEADBEEF, -5}, {0, 0}},
+    };
+    for (const TextRange& c : cases) {
+        EXPECT_EQ(s.SetTextRange(0, doc, kPropSelection, c), kOk);
+        EXPECT_EQ(s.GetTextRange(doc, doc, kPropSelection, &r), kOk);
+        EXPECT_EQ(r.begin.obj, c.begin.obj);
+        EXPECT_EQ(r.begin.offset, c.begin.offset);
+        EXPECT_EQ(r.end.obj, c.end.obj);
+        EXPECT_EQ(r.end.offset, c.end.offset);
+    }
+}
+
+TEST(AddText, SplitsAtLineFeedsAndReturnsTheLocationAfter) {
+    struct Case {
+        const char* initial;
+        std::int32_t offset;
+        const char* inserted;
+        std::vector<std::string> paragraphs;
+        int afterPara; // index into the resulting chain
+        std::int32_t afterOffset;
+    };
+    const Case cases[] = {
+        {"", 0, "Hello", {"Hello"}, 0, 5},
+        {"", 0, "Hello\n", {"Hello", ""}, 1, 0},
+        {"abcdef", 3, "X\nY", {"abcX", "Ydef"}, 1, 1},
+        {"abc", kTextOffsetEnd, "\n\n", {"abc", "", ""}, 2, 0},
+        {"abc", 0, "\nx", {"", "xabc"}, 1, 1},
+        {"abc", 3, "", {"abc"}, 0, 3},
+    };
+    for (const Case& c : cases) {
+        Session s;
+        DocBuilder b(s);
+        const ObjectId frame = b.TextFrame(b.Page());
+        const ObjectId flow = b.Flow();
+        const ObjectId p = b.Para(flow, frame, c.initial, {"Heading1", 1, 0});
+        const ObjectId last = b.Para(flow, frame, "tail");
+        TextLoc after{};
+        ASSERT_EQ(s.AddText(b.id(), {p, c.offset}, c.inserted, &after), kOk) << c.inserted;
+        std::vector<std::string> expected = c.paragraphs;
+        expected.push_back("tail");
+        const std::vector<ObjectId> chain =
+            Chain(s, b.id(), IdOf(s, b.id(), frame, kPropFirstParagraph), kPropNextParagraph);
+        EXPECT_EQ(ParagraphTexts(s, b.id(), chain.front()), expected) << c.inserted;
+        EXPECT_EQ(after.obj, chain[static_cast<std::size_t>(c.afterPara)]) << c.inserted;
+        EXPECT_EQ(after.offset, c.afterOffset) << c.inserted;
+        for (std::size_t i = 0; i + 1 < chain.size(); ++i) {
+            // New paragraphs share the format and the frame of the one they split from.
+            std::string format;
+            s.GetString(b.id(), chain[i], kPropName, &format);
+            EXPECT_EQ(format, "Heading1");
+            EXPECT_EQ(IdOf(s, b.id(), chain[i], kPropTextFrame), frame);
+        }
+        EXPECT_EQ(IdOf(s, b.id(), frame, kPropLastParagraph), last);
+    }
+}
+
+TEST(AddText, AppendingAtTheEndOfAFlowMovesItsLastParagraph) {
+    Session s;
+    const ObjectId doc = NewCustomDoc(s);
+    for (const char* text : {"Words", "alpha", "beta"}) {
+        const ObjectId para = LastParagraph(s, doc);
+        ASSERT_EQ(s.SetTextRange(0, doc, kPropSelection, {{para, 0}, {para, 0}}), kOk);
+        TextLoc after{};
+        ASSERT_EQ(s.AddText(doc, {para, 0}, text, &after), kOk);
+        ASSERT_EQ(s.AddText(doc, after, "\n", &after), kOk);
+        EXPECT_EQ(after.obj, LastParagraph(s, doc));
+    }
+    const ObjectId frame = IdOf(s, doc, IdOf(s, 0, doc, kPropMainFlow), kPropFirstTextFrame);
+    EXPECT_EQ(ParagraphTexts(s, doc, IdOf(s, doc, frame, kPropFirstParagraph)),
+              (std::vector<std::string>{"Words", "alpha", "beta", ""}));
+}
+
+TEST(AddText, InvalidLocationsAreHostErrors) {
+    Session s;
+    DocBuilder b(s);
+    const ObjectId page = b.Page();
+    const ObjectId p = b.Para(b.Flow(), b.TextFrame(page), "abc");
+    const ObjectId line = b.TextLine(page, "Header");
+    const ObjectId other = NewCustomDoc(s);
+    TextLoc after{1, 1};
+    EXPECT_EQ(s.AddText(b.id(), {p, 4}, "x", &after), kErrBadValue);
+    EXPECT_EQ(after.obj, 0u);
+    EXPECT_EQ(s.AddText(b.id(), {p, -1}, "x", &after), kErrBadValue);
+    EXPECT_EQ(s.AddText(b.id(), {0, 0}, "x", &after), kErrBadValue);
+    EXPECT_EQ(s.AddText(other, {p, 0}, "x", &after), kErrBadValue);
+    EXPECT_EQ(s.AddText(0, {p, 0}, "x", &after), kErrBadDocument);
+    EXPECT_EQ(s.AddText(b.id(), {line, 0}, "a\nb", &after), kErrBadValue);
+    EXPECT_EQ(s.AddText(b.id(), {line, kTextOffsetEnd}, " 1", &after), kOk);
+    EXPECT_EQ(TextOf(s, b.id(), line), "Header 1");
+}
+
+TEST(GetText, StringItemsPerRunAndAnchorsOnRequest) {
+    Session s;
+    DocBuilder b(s);
+    const ObjectId frame = b.TextFrame(b.Page());
+    const ObjectId p = b.Para(b.Flow(), frame, "One ");
+    b.Run(p, "two");
+    const ObjectId fn = b.Footnote(p, {"Note."});
+    b.Run(p, " three");
+    const ObjectId doc = b.id();
+
+    std::vector<TextPiece> items;
+    ASSERT_EQ(s.GetText(doc, {{p, 0}, {p, kTextOffsetEnd}}, kItemString, &items), kOk);
+    ASSERT_EQ(items.size(), 3u);
+    EXPECT_EQ(items[0].text, "One ");
+    EXPECT_EQ(items[1].offset, 4);
+    EXPECT_EQ(items[1].text, "two");
+    EXPECT_EQ(items[2].text, " three");
+
+    ASSERT_EQ(s.GetText(doc, {{p, 0}, {p, kTextOffsetEnd}},
+                        kItemString | kItemFootnoteAnchor | kItemParagraphEnd, &items),
+              kOk);
+    ASSERT_EQ(items.size(), 5u);
+    EXPECT_EQ(items[2].dataType, kItemFootnoteAnchor);
+    EXPECT_EQ(items[2].value, fn);
+    EXPECT_EQ(items[2].offset, 7);
+    EXPECT_EQ(items[4].dataType, kItemParagraphEnd);
+    EXPECT_EQ(items[4].offset, 13);
+
+    // A partial range clips the runs.
+    ASSERT_EQ(s.GetText(doc, {{p, 2}, {p, 6}}, kItemString, &items), kOk);
+    ASSERT_EQ(items.size(), 2u);
+    EXPECT_EQ(items[0].text, "e ");
+    EXPECT_EQ(items[1].text, "tw");
+
+    EXPECT_EQ(s.GetText(doc, {{p, 3}, {p, 2}}, kItemString, &items), kErrBadValue);
+    EXPECT_EQ(s.GetText(doc, {{p, 0}, {0, 0}}, kItemString, &items), kErrBadValue);
+    EXPECT_TRUE(items.empty());
+}
+
+TEST(Formats, NamedFormatPropsCopyOntoAParagraph) {
+    Session s;
+    const ObjectId doc = NewCustomDoc(s);
+    const ObjectId para = LastParagraph(s, doc);
+    ObjectId format = 0;
+    for (const char* name : {"Heading1", "Heading2", "Body", "CellHeading", "CellBody"}) {
+        EXPECT_EQ(s.GetNamedObject(doc, kNamedPgfFormat, name, &format), kOk) << name;
+        EXPECT_EQ(KindOf(format), kKindPgfFormat);
+    }
+    EXPECT_EQ(s.GetNamedObject(doc, kNamedPgfFormat, "Missing", &format), kErrNameNotFound);
+    EXPECT_EQ(format, 0u);
+    EXPECT_EQ(s.GetNamedObject(0, kNamedPgfFormat, "Body", &format), kErrBadDocument);
+
+    ASSERT_EQ(s.GetNamedObject(doc, kNamedPgfFormat, "CellBody", &format), kOk);
+    EXPECT_EQ(s.SetMetric(doc, format, kPropFontSize, 10 * kMetricPoint), kOk);
+    std::vector<PropEntry> props;
+    ASSERT_EQ(s.GetProps(doc, format, &props), kOk);
+    ASSERT_EQ(s.SetProps(doc, para, props), kOk);
+    std::string name;
+    s.GetString(doc, para, kPropName, &name);
+    EXPECT_EQ(name, "CellBody");
+    Metric size = 0;
+    EXPECT_EQ(s.GetMetric(doc, para, kPropFontSize, &size), kOk);
+    EXPECT_EQ(size, 10 * kMetricPoint);
+
+    // A setting changed on the paragraph alone is an override: the format stays as it was.
+    EXPECT_EQ(s.SetMetric(doc, para, kPropFontSize, 20 * kMetricPoint), kOk);
+    EXPECT_EQ(s.GetMetric(doc, format, kPropFontSize, &size), kOk);
+    EXPECT_EQ(size, 10 * kMetricPoint);
+    EXPECT_EQ(s.GetProps(doc, doc, &props), kErrBadOperation);
+}
+
+TEST(CustomDoc, StructureAndBadGeometry) {
+    Session s;
+    const ObjectId doc = NewCustomDoc(s);
+    const ObjectId flow = IdOf(s, 0, doc, kPropMainFlow);
+    EXPECT_EQ(IdOf(s, 0, doc, kPropFirstFlow), flow);
+    const ObjectId frame = IdOf(s, doc, flow, kPropFirstTextFrame);
+    EXPECT_EQ(IdOf(s, doc, flow, kPropLastTextFrame), frame);
+    EXPECT_EQ(KindOf(IdOf(s, doc, frame, kPropParent)), kKindBodyPage);
+    const ObjectId para = IdOf(s, doc, frame, kPropFirstParagraph);
+    EXPECT_EQ(IdOf(s, doc, frame, kPropLastParagraph), para);
+    EXPECT_EQ(TextOf(s, doc, para), "");
+    EXPECT_EQ(IntOf(s, 0, doc, kPropShown), 1);
+    EXPECT_EQ(s.FindDocument(doc)->FindTableFormatIndex("Format A"), 0);
+
+    CustomDocParams bad;
+    bad.width = 100 * kMetricPoint;
+    bad.height = 100 * kMetricPoint;
+    bad.inside = bad.outside = 60 * kMetricPoint;
+    ObjectId out = 5;
+    EXPECT_EQ(s.CustomDoc(bad, &out), kErrBadValue);
+    EXPECT_EQ(out, 0u);
+    EXPECT_EQ(s.openDocuments().size(), 1u);
+}
+
+TEST(Books, ComponentTreeAndStatusText) {
+    Session s;
+    BookBuilder bb(s, "/books/manual.book");
+    const ObjectId folder = bb.Folder("Part 1");
+    const ObjectId a = bb.File("/books/a.mif", folder);
+    const ObjectId group = bb.Group("Appendices", folder);
+    const ObjectId b = bb.File("/books/b.mif", group, true);
+    const ObjectId c = bb.File("/books/c.mif");
+    const ObjectId book = bb.id();
+    EXPECT_EQ(IdOf(s, 0, book, kPropFirstComponent), folder);
+    EXPECT_EQ(IntOf(s, book, folder, kPropComponentKind), kComponentFolder);
+    EXPECT_EQ(IntOf(s, book, group, kPropComponentKind), kComponentGroup);
+    EXPECT_EQ(IntOf(s, book, a, kPropComponentKind), kComponentFile);
+    EXPECT_EQ(IdOf(s, book, folder, kPropFirstChild), a);
+    EXPECT_EQ(IdOf(s, book, a, kPropNextComponent), group);
+    EXPECT_EQ(IdOf(s, book, group, kPropNextComponent), 0u);
+    EXPECT_EQ(IdOf(s, book, group, kPropFirstChild), b);
+    EXPECT_EQ(IdOf(s, book, b, kPropParentComponent), group);
+    EXPECT_EQ(IdOf(s, book, group, kPropParentComponent), folder);
+    EXPECT_EQ(IdOf(s, book, folder, kPropNextComponent), c);
+    EXPECT_EQ(IntOf(s, book, b, kPropExcluded), 1);
+    EXPECT_EQ(IntOf(s, book, c, kPropExcluded), 0);
+    std::string path;
+    EXPECT_EQ(s.GetString(book, c, kPropPath, &path), kOk);
+    EXPECT_EQ(path, "/books/c.mif");
+    EXPECT_EQ(s.GetString(0, book, kPropPath, &path), kOk);
+    EXPECT_EQ(path, "/books/manual.book");
+
+    EXPECT_EQ(s.SetString(0, book, kPropStatusText, "Examining: a.mif"), kOk);
+    EXPECT_EQ(s.SetString(0, book, kPropStatusText, ""), kOk);
+    ASSERT_EQ(s.events.size(), 2u);
+    EXPECT_EQ(s.events[0].type, EventType::StatusText);
+    EXPECT_EQ(s.events[0].text, "Examining: a.mif");
+    EXPECT_EQ(s.events[1].text, "");
+
+    // A component is an object of its book only.
+    const ObjectId doc = NewCustomDoc(s);
+    ObjectId id = 0;
+    EXPECT_EQ(s.GetId(doc, a, kPropNextComponent, &id), kErrBadObject);
+    s.Close(book, 1);
+    EXPECT_EQ(s.GetId(0, a, kPropNextComponent, &id), kErrBadObject);
+}
+
+} // namespace
+} // namespace lxhost

@@ -1,0 +1,186 @@
+// Text bodies, FrameRoman conversion and MIF numbers: the small pieces everything else rests on.
+#include "host/files/frameroman.h"
+#include "host/files/mif_lexer.h"
+#include "host/model/builder.h"
+#include "host_test_util.h"
+
+#include <gtest/gtest.h>
+
+namespace lxhost {
+namespace {
+
+// A body as "[run][run]<a>" for comparison: runs in brackets, anchors as <value>.
+std::string Shape(const TextBody& b) {
+    std::string out;
+    for (const Segment& s : b.segs) {
+        if (s.type == SegType::Run) {
+            out += "[" +
+                   b.text.substr(static_cast<std::size_t>(s.offset),
+                                 static_cast<std::size_t>(s.length)) +
+                   "]";
+        } else {
+            out += "<" + std::to_string(s.value) + "@" + std::to_string(s.offset) + ">";
+        }
+    }
+    return out;
+}
+
+TextBody Body() {
+    TextBody b;
+    b.Append("abc", true);
+    b.AddAnchor(SegType::TableAnchor, 7);
+    b.Append("def", true);
+    b.Append("g", false); // joins the run before it
+    return b;
+}
+
+TEST(TextBody, InsertMakesARunOfItsOwnBeforeAnchorsAtThePoint) {
+    const struct {
+        std::int32_t offset;
+        const char* shape;
+    } cases[] = {
+        {0, "[XY][abc]<7@5>[defg]"},   {1, "[a][XY][bc]<7@5>[defg]"}, {3, "[abc][XY]<7@5>[defg]"},
+        {5, "[abc]<7@3>[de][XY][fg]"}, {7, "[abc]<7@3>[defg][XY]"},
+    };
+    for (const auto& c : cases) {
+        TextBody b = Body();
+        EXPECT_EQ(Shape(b), "[abc]<7@3>[defg]");
+        b.Insert(c.offset, "XY");
+        EXPECT_EQ(Shape(b), c.shape) << c.offset;
+        EXPECT_EQ(b.size(), 9);
+    }
+}
+
+TEST(TextBody, SplitMovesTheTailWithItsAnchors) {
+    const struct {
+        std::int32_t offset;
+        const char* head;
+        const char* tail;
+    } cases[] = {
+        {0, "", "[abc]<7@3>[defg]"},   {2, "[ab]", "[c]<7@1>[defg]"}, {3, "[abc]", "<7@0>[defg]"},
+        {5, "[abc]<7@3>[de]", "[fg]"}, {7, "[abc]<7@3>[defg]", ""},
+    };
+    for (const auto& c : cases) {
+        TextBody b = Body();
+        TextBody tail;
+        b.SplitInto(c.offset, tail);
+        EXPECT_EQ(Shape(b), c.head) << c.offset;
+        EXPECT_EQ(Shape(tail), c.tail) << c.offset;
+        EXPECT_EQ(b.text + tail.text, "abcdefg");
+    }
+}
+
+TEST(TextEdits, SplittingMovesAnchoredTablesAndTheSelection) {
+    Session s;
+    DocBuilder b(s);
+    const ObjectId frame = b.TextFrame(b.Page());
+    const ObjectId p = b.Para(b.Flow(), frame, "Before after");
+    TableSpec shape;
+    shape.columns = 1;
+    shape.body = {{"cell"}};
+    const ObjectId table = b.Table(p, shape);
+    ASSERT_EQ(s.SetTextRange(0, b.id(), kPropSelection, {{p, 8}, {p, 12}}), kOk);
+    TextLoc after{};
+    ASSERT_EQ(s.AddText(b.id(), {p, 6}, "\n", &after), kOk);
+    TextLoc anchor{};
+    s.GetTextLoc(b.id(), table, kPropAnchor, &anchor);
+    EXPECT_EQ(anchor.obj, after.obj);
+    EXPECT_EQ(anchor.offset, 6);
+    TextRange sel{};
+    s.GetTextRange(0, b.id(), kPropSelection, &sel);
+    EXPECT_EQ(sel.begin.obj, after.obj);
+    EXPECT_EQ(sel.begin.offset, 2);
+    EXPECT_EQ(sel.end.offset, 6);
+    // The table's cells now follow the frame of the new paragraph.
+    const ObjectId cell = b.CellAt(table, 0, 0);
+    EXPECT_EQ(
+        test::IdOf(s, b.id(), test::IdOf(s, b.id(), cell, kPropFirstParagraph), kPropTextFrame),
+        frame);
+}
+
+TEST(FrameRoman, ConversionBothWays) {
+    const struct {
+        const char* utf8;
+        const char* frameRoman;
+    } cases[] = {
+        {"plain ASCII", "plain ASCII"},
+        {"tab\there", "tab\x08here"},
+        {"\xC2\xA0", "\x11"},                         // no-break space
+        {"\xE2\x80\x93\xE2\x80\x94", "\xD0\xD1"},     // en and em dash
+        {"\xE2\x80\x9C\xE2\x80\x9D", "\xD2\xD3"},     // double quotation marks
+        {"\xE2\x80\x98\xE2\x80\x99", "\xD4\xD5"},     // single quotation marks
+        {"\xE2\x80\xA6", "\xC9"},                     // ellipsis
+        {"\xC3\xA9\xC3\x89\xC3\x9F", "\x8E\x83\xA7"}, // é É ß
+        {"\xE2\x82\xAC", "\xF5"},                     // euro sign
+        {"\xE4\xB8\xAD", "?"},                        // no FrameRoman form
+        {"\xF0\x9F\x98\x80", "?"},                    // outside the BMP
+        {"\xC3\x28", "?("},                           // malformed sequence
+        {"\xED\xA0\x80", "???"},                      // a surrogate is malformed
+        {"\xC0\xAF", "??"},                           // an overlong form is malformed
+    };
+    for (const auto& c : cases) {
+        std::string fr;
+        Utf8ToFrameRoman(c.utf8, fr);
+        EXPECT_EQ(fr, c.frameRoman) << c.utf8;
+    }
+    // Every defined byte converts to UTF-8 and back to itself.
+    for (int b = 1; b < 256; ++b) {
+        if (kFrameRomanToUnicode[b] == 0 || b == 0x0A) {
+            continue;
+        }
+        std::string utf8, back;
+        FrameRomanToUtf8(std::string(1, static_cast<char>(b)), utf8);
+        Utf8ToFrameRoman(utf8, back);
+        EXPECT_EQ(back, std::string(1, static_cast<char>(b))) << b;
+    }
+}
+
+TEST(MifNumbers, UnitsAndMalformedNumbers) {
+    const struct {
+        const char* word;
+        bool ok;
+        double value;
+        const char* unit;
+    } cases[] = {
+        {"12", true, 12, ""},     {"-0.25", true, -0.25, ""}, {"1.5\"", true, 1.5, "\""},
+        {"72pt", true, 72, "pt"}, {".5mm", true, 0.5, "mm"},  {"+3", true, 3, ""},
+        {"x", false, 0, ""},      {"-", false, 0, ""},        {".", false, 0, ""},
+        {"", false, 0, ""},
+    };
+    for (const auto& c : cases) {
+        double v = 0;
+        std::string_view unit;
+        EXPECT_EQ(ParseMifNumber(c.word, &v, &unit), c.ok) << c.word;
+        if (c.ok) {
+            EXPECT_DOUBLE_EQ(v, c.value) << c.word;
+            EXPECT_EQ(unit, c.unit) << c.word;
+        }
+    }
+    EXPECT_DOUBLE_EQ(MifUnitPoints("in"), 72.0);
+    EXPECT_DOUBLE_EQ(MifUnitPoints("cm"), 72.0 / 2.54);
+    EXPECT_DOUBLE_EQ(MifUnitPoints("pc"), 12.0);
+    EXPECT_DOUBLE_EQ(MifUnitPoints("furlong"), 0.0);
+}
+
+TEST(MifLexer, TokensStringsAndLines) {
+    MifLexer lex("<A 1 `x\\ty'>\n# comment\n<B `multi\nline'>");
+    using Tok = MifLexer::Tok;
+    EXPECT_EQ(lex.Next(), Tok::Open);
+    EXPECT_EQ(lex.word(), "A");
+    EXPECT_EQ(lex.Next(), Tok::Word);
+    EXPECT_EQ(lex.word(), "1");
+    EXPECT_EQ(lex.Next(), Tok::String);
+    EXPECT_EQ(lex.str(), "x\x08y");
+    EXPECT_EQ(lex.Next(), Tok::Close);
+    EXPECT_EQ(lex.Next(), Tok::Open);
+    EXPECT_EQ(lex.line(), 3);
+    EXPECT_EQ(lex.Next(), Tok::String);
+    EXPECT_EQ(lex.str(), "multiline"); // a raw line break in a string is not text
+    EXPECT_EQ(lex.Next(), Tok::Close);
+    EXPECT_EQ(lex.line(), 4);
+    EXPECT_EQ(lex.Next(), Tok::End);
+    EXPECT_EQ(lex.Next(), Tok::End);
+}
+
+} // namespace
+} // namespace lxhost
