@@ -264,19 +264,6 @@ HRESULT LX_STDCALL HostApi::DefineAndAddCommand(std::int32_t command, ObjectId m
     return S_OK;
 }
 
-HRESULT LX_STDCALL HostApi::GetNamedObject(ObjectId, std::int32_t type, const char* name,
-                                           std::int32_t* err, ObjectId* result) {
-    if (auto fault = host_.Inject(kSlotGetNamedObject))
-        return *fault;
-    // Menus and separators belong to the application, whatever document is named.
-    ObjectId id = name ? host_.menus_.FindNamed(type, name) : 0;
-    *err = id ? kNoError : kHostErrBadObject;
-    if (id)
-        *result = id;
-    host_.FinishError(kSlotGetNamedObject, err);
-    return S_OK;
-}
-
 HRESULT LX_STDCALL HostApi::Alert(const char* message, std::int32_t, std::int32_t* answer) {
     if (auto fault = host_.Inject(kSlotAlert))
         return *fault;
@@ -296,70 +283,49 @@ HRESULT LX_STDCALL HostApi::PrintConsole(const char* text, std::int32_t* err) {
     return S_OK;
 }
 
-HRESULT LX_STDCALL HostApi::Open(const char* fileName, const PropValList* params,
-                                 PropValList* returned, std::int32_t* err, ObjectId* result) {
-    if (auto fault = host_.Inject(kSlotOpen))
-        return *fault;
-    host_.record_.openParams.push_back(ReadPropValList(params));
-    auto it = host_.opens_.find(fileName ? fileName : "");
-    if (it == host_.opens_.end()) {
-        *err = kHostErrFile;
-        return S_OK;
-    }
-    *returned = MakePropValList(host_.memory_, it->second.returned);
-    *err = it->second.error;
-    if (*err == kNoError)
-        *result = it->second.id;
-    host_.FinishError(kSlotOpen, err);
-    return S_OK;
-}
-
-HRESULT LX_STDCALL HostApi::Close(ObjectId obj, std::int32_t, std::int32_t* err) {
-    if (auto fault = host_.Inject(kSlotClose))
-        return *fault;
-    host_.record_.closed.push_back(obj);
-    *err = kNoError;
-    host_.FinishError(kSlotClose, err);
-    return S_OK;
-}
-
-HRESULT LX_STDCALL HostApi::Redisplay(ObjectId, std::int32_t* err) {
-    if (auto fault = host_.Inject(kSlotRedisplay))
-        return *fault;
-    *err = kNoError;
-    host_.FinishError(kSlotRedisplay, err);
-    return S_OK;
-}
-
-HRESULT LX_STDCALL HostApi::GetProps(ObjectId, ObjectId obj, std::int32_t* err,
-                                     PropValList* result) {
-    if (auto fault = host_.Inject(kSlotGetProps))
-        return *fault;
-    auto it = host_.props_.find(obj);
-    if (it == host_.props_.end()) {
-        *err = kHostErrBadObject;
-        return S_OK;
-    }
-    *result = MakePropValList(host_.memory_, it->second);
-    *err = kNoError;
-    host_.FinishError(kSlotGetProps, err);
-    return S_OK;
-}
-
-HRESULT LX_STDCALL HostApi::SetProps(ObjectId, ObjectId obj, const PropValList* props,
-                                     std::int32_t* err) {
-    if (auto fault = host_.Inject(kSlotSetProps))
-        return *fault;
-    host_.props_[obj] = ReadPropValList(props);
-    *err = kNoError;
-    host_.FinishError(kSlotSetProps, err);
-    return S_OK;
-}
-
 namespace {
 
-// Answers a typed getter from the store: the value, or a host error for a missing property or
-// a value of another type.
+// Host values as the model keeps property lists, and back.
+HostProp ToHostProp(const PropEntry& e) {
+    HostProp p;
+    p.num = e.num;
+    switch (e.value.type) {
+    case PropType::String:
+        p.value = HostValue::String(e.value.sval);
+        break;
+    case PropType::Metrics:
+        p.value = HostValue::Ints(e.value.list);
+        break;
+    default:
+        p.value = HostValue{static_cast<std::int32_t>(e.value.type), e.value.ival};
+        break;
+    }
+    return p;
+}
+
+PropEntry ToPropEntry(const HostProp& p) {
+    PropEntry e;
+    e.num = p.num;
+    e.value.type = static_cast<PropType>(p.value.tag);
+    if (const auto* i = std::get_if<std::int32_t>(&p.value.payload))
+        e.value.ival = *i;
+    else if (const auto* str = std::get_if<std::string>(&p.value.payload))
+        e.value.sval = *str;
+    else if (const auto* list = std::get_if<std::vector<std::int32_t>>(&p.value.payload))
+        e.value.list = *list;
+    return e;
+}
+
+std::vector<HostProp> ToHostProps(const std::vector<PropEntry>& entries) {
+    std::vector<HostProp> props;
+    props.reserve(entries.size());
+    for (const PropEntry& e : entries)
+        props.push_back(ToHostProp(e));
+    return props;
+}
+
+// Answers a typed getter from the test store: the value, or a host error for a value of
+// another type.
 template <typename T> void Answer(const StoredValue* stored, std::int32_t* err, T* result) {
     const T* v = As<T>(stored);
     if (!stored) {
@@ -374,21 +340,179 @@ template <typename T> void Answer(const StoredValue* stored, std::int32_t* err, 
 
 } // namespace
 
-HRESULT LX_STDCALL HostApi::GetInt(ObjectId, ObjectId obj, const PropIdent* prop, std::int32_t* err,
-                                   std::int32_t* result) {
+HRESULT LX_STDCALL HostApi::Open(const char* fileName, const PropValList* params,
+                                 PropValList* returned, std::int32_t* err, ObjectId* result) {
+    if (auto fault = host_.Inject(kSlotOpen))
+        return *fault;
+    host_.record_.openParams.push_back(ReadPropValList(params));
+    std::string path = fileName ? fileName : "";
+    auto it = host_.opens_.find(path);
+    if (it != host_.opens_.end()) {
+        *returned = MakePropValList(host_.memory_, it->second.returned);
+        *err = it->second.error;
+        if (*err == kNoError)
+            *result = it->second.id;
+    } else {
+        std::vector<OpenParamEntry> openParams;
+        for (const HostProp& p : host_.record_.openParams.back())
+            if (const auto* v = std::get_if<std::int32_t>(&p.value.payload))
+                openParams.push_back({p.num, *v});
+        std::vector<PropEntry> back;
+        std::string message;
+        ObjectId id = 0;
+        *err = host_.session_.Open(path, openParams, &id, &back, &message);
+        if (*err != kNoError)
+            host_.record_.openErrors.push_back(message);
+        *returned = MakePropValList(host_.memory_, ToHostProps(back));
+        if (*err == kNoError)
+            *result = id;
+    }
+    host_.FinishError(kSlotOpen, err);
+    return S_OK;
+}
+
+HRESULT LX_STDCALL HostApi::CustomDoc(Metric width, Metric height, std::int32_t columns,
+                                      Metric columnGap, Metric top, Metric bottom, Metric inside,
+                                      Metric outside, std::int32_t sidedness,
+                                      std::int32_t makeVisible, std::int32_t* err,
+                                      ObjectId* result) {
+    if (auto fault = host_.Inject(kSlotCustomDoc))
+        return *fault;
+    CustomDocParams params{width,  height, columns, columnGap, top,
+                           bottom, inside, outside, sidedness, makeVisible};
+    *err = host_.session_.CustomDoc(params, result);
+    host_.FinishError(kSlotCustomDoc, err);
+    return S_OK;
+}
+
+HRESULT LX_STDCALL HostApi::Close(ObjectId obj, std::int32_t flags, std::int32_t* err) {
+    if (auto fault = host_.Inject(kSlotClose))
+        return *fault;
+    host_.record_.closed.push_back(obj);
+    *err = host_.session_.FindDocument(obj) || host_.session_.FindBook(obj)
+               ? host_.session_.Close(obj, flags)
+               : kNoError; // objects the test store made up close without complaint
+    host_.FinishError(kSlotClose, err);
+    return S_OK;
+}
+
+HRESULT LX_STDCALL HostApi::Redisplay(ObjectId doc, std::int32_t* err) {
+    if (auto fault = host_.Inject(kSlotRedisplay))
+        return *fault;
+    *err = host_.session_.Redisplay(doc);
+    host_.FinishError(kSlotRedisplay, err);
+    return S_OK;
+}
+
+HRESULT LX_STDCALL HostApi::GetNamedObject(ObjectId doc, std::int32_t type, const char* name,
+                                           std::int32_t* err, ObjectId* result) {
+    if (auto fault = host_.Inject(kSlotGetNamedObject))
+        return *fault;
+    if (type == kNamedMenu || type == kNamedSeparator) {
+        // Menus and separators belong to the application, whatever document is named.
+        ObjectId id = name ? host_.menus_.FindNamed(type, name) : 0;
+        *err = id ? kNoError : kHostErrBadObject;
+        if (id)
+            *result = id;
+    } else {
+        *err = host_.session_.GetNamedObject(doc, type, name ? name : "", result);
+    }
+    host_.FinishError(kSlotGetNamedObject, err);
+    return S_OK;
+}
+
+HRESULT LX_STDCALL HostApi::AddText(ObjectId doc, const TextLoc* loc, const char* text,
+                                    std::int32_t* err, TextLoc* result) {
+    if (auto fault = host_.Inject(kSlotAddText))
+        return *fault;
+    TextLoc after{};
+    *err = loc ? host_.session_.AddText(doc, *loc, text ? text : "", &after) : kHostErrBadValue;
+    if (*err == kNoError)
+        *result = after;
+    host_.FinishError(kSlotAddText, err);
+    return S_OK;
+}
+
+HRESULT LX_STDCALL HostApi::NewTable(ObjectId doc, const char* format, std::int32_t columns,
+                                     std::int32_t bodyRows, std::int32_t headingRows,
+                                     std::int32_t footingRows, const TextLoc* loc,
+                                     std::int32_t* err, ObjectId* result) {
+    if (auto fault = host_.Inject(kSlotNewTable))
+        return *fault;
+    *err = loc ? host_.session_.NewTable(doc, format ? format : "", columns, bodyRows, headingRows,
+                                         footingRows, *loc, result)
+               : kHostErrBadValue;
+    host_.FinishError(kSlotNewTable, err);
+    return S_OK;
+}
+
+HRESULT LX_STDCALL HostApi::AddRows(ObjectId doc, ObjectId row, std::int32_t position,
+                                    std::int32_t count, std::int32_t* err) {
+    if (auto fault = host_.Inject(kSlotAddRows))
+        return *fault;
+    *err = host_.session_.AddRows(doc, row, position, count);
+    host_.FinishError(kSlotAddRows, err);
+    return S_OK;
+}
+
+HRESULT LX_STDCALL HostApi::GetProps(ObjectId doc, ObjectId obj, std::int32_t* err,
+                                     PropValList* result) {
+    if (auto fault = host_.Inject(kSlotGetProps))
+        return *fault;
+    auto it = host_.props_.find(obj);
+    if (it != host_.props_.end()) {
+        *result = MakePropValList(host_.memory_, it->second);
+        *err = kNoError;
+    } else {
+        std::vector<PropEntry> entries;
+        *err = host_.session_.GetProps(doc, obj, &entries);
+        if (*err == kNoError)
+            *result = MakePropValList(host_.memory_, ToHostProps(entries));
+    }
+    host_.FinishError(kSlotGetProps, err);
+    return S_OK;
+}
+
+HRESULT LX_STDCALL HostApi::SetProps(ObjectId doc, ObjectId obj, const PropValList* props,
+                                     std::int32_t* err) {
+    if (auto fault = host_.Inject(kSlotSetProps))
+        return *fault;
+    std::vector<HostProp> read = ReadPropValList(props);
+    if (host_.props_.count(obj)) {
+        host_.props_[obj] = read;
+        *err = kNoError;
+    } else {
+        std::vector<PropEntry> entries;
+        for (const HostProp& p : read)
+            entries.push_back(ToPropEntry(p));
+        *err = host_.session_.SetProps(doc, obj, entries);
+    }
+    host_.FinishError(kSlotSetProps, err);
+    return S_OK;
+}
+
+HRESULT LX_STDCALL HostApi::GetInt(ObjectId doc, ObjectId obj, const PropIdent* prop,
+                                   std::int32_t* err, std::int32_t* result) {
     if (auto fault = host_.Inject(kSlotGetInt))
         return *fault;
-    Answer(host_.Find(obj, prop->num), err, result);
+    if (const StoredValue* stored = host_.Find(obj, prop->num))
+        Answer(stored, err, result);
+    else
+        *err = host_.session_.GetInt(doc, obj, prop->num, result);
     host_.FinishError(kSlotGetInt, err);
     return S_OK;
 }
 
-HRESULT LX_STDCALL HostApi::SetInt(ObjectId, ObjectId obj, const PropIdent* prop,
+HRESULT LX_STDCALL HostApi::SetInt(ObjectId doc, ObjectId obj, const PropIdent* prop,
                                    std::int32_t value, std::int32_t* err) {
     if (auto fault = host_.Inject(kSlotSetInt))
         return *fault;
-    host_.SetValue(obj, prop->num, {value});
-    *err = kNoError;
+    if (host_.Find(obj, prop->num)) {
+        host_.SetValue(obj, prop->num, {value});
+        *err = kNoError;
+    } else {
+        *err = host_.session_.SetInt(doc, obj, prop->num, value);
+    }
     host_.FinishError(kSlotSetInt, err);
     return S_OK;
 }
@@ -399,11 +523,13 @@ HRESULT LX_STDCALL HostApi::GetId(ObjectId doc, ObjectId obj, const PropIdent* p
         return *fault;
     if (MenuModel::IsMenuId(obj)) {
         *err = host_.menus_.GetId(doc, obj, prop->num, result);
-    } else {
+    } else if (const StoredValue* stored = host_.Find(obj, prop->num)) {
         std::int32_t id = 0;
-        Answer(host_.Find(obj, prop->num), err, &id);
+        Answer(stored, err, &id);
         if (*err == kNoError)
             *result = static_cast<ObjectId>(id);
+    } else {
+        *err = host_.session_.GetId(doc, obj, prop->num, result);
     }
     host_.FinishError(kSlotGetId, err);
     return S_OK;
@@ -415,43 +541,66 @@ HRESULT LX_STDCALL HostApi::SetId(ObjectId doc, ObjectId obj, const PropIdent* p
         return *fault;
     if (MenuModel::IsMenuId(obj)) {
         *err = host_.menus_.SetId(doc, obj, prop->num, value);
-    } else {
+    } else if (host_.Find(obj, prop->num)) {
         host_.SetValue(obj, prop->num, {static_cast<std::int32_t>(value)});
         *err = kNoError;
+    } else {
+        *err = host_.session_.SetId(doc, obj, prop->num, value);
     }
     host_.FinishError(kSlotSetId, err);
     return S_OK;
 }
 
-HRESULT LX_STDCALL HostApi::GetTextLoc(ObjectId, ObjectId obj, const PropIdent* prop,
+HRESULT LX_STDCALL HostApi::SetMetric(ObjectId doc, ObjectId obj, const PropIdent* prop,
+                                      Metric value, std::int32_t* err) {
+    if (auto fault = host_.Inject(kSlotSetMetric))
+        return *fault;
+    *err = host_.session_.SetMetric(doc, obj, prop->num, value);
+    host_.FinishError(kSlotSetMetric, err);
+    return S_OK;
+}
+
+HRESULT LX_STDCALL HostApi::GetTextLoc(ObjectId doc, ObjectId obj, const PropIdent* prop,
                                        std::int32_t* err, TextLoc* result) {
     if (auto fault = host_.Inject(kSlotGetTextLoc))
         return *fault;
-    Answer(host_.Find(obj, prop->num), err, result);
+    if (const StoredValue* stored = host_.Find(obj, prop->num))
+        Answer(stored, err, result);
+    else
+        *err = host_.session_.GetTextLoc(doc, obj, prop->num, result);
     host_.FinishError(kSlotGetTextLoc, err);
     return S_OK;
 }
 
-HRESULT LX_STDCALL HostApi::GetTextRange(ObjectId, ObjectId obj, const PropIdent* prop,
+HRESULT LX_STDCALL HostApi::GetTextRange(ObjectId doc, ObjectId obj, const PropIdent* prop,
                                          std::int32_t* err, TextRange* result) {
     if (auto fault = host_.Inject(kSlotGetTextRange))
         return *fault;
-    Answer(host_.Find(obj, prop->num), err, result);
+    if (const StoredValue* stored = host_.Find(obj, prop->num))
+        Answer(stored, err, result);
+    else
+        *err = host_.session_.GetTextRange(doc, obj, prop->num, result);
     host_.FinishError(kSlotGetTextRange, err);
     return S_OK;
 }
 
-HRESULT LX_STDCALL HostApi::SetTextRange(ObjectId, ObjectId obj, const PropIdent* prop,
+HRESULT LX_STDCALL HostApi::SetTextRange(ObjectId doc, ObjectId obj, const PropIdent* prop,
                                          const TextRange* value, std::int32_t* err) {
     if (auto fault = host_.Inject(kSlotSetTextRange))
         return *fault;
-    host_.SetValue(obj, prop->num, {*value});
-    *err = kNoError;
+    if (!value) {
+        *err = kHostErrBadValue;
+    } else if (host_.Find(obj, prop->num)) {
+        host_.SetValue(obj, prop->num, {*value});
+        *err = kNoError;
+    } else {
+        *err = host_.session_.SetTextRange(doc, obj, prop->num, *value);
+    }
     host_.FinishError(kSlotSetTextRange, err);
     return S_OK;
 }
 
-HRESULT LX_STDCALL HostApi::GetString(ObjectId, ObjectId obj, const PropIdent* prop,
+HRESULT LX_STDCALL HostApi::GetString(ObjectId doc, ObjectId obj, const PropIdent* prop,
                                       std::int32_t* err, char** result) {
     if (auto fault = host_.Inject(kSlotGetString))
         return *fault;
@@ -461,67 +610,88 @@ HRESULT LX_STDCALL HostApi::GetString(ObjectId, ObjectId obj, const PropIdent* p
         *err = host_.menus_.GetString(obj, prop->num, &label);
         if (*err == kNoError)
             value = std::move(label);
+    } else if (const StoredValue* stored = host_.Find(obj, prop->num)) {
+        Answer(stored, err, &value);
     } else {
-        Answer(host_.Find(obj, prop->num), err, &value);
+        std::string text;
+        *err = host_.session_.GetString(doc, obj, prop->num, &text);
+        if (*err == kNoError)
+            value = std::move(text);
     }
     *result = value ? host_.memory_.Dup(*value) : nullptr;
     host_.FinishError(kSlotGetString, err);
     return S_OK;
 }
 
-HRESULT LX_STDCALL HostApi::SetString(ObjectId, ObjectId obj, const PropIdent* prop,
+HRESULT LX_STDCALL HostApi::SetString(ObjectId doc, ObjectId obj, const PropIdent* prop,
                                       const char* value, std::int32_t* err) {
     if (auto fault = host_.Inject(kSlotSetString))
         return *fault;
     if (MenuModel::IsMenuId(obj)) {
         *err = value ? host_.menus_.SetString(obj, prop->num, value) : kHostErrBadValue;
-    } else {
+    } else if (host_.Find(obj, prop->num)) {
         std::optional<std::string> stored;
         if (value)
             stored = value;
         host_.SetValue(obj, prop->num, {stored});
         *err = kNoError;
+    } else {
+        *err = host_.session_.SetString(doc, obj, prop->num, value ? value : "");
     }
     host_.FinishError(kSlotSetString, err);
     return S_OK;
 }
 
-HRESULT LX_STDCALL HostApi::GetMetrics(ObjectId, ObjectId obj, const PropIdent* prop,
+HRESULT LX_STDCALL HostApi::GetMetrics(ObjectId doc, ObjectId obj, const PropIdent* prop,
                                        std::int32_t* err, MetricList* result) {
     if (auto fault = host_.Inject(kSlotGetMetrics))
         return *fault;
     std::vector<Metric> metrics;
-    Answer(host_.Find(obj, prop->num), err, &metrics);
-    if (*err == kNoError || !metrics.empty())
+    if (const StoredValue* stored = host_.Find(obj, prop->num))
+        Answer(stored, err, &metrics);
+    else
+        *err = host_.session_.GetMetrics(doc, obj, prop->num, &metrics);
+    if (*err == kNoError)
         *result = MakeMetricList(host_.memory_, metrics);
     host_.FinishError(kSlotGetMetrics, err);
     return S_OK;
 }
 
-HRESULT LX_STDCALL HostApi::SetMetrics(ObjectId, ObjectId obj, const PropIdent* prop,
+HRESULT LX_STDCALL HostApi::SetMetrics(ObjectId doc, ObjectId obj, const PropIdent* prop,
                                        const MetricList* value, std::int32_t* err) {
     if (auto fault = host_.Inject(kSlotSetMetrics))
         return *fault;
     std::vector<Metric> metrics;
     if (value && value->items)
         metrics.assign(value->items, value->items + value->count);
-    host_.SetValue(obj, prop->num, {metrics});
-    *err = kNoError;
+    if (host_.Find(obj, prop->num)) {
+        host_.SetValue(obj, prop->num, {metrics});
+        *err = kNoError;
+    } else {
+        *err = host_.session_.SetMetrics(doc, obj, prop->num, metrics);
+    }
     host_.FinishError(kSlotSetMetrics, err);
     return S_OK;
 }
 
-HRESULT LX_STDCALL HostApi::GetText(ObjectId, const TextRange* range, std::int32_t,
+HRESULT LX_STDCALL HostApi::GetText(ObjectId doc, const TextRange* range, std::int32_t flags,
                                     std::int32_t* err, TextItemList* result) {
     if (auto fault = host_.Inject(kSlotGetText))
         return *fault;
-    auto it = host_.texts_.find(range->begin.obj);
-    if (it == host_.texts_.end()) {
-        *err = kHostErrBadObject;
+    if (!range) {
+        *err = kHostErrBadValue;
         return S_OK;
     }
-    *result = MakeTextItemList(host_.memory_, it->second);
-    *err = kNoError;
+    auto it = host_.texts_.find(range->begin.obj);
+    if (it != host_.texts_.end()) {
+        *result = MakeTextItemList(host_.memory_, it->second);
+        *err = kNoError;
+    } else {
+        std::vector<TextPiece>& pieces = host_.pieces_;
+        *err = host_.session_.GetText(doc, *range, flags, &pieces);
+        if (*err == kNoError)
+            *result = MakeTextItemList(host_.memory_, pieces);
+    }
     host_.FinishError(kSlotGetText, err);
     return S_OK;
 }

@@ -5,6 +5,7 @@
 
 #include "host/api/menus.h"
 #include "host/api/task_memory.h"
+#include "host/model/model.h"
 #include "runtime/api_slots.h"
 #include "runtime/interface_ids.h"
 #include "runtime/sink_interfaces.h"
@@ -21,11 +22,12 @@
 
 namespace lxhost {
 
-// Host error codes (the host's own; the client passes them through in ApiErrno).
-constexpr std::int32_t kHostErrBadObject = -2;
-constexpr std::int32_t kHostErrBadProperty = -3;
-constexpr std::int32_t kHostErrBadValue = -4;
-constexpr std::int32_t kHostErrFile = -5;
+// The host error codes the COM side answers with: the model's own codes, so that one object
+// never fails with two different codes.
+constexpr std::int32_t kHostErrBadObject = kErrBadObject;
+constexpr std::int32_t kHostErrBadProperty = kErrBadProperty;
+constexpr std::int32_t kHostErrBadValue = kErrBadValue;
+constexpr std::int32_t kHostErrFile = kErrFileNotFound;
 
 // What a slot does instead of its work, for tests.
 struct Fault {
@@ -80,6 +82,20 @@ class HostApi final : public ApiHostInterfaceFailing {
     HRESULT LX_STDCALL PrintConsole(const char* text, std::int32_t* err) override;
     HRESULT LX_STDCALL Open(const char* fileName, const PropValList* params, PropValList* returned,
                             std::int32_t* err, ObjectId* result) override;
+    HRESULT LX_STDCALL CustomDoc(Metric width, Metric height, std::int32_t columns,
+                                 Metric columnGap, Metric top, Metric bottom, Metric inside,
+                                 Metric outside, std::int32_t sidedness, std::int32_t makeVisible,
+                                 std::int32_t* err, ObjectId* result) override;
+    HRESULT LX_STDCALL AddText(ObjectId doc, const TextLoc* loc, const char* text,
+                               std::int32_t* err, TextLoc* result) override;
+    HRESULT LX_STDCALL NewTable(ObjectId doc, const char* format, std::int32_t columns,
+                                std::int32_t bodyRows, std::int32_t headingRows,
+                                std::int32_t footingRows, const TextLoc* loc, std::int32_t* err,
+                                ObjectId* result) override;
+    HRESULT LX_STDCALL AddRows(ObjectId doc, ObjectId row, std::int32_t position,
+                               std::int32_t count, std::int32_t* err) override;
+    HRESULT LX_STDCALL SetMetric(ObjectId doc, ObjectId obj, const PropIdent* prop, Metric value,
+                                 std::int32_t* err) override;
     HRESULT LX_STDCALL Close(ObjectId obj, std::int32_t flags, std::int32_t* err) override;
     HRESULT LX_STDCALL Redisplay(ObjectId doc, std::int32_t* err) override;
     HRESULT LX_STDCALL GetProps(ObjectId doc, ObjectId obj, std::int32_t* err,
@@ -204,13 +220,17 @@ class Host final : public IUnknown {
         std::vector<HostProp> clientInfo;
         HMODULE module = nullptr;
         int memoryModeCalls = 0;
-        std::vector<std::uint32_t> raised; // platform exception codes caught around sink calls
+        std::vector<std::uint32_t> raised;   // platform exception codes caught around sink calls
+        std::vector<std::string> openErrors; // the readers' messages for files that did not open
     };
     const Record& record() const { return record_; }
     // References the client holds on the host's interfaces right now.
     int OutstandingReferences() const { return references_; }
 
     TaskAllocator& memory() { return memory_; }
+    // The documents, books and application state the host serves.
+    Session& session() { return session_; }
+    const Session& session() const { return session_; }
     HostApi& api() { return api_; }
 
   private:
@@ -241,6 +261,8 @@ class Host final : public IUnknown {
     std::set<std::int32_t> requested_;
     IFrameMakerNotifications0* sink_ = nullptr;
     MenuModel menus_;
+    Session session_;
+    std::vector<TextPiece> pieces_; // reused by every GetText
     std::array<Fault, kApiSlotCount> faults_{};
     std::array<std::int64_t, kApiSlotCount> successes_{};
     std::map<std::pair<ObjectId, std::int32_t>, StoredValue> values_;

@@ -27,10 +27,6 @@ std::uint32_t KindCode(MenuKind kind) {
     return 0;
 }
 
-std::uint32_t KindOf(ObjectId id) {
-    return id >> 24;
-}
-
 } // namespace
 
 MenuModel::MenuModel() {
@@ -42,7 +38,8 @@ MenuModel::MenuModel() {
 
 bool MenuModel::IsMenuId(ObjectId id) {
     std::uint32_t kind = KindOf(id);
-    return kind >= kKindMenuBar && kind <= kKindSeparator;
+    return kind == kKindMenuBar || kind == kKindMenu || kind == kKindCommand ||
+           kind == kKindSeparator;
 }
 
 ObjectId MenuModel::NewObject(MenuKind kind, std::string_view tag, std::string_view label) {

@@ -4,6 +4,7 @@
 // separator may be an item of several menus; each menu keeps its own order of items.
 #pragma once
 
+#include "host/model/vocab.h"
 #include "support/api_types.h"
 
 #include <cstdint>
@@ -16,20 +17,9 @@
 
 namespace lxhost {
 
-// Id kinds (the top byte of an ObjectId) of the menu objects.
-constexpr std::uint32_t kKindMenuBar = 0x30;
-constexpr std::uint32_t kKindMenu = 0x31;
-constexpr std::uint32_t kKindCommand = 0x32;
-constexpr std::uint32_t kKindSeparator = 0x33;
-
-// Object types of GetNamedObject that name menu objects.
-constexpr std::int32_t kNamedMenu = 55;      // menus and menu bars
-constexpr std::int32_t kNamedSeparator = 57; // separators
-
-// Menu properties.
+// The menu objects' id kinds (kKindMenuBar, kKindMenu, kKindCommand, kKindSeparator), the
+// named types 55 and 57 and the menu properties 1923 and 1927 are the host vocabulary's.
 constexpr std::int32_t kPropMenuLabel = 30;
-constexpr std::int32_t kPropMenuNextItem = 1923;
-constexpr std::int32_t kPropMenuFirstItem = 1927;
 
 // The menu bars and separators every host has.
 constexpr const char* kMenuBarDocument = "!MakerMainMenu";

@@ -105,6 +105,29 @@ TextItemList MakeTextItemList(TaskAllocator& memory, const std::vector<HostTextI
     return list;
 }
 
+TextItemList MakeTextItemList(TaskAllocator& memory, const std::vector<TextPiece>& pieces) {
+    TextItemList list = {0, AllocArray<TextItem>(memory, pieces.size())};
+    if (!list.items)
+        return list;
+    list.count = static_cast<std::uint32_t>(pieces.size());
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        TextItem& item = list.items[i];
+        item.offset = pieces[i].offset;
+        item.dataType = pieces[i].dataType;
+        if (item.dataType == kTextItemString) {
+            const std::string_view text = pieces[i].text;
+            item.u.sdata = static_cast<char*>(memory.Alloc(text.size() + 1));
+            if (item.u.sdata) {
+                std::memcpy(item.u.sdata, text.data(), text.size());
+                item.u.sdata[text.size()] = '\0';
+            }
+        } else {
+            item.u.idata = pieces[i].value;
+        }
+    }
+    return list;
+}
+
 std::vector<HostProp> ReadPropValList(const PropValList* list) {
     std::vector<HostProp> props;
     if (!list || !list->items)

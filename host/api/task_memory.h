@@ -2,6 +2,7 @@
 // C++ values. The client copies them and releases them with CoTaskMemFree.
 #pragma once
 
+#include "host/model/model.h"
 #include "support/api_types.h"
 
 #include <cstdint>
@@ -61,6 +62,8 @@ struct HostTextItem {
     ObjectId value = 0; // other data types
 };
 TextItemList MakeTextItemList(TaskAllocator& memory, const std::vector<HostTextItem>& items);
+// The model's text pieces, as the client receives them.
+TextItemList MakeTextItemList(TaskAllocator& memory, const std::vector<TextPiece>& pieces);
 
 // Reads a client's property list into host values (tags the host does not keep are skipped).
 std::vector<HostProp> ReadPropValList(const PropValList* list);

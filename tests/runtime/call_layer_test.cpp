@@ -36,6 +36,9 @@ struct Op {
     std::function<bool()> callFails;
 };
 
+// A real document of the host's model, for the operations the test store does not answer.
+ObjectId document = 0;
+
 std::vector<Op> AllOperations() {
     static PropValList* returned = nullptr;
     return {
@@ -51,7 +54,7 @@ std::vector<Op> AllOperations() {
         {"CustomDoc", kSlotCustomDoc,
          [] { return ApiCustomDoc(1, 1, 1, 0, 0, 0, 0, 0, 0, 0) == 0; }},
         {"Close", kSlotClose, [] { return ApiClose(kObj, 1) != 0; }},
-        {"Redisplay", kSlotRedisplay, [] { return ApiRedisplay(kObj) != 0; }},
+        {"Redisplay", kSlotRedisplay, [] { return ApiRedisplay(document) != 0; }},
         {"GetNamedObject", kSlotGetNamedObject,
          [] { return ApiGetNamedObject(0, 32, "Body") == 0; }},
         {"AddText", kSlotAddText,
@@ -75,13 +78,13 @@ std::vector<Op> AllOperations() {
         {"GetInt", kSlotGetInt, [] { return ApiGetInt(0, kObj, kPropInt) == 0; }},
         {"SetInt", kSlotSetInt,
          [] {
-             ApiSetInt(0, kObj, 99, 1);
+             ApiSetInt(0, kObj, kPropInt, 5);
              return false;
          }},
         {"GetId", kSlotGetId, [] { return ApiGetId(0, kObj, kPropId) == 0; }},
         {"SetId", kSlotSetId,
          [] {
-             ApiSetId(0, kObj, 99, 1);
+             ApiSetId(0, kObj, kPropId, 7);
              return false;
          }},
         {"SetMetric", kSlotSetMetric,
@@ -102,7 +105,7 @@ std::vector<Op> AllOperations() {
          }},
         {"SetTextRange", kSlotSetTextRange,
          [] {
-             ApiSetTextRange(0, kObj, 99, &kWholeObject);
+             ApiSetTextRange(0, kObj, kPropRange, &kWholeObject);
              return false;
          }},
         {"GetString", kSlotGetString,
@@ -114,7 +117,7 @@ std::vector<Op> AllOperations() {
          }},
         {"SetString", kSlotSetString,
          [] {
-             ApiSetString(0, kObj, 99, "v");
+             ApiSetString(0, kObj, kPropString, "abc");
              return false;
          }},
         {"GetMetrics", kSlotGetMetrics,
@@ -126,8 +129,9 @@ std::vector<Op> AllOperations() {
          }},
         {"SetMetrics", kSlotSetMetrics,
          [] {
-             MetricList m{0, nullptr};
-             ApiSetMetrics(0, kObj, 99, &m);
+             Metric widths[2] = {kMetricPoint, 2 * kMetricPoint};
+             MetricList m{2, widths};
+             ApiSetMetrics(0, kObj, kPropMetrics, &m);
              return false;
          }},
         {"GetText", kSlotGetText,
@@ -188,6 +192,7 @@ class CallLayer : public HostFixture {
   protected:
     void SetUp() override {
         HostFixture::SetUp();
+        document = host_.session().NewDocument().id();
         host_.SetValue(kObj, kPropInt, {std::int32_t{5}});
         host_.SetValue(kObj, kPropId, {std::int32_t{7}});
         host_.SetValue(kObj, kPropString, {std::optional<std::string>("abc")});

@@ -18,6 +18,8 @@ class HostFixture : public ::testing::Test {
         ApiErrno = 0;
         KeepHostMemory = 0;
         baseline_ = TaskMemGetStats();
+        host_.SetAlertStream(nullptr);
+        host_.SetConsoleStream(nullptr);
     }
 
     void TearDown() override {
