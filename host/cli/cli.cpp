@@ -2,9 +2,14 @@
 
 #include "host/api/host.h"
 #include "host/api/loader.h"
+#include "host/cli/run_report.h"
+#include "host/files/mif_writer.h"
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
+#include <fstream>
+#include <iostream>
 #include <ostream>
 
 #if !defined(_WIN32)
@@ -28,6 +33,8 @@ constexpr const char* kToolsMenuTag = "LXTools";
 constexpr const char* kReadabilityLabel = "Readability";
 constexpr const char* kAboutLabel = "About Lexameter...";
 
+constexpr const char* kBookToolsMenuTag = "LXToolsBook";
+
 // One run of the tool: the host with the plug-in loaded and initialised.
 struct Session {
     lxhost::Host& host;
@@ -35,6 +42,8 @@ struct Session {
     const CliOptions& options;
     std::ostream& out;
     std::ostream& err;
+    const char* label; // the menu label of a document or book command
+    RunReport& report;
 };
 
 int RunAbout(Session& s) {
@@ -57,15 +66,30 @@ int RunMenus(Session& s) {
     return kExitOk;
 }
 
+int RunOnFiles(Session& s);
+
 struct CliCommand {
     const char* name;
     const char* description;
     int (*run)(Session&);
+    const char* label; // the plug-in's menu label; null for the tool's own commands
 };
 
 constexpr CliCommand kCommands[] = {
-    {"about", "show the plug-in's About alert", RunAbout},
-    {"menus", "print the menu bars with the menus and commands the plug-in installed", RunMenus},
+    {"stats", "counts and averages", RunOnFiles, "Get Statistics"},
+    {"flesch", "Flesch Reading Ease and Flesch-Kincaid Grade Level", RunOnFiles,
+     "Calculate Flesch-Kincaid"},
+    {"ari", "Automated Readability Index", RunOnFiles, "Calculate ARI"},
+    {"smog", "SMOG grade", RunOnFiles, "Calculate SMOG"},
+    {"fog", "Gunning Fog index", RunOnFiles, "Calculate Gunning Fog"},
+    {"words", "the sorted list of distinct words", RunOnFiles, "Get Word List"},
+    {"word-counts", "the word list with the number of occurrences", RunOnFiles,
+     "Get Word List - With Counts"},
+    {"report", "the readability report (a table per file for a book)", RunOnFiles,
+     "Generate Readability Report"},
+    {"about", "show the plug-in's About alert", RunAbout, nullptr},
+    {"menus", "print the menu bars with the menus and commands the plug-in installed", RunMenus,
+     nullptr},
 };
 
 const CliCommand* FindCommand(const std::string& name) {
@@ -89,9 +113,11 @@ std::string CommandHelp() {
     std::string text = "Commands:\n";
     for (const CliCommand& c : kCommands) {
         std::string name = c.name;
-        text += "  " + name + std::string(name.size() < 10 ? 10 - name.size() : 1, ' ') +
+        text += "  " + name + std::string(name.size() < 13 ? 13 - name.size() : 1, ' ') +
                 c.description + "\n";
     }
+    text += "\nFILE is a MIF document or a plain-text file; a MIF book file, or several files,\n"
+            "make a book, measured file by file.\n";
     text += "\nExit status: 0 success, 1 usage error, 2 a file could not be opened or read,\n"
             "3 the plug-in could not be loaded or initialised.";
     return text;
@@ -103,26 +129,208 @@ int UsageError(std::ostream& err, const std::string& message) {
     return kExitUsage;
 }
 
-int Run(const CliOptions& options, const CliCommand& command, const std::string& plugin,
-        std::ostream& out, std::ostream& err) {
-    lxhost::Host host;
-    host.SetAlertStream(&out);
-    host.SetConsoleStream(&err);
-    if (!options.installDir.empty())
-        host.SetValue(0, kAppInstallDir, {std::optional<std::string>(options.installDir)});
+// Shows the book's status text as a progress line on standard error: "[2/3] Examining: b.mif".
+// On a terminal the line is redrawn in place; elsewhere each status is a line of its own.
+class Progress {
+  public:
+    Progress(std::ostream& err, bool terminal, int files)
+        : err_(err), terminal_(terminal), files_(files) {}
 
-    // Declared after the host so that the module is unloaded while the host still stands.
-    lxhost::PluginLoader loader(host);
-    if (!loader.Load(plugin) || !loader.Initialize(1)) {
-        err << kProgram << ": " << loader.error() << "\n";
+    void Show(const std::string& status) {
+        if (status.empty()) {
+            Clear();
+            return;
+        }
+        ++shown_;
+        std::string line =
+            "[" + std::to_string(shown_) + "/" + std::to_string(files_) + "] " + status;
+        if (terminal_) {
+            err_ << "\r\033[K" << line << std::flush;
+            drawn_ = true;
+        } else {
+            err_ << line << "\n";
+        }
+    }
+    // Called when a pass over the book ends; a with-counts word list walks the book twice.
+    void Clear() {
+        if (drawn_)
+            err_ << "\r\033[K" << std::flush;
+        drawn_ = false;
+        shown_ = 0;
+    }
+
+  private:
+    std::ostream& err_;
+    bool terminal_;
+    int files_;
+    int shown_ = 0;
+    bool drawn_ = false;
+};
+
+bool IsTerminal(std::ostream& stream) {
+#if defined(_WIN32)
+    (void)stream;
+    return false;
+#else
+    return &stream == &std::cerr && isatty(STDERR_FILENO);
+#endif
+}
+
+// The file components of a book that the plug-in will examine.
+int CountBookFiles(lxhost::Book& book) {
+    int n = 0;
+    for (const lxhost::Component& c : book.components)
+        if (c.kind == lxhost::kComponentFile && c.excluded == 0)
+            ++n;
+    return n;
+}
+
+// Opens the files named on the command line: one document, one book, or several files that make
+// an untitled book. Answers the document or book id, or 0 after reporting why.
+ObjectId OpenInput(Session& s, bool* isBook) {
+    lxhost::Session& model = s.host.session();
+    const std::vector<std::string>& files = s.options.files;
+    if (files.size() > 1) {
+        *isBook = true;
+        return model.NewBookOfFiles(files);
+    }
+    ObjectId id = 0;
+    std::vector<lxhost::PropEntry> returned;
+    std::string error;
+    std::int32_t code = model.Open(files[0], {}, &id, &returned, &error);
+    if (code != 0 || id == 0) {
+        s.report.errors.push_back(error.empty() ? "cannot open '" + files[0] + "'" : error);
+        return 0;
+    }
+    *isBook = lxhost::KindOf(id) == lxhost::kKindBook;
+    return id;
+}
+
+// Saves an output document as MIF and as text in the --out folder, named after its heading.
+void SaveOutput(Session& s, lxhost::Document& doc, const OutputDocument& described,
+                std::vector<std::string>& usedNames) {
+    std::string base = FileNameOfHeading(described.heading);
+    std::string name = base;
+    for (int n = 2; std::find(usedNames.begin(), usedNames.end(), name) != usedNames.end(); ++n)
+        name = base + "-" + std::to_string(n);
+    usedNames.push_back(name);
+    std::string stem = s.options.outDir + "/" + name;
+    std::string error;
+    if (!lxhost::SaveMif(doc, stem + ".mif", &error)) {
+        s.report.errors.push_back(error);
+        return;
+    }
+    std::ofstream text(stem + ".txt", std::ios::binary);
+    text << described.rendered;
+    if (!text)
+        s.report.errors.push_back("cannot write '" + stem + ".txt'");
+}
+
+int RunOnFiles(Session& s) {
+    if (s.options.files.empty()) {
+        s.err << kProgram << ": the command '" << s.options.command << "' needs a FILE\n"
+              << "Run '" << kProgram << " --help' for usage.\n";
+        return kExitUsage;
+    }
+    lxhost::Session& model = s.host.session();
+    bool isBook = false;
+    ObjectId input = OpenInput(s, &isBook);
+    if (input == 0)
+        return kExitFile;
+
+    const char* tools = isBook ? kBookToolsMenuTag : kToolsMenuTag;
+    auto number = s.host.menus().FindCommandNumber(tools, {kReadabilityLabel, s.label});
+    if (!number) {
+        s.report.errors.push_back("plug-in '" + s.loader.path() + "': no command \"" + s.label +
+                                  "\" in its \"" + kReadabilityLabel + "\" menu (" + tools + ")");
         return kExitPlugin;
     }
-    for (const std::string& message : options.messages)
-        if (!loader.SendMessage(message))
-            err << kProgram << ": warning: " << loader.error() << "\n";
+    if (isBook)
+        model.activeBook = input;
+    else
+        model.activeDocument = input;
 
-    Session session{host, loader, options, out, err};
-    int status = command.run(session);
+    std::vector<ObjectId> before = model.openDocuments();
+    Progress progress(s.err, IsTerminal(s.err),
+                      isBook && model.FindBook(input) ? CountBookFiles(*model.FindBook(input)) : 0);
+    model.onEvent = [&](const lxhost::HostEvent& e) {
+        if (e.type != lxhost::EventType::StatusText)
+            return;
+        s.report.status.push_back(e.text);
+        if (!s.options.json)
+            progress.Show(e.text);
+    };
+    std::size_t openErrorsBefore = s.host.record().openErrors.size();
+    bool ran = s.loader.Command(*number);
+    model.onEvent = nullptr;
+    progress.Clear();
+    if (!ran) {
+        s.report.errors.push_back(s.loader.error());
+        return kExitPlugin;
+    }
+
+    // The documents the command made: open now, not before, and not the input.
+    std::vector<std::string> usedNames;
+    for (ObjectId id : std::vector<ObjectId>(model.openDocuments())) {
+        if (std::find(before.begin(), before.end(), id) != before.end())
+            continue;
+        lxhost::Document* doc = model.FindDocument(id);
+        if (!doc)
+            continue;
+        OutputDocument described = DescribeDocument(*doc);
+        if (!s.options.outDir.empty())
+            SaveOutput(s, *doc, described, usedNames);
+        s.report.documents.push_back(std::move(described));
+    }
+
+    // Files of the book that did not open: the plug-in said so on the console and went on; the
+    // tool names each with the reader's reason and reports the failure in its exit status.
+    const std::vector<std::string>& openErrors = s.host.record().openErrors;
+    for (std::size_t i = openErrorsBefore; i < openErrors.size(); ++i)
+        s.report.errors.push_back(openErrors[i]);
+    return openErrors.size() > openErrorsBefore ? kExitFile : kExitOk;
+}
+
+int Run(const CliOptions& options, const CliCommand& command, const std::string& plugin,
+        std::ostream& out, std::ostream& err) {
+    RunReport report;
+    report.command = options.command;
+    report.files = options.files;
+
+    lxhost::Host host;
+    // With --json everything goes into the one document at the end.
+    host.SetAlertStream(options.json ? nullptr : &out);
+    host.SetConsoleStream(options.json ? nullptr : &err);
+    host.session().installDir = options.installDir;
+    host.session().readerOptions.excludedFormats = options.excludeFormats;
+
+    int status = kExitOk;
+    {
+        // Declared after the host so that the module is unloaded while the host still stands.
+        lxhost::PluginLoader loader(host);
+        if (!loader.Load(plugin) || !loader.Initialize(1)) {
+            report.errors.push_back(loader.error());
+            status = kExitPlugin;
+        } else {
+            for (const std::string& message : options.messages)
+                if (!loader.SendMessage(message))
+                    err << kProgram << ": warning: " << loader.error() << "\n";
+            Session session{host, loader, options, out, err, command.label, report};
+            status = command.run(session);
+        }
+    }
+
+    report.alerts = host.record().alerts;
+    report.console = host.record().console;
+    report.exitStatus = status;
+    if (options.json) {
+        out << RunReportJson(report);
+    } else {
+        for (const OutputDocument& d : report.documents)
+            out << d.rendered;
+        for (const std::string& e : report.errors)
+            err << kProgram << ": " << e << "\n";
+    }
     out.flush();
     return status;
 }
@@ -165,6 +373,16 @@ int RunLexameter(int argc, const char* const* argv, const std::string& defaultPl
     app.add_option("--install-dir", options.installDir,
                    "the host's installation directory (templates, converter data)")
         ->type_name("DIR");
+    app.add_option("--out", options.outDir,
+                   "also save every output document in DIR, as MIF and as text")
+        ->type_name("DIR");
+    app.add_option("--exclude-format", options.excludeFormats,
+                   "do not examine paragraphs of this paragraph format (repeatable)")
+        ->type_name("NAME")
+        ->expected(1)
+        ->allow_extra_args(false)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    app.add_flag("--json", options.json, "print everything the run produced as one JSON document");
     app.add_option("command", options.command, "the command to run")->type_name("COMMAND");
     app.add_option("files", options.files, "documents or a book")->type_name("FILE");
     app.footer(CommandHelp());
@@ -182,7 +400,7 @@ int RunLexameter(int argc, const char* const* argv, const std::string& defaultPl
     if (!command)
         return UsageError(err, "unknown command '" + options.command +
                                    "' (commands: " + CommandList() + ")");
-    if (!options.files.empty())
+    if (!command->label && !options.files.empty())
         return UsageError(err, "the command '" + options.command + "' takes no files");
 
     std::string plugin = options.plugin.empty() ? defaultPlugin : options.plugin;

@@ -19,6 +19,9 @@ struct CliOptions {
     std::string plugin;                // the plug-in module; empty: the default
     std::vector<std::string> messages; // command messages, delivered in order before the command
     std::string installDir;            // the host's installation directory (application 89)
+    std::string outDir;                // --out: where output documents are saved
+    std::vector<std::string> excludeFormats; // paragraph formats that are not examined
+    bool json = false;                       // one JSON document instead of text
     std::string command;
     std::vector<std::string> files;
 };
