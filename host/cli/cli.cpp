@@ -358,7 +358,7 @@ std::string ExecutableDirectory() {
 }
 
 int RunLexameter(int argc, const char* const* argv, const std::string& defaultPlugin,
-                 std::ostream& out, std::ostream& err) {
+                 const std::string& defaultInstallDir, std::ostream& out, std::ostream& err) {
     CliOptions options;
     CLI::App app{"Measures the readability of documents and books with the Lexameter plug-in.",
                  kProgram};
@@ -403,6 +403,8 @@ int RunLexameter(int argc, const char* const* argv, const std::string& defaultPl
     if (!command->label && !options.files.empty())
         return UsageError(err, "the command '" + options.command + "' takes no files");
 
+    if (options.installDir.empty())
+        options.installDir = defaultInstallDir;
     std::string plugin = options.plugin.empty() ? defaultPlugin : options.plugin;
     if (plugin.empty())
         return UsageError(err, "no plug-in module is known to this build: pass --plugin PATH");

@@ -27,9 +27,10 @@ struct CliOptions {
 };
 
 // Runs the tool with the given arguments (argv[0] is the program). defaultPlugin is the module
-// used when --plugin is not given; empty when there is none.
+// used when --plugin is not given, defaultInstallDir the installation directory used when
+// --install-dir is not given; either may be empty.
 int RunLexameter(int argc, const char* const* argv, const std::string& defaultPlugin,
-                 std::ostream& out, std::ostream& err);
+                 const std::string& defaultInstallDir, std::ostream& out, std::ostream& err);
 
 // The folder of the running executable, or "" when it cannot be found.
 std::string ExecutableDirectory();
