@@ -277,7 +277,9 @@ HRESULT LX_STDCALL HostApi::PrintConsole(const char* text, std::int32_t* err) {
     if (auto fault = host_.Inject(kSlotPrintConsole))
         return *fault;
     host_.record_.console.emplace_back(text ? text : "");
-    host_.Announce(host_.consoleStream_, host_.record_.console.back());
+    // The console is a stream: pieces are written as they come, a line ends where the text says.
+    if (host_.consoleStream_)
+        *host_.consoleStream_ << host_.record_.console.back() << std::flush;
     *err = kNoError;
     host_.FinishError(kSlotPrintConsole, err);
     return S_OK;

@@ -321,7 +321,17 @@ int Run(const CliOptions& options, const CliCommand& command, const std::string&
     }
 
     report.alerts = host.record().alerts;
-    report.console = host.record().console;
+    // The console's pieces, joined and cut into lines.
+    std::string console;
+    for (const std::string& piece : host.record().console)
+        console += piece;
+    for (std::size_t start = 0; start < console.size();) {
+        std::size_t end = console.find('\n', start);
+        if (end == std::string::npos)
+            end = console.size();
+        report.console.push_back(console.substr(start, end - start));
+        start = end + 1;
+    }
     report.exitStatus = status;
     if (options.json) {
         out << RunReportJson(report);

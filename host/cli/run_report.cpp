@@ -39,10 +39,16 @@ nlohmann::json ValueOf(const std::string& text) {
     for (char c : text)
         if (c != ',')
             digits += c;
-    if (!digits.empty()) {
-        char* end = nullptr;
+    if (digits.empty() || digits.find_first_not_of("0123456789.-") != std::string::npos)
+        return text;
+    char* end = nullptr;
+    if (digits.find('.') == std::string::npos) {
+        long long v = std::strtoll(digits.c_str(), &end, 10);
+        if (end && *end == '\0')
+            return v;
+    } else {
         double v = std::strtod(digits.c_str(), &end);
-        if (end && *end == '\0' && digits.find_first_not_of("0123456789.-") == std::string::npos)
+        if (end && *end == '\0')
             return v;
     }
     return text;

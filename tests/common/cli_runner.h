@@ -38,9 +38,12 @@ inline std::string ReadFile(const std::string& path) {
     return text.str();
 }
 
-inline Outcome RunCli(const std::string& cli, const std::vector<std::string>& args) {
+// Runs the tool with the arguments, in the folder dir when one is given.
+inline Outcome RunCli(const std::string& cli, const std::vector<std::string>& args,
+                      const std::string& dir = "") {
     std::string base = ::testing::TempDir() + "lexameter_cli_" + std::to_string(getpid());
-    std::string command = Quote(cli);
+    std::string command = dir.empty() ? "" : "cd " + Quote(dir) + " && ";
+    command += Quote(cli);
     for (const std::string& a : args)
         command += " " + Quote(a);
     command += " >" + Quote(base + ".out") + " 2>" + Quote(base + ".err") + " </dev/null";

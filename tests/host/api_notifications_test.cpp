@@ -172,7 +172,9 @@ TEST_F(Notifications, AlertsAndConsoleLinesAreRecordedAndPrinted) {
     EXPECT_EQ(host_.api().Alert("Flesch Reading Ease: 61.2", 2, &answer), S_OK);
     EXPECT_EQ(answer, 7);
     EXPECT_EQ(host_.api().Alert("two\nlines\n", 2, &answer), S_OK);
-    EXPECT_EQ(host_.api().PrintConsole("cannot open a.mif", &err), S_OK);
+    // The console is a stream: pieces are written as they come.
+    EXPECT_EQ(host_.api().PrintConsole("cannot open ", &err), S_OK);
+    EXPECT_EQ(host_.api().PrintConsole("a.mif\n", &err), S_OK);
     EXPECT_EQ(err, 0);
     EXPECT_EQ(alerts.str(), "Flesch Reading Ease: 61.2\ntwo\nlines\n");
     EXPECT_EQ(console.str(), "cannot open a.mif\n");
@@ -185,7 +187,8 @@ TEST_F(Notifications, AlertsAndConsoleLinesAreRecordedAndPrinted) {
     EXPECT_EQ(alerts.str(), "Flesch Reading Ease: 61.2\ntwo\nlines\n");
     EXPECT_EQ(host_.record().alerts,
               (std::vector<std::string>{"Flesch Reading Ease: 61.2", "two\nlines\n", "quiet"}));
-    EXPECT_EQ(host_.record().console, (std::vector<std::string>{"cannot open a.mif", "quiet"}));
+    EXPECT_EQ(host_.record().console,
+              (std::vector<std::string>{"cannot open ", "a.mif\n", "quiet"}));
 }
 
 } // namespace
