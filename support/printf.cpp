@@ -80,7 +80,7 @@ bool ReadNumber(const char*& p, const char* end, long* value) {
     return true;
 }
 
-// A specification after "*" expansion, rewritten into the form the standard formatter gets:
+// A directive after "*" expansion, rewritten into the form the standard formatter gets:
 // "%", each flag once, the width, the precision, h or hh on integer conversions, the letter.
 struct NormalSpec {
     char text[kPrintfSpecSize];
@@ -89,9 +89,9 @@ struct NormalSpec {
     int shortCount; // how many "h" modifiers were written
 };
 
-bool NormaliseSpec(const char* spec, std::size_t len, NormalSpec* out) {
-    const char* p = spec;
-    const char* end = spec + len;
+bool NormaliseSpec(const char* directive, std::size_t len, NormalSpec* out) {
+    const char* p = directive;
+    const char* end = directive + len;
     if (len < 2 || *p != '%')
         return false;
     ++p;
@@ -157,8 +157,9 @@ bool GrowOutput(PrintfOutput* out, std::size_t need) {
     return true;
 }
 
-template <typename T> std::ptrdiff_t FormatValue(PrintfOutput* out, const char* spec, T value) {
-    int n = std::snprintf(out->data, out->size, spec, value);
+template <typename T>
+std::ptrdiff_t FormatValue(PrintfOutput* out, const char* directive, T value) {
+    int n = std::snprintf(out->data, out->size, directive, value);
     if (n < 0) { // the formatter refused (a field beyond int): nothing is output
         out->data[0] = '\0';
         return 0;
@@ -167,7 +168,7 @@ template <typename T> std::ptrdiff_t FormatValue(PrintfOutput* out, const char* 
     if (need > out->size) {
         if (!GrowOutput(out, need))
             return -1;
-        n = std::snprintf(out->data, out->size, spec, value);
+        n = std::snprintf(out->data, out->size, directive, value);
     }
     return n;
 }
@@ -192,8 +193,8 @@ void StoreCount(void* target, int shortCount, std::size_t total) {
 
 } // namespace
 
-std::ptrdiff_t PrintfExpandStars(const char* spec, std::size_t len, char* out, std::size_t outSize,
-                                 va_list* cursor) {
+std::ptrdiff_t PrintfExpandStars(const char* directive, std::size_t len, char* out,
+                                 std::size_t outSize, va_list* cursor) {
     std::size_t w = 0;
     bool fits = outSize > 0;
     auto put = [&](const char* text, std::size_t n) {
@@ -205,13 +206,13 @@ std::ptrdiff_t PrintfExpandStars(const char* spec, std::size_t len, char* out, s
         w += n;
     };
     for (std::size_t i = 0; i < len; ++i) {
-        if (spec[i] == '*') {
+        if (directive[i] == '*') {
             char number[kIntScratchSize];
             int n = std::snprintf(number, sizeof number, "%ld",
                                   static_cast<long>(va_arg(*cursor, int)));
             put(number, static_cast<std::size_t>(n));
         } else {
-            put(spec + i, 1);
+            put(directive + i, 1);
         }
     }
     if (outSize > 0)
@@ -219,14 +220,14 @@ std::ptrdiff_t PrintfExpandStars(const char* spec, std::size_t len, char* out, s
     return fits ? static_cast<std::ptrdiff_t>(w) : -1;
 }
 
-std::size_t PrintfStringWidth(const char* spec, va_list* cursor) {
-    if (!spec || *spec != '%')
+std::size_t PrintfStringWidth(const char* directive, va_list* cursor) {
+    if (!directive || *directive != '%')
         return 0;
     va_list peek;
     va_copy(peek, *cursor);
     const char* s = va_arg(peek, const char*);
     va_end(peek);
-    const char* p = spec + 1;
+    const char* p = directive + 1;
     while (IsIn(kFlagLetters, *p))
         ++p;
     std::size_t width = 0;
@@ -244,16 +245,16 @@ std::size_t PrintfStringWidth(const char* spec, va_list* cursor) {
     return width > length ? width : length;
 }
 
-std::ptrdiff_t PrintfFormatOne(PrintfOutput* out, const char* spec, std::size_t len,
+std::ptrdiff_t PrintfFormatOne(PrintfOutput* out, const char* directive, std::size_t len,
                                va_list* cursor) {
     if (len == 0 || len >= kPrintfSpecSize) {
         out->data[0] = '\0';
         return 0;
     }
-    char letter = spec[len - 1];
+    char letter = directive[len - 1];
     if (letter == 's') {
         const char* s = va_arg(*cursor, const char*);
-        return FormatValue(out, spec, s ? s : "");
+        return FormatValue(out, directive, s ? s : "");
     }
     if (letter == 'C') {
         // The first UTF-8 character, formatted as a string. Sequences announced as five or six
@@ -266,7 +267,7 @@ std::ptrdiff_t PrintfFormatOne(PrintfOutput* out, const char* spec, std::size_t 
                 std::memcpy(character, s, n);
         }
         char asString[kPrintfSpecSize];
-        std::memcpy(asString, spec, len);
+        std::memcpy(asString, directive, len);
         asString[len - 1] = 's';
         asString[len] = '\0';
         return FormatValue(out, asString, static_cast<const char*>(character));
@@ -278,11 +279,11 @@ std::ptrdiff_t PrintfFormatOne(PrintfOutput* out, const char* spec, std::size_t 
     }
     switch (KindOf(letter)) {
     case ArgKind::Int:
-        return FormatValue(out, spec, va_arg(*cursor, int));
+        return FormatValue(out, directive, va_arg(*cursor, int));
     case ArgKind::Double:
-        return FormatValue(out, spec, va_arg(*cursor, double));
+        return FormatValue(out, directive, va_arg(*cursor, double));
     case ArgKind::Pointer:
-        return FormatValue(out, spec, va_arg(*cursor, void*));
+        return FormatValue(out, directive, va_arg(*cursor, void*));
     case ArgKind::None:
         break;
     }
@@ -306,7 +307,7 @@ std::size_t FormatToSink(PrintfSink sink, void* context, const char* format, va_
         const char* last = percent + 1;
         while (*last != '\0' && !IsIn(kConversionLetters, *last))
             ++last;
-        if (*last == '\0') { // the format ends inside the specification: output it as written
+        if (*last == '\0') { // the format ends inside the directive: output it as written
             total += sink(context, percent, static_cast<std::size_t>(last - percent));
             break;
         }
@@ -316,21 +317,22 @@ std::size_t FormatToSink(PrintfSink sink, void* context, const char* format, va_
         char expanded[kPrintfStarSize];
         std::ptrdiff_t expandedLength =
             PrintfExpandStars(percent, rawLength, expanded, sizeof expanded, &cursor);
-        NormalSpec spec;
+        NormalSpec directive;
         if (expandedLength < 0 ||
-            !NormaliseSpec(expanded, static_cast<std::size_t>(expandedLength), &spec)) {
+            !NormaliseSpec(expanded, static_cast<std::size_t>(expandedLength), &directive)) {
             SkipArgument(*last, &cursor);
             total += sink(context, percent, rawLength);
             continue;
         }
-        if (spec.letter == 'n') {
-            StoreCount(va_arg(cursor, void*), spec.shortCount, total);
+        if (directive.letter == 'n') {
+            StoreCount(va_arg(cursor, void*), directive.shortCount, total);
             continue;
         }
-        if (spec.letter == 's' && !GrowOutput(&out, PrintfStringWidth(spec.text, &cursor) + 1)) {
+        if (directive.letter == 's' &&
+            !GrowOutput(&out, PrintfStringWidth(directive.text, &cursor) + 1)) {
             break;
         }
-        if (PrintfFormatOne(&out, spec.text, spec.length, &cursor) < 0)
+        if (PrintfFormatOne(&out, directive.text, directive.length, &cursor) < 0)
             break;
         total += sink(context, out.data, StrLen(out.data));
     }

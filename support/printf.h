@@ -9,11 +9,11 @@
 // in force is UTF-8, and nothing otherwise. n stores the bytes output so far (hn 16-bit, hhn
 // 8-bit, otherwise 32-bit).
 //
-// Work storage is bounded: a specification is normalised into 64 bytes, "*" expansion happens in
+// Work storage is bounded: a directive is normalised into 64 bytes, "*" expansion happens in
 // 1024 bytes, and conversion output starts in 256 bytes and moves to a heap block whenever one
-// conversion needs more. A specification that cannot be formatted safely (positional arguments,
+// conversion needs more. A directive that cannot be formatted safely (positional arguments,
 // unknown characters, a width or precision beyond int, an expansion beyond its buffer) is output
-// as written, and still takes its argument. A format that ends inside a specification outputs
+// as written, and still takes its argument. A format that ends inside a directive outputs
 // that text as written.
 #pragma once
 
@@ -53,17 +53,17 @@ std::size_t FormatToSink(PrintfSink sink, void* context, const char* format, va_
 // Copies what fits (never part of a multibyte character in the encoding in force). Once it has cut
 // a piece it accepts nothing more, so later pieces never appear after a gap.
 std::size_t BufferSink(void* context, const char* text, std::size_t len);
-// Writes spec (len bytes) into out (outSize bytes) with every "*" replaced by the decimal form of
-// the next int argument. Every "*" takes its argument even when the result does not fit; then the
-// result is -1 (out is cut and terminated), otherwise its length.
-std::ptrdiff_t PrintfExpandStars(const char* spec, std::size_t len, char* out, std::size_t outSize,
-                                 va_list* cursor);
-// Bytes that a string conversion spec outputs for the string under the cursor (not consumed).
-std::size_t PrintfStringWidth(const char* spec, va_list* cursor);
+// Writes directive (len bytes) into out (outSize bytes) with every "*" replaced by the decimal form
+// of the next int argument. Every "*" takes its argument even when the result does not fit; then
+// the result is -1 (out is cut and terminated), otherwise its length.
+std::ptrdiff_t PrintfExpandStars(const char* directive, std::size_t len, char* out,
+                                 std::size_t outSize, va_list* cursor);
+// Bytes that a string conversion directive outputs for the string under the cursor (not consumed).
+std::size_t PrintfStringWidth(const char* directive, va_list* cursor);
 // Formats value with "%d" and appends it to dst like StrAppendN; returns the new length.
 std::size_t StrAppendInt(char* dst, int value, std::size_t size);
-// Formats one normalised specification (len bytes, its letter last) into out, growing it when
+// Formats one normalised directive (len bytes, its letter last) into out, growing it when
 // needed, and advances the cursor. The output's length, or -1 when it could not be made (the
 // cursor is still advanced).
-std::ptrdiff_t PrintfFormatOne(PrintfOutput* out, const char* spec, std::size_t len,
+std::ptrdiff_t PrintfFormatOne(PrintfOutput* out, const char* directive, std::size_t len,
                                va_list* cursor);

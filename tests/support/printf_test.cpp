@@ -38,7 +38,7 @@ TEST(Printf, ConversionsThatAreEasyToGetWrong) {
     add(StrPrintf(b, "%hd", 65537), "1");
     add(StrPrintf(b, "%e", 1.5), "1.500000e+00");
     add(StrPrintf(b, "abc%"), "abc%");            // a lone trailing "%"
-    add(StrPrintf(b, "x%-5"), "x%-5");            // a format ending inside a specification
+    add(StrPrintf(b, "x%-5"), "x%-5");            // a format ending inside a directive
     add(StrPrintf(b, "%1$d|%d", 7, 8), "%1$d|8"); // positional arguments are not formatted
     add(StrPrintf(b, "%yd|%d", 7, 8), "%yd|8");
     add(StrPrintf(b, "%99999999999d|%d", 1, 2), "%99999999999d|2");
@@ -89,13 +89,13 @@ TEST(Printf, OutputBeyondTheFixedBuffersGrowsInsteadOfOverflowing) {
 
     EXPECT_EQ(StrPrintf(b.data(), "%.600f", 1.0), 602u);
 
-    // A specification longer than the star-expansion buffer is output as written, and the walk
+    // A directive longer than the star-expansion buffer is output as written, and the walk
     // stays in step with the arguments.
-    std::string spec = "%" + std::string(1100, '0') + "5d";
-    std::string format = spec + "|%d";
+    std::string directive = "%" + std::string(1100, '0') + "5d";
+    std::string format = directive + "|%d";
     std::size_t n = StrPrintf(b.data(), format.c_str(), 1, 2);
-    EXPECT_EQ(std::string(b.data()), spec + "|2");
-    EXPECT_EQ(n, spec.size() + 2);
+    EXPECT_EQ(std::string(b.data()), directive + "|2");
+    EXPECT_EQ(n, directive.size() + 2);
 }
 
 TEST(Printf, CharacterConversionPrintsUtf8OnlyInUtf8) {
