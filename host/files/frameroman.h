@@ -2,6 +2,7 @@
 // readers, the writer and the text renderer.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -9,7 +10,7 @@
 namespace lxhost {
 
 // The Unicode code point of each FrameRoman byte, 0 where the byte is undefined.
-extern const char16_t kFrameRomanToUnicode[256];
+extern const std::array<char16_t, 256> kFrameRomanToUnicode;
 
 // The FrameRoman byte of a code point, or -1 when it has none.
 int FrameRomanFromUnicode(char32_t cp);
