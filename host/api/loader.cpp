@@ -57,7 +57,10 @@ HMODULE OpenModule(const std::string& path, std::string* reason) {
     // folder, which is not what a user naming a file means.
     std::string name = path.find('/') == std::string::npos ? "./" + path : path;
     dlerror();
-    void* module = dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
+    // The module stays mapped after dlclose, as a host keeps its clients until it exits: what the
+    // client's libraries keep for the life of the process (ICU's data directory, for one) stays
+    // reachable, and leak reports can still name the client's code.
+    void* module = dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
     if (!module)
         *reason = LastDlError();
     return module;
