@@ -28,9 +28,10 @@ class WordIndex {
 
     // The word's index, or kAbsent.
     std::uint32_t Find(std::string_view word) const {
-        for (std::size_t at = Hash(word) & mask_;; at = (at + 1) & mask_) {
+        const std::size_t hash = Hash(word);
+        for (std::size_t at = hash & mask_;; at = (at + 1) & mask_) {
             const Slot& s = slots_[at];
-            if (s.index == kAbsent || s.word == word)
+            if (s.index == kAbsent || (s.hash == Short(hash) && s.word == word))
                 return s.index;
         }
     }
@@ -39,14 +40,15 @@ class WordIndex {
     void Add(std::string_view word, std::uint32_t index) {
         if (2 * (used_ + 1) > slots_.size())
             Grow(used_ + 1);
-        for (std::size_t at = Hash(word) & mask_;; at = (at + 1) & mask_) {
+        const std::size_t hash = Hash(word);
+        for (std::size_t at = hash & mask_;; at = (at + 1) & mask_) {
             Slot& s = slots_[at];
             if (s.index == kAbsent) {
-                s = {word, index};
+                s = {word, index, Short(hash)};
                 ++used_;
                 return;
             }
-            if (s.word == word)
+            if (s.hash == Short(hash) && s.word == word)
                 return;
         }
     }
@@ -54,12 +56,16 @@ class WordIndex {
     static constexpr std::uint32_t kAbsent = UINT32_MAX;
 
   private:
+    // The word's hash is kept (its low 32 bits) so that a probe compares strings only when the
+    // hashes agree: the strings lie elsewhere in memory.
     struct Slot {
         std::string_view word;
         std::uint32_t index = kAbsent;
+        std::uint32_t hash = 0;
     };
 
     static std::size_t Hash(std::string_view word) { return std::hash<std::string_view>{}(word); }
+    static std::uint32_t Short(std::size_t hash) { return static_cast<std::uint32_t>(hash); }
 
     // Room for at least n words at most half full; the words in the table move over.
     void Grow(std::size_t n) {
@@ -73,7 +79,7 @@ class WordIndex {
         mask_ = size - 1;
         for (const Slot& s : old)
             if (s.index != kAbsent)
-                for (std::size_t at = Hash(s.word) & mask_;; at = (at + 1) & mask_)
+                for (std::size_t at = s.hash & mask_;; at = (at + 1) & mask_)
                     if (slots_[at].index == kAbsent) {
                         slots_[at] = s;
                         break;
