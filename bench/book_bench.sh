@@ -7,7 +7,8 @@
 #   bench/book_bench.sh [BUILD_DIR [FILES [WORDS [DISTINCT]]]]     default BUILD_DIR: build
 #
 # Build first, with optimisation (e.g. cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo &&
-# cmake --build build -j2 --target lexameter book_gen). Set KEEP=1 to keep the generated folder.
+# cmake --build build -j2 --target lexameter book_gen). Each command runs RUNS times (default 3);
+# set KEEP=1 to keep the generated folder.
 set -eu
 
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -49,8 +50,14 @@ measure() {
         "$command" "$wall" "$user" "$sys" $((rss / 1024)) "$(wc -l <"$dir/$command.out")"
 }
 
-measure word-counts
-tail -n 2 "$dir/word-counts.out" | sed 's/^/    /'
-measure report
-tail -n 3 "$dir/report.out" | sed 's/^/    /'
+for command in word-counts report; do
+    run=0
+    while [ "$run" -lt "${RUNS:-3}" ]; do
+        measure "$command"
+        run=$((run + 1))
+    done
+done
+# The closing figures, to compare runs and builds.
+grep -E '^Total unique words' "$dir/word-counts.out" | sed 's/^/    word-counts: /'
+grep -E '^Overall' "$dir/report.out" | tr -s ' ' | sed 's/^/    report: /'
 echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
