@@ -1,6 +1,7 @@
 // Reading a generated MIF document of 1,000,000 words: throughput (bytes of MIF per second) and
 // the heap the reader and the model take (peak bytes allocated while reading, over the file's
 // size). Also the model's side of reading the document back paragraph by paragraph.
+#include "bench/mif_gen.h"
 #include "host/files/mif_reader.h"
 
 #include <benchmark/benchmark.h>
@@ -39,63 +40,8 @@ void CountedFree(void* q) {
     std::free(p);
 }
 
-// A technical-looking text of the requested number of words, as MIF 7.00: paragraphs of 12 to
-// 30 words in ParaLines of about 70 characters, with headings, tab characters and font changes.
-std::string GenerateMif(int words) {
-    static const char* const kWords[] = {
-        "the",      "pump",        "controller", "pressure", "set",     "point",   "is",
-        "a",        "value",       "that",       "operator", "adjusts", "during",  "commissioning",
-        "of",       "station",     "and",        "must",     "be",      "checked", "every",
-        "year",     "transducer",  "signal",     "between",  "four",    "twenty",  "milliamps",
-        "motor",    "speed",       "increases",  "when",     "demand",  "rises",   "water",
-        "valve",    "closes",      "slowly",     "to",       "avoid",   "hammer",  "in",
-        "pipework", "maintenance", "technician", "records",  "results", "log"};
-    constexpr int kWordCount = sizeof kWords / sizeof kWords[0];
-    std::string mif = "<MIFFile 7.00> # generated\n<Units Upt>\n<PgfCatalog\n"
-                      " <Pgf <PgfTag `Body'> <PgfFont <FSize 11 pt>>>\n"
-                      " <Pgf <PgfTag `Heading2'> <PgfFont <FSize 14 pt> <FWeight `Bold'>>>\n"
-                      ">\n<Page <PageType BodyPage> <TextRect <ID 1> <ShapeRect 72 72 468 648>>>\n"
-                      "<TextFlow <TFTag `A'> <TFAutoConnect Yes>\n";
-    unsigned seed = 12345;
-    auto next = [&seed] {
-        seed = seed * 1103515245u + 12345u;
-        return (seed >> 16) & 0x7FFF;
-    };
-    int written = 0;
-    int para = 0;
-    while (written < words) {
-        const bool heading = para % 25 == 0;
-        const int n = heading ? 4 : 12 + static_cast<int>(next() % 19);
-        mif += heading ? "<Para <PgfTag `Heading2'>\n" : "<Para <PgfTag `Body'>\n";
-        mif += para == 0 ? " <ParaLine <TextRectID 1>" : " <ParaLine";
-        std::string line;
-        for (int i = 0; i < n && written < words; ++i, ++written) {
-            std::string w = kWords[next() % kWordCount];
-            if (i == 0) {
-                w[0] = static_cast<char>(w[0] - 'a' + 'A');
-            }
-            line += w;
-            line += i + 1 == n ? "." : " ";
-            if (line.size() > 66 || i + 1 == n) {
-                mif += " <String `" + line + "'>>\n";
-                line.clear();
-                if (i + 1 < n) {
-                    mif += next() % 8 == 0 ? " <ParaLine <Char Tab>" : " <ParaLine";
-                }
-            }
-        }
-        if (!line.empty()) {
-            mif += " <String `" + line + "'>>\n";
-        }
-        mif += "> # end of Para\n";
-        ++para;
-    }
-    mif += "> # end of TextFlow\n";
-    return mif;
-}
-
 const std::string& Document1M() {
-    static const std::string mif = GenerateMif(1000000);
+    static const std::string mif = lxbench::GenerateMif({.words = 1000000});
     return mif;
 }
 

@@ -92,6 +92,19 @@ void BM_CountText_OneMegabyteParagraph(benchmark::State& state) {
 }
 BENCHMARK(BM_CountText_OneMegabyteParagraph);
 
+// One paragraph of 64 KB to 4 MB: the time per byte stays the same as the paragraph grows.
+void BM_CountText_OneParagraphBySize(benchmark::State& state) {
+    std::mt19937 rng(3);
+    const std::string paragraph = Prose(static_cast<std::size_t>(state.range(0)), rng);
+    for (auto _ : state) {
+        ReadabilityCounts counts{};
+        CountText(paragraph, &counts);
+        benchmark::DoNotOptimize(counts);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * paragraph.size()));
+}
+BENCHMARK(BM_CountText_OneParagraphBySize)->RangeMultiplier(4)->Range(64 << 10, 4 << 20);
+
 // The view routines walking every word, as a caller that acts on each word would, on one 1 MB
 // paragraph: linear, like CountText, but a word at a time.
 void BM_ViewRoutines_OneMegabyteParagraph(benchmark::State& state) {

@@ -485,6 +485,7 @@ HRESULT LX_STDCALL HostApi::SetProps(ObjectId doc, ObjectId obj, const PropValLi
         *err = kNoError;
     } else {
         std::vector<PropEntry> entries;
+        entries.reserve(read.size());
         for (const HostProp& p : read)
             entries.push_back(ToPropEntry(p));
         *err = host_.session_.SetProps(doc, obj, entries);

@@ -972,6 +972,7 @@ std::int32_t Session::GetProps(ObjectId doc, ObjectId obj, std::vector<PropEntry
     } else {
         return kErrBadOperation;
     }
+    out->reserve(1 + std::size(kSettingProps));
     out->push_back({kPropName, PropValue::String(name)});
     for (std::int32_t prop : kSettingProps) {
         PropEntry e{prop, {}};

@@ -117,6 +117,16 @@ TEST_F(Words, CountsAreSizedToTheListBeyondFiftyThousandWords) {
     EXPECT_EQ(counts["w50000"], 1);
 }
 
+TEST_F(Words, AWordListedTwiceIsCountedAtItsFirstPlaceAndUnlistedWordsNowhere) {
+    BodyText({"alpha beta beta gamma"});
+    for (const char* w : {"beta", "alpha", "beta", "delta"})
+        StrListAppend(list_, w);
+    counts_ = WordCountsNew(StrListCount(list_));
+    CountWordOccurrences(kWiredDoc, list_, &counts_);
+    EXPECT_EQ(std::vector<int>(counts_.items, counts_.items + counts_.count),
+              (std::vector<int>{2, 1, 0, 0}));
+}
+
 TEST_F(Words, ABookCollectsIntoTheSameListWithoutRepeats) {
     BodyText({"one two"});
     CollectWords(kWiredDoc, list_);
