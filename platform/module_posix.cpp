@@ -12,7 +12,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -31,27 +30,26 @@ struct FixedFileInfo {
 
 // The block: magic, total size, the fixed part, then NUL-terminated path and value pairs, ending
 // with an empty path.
-const std::vector<char>& VersionBlock() {
-    static const std::vector<char> block = [] {
-        std::vector<char> b(kBlockMagic, kBlockMagic + 4);
-        b.resize(8);
+const std::string& VersionBlock() {
+    static const std::string block = [] {
+        std::string b(kBlockMagic, sizeof kBlockMagic);
+        b.append(sizeof(DWORD), '\0'); // the total size, written below
         FixedFileInfo fixed{0xFEEF04BD,
                             0x00010000,
                             kVersionFixed[0] << 16 | kVersionFixed[1],
                             kVersionFixed[2] << 16 | kVersionFixed[3],
                             kVersionFixed[0] << 16 | kVersionFixed[1],
                             kVersionFixed[2] << 16 | kVersionFixed[3]};
-        const char* f = reinterpret_cast<const char*>(&fixed);
-        b.insert(b.end(), f, f + sizeof fixed);
+        b.append(reinterpret_cast<const char*>(&fixed), sizeof fixed);
         for (const VersionResourceString& s : kVersionStrings) {
-            std::string path =
-                std::string("\\StringFileInfo\\") + kVersionStringTable + "\\" + s.key;
-            b.insert(b.end(), path.c_str(), path.c_str() + path.size() + 1);
-            b.insert(b.end(), s.value, s.value + std::strlen(s.value) + 1);
+            b += std::string("\\StringFileInfo\\") + kVersionStringTable + "\\" + s.key;
+            b.push_back('\0');
+            b += s.value;
+            b.push_back('\0');
         }
         b.push_back('\0');
         DWORD size = static_cast<DWORD>(b.size());
-        std::memcpy(b.data() + 4, &size, sizeof size);
+        std::memcpy(b.data() + sizeof kBlockMagic, &size, sizeof size);
         return b;
     }();
     return block;
@@ -145,7 +143,7 @@ DWORD GetFileVersionInfoSizeA(LPCSTR fileName, DWORD* handle) {
 BOOL GetFileVersionInfoA(LPCSTR fileName, DWORD, DWORD size, void* data) {
     if (!data || !IsOwnFile(fileName))
         return 0;
-    const std::vector<char>& block = VersionBlock();
+    const std::string& block = VersionBlock();
     std::memcpy(data, block.data(), size < block.size() ? size : block.size());
     return 1;
 }
