@@ -5,8 +5,6 @@
 #include <string>
 #include <vector>
 
-#if !defined(_WIN32)
-
 namespace {
 
 std::string Expected(const std::string& name) {
@@ -36,5 +34,3 @@ TEST(EndToEnd, AModuleThatWillNotLoadExitsWithThree) {
 }
 
 } // namespace
-
-#endif
