@@ -1,6 +1,7 @@
 // The run-time binding of the host's ICU: found in the installation directory and used for every
 // conversion when it is there; when it is not, conversions yield only the control characters
 // and nothing crashes. The ICU library here is the stand-in icuuc99.dll (fake_icu.cpp).
+#include "fake_icu.h"
 #include "support/enc.h"
 #include "support/enc_convert.h"
 #include "support/icu_binding.h"
@@ -15,13 +16,6 @@
 #include <vector>
 
 namespace {
-
-struct FakeIcuState {
-    const char* dataDirectory;
-    const void* toUCallback;
-    int fallbackCalls;
-    int openConverters;
-};
 
 // The folder the host's string getter names as the installation directory.
 std::string gInstallDir;
@@ -62,11 +56,8 @@ class IcuBinding : public ::testing::Test {
         gInstallDir = LX_FAKE_ICU_DIR;
         EXPECT_EQ(EncStartup(), 0);
         EXPECT_EQ(IcuIsBound(), 1);
-        HMODULE fake = GetModuleHandleA("icuuc99.dll");
-        EXPECT_NE(fake, nullptr);
-        auto get = reinterpret_cast<FakeIcuState (*)()>(
-            reinterpret_cast<void*>(GetProcAddress(fake, "FakeIcuGetState")));
-        return get ? get() : FakeIcuState{};
+        EXPECT_NE(GetModuleHandleA("icuuc99.dll"), nullptr);
+        return FakeIcuRead();
     }
 };
 

@@ -2,6 +2,7 @@
 // is the decorated entry, whose version resource gives the host the client identification, and
 // whose sink hands out its own path and resources. And the host surviving the failure exception
 // that the plug-in's allocation routines raise through RaiseException.
+#include "fake_icu.h"
 #include "host/api/loader.h"
 #include "platform/structured_exception.h"
 #include "runtime/sink_interfaces.h"
@@ -123,6 +124,22 @@ TEST_F(Module, GetResourceHandsOutTheModulePathAndItsResources) {
     ResourceRecord missing{7, nullptr};
     EXPECT_EQ(sink->GetResource(6, "#9", &missing), E_FAIL);
     EXPECT_EQ(missing.size, 7);
+}
+
+TEST(ModuleIcu, TheModuleBindsTheHostsIcuInTheInstallationDirectoryUntilItShutsDown) {
+    constexpr std::int32_t kAppInstallDir = 89;
+    Host host;
+    host.SetAlertStream(nullptr);
+    host.SetConsoleStream(nullptr);
+    host.SetValue(0, kAppInstallDir, {std::optional<std::string>(LX_FAKE_ICU_DIR)});
+    PluginLoader loader(host);
+    ASSERT_TRUE(loader.Load(LX_PLUGIN_PATH)) << loader.error();
+    ASSERT_NE(GetModuleHandleA("icuuc99.dll"), nullptr);
+    // The start-up pointed the host's ICU at the installation directory's converter data.
+    EXPECT_EQ(std::string(FakeIcuRead().dataDirectory),
+              std::string(LX_FAKE_ICU_DIR) + "\\icu_data");
+    loader.Unload();
+    EXPECT_EQ(GetModuleHandleA("icuuc99.dll"), nullptr);
 }
 
 // A client whose command fails an allocation that must not fail, through the plug-in's own
