@@ -10,15 +10,15 @@
 #include <string>
 #include <vector>
 
-#if !defined(_WIN32)
-#include <sys/wait.h>
-#include <unistd.h>
-
 struct Outcome {
     int status = -1;
     std::string out;
     std::string err;
 };
+
+#if !defined(_WIN32)
+#include <sys/wait.h>
+#include <unistd.h>
 
 inline std::string Quote(const std::string& arg) {
     std::string q = "'";
@@ -56,12 +56,6 @@ inline Outcome RunCli(const std::string& cli, const std::vector<std::string>& ar
 
 #else
 #include <windows.h>
-
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
 
 // One argument of a command line as the C runtime splits it: quoted, with embedded quotes and
 // the backslashes before them escaped.

@@ -3,6 +3,8 @@
 // at hand. It knows two converters: "UTF-8", and "adobe-fm-roman-windows" read as Latin-1 (one
 // byte per code point up to U+00FF), which is enough to see text pass through both directions.
 // It records what the plug-in handed it, for the tests to read through FakeIcuState.
+#include "fake_icu.h"
+
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -143,14 +145,6 @@ FAKE_ICU_EXPORT void u_setDataDirectory_99(const char* directory) {
 
 FAKE_ICU_EXPORT void UCNV_TO_U_CALLBACK_ESCAPE_99(const void*, void*, const char*, std::int32_t,
                                                   int, int*) {}
-
-// What the tests read back.
-struct FakeIcuState {
-    const char* dataDirectory;
-    const void* toUCallback;
-    int fallbackCalls;
-    int openConverters;
-};
 
 FAKE_ICU_EXPORT FakeIcuState FakeIcuGetState() {
     return {gDataDirectory.c_str(), gToUCallback, gFallbackCalls, gOpenConverters};
