@@ -11,7 +11,9 @@
 // Runs fn(context). true when it returned normally; false when a raised exception ended it, with
 // the exception code in *code. Processor faults and the system's fatal errors (codes of error
 // severity, 0xC0000000 and above, such as an access violation) are not caught: they are bugs
-// and end the process as they would without the guard.
+// and end the process as they would without the guard. The frames between the guard and the
+// point of the raise are abandoned: C++ destructors in them do not run, as with the structured
+// exception on the real host.
 bool CallCatchingRaisedException(void (*fn)(void*), void* context, DWORD* code);
 
 // The same for any callable: call() runs inside the guard.
