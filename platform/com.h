@@ -85,8 +85,11 @@ struct LX_COM_API PlatformException {
     DWORD flags;
 };
 
-// Accounting of the stand-in task-memory heap, for the host's tests: blocks handed out, blocks
-// released, and releases of blocks the heap never handed out (or released twice).
+#endif
+
+// Accounting of task memory, for the host's tests: blocks handed out, blocks released, and
+// releases of blocks the heap never handed out (or released twice). Kept by the stand-in heap;
+// on Windows by a spy on the system's allocator (task_memory_win32.cpp).
 struct TaskMemStats {
     std::uint64_t allocations;
     std::uint64_t releases;
@@ -94,8 +97,6 @@ struct TaskMemStats {
     std::uint64_t liveBlocks;
 };
 extern "C" LX_COM_API TaskMemStats TaskMemGetStats();
-
-#endif
 
 // The busy result by which the host asks the caller to call again later.
 constexpr HRESULT kComBusy = static_cast<HRESULT>(0x8001010Au);

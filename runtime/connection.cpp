@@ -2,6 +2,10 @@
 
 #include "runtime/api.h"
 
+#if defined(_WIN32)
+#include "support/icu_binding.h"
+#endif
+
 HMODULE ClientModule = nullptr;
 IUnknown* HostInterfaces[kHostInterfaceCount] = {};
 ApiHostInterface* ApiInterface = nullptr;
@@ -69,4 +73,8 @@ void ClientShutdown() {
     ReleaseInterface(HostMemoryInterface);
     ReleaseInterface(HostModuleInterface);
     ReleaseInterface(HostReserveInterface);
+#if defined(_WIN32)
+    // The reference the start-up took on the host's ICU library goes with the connection.
+    IcuUnbind();
+#endif
 }

@@ -4,7 +4,11 @@
 #include "support/prop_list.h"
 #include "support/str.h"
 
+#if defined(_WIN32)
+#include "support/icu_binding.h"
+#else
 #include <unicode/putil.h>
+#endif
 
 #include <cstring>
 
@@ -94,6 +98,16 @@ int EncIndexByName(const char* name) {
 int EncStartup() {
     if (!gTablesBuilt)
         EncSetCurrent(kEncRanges[kEncFrameRoman].name);
+#if defined(_WIN32)
+    // On Windows the host's own ICU, in its installation directory, does the conversions.
+    if (!IcuIsBound()) {
+        char* folder = EncHostGetString ? EncHostGetString(0, 0, kEncPropInstallDir) : nullptr;
+        int bound = IcuBind(folder);
+        StrRelease(&folder);
+        if (!bound)
+            return 1;
+    }
+#endif
     const char* current = u_getDataDirectory();
     if (current && *current)
         return 0;

@@ -4,8 +4,12 @@
 #include "support/mem.h"
 #include "support/str.h"
 
+#if defined(_WIN32)
+#include "support/icu_binding.h"
+#else
 #include <unicode/ucnv.h>
 #include <unicode/ustring.h>
+#endif
 
 #include <cstring>
 

@@ -3,6 +3,10 @@
 #include <cstring>
 #include <iostream>
 
+#if defined(_WIN32)
+#include "platform/structured_exception.h"
+#endif
+
 namespace lxhost {
 
 namespace {
@@ -98,7 +102,16 @@ template <typename Call> HRESULT Host::CallSink(Call call) {
     if (!sink_)
         return E_FAIL;
 #if defined(_WIN32)
-    return call(sink_);
+    // A client that raises a structured exception (an allocation that cannot be satisfied) ends
+    // its call there; the host survives it, as the real host does.
+    HRESULT result = E_FAIL;
+    auto run = [&] { result = call(sink_); };
+    DWORD code = 0;
+    if (!CallCatchingRaisedException(run, &code)) {
+        record_.raised.push_back(code);
+        return E_FAIL;
+    }
+    return result;
 #else
     // A client that raises the platform exception (an allocation that cannot be satisfied)
     // ends its call there; the host survives it, as the real host survives the structured

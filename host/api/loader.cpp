@@ -4,7 +4,9 @@
 
 #include <cstdio>
 
-#if !defined(_WIN32)
+#if defined(_WIN32)
+#include "platform/structured_exception.h"
+#else
 #include <dlfcn.h>
 #endif
 
@@ -115,7 +117,13 @@ bool PluginLoader::Load(const std::string& path) {
     }
     int answer = -1;
 #if defined(_WIN32)
-    answer = entry(module, &host_, nullptr, nullptr);
+    auto run = [&] { answer = entry(module, &host_, nullptr, nullptr); };
+    DWORD code = 0;
+    if (!CallCatchingRaisedException(run, &code)) {
+        Unload();
+        return Fail(std::string(kClientInitEntryName) + " raised exception code " +
+                    std::to_string(code));
+    }
 #else
     try {
         answer = entry(module, &host_, nullptr, nullptr);

@@ -10,7 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#if !defined(_WIN32)
 #include <dlfcn.h>
+#endif
 
 #include <cstring>
 #include <string>
@@ -28,15 +30,21 @@ class Startup : public ::testing::Test {
     void SetUp() override {
         ApiErrno = 0;
         KeepHostMemory = 0;
+#if defined(_WIN32)
+        self_ = GetModuleHandleA(nullptr); // the test program, which carries the version resource
+#else
         self_ = dlopen(nullptr, RTLD_NOW);
+#endif
     }
     void TearDown() override {
         ReleaseSink();
         EXPECT_EQ(NotificationSink, nullptr);
         EXPECT_EQ(ApiInterface, nullptr);
         EXPECT_EQ(host_.OutstandingReferences(), 0);
+#if !defined(_WIN32)
         if (self_)
             dlclose(self_);
+#endif
     }
 
     // Takes the host's reference on the sink the client attached, as a host does.

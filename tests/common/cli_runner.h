@@ -10,15 +10,15 @@
 #include <string>
 #include <vector>
 
-#if !defined(_WIN32)
-#include <sys/wait.h>
-#include <unistd.h>
-
 struct Outcome {
     int status = -1;
     std::string out;
     std::string err;
 };
+
+#if !defined(_WIN32)
+#include <sys/wait.h>
+#include <unistd.h>
 
 inline std::string Quote(const std::string& arg) {
     std::string q = "'";
@@ -54,6 +54,78 @@ inline Outcome RunCli(const std::string& cli, const std::vector<std::string>& ar
     o.err = ReadFile(base + ".err");
     std::remove((base + ".out").c_str());
     std::remove((base + ".err").c_str());
+    return o;
+}
+
+#else
+#include <windows.h>
+
+// One argument of a command line as the C runtime splits it: quoted, with embedded quotes and
+// the backslashes before them escaped.
+inline std::string Quote(const std::string& arg) {
+    std::string q = "\"";
+    std::size_t backslashes = 0;
+    for (char c : arg) {
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        q.append(c == '"' ? 2 * backslashes + 1 : backslashes, '\\');
+        backslashes = 0;
+        q += c;
+    }
+    q.append(2 * backslashes, '\\');
+    return q + "\"";
+}
+
+// Read as text: the tool's line ends (CR LF on Windows) compare equal to the expected files'.
+inline std::string ReadFile(const std::string& path) {
+    std::ifstream in(path);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+inline Outcome RunCli(const std::string& cli, const std::vector<std::string>& args) {
+    std::string base =
+        ::testing::TempDir() + "lexameter_cli_" + std::to_string(GetCurrentProcessId());
+    std::string outPath = base + ".out";
+    std::string errPath = base + ".err";
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    auto open = [&](const std::string& path, DWORD access, DWORD disposition) {
+        return CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                           disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    };
+    HANDLE in = open("NUL", GENERIC_READ, OPEN_EXISTING);
+    HANDLE out = open(outPath, GENERIC_WRITE, CREATE_ALWAYS);
+    HANDLE err = open(errPath, GENERIC_WRITE, CREATE_ALWAYS);
+    std::string command = Quote(cli);
+    for (const std::string& a : args)
+        command += " " + Quote(a);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = in;
+    startup.hStdOutput = out;
+    startup.hStdError = err;
+    PROCESS_INFORMATION process = {};
+    Outcome o;
+    if (CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                       &startup, &process)) {
+        WaitForSingleObject(process.hProcess, INFINITE);
+        DWORD code = 0;
+        if (GetExitCodeProcess(process.hProcess, &code))
+            o.status = static_cast<int>(code);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    for (HANDLE h : {in, out, err})
+        if (h != INVALID_HANDLE_VALUE)
+            CloseHandle(h);
+    o.out = ReadFile(outPath);
+    o.err = ReadFile(errPath);
+    std::remove(outPath.c_str());
+    std::remove(errPath.c_str());
     return o;
 }
 #endif

@@ -8,8 +8,6 @@
 #include <string>
 #include <vector>
 
-#if !defined(_WIN32)
-
 namespace {
 
 const std::string kSource = LX_E2E_SOURCE_DIR;
@@ -88,5 +86,3 @@ TEST(EndToEnd, SavedOutputDocumentsReopen) {
 }
 
 } // namespace
-
-#endif
