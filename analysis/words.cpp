@@ -3,6 +3,7 @@
 #include "analysis/tokenizer.h"
 #include "analysis/traversal.h"
 #include "support/mem.h"
+#include "support/str.h"
 
 #include <functional>
 #include <string>
@@ -192,10 +193,17 @@ int CompareWords(const void* a, const void* b) {
         p = reinterpret_cast<const unsigned char*>("");
     if (!q)
         q = reinterpret_cast<const unsigned char*>("");
+    const unsigned char* start1 = p;
+    const unsigned char* start2 = q;
     // As comparing copies folded to small ASCII letters, without making the copies.
     while (*p != 0 && FoldAscii(*p) == FoldAscii(*q)) {
         ++p;
         ++q;
     }
-    return static_cast<int>(FoldAscii(*p)) - static_cast<int>(FoldAscii(*q));
+    int folded = static_cast<int>(FoldAscii(*p)) - static_cast<int>(FoldAscii(*q));
+    if (folded != 0)
+        return folded;
+    // Words that differ only in the case of ASCII letters are put in byte order ('The' before
+    // 'the'), so that a list comes out the same with every sort routine and on every platform.
+    return StrCompare(reinterpret_cast<const char*>(start1), reinterpret_cast<const char*>(start2));
 }

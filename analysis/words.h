@@ -23,6 +23,7 @@ void CollectWords(ObjectId docId, StrList* list);
 // Adds 1 to counts->items[i] for every occurrence of list item i in the document; words that
 // are not listed, and items beyond the counters, are not counted.
 void CountWordOccurrences(ObjectId docId, const StrList* list, WordCounts* counts);
-// The list's order: ASCII letters compare without case, every other byte as it is. a and b
-// point to item slots (pointers to strings), as the sort hands them.
+// The list's order: ASCII letters compare without case, every other byte as it is; words that
+// differ only in the case of ASCII letters follow in byte order. a and b point to item slots
+// (pointers to strings), as the sort hands them.
 int CompareWords(const void* a, const void* b);

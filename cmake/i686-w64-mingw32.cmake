@@ -26,6 +26,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # (see cmake/windows/), so that the build machine's /usr/include never reaches the cross compiler.
 list(APPEND CMAKE_MODULE_PATH ${CMAKE_CURRENT_LIST_DIR}/windows)
 set(CLI11_DIR ${CMAKE_CURRENT_LIST_DIR}/windows CACHE PATH "CLI11 headers for the cross build")
+set(nlohmann_json_DIR ${CMAKE_CURRENT_LIST_DIR}/windows CACHE PATH
+    "nlohmann-json headers for the cross build")
 
 # GCC 12 reports a false overlap in std::string's inlined copies on 32-bit targets (its bug
 # 105329); with warnings as errors that would stop the build.

@@ -50,11 +50,8 @@ TEST_F(Words, CollectedInOrderOfFirstAppearanceAndCaseKept) {
     EXPECT_EQ(Items(list_), (std::vector<std::string>{"The", "cat", "the", "Cat", "sat"}));
     std::map<std::string, int> counts = CollectSortCount();
     for (const auto& [word, n] : counts)
-        EXPECT_EQ(n, word == "cat" || word == "Cat" ? 1 : 1) << word;
-    std::vector<std::string> sorted = Items(list_);
-    EXPECT_EQ(std::set<std::string>(sorted.begin(), sorted.begin() + 2),
-              (std::set<std::string>{"cat", "Cat"}));
-    EXPECT_EQ(sorted[2], "sat");
+        EXPECT_EQ(n, 1) << word;
+    EXPECT_EQ(Items(list_), (std::vector<std::string>{"Cat", "cat", "sat", "The", "the"}));
 }
 
 TEST_F(Words, WhatCountsAsAWord) {
@@ -89,8 +86,8 @@ TEST_F(Words, SortOrderFoldsOnlyAsciiLetters) {
     ASSERT_EQ(sorted.size(), 7u) << ::testing::PrintToString(sorted);
     EXPECT_EQ(sorted[0], "1990");
     EXPECT_EQ(sorted[1], "^caret") << ::testing::PrintToString(sorted);
-    EXPECT_TRUE((sorted[2] == "apple" && sorted[3] == "Apple") ||
-                (sorted[2] == "Apple" && sorted[3] == "apple"));
+    EXPECT_EQ(sorted[2], "Apple"); // equal but for case: byte order, the same everywhere
+    EXPECT_EQ(sorted[3], "apple");
     EXPECT_EQ(sorted[4], "Zebra");
     EXPECT_EQ(sorted[5], "~tilde");
     EXPECT_EQ(sorted[6], "\x83tude"); // accented capitals sort after every ASCII word

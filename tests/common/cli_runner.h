@@ -86,7 +86,9 @@ inline std::string ReadFile(const std::string& path) {
     return text.str();
 }
 
-inline Outcome RunCli(const std::string& cli, const std::vector<std::string>& args) {
+// Runs the tool with the arguments, in the folder dir when one is given.
+inline Outcome RunCli(const std::string& cli, const std::vector<std::string>& args,
+                      const std::string& dir = "") {
     std::string base =
         ::testing::TempDir() + "lexameter_cli_" + std::to_string(GetCurrentProcessId());
     std::string outPath = base + ".out";
@@ -110,8 +112,8 @@ inline Outcome RunCli(const std::string& cli, const std::vector<std::string>& ar
     startup.hStdError = err;
     PROCESS_INFORMATION process = {};
     Outcome o;
-    if (CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                       &startup, &process)) {
+    if (CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                       dir.empty() ? nullptr : dir.c_str(), &startup, &process)) {
         WaitForSingleObject(process.hProcess, INFINITE);
         DWORD code = 0;
         if (GetExitCodeProcess(process.hProcess, &code))

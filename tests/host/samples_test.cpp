@@ -36,7 +36,8 @@ TEST(Samples, TheBookListsItsChaptersWithTheContentsExcluded) {
     for (ObjectId c : Chain(s, book, IdOf(s, 0, book, kPropFirstComponent), kPropNextComponent)) {
         std::string path;
         s.GetString(book, c, kPropPath, &path);
-        comps.emplace_back(path.substr(path.rfind('/') + 1), IntOf(s, book, c, kPropExcluded));
+        comps.emplace_back(path.substr(path.find_last_of("/\\") + 1),
+                           IntOf(s, book, c, kPropExcluded));
         ObjectId doc = 0;
         ASSERT_EQ(s.Open(path, {}, &doc, &returned, &error), kOk) << error;
         EXPECT_FALSE(WalkedTexts(s, doc).empty()) << path;
