@@ -355,6 +355,26 @@ template <typename T> void Answer(const StoredValue* stored, std::int32_t* err, 
 
 } // namespace
 
+template <typename T, typename FromModel>
+void HostApi::GetStoredOr(ObjectId obj, std::int32_t prop, std::int32_t* err, T* result,
+                          FromModel fromModel) {
+    if (const StoredValue* stored = host_.Find(obj, prop))
+        Answer(stored, err, result);
+    else
+        *err = fromModel();
+}
+
+template <typename T, typename ToModel>
+void HostApi::SetStoredOr(ObjectId obj, std::int32_t prop, std::int32_t* err, T value,
+                          ToModel toModel) {
+    if (host_.Find(obj, prop)) {
+        host_.SetValue(obj, prop, {std::move(value)});
+        *err = kNoError;
+    } else {
+        *err = toModel();
+    }
+}
+
 HRESULT LX_STDCALL HostApi::Open(const char* fileName, const PropValList* params,
                                  PropValList* returned, std::int32_t* err, ObjectId* result) {
     if (auto fault = host_.Inject(kSlotOpen))
@@ -511,10 +531,8 @@ HRESULT LX_STDCALL HostApi::GetInt(ObjectId doc, ObjectId obj, const PropIdent* 
                                    std::int32_t* err, std::int32_t* result) {
     if (auto fault = host_.Inject(kSlotGetInt))
         return *fault;
-    if (const StoredValue* stored = host_.Find(obj, prop->num))
-        Answer(stored, err, result);
-    else
-        *err = host_.session_.GetInt(doc, obj, prop->num, result);
+    GetStoredOr(obj, prop->num, err, result,
+                [&] { return host_.session_.GetInt(doc, obj, prop->num, result); });
     host_.FinishError(kSlotGetInt, err);
     return S_OK;
 }
@@ -523,12 +541,8 @@ HRESULT LX_STDCALL HostApi::SetInt(ObjectId doc, ObjectId obj, const PropIdent* 
                                    std::int32_t value, std::int32_t* err) {
     if (auto fault = host_.Inject(kSlotSetInt))
         return *fault;
-    if (host_.Find(obj, prop->num)) {
-        host_.SetValue(obj, prop->num, {value});
-        *err = kNoError;
-    } else {
-        *err = host_.session_.SetInt(doc, obj, prop->num, value);
-    }
+    SetStoredOr(obj, prop->num, err, value,
+                [&] { return host_.session_.SetInt(doc, obj, prop->num, value); });
     host_.FinishError(kSlotSetInt, err);
     return S_OK;
 }
@@ -580,10 +594,8 @@ HRESULT LX_STDCALL HostApi::GetTextLoc(ObjectId doc, ObjectId obj, const PropIde
                                        std::int32_t* err, TextLoc* result) {
     if (auto fault = host_.Inject(kSlotGetTextLoc))
         return *fault;
-    if (const StoredValue* stored = host_.Find(obj, prop->num))
-        Answer(stored, err, result);
-    else
-        *err = host_.session_.GetTextLoc(doc, obj, prop->num, result);
+    GetStoredOr(obj, prop->num, err, result,
+                [&] { return host_.session_.GetTextLoc(doc, obj, prop->num, result); });
     host_.FinishError(kSlotGetTextLoc, err);
     return S_OK;
 }
@@ -592,10 +604,8 @@ HRESULT LX_STDCALL HostApi::GetTextRange(ObjectId doc, ObjectId obj, const PropI
                                          std::int32_t* err, TextRange* result) {
     if (auto fault = host_.Inject(kSlotGetTextRange))
         return *fault;
-    if (const StoredValue* stored = host_.Find(obj, prop->num))
-        Answer(stored, err, result);
-    else
-        *err = host_.session_.GetTextRange(doc, obj, prop->num, result);
+    GetStoredOr(obj, prop->num, err, result,
+                [&] { return host_.session_.GetTextRange(doc, obj, prop->num, result); });
     host_.FinishError(kSlotGetTextRange, err);
     return S_OK;
 }
@@ -604,14 +614,11 @@ HRESULT LX_STDCALL HostApi::SetTextRange(ObjectId doc, ObjectId obj, const PropI
                                          const TextRange* value, std::int32_t* err) {
     if (auto fault = host_.Inject(kSlotSetTextRange))
         return *fault;
-    if (!value) {
+    if (!value)
         *err = kHostErrBadValue;
-    } else if (host_.Find(obj, prop->num)) {
-        host_.SetValue(obj, prop->num, {*value});
-        *err = kNoError;
-    } else {
-        *err = host_.session_.SetTextRange(doc, obj, prop->num, *value);
-    }
+    else
+        SetStoredOr(obj, prop->num, err, *value,
+                    [&] { return host_.session_.SetTextRange(doc, obj, prop->num, *value); });
     host_.FinishError(kSlotSetTextRange, err);
     return S_OK;
 }
@@ -663,10 +670,8 @@ HRESULT LX_STDCALL HostApi::GetMetrics(ObjectId doc, ObjectId obj, const PropIde
     if (auto fault = host_.Inject(kSlotGetMetrics))
         return *fault;
     std::vector<Metric> metrics;
-    if (const StoredValue* stored = host_.Find(obj, prop->num))
-        Answer(stored, err, &metrics);
-    else
-        *err = host_.session_.GetMetrics(doc, obj, prop->num, &metrics);
+    GetStoredOr(obj, prop->num, err, &metrics,
+                [&] { return host_.session_.GetMetrics(doc, obj, prop->num, &metrics); });
     if (*err == kNoError)
         *result = MakeMetricList(host_.memory_, metrics);
     host_.FinishError(kSlotGetMetrics, err);
@@ -680,12 +685,8 @@ HRESULT LX_STDCALL HostApi::SetMetrics(ObjectId doc, ObjectId obj, const PropIde
     std::vector<Metric> metrics;
     if (value && value->items)
         metrics.assign(value->items, value->items + value->count);
-    if (host_.Find(obj, prop->num)) {
-        host_.SetValue(obj, prop->num, {metrics});
-        *err = kNoError;
-    } else {
-        *err = host_.session_.SetMetrics(doc, obj, prop->num, metrics);
-    }
+    SetStoredOr(obj, prop->num, err, metrics,
+                [&] { return host_.session_.SetMetrics(doc, obj, prop->num, metrics); });
     host_.FinishError(kSlotSetMetrics, err);
     return S_OK;
 }

@@ -128,6 +128,14 @@ class HostApi final : public ApiHostInterfaceFailing {
                                std::int32_t* err, TextItemList* result) override;
 
   private:
+    // A getter's answer from the test store when it holds the property, else from the model.
+    template <typename T, typename FromModel>
+    void GetStoredOr(ObjectId obj, std::int32_t prop, std::int32_t* err, T* result,
+                     FromModel fromModel);
+    // A setter's work in the test store when it holds the property, else in the model.
+    template <typename T, typename ToModel>
+    void SetStoredOr(ObjectId obj, std::int32_t prop, std::int32_t* err, T value, ToModel toModel);
+
     Host& host_;
 };
 
