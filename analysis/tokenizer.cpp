@@ -97,32 +97,34 @@ bool IsWordSeparator(unsigned char byte) {
 
 bool NextSentenceView(std::string_view text, std::size_t* pos, std::string_view* sentence) {
     const std::size_t n = text.size();
-    if (*pos >= n)
-        return false;
-    std::size_t start = *pos;
-    while (start < n && (ClassAt(text, start) & kClassSeparator))
-        ++start;
-    // A candidate made only of periods (or empty) ends the text for the callers: nothing after
-    // it is looked at. Periods do not count as text; every other byte before the terminator does.
-    bool textSeen = false;
-    std::size_t t = start;
-    for (;;) {
-        const std::size_t runStart = t;
-        while (t < n && !(ClassAt(text, t) & kClassSentenceStop))
+    while (*pos < n) {
+        std::size_t start = *pos;
+        while (start < n && (ClassAt(text, start) & kClassSeparator))
+            ++start;
+        // Periods do not count as text; every other byte before the terminator does.
+        bool textSeen = false;
+        std::size_t t = start;
+        for (;;) {
+            const std::size_t runStart = t;
+            while (t < n && !(ClassAt(text, t) & kClassSentenceStop))
+                ++t;
+            textSeen |= t > runStart;
+            if (t == n || text[t] != kPeriod)
+                break; // the end of the text or a terminator
+            if (t + 1 < n && (ClassAt(text, t + 1) & kClassPeriodEnder))
+                break; // a period before a space or a tab
             ++t;
-        textSeen |= t > runStart;
-        if (t == n || text[t] != kPeriod)
-            break; // the end of the text or a terminator
-        if (t + 1 < n && (ClassAt(text, t + 1) & kClassPeriodEnder))
-            break; // a period before a space or a tab
-        ++t;
+        }
+        // The terminator and the one byte after it are consumed, whatever that byte is.
+        *pos = n - t > 2 ? t + 2 : n;
+        if (textSeen) {
+            *sentence = text.substr(start, t - start);
+            return true;
+        }
+        // A candidate without text ('!' after '!', a run of periods before a space) is consumed
+        // like a sentence and the scan goes on: the rest of the paragraph is still text.
     }
-    if (!textSeen)
-        return false;
-    *sentence = text.substr(start, t - start);
-    // The terminator and the one byte after it are consumed, whatever that byte is.
-    *pos = n - t > 2 ? t + 2 : n;
-    return true;
+    return false;
 }
 
 bool NextWordView(std::string_view text, std::size_t* pos, std::string_view* word) {
@@ -330,27 +332,28 @@ std::size_t FindFrom(TextMasks* t, std::size_t from) {
 // NextSentenceView on the masks: the same sentences, as [*begin, *end), and the same cursor.
 bool NextSentenceMasked(TextMasks* t, std::size_t* pos, std::size_t* begin, std::size_t* end) {
     const std::size_t n = t->size;
-    if (*pos >= n)
-        return false;
-    const std::size_t start = FindFrom<&BlockMasks::separator, true>(t, *pos);
-    bool textSeen = false;
-    std::size_t stop = start;
-    for (;;) {
-        const std::size_t runStart = stop;
-        stop = FindFrom<&BlockMasks::stop, false>(t, stop);
-        textSeen |= stop > runStart;
-        if (stop == n || t->text[stop] != kPeriod)
-            break;
-        if (stop + 1 < n && (kByteClasses[t->text[stop + 1]] & kClassPeriodEnder))
-            break;
-        ++stop;
+    while (*pos < n) {
+        const std::size_t start = FindFrom<&BlockMasks::separator, true>(t, *pos);
+        bool textSeen = false;
+        std::size_t stop = start;
+        for (;;) {
+            const std::size_t runStart = stop;
+            stop = FindFrom<&BlockMasks::stop, false>(t, stop);
+            textSeen |= stop > runStart;
+            if (stop == n || t->text[stop] != kPeriod)
+                break;
+            if (stop + 1 < n && (kByteClasses[t->text[stop + 1]] & kClassPeriodEnder))
+                break;
+            ++stop;
+        }
+        *pos = n - stop > 2 ? stop + 2 : n;
+        if (textSeen) {
+            *begin = start;
+            *end = stop;
+            return true;
+        }
     }
-    if (!textSeen)
-        return false;
-    *begin = start;
-    *end = stop;
-    *pos = n - stop > 2 ? stop + 2 : n;
-    return true;
+    return false;
 }
 
 // Bits from..to-1 (from < to <= 64).
@@ -571,8 +574,10 @@ char* CutFromCursor(char** cursor, CutFn cut) {
         return nullptr;
     std::size_t pos = 0;
     std::string_view piece;
-    if (!cut(*cursor, &pos, &piece))
+    if (!cut(*cursor, &pos, &piece)) {
+        StrDropFront(*cursor, pos); // what the cut consumed without finding a piece
         return nullptr;
+    }
     char* copy = CopyView(piece);
     if (copy)
         StrDropFront(*cursor, pos);

@@ -65,11 +65,12 @@ char* JoinTextItems(const TextItemList* list);
 
 // Cuts the next sentence off the front of *cursor, an owned string (MemFree). Returns the
 // sentence as a new string (MemFree), its leading separators removed and its terminator left
-// out, and drops from the cursor the sentence, its terminator and the one byte after it. Null at
-// the end of the text: when the cursor is null or empty, or when the next candidate holds
-// nothing but periods and separators (the cursor is then unchanged). Null too when the copy
-// cannot be allocated; the cursor is then unchanged. The cursor's string is shortened in place,
-// so *cursor keeps its address and stays owned by the caller.
+// out, and drops from the cursor the sentence, its terminator and the one byte after it. A
+// candidate that holds nothing but periods and separators before its terminator is dropped the
+// same way and the cut goes on with the rest. Null only when no sentence is left: the cursor is
+// null, empty, or held only such candidates (it is then emptied). Null too when the copy cannot
+// be allocated; the cursor is then unchanged. The cursor's string is shortened in place, so
+// *cursor keeps its address and stays owned by the caller.
 char* NextSentence(char** cursor);
 
 // The number of words of a sentence as NextSentence returns it (beginning on a word byte): the
@@ -96,8 +97,8 @@ bool IsWordSeparator(unsigned char byte);
 // to text.substr(*pos). Views returned point into `text`. A view has no terminator: a NUL byte
 // inside it is an ordinary byte, where a cursor string would end.
 
-// As NextSentence: on success stores the sentence, advances *pos and returns true; at the end of
-// the text returns false and leaves both unchanged.
+// As NextSentence: on success stores the sentence, advances *pos and returns true; when no
+// sentence is left returns false with *pos past what was consumed and *sentence unchanged.
 bool NextSentenceView(std::string_view text, std::size_t* pos, std::string_view* sentence);
 // As NextWord: on success stores the word, advances *pos past it and the separators after it.
 bool NextWordView(std::string_view text, std::size_t* pos, std::string_view* word);

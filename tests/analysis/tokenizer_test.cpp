@@ -109,8 +109,8 @@ const std::vector<ParagraphCase> kParagraphCases = {
     {"no terminator", "Hello world", {1, 2, 3, 10, 0}},
     {"abbreviation before space", "Mr. Smith went to Washington.", {2, 5, 7, 23, 1}},
     {"one-byte sentences", "A. B", {0, 0, 0, 0, 0}},
-    {"leading period ends the text", ". Hello world.", {0, 0, 0, 0, 0}},
-    {"terminator run ends the text", "Hi!!! Yes.", {1, 1, 1, 2, 0}},
+    {"leading period candidate skipped", ". Hello world.", {1, 2, 3, 10, 0}},
+    {"terminator run skipped", "Hi!!! Yes.", {2, 2, 2, 5, 0}},
     {"question and exclamation", "Really?! No way.", {2, 3, 4, 11, 0}},
     {"byte after colon consumed", "time:10 and (more) words, see?", {2, 6, 6, 20, 0}},
     {"tab and non-breaking space",
@@ -143,6 +143,17 @@ const std::vector<ParagraphCase> kParagraphCases = {
     {"ellipsis byte", "Well\xC9 fine", {1, 2, 2, 8, 0}},
     {"complex word alone", "Readability.", {1, 1, 5, 11, 1}},
     {"leading separators skipped", "  (Quiet) please; ok", {2, 3, 3, 13, 0}},
+    // Candidates without text in the middle of a paragraph: the rest is still counted.
+    {"closing bracket after question mark",
+     "Is this right (or is it?). Nobody knows. These words vanish.",
+     {3, 11, 14, 44, 1}},
+    {"run of exclamation marks",
+     "Stop!!! Then we walked home together and talked.",
+     {2, 8, 12, 37, 1}},
+    {"spaced ellipsis", "He waited . . . and waited. Then he left the room.", {3, 9, 11, 34, 0}},
+    {"quoted question before semicolon", "He asked \"why?\"; she left.", {2, 5, 6, 17, 0}},
+    {"only terminators", "!?! ;: . ?", {0, 0, 0, 0, 0}},
+    {"terminator run at the end", "Done!!!", {1, 1, 1, 4, 0}},
 };
 
 TEST(CountText, ParagraphExamples) {
@@ -250,9 +261,14 @@ TEST(NextSentence, CutsAndAdvancesTheCursor) {
         {"Mr. Smith", "Mr", "Smith"},
         {"No way.", "No way.", ""},
         {"e.g.x done. z", "e.g.x done", "z"},
-        {". Hello world.", nullptr, ". Hello world."},
-        {"!Hi", nullptr, "!Hi"},
-        {"   ", nullptr, "   "},
+        {". Hello world.", "Hello world.", ""},
+        {"Hi!!! Yes.", "Hi", "! Yes."},
+        {"! Yes.", "Yes.", ""},
+        {"!Hi", "i", ""},
+        {". . . and on", "and on", ""},
+        {"...", nullptr, ""},
+        {"?! ", nullptr, ""},
+        {"   ", nullptr, ""},
         {"", nullptr, ""},
         {"x!", "x", ""},
     };
@@ -346,6 +362,24 @@ std::string SparseText(std::mt19937& rng, std::size_t maxLength) {
     return text;
 }
 
+// Text made of words and the punctuation that real prose puts after a sentence: runs of
+// terminators, spaced and unspaced ellipses, closing brackets and quotation marks, so that
+// candidates without text fall between sentences, at the start and at the end.
+std::string PunctuatedText(std::mt19937& rng) {
+    static const std::vector<std::string> pieces = {
+        "word", "Area",  "e",    "the", "x",    "readability", "I",   "3.14", "1,234",
+        " ",    " ",     " ",    "  ",  "\x08", "\x11",        ".",   ". ",   "!",
+        "!!!",  "?!",    "?? ",  ";",   ":",    ". . . ",      "...", "... ", "\xC9",
+        ")",    ").",    "?)",   "]",   "}",    "\"",          "'",   "\xD3", "\xD5",
+        "?\"",  "!\xD3", ".\" ", "(",   "\xD2", "--",          "-",   ",",    "\xD1"};
+    std::uniform_int_distribution<std::size_t> count(0, 60);
+    std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
+    std::string text;
+    for (std::size_t n = count(rng); n > 0; --n)
+        text += pieces[pick(rng)];
+    return text;
+}
+
 void ExpectSameAsCursorRoutines(const std::string& text) {
     ASSERT_EQ(TokensWithViews(text), TokensWithCursors(text)) << text;
     ASSERT_EQ(CountFast(text), CountWithCursors(text)) << text;
@@ -355,6 +389,12 @@ TEST(CountText, AgreesWithTheCursorRoutinesOnRandomText) {
     std::mt19937 rng(20240611);
     for (int i = 0; i < 4000; ++i)
         ExpectSameAsCursorRoutines(RandomText(rng));
+}
+
+TEST(CountText, AgreesWithTheCursorRoutinesOnPunctuatedText) {
+    std::mt19937 rng(1234567);
+    for (int i = 0; i < 4000; ++i)
+        ExpectSameAsCursorRoutines(PunctuatedText(rng));
 }
 
 TEST(CountText, AgreesWithTheCursorRoutinesOnLongWordsAndSentences) {

@@ -68,6 +68,10 @@ TEST_F(Words, WhatCountsAsAWord) {
         {"I. Am here.", {"Am", "here"}}, // a one-byte sentence adds no word
         {"re-enter", {"re", "enter"}},
         {"don't stop", {"don't", "stop"}},
+        // Words after a candidate sentence without text are still words.
+        {"Stop!!! Then go.", {"Stop", "Then", "go"}},
+        {"Is it (or not?). Yes we can", {"Is", "it", "or", "not", "Yes", "we", "can"}},
+        {". . . and waited", {"and", "waited"}},
     };
     for (const Case& c : cases) {
         StrListFree(list_);
@@ -122,6 +126,12 @@ TEST_F(Words, AWordListedTwiceIsCountedAtItsFirstPlaceAndUnlistedWordsNowhere) {
     CountWordOccurrences(kWiredDoc, list_, &counts_);
     EXPECT_EQ(std::vector<int>(counts_.items, counts_.items + counts_.count),
               (std::vector<int>{2, 1, 0, 0}));
+}
+
+TEST_F(Words, WordsAfterACandidateWithoutTextAreCounted) {
+    BodyText({"Go!!! Go now. Now?! go"});
+    EXPECT_EQ(CollectSortCount(),
+              (std::map<std::string, int>{{"Go", 2}, {"go", 1}, {"Now", 1}, {"now", 1}}));
 }
 
 TEST_F(Words, ABookCollectsIntoTheSameListWithoutRepeats) {
