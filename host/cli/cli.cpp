@@ -3,11 +3,13 @@
 #include "host/api/host.h"
 #include "host/api/loader.h"
 #include "host/cli/run_report.h"
+#include "host/files/markup.h"
 #include "host/files/mif_writer.h"
 
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <ostream>
@@ -116,8 +118,11 @@ std::string CommandHelp() {
         text += "  " + name + std::string(name.size() < 13 ? 13 - name.size() : 1, ' ') +
                 c.description + "\n";
     }
-    text += "\nFILE is a MIF document or a plain-text file; a MIF book file, or several files,\n"
-            "make a book, measured file by file.\n";
+    text += "\nFILE is a MIF document, a Markdown, HTML, DocBook or DITA file, or a plain-text\n"
+            "file; a MIF book file, a folder (its Markdown, HTML, XML and MIF files in path\n"
+            "order), or several files make a book, measured file by file.\n"
+            "In Markdown, HTML and XML files code blocks (format \"Code\") are not counted;\n"
+            "--include-format Code counts them.\n";
     text += "\nExit status: 0 success, 1 usage error, 2 a file could not be opened or read,\n"
             "3 the plug-in could not be loaded or initialised.";
     return text;
@@ -191,8 +196,25 @@ ObjectId OpenInput(Session& s, bool* isBook) {
     lxhost::Session& model = s.host.session();
     const std::vector<std::string>& files = s.options.files;
     if (files.size() > 1) {
+        // A folder among several files stands for the files under it.
+        std::vector<std::string> paths;
+        for (const std::string& file : files) {
+            std::vector<std::string> under;
+            std::string error;
+            std::error_code ec;
+            if (!std::filesystem::is_directory(file, ec))
+                paths.push_back(file);
+            else if (lxhost::ListFolderFiles(file, &under, &error))
+                paths.insert(paths.end(), under.begin(), under.end());
+            else
+                s.report.errors.push_back(error);
+        }
+        if (paths.empty()) {
+            s.report.errors.push_back("no Markdown, HTML, XML or MIF files in the folders given");
+            return 0;
+        }
         *isBook = true;
-        return model.NewBookOfFiles(files);
+        return model.NewBookOfFiles(paths);
     }
     ObjectId id = 0;
     std::vector<lxhost::PropEntry> returned;
@@ -303,6 +325,7 @@ int Run(const CliOptions& options, const CliCommand& command, const std::string&
     host.SetConsoleStream(options.json ? nullptr : &err);
     host.session().installDir = options.installDir;
     host.session().readerOptions.excludedFormats = options.excludeFormats;
+    host.session().readerOptions.includedFormats = options.includeFormats;
 
     int status = kExitOk;
     {
@@ -392,6 +415,13 @@ int RunLexameter(int argc, const char* const* argv, const std::string& defaultPl
         ->expected(1)
         ->allow_extra_args(false)
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    app.add_option("--include-format", options.includeFormats,
+                   "examine paragraphs of this format although the reader leaves them out by "
+                   "default (Code in Markdown, HTML and XML) (repeatable)")
+        ->type_name("NAME")
+        ->expected(1)
+        ->allow_extra_args(false)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
     app.add_flag("--json", options.json, "print everything the run produced as one JSON document");
     app.add_option("command", options.command, "the command to run")->type_name("COMMAND");
     app.add_option("files", options.files, "documents or a book")->type_name("FILE");
@@ -412,6 +442,10 @@ int RunLexameter(int argc, const char* const* argv, const std::string& defaultPl
                                    "' (commands: " + CommandList() + ")");
     if (!command->label && !options.files.empty())
         return UsageError(err, "the command '" + options.command + "' takes no files");
+    for (const std::string& name : options.includeFormats)
+        if (std::find(options.excludeFormats.begin(), options.excludeFormats.end(), name) !=
+            options.excludeFormats.end())
+            return UsageError(err, "the format '" + name + "' is both included and excluded");
 
     if (options.installDir.empty())
         options.installDir = defaultInstallDir;

@@ -21,6 +21,7 @@ struct CliOptions {
     std::string installDir;            // the host's installation directory (application 89)
     std::string outDir;                // --out: where output documents are saved
     std::vector<std::string> excludeFormats; // paragraph formats that are not examined
+    std::vector<std::string> includeFormats; // formats examined although left out by default
     bool json = false;                       // one JSON document instead of text
     std::string command;
     std::vector<std::string> files;

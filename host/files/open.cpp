@@ -1,5 +1,7 @@
-// The Open operation: reads a file, tells a MIF document, a MIF book and plain text apart by
-// content, and makes the document or book.
+// The Open operation: reads a file, tells a MIF document, a MIF book, a documentation source
+// (Markdown, HTML, XML) and plain text apart, and makes the document or book. A folder is a book
+// of the files under it.
+#include "host/files/markup.h"
 #include "host/files/mif_reader.h"
 #include "host/model/model.h"
 
@@ -76,6 +78,10 @@ std::int32_t Session::Open(std::string_view path, const std::vector<OpenParamEnt
         *out = FindOpenByPath(full);
     }
     std::string data;
+    std::error_code dirError;
+    if (status == kOk && *out == 0 && fs::is_directory(full, dirError)) {
+        *out = OpenFolderBook(*this, full, &status, &message);
+    }
     if (status == kOk && *out == 0) {
         if (!ReadWholeFile(full, &data, &message)) {
             status = kErrFileNotFound;
@@ -106,6 +112,11 @@ std::int32_t Session::Open(std::string_view path, const std::vector<OpenParamEnt
             break;
         }
         case FileType::Text: {
+            if (const SourceType source = DetectSourceType(full, data);
+                source != SourceType::None) {
+                *out = OpenSource(*this, source, data, full, asTemplate, &status, &message);
+                break;
+            }
             Document& d = NewDocument();
             d.path = asTemplate ? std::string() : full;
             ReadPlainText(data, d);

@@ -386,6 +386,9 @@ struct HostEvent {
 struct ReaderOptions {
     // Paragraphs of these formats get text class 0 (not examined), e.g. code listings.
     std::vector<std::string> excludedFormats;
+    // Formats counted although a reader leaves them out by default (code in Markdown, HTML and
+    // XML sources).
+    std::vector<std::string> includedFormats;
 };
 
 class Session {

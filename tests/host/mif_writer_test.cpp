@@ -224,7 +224,6 @@ TEST_F(OpenFiles, DetectsTheKindByContentAndReportsFailures) {
     EXPECT_EQ(s.Open(badPath, {}, &none, &returned, &error), kErrBadFile);
     EXPECT_EQ(error, badPath + ":2: unexpected end of file: <TextFlow> is not closed");
     EXPECT_EQ(s.Open(binPath, {}, &none, &returned, &error), kErrNotDocument);
-    EXPECT_EQ(s.Open(dir_.string(), {}, &none, &returned, &error), kErrFileNotFound);
     EXPECT_EQ(s.Open("", {}, &none, &returned, &error), kErrFileNotFound);
     EXPECT_EQ(s.openDocuments().size(), open); // a failed open leaves no document behind
 }

@@ -1,0 +1,427 @@
+// The builder that every documentation-source reader fills, and the folder listing of folder books.
+#include "host/files/markup.h"
+
+#include "host/files/frameroman.h"
+
+#include <algorithm>
+#include <filesystem>
+
+namespace lxhost {
+
+namespace {
+
+constexpr int kHeadingLevels = 6;
+constexpr std::string_view kTableFormat = "Format A";
+constexpr Metric kColumnWidth = 72 * kMetricPoint;
+
+bool IsAsciiSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
+}
+
+bool Contains(const std::vector<std::string>& names, std::string_view name) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+} // namespace
+
+std::string HeadingFormat(int level) {
+    return "Heading" + std::to_string(std::clamp(level, 1, kHeadingLevels));
+}
+
+bool MarkupFormatExcluded(const ReaderOptions& options, std::string_view format) {
+    if (Contains(options.includedFormats, format)) {
+        return false;
+    }
+    return Contains(options.excludedFormats, format) || format == kFormatCode;
+}
+
+MarkupBuilder::MarkupBuilder(Document& doc, const ReaderOptions& options)
+    : doc_(doc), options_(options) {
+    doc_.AddDefaultFormats();
+    const Metric margin = 72 * kMetricPoint;
+    frame_ = doc_.AddBodyPageWithFrame(
+        {margin, margin, doc_.pageWidth - 2 * margin, doc_.pageHeight - 2 * margin});
+    doc_.mainFlow = doc_.AddFlow("A");
+    stack_.push_back({doc_.mainFlow, frame_, kFormatBody, 0, false});
+}
+
+ObjectId MarkupBuilder::OpenParagraph(ObjectId owner, ObjectId frame, std::string_view format) {
+    const ObjectId id = doc_.AppendParagraph(owner, doc_.EnsurePgfFormat(format), frame);
+    doc_.FindParagraph(id)->textClass = MarkupFormatExcluded(options_, format) ? 0 : 1;
+    return id;
+}
+
+void MarkupBuilder::Push(ObjectId owner, std::string_view format) {
+    EndParagraph();
+    stack_.push_back({owner, 0, format, 0, false});
+}
+
+void MarkupBuilder::Pop() {
+    EndParagraph();
+    if (stack_.size() > 1) {
+        stack_.pop_back();
+    }
+}
+
+void MarkupBuilder::StartParagraph(std::string_view format) {
+    EndParagraph();
+    para_ = OpenParagraph(stack_.back().owner, stack_.back().frame, format);
+}
+
+void MarkupBuilder::EndParagraph() {
+    para_ = 0;
+    pendingSpace_ = false;
+}
+
+void MarkupBuilder::AppendBytes(std::string_view frameRoman) {
+    doc_.FindParagraph(para_)->body.Append(frameRoman, false);
+}
+
+void MarkupBuilder::Text(std::string_view utf8, std::string_view implicitFormat) {
+    // White space is collapsed in UTF-8 first, then the result converted at once: converting
+    // word by word would cost a call per word.
+    bool hasText = para_ != 0 && !doc_.FindParagraph(para_)->body.text.empty();
+    std::string& norm = scratch_;
+    norm.clear();
+    for (char c : utf8) {
+        if (IsAsciiSpace(c)) {
+            pendingSpace_ = pendingSpace_ || hasText || !norm.empty();
+            continue;
+        }
+        if (pendingSpace_ && (hasText || !norm.empty())) {
+            norm.push_back(' ');
+        }
+        pendingSpace_ = false;
+        norm.push_back(c);
+    }
+    if (norm.empty()) {
+        return;
+    }
+    if (para_ == 0) {
+        const bool pending = pendingSpace_;
+        StartParagraph(implicitFormat.empty() ? stack_.back().format : implicitFormat);
+        pendingSpace_ = pending;
+    }
+    converted_.clear();
+    Utf8ToFrameRoman(norm, converted_);
+    AppendBytes(converted_);
+}
+
+void MarkupBuilder::Space() {
+    if (para_ != 0) {
+        pendingSpace_ = true;
+    }
+}
+
+void MarkupBuilder::CodeBlock(std::string_view utf8) {
+    EndParagraph();
+    while (!utf8.empty()) {
+        const std::size_t nl = utf8.find('\n');
+        std::string_view line = utf8.substr(0, nl);
+        utf8.remove_prefix(nl == std::string_view::npos ? utf8.size() : nl + 1);
+        if (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1);
+        }
+        if (std::all_of(line.begin(), line.end(), IsAsciiSpace)) {
+            continue;
+        }
+        StartParagraph(kFormatCode);
+        converted_.clear();
+        Utf8ToFrameRoman(line, converted_);
+        AppendBytes(converted_);
+    }
+    EndParagraph();
+}
+
+ObjectId MarkupBuilder::AnchorNewFootnote() {
+    if (para_ == 0) {
+        StartParagraph(stack_.back().format);
+    }
+    const ObjectId footnote = doc_.AddFootnote();
+    doc_.AnchorFootnote(para_, footnote);
+    return footnote;
+}
+
+void MarkupBuilder::StartFootnote(ObjectId footnote) {
+    // The paragraph that holds the anchor goes on after the footnote's own paragraphs.
+    stack_.back().para = para_;
+    stack_.back().pendingSpace = pendingSpace_;
+    para_ = 0;
+    pendingSpace_ = false;
+    stack_.push_back({footnote, 0, kFormatFootnote, 0, false});
+}
+
+void MarkupBuilder::EndFootnote() {
+    if (stack_.size() < 2 || KindOf(stack_.back().owner) != kKindFootnote) {
+        return;
+    }
+    stack_.pop_back();
+    para_ = stack_.back().para;
+    pendingSpace_ = stack_.back().pendingSpace;
+}
+
+void MarkupBuilder::StartTable() {
+    // Only a table of the main text is a table of the model: a table in a cell or a footnote
+    // would be anchored where the walk over the document does not look for tables.
+    if (table_ != 0 || stack_.size() > 1) {
+        ++flattened_;
+        EndParagraph();
+        return;
+    }
+    StartParagraph(kFormatBody);
+    table_ = doc_.AddTable(doc_.EnsureTableFormat(kTableFormat), 0);
+    doc_.AnchorTable(para_, table_);
+    EndParagraph();
+}
+
+void MarkupBuilder::StartTableTitle() {
+    if (flattened_ > 0 || table_ == 0) {
+        StartParagraph(kFormatTableTitle);
+        return;
+    }
+    Push(table_, kFormatTableTitle);
+}
+
+void MarkupBuilder::EndTableTitle() {
+    if (flattened_ > 0 || table_ == 0) {
+        EndParagraph();
+        return;
+    }
+    if (stack_.back().owner == table_) {
+        Pop();
+    }
+}
+
+void MarkupBuilder::StartRow(bool heading) {
+    EndParagraph();
+    if (flattened_ > 0 || table_ == 0) {
+        return;
+    }
+    EndRow();
+    row_ = doc_.AddRow(table_, heading ? RowType::Heading : RowType::Body);
+    headingRow_ = heading;
+    cellsInRow_ = 0;
+}
+
+void MarkupBuilder::StartCell() {
+    if (flattened_ > 0 || table_ == 0) {
+        EndParagraph();
+        return;
+    }
+    if (KindOf(stack_.back().owner) == kKindCell) {
+        EndCell();
+    }
+    if (row_ == 0) {
+        StartRow(false);
+    }
+    const ObjectId cell = doc_.AddCell(row_);
+    ++cellsInRow_;
+    Push(cell, headingRow_ ? kFormatCellHeading : kFormatCellBody);
+}
+
+void MarkupBuilder::EndCell() {
+    if (flattened_ > 0 || table_ == 0) {
+        EndParagraph();
+        return;
+    }
+    if (KindOf(stack_.back().owner) == kKindCell) {
+        Pop();
+    }
+}
+
+void MarkupBuilder::EndRow() {
+    if (flattened_ > 0 || table_ == 0) {
+        EndParagraph();
+        return;
+    }
+    EndCell();
+    Table* t = doc_.FindTable(table_);
+    t->columns = std::max(t->columns, cellsInRow_);
+    row_ = 0;
+    cellsInRow_ = 0;
+}
+
+void MarkupBuilder::EndTable() {
+    if (flattened_ > 0) {
+        --flattened_;
+        EndParagraph();
+        return;
+    }
+    if (table_ == 0) {
+        return;
+    }
+    EndRow();
+    while (stack_.size() > 1 && stack_.back().owner == table_) {
+        Pop();
+    }
+    Table* t = doc_.FindTable(table_);
+    t->widths.assign(static_cast<std::size_t>(t->columns), kColumnWidth);
+    table_ = 0;
+}
+
+void MarkupBuilder::Finish() {
+    EndTable();
+    while (stack_.size() > 1) {
+        Pop();
+    }
+    EndParagraph();
+    Flow* flow = doc_.FindFlow(doc_.mainFlow);
+    if (flow->firstPara == 0) {
+        doc_.AppendParagraph(doc_.mainFlow, 0, frame_);
+    }
+    doc_.LinkFlowFrames(doc_.mainFlow);
+    const ObjectId first = doc_.FindFlow(doc_.mainFlow)->firstPara;
+    doc_.selection = {{first, 0}, {first, 0}};
+}
+
+bool ListFolderFiles(const std::string& folder, std::vector<std::string>* files,
+                     std::string* error) {
+    namespace fs = std::filesystem;
+    static constexpr std::string_view kExtensions[] = {".md",   ".markdown", ".mdown", ".mkd",
+                                                       ".html", ".htm",      ".xhtml", ".xml",
+                                                       ".dbk",  ".docbook",  ".dita",  ".mif"};
+    files->clear();
+    std::error_code ec;
+    fs::recursive_directory_iterator it(folder, fs::directory_options::none, ec);
+    if (ec) {
+        *error = folder + ": cannot list the folder: " + ec.message();
+        return false;
+    }
+    for (const fs::recursive_directory_iterator end; it != end; it.increment(ec)) {
+        if (ec) {
+            *error = folder + ": cannot list the folder: " + ec.message();
+            return false;
+        }
+        const std::string name = it->path().filename().string();
+        if (name.starts_with(".")) {
+            // Hidden files and folders (version control, editor state) are not the book's.
+            if (it->is_directory(ec)) {
+                it.disable_recursion_pending();
+            }
+            continue;
+        }
+        if (!it->is_regular_file(ec)) {
+            continue;
+        }
+        std::string ext = it->path().extension().string();
+        std::transform(ext.begin(), ext.end(), ext.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        if (std::find(std::begin(kExtensions), std::end(kExtensions), ext) !=
+            std::end(kExtensions)) {
+            files->push_back(it->path().lexically_normal().string());
+        }
+    }
+    // Path order: byte order of the whole path, the same on every platform and file system.
+    std::sort(files->begin(), files->end());
+    return true;
+}
+
+} // namespace lxhost
+
+namespace lxhost {
+
+namespace {
+
+std::string LowerExtension(std::string_view path) {
+    std::string ext = std::filesystem::path(std::string(path)).extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return ext;
+}
+
+bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
+    if (s.size() < prefix.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(s[i])) != prefix[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+SourceType DetectSourceType(std::string_view path, std::string_view data) {
+    static constexpr std::string_view kMarkdown[] = {".md", ".markdown", ".mdown", ".mkd"};
+    static constexpr std::string_view kHtml[] = {".html", ".htm", ".xhtml"};
+    static constexpr std::string_view kXml[] = {".xml", ".dbk", ".docbook", ".dita", ".ditamap"};
+    const std::string ext = LowerExtension(path);
+    auto among = [&](const auto& list) {
+        return std::find(std::begin(list), std::end(list), ext) != std::end(list);
+    };
+    if (among(kMarkdown)) {
+        return SourceType::Markdown;
+    }
+    if (among(kHtml)) {
+        return SourceType::Html;
+    }
+    if (among(kXml)) {
+        return SourceType::Xml;
+    }
+    if (data.starts_with("\xEF\xBB\xBF")) {
+        data.remove_prefix(3);
+    }
+    const std::size_t start = data.find_first_not_of(" \t\r\n");
+    data.remove_prefix(start == std::string_view::npos ? data.size() : start);
+    if (StartsWithNoCase(data, "<!doctype html") || StartsWithNoCase(data, "<html")) {
+        return SourceType::Html;
+    }
+    if (data.starts_with("<?xml") || data.starts_with("<!DOCTYPE")) {
+        return SourceType::Xml;
+    }
+    return SourceType::None;
+}
+
+ObjectId OpenSource(Session& session, SourceType type, std::string_view data,
+                    const std::string& path, bool asTemplate, std::int32_t* status,
+                    std::string* error) {
+    *status = kOk;
+    Document& doc = session.NewDocument();
+    doc.path = asTemplate ? std::string() : path;
+    bool ok = false;
+    std::string reason;
+    switch (type) {
+    case SourceType::Markdown:
+        ok = ReadMarkdown(data, doc, session.readerOptions, &reason);
+        break;
+    case SourceType::Html:
+    case SourceType::Xml:
+    case SourceType::None:
+        reason = type == SourceType::None ? "not a document"
+                                          : "HTML and XML files are not supported in this "
+                                            "build of lexameter";
+        break;
+    }
+    if (!ok) {
+        session.Close(doc.id(), 1);
+        *status = kErrNotDocument;
+        *error = path + ": " + reason;
+        return 0;
+    }
+    return doc.id();
+}
+
+ObjectId OpenFolderBook(Session& session, const std::string& folder, std::int32_t* status,
+                        std::string* error) {
+    std::vector<std::string> files;
+    if (!ListFolderFiles(folder, &files, error)) {
+        *status = kErrFileNotFound;
+        return 0;
+    }
+    if (files.empty()) {
+        *status = kErrNotDocument;
+        *error = folder + ": no Markdown, HTML, XML or MIF files in the folder";
+        return 0;
+    }
+    Book& book = session.NewBook();
+    book.path = folder;
+    for (std::string& file : files) {
+        book.AddComponent(0, kComponentFile, std::move(file));
+    }
+    *status = kOk;
+    return book.id();
+}
+
+} // namespace lxhost

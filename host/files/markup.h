@@ -1,0 +1,138 @@
+// Readers of documentation sources kept as text (Markdown, HTML, DocBook and DITA XML) and the
+// one builder they share, which maps their structure into the document model the same way for
+// every format: headings "Heading1" to "Heading6", body paragraphs "Body", list items "Bulleted"
+// or "Numbered", code "Code", block quotes "Quote", tables with heading rows and cells, footnotes.
+#pragma once
+
+#include "host/model/model.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lxhost {
+
+// Paragraph format names of the mapping.
+inline constexpr std::string_view kFormatBody = "Body";
+inline constexpr std::string_view kFormatBulleted = "Bulleted";
+inline constexpr std::string_view kFormatNumbered = "Numbered";
+inline constexpr std::string_view kFormatCode = "Code";
+inline constexpr std::string_view kFormatQuote = "Quote";
+inline constexpr std::string_view kFormatFootnote = "Footnote";
+inline constexpr std::string_view kFormatCellHeading = "CellHeading";
+inline constexpr std::string_view kFormatCellBody = "CellBody";
+inline constexpr std::string_view kFormatTableTitle = "TableTitle";
+// "Heading1" to "Heading6"; levels outside 1..6 are clamped.
+std::string HeadingFormat(int level);
+
+// Whether paragraphs of a format are left out of the counts in a documentation source: a format
+// the user included is counted, one the user excluded is not, and code is not prose, so "Code" is
+// left out unless the user included it.
+bool MarkupFormatExcluded(const ReaderOptions& options, std::string_view format);
+
+// Builds a document from a stream of block and inline events. Text arrives as UTF-8 and is stored
+// as FrameRoman; runs of ASCII white space become one space, and a paragraph neither begins nor
+// ends with one (code keeps its lines as written, one paragraph per line).
+class MarkupBuilder {
+  public:
+    MarkupBuilder(Document& doc, const ReaderOptions& options);
+    MarkupBuilder(const MarkupBuilder&) = delete;
+    MarkupBuilder& operator=(const MarkupBuilder&) = delete;
+
+    // Opens a paragraph of a format in the current container, ending the open one.
+    void StartParagraph(std::string_view format);
+    void EndParagraph();
+    bool InParagraph() const { return para_ != 0; }
+    // Text of the open paragraph. With none open, non-blank text opens one of implicitFormat, or
+    // when that is empty of the container's own (body, footnote, cell or title).
+    void Text(std::string_view utf8, std::string_view implicitFormat = {});
+    // A word break: one space, unless the paragraph is empty or already ends in one.
+    void Space();
+    // A code block: one "Code" paragraph per line (blank lines make none).
+    void CodeBlock(std::string_view utf8);
+
+    // A footnote anchored at the end of the open paragraph (one of "Body" is opened when none
+    // is). Its paragraphs are added between StartFootnote and EndFootnote, now or later;
+    // afterwards the anchoring paragraph is open again.
+    ObjectId AnchorNewFootnote();
+    void StartFootnote(ObjectId footnote);
+    void EndFootnote();
+
+    // A table in the main text, anchored in a paragraph of its own. Rows and cells must come in
+    // order; heading rows may follow body rows in the source (the model keeps them first). A
+    // table inside a cell or a footnote is flattened: its cells become paragraphs where it stands.
+    void StartTable();
+    // The title of the open table (a caption): its paragraphs are the table's own.
+    void StartTableTitle();
+    void EndTableTitle();
+    void StartRow(bool heading);
+    void StartCell();
+    void EndCell();
+    void EndRow();
+    void EndTable();
+
+    // Links the main flow to its frame and sets the selection; call once at the end.
+    void Finish();
+
+  private:
+    struct Container {
+        ObjectId owner = 0;      // flow, footnote, table (title) or cell
+        ObjectId frame = 0;      // flow paragraphs: the frame that shows them
+        std::string_view format; // of paragraphs that text opens without a block
+        ObjectId para = 0;       // the paragraph open in it when another container started
+        bool pendingSpace = false;
+    };
+    void Push(ObjectId owner, std::string_view format);
+    void Pop();
+    void AppendBytes(std::string_view frameRoman);
+    ObjectId OpenParagraph(ObjectId owner, ObjectId frame, std::string_view format);
+
+    Document& doc_;
+    const ReaderOptions& options_;
+    ObjectId frame_ = 0;
+    std::vector<Container> stack_; // the innermost container is last
+    ObjectId para_ = 0;
+    bool pendingSpace_ = false;
+    std::string scratch_, converted_;
+    // Tables: the open one, its current row and cell, and how deep flattened tables go.
+    ObjectId table_ = 0;
+    ObjectId row_ = 0;
+    bool headingRow_ = false;
+    int flattened_ = 0;
+    std::int32_t cellsInRow_ = 0;
+};
+
+// Reads GitHub-flavoured Markdown (tables, footnotes, strikethrough, autolinks) into doc, a new
+// empty document. Front matter (YAML between "---" lines at the top) is not text. Every input is
+// a document, so this cannot fail; false only when this build has no Markdown reader, with the
+// reason in *error.
+bool ReadMarkdown(std::string_view data, Document& doc, const ReaderOptions& options,
+                  std::string* error);
+
+// What kind of documentation source a file is: by its name (Markdown has no mark of its own),
+// else by its first markup ("<!DOCTYPE html", "<html", "<?xml"). None: not such a source.
+enum class SourceType { None, Markdown, Html, Xml };
+SourceType DetectSourceType(std::string_view path, std::string_view data);
+
+// Opens a documentation source as a new document (or, for the kinds that list chapters, a new
+// book) of the session. Answers its id, or 0 with a host error code in *status and the reason,
+// naming the file, in *error. A template gets no path.
+ObjectId OpenSource(Session& session, SourceType type, std::string_view data,
+                    const std::string& path, bool asTemplate, std::int32_t* status,
+                    std::string* error);
+
+// A book of the files of a folder (ListFolderFiles), or 0 as OpenSource fails.
+ObjectId OpenFolderBook(Session& session, const std::string& folder, std::int32_t* status,
+                        std::string* error);
+
+// Whether this build reads Markdown, and whether it reads HTML and XML.
+bool MarkdownSupported();
+bool XmlSupported();
+
+// The files of a folder that a book made of the folder takes, in path order: Markdown, HTML,
+// DocBook, DITA and MIF files anywhere under it, hidden files and folders left out. false with
+// the reason in *error when the folder cannot be listed.
+bool ListFolderFiles(const std::string& folder, std::vector<std::string>* files,
+                     std::string* error);
+
+} // namespace lxhost
