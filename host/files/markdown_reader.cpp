@@ -24,6 +24,10 @@ bool ReadMarkdown(std::string_view, Document&, const ReaderOptions&, std::string
     return false;
 }
 
+bool SummaryChapters(std::string_view, const std::string&, std::vector<std::string>*) {
+    return false;
+}
+
 #else
 
 namespace {
@@ -229,14 +233,8 @@ class MarkdownWalk {
     int definitions_ = 0;
 };
 
-} // namespace
-
-bool MarkdownSupported() {
-    return true;
-}
-
-bool ReadMarkdown(std::string_view data, Document& doc, const ReaderOptions& options,
-                  std::string* /*error*/) {
+// Parses GitHub-flavoured Markdown; the tree is the caller's.
+std::unique_ptr<cmark_node, NodeDeleter> ParseMarkdown(std::string_view data) {
     if (data.starts_with("\xEF\xBB\xBF")) {
         data.remove_prefix(3);
     }
@@ -250,7 +248,39 @@ bool ReadMarkdown(std::string_view data, Document& doc, const ReaderOptions& opt
         }
     }
     cmark_parser_feed(parser.get(), data.data(), data.size());
-    std::unique_ptr<cmark_node, NodeDeleter> root(cmark_parser_finish(parser.get()));
+    return std::unique_ptr<cmark_node, NodeDeleter>(cmark_parser_finish(parser.get()));
+}
+
+} // namespace
+
+bool MarkdownSupported() {
+    return true;
+}
+
+bool SummaryChapters(std::string_view data, const std::string& dir,
+                     std::vector<std::string>* files) {
+    files->clear();
+    std::unique_ptr<cmark_node, NodeDeleter> root = ParseMarkdown(data);
+    if (root == nullptr) {
+        return true;
+    }
+    std::unique_ptr<cmark_iter, IterDeleter> iter(cmark_iter_new(root.get()));
+    for (cmark_event_type ev; (ev = cmark_iter_next(iter.get())) != CMARK_EVENT_DONE;) {
+        cmark_node* node = cmark_iter_get_node(iter.get());
+        if (ev == CMARK_EVENT_ENTER && cmark_node_get_type(node) == CMARK_NODE_LINK) {
+            const char* url = cmark_node_get_url(node);
+            const std::string path = ChapterPath(url ? url : "", dir);
+            if (!path.empty()) {
+                files->push_back(path);
+            }
+        }
+    }
+    return true;
+}
+
+bool ReadMarkdown(std::string_view data, Document& doc, const ReaderOptions& options,
+                  std::string* /*error*/) {
+    std::unique_ptr<cmark_node, NodeDeleter> root = ParseMarkdown(data);
     MarkupBuilder out(doc, options);
     if (root != nullptr) {
         MarkdownWalk(out).Run(root.get());

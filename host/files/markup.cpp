@@ -4,6 +4,7 @@
 #include "host/files/frameroman.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 
 namespace lxhost {
@@ -13,6 +14,7 @@ namespace {
 constexpr int kHeadingLevels = 6;
 constexpr std::string_view kTableFormat = "Format A";
 constexpr Metric kColumnWidth = 72 * kMetricPoint;
+constexpr std::string_view kMdBookSummary = "SUMMARY.md";
 
 bool IsAsciiSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
@@ -65,7 +67,8 @@ void MarkupBuilder::Pop() {
 
 void MarkupBuilder::StartParagraph(std::string_view format) {
     EndParagraph();
-    para_ = OpenParagraph(stack_.back().owner, stack_.back().frame, format);
+    para_ = OpenParagraph(stack_.back().owner, stack_.back().frame,
+                          format.empty() ? stack_.back().format : format);
 }
 
 void MarkupBuilder::EndParagraph() {
@@ -140,6 +143,10 @@ ObjectId MarkupBuilder::AnchorNewFootnote() {
     const ObjectId footnote = doc_.AddFootnote();
     doc_.AnchorFootnote(para_, footnote);
     return footnote;
+}
+
+ObjectId MarkupBuilder::NewFootnote() {
+    return doc_.AddFootnote();
 }
 
 void MarkupBuilder::StartFootnote(ObjectId footnote) {
@@ -300,7 +307,8 @@ bool ListFolderFiles(const std::string& folder, std::vector<std::string>* files,
             }
             continue;
         }
-        if (!it->is_regular_file(ec)) {
+        // An mdBook summary is the table of contents of files the folder already holds.
+        if (!it->is_regular_file(ec) || name == kMdBookSummary) {
             continue;
         }
         std::string ext = it->path().extension().string();
@@ -374,9 +382,48 @@ SourceType DetectSourceType(std::string_view path, std::string_view data) {
     return SourceType::None;
 }
 
+// A chapter reference of a map or book as a file path: relative to the folder of the file that
+// names it, without its fragment. Addresses of other schemes are no chapters ("").
+std::string ChapterPath(std::string_view href, const std::string& dir) {
+    namespace fs = std::filesystem;
+    href = href.substr(0, href.find('#'));
+    if (href.empty() || href.find("://") != std::string_view::npos || href.starts_with("mailto:")) {
+        return {};
+    }
+    std::string decoded;
+    for (std::size_t i = 0; i < href.size(); ++i) {
+        if (href[i] == '%' && i + 2 < href.size() &&
+            std::isxdigit(static_cast<unsigned char>(href[i + 1])) &&
+            std::isxdigit(static_cast<unsigned char>(href[i + 2]))) {
+            decoded.push_back(
+                static_cast<char>(std::stoi(std::string(href.substr(i + 1, 2)), nullptr, 16)));
+            i += 2;
+        } else {
+            decoded.push_back(href[i]);
+        }
+    }
+    const fs::path p(decoded);
+    return (p.is_absolute() ? p : fs::path(dir) / p).lexically_normal().string();
+}
+
 ObjectId OpenSource(Session& session, SourceType type, std::string_view data,
                     const std::string& path, bool asTemplate, std::int32_t* status,
                     std::string* error) {
+    if (type == SourceType::Xml) {
+        return OpenXml(session, data, path, asTemplate, status, error);
+    }
+    // An mdBook summary lists the book's chapters.
+    std::vector<std::string> chapters;
+    if (type == SourceType::Markdown && std::filesystem::path(path).filename() == kMdBookSummary &&
+        SummaryChapters(data, std::filesystem::path(path).parent_path().string(), &chapters)) {
+        *status = kOk;
+        Book& book = session.NewBook();
+        book.path = path;
+        for (const std::string& chapter : chapters) {
+            book.AddComponent(0, kComponentFile, chapter);
+        }
+        return book.id();
+    }
     *status = kOk;
     Document& doc = session.NewDocument();
     doc.path = asTemplate ? std::string() : path;
@@ -387,11 +434,11 @@ ObjectId OpenSource(Session& session, SourceType type, std::string_view data,
         ok = ReadMarkdown(data, doc, session.readerOptions, &reason);
         break;
     case SourceType::Html:
+        ok = ReadHtml(data, doc, session.readerOptions, &reason);
+        break;
     case SourceType::Xml:
     case SourceType::None:
-        reason = type == SourceType::None ? "not a document"
-                                          : "HTML and XML files are not supported in this "
-                                            "build of lexameter";
+        reason = "not a document";
         break;
     }
     if (!ok) {

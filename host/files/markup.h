@@ -39,7 +39,8 @@ class MarkupBuilder {
     MarkupBuilder(const MarkupBuilder&) = delete;
     MarkupBuilder& operator=(const MarkupBuilder&) = delete;
 
-    // Opens a paragraph of a format in the current container, ending the open one.
+    // Opens a paragraph of a format (empty: the container's own) in the current container,
+    // ending the open one.
     void StartParagraph(std::string_view format);
     void EndParagraph();
     bool InParagraph() const { return para_ != 0; }
@@ -55,6 +56,8 @@ class MarkupBuilder {
     // is). Its paragraphs are added between StartFootnote and EndFootnote, now or later;
     // afterwards the anchoring paragraph is open again.
     ObjectId AnchorNewFootnote();
+    // A footnote anchored nowhere (a note that nothing refers to).
+    ObjectId NewFootnote();
     void StartFootnote(ObjectId footnote);
     void EndFootnote();
 
@@ -124,6 +127,33 @@ ObjectId OpenSource(Session& session, SourceType type, std::string_view data,
 // A book of the files of a folder (ListFolderFiles), or 0 as OpenSource fails.
 ObjectId OpenFolderBook(Session& session, const std::string& folder, std::int32_t* status,
                         std::string* error);
+
+// Reads an HTML page into doc, a new empty document; broken markup is repaired as browsers do.
+// Script, style and navigation elements are not text. false only when this build has no HTML
+// reader, with the reason in *error.
+bool ReadHtml(std::string_view data, Document& doc, const ReaderOptions& options,
+              std::string* error);
+
+// Opens an XML file: a DocBook or DITA topic (or XHTML page) as a document; a DITA map, or a
+// DocBook book made of XIncludes, as a book of its chapters in their order. No DTD or external
+// entity is ever loaded. Malformed XML fails with kErrBadFile and "FILE:LINE: malformed XML:
+// problem" in *error.
+ObjectId OpenXml(Session& session, std::string_view data, const std::string& path, bool asTemplate,
+                 std::int32_t* status, std::string* error);
+
+// A chapter reference of a map, summary or book (an href) as a file path: relative to dir, the
+// folder of the file that names it, without its fragment, %XX decoded. "" for an address of
+// another scheme (a web page is no chapter).
+std::string ChapterPath(std::string_view href, const std::string& dir);
+
+// The chapters of an mdBook summary (SUMMARY.md): the files its links name, in order; draft
+// chapters (links without a target) and web addresses are left out. Paths are resolved against
+// dir. false when this build has no Markdown reader.
+bool SummaryChapters(std::string_view data, const std::string& dir,
+                     std::vector<std::string>* files);
+
+// Reads a whole file (size-checked); false with "FILE: cannot open: reason" in *error.
+bool ReadSourceFile(const std::string& path, std::string* data, std::string* error);
 
 // Whether this build reads Markdown, and whether it reads HTML and XML.
 bool MarkdownSupported();

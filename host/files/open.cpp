@@ -51,6 +51,10 @@ bool ReadWholeFile(const std::string& path, std::string* data, std::string* erro
 
 } // namespace
 
+bool ReadSourceFile(const std::string& path, std::string* data, std::string* error) {
+    return ReadWholeFile(path, data, error);
+}
+
 std::int32_t Session::Open(std::string_view path, const std::vector<OpenParamEntry>& params,
                            ObjectId* out, std::vector<PropEntry>* returned, std::string* error) {
     namespace fs = std::filesystem;

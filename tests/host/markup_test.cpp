@@ -139,6 +139,219 @@ TEST(MarkdownReader, CodeIsCountedOnlyWhenIncludedAndOtherFormatsCanBeExcluded) 
 
 #endif
 
+#if defined(LX_HAVE_LIBXML2)
+
+std::string ReadHtmlDump(Session& s, std::string_view html) {
+    Document& d = s.NewDocument();
+    std::string error;
+    EXPECT_TRUE(ReadHtml(html, d, {}, &error)) << error;
+    return Dump(d);
+}
+
+TEST(HtmlReader, MapsElementsLikeMarkdownAndRepairsBrokenMarkup) {
+    const Case cases[] = {
+        {"blocks",
+         "<h1>Title</h1><p>One <b>bold</b> <i>word</i>.<h6>Six</h6><blockquote><p>Q</p>"
+         "</blockquote><pre><code>a = 1\n\nb  = 2</code></pre>",
+         "Heading1: Title\nBody: One bold word.\nHeading6: Six\nQuote: Q\nCode (x): a = 1\n"
+         "Code (x): b  = 2\n"},
+        {"not text",
+         "<head><title>Page</title><style>p{}</style></head><body><script>x()</script>"
+         "<nav><a href=/>Home</a></nav><div role=navigation>Menu</div><p>Body "
+         "<img alt=Logo src=l.png>text</p><noscript>Enable</noscript>",
+         "Body: Body text\n"},
+        {"repaired like a browser", "<p>One<p>Two<ul><li>a<li>b <p>c</ul>Loose <b>text",
+         "Body: One\nBody: Two\nBulleted: a\nBulleted: b\nBulleted: c\nBody: Loose text\n"},
+        {"lists", "<ol><li>one<ul><li>inner</li></ul></li></ol><dl><dt>Term<dd>Meaning</dl>",
+         "Numbered: one\nBulleted: inner\nBody: Term\nBody: Meaning\n"},
+        {"links and breaks",
+         "<p>See <a href='https://x.org'>https://x.org</a>, <a href='/a'>the <b>guide</b></a>"
+         " or <a href=mailto:a@b.org>a@b.org</a>.<br>Next</p>",
+         "Body: See , the guide or . Next\n"},
+        {"entities and encoding", "<p>Caf&eacute;&nbsp;&ndash; \xE2\x80\x9Cok\xE2\x80\x9D</p>",
+         "Body: Caf\xC3\xA9\xC2\xA0\xE2\x80\x93 \xE2\x80\x9Cok\xE2\x80\x9D\n"},
+        {"tables",
+         "<table><caption>Cap</caption><thead><tr><th>H</th></tr></thead><tr><td>c<td><p>d</p>"
+         "<p>e</p></table>",
+         "title TableTitle: Cap\nth CellHeading: H\ntd CellBody: c\ntd CellBody: d\n"
+         "td CellBody: e\n"},
+        {"footnotes as converters write them",
+         "<p>Text<sup class=footnote-ref><a href='#fn-1'>1</a></sup> and<a href='#fn2' "
+         "role=doc-noteref><sup>2</sup></a>.</p><section class=footnotes data-footnotes>"
+         "<h2>Footnotes</h2><ol><li id=fn-1><p>First. <a href='#r' "
+         "class=footnote-backref>\xE2\x86\xA9</a></p></li><li id=fn2>Second.</li></ol>"
+         "</section>",
+         "Body: Text and.\nfn Footnote: First.\nfn Footnote: Second.\n"},
+    };
+    for (const Case& c : cases) {
+        Session s;
+        EXPECT_EQ(ReadHtmlDump(s, c.input), c.dump) << c.name;
+    }
+}
+
+// Writes files into a fresh folder and removes it at the end of the test.
+class SourceFolder : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir_ = std::filesystem::path(::testing::TempDir()) /
+               ("lx_sources_" +
+                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        std::filesystem::remove_all(dir_);
+        std::filesystem::create_directories(dir_);
+    }
+    void TearDown() override { std::filesystem::remove_all(dir_); }
+    std::string Write(const std::string& name, std::string_view text) {
+        const std::filesystem::path p = dir_ / name;
+        std::filesystem::create_directories(p.parent_path());
+        std::ofstream(p, std::ios::binary) << text;
+        return p.lexically_normal().string();
+    }
+    std::filesystem::path dir_;
+};
+
+TEST_F(SourceFolder, DocBookAndDitaTopicsMapLikeTheOtherFormats) {
+    const Case cases[] = {
+        {"docbook.xml",
+         "<?xml version='1.0'?>\n<!DOCTYPE chapter PUBLIC '-//OASIS//DTD DocBook XML V4.5//EN' "
+         "'http://www.oasis-open.org/docbook/xml/4.5/docbookx.dtd'>\n<chapter><title>Set&nbsp;up"
+         "</title><para>Plug it in<footnote><para>Any socket.</para></footnote>, then <ulink "
+         "url='http://a.org'>http://a.org</ulink> &amp; <link xlink:href='x' "
+         "xmlns:xlink='http://www.w3.org/1999/xlink'>go</link>.</para><section><info><title>Parts"
+         "</title><author>Me</author></info><itemizedlist><listitem><para>Bolt</para></listitem>"
+         "</itemizedlist><orderedlist><listitem><simpara>First</simpara></listitem></orderedlist>"
+         "<programlisting>run it</programlisting><screen>$ ls</screen><mediaobject><textobject>"
+         "<phrase>Alt</phrase></textobject></mediaobject><indexterm><primary>bolt</primary>"
+         "</indexterm><table><title>Sizes</title><tgroup cols='2'><thead><row><entry>Size</entry>"
+         "</row></thead><tbody><row><entry>M8</entry></row></tbody></tgroup></table></section>"
+         "</chapter>",
+         "Heading1: Set\xC2\xA0up\nBody: Plug it in, then & go.\nHeading2: Parts\n"
+         "Bulleted: Bolt\nNumbered: First\nCode (x): run it\nCode (x): $ ls\n"
+         "fn Footnote: Any socket.\ntitle TableTitle: Sizes\nth CellHeading: Size\n"
+         "td CellBody: M8\n"},
+        {"docbook5.xml",
+         "<article xmlns='http://docbook.org/ns/docbook'><info><title>Five</title></info>"
+         "<para>Text.</para><blockquote><para>Said.</para></blockquote></article>",
+         "Heading1: Five\nBody: Text.\nQuote: Said.\n"},
+        {"task.dita",
+         "<?xml version='1.0'?><!DOCTYPE task PUBLIC '-//OASIS//DTD DITA Task//EN' 'task.dtd'>"
+         "<task id='t'><title>Replace</title><shortdesc>How to replace it.</shortdesc><prolog>"
+         "<author>X</author></prolog><taskbody><context><p>Before<fn>Really.</fn>.</p></context>"
+         "<steps><step><cmd>Open it.</cmd><info><codeblock>open</codeblock></info></step>"
+         "</steps><result><ul><li>Done</li></ul></result></taskbody></task>",
+         "Heading1: Replace\nBody: How to replace it.\nBody: Before.\nNumbered: Open it.\n"
+         "Code (x): open\nBulleted: Done\nfn Footnote: Really.\n"},
+        {"concept.dita",
+         "<concept id='c'><title>Idea</title><conbody><section><title>Part</title><p>P "
+         "<xref href='http://x.y' scope='external'>http://x.y</xref> <xref href='a.dita'/>"
+         "</p></section><simpletable><sthead><stentry>K</stentry></sthead><strow><stentry>V"
+         "</stentry></strow></simpletable></conbody></concept>",
+         "Heading1: Idea\nHeading2: Part\nBody: P\nth CellHeading: K\ntd CellBody: V\n"},
+        {"page.xhtml",
+         "<?xml version='1.0'?><html xmlns='http://www.w3.org/1999/xhtml'><head><title>T</title>"
+         "</head><body><h2>X</h2><p>Y</p></body></html>",
+         "Heading2: X\nBody: Y\n"},
+    };
+    for (const Case& c : cases) {
+        Session s;
+        ObjectId id = 0;
+        std::string error;
+        ASSERT_EQ(s.Open(Write(c.name, c.input), {}, &id, nullptr, &error), kOk)
+            << c.name << ": " << error;
+        ASSERT_NE(s.FindDocument(id), nullptr) << c.name;
+        EXPECT_EQ(Dump(*s.FindDocument(id)), c.dump) << c.name;
+    }
+}
+
+TEST_F(SourceFolder, MalformedXmlIsOneErrorAndNothingOutsideTheFileIsRead) {
+    const std::string secret = Write("secret.txt", "SECRET");
+    const struct {
+        const char* name;
+        std::string text;
+        std::int32_t status;
+        std::string error; // a part of the message; for a document, what it must not hold
+    } cases[] = {
+        {"unclosed.xml", "<?xml version='1.0'?>\n<chapter>\n<para>x</chapter>\n", kErrBadFile,
+         "unclosed.xml:3: malformed XML: Opening and ending tag mismatch: para line 3 and "
+         "chapter"},
+        {"empty.xml", "<?xml version='1.0'?>\n", kErrBadFile, "empty.xml:"},
+        {"laughs.xml",
+         "<!DOCTYPE chapter [<!ENTITY a 'aaaaaaaaaa'><!ENTITY b '&a;&a;&a;&a;&a;&a;&a;&a;&a;'>"
+         "<!ENTITY c '&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;'><!ENTITY d '&c;&c;&c;&c;&c;&c;&c;&c;&c;'>"
+         "<!ENTITY e '&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;'><!ENTITY f '&e;&e;&e;&e;&e;&e;&e;&e;&e;'>"
+         "<!ENTITY g '&f;&f;&f;&f;&f;&f;&f;&f;&f;&f;'><!ENTITY h '&g;&g;&g;&g;&g;&g;&g;&g;&g;'>]>"
+         "<chapter><para>&h;</para></chapter>",
+         kErrBadFile, "laughs.xml:1: malformed XML: "},
+        {"external.xml",
+         "<!DOCTYPE chapter [<!ENTITY s SYSTEM '" + secret +
+             "'>]><chapter><para>Before &s; after.</para></chapter>",
+         kOk, "SECRET"},
+        {"dtd.xml",
+         "<!DOCTYPE chapter SYSTEM 'http://127.0.0.1:9/none.dtd'><chapter><para>Fine.</para>"
+         "</chapter>",
+         kOk, "none"},
+        {"other.xml", "<svg><text>x</text></svg>", kErrNotDocument,
+         "other.xml: not a DocBook, DITA or XHTML document (its root element is <svg>)"},
+    };
+    for (const auto& c : cases) {
+        Session s;
+        ObjectId id = 0;
+        std::string error;
+        EXPECT_EQ(s.Open(Write(c.name, c.text), {}, &id, nullptr, &error), c.status) << c.name;
+        if (c.status != kOk) {
+            EXPECT_NE(error.find(c.error), std::string::npos) << c.name << ": " << error;
+            EXPECT_EQ(id, 0u);
+            continue;
+        }
+        ASSERT_NE(s.FindDocument(id), nullptr) << c.name;
+        const std::string dump = Dump(*s.FindDocument(id));
+        EXPECT_EQ(dump.find(c.error), std::string::npos) << c.name << ": " << dump;
+        EXPECT_NE(dump.find("Body: "), std::string::npos) << c.name;
+    }
+}
+
+TEST_F(SourceFolder, MapsSummariesAndBooksListTheirChaptersInTheirOwnOrder) {
+    const struct {
+        const char* name;
+        const char* text;
+        std::vector<std::string> chapters; // relative to the folder
+    } cases[] = {
+        {"book/SUMMARY.md",
+         "# Summary\n\n[Intro](README.md)\n\n- [One](ch/one.md)\n  - [Sub](ch/one%20b.md#x)\n"
+         "- [Draft]()\n\n---\n\n# Part\n\n- [Web](https://example.org)\n- [Two](two.md)\n",
+         {"book/README.md", "book/ch/one.md", "book/ch/one b.md", "book/two.md"}},
+        {"map/guide.ditamap",
+         "<?xml version='1.0'?><!DOCTYPE map PUBLIC '-//OASIS//DTD DITA Map//EN' 'map.dtd'>"
+         "<map><title>G</title><topicref href='b.dita'><topicref href='a.dita#a'/></topicref>"
+         "<topicref href='http://x.org/' scope='external'/><topicref href='p.pdf' format='pdf'/>"
+         "<mapref href='sub/more.ditamap'/><reltable><relrow><relcell><topicref href='r.dita'/>"
+         "</relcell></relrow></reltable><keydef keys='k' href='k.dita'/><topicref "
+         "href='guide.ditamap' format='ditamap'/></map>",
+         {"map/b.dita", "map/a.dita", "map/sub/c.dita", "map/z.md"}},
+        {"db/book.xml",
+         "<?xml version='1.0'?><book xmlns='http://docbook.org/ns/docbook' "
+         "xmlns:xi='http://www.w3.org/2001/XInclude'><title>B</title><xi:include href='ch2.xml'/>"
+         "<part><xi:include href='parts/ch1.xml'/></part><xi:include href='code.c' parse='text'/>"
+         "</book>",
+         {"db/ch2.xml", "db/parts/ch1.xml"}},
+    };
+    Write("map/sub/more.ditamap",
+          "<map><topicref href='c.dita'/><topicref href='../z.md' format='markdown'/></map>");
+    for (const auto& c : cases) {
+        Session s;
+        ObjectId id = 0;
+        std::string error;
+        ASSERT_EQ(s.Open(Write(c.name, c.text), {}, &id, nullptr, &error), kOk) << error;
+        ASSERT_NE(s.FindBook(id), nullptr) << c.name;
+        std::vector<std::string> chapters;
+        for (const Component& comp : s.FindBook(id)->components) {
+            chapters.push_back(std::filesystem::relative(comp.path, dir_).generic_string());
+        }
+        EXPECT_EQ(chapters, c.chapters) << c.name;
+    }
+}
+
+#endif
+
 TEST(SourceFiles, TypeByNameThenByFirstMarkup) {
     const struct {
         const char* path;
