@@ -11,6 +11,8 @@
 namespace lxhost {
 namespace {
 
+#if defined(LX_HAVE_CMARK_GFM) || defined(LX_HAVE_LIBXML2)
+
 // The document as lines in the walk's order: the main flow, footnotes, then tables (title and
 // cells). Each line is "Format: text", with " (x)" after the format when the paragraph is not
 // examined; empty paragraphs are left out.
@@ -53,6 +55,8 @@ struct Case {
     const char* input;
     const char* dump;
 };
+
+#endif
 
 #if defined(LX_HAVE_CMARK_GFM)
 
