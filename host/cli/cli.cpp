@@ -355,12 +355,16 @@ int Run(const CliOptions& options, const CliCommand& command, const std::string&
         report.console.push_back(console.substr(start, end - start));
         start = end + 1;
     }
+    report.textNotes = host.session().textNotes;
     report.exitStatus = status;
     if (options.json) {
         out << RunReportJson(report);
     } else {
         for (const OutputDocument& d : report.documents)
             out << d.rendered;
+        for (const lxhost::TextNote& n : report.textNotes)
+            for (const std::string& line : TextNoteLines(n))
+                err << kProgram << ": " << line << "\n";
         for (const std::string& e : report.errors)
             err << kProgram << ": " << e << "\n";
     }

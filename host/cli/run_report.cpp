@@ -118,6 +118,23 @@ std::string FileNameOfHeading(const std::string& heading) {
     return name.empty() ? "output" : name;
 }
 
+std::vector<std::string> TextNoteLines(const lxhost::TextNote& note) {
+    std::vector<std::string> lines;
+    if (std::string_view(note.encoding) == "Windows-1252")
+        lines.push_back(note.path + ": not valid UTF-8; read as " + note.encoding);
+    if (note.charactersWithoutForm > 0) {
+        const std::size_t n = note.charactersWithoutForm;
+        lines.push_back(note.path + ": " + std::to_string(n) +
+                        (n == 1 ? " character has" : " characters have") + " no FrameRoman form: " +
+                        (lxhost::HasTransliteration()
+                             ? "letters of other scripts were written in Latin letters"
+                             : "letters of other scripts were written as '" +
+                                   std::string(1, lxhost::kPlaceholderLetter) + "'") +
+                        ", other characters read as spaces");
+    }
+    return lines;
+}
+
 std::string RunReportJson(const RunReport& report) {
     nlohmann::json j;
     j["command"] = report.command;
@@ -140,6 +157,11 @@ std::string RunReportJson(const RunReport& report) {
         j["documents"].push_back(doc);
     }
     j["errors"] = report.errors;
+    j["textNotes"] = nlohmann::json::array();
+    for (const lxhost::TextNote& n : report.textNotes)
+        j["textNotes"].push_back({{"file", n.path},
+                                  {"encoding", n.encoding},
+                                  {"charactersWithoutForm", n.charactersWithoutForm}});
     j["exitStatus"] = report.exitStatus;
     // Text that is not valid UTF-8 (it cannot come from the host's conversions, but a file name
     // may hold anything) is replaced rather than aborting the output.

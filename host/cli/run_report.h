@@ -33,8 +33,13 @@ struct RunReport {
     std::vector<std::string> status;
     std::vector<OutputDocument> documents;
     std::vector<std::string> errors;
+    std::vector<lxhost::TextNote> textNotes;
     int exitStatus = 0;
 };
+
+// The lines that tell the user about a file's text: that it was read as Windows-1252, and how
+// many of its characters had no FrameRoman form and what became of them.
+std::vector<std::string> TextNoteLines(const lxhost::TextNote& note);
 
 // The paragraphs of the document's main flow and its tables, as the user reads them.
 OutputDocument DescribeDocument(lxhost::Document& doc);

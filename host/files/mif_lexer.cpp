@@ -156,12 +156,14 @@ void MifLexer::ReadString() {
             continue; // a raw line break inside a string is not text
         }
         if (mode_ == StringMode::Utf8 && static_cast<unsigned char>(c) >= 0x80) {
-            std::size_t i = 0;
-            const std::string_view rest(p_, static_cast<std::size_t>(end_ - p_));
-            const char32_t cp = DecodeUtf8(rest, i);
-            p_ += i;
-            const int fr = cp == 0xFFFFFFFF ? -1 : FrameRomanFromUnicode(cp);
-            str_.push_back(fr < 0 ? '?' : static_cast<char>(fr));
+            // The whole stretch of non-ASCII characters at once: a word of another script is
+            // transliterated as a word.
+            const char* start = p_;
+            while (p_ < end_ && static_cast<unsigned char>(*p_) >= 0x80) {
+                ++p_;
+            }
+            unmapped_ += Utf8ToFrameRoman(
+                std::string_view(start, static_cast<std::size_t>(p_ - start)), str_);
             continue;
         }
         // Other control bytes: a raw tab is the host's tab; NUL would end the text early for
@@ -234,8 +236,10 @@ void MifLexer::ReadEscape(int openLine) {
             AppendUtf8(cp, str_);
         } else {
             const int fr = FrameRomanFromUnicode(cp);
-            if (fr != 0 && fr != '\n') {
-                str_.push_back(fr < 0 ? '?' : static_cast<char>(fr));
+            if (fr < 0) {
+                unmapped_ += CodePointToFrameRoman(cp, str_);
+            } else if (fr != 0 && fr != '\n') {
+                str_.push_back(static_cast<char>(fr));
             }
         }
         return;

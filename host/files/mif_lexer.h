@@ -47,6 +47,8 @@ class MifLexer {
     void SetSkipStrings(bool skip) { skipStrings_ = skip; }
     // While set (inside ImportObject), lines that begin with '=' or '&' are raw data.
     void SetFacets(bool facets) { facets_ = facets; }
+    // Characters of the strings read so far that had no FrameRoman form.
+    std::size_t charactersWithoutForm() const { return unmapped_; }
     // Consumes the next token if it is a bare word equal to one of the units; returns it.
     std::string_view TryUnit();
 
@@ -65,6 +67,7 @@ class MifLexer {
     StringMode mode_ = StringMode::FrameRoman;
     bool skipStrings_ = false;
     bool facets_ = false;
+    std::size_t unmapped_ = 0;
 };
 
 // Parses a number with an optional unit written right after it ("1.5\"", "12pt", "-3").

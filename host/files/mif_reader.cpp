@@ -401,6 +401,7 @@ class DocReader : public StatementReader {
             TopLevel({lex_.word(), lex_.line()});
         }
         Finalize();
+        doc_.charactersWithoutForm = lex_.charactersWithoutForm();
     }
 
   private:
@@ -1717,7 +1718,7 @@ void ReadPlainText(std::string_view data, Document& doc) {
         }
         raw = raw.substr(b, raw.find_last_not_of(" \t\r\f\v") - b + 1);
         line.clear();
-        Utf8ToFrameRoman(raw, line);
+        doc.charactersWithoutForm += Utf8ToFrameRoman(raw, line);
         if (!paragraph.empty()) {
             paragraph.push_back(' ');
         }

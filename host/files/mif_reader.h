@@ -29,7 +29,8 @@ bool ReadMifBook(std::string_view data, std::string_view fileName, const std::st
 std::string ResolveMifPath(std::string_view dipath, const std::string& baseDir);
 
 // Reads UTF-8 text: paragraphs are separated by blank lines, the lines of a paragraph are joined
-// with one space. The document gets one body page, one text frame and the default formats.
+// with one space. Characters without a FrameRoman form are counted in the document. The document
+// gets one body page, one text frame and the default formats.
 void ReadPlainText(std::string_view data, Document& doc);
 
 } // namespace lxhost

@@ -3,7 +3,10 @@
 // of the files under it.
 #include "host/files/markup.h"
 #include "host/files/mif_reader.h"
+#include "host/files/text_encoding.h"
 #include "host/model/model.h"
+
+#include <algorithm>
 
 #include <cerrno>
 #include <cstring>
@@ -49,6 +52,16 @@ bool ReadWholeFile(const std::string& path, std::string* data, std::string* erro
     return true;
 }
 
+// Notes what the user should know about the text of a file just read, once per file.
+void NoteText(std::vector<TextNote>& notes, const std::string& path, TextEncoding encoding,
+              std::size_t charactersWithoutForm) {
+    if (encoding == TextEncoding::Utf8 && charactersWithoutForm == 0)
+        return;
+    if (std::any_of(notes.begin(), notes.end(), [&](const TextNote& n) { return n.path == path; }))
+        return; // a book's walk may read a file more than once
+    notes.push_back({path, TextEncodingName(encoding), charactersWithoutForm});
+}
+
 } // namespace
 
 bool ReadSourceFile(const std::string& path, std::string* data, std::string* error) {
@@ -91,6 +104,15 @@ std::int32_t Session::Open(std::string_view path, const std::vector<OpenParamEnt
             status = kErrFileNotFound;
         }
     }
+    // Text saved as UTF-16 (as some Windows editors do) is read as the same text in UTF-8.
+    TextEncoding encoding = TextEncoding::Utf8;
+    if (status == kOk && *out == 0) {
+        std::string utf8;
+        if (Utf16WithBomToUtf8(data, &utf8)) {
+            data = std::move(utf8);
+            encoding = TextEncoding::Utf16;
+        }
+    }
     if (status == kOk && *out == 0) {
         switch (DetectFileType(data)) {
         case FileType::MifDocument: {
@@ -98,6 +120,7 @@ std::int32_t Session::Open(std::string_view path, const std::vector<OpenParamEnt
             d.path = asTemplate ? std::string() : full;
             if (ReadMifDocument(data, full, d, readerOptions, &message)) {
                 *out = d.id();
+                NoteText(textNotes, full, encoding, d.charactersWithoutForm);
             } else {
                 Close(d.id(), 1);
                 status = kErrBadFile;
@@ -123,8 +146,15 @@ std::int32_t Session::Open(std::string_view path, const std::vector<OpenParamEnt
             }
             Document& d = NewDocument();
             d.path = asTemplate ? std::string() : full;
+            // Plain text that is not UTF-8 is taken for Windows-1252, the usual encoding of older
+            // Western text: read as UTF-8, every byte above 0x7F would break a word.
+            if (!IsValidUtf8(data)) {
+                data = Windows1252ToUtf8(data);
+                encoding = TextEncoding::Windows1252;
+            }
             ReadPlainText(data, d);
             *out = d.id();
+            NoteText(textNotes, full, encoding, d.charactersWithoutForm);
             break;
         }
         case FileType::Binary:

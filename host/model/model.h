@@ -15,6 +15,7 @@
 #include "host/model/vocab.h"
 #include "support/api_types.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -222,6 +223,8 @@ class Document {
     Metric pageWidth = 612 * kMetricPoint;
     Metric pageHeight = 792 * kMetricPoint;
     ObjectId mainFlow = 0;
+    // Characters of the file it was read from that had no FrameRoman form.
+    std::size_t charactersWithoutForm = 0;
 
     std::vector<Page> pages;
     std::vector<Graphic> graphics;
@@ -382,6 +385,14 @@ struct HostEvent {
     std::string text; // status text
 };
 
+// What the host tells the user about the text of a file it read: the encoding it read the file
+// in, and how many characters had no FrameRoman form.
+struct TextNote {
+    std::string path;
+    const char* encoding = "UTF-8";
+    std::size_t charactersWithoutForm = 0;
+};
+
 // Options of the file readers that the user sets.
 struct ReaderOptions {
     // Paragraphs of these formats get text class 0 (not examined), e.g. code listings.
@@ -405,6 +416,8 @@ class Session {
     std::int32_t displayUpdating = 1;
     ReaderOptions readerOptions;
     std::vector<HostEvent> events;
+    // One note for each file read that was not UTF-8 or held characters without a form.
+    std::vector<TextNote> textNotes;
     // Called for every recorded event (e.g. the command-line tool shows the status text).
     std::function<void(const HostEvent&)> onEvent;
 

@@ -55,8 +55,9 @@ TEST(EndToEnd, EveryCaseMatchesItsReviewedOutput) {
     ASSERT_GT(cases.size(), 20u);
     for (const Case& c : cases) {
 #if defined(_WIN32)
-        // The error cases name files and the loader's reason in the platform's own words.
-        if (c.name.rfind("error-", 0) == 0)
+        // The error cases name files and the loader's reason in the platform's own words; the
+        // note cases name files too, and hold letters that only ICU's transliteration spells.
+        if (c.name.rfind("error-", 0) == 0 || c.name.rfind("note-", 0) == 0)
             continue;
 #endif
 #if !defined(LX_E2E_MARKDOWN)
