@@ -106,7 +106,7 @@ void MarkupBuilder::Text(std::string_view utf8, std::string_view implicitFormat)
         pendingSpace_ = pending;
     }
     converted_.clear();
-    Utf8ToFrameRoman(norm, converted_);
+    doc_.charactersWithoutForm += Utf8ToFrameRoman(norm, converted_);
     AppendBytes(converted_);
 }
 
@@ -130,7 +130,7 @@ void MarkupBuilder::CodeBlock(std::string_view utf8) {
         }
         StartParagraph(kFormatCode);
         converted_.clear();
-        Utf8ToFrameRoman(line, converted_);
+        doc_.charactersWithoutForm += Utf8ToFrameRoman(line, converted_);
         AppendBytes(converted_);
     }
     EndParagraph();

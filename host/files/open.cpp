@@ -139,19 +139,23 @@ std::int32_t Session::Open(std::string_view path, const std::vector<OpenParamEnt
             break;
         }
         case FileType::Text: {
-            if (const SourceType source = DetectSourceType(full, data);
-                source != SourceType::None) {
+            // Plain text or Markdown that is not UTF-8 is taken for Windows-1252, the usual
+            // encoding of older Western text: read as UTF-8, every byte above 0x7F would break a
+            // word. HTML and XML declare their encoding, which their reader follows.
+            const SourceType source = DetectSourceType(full, data);
+            if ((source == SourceType::None || source == SourceType::Markdown) &&
+                !IsValidUtf8(data)) {
+                data = Windows1252ToUtf8(data);
+                encoding = TextEncoding::Windows1252;
+            }
+            if (source != SourceType::None) {
                 *out = OpenSource(*this, source, data, full, asTemplate, &status, &message);
+                if (const Document* d = FindDocument(*out))
+                    NoteText(textNotes, full, encoding, d->charactersWithoutForm);
                 break;
             }
             Document& d = NewDocument();
             d.path = asTemplate ? std::string() : full;
-            // Plain text that is not UTF-8 is taken for Windows-1252, the usual encoding of older
-            // Western text: read as UTF-8, every byte above 0x7F would break a word.
-            if (!IsValidUtf8(data)) {
-                data = Windows1252ToUtf8(data);
-                encoding = TextEncoding::Windows1252;
-            }
             ReadPlainText(data, d);
             *out = d.id();
             NoteText(textNotes, full, encoding, d.charactersWithoutForm);
