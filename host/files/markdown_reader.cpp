@@ -108,18 +108,28 @@ class MarkdownWalk {
   public:
     MarkdownWalk(MarkupBuilder& out) : out_(out) {}
 
+    // Walks the tree depth first without recursion (nesting may be deep) and without cmark's
+    // iterator, which costs a sixth of the reading time.
     void Run(cmark_node* root) {
-        std::unique_ptr<cmark_iter, IterDeleter> iter(cmark_iter_new(root));
-        for (cmark_event_type ev; (ev = cmark_iter_next(iter.get())) != CMARK_EVENT_DONE;) {
-            cmark_node* node = cmark_iter_get_node(iter.get());
-            if (ev == CMARK_EVENT_ENTER) {
-                if (!Enter(node)) {
-                    // Skip the node's content: resume after its end.
-                    cmark_iter_reset(iter.get(), node, CMARK_EVENT_EXIT);
-                }
-            } else if (ev == CMARK_EVENT_EXIT) {
+        cmark_node* node = root;
+        for (;;) {
+            const bool open = Enter(node);
+            cmark_node* child = open ? cmark_node_first_child(node) : nullptr;
+            if (child != nullptr) {
+                node = child;
+                continue;
+            }
+            if (open) {
                 Exit(node);
             }
+            while (node != root && cmark_node_next(node) == nullptr) {
+                node = cmark_node_parent(node);
+                Exit(node);
+            }
+            if (node == root) {
+                return;
+            }
+            node = cmark_node_next(node);
         }
     }
 
@@ -178,6 +188,9 @@ class MarkdownWalk {
         default:
             break;
         }
+        if ((cmark_node_get_type(node) & CMARK_NODE_TYPE_MASK) == CMARK_NODE_TYPE_INLINE) {
+            return true; // emphasis, strikethrough: transparent
+        }
         const std::string_view type = cmark_node_get_type_string(node);
         if (type == "table") {
             out_.StartTable();
@@ -207,6 +220,9 @@ class MarkdownWalk {
             return;
         default:
             break;
+        }
+        if ((cmark_node_get_type(node) & CMARK_NODE_TYPE_MASK) == CMARK_NODE_TYPE_INLINE) {
+            return;
         }
         const std::string_view type = cmark_node_get_type_string(node);
         if (type == "table") {

@@ -888,14 +888,28 @@ void BookIncludes(xmlNodePtr node, const std::string& dir, std::vector<std::stri
     }
 }
 
-// The topics of a DITA map in map order; nested maps are followed (each once).
-void MapTopics(xmlNodePtr node, const std::string& dir, std::vector<std::string>* files,
-               std::vector<std::string>* maps, std::string* error);
+// The topics of a DITA map in map order. Nested maps are followed, each once, when they lie in
+// the folder of the top map (root): reading a map is the reader's own doing, and the reader
+// reads nothing outside the book's folder.
+void MapTopics(xmlNodePtr node, const std::string& dir, const std::string& root,
+               std::vector<std::string>* files, std::vector<std::string>* maps, std::string* error);
 
-void ReadNestedMap(const std::string& path, std::vector<std::string>* files,
-                   std::vector<std::string>* maps, std::string* error) {
+bool IsInside(const std::string& path, const std::string& folder) {
+    const std::filesystem::path rel =
+        std::filesystem::path(path).lexically_relative(std::filesystem::path(folder));
+    return !rel.empty() && *rel.begin() != "..";
+}
+
+void ReadNestedMap(const std::string& path, const std::string& root,
+                   std::vector<std::string>* files, std::vector<std::string>* maps,
+                   std::string* error) {
     constexpr std::size_t kMaxMaps = 256;
-    if (std::find(maps->begin(), maps->end(), path) != maps->end() || maps->size() >= kMaxMaps) {
+    if (!error->empty() || std::find(maps->begin(), maps->end(), path) != maps->end() ||
+        maps->size() >= kMaxMaps) {
+        return;
+    }
+    if (!IsInside(path, root)) {
+        *error = path + ": not read: a nested map must lie in the folder of the book's map";
         return;
     }
     maps->push_back(path);
@@ -906,12 +920,13 @@ void ReadNestedMap(const std::string& path, std::vector<std::string>* files,
     XmlDoc doc = ParseXml(data, path, error);
     if (doc != nullptr) {
         MapTopics(xmlDocGetRootElement(doc.get()),
-                  std::filesystem::path(path).parent_path().string(), files, maps, error);
+                  std::filesystem::path(path).parent_path().string(), root, files, maps, error);
     }
 }
 
-void MapTopics(xmlNodePtr node, const std::string& dir, std::vector<std::string>* files,
-               std::vector<std::string>* maps, std::string* error) {
+void MapTopics(xmlNodePtr node, const std::string& dir, const std::string& root,
+               std::vector<std::string>* files, std::vector<std::string>* maps,
+               std::string* error) {
     for (; node != nullptr; node = node->next) {
         if (node->type != XML_ELEMENT_NODE) {
             continue;
@@ -928,13 +943,13 @@ void MapTopics(xmlNodePtr node, const std::string& dir, std::vector<std::string>
         const std::string path = external ? std::string() : ChapterPath(href, dir);
         if (!path.empty()) {
             if (format == "ditamap" || std::filesystem::path(path).extension() == ".ditamap") {
-                ReadNestedMap(path, files, maps, error);
+                ReadNestedMap(path, root, files, maps, error);
             } else if (format.empty() || format == "dita" || format == "markdown" ||
                        format == "md" || format == "html") {
                 files->push_back(path);
             }
         }
-        MapTopics(node->children, dir, files, maps, error);
+        MapTopics(node->children, dir, root, files, maps, error);
     }
 }
 
@@ -1007,7 +1022,12 @@ ObjectId OpenXml(Session& session, std::string_view data, const std::string& pat
     *status = kOk;
     if (name == "map" || name == "bookmap") {
         std::vector<std::string> files, maps{path};
-        MapTopics(root->children, dir, &files, &maps, error);
+        error->clear();
+        MapTopics(root->children, dir, dir, &files, &maps, error);
+        if (!error->empty()) {
+            *status = kErrBadFile;
+            return 0;
+        }
         return BookOfFiles(session, path, files);
     }
     if (name == "book" && HasXInclude(root->children)) {

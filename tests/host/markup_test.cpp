@@ -293,6 +293,10 @@ TEST_F(SourceFolder, MalformedXmlIsOneErrorAndNothingOutsideTheFileIsRead) {
          "<!DOCTYPE chapter SYSTEM 'http://127.0.0.1:9/none.dtd'><chapter><para>Fine.</para>"
          "</chapter>",
          kOk, "none"},
+        {"nested.ditamap", "<map><mapref href='../../outside.ditamap'/></map>", kErrBadFile,
+         "outside.ditamap: not read: a nested map must lie in the folder of the book's map"},
+        {"broken.ditamap", "<map><mapref href='unclosed.xml' format='ditamap'/></map>", kErrBadFile,
+         "unclosed.xml:3: malformed XML"},
         {"other.xml", "<svg><text>x</text></svg>", kErrNotDocument,
          "other.xml: not a DocBook, DITA or XHTML document (its root element is <svg>)"},
     };

@@ -1,0 +1,45 @@
+#!/bin/sh
+# End-to-end timing of a folder of Markdown files measured as a book with the real tool: generates
+# FILES files (default 1,000) of WORDS words each (default 1,000) in ten subfolders, then runs
+# `lexameter report DIR` and `lexameter word-counts DIR` RUNS times each (default 3) and prints
+# the wall time, the CPU time and the peak resident memory of each run.
+#
+#   bench/md_folder_bench.sh [BUILD_DIR [FILES [WORDS]]]     default BUILD_DIR: build
+#
+# Build first, with optimisation (cmake --build build -j2 --target lexameter source_gen).
+set -eu
+
+here=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-build}
+case $build in /*) ;; *) build=$here/$build ;; esac
+files=${2:-1000}
+words=${3:-1000}
+
+tool=$build/host/lexameter
+gen=$build/bench/source_gen
+for f in "$tool" "$gen"; do
+    [ -x "$f" ] || { echo "md_folder_bench: $f is missing: build it first" >&2; exit 1; }
+done
+[ -x /usr/bin/time ] || { echo "md_folder_bench: /usr/bin/time is missing (package 'time')" >&2; exit 1; }
+
+dir=$(mktemp -d "${TMPDIR:-/tmp}/lexameter-docs.XXXXXX")
+trap 'rm -rf "$dir"' EXIT
+"$gen" "$dir/docs" "$files" "$words"
+echo "folder: $files Markdown files of about $words words, $(cat "$dir"/docs/*/*.md | wc -c) bytes"
+echo "load before: $(cut -d' ' -f1-3 /proc/loadavg)"
+
+for command in report word-counts; do
+    run=0
+    while [ "$run" -lt "${RUNS:-3}" ]; do
+        /usr/bin/time -v -o "$dir/time" "$tool" "$command" "$dir/docs" >"$dir/out" 2>"$dir/err" || {
+            echo "$command: failed (exit status $?)"; tail -n 3 "$dir/err" >&2; exit 1; }
+        wall=$(sed -n 's/.*Elapsed (wall clock) time (h:mm:ss or m:ss): //p' "$dir/time")
+        user=$(sed -n 's/.*User time (seconds): //p' "$dir/time")
+        sys=$(sed -n 's/.*System time (seconds): //p' "$dir/time")
+        rss=$(sed -n 's/.*Maximum resident set size (kbytes): //p' "$dir/time")
+        printf '%-12s wall %s  user %ss  sys %ss  peak RSS %d MB\n' "$command" "$wall" "$user" \
+            "$sys" $((rss / 1024))
+        run=$((run + 1))
+    done
+done
+echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
