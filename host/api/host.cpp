@@ -397,7 +397,7 @@ HRESULT LX_STDCALL HostApi::Open(const char* fileName, const PropValList* params
         ObjectId id = 0;
         *err = host_.session_.Open(path, openParams, &id, &back, &message);
         if (*err != kNoError)
-            host_.record_.openErrors.push_back(message);
+            host_.record_.openErrors.push_back({path, message});
         *returned = MakePropValList(host_.memory_, ToHostProps(back));
         if (*err == kNoError)
             *result = id;

@@ -214,6 +214,12 @@ class Host final : public IUnknown {
     // Drops the host's reference, normally the sink's last: the client then shuts down.
     void ReleaseSink();
 
+    // A file that did not open: the path as the client named it and the reader's message.
+    struct OpenError {
+        std::string path;
+        std::string message;
+    };
+
     // What the client did.
     struct Record {
         std::vector<std::string> alerts;
@@ -228,8 +234,8 @@ class Host final : public IUnknown {
         std::vector<HostProp> clientInfo;
         HMODULE module = nullptr;
         int memoryModeCalls = 0;
-        std::vector<std::uint32_t> raised;   // platform exception codes caught around sink calls
-        std::vector<std::string> openErrors; // the readers' messages for files that did not open
+        std::vector<std::uint32_t> raised; // platform exception codes caught around sink calls
+        std::vector<OpenError> openErrors; // the files that did not open
     };
     const Record& record() const { return record_; }
     // References the client holds on the host's interfaces right now.

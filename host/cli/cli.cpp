@@ -2,6 +2,7 @@
 
 #include "host/api/host.h"
 #include "host/api/loader.h"
+#include "host/cli/output_files.h"
 #include "host/cli/run_report.h"
 #include "host/files/markup.h"
 #include "host/files/mif_writer.h"
@@ -37,6 +38,15 @@ constexpr const char* kAboutLabel = "About Lexameter...";
 
 constexpr const char* kBookToolsMenuTag = "LXToolsBook";
 
+class Progress;
+
+// What one output file is made from: an output document (saved as MIF and as text), or the
+// text of the command's alerts (saved as text).
+struct OutputFileSource {
+    lxhost::Document* doc; // null for alert text
+    std::string text;
+};
+
 // One run of the tool: the host with the plug-in loaded and initialised.
 struct Session {
     lxhost::Host& host;
@@ -46,6 +56,7 @@ struct Session {
     std::ostream& err;
     const char* label; // the menu label of a document or book command
     RunReport& report;
+    Progress& progress;
 };
 
 int RunAbout(Session& s) {
@@ -123,15 +134,55 @@ std::string CommandHelp() {
             "order), or several files make a book, measured file by file.\n"
             "In Markdown, HTML and XML files code blocks (format \"Code\") are not counted;\n"
             "--include-format Code counts them.\n";
-    text += "\nExit status: 0 success, 1 usage error, 2 a file could not be opened or read,\n"
+    text += "\nExit status: 0 success, 1 usage error, 2 a file could not be opened, read or saved,\n"
             "3 the plug-in could not be loaded or initialised.";
     return text;
 }
 
-int UsageError(std::ostream& err, const std::string& message) {
+// Prints what the run produced: one JSON document, or the output documents on standard output
+// and the warnings and errors on standard error. Answers the exit status.
+int Finish(const CliOptions& options, const RunReport& report, std::ostream& out,
+           std::ostream& err) {
+    if (options.json) {
+        out << RunReportJson(report);
+    } else {
+        for (const OutputDocument& d : report.documents)
+            out << d.rendered;
+        for (const lxhost::TextNote& n : report.textNotes)
+            for (const std::string& line : TextNoteLines(n))
+                err << kProgram << ": " << line << "\n";
+        for (const std::string& w : report.warnings)
+            err << kProgram << ": warning: " << w << "\n";
+        // Book components that did not open were reported by the plug-in on the console.
+        for (const std::string& e : report.errors)
+            err << kProgram << ": " << e << "\n";
+    }
+    out.flush();
+    return report.exitStatus;
+}
+
+// A usage error: "lexameter: MESSAGE" and a hint on standard error, or the JSON document.
+int UsageError(const CliOptions& options, std::ostream& out, std::ostream& err,
+               const std::string& message) {
+    if (options.json) {
+        RunReport report;
+        report.command = options.command;
+        report.files = options.files;
+        report.errors.push_back(message);
+        report.exitStatus = kExitUsage;
+        return Finish(options, report, out, err);
+    }
     err << kProgram << ": " << message << "\n"
         << "Run '" << kProgram << " --help' for usage.\n";
     return kExitUsage;
+}
+
+// The argument parser's message as the tool's: "--message: 1 required TEXT missing".
+std::string ParseErrorText(std::string text) {
+    if (!text.empty() && text[0] >= 'A' && text[0] <= 'Z' && text.size() > 1 && text[1] >= 'a' &&
+        text[1] <= 'z')
+        text[0] = static_cast<char>(text[0] - 'A' + 'a');
+    return text;
 }
 
 // Shows the book's status text as a progress line on standard error: "[2/3] Examining: b.mif".
@@ -158,11 +209,16 @@ class Progress {
     }
     // Called when a pass over the book ends; a with-counts word list walks the book twice.
     void Clear() {
+        Interrupt();
+        shown_ = 0;
+    }
+    // Erases the line drawn in place before another line is written; the count goes on.
+    void Interrupt() {
         if (drawn_)
             err_ << "\r\033[K" << std::flush;
         drawn_ = false;
-        shown_ = 0;
     }
+    void SetFiles(int files) { files_ = files; }
 
   private:
     std::ostream& err_;
@@ -170,6 +226,36 @@ class Progress {
     int files_;
     int shown_ = 0;
     bool drawn_ = false;
+};
+
+// Passes everything on to a stream, erasing the progress line first, so that no line written
+// while a book is walked (a console line, an alert) is ever glued to the progress line.
+class ProgressGuard final : public std::streambuf {
+  public:
+    ProgressGuard(std::ostream& target, Progress& progress)
+        : target_(target), progress_(progress) {}
+
+  protected:
+    int overflow(int c) override {
+        if (c != traits_type::eof()) {
+            progress_.Interrupt();
+            target_.put(static_cast<char>(c));
+        }
+        return traits_type::not_eof(c);
+    }
+    std::streamsize xsputn(const char* s, std::streamsize n) override {
+        progress_.Interrupt();
+        target_.write(s, n);
+        return n;
+    }
+    int sync() override {
+        target_.flush();
+        return 0;
+    }
+
+  private:
+    std::ostream& target_;
+    Progress& progress_;
 };
 
 bool IsTerminal(std::ostream& stream) {
@@ -228,32 +314,52 @@ ObjectId OpenInput(Session& s, bool* isBook) {
     return id;
 }
 
-// Saves an output document as MIF and as text in the --out folder, named after its heading.
-void SaveOutput(Session& s, lxhost::Document& doc, const OutputDocument& described,
-                std::vector<std::string>& usedNames) {
-    std::string base = FileNameOfHeading(described.heading);
-    std::string name = base;
-    for (int n = 2; std::find(usedNames.begin(), usedNames.end(), name) != usedNames.end(); ++n)
-        name = base + "-" + std::to_string(n);
-    usedNames.push_back(name);
-    std::string stem = s.options.outDir + "/" + name;
-    std::string error;
-    if (!lxhost::SaveMif(doc, stem + ".mif", &error)) {
-        s.report.errors.push_back(error);
-        return;
+// The inputs of the run: the files named and, for a book, its file components.
+std::vector<std::string> InputsOf(Session& s, ObjectId input) {
+    std::vector<std::string> inputs = s.options.files;
+    if (const lxhost::Book* book = s.host.session().FindBook(input))
+        for (const lxhost::Component& c : book->components)
+            if (c.kind == lxhost::kComponentFile)
+                inputs.push_back(c.path);
+    return inputs;
+}
+
+// A file that did not open is a file error when it is an input of the run; the plug-in also
+// opens files of its own (the optional output template), and falls back silently when they are
+// missing.
+bool IsInputPath(const std::string& path, const std::vector<std::string>& inputs) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::path p = fs::absolute(path, ec).lexically_normal();
+    for (const std::string& in : inputs) {
+        fs::path q = fs::absolute(in, ec).lexically_normal();
+        if (p == q)
+            return true;
     }
-    std::ofstream text(stem + ".txt", std::ios::binary);
-    text << described.rendered;
-    if (!text)
-        s.report.errors.push_back("cannot write '" + stem + ".txt'");
+    return false;
+}
+
+// Saves what the command made in the --out folder: each output document as MIF and as text,
+// and the alerts of a command that shows its result in an alert as text.
+bool SaveOutputs(Session& s, const std::vector<OutputFileSource>& sources,
+                 const std::vector<std::string>& inputs) {
+    std::string stem = OutputStem(s.options.files);
+    std::vector<OutputFile> files;
+    int n = 0;
+    for (const OutputFileSource& source : sources) {
+        ++n;
+        std::string what = s.options.command + (n > 1 ? "-" + std::to_string(n) : "");
+        if (source.doc) {
+            files.push_back(
+                {OutputPath(s.options.outDir, stem, what, "mif"), lxhost::WriteMif(*source.doc)});
+        }
+        files.push_back({OutputPath(s.options.outDir, stem, what, "txt"), source.text});
+    }
+    SavePolicy policy{s.options.force, inputs};
+    return SaveOutputFiles(files, policy, &s.report.errors, &s.report.saved);
 }
 
 int RunOnFiles(Session& s) {
-    if (s.options.files.empty()) {
-        s.err << kProgram << ": the command '" << s.options.command << "' needs a FILE\n"
-              << "Run '" << kProgram << " --help' for usage.\n";
-        return kExitUsage;
-    }
     lxhost::Session& model = s.host.session();
     bool isBook = false;
     ObjectId input = OpenInput(s, &isBook);
@@ -271,28 +377,30 @@ int RunOnFiles(Session& s) {
         model.activeBook = input;
     else
         model.activeDocument = input;
+    std::vector<std::string> inputs = InputsOf(s, input);
 
     std::vector<ObjectId> before = model.openDocuments();
-    Progress progress(s.err, IsTerminal(s.err),
-                      isBook && model.FindBook(input) ? CountBookFiles(*model.FindBook(input)) : 0);
+    if (isBook && model.FindBook(input))
+        s.progress.SetFiles(CountBookFiles(*model.FindBook(input)));
     model.onEvent = [&](const lxhost::HostEvent& e) {
         if (e.type != lxhost::EventType::StatusText)
             return;
         s.report.status.push_back(e.text);
         if (!s.options.json)
-            progress.Show(e.text);
+            s.progress.Show(e.text);
     };
     std::size_t openErrorsBefore = s.host.record().openErrors.size();
+    std::size_t alertsBefore = s.host.record().alerts.size();
     bool ran = s.loader.Command(*number);
     model.onEvent = nullptr;
-    progress.Clear();
+    s.progress.Clear();
     if (!ran) {
         s.report.errors.push_back(s.loader.error());
         return kExitPlugin;
     }
 
     // The documents the command made: open now, not before, and not the input.
-    std::vector<std::string> usedNames;
+    std::vector<OutputFileSource> sources;
     for (ObjectId id : std::vector<ObjectId>(model.openDocuments())) {
         if (std::find(before.begin(), before.end(), id) != before.end())
             continue;
@@ -300,17 +408,38 @@ int RunOnFiles(Session& s) {
         if (!doc)
             continue;
         OutputDocument described = DescribeDocument(*doc);
-        if (!s.options.outDir.empty())
-            SaveOutput(s, *doc, described, usedNames);
+        sources.push_back({doc, described.rendered});
         s.report.documents.push_back(std::move(described));
     }
+    // A command whose result is an alert: its text is the output.
+    if (sources.empty()) {
+        std::string text;
+        const std::vector<std::string>& alerts = s.host.record().alerts;
+        for (std::size_t i = alertsBefore; i < alerts.size(); ++i)
+            text += alerts[i];
+        if (!text.empty())
+            sources.push_back({nullptr, text});
+    }
 
+    int status = kExitOk;
     // Files of the book that did not open: the plug-in said so on the console and went on; the
-    // tool names each with the reader's reason and reports the failure in its exit status.
-    const std::vector<std::string>& openErrors = s.host.record().openErrors;
-    for (std::size_t i = openErrorsBefore; i < openErrors.size(); ++i)
-        s.report.errors.push_back(openErrors[i]);
-    return openErrors.size() > openErrorsBefore ? kExitFile : kExitOk;
+    // run reports the failure in its exit status (and its errors, for JSON).
+    const std::vector<lxhost::Host::OpenError>& openErrors = s.host.record().openErrors;
+    for (std::size_t i = openErrorsBefore; i < openErrors.size(); ++i) {
+        if (!IsInputPath(openErrors[i].path, inputs))
+            continue;
+        s.report.componentErrors.push_back(openErrors[i].message);
+        status = kExitFile;
+    }
+    for (const std::string& name : s.options.excludeFormats)
+        if (std::find(model.excludedFormatsFound.begin(), model.excludedFormatsFound.end(), name) ==
+            model.excludedFormatsFound.end())
+            s.report.warnings.push_back("--exclude-format '" + name +
+                                        "': no examined document defines this paragraph format");
+
+    if (!s.options.outDir.empty() && !SaveOutputs(s, sources, inputs))
+        status = kExitFile;
+    return status;
 }
 
 int Run(const CliOptions& options, const CliCommand& command, const std::string& plugin,
@@ -319,10 +448,26 @@ int Run(const CliOptions& options, const CliCommand& command, const std::string&
     report.command = options.command;
     report.files = options.files;
 
+    // The folder for --out is made before anything runs: a run that cannot save fails at once.
+    if (!options.outDir.empty() && command.label) {
+        std::string error;
+        if (!PrepareOutputFolder(options.outDir, &error)) {
+            report.errors.push_back(error);
+            report.exitStatus = kExitFile;
+            return Finish(options, report, out, err);
+        }
+    }
+
+    Progress progress(err, IsTerminal(err), 0);
+    ProgressGuard guardErr(err, progress);
+    ProgressGuard guardOut(out, progress);
+    std::ostream consoleStream(&guardErr);
+    std::ostream alertStream(&guardOut);
+
     lxhost::Host host;
     // With --json everything goes into the one document at the end.
-    host.SetAlertStream(options.json ? nullptr : &out);
-    host.SetConsoleStream(options.json ? nullptr : &err);
+    host.SetAlertStream(options.json ? nullptr : &alertStream);
+    host.SetConsoleStream(options.json ? nullptr : &consoleStream);
     host.session().installDir = options.installDir;
     host.session().readerOptions.excludedFormats = options.excludeFormats;
     host.session().readerOptions.includedFormats = options.includeFormats;
@@ -337,8 +482,8 @@ int Run(const CliOptions& options, const CliCommand& command, const std::string&
         } else {
             for (const std::string& message : options.messages)
                 if (!loader.SendMessage(message))
-                    err << kProgram << ": warning: " << loader.error() << "\n";
-            Session session{host, loader, options, out, err, command.label, report};
+                    report.warnings.push_back(loader.error());
+            Session session{host, loader, options, out, err, command.label, report, progress};
             status = command.run(session);
         }
     }
@@ -357,19 +502,7 @@ int Run(const CliOptions& options, const CliCommand& command, const std::string&
     }
     report.textNotes = host.session().textNotes;
     report.exitStatus = status;
-    if (options.json) {
-        out << RunReportJson(report);
-    } else {
-        for (const OutputDocument& d : report.documents)
-            out << d.rendered;
-        for (const lxhost::TextNote& n : report.textNotes)
-            for (const std::string& line : TextNoteLines(n))
-                err << kProgram << ": " << line << "\n";
-        for (const std::string& e : report.errors)
-            err << kProgram << ": " << e << "\n";
-    }
-    out.flush();
-    return status;
+    return Finish(options, report, out, err);
 }
 
 } // namespace
@@ -411,8 +544,10 @@ int RunLexameter(int argc, const char* const* argv, const std::string& defaultPl
                    "the host's installation directory (templates, converter data)")
         ->type_name("DIR");
     app.add_option("--out", options.outDir,
-                   "also save every output document in DIR, as MIF and as text")
+                   "also save the output in DIR (made when missing), as MIF and as text")
         ->type_name("DIR");
+    app.add_flag("--force", options.force,
+                 "with --out, replace output files that exist (never an input of the run)");
     app.add_option("--exclude-format", options.excludeFormats,
                    "do not examine paragraphs of this paragraph format (repeatable)")
         ->type_name("NAME")
@@ -431,31 +566,55 @@ int RunLexameter(int argc, const char* const* argv, const std::string& defaultPl
     app.add_option("files", options.files, "documents or a book")->type_name("FILE");
     app.footer(CommandHelp());
 
+    // Unknown options are left over rather than thrown, to be reported as every usage error is.
+    app.allow_extras();
+    // --json is known before the arguments are understood: a usage error is then JSON too.
+    for (int i = 1; i < argc && std::string(argv[i]) != "--"; ++i)
+        if (std::string(argv[i]) == "--json")
+            options.json = true;
     try {
         app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& e) {
+        return app.exit(e, out, err) == 0 ? kExitOk : kExitUsage;
+    } catch (const CLI::CallForAllHelp& e) {
+        return app.exit(e, out, err) == 0 ? kExitOk : kExitUsage;
+    } catch (const CLI::CallForVersion& e) {
+        return app.exit(e, out, err) == 0 ? kExitOk : kExitUsage;
     } catch (const CLI::ParseError& e) {
-        int status = app.exit(e, out, err);
-        return status == 0 ? kExitOk : kExitUsage;
+        return UsageError(options, out, err, ParseErrorText(e.what()));
+    }
+    if (!app.remaining().empty()) {
+        const std::string extra = app.remaining().front();
+        return UsageError(
+            options, out, err,
+            (extra.size() > 1 && extra[0] == '-' ? "unknown option '" : "unexpected argument '") +
+                extra + "'");
     }
 
     if (options.command.empty())
-        return UsageError(err, "no command given (commands: " + CommandList() + ")");
+        return UsageError(options, out, err, "no command given (commands: " + CommandList() + ")");
     const CliCommand* command = FindCommand(options.command);
     if (!command)
-        return UsageError(err, "unknown command '" + options.command +
-                                   "' (commands: " + CommandList() + ")");
+        return UsageError(options, out, err,
+                          "unknown command '" + options.command + "' (commands: " + CommandList() +
+                              ")");
     if (!command->label && !options.files.empty())
-        return UsageError(err, "the command '" + options.command + "' takes no files");
+        return UsageError(options, out, err,
+                          "the command '" + options.command + "' takes no files");
+    if (command->label && options.files.empty())
+        return UsageError(options, out, err, "the command '" + options.command + "' needs a FILE");
     for (const std::string& name : options.includeFormats)
         if (std::find(options.excludeFormats.begin(), options.excludeFormats.end(), name) !=
             options.excludeFormats.end())
-            return UsageError(err, "the format '" + name + "' is both included and excluded");
+            return UsageError(options, out, err,
+                              "the format '" + name + "' is both included and excluded");
 
     if (options.installDir.empty())
         options.installDir = defaultInstallDir;
     std::string plugin = options.plugin.empty() ? defaultPlugin : options.plugin;
     if (plugin.empty())
-        return UsageError(err, "no plug-in module is known to this build: pass --plugin PATH");
+        return UsageError(options, out, err,
+                          "no plug-in module is known to this build: pass --plugin PATH");
     return Run(options, *command, plugin, out, err);
 }
 

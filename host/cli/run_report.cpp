@@ -156,7 +156,11 @@ std::string RunReportJson(const RunReport& report) {
             doc["tables"].push_back({{"rows", t.rows}});
         j["documents"].push_back(doc);
     }
-    j["errors"] = report.errors;
+    j["errors"] = report.componentErrors;
+    for (const std::string& e : report.errors)
+        j["errors"].push_back(e);
+    j["warnings"] = report.warnings;
+    j["saved"] = report.saved;
     j["textNotes"] = nlohmann::json::array();
     for (const lxhost::TextNote& n : report.textNotes)
         j["textNotes"].push_back({{"file", n.path},

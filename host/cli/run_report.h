@@ -34,6 +34,10 @@ struct RunReport {
     std::vector<OutputDocument> documents;
     std::vector<std::string> errors;
     std::vector<lxhost::TextNote> textNotes;
+    // Files of a book that did not open (the plug-in reported them on the console).
+    std::vector<std::string> componentErrors;
+    std::vector<std::string> warnings;
+    std::vector<std::string> saved; // the files written in the --out folder
     int exitStatus = 0;
 };
 

@@ -7,7 +7,6 @@
 #include "host/model/model.h"
 
 #include <algorithm>
-
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -25,8 +24,15 @@ bool ReadWholeFile(const std::string& path, std::string* data, std::string* erro
     namespace fs = std::filesystem;
     std::error_code ec;
     const fs::file_status st = fs::status(path, ec);
+    // The system's own reason: no such file, permission denied, name too long, ...
     if (ec || !fs::exists(st)) {
-        *error = path + ": cannot open: no such file";
+        *error = path + ": cannot open: " +
+                 (ec ? ec.message()
+                     : std::make_error_code(std::errc::no_such_file_or_directory).message());
+        return false;
+    }
+    if (fs::is_directory(st)) {
+        *error = path + ": cannot open: a folder, not a file";
         return false;
     }
     if (!fs::is_regular_file(st)) {
@@ -60,6 +66,20 @@ void NoteText(std::vector<TextNote>& notes, const std::string& path, TextEncodin
     if (std::any_of(notes.begin(), notes.end(), [&](const TextNote& n) { return n.path == path; }))
         return; // a book's walk may read a file more than once
     notes.push_back({path, TextEncodingName(encoding), charactersWithoutForm});
+}
+
+// Notes each excluded format that the document defines.
+void NoteExcludedFormats(const Document& d, const ReaderOptions& options,
+                         std::vector<std::string>& found) {
+    for (const std::string& name : options.excludedFormats) {
+        if (std::find(found.begin(), found.end(), name) != found.end())
+            continue;
+        for (const PgfFormat& f : d.pgfFormats)
+            if (f.name == name) {
+                found.push_back(name);
+                break;
+            }
+    }
 }
 
 } // namespace
@@ -167,6 +187,10 @@ std::int32_t Session::Open(std::string_view path, const std::vector<OpenParamEnt
             break;
         }
     }
+    // A template is not examined; a folder book's files are noted as the plug-in opens them.
+    if (status == kOk && !asTemplate)
+        if (const Document* d = FindDocument(*out))
+            NoteExcludedFormats(*d, readerOptions, excludedFormatsFound);
     if (returned != nullptr) {
         returned->clear();
         returned->push_back({kOpenRetFileName, PropValue::String(full)});

@@ -415,6 +415,9 @@ class Session {
     std::string installDir;
     std::int32_t displayUpdating = 1;
     ReaderOptions readerOptions;
+    // The excluded formats that a document opened from a file defined, so that the tool can
+    // warn about a name that none of them knows (a typing error excludes nothing).
+    std::vector<std::string> excludedFormatsFound;
     std::vector<HostEvent> events;
     // One note for each file read that was not UTF-8 or held characters without a form.
     std::vector<TextNote> textNotes;

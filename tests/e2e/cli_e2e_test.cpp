@@ -46,6 +46,13 @@ std::string Normalised(std::string text) {
     return text;
 }
 
+std::size_t CountOf(const std::string& text, const std::string& what) {
+    std::size_t n = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
+    return n;
+}
+
 std::string Expected(const std::string& name, const char* what) {
     return ReadFile(kSource + "/tests/e2e/expected/" + name + what);
 }
@@ -87,7 +94,7 @@ TEST(EndToEnd, SavedOutputDocumentsReopen) {
     Outcome words = RunCli(kCli, {"--out", out, "word-counts", "samples/article.txt"}, kSource);
     ASSERT_EQ(words.status, 0) << words.err;
 
-    for (const char* name : {"Book-aquila-manual.book", "Words"}) {
+    for (const char* name : {"aquila-manual.report", "article.word-counts"}) {
         std::string mif = out + "/" + name + ".mif";
         ASSERT_TRUE(std::filesystem::exists(mif)) << mif;
         ASSERT_TRUE(std::filesystem::exists(out + "/" + name + ".txt"));
@@ -96,8 +103,83 @@ TEST(EndToEnd, SavedOutputDocumentsReopen) {
         EXPECT_EQ(reopened.status, 0) << reopened.err;
         EXPECT_NE(reopened.out.find("Total Words: "), std::string::npos);
     }
-    EXPECT_EQ(ReadFile(out + "/Words.txt"), words.out);
+    EXPECT_EQ(ReadFile(out + "/article.word-counts.txt"), words.out);
     std::filesystem::remove_all(out);
 }
+
+#if !defined(_WIN32) // the messages are the platform's own
+// --out: the folder is made, files are named after what they measure, nothing is replaced
+// without --force, an input never, and a failure to save is never a success.
+TEST(EndToEnd, OutFolderNamesAndReplacement) {
+    namespace fs = std::filesystem;
+    const std::string dir = ::testing::TempDir() + "lexameter_e2e_save";
+    fs::remove_all(dir);
+    const std::string out = dir + "/made/on/demand";
+    const std::string article = kSource + "/samples/article.txt";
+
+    // A missing folder is made with its parents; an alert is saved as its text.
+    Outcome stats = RunCli(kCli, {"--out", out, "stats", article});
+    ASSERT_EQ(stats.status, 0) << stats.err;
+    EXPECT_EQ(ReadFile(out + "/article.stats.txt"), stats.out);
+
+    struct Case {
+        const char* name;
+        std::vector<std::string> args;
+        int status;
+        const char* err; // expected in standard error
+    };
+    const std::vector<Case> cases = {
+        {"an existing output is not replaced",
+         {"stats", article},
+         2,
+         "article.stats.txt' exists: not replaced (--force replaces it)"},
+        {"--force replaces it", {"--force", "stats", article}, 0, ""},
+        {"a folder in the way", {"flesch", article}, 2, "a folder of that name exists"},
+        {"an input is never replaced, even with --force",
+         {"--force", "report", out + "/book.report.txt", article},
+         2,
+         "book.report.txt' is an input of this run: it is never replaced"},
+        {"a name too long for the file system",
+         {"words", out + "/" + std::string(250, 'x') + ".txt"},
+         2,
+         "File name too long"},
+    };
+    fs::create_directories(out + "/article.flesch.txt");
+    fs::copy_file(article, out + "/book.report.txt");
+    fs::copy_file(article, out + "/" + std::string(250, 'x') + ".txt");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::string> args = {"--out", out};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        Outcome o = RunCli(kCli, args, kSource);
+        EXPECT_EQ(o.status, c.status) << o.err;
+        EXPECT_NE(o.err.find(c.err), std::string::npos) << o.err;
+        if (c.status != 0) { // one line names the problem
+            EXPECT_EQ(CountOf(o.err, "lexameter: "), 1u) << o.err;
+        }
+    }
+    EXPECT_EQ(ReadFile(out + "/book.report.txt"), ReadFile(article));
+    EXPECT_FALSE(fs::exists(out + "/book.report.mif"));
+
+    // JSON tells the same status as the process.
+    Outcome json = RunCli(kCli, {"--json", "--out", out, "stats", article});
+    EXPECT_EQ(json.status, 2);
+    EXPECT_NE(json.out.find("\"exitStatus\": 2"), std::string::npos) << json.out;
+
+    // A folder the user cannot write to (root writes anywhere).
+#if !defined(_WIN32)
+    if (geteuid() != 0) {
+        const std::string locked = dir + "/locked";
+        fs::create_directories(locked);
+        fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
+        Outcome o = RunCli(kCli, {"--out", locked, "stats", article});
+        EXPECT_EQ(o.status, 2);
+        EXPECT_NE(o.err.find("Permission denied"), std::string::npos) << o.err;
+        fs::permissions(locked, fs::perms::owner_all);
+    }
+#endif
+    fs::remove_all(dir);
+}
+#endif
 
 } // namespace
