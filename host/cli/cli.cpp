@@ -134,8 +134,9 @@ std::string CommandHelp() {
             "order), or several files make a book, measured file by file.\n"
             "In Markdown, HTML and XML files code blocks (format \"Code\") are not counted;\n"
             "--include-format Code counts them.\n";
-    text += "\nExit status: 0 success, 1 usage error, 2 a file could not be opened, read or saved,\n"
-            "3 the plug-in could not be loaded or initialised.";
+    text +=
+        "\nExit status: 0 success, 1 usage error, 2 a file could not be opened, read or saved,\n"
+        "3 the plug-in could not be loaded or initialised.";
     return text;
 }
 
