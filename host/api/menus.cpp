@@ -319,4 +319,15 @@ void MenuModel::Print(std::ostream& out) const {
     }
 }
 
+std::vector<ObjectId> MenuModel::Roots() const {
+    std::vector<ObjectId> roots;
+    for (const auto& [id, obj] : objects_)
+        if (obj.kind == MenuKind::MenuBar)
+            roots.push_back(id);
+    for (const auto& [id, obj] : objects_)
+        if (obj.kind == MenuKind::Menu && obj.firstMenu == 0)
+            roots.push_back(id);
+    return roots;
+}
+
 } // namespace lxhost

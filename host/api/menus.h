@@ -82,6 +82,9 @@ class MenuModel {
     // Writes every menu bar with its menus, submenus, commands and separators, then the menus
     // that are in no menu, one item a line with its label, kind, tag and command number.
     void Print(std::ostream& out) const;
+    // The tops of the menu tree, in the order Print writes them: every menu bar, then the menus
+    // that are in no menu.
+    std::vector<ObjectId> Roots() const;
 
   private:
     ObjectId NewObject(MenuKind kind, std::string_view tag, std::string_view label);

@@ -2,6 +2,7 @@
 
 #include "host/api/host.h"
 #include "host/api/loader.h"
+#include "host/cli/json_output.h"
 #include "host/cli/output_files.h"
 #include "host/cli/run_report.h"
 #include "host/files/markup.h"
@@ -55,6 +56,7 @@ struct Session {
     std::ostream& out;
     std::ostream& err;
     const char* label; // the menu label of a document or book command
+    bool wordList;     // the command makes a word list
     RunReport& report;
     Progress& progress;
 };
@@ -62,47 +64,91 @@ struct Session {
 int RunAbout(Session& s) {
     auto number = s.host.menus().FindCommandNumber(kToolsMenuTag, {kReadabilityLabel, kAboutLabel});
     if (!number) {
-        s.err << kProgram << ": plug-in '" << s.loader.path() << "': no command \"" << kAboutLabel
-              << "\" in its \"" << kReadabilityLabel << "\" menu of the Tools menu ("
-              << kToolsMenuTag << ")\n";
+        s.report.errors.push_back("plug-in '" + s.loader.path() + "': no command \"" + kAboutLabel +
+                                  "\" in its \"" + kReadabilityLabel +
+                                  "\" menu of the Tools menu (" + kToolsMenuTag + ")");
         return kExitPlugin;
     }
     if (!s.loader.Command(*number)) {
-        s.err << kProgram << ": " << s.loader.error() << "\n";
+        s.report.errors.push_back(s.loader.error());
         return kExitPlugin;
     }
     return kExitOk;
 }
 
 int RunMenus(Session& s) {
-    s.host.menus().Print(s.out);
+    if (s.options.json)
+        s.report.extra["menus"] = MenusJson(s.host.menus());
+    else
+        s.host.menus().Print(s.out);
     return kExitOk;
 }
 
 int RunOnFiles(Session& s);
 
+// A command of the tool. The rows below are the tool's commands in the order its help lists
+// them; output, example and wordList may be left out of a row.
 struct CliCommand {
     const char* name;
     const char* description;
     int (*run)(Session&);
-    const char* label; // the plug-in's menu label; null for the tool's own commands
+    const char* label;             // the plug-in's menu label; null for the tool's own commands
+    const char* output = nullptr;  // what the command prints and saves, for its help
+    const char* example = nullptr; // an example, for its help
+    bool wordList = false;         // the output document is a word list
 };
 
 constexpr CliCommand kCommands[] = {
-    {"stats", "counts and averages", RunOnFiles, "Get Statistics"},
+    {"stats", "counts and averages", RunOnFiles, "Get Statistics",
+     "An alert with the total paragraphs, sentences, words and characters and the average\n"
+     "sentences per paragraph and words per sentence. With --out: <stem>.stats.txt.",
+     "lexameter stats samples/article.txt\n"
+     "  Total Paragraphs: 10\n  Total Sentences: 47\n  Total Words: 624\n  ..."},
     {"flesch", "Flesch Reading Ease and Flesch-Kincaid Grade Level", RunOnFiles,
-     "Calculate Flesch-Kincaid"},
-    {"ari", "Automated Readability Index", RunOnFiles, "Calculate ARI"},
-    {"smog", "SMOG grade", RunOnFiles, "Calculate SMOG"},
-    {"fog", "Gunning Fog index", RunOnFiles, "Calculate Gunning Fog"},
-    {"words", "the sorted list of distinct words", RunOnFiles, "Get Word List"},
+     "Calculate Flesch-Kincaid",
+     "An alert with both measures (\"n/a\" when there is nothing to measure). With --out:\n"
+     "<stem>.flesch.txt.",
+     "lexameter flesch samples/article.txt\n"
+     "  Flesch Reading Ease: 74.9\n  Flesch-Kincaid Grade Level: 6.1"},
+    {"ari", "Automated Readability Index", RunOnFiles, "Calculate ARI",
+     "An alert with the ARI grade level. With --out: <stem>.ari.txt.",
+     "lexameter ari samples/manual/ch1-introduction.mif\n  ARI Grade Level: 6.3"},
+    {"smog", "SMOG grade", RunOnFiles, "Calculate SMOG",
+     "An alert with the SMOG grade level. With --out: <stem>.smog.txt.",
+     "lexameter smog samples/manual/ch2-installation.mif\n  SMOG Grade Level: 8.0"},
+    {"fog", "Gunning Fog index", RunOnFiles, "Calculate Gunning Fog",
+     "An alert with the Gunning Fog index. With --out: <stem>.fog.txt.",
+     "lexameter fog samples/manual/ch3-operation.mif\n  Gunning Fog Index: 7.5"},
+    {"words", "the sorted list of distinct words", RunOnFiles, "Get Word List",
+     "A word-list document: the heading \"Words\", then one word a line. With --out:\n"
+     "<stem>.words.mif and <stem>.words.txt.",
+     "lexameter --out lists words samples/manual/aquila-manual.book\n"
+     "  saves lists/aquila-manual.words.mif and lists/aquila-manual.words.txt",
+     true},
     {"word-counts", "the word list with the number of occurrences", RunOnFiles,
-     "Get Word List - With Counts"},
+     "Get Word List - With Counts",
+     "A word-list document: each word, four blanks and its count, then the number of unique\n"
+     "words. With --out: <stem>.word-counts.mif and <stem>.word-counts.txt.",
+     "lexameter --json word-counts samples/article.txt | jq '.documents[0].words[0]'\n"
+     "  {\"count\": 7, \"word\": \"A\"}",
+     true},
     {"report", "the readability report (a table per file for a book)", RunOnFiles,
-     "Generate Readability Report"},
-    {"about", "show the plug-in's About alert", RunAbout, nullptr},
+     "Generate Readability Report",
+     "A report document: for a document every measure and count, for a book a table with a\n"
+     "row per file and an overall row. With --out: <stem>.report.mif and <stem>.report.txt.",
+     "lexameter report samples/manual/aquila-manual.book"},
+    {"about", "show the plug-in's About alert", RunAbout, nullptr,
+     "The plug-in's About alert: its name, version and build.", "lexameter about"},
     {"menus", "print the menu bars with the menus and commands the plug-in installed", RunMenus,
-     nullptr},
+     nullptr,
+     "Each menu bar with the menus, commands (tag and number) and separators the plug-in\n"
+     "added; with --json a tree of objects with their ids.",
+     "lexameter --json menus | jq '.menus[0].items[0].label'\n  \"Tools\""},
+    // Answered without the plug-in (no run function).
+    {"help", "describe a command: lexameter help COMMAND", nullptr, nullptr,
+     "The description of the command, its options and its output, with an example (the same\n"
+     "as lexameter COMMAND --help).",
+     "lexameter help report"},
 };
 
 const CliCommand* FindCommand(const std::string& name) {
@@ -140,12 +186,55 @@ std::string CommandHelp() {
     return text;
 }
 
+// Text whose lines after the first are indented by two blanks.
+std::string Indented(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        out += c;
+        if (c == '\n')
+            out += "  ";
+    }
+    return out;
+}
+
+// The help of one command: its use, what it does, its options, its output and an example.
+std::string CommandHelpText(const CliCommand& c) {
+    std::string name = c.name;
+    std::string text;
+    if (c.label) {
+        text += "Usage: " + std::string(kProgram) + " [options] " + name + " FILE...\n\n";
+        text += "  " + std::string(c.description) + ".\n\n  Runs the plug-in's \"" + c.label +
+                "\" command on the document, or on the book\n  (a book file, a folder or "
+                "several files) file by file.\n";
+        text += "\nOptions:\n"
+                "  --out DIR             also save the output in DIR (made when missing)\n"
+                "  --force               with --out, replace files that exist (never an input)\n"
+                "  --json                print everything as one JSON document\n"
+                "  --exclude-format NAME do not examine paragraphs of this format (repeatable)\n"
+                "  --include-format NAME examine a format left out by default, e.g. Code\n"
+                "  --message TEXT        a command message, delivered once the files are open\n"
+                "  --show-ids            print the ids of the opened document or book\n";
+    } else if (name == "help") {
+        text += "Usage: " + std::string(kProgram) + " help [COMMAND]\n\n  " + c.description + ".\n";
+    } else {
+        text += "Usage: " + std::string(kProgram) + " [options] " + name + "\n\n  " +
+                c.description + ".\n";
+        text += "\nOptions:\n"
+                "  --json                print everything as one JSON document\n";
+    }
+    if (c.output)
+        text += "\nOutput:\n  " + Indented(c.output) + "\n";
+    if (c.example)
+        text += "\nExample:\n  $ " + Indented(c.example) + "\n";
+    return text;
+}
+
 // Prints what the run produced: one JSON document, or the output documents on standard output
 // and the warnings and errors on standard error. Answers the exit status.
 int Finish(const CliOptions& options, const RunReport& report, std::ostream& out,
            std::ostream& err) {
     if (options.json) {
-        out << RunReportJson(report);
+        out << JsonText(RunReportToJson(report));
     } else {
         for (const OutputDocument& d : report.documents)
             out << d.rendered;
@@ -176,6 +265,27 @@ int UsageError(const CliOptions& options, std::ostream& out, std::ostream& err,
     err << kProgram << ": " << message << "\n"
         << "Run '" << kProgram << " --help' for usage.\n";
     return kExitUsage;
+}
+
+// The tool's help (topic empty) or a command's, printed or as the JSON document's "help".
+int ShowHelp(const CliOptions& options, const std::string& toolHelp, const std::string& topic,
+             std::ostream& out, std::ostream& err) {
+    std::string text = toolHelp;
+    if (!topic.empty()) {
+        const CliCommand* command = FindCommand(topic);
+        if (!command)
+            return UsageError(options, out, err,
+                              "unknown command '" + topic + "' (commands: " + CommandList() + ")");
+        text = CommandHelpText(*command);
+    }
+    if (!options.json) {
+        out << text;
+        return kExitOk;
+    }
+    RunReport report;
+    report.command = "help";
+    report.extra["help"] = text;
+    return Finish(options, report, out, err);
 }
 
 // The argument parser's message as the tool's: "--message: 1 required TEXT missing".
@@ -409,6 +519,7 @@ int RunOnFiles(Session& s) {
         if (!doc)
             continue;
         OutputDocument described = DescribeDocument(*doc);
+        described.wordList = s.wordList;
         sources.push_back({doc, described.rendered});
         s.report.documents.push_back(std::move(described));
     }
@@ -484,7 +595,8 @@ int Run(const CliOptions& options, const CliCommand& command, const std::string&
             for (const std::string& message : options.messages)
                 if (!loader.SendMessage(message))
                     report.warnings.push_back(loader.error());
-            Session session{host, loader, options, out, err, command.label, report, progress};
+            Session session{host,          loader,           options, out,     err,
+                            command.label, command.wordList, report,  progress};
             status = command.run(session);
         }
     }
@@ -533,7 +645,12 @@ int RunLexameter(int argc, const char* const* argv, const std::string& defaultPl
     CliOptions options;
     CLI::App app{"Measures the readability of documents and books with the Lexameter plug-in.",
                  kProgram};
-    app.set_version_flag("--version", std::string(kProgram) + " " + LX_VERSION);
+    bool help = false, version = false;
+    // Help and version are answered after the arguments are read: "COMMAND --help" describes the
+    // command, and with --json both are JSON.
+    app.set_help_flag();
+    app.add_flag("-h,--help", help, "print this help, or with COMMAND the command's help");
+    app.add_flag("--version", version, "print the version");
     app.add_option("--plugin", options.plugin, "the plug-in module to load")->type_name("PATH");
     app.add_option("--message", options.messages,
                    "a command message for the plug-in, delivered before the command (repeatable)")
@@ -575,12 +692,6 @@ int RunLexameter(int argc, const char* const* argv, const std::string& defaultPl
             options.json = true;
     try {
         app.parse(argc, argv);
-    } catch (const CLI::CallForHelp& e) {
-        return app.exit(e, out, err) == 0 ? kExitOk : kExitUsage;
-    } catch (const CLI::CallForAllHelp& e) {
-        return app.exit(e, out, err) == 0 ? kExitOk : kExitUsage;
-    } catch (const CLI::CallForVersion& e) {
-        return app.exit(e, out, err) == 0 ? kExitOk : kExitUsage;
     } catch (const CLI::ParseError& e) {
         return UsageError(options, out, err, ParseErrorText(e.what()));
     }
@@ -590,6 +701,21 @@ int RunLexameter(int argc, const char* const* argv, const std::string& defaultPl
             options, out, err,
             (extra.size() > 1 && extra[0] == '-' ? "unknown option '" : "unexpected argument '") +
                 extra + "'");
+    }
+
+    if (version) {
+        RunReport report; // the JSON document carries the version as every document does
+        if (!options.json)
+            out << kProgram << " " << LX_VERSION << "\n";
+        return options.json ? Finish(options, report, out, err) : kExitOk;
+    }
+    if (help)
+        return ShowHelp(options, app.help(), options.command, out, err);
+    if (options.command == "help") {
+        if (options.files.size() > 1)
+            return UsageError(options, out, err, "help takes one COMMAND");
+        return ShowHelp(options, app.help(), options.files.empty() ? "" : options.files[0], out,
+                        err);
     }
 
     if (options.command.empty())

@@ -4,6 +4,8 @@
 
 #include "host/model/model.h"
 
+#include <nlohmann/json.hpp>
+
 #include <string>
 #include <vector>
 
@@ -19,7 +21,8 @@ struct OutputTable {
 };
 
 struct OutputDocument {
-    std::string heading; // the first paragraph's text
+    std::string heading;   // the first paragraph's text
+    bool wordList = false; // a word list: one word (and its count) a paragraph
     std::vector<OutputParagraph> paragraphs;
     std::vector<OutputTable> tables;
     std::string rendered; // the document as terminal text
@@ -38,6 +41,9 @@ struct RunReport {
     std::vector<std::string> componentErrors;
     std::vector<std::string> warnings;
     std::vector<std::string> saved; // the files written in the --out folder
+    // What a command adds to the JSON document besides the above (the menus, a help text, ...):
+    // members of the top-level object, each described in the published schema.
+    nlohmann::json extra = nlohmann::json::object();
     int exitStatus = 0;
 };
 
@@ -47,10 +53,5 @@ std::vector<std::string> TextNoteLines(const lxhost::TextNote& note);
 
 // The paragraphs of the document's main flow and its tables, as the user reads them.
 OutputDocument DescribeDocument(lxhost::Document& doc);
-// A file name made from a heading: letters and digits kept, everything else one '-'.
-std::string FileNameOfHeading(const std::string& heading);
-// The whole run as one JSON document. Each alert line "Label: value" also appears as a key with
-// its value, a number where the value is numeric.
-std::string RunReportJson(const RunReport& report);
 
 } // namespace lxcli
