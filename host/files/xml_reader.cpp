@@ -12,6 +12,7 @@
 #endif
 
 #include "host/files/frameroman.h"
+#include "host/files/text_encoding.h"
 
 #include <algorithm>
 #include <cctype>
@@ -705,17 +706,6 @@ void SaxCharacters(void* ctx, const xmlChar* text, int len) {
     static_cast<ElementMapper*>(static_cast<htmlParserCtxtPtr>(ctx)->_private)
         ->Characters(
             std::string_view(reinterpret_cast<const char*>(text), static_cast<std::size_t>(len)));
-}
-
-bool IsValidUtf8(std::string_view data) {
-    for (std::size_t i = 0; i < data.size();) {
-        if (static_cast<unsigned char>(data[i]) < 0x80) {
-            ++i;
-        } else if (DecodeUtf8(data, i) == 0xFFFFFFFF) {
-            return false;
-        }
-    }
-    return true;
 }
 
 // --- XML: a tree, never with a DTD or an external entity loaded.
