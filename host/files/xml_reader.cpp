@@ -22,6 +22,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace lxhost {
 
@@ -268,6 +269,7 @@ constexpr ElementRole kRoles[] = {
     {"xref", Role::Link},
     {"br", Role::Break},
     {"include", Role::Include},
+    {"xinclude-other", Role::Skip},
 };
 
 constexpr std::string_view kXIncludeNamespace = "http://www.w3.org/2001/XInclude";
@@ -782,55 +784,6 @@ std::vector<Attribute> TreeAttributes(xmlNodePtr node) {
     return out;
 }
 
-// Entities of the DocBook and DITA character sets name the characters HTML names; the DTD that
-// declares them is never loaded, so undeclared ones are looked up there.
-void EntityText(xmlDocPtr doc, xmlNodePtr ref, ElementMapper& m, int depth);
-
-void WalkTree(xmlDocPtr doc, xmlNodePtr node, ElementMapper& m, int depth) {
-    for (; node != nullptr; node = node->next) {
-        switch (node->type) {
-        case XML_ELEMENT_NODE:
-            m.Start(NodeName(node), TreeAttributes(node));
-            if (depth < kMaxDepth) {
-                WalkTree(doc, node->children, m, depth + 1);
-            }
-            m.End();
-            break;
-        case XML_TEXT_NODE:
-        case XML_CDATA_SECTION_NODE:
-            if (node->content != nullptr) {
-                m.Characters(reinterpret_cast<const char*>(node->content));
-            }
-            break;
-        case XML_ENTITY_REF_NODE:
-            EntityText(doc, node, m, depth);
-            break;
-        default:
-            break;
-        }
-    }
-}
-
-void EntityText(xmlDocPtr doc, xmlNodePtr ref, ElementMapper& m, int depth) {
-    constexpr int kMaxEntityDepth = 32;
-    xmlEntityPtr entity = xmlGetDocEntity(doc, ref->name);
-    if (entity != nullptr) {
-        if (entity->etype == XML_INTERNAL_GENERAL_ENTITY && depth < kMaxEntityDepth) {
-            if (entity->children != nullptr) {
-                WalkTree(doc, entity->children, m, depth + 1);
-            } else if (entity->content != nullptr) {
-                m.Characters(reinterpret_cast<const char*>(entity->content));
-            }
-        }
-        return; // an external entity is never read
-    }
-    if (const htmlEntityDesc* known = htmlEntityLookup(ref->name)) {
-        std::string utf8;
-        AppendUtf8(known->value, utf8);
-        m.Characters(utf8);
-    }
-}
-
 // DocBook and DITA documents by their root element.
 constexpr std::string_view kDocumentRoots[] = {
     "article",         "book",    "chapter", "part",      "preface",
@@ -953,6 +906,107 @@ ObjectId BookOfFiles(Session& session, const std::string& path,
     return book.id();
 }
 
+// Walks a parsed XML tree into the mapper. Internal entities are expanded here (the parser
+// keeps the references); the characters of the DocBook and DITA entity sets, whose DTDs are never
+// loaded, are looked up by their HTML names. XIncludes of other files are read in place, from
+// the folder of the top file only; an include that cannot be read fails the whole file.
+class TreeWalker {
+  public:
+    TreeWalker(ElementMapper& mapper, std::string root, std::string* error)
+        : m_(mapper), root_(std::move(root)), error_(error) {}
+
+    void Walk(xmlDocPtr doc, xmlNodePtr node, const std::string& dir, int depth) {
+        for (; node != nullptr && error_->empty(); node = node->next) {
+            switch (node->type) {
+            case XML_ELEMENT_NODE:
+                if (NodeName(node) == "include") {
+                    Include(node, dir, depth);
+                    break;
+                }
+                m_.Start(NodeName(node), TreeAttributes(node));
+                if (depth < kMaxDepth) {
+                    Walk(doc, node->children, dir, depth + 1);
+                }
+                m_.End();
+                break;
+            case XML_TEXT_NODE:
+            case XML_CDATA_SECTION_NODE:
+                if (node->content != nullptr) {
+                    m_.Characters(reinterpret_cast<const char*>(node->content));
+                }
+                break;
+            case XML_ENTITY_REF_NODE:
+                Entity(doc, node, dir, depth);
+                break;
+            default:
+                break;
+            }
+        }
+    }
+
+  private:
+    void Entity(xmlDocPtr doc, xmlNodePtr ref, const std::string& dir, int depth) {
+        constexpr int kMaxEntityDepth = 32;
+        xmlEntityPtr entity = xmlGetDocEntity(doc, ref->name);
+        if (entity != nullptr) {
+            if (entity->etype == XML_INTERNAL_GENERAL_ENTITY && entities_ < kMaxEntityDepth) {
+                ++entities_;
+                if (entity->children != nullptr) {
+                    Walk(doc, entity->children, dir, depth + 1);
+                } else if (entity->content != nullptr) {
+                    m_.Characters(reinterpret_cast<const char*>(entity->content));
+                }
+                --entities_;
+            }
+            return; // an external entity is never read
+        }
+        if (const htmlEntityDesc* known = htmlEntityLookup(ref->name)) {
+            std::string utf8;
+            AppendUtf8(known->value, utf8);
+            m_.Characters(utf8);
+        }
+    }
+
+    void Include(xmlNodePtr node, const std::string& dir, int depth) {
+        constexpr std::size_t kMaxIncludeDepth = 16;
+        const std::string path = ChapterPath(AttributeText(node, "href"), dir);
+        if (path.empty()) {
+            return; // a web address, or the file itself: nothing to read
+        }
+        if (!IsInside(path, root_)) {
+            *error_ = path + ": not read: an included file must lie in the folder of the book";
+            return;
+        }
+        if (open_.size() >= kMaxIncludeDepth ||
+            std::find(open_.begin(), open_.end(), path) != open_.end()) {
+            *error_ = path + ": not read: it includes itself";
+            return;
+        }
+        std::string data;
+        if (!ReadSourceFile(path, &data, error_)) {
+            return;
+        }
+        if (AttributeText(node, "parse") == "text") {
+            m_.Characters(data);
+            return;
+        }
+        XmlDoc included = ParseXml(data, path, error_);
+        if (included == nullptr) {
+            return;
+        }
+        open_.push_back(path);
+        Walk(included.get(), xmlDocGetRootElement(included.get()),
+             std::filesystem::path(path).parent_path().string(), depth + 1);
+        open_.pop_back();
+    }
+
+    ElementMapper& m_;
+    std::string root_;
+    std::string* error_;
+    std::vector<std::string> open_;
+    int entities_ = 0;
+};
+
 } // namespace
 
 bool XmlSupported() {
@@ -1035,7 +1089,13 @@ ObjectId OpenXml(Session& session, std::string_view data, const std::string& pat
     doc.path = asTemplate ? std::string() : path;
     MarkupBuilder out(doc, session.readerOptions);
     ElementMapper mapper(out);
-    WalkTree(xml.get(), root, mapper, 0);
+    error->clear();
+    TreeWalker(mapper, dir, error).Walk(xml.get(), root, dir, 0);
+    if (!error->empty()) {
+        session.Close(doc.id(), 1);
+        *status = kErrBadFile;
+        return 0;
+    }
     mapper.Finish();
     out.Finish();
     return doc.id();

@@ -266,6 +266,44 @@ TEST_F(SourceFolder, DocBookAndDitaTopicsMapLikeTheOtherFormats) {
     }
 }
 
+TEST_F(SourceFolder, XIncludesAreReadInPlaceFromTheFolderOnly) {
+    Write("parts/section.xml", "<section><title>Inside</title><para>Included text.</para>"
+                               "<xi:include href='../code.txt' parse='text' "
+                               "xmlns:xi='http://www.w3.org/2001/XInclude'/></section>");
+    Write("code.txt", "make all\n");
+    const char* xi = "xmlns:xi='http://www.w3.org/2001/XInclude'";
+    const struct {
+        const char* name;
+        std::string text;
+        const char* result; // the dump, or a part of the error
+    } cases[] = {
+        {"ok.xml",
+         std::string("<chapter ") + xi +
+             "><title>T</title><xi:include href='parts/section.xml'><xi:fallback>Lost"
+             "</xi:fallback></xi:include><para>After.</para></chapter>",
+         "Heading1: T\nHeading2: Inside\nBody: Included text.\nBody: make all\nBody: After.\n"},
+        {"missing.xml", std::string("<chapter ") + xi + "><xi:include href='none.xml'/></chapter>",
+         "none.xml: cannot open: no such file"},
+        {"outside.xml",
+         std::string("<chapter ") + xi + "><xi:include href='../../../etc/hosts'/></chapter>",
+         "hosts: not read: an included file must lie in the folder of the book"},
+        {"self.xml", std::string("<chapter ") + xi + "><xi:include href='self.xml'/></chapter>",
+         "self.xml: not read: it includes itself"},
+    };
+    for (const auto& c : cases) {
+        Session s;
+        ObjectId id = 0;
+        std::string error;
+        const std::int32_t status = s.Open(Write(c.name, c.text), {}, &id, nullptr, &error);
+        if (status == kOk) {
+            EXPECT_EQ(Dump(*s.FindDocument(id)), c.result) << c.name;
+        } else {
+            EXPECT_EQ(status, kErrBadFile) << c.name;
+            EXPECT_NE(error.find(c.result), std::string::npos) << c.name << ": " << error;
+        }
+    }
+}
+
 TEST_F(SourceFolder, MalformedXmlIsOneErrorAndNothingOutsideTheFileIsRead) {
     const std::string secret = Write("secret.txt", "SECRET");
     const struct {
