@@ -261,7 +261,9 @@ void MarkupBuilder::EndTable() {
     while (stack_.size() > 1 && stack_.back().owner == table_) {
         Pop();
     }
+    // A table has at least one column, even one without cells (a host table cannot have none).
     Table* t = doc_.FindTable(table_);
+    t->columns = std::max(t->columns, 1);
     t->widths.assign(static_cast<std::size_t>(t->columns), kColumnWidth);
     table_ = 0;
 }
