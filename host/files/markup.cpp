@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <fstream>
 
 namespace lxhost {
 
@@ -283,6 +284,27 @@ void MarkupBuilder::Finish() {
     doc_.selection = {{first, 0}, {first, 0}};
 }
 
+// Whether an XML file is a DocBook book made of XIncludes: a book of its own, whose chapters a
+// folder book already holds. Told from the text, without parsing: the first element is <book>
+// and the XInclude namespace is declared.
+bool IsIncludeBook(const std::filesystem::path& path) {
+    constexpr std::size_t kHead = 64 * 1024;
+    std::ifstream in(path, std::ios::binary);
+    std::string head(kHead, '\0');
+    in.read(head.data(), static_cast<std::streamsize>(kHead));
+    head.resize(static_cast<std::size_t>(in.gcount()));
+    std::size_t at = 0;
+    while ((at = head.find('<', at)) != std::string::npos && at + 1 < head.size() &&
+           (head[at + 1] == '?' || head[at + 1] == '!')) {
+        ++at;
+    }
+    if (at == std::string::npos || head.compare(at, 5, "<book") != 0 || at + 5 >= head.size() ||
+        std::isalnum(static_cast<unsigned char>(head[at + 5]))) {
+        return false;
+    }
+    return head.find("http://www.w3.org/2001/XInclude") != std::string::npos;
+}
+
 bool ListFolderFiles(const std::string& folder, std::vector<std::string>* files,
                      std::string* error) {
     namespace fs = std::filesystem;
@@ -309,7 +331,8 @@ bool ListFolderFiles(const std::string& folder, std::vector<std::string>* files,
             }
             continue;
         }
-        // An mdBook summary is the table of contents of files the folder already holds.
+        // An mdBook summary is the table of contents of files the folder already holds (and so is
+        // a DocBook book of XIncludes, below).
         if (!it->is_regular_file(ec) || name == kMdBookSummary) {
             continue;
         }
@@ -317,7 +340,8 @@ bool ListFolderFiles(const std::string& folder, std::vector<std::string>* files,
         std::transform(ext.begin(), ext.end(), ext.begin(),
                        [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
         if (std::find(std::begin(kExtensions), std::end(kExtensions), ext) !=
-            std::end(kExtensions)) {
+                std::end(kExtensions) &&
+            !(ext == ".xml" && IsIncludeBook(it->path()))) {
             files->push_back(it->path().lexically_normal().string());
         }
     }

@@ -425,10 +425,14 @@ TEST(SourceFiles, AFolderIsABookOfItsSourcesInPathOrder) {
     const fs::path dir = fs::path(::testing::TempDir()) / "lx_folder_book";
     fs::remove_all(dir);
     for (const char* name : {"b.md", "a/z.html", "a.md", "a/.hidden.md", ".git/x.md", "notes.txt",
-                             "c.dita", "img.png", "d/e.mif"}) {
+                             "c.dita", "img.png", "d/e.mif", "SUMMARY.md"}) {
         fs::create_directories((dir / name).parent_path());
         std::ofstream(dir / name) << "# T\n";
     }
+    // A DocBook book of XIncludes lists chapters the folder holds anyway; a plain book does not.
+    std::ofstream(dir / "book.xml") << "<?xml version='1.0'?>\n<!-- b -->\n<book "
+                                       "xmlns:xi='http://www.w3.org/2001/XInclude'/>";
+    std::ofstream(dir / "inline.xml") << "<book><chapter/></book>";
     Session s;
     ObjectId book = 0;
     std::string error;
@@ -438,7 +442,8 @@ TEST(SourceFiles, AFolderIsABookOfItsSourcesInPathOrder) {
     for (const Component& c : s.FindBook(book)->components) {
         names.push_back(fs::relative(c.path, dir).generic_string());
     }
-    EXPECT_EQ(names, (std::vector<std::string>{"a.md", "a/z.html", "b.md", "c.dita", "d/e.mif"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"a.md", "a/z.html", "b.md", "c.dita", "d/e.mif",
+                                               "inline.xml"}));
 
     fs::remove_all(dir);
     fs::create_directories(dir / "empty");
