@@ -283,7 +283,7 @@ TEST_F(SourceFolder, XIncludesAreReadInPlaceFromTheFolderOnly) {
              "</xi:fallback></xi:include><para>After.</para></chapter>",
          "Heading1: T\nHeading2: Inside\nBody: Included text.\nBody: make all\nBody: After.\n"},
         {"missing.xml", std::string("<chapter ") + xi + "><xi:include href='none.xml'/></chapter>",
-         "none.xml: cannot open: no such file"},
+         "none.xml: cannot open: "},
         {"outside.xml",
          std::string("<chapter ") + xi + "><xi:include href='../../../etc/hosts'/></chapter>",
          "hosts: not read: an included file must lie in the folder of the book"},
