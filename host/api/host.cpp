@@ -382,6 +382,8 @@ HRESULT LX_STDCALL HostApi::Open(const char* fileName, const PropValList* params
     host_.record_.openParams.push_back(ReadPropValList(params));
     std::string path = fileName ? fileName : "";
     auto it = host_.opens_.find(path);
+    if (it == host_.opens_.end())
+        path = host_.names_.Receive(path);
     if (it != host_.opens_.end()) {
         *returned = MakePropValList(host_.memory_, it->second.returned);
         *err = it->second.error;
@@ -398,6 +400,9 @@ HRESULT LX_STDCALL HostApi::Open(const char* fileName, const PropValList* params
         *err = host_.session_.Open(path, openParams, &id, &back, &message);
         if (*err != kNoError)
             host_.record_.openErrors.push_back({path, message});
+        for (PropEntry& e : back)
+            if (e.num == kOpenRetFileName)
+                e.value.sval = host_.names_.Serve(e.value.sval);
         *returned = MakePropValList(host_.memory_, ToHostProps(back));
         if (*err == kNoError)
             *result = id;
@@ -638,6 +643,9 @@ HRESULT LX_STDCALL HostApi::GetString(ObjectId doc, ObjectId obj, const PropIden
     } else {
         std::string text;
         *err = host_.session_.GetString(doc, obj, prop->num, &text);
+        // The host names files in UTF-8; the client reads every string in the encoding in force.
+        if (*err == kNoError && (prop->num == kPropPath || prop->num == kPropInstallDir))
+            text = host_.names_.Serve(text);
         if (*err == kNoError)
             value = std::move(text);
     }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "host/api/menus.h"
+#include "host/api/served_names.h"
 #include "host/api/task_memory.h"
 #include "host/model/model.h"
 #include "runtime/api_slots.h"
@@ -283,6 +284,7 @@ class Host final : public IUnknown {
     std::map<ObjectId, std::vector<HostProp>> props_;
     std::map<ObjectId, std::vector<HostTextItem>> texts_;
     std::map<std::string, OpenResult> opens_;
+    ServedNames names_;
     Record record_;
 };
 

@@ -5,6 +5,7 @@
 #include "host/cli/json_output.h"
 #include "host/cli/output_files.h"
 #include "host/cli/run_report.h"
+#include "host/files/frameroman.h"
 #include "host/files/markup.h"
 #include "host/files/mif_writer.h"
 
@@ -496,9 +497,12 @@ int RunOnFiles(Session& s) {
     model.onEvent = [&](const lxhost::HostEvent& e) {
         if (e.type != lxhost::EventType::StatusText)
             return;
-        s.report.status.push_back(e.text);
+        // The plug-in writes the status text in the host's encoding, FrameRoman.
+        std::string status;
+        lxhost::FrameRomanToUtf8(e.text, status);
         if (!s.options.json)
-            s.progress.Show(e.text);
+            s.progress.Show(status);
+        s.report.status.push_back(std::move(status));
     };
     std::size_t openErrorsBefore = s.host.record().openErrors.size();
     std::size_t alertsBefore = s.host.record().alerts.size();
