@@ -2,6 +2,7 @@
 // loads it, against reviewed expected outputs (tests/e2e/cases.txt and tests/e2e/expected/).
 #include "cli_runner.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -199,6 +200,68 @@ TEST(EndToEnd, SavedOutputKeepsNonAsciiNames) {
     // The MIF file holds the name in FrameRoman (e acute is byte 0x8E).
     EXPECT_NE(ReadFile(stem + ".mif").find("caf\\x8e "), std::string::npos);
     std::filesystem::remove_all(out);
+}
+#endif
+
+#if !defined(_WIN32)
+// Every example of the README that shows the tool's output ("$ lexameter ARGS" followed by the
+// output in a code block) shows what the tool prints. A line "..." stands for lines left out.
+TEST(EndToEnd, ReadmeExamplesShowWhatTheToolPrints) {
+    std::istringstream readme(ReadFile(kSource + "/README.md"));
+    struct Example {
+        std::vector<std::string> args;
+        std::vector<std::string> shown;
+    };
+    std::vector<Example> examples;
+    bool inBlock = false;
+    Example* current = nullptr;
+    for (std::string line; std::getline(readme, line);) {
+        if (line.rfind("```", 0) == 0) {
+            inBlock = !inBlock;
+            current = nullptr;
+        } else if (inBlock && line.rfind("$ ", 0) == 0) {
+            current = nullptr;
+            if (line.rfind("$ lexameter ", 0) != 0 || line.find('|') != std::string::npos)
+                continue; // another program, or a pipeline
+            std::istringstream words(line.substr(12));
+            examples.push_back({});
+            for (std::string w; words >> w;)
+                examples.back().args.push_back(w);
+            current = &examples.back();
+        } else if (current) {
+            current->shown.push_back(line);
+        }
+    }
+    auto trimmed = [](std::vector<std::string> lines) {
+        while (!lines.empty() && lines.back().empty())
+            lines.pop_back();
+        return lines;
+    };
+    int checked = 0;
+    for (const Example& e : examples) {
+        const std::vector<std::string> shown = trimmed(e.shown);
+        if (shown.empty())
+            continue;
+        SCOPED_TRACE(e.args.front());
+        Outcome o = RunCli(kCli, e.args, kSource);
+        std::vector<std::string> printed;
+        std::istringstream lines(o.out);
+        for (std::string line; std::getline(lines, line);)
+            printed.push_back(line);
+        printed = trimmed(printed);
+        const auto gap = std::find(shown.begin(), shown.end(), "...");
+        if (gap == shown.end()) {
+            EXPECT_EQ(printed, shown);
+        } else {
+            const std::vector<std::string> head(shown.begin(), gap), tail(gap + 1, shown.end());
+            ASSERT_GE(printed.size(), head.size() + tail.size());
+            EXPECT_EQ(std::vector<std::string>(printed.begin(), printed.begin() + head.size()),
+                      head);
+            EXPECT_EQ(std::vector<std::string>(printed.end() - tail.size(), printed.end()), tail);
+        }
+        ++checked;
+    }
+    EXPECT_GE(checked, 10);
 }
 #endif
 
