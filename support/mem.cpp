@@ -6,6 +6,7 @@
 #include <cstring>
 
 FailureHook FailureCallback = nullptr;
+std::int64_t AllocFailCountdown = 0;
 FailureHook FatalHandler = DefaultFatalHandler;
 
 // The code carried by the failure exception.
@@ -27,28 +28,38 @@ void FatalError() {
     RaiseFailure();
 }
 
-namespace {
-
-void* CheckAllocation(void* block, unsigned flags) {
-    if (block || (flags & kMemRaise) == 0)
-        return block;
+void RaiseAllocationFailure() {
     if (FailureCallback)
         FailureCallback();
     RaiseFailure();
 }
 
+namespace {
+
+void* CheckAllocation(void* block, unsigned flags) {
+    if (block || (flags & kMemRaise) == 0)
+        return block;
+    RaiseAllocationFailure();
+}
+
 } // namespace
 
+bool AllocFailsNow() {
+    if (AllocFailCountdown <= 0)
+        return false;
+    return --AllocFailCountdown == 0;
+}
+
 void* MemAlloc(std::size_t size, unsigned flags) {
-    return CheckAllocation(std::malloc(size), flags);
+    return CheckAllocation(AllocFailsNow() ? nullptr : std::malloc(size), flags);
 }
 
 void* MemCalloc(std::size_t count, std::size_t size, unsigned flags) {
-    return CheckAllocation(std::calloc(count, size), flags);
+    return CheckAllocation(AllocFailsNow() ? nullptr : std::calloc(count, size), flags);
 }
 
 void* MemRealloc(void* block, std::size_t size, unsigned flags) {
-    return CheckAllocation(std::realloc(block, size), flags);
+    return CheckAllocation(AllocFailsNow() ? nullptr : std::realloc(block, size), flags);
 }
 
 void* MemFree(void* block) {

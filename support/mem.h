@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 // Bit 0 of an allocation's flags: a failed allocation raises the failure exception instead of
 // returning null.
@@ -18,8 +19,18 @@ void DefaultFatalHandler();
 
 // Raises the failure exception (platform exception code 1); does not return.
 [[noreturn]] void RaiseFailure();
+// What a failed allocation made with kMemRaise does: FailureCallback, when set, then the
+// failure exception. For callers that must release something of their own before raising.
+[[noreturn]] void RaiseAllocationFailure();
 // Calls FatalHandler unless it is the default, then RaiseFailure; does not return.
 [[noreturn]] void FatalError();
+
+// Fault injection for tests, in the manner of mature C libraries: while AllocFailCountdown is n >
+// 0, the n-th allocation from now fails (returns null, or raises under kMemRaise). It serves the
+// Mem and Raw allocators and the host's task memory; 0, the default, turns it off.
+extern std::int64_t AllocFailCountdown;
+// Counts one allocation down; true when this one must fail.
+bool AllocFailsNow();
 
 void* MemAlloc(std::size_t size, unsigned flags);
 void* MemCalloc(std::size_t count, std::size_t size, unsigned flags);

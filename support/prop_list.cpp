@@ -1,5 +1,6 @@
 #include "support/prop_list.h"
 
+#include "support/mem.h"
 #include "support/str.h"
 #include "support/typed_val.h"
 
@@ -19,13 +20,13 @@ void* RawZeroedBlock(std::uint32_t size) {
 } // namespace
 
 void* RawAlloc(std::size_t size) {
-    return std::malloc(size);
+    return AllocFailsNow() ? nullptr : std::malloc(size);
 }
 void* RawCalloc(std::size_t count, std::size_t size) {
-    return std::calloc(count, size);
+    return AllocFailsNow() ? nullptr : std::calloc(count, size);
 }
 void* RawRealloc(void* block, std::size_t size) {
-    return std::realloc(block, size);
+    return AllocFailsNow() ? nullptr : std::realloc(block, size);
 }
 
 void* RawFree(void* block) {

@@ -24,8 +24,14 @@ StrList* StrListNew(std::uint32_t capacity, std::uint32_t growBy) {
     auto* list = static_cast<StrList*>(MemCalloc(1, sizeof(StrList), 0));
     if (!list)
         return nullptr;
-    list->items = static_cast<char**>(
-        MemCalloc(static_cast<std::size_t>(capacity) + 1, sizeof(char*), kMemRaise));
+    // The array's failure raises, as for an allocation with kMemRaise, but the record goes back
+    // first: nothing catches the raise, and a host that survives it must not lose the record.
+    list->items =
+        static_cast<char**>(MemCalloc(static_cast<std::size_t>(capacity) + 1, sizeof(char*), 0));
+    if (!list->items) {
+        MemFree(list);
+        RaiseAllocationFailure();
+    }
     list->capacity = capacity;
     list->growBy = growBy;
     return list;

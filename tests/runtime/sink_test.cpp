@@ -1,4 +1,6 @@
 // The sink's calls into the client's callbacks, with callbacks of the test's own.
+#include "seen_callbacks.h"
+
 #include "runtime/client_callbacks.h"
 #include "runtime/sink.h"
 #include "support/prop_list.h"
@@ -8,19 +10,10 @@
 #include <string>
 #include <vector>
 
+SeenCallbacks seenCallbacks;
+
 namespace {
-
-struct Seen {
-    std::vector<std::int32_t> initialized;
-    std::vector<std::int32_t> commands;
-    std::int32_t notification = 0;
-    ObjectId doc = 0;
-    std::string text;
-    std::vector<std::string> fields;
-    std::int32_t number = 0;
-};
-Seen seen;
-
+SeenCallbacks& seen = seenCallbacks;
 } // namespace
 
 void HandleInitialize(std::int32_t code) {

@@ -1,5 +1,7 @@
 #include "support/prop_list.h"
 
+#include "support/mem.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -40,6 +42,20 @@ TEST(PropValListSet, AppendsReplacesAndGrowsPastEachCapacity) {
     PropValListFree(&list);
     EXPECT_EQ(list.count, 0u);
     EXPECT_EQ(list.items, nullptr);
+}
+
+TEST(PropValListSet, AListThatCannotGrowIsLeftUnchanged) {
+    PropValList list{0, nullptr};
+    TypedVal v = IntValue(1);
+    PropValListSet(&list, 1, &v);
+    PropVal* items = list.items;
+    AllocFailCountdown = 1;
+    PropValListSet(&list, 2, &v);
+    AllocFailCountdown = 0;
+    EXPECT_EQ(list.count, 1u);
+    EXPECT_EQ(list.items, items);
+    EXPECT_EQ(list.items[0].prop.num, 1);
+    PropValListFree(&list);
 }
 
 TEST(PropValListSet, ReplacesOnlyTheFirstOfDuplicateNumbers) {

@@ -1,5 +1,7 @@
 #include "support/str_list.h"
 
+#include "platform/com.h"
+#include "support/mem.h"
 #include "support/str.h"
 
 #include <gtest/gtest.h>
@@ -90,6 +92,40 @@ TEST(StrList, SortsWithTheCallersComparison) {
     for (std::uint32_t i = 0; i < 4; ++i)
         EXPECT_STREQ(StrListGet(list.get(), i), expected[i]);
     EXPECT_EQ(list->items[4], nullptr);
+}
+
+TEST(StrList, FailedGrowthOrCopyLeavesTheListAsItWas) {
+    ListPtr list(StrListNew(1, 0));
+    ASSERT_TRUE(list);
+    ASSERT_EQ(StrListAppend(list.get(), "a"), 0);
+    char** items = list->items;
+    AllocFailCountdown = 1; // the reallocation
+    EXPECT_EQ(StrListReserve(list.get(), 5), -1);
+    AllocFailCountdown = 1;
+    EXPECT_EQ(StrListAppend(list.get(), "b"), -1);
+    EXPECT_EQ(list->capacity, 1u);
+    EXPECT_EQ(list->count, 1u);
+    EXPECT_EQ(list->items, items);
+    EXPECT_STREQ(list->items[0], "a");
+    AllocFailCountdown = 2; // the copy of the string, after the list has grown
+    EXPECT_EQ(StrListAppend(list.get(), "b"), -1);
+    EXPECT_EQ(list->count, 1u);
+    ExpectFreeSlotsNull(list.get());
+    AllocFailCountdown = 0;
+}
+
+TEST(StrList, NewGivesBackTheRecordBeforeRaisingForTheArray) {
+    AllocFailCountdown = 1; // the record: null, nothing raised
+    EXPECT_EQ(StrListNew(4, 4), nullptr);
+    AllocFailCountdown = 2; // the item array: raised with code 1, and (under LeakSanitizer) no leak
+    DWORD code = 0;
+    try {
+        StrListNew(4, 4);
+    } catch (const PlatformException& e) {
+        code = e.code;
+    }
+    EXPECT_EQ(code, 1u);
+    AllocFailCountdown = 0;
 }
 
 } // namespace
