@@ -209,8 +209,12 @@ void PathResolve(char* path, const char* base) {
     PathExpandEnv(path);
     char joined[kPathBufferSize] = "";
     if (IsRelative(path)) {
-        // A joined path that does not fit is refused: a cut path would name another file.
-        if (StrLen(base) + 1 + StrLen(path) >= kPathBufferSize) {
+        // A joined path that does not fit is refused: a cut path would name another file. The
+        // join adds a separator only between a base and the path, and only when the base does
+        // not already end in one.
+        std::size_t baseLength = StrLen(base);
+        std::size_t separator = baseLength > 0 && !IsSepAt(base, baseLength - 1) ? 1 : 0;
+        if (baseLength + separator + StrLen(path) >= kPathBufferSize) {
             path[0] = '\0';
             return;
         }
@@ -257,6 +261,10 @@ void PathExpandEnv(char* path) {
         writer.Put(path + i, step);
         i += step;
     }
+    // An expansion that does not fit is refused like any too-long path: cut, '$BIG/report.fm'
+    // could name a different file.
+    if (writer.full)
+        out[0] = '\0';
     StrCopyN(path, out, kPathBufferSize);
 }
 

@@ -87,6 +87,29 @@ TEST_F(Path, RelativePathsJoinTheBase) {
     EXPECT_EQ(Resolve("../a.fm", "http://host/dir/sub").first, "http://host/dir/a.fm");
     std::string longBase(kPathBufferSize - 4, 'b');
     EXPECT_EQ(Resolve("abcdef", longBase.c_str()).first, "(null)"); // refused, not cut
+
+    // Exactly what fits is accepted: 4095 bytes in all, the separator counted only when the
+    // join adds one.
+    struct Fit {
+        std::size_t baseLength;
+        const char* baseEnd;
+        std::size_t pathLength;
+        bool fits;
+    };
+    const Fit fits[] = {
+        {0, "", kPathBufferSize - 1, true},    {0, "", kPathBufferSize, false},
+        {10, "/", kPathBufferSize - 11, true}, {10, "/", kPathBufferSize - 10, false},
+        {10, "b", kPathBufferSize - 12, true}, {10, "b", kPathBufferSize - 11, false},
+    };
+    for (const Fit& f : fits) {
+        std::string base = f.baseLength ? "/" + std::string(f.baseLength - 2, 'b') + f.baseEnd : "";
+        std::string path(f.pathLength, 'p');
+        std::string resolved = Resolve(path.c_str(), base.c_str()).first;
+        EXPECT_EQ(resolved != "(null)", f.fits) << f.baseLength << " + " << f.pathLength;
+        if (f.fits) {
+            EXPECT_EQ(resolved.size(), kPathBufferSize - 1);
+        }
+    }
 }
 
 TEST_F(Path, EnvironmentVariablesAndHome) {
@@ -120,12 +143,19 @@ TEST_F(Path, EnvironmentVariablesAndHome) {
     EXPECT_STREQ(buffer, "/home/u/x");
     PathHomeDirectory = savedHome;
 
-    // Expansion stops at the buffer's end.
+    // An expansion that overflows the buffer is refused, not cut to another file's name; one
+    // that just fits is kept whole.
     std::string big(3000, 'v');
     SetVariable("LX_PATH_BIG", big.c_str());
     char twice[kPathBufferSize] = "$LX_PATH_BIG/$LX_PATH_BIG";
     PathExpandEnv(twice);
-    EXPECT_EQ(std::string(twice).size(), kPathBufferSize - 1);
+    EXPECT_STREQ(twice, "");
+    EXPECT_EQ(Resolve("$LX_PATH_BIG/$LX_PATH_BIG/report.fm").first, "(null)");
+    std::string exact(kPathBufferSize - 1 - 2, 'w');
+    SetVariable("LX_PATH_BIG", exact.c_str());
+    char fits[kPathBufferSize] = "$LX_PATH_BIG/x";
+    PathExpandEnv(fits);
+    EXPECT_EQ(std::string(fits), exact + "/x");
     EXPECT_EQ(Resolve("$LX_PATH_TEST\\x.fm").first, "C:\\tmp\\x.fm");
     SetVariable("LX_PATH_TEST", nullptr);
     SetVariable("LX_PATH_BIG", nullptr);
@@ -151,6 +181,12 @@ TEST_F(Path, SeparatorsAndShiftJisSecondBytes) {
     joined[5] = '\0';
     PathAppend(joined, "x", sizeof joined); // the pair does not end in a separator
     EXPECT_STREQ(joined, "C:\\\x95\x5C\\x");
+    // With UTF-8 in force a lead byte whose continuation bytes are missing does not swallow the
+    // separator after it.
+    EncSetCurrent("UTF-8");
+    EXPECT_STREQ(PathBaseName("dir\xE9/file.mif"), "file.mif");
+    EXPECT_EQ(Resolve("/d/dir\xE9/file.mif").second, "file.mif");
+    EXPECT_EQ(Resolve("/d/caf\xC3\xA9/file.mif").second, "file.mif");
 }
 
 TEST_F(Path, AppendSplitAndDropLast) {
