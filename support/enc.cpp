@@ -194,11 +194,13 @@ std::size_t EncCharStep(const char* s, std::size_t pos, int encoding) {
     if (b == 0)
         return 0;
     if (encoding == kEncUtf8) {
+        // A lead byte without all its continuation bytes is a character of one byte: trusting
+        // it would swallow whatever follows, a separator or the terminator included.
         std::size_t length = static_cast<std::size_t>(Utf8SeqLen(b));
-        std::size_t step = 1;
-        while (step < length && s[pos + step] != '\0')
-            ++step;
-        return step;
+        for (std::size_t k = 1; k < length; ++k)
+            if (!IsContinuation(ByteAt(s, pos + k)))
+                return 1;
+        return length;
     }
     if (ValidEncoding(encoding) && EncTables[encoding].lead[b] &&
         EncTables[encoding].second[ByteAt(s, pos + 1)])

@@ -65,9 +65,17 @@ TEST_F(Enc, Utf8SequenceRules) {
         EXPECT_EQ(Utf8IsValid(HeapString(text).get()), valid) << text;
     EXPECT_EQ(Utf8IsValid(nullptr), 0);
 
+    // A lead byte without all its continuation bytes is one character of one byte.
+    const std::pair<const char*, std::size_t> steps[] = {
+        {"\xC3\xA9", 2}, {"\xE2\x82\xAC", 3}, {"\xF0\x9F\x98\x80", 4},
+        {"\xE9/f", 1},   {"\xF0\x9F", 1},     {"\xE2\x82/", 1},
+        {"\xC3", 1},     {"\x80", 1},
+    };
+    for (auto [text, step] : steps)
+        EXPECT_EQ(EncCharStep(HeapString(text).get(), 0, kEncUtf8), step) << text;
     HeapString cut("a\xF0\x9F");
     const char* cursor = cut.get() + 1;
-    EXPECT_EQ(Utf8Advance(&cursor), cut.get() + 3); // stops at the terminator
+    EXPECT_EQ(Utf8Advance(&cursor), cut.get() + 2);
     EXPECT_EQ(Utf8SeqStart("a\xC3\xA9", 2), 1u);
     EXPECT_EQ(Utf8SeqStart("a\xC3\xA9", 3), 3u);
 }
