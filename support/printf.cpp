@@ -87,7 +87,30 @@ struct NormalSpec {
     std::size_t length;
     char letter;
     int shortCount; // how many "h" modifiers were written
+    bool flags[sizeof kFlagLetters];
+    long width;     // -1: none
+    long precision; // -1: none
 };
+
+// Writes the text of the directive from its parts.
+void WriteSpec(NormalSpec* out) {
+    // At most "%" + 6 flags + 10 + "." + 10 + "hh" + letter: always inside the 64 bytes.
+    char* w = out->text;
+    *w++ = '%';
+    for (std::size_t i = 0; i + 1 < sizeof kFlagLetters; ++i)
+        if (out->flags[i])
+            *w++ = kFlagLetters[i];
+    if (out->width >= 0)
+        w += std::snprintf(w, 12, "%ld", out->width);
+    if (out->precision >= 0)
+        w += std::snprintf(w, 13, ".%ld", out->precision);
+    if (KindOf(out->letter) == ArgKind::Int && out->letter != 'c')
+        for (int i = 0; i < out->shortCount && i < 2; ++i)
+            *w++ = 'h';
+    *w++ = out->letter;
+    *w = '\0';
+    out->length = static_cast<std::size_t>(w - out->text);
+}
 
 bool NormaliseSpec(const char* directive, std::size_t len, NormalSpec* out) {
     const char* p = directive;
@@ -95,9 +118,10 @@ bool NormaliseSpec(const char* directive, std::size_t len, NormalSpec* out) {
     if (len < 2 || *p != '%')
         return false;
     ++p;
-    bool flags[sizeof kFlagLetters] = {};
+    for (bool& flag : out->flags)
+        flag = false;
     while (p < end && IsIn(kFlagLetters, *p)) {
-        flags[std::strchr(kFlagLetters, *p) - kFlagLetters] = true;
+        out->flags[std::strchr(kFlagLetters, *p) - kFlagLetters] = true;
         ++p;
     }
     long width = -1;
@@ -125,23 +149,9 @@ bool NormaliseSpec(const char* directive, std::size_t len, NormalSpec* out) {
         return false;
     out->letter = *p;
     out->shortCount = shortCount;
-
-    // At most "%" + 6 flags + 10 + "." + 10 + "hh" + letter: always inside the 64 bytes.
-    char* w = out->text;
-    *w++ = '%';
-    for (std::size_t i = 0; i + 1 < sizeof kFlagLetters; ++i)
-        if (flags[i])
-            *w++ = kFlagLetters[i];
-    if (width >= 0)
-        w += std::snprintf(w, 12, "%ld", width);
-    if (hasPrecision)
-        w += std::snprintf(w, 13, ".%ld", precision);
-    if (KindOf(out->letter) == ArgKind::Int && out->letter != 'c')
-        for (int i = 0; i < shortCount && i < 2; ++i)
-            *w++ = 'h';
-    *w++ = out->letter;
-    *w = '\0';
-    out->length = static_cast<std::size_t>(w - out->text);
+    out->width = width;
+    out->precision = hasPrecision ? precision : -1;
+    WriteSpec(out);
     return true;
 }
 
@@ -189,6 +199,111 @@ void StoreCount(void* target, int shortCount, std::size_t total) {
         *static_cast<std::int8_t*>(target) = static_cast<std::int8_t>(total);
     else
         *static_cast<std::int32_t*>(target) = static_cast<std::int32_t>(total);
+}
+
+// Bounding the work. A conversion's output matters only as far as the sink can still take it
+// (room bytes); a width or precision far beyond that (up to 2147483647) would otherwise make
+// the standard formatter write, and this engine allocate, gigabytes for a few bytes of output.
+// Such a directive is rewritten so that its output keeps the same first room + slack bytes: the
+// padding is cut to what can be seen, and a precision to what shows its first digits exactly.
+constexpr long kBoundSlack = 16; // lets the sink see a cut inside a multibyte character
+// Longest output of a numeric conversion without width, beyond its precision digits (a sign, a
+// prefix, 309 integer digits of a double, an exponent).
+constexpr long kNumberOverhead = 400;
+// Precision that an integer conversion pads with zeros and that a double's digits reach exactly
+// (a double's decimal expansion ends within 1074 fraction digits).
+constexpr long kIntMeasurePrecision = 64;
+constexpr long kDoubleExactPrecision = 1100;
+constexpr std::size_t kMeasureSize = kDoubleExactPrecision + kNumberOverhead + 64;
+
+const char* PeekString(va_list* cursor) {
+    va_list peek;
+    va_copy(peek, *cursor);
+    const char* s = va_arg(peek, const char*);
+    va_end(peek);
+    return s ? s : "";
+}
+
+// The length of a numeric conversion's output without its width, measured with a precision cut
+// to one whose output is short; *extra is what the full precision adds (zeros only).
+long MeasureNumber(NormalSpec spec, va_list* cursor, long* extra) {
+    ArgKind kind = KindOf(spec.letter);
+    long cut = kind == ArgKind::Double ? kDoubleExactPrecision : kIntMeasurePrecision;
+    *extra = 0;
+    if (spec.letter == 'c') {
+        spec.precision = -1; // ignored by the formatter
+    } else if (spec.precision > cut) {
+        bool zerosKept = kind != ArgKind::Double || (spec.letter != 'g' && spec.letter != 'G') ||
+                         spec.flags[std::strchr(kFlagLetters, '#') - kFlagLetters];
+        *extra = zerosKept ? spec.precision - cut : 0;
+        spec.precision = cut;
+    }
+    spec.width = -1;
+    WriteSpec(&spec);
+    char measured[kMeasureSize];
+    va_list peek;
+    va_copy(peek, *cursor);
+    int n = 0;
+    if (kind == ArgKind::Double)
+        n = std::snprintf(measured, sizeof measured, spec.text, va_arg(peek, double));
+    else if (kind == ArgKind::Pointer)
+        n = std::snprintf(measured, sizeof measured, spec.text, va_arg(peek, void*));
+    else
+        n = std::snprintf(measured, sizeof measured, spec.text, va_arg(peek, int));
+    va_end(peek);
+    return n < 0 ? 0 : n;
+}
+
+void BoundSpec(NormalSpec* spec, std::size_t room, va_list* cursor) {
+    if (room >= static_cast<std::size_t>(INT_MAX))
+        return; // an unbounded sink takes whatever the directive asks for
+    const long keep = static_cast<long>(room) + kBoundSlack;
+    long length = 0;    // the conversion's output without its width
+    long shortened = 0; // the same with the precision cut
+    long precision = spec->precision;
+    if (spec->letter == 's') {
+        std::size_t limit = spec->precision >= 0 ? static_cast<std::size_t>(spec->precision)
+                                                 : static_cast<std::size_t>(-1);
+        length = static_cast<long>(BoundedLength(PeekString(cursor), limit));
+        if (length <= keep && spec->width <= keep + length)
+            return;
+        precision = length < keep ? length : keep;
+        shortened = precision;
+    } else if (spec->letter == 'C') {
+        // A character of at most four bytes: only the padding needs a cut.
+        if (spec->width <= keep + kBoundSlack && spec->precision <= kBoundSlack)
+            return;
+        if (spec->precision > kBoundSlack)
+            spec->precision = kBoundSlack;
+        if (spec->width > keep + kBoundSlack)
+            spec->width = keep + kBoundSlack;
+        WriteSpec(spec);
+        return;
+    } else if (KindOf(spec->letter) == ArgKind::None || spec->letter == 'n') {
+        return;
+    } else {
+        const long limit = keep + static_cast<long>(kMeasureSize);
+        if (spec->width <= limit && spec->precision <= limit)
+            return;
+        long extra = 0;
+        length = MeasureNumber(*spec, cursor, &extra) + extra;
+        shortened = length;
+        bool isDouble = KindOf(spec->letter) == ArgKind::Double;
+        long exact = isDouble ? kDoubleExactPrecision : kIntMeasurePrecision;
+        if (extra > 0 && spec->precision > keep + exact) {
+            // Zeros (or exact digits) beyond what can be seen: fewer of them show the same.
+            precision = keep + exact;
+            shortened = length - (spec->precision - precision);
+        } else if (extra == 0 && isDouble && spec->precision > kDoubleExactPrecision) {
+            precision = kDoubleExactPrecision; // trailing zeros are dropped: the same output
+        }
+    }
+    long padding = spec->width > length ? spec->width - length : 0;
+    if (padding > keep)
+        padding = keep;
+    spec->precision = precision;
+    spec->width = padding > 0 ? shortened + padding : -1;
+    WriteSpec(spec);
 }
 
 } // namespace
@@ -292,6 +407,11 @@ std::ptrdiff_t PrintfFormatOne(PrintfOutput* out, const char* directive, std::si
 }
 
 std::size_t FormatToSink(PrintfSink sink, void* context, const char* format, va_list arguments) {
+    return FormatToSinkWithin(sink, context, format, arguments, static_cast<std::size_t>(-1));
+}
+
+std::size_t FormatToSinkWithin(PrintfSink sink, void* context, const char* format,
+                               va_list arguments, std::size_t room) {
     const char* f = format ? format : "";
     va_list cursor;
     va_copy(cursor, arguments);
@@ -328,6 +448,7 @@ std::size_t FormatToSink(PrintfSink sink, void* context, const char* format, va_
             StoreCount(va_arg(cursor, void*), directive.shortCount, total);
             continue;
         }
+        BoundSpec(&directive, room > total ? room - total : 0, &cursor);
         if (directive.letter == 's' &&
             !GrowOutput(&out, PrintfStringWidth(directive.text, &cursor) + 1)) {
             break;
@@ -379,7 +500,7 @@ std::size_t StrPrintfN(char* buffer, std::size_t size, const char* format, ...) 
     BufferSinkContext context = {buffer, static_cast<std::int32_t>(capacity)};
     va_list arguments;
     va_start(arguments, format);
-    std::size_t total = FormatToSink(BufferSink, &context, format, arguments);
+    std::size_t total = FormatToSinkWithin(BufferSink, &context, format, arguments, capacity);
     va_end(arguments);
     *context.position = '\0';
     return total;

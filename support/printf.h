@@ -50,6 +50,11 @@ std::size_t StrPrintf(char* buffer, const char* format, ...);
 // character boundary. Returns the bytes written.
 std::size_t StrPrintfN(char* buffer, std::size_t size, const char* format, ...);
 std::size_t FormatToSink(PrintfSink sink, void* context, const char* format, va_list arguments);
+// As FormatToSink for a sink that takes at most room bytes in all: a conversion's work (the
+// standard formatter's and this engine's storage) is bounded by what the sink can still take, so
+// a width or precision of 2147483647 costs no more than the bytes that can be shown.
+std::size_t FormatToSinkWithin(PrintfSink sink, void* context, const char* format,
+                               va_list arguments, std::size_t room);
 // Copies what fits (never part of a multibyte character in the encoding in force). Once it has cut
 // a piece it accepts nothing more, so later pieces never appear after a gap.
 std::size_t BufferSink(void* context, const char* text, std::size_t len);

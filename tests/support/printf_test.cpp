@@ -3,6 +3,7 @@
 #include "enc_scope.h"
 
 #include "support/enc.h"
+#include "support/mem.h"
 
 #include <gtest/gtest.h>
 
@@ -144,6 +145,63 @@ TEST(Printf, AppendIntKeepsWithinSize) {
     EXPECT_EQ(StrAppendInt(b, 4567, sizeof b), 7u);
     EXPECT_STREQ(b, "ab-1234");
     EXPECT_EQ(StrAppendInt(nullptr, 1, 4), 0u);
+}
+
+// Widths and precisions up to 2147483647 cost no more than the bytes the buffer can take: the
+// output is the standard one cut to the buffer, made without a heap block where it fits the
+// engine's fixed storage (the countdown fails the first allocation, so growing would show).
+TEST(Printf, HugeWidthsAndPrecisionsAreBoundedByTheBuffer) {
+    struct Case {
+        const char* format;
+        std::string expected;
+        bool withinFixedStorage;
+    };
+    const std::string spaces(63, ' ');
+    const std::string zeros(63, '0');
+    const Case ints[] = {
+        {"%2147483647d", spaces, true},
+        {"%-2147483647d|", "5" + std::string(62, ' '), true},
+        {"%.2147483647d", zeros, true},
+        {"%02147483647d", zeros, true},
+        {"%2147483647.2147483600d", std::string(47, ' ') + std::string(16, '0'), true},
+        {"%*d", spaces, true},
+    };
+    char b[64];
+    for (const Case& c : ints) {
+        AllocFailCountdown = c.withinFixedStorage ? 1 : 0;
+        std::size_t n = std::string(c.format) == "%*d"
+                            ? StrPrintfN(b, sizeof b, c.format, 2147483647, 5)
+                            : StrPrintfN(b, sizeof b, c.format, 5);
+        AllocFailCountdown = 0;
+        EXPECT_EQ(std::string(b), c.expected) << c.format;
+        EXPECT_EQ(n, 63u) << c.format;
+    }
+    StrPrintfN(b, sizeof b, "%+.2147483647d", -5);
+    EXPECT_EQ(std::string(b), "-" + std::string(62, '0'));
+    StrPrintfN(b, sizeof b, "%.2147483647f", 0.5);
+    EXPECT_EQ(std::string(b), "0.5" + std::string(60, '0'));
+    StrPrintfN(b, sizeof b, "%.2147483647e", 0.5);
+    EXPECT_EQ(std::string(b), "5." + std::string(61, '0'));
+    StrPrintfN(b, sizeof b, "%.2147483647g", 0.1); // the exact expansion, zeros dropped
+    EXPECT_STREQ(b, "0.1000000000000000055511151231257827021181583404541015625");
+    StrPrintfN(b, sizeof b, "%#.2147483647g|", 0.5);
+    EXPECT_EQ(std::string(b), "0.5" + std::string(60, '0'));
+    StrPrintfN(b, sizeof b, "%-2147483647s|", "abc");
+    EXPECT_EQ(std::string(b), "abc" + std::string(60, ' '));
+    StrPrintfN(b, sizeof b, "%2147483647.2s|", "abc");
+    EXPECT_EQ(std::string(b), spaces);
+    StrPrintfN(b, sizeof b, "%.2147483647s|", "abc");
+    EXPECT_STREQ(b, "abc|");
+    std::string longText(100000, 'x');
+    AllocFailCountdown = 1;
+    EXPECT_EQ(StrPrintfN(b, sizeof b, "%s", longText.c_str()), 63u);
+    AllocFailCountdown = 0;
+    EXPECT_EQ(std::string(b), std::string(63, 'x'));
+    // Ordinary directives are untouched: the same as the standard formatter's output.
+    char expected[128];
+    std::snprintf(expected, sizeof expected, "%-20.3f|%08.2e|%5s|", 3.14159, -2.5, "ab");
+    StrPrintfN(b, sizeof b, "%-20.3f|%08.2e|%5s|", 3.14159, -2.5, "ab");
+    EXPECT_STREQ(b, expected);
 }
 
 } // namespace
