@@ -2,6 +2,7 @@
 
 #include "host/files/frameroman.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace lxhost {
@@ -162,8 +163,10 @@ void MifLexer::ReadString() {
             while (p_ < end_ && static_cast<unsigned char>(*p_) >= 0x80) {
                 ++p_;
             }
+            const std::size_t from = str_.size();
             unmapped_ += Utf8ToFrameRoman(
                 std::string_view(start, static_cast<std::size_t>(p_ - start)), str_);
+            DropNotText(from);
             continue;
         }
         // Other control bytes: a raw tab is the host's tab; NUL would end the text early for
@@ -235,22 +238,39 @@ void MifLexer::ReadEscape(int openLine) {
         if (mode_ == StringMode::Raw) {
             AppendUtf8(cp, str_);
         } else {
+            const std::size_t from = str_.size();
             const int fr = FrameRomanFromUnicode(cp);
             if (fr < 0) {
                 unmapped_ += CodePointToFrameRoman(cp, str_);
-            } else if (fr != 0 && fr != '\n') {
+            } else {
                 str_.push_back(static_cast<char>(fr));
             }
+            DropNotText(from);
         }
         return;
     }
     case '\n':
         ++line_;
         return;
+    case '\'':
+        str_.push_back('\'');
+        return;
     default:
-        str_.push_back(e);
+        // Any other character stands for itself, under the rules of a character written
+        // without the backslash (a NUL or a carriage return is dropped, a non-ASCII UTF-8
+        // sequence converted): the main loop reads it again.
+        --p_;
         return;
     }
+}
+
+void MifLexer::DropNotText(std::size_t from) {
+    // 0x00 would end a client's string and 0x0A (a paragraph or line separator) would end the
+    // paragraph: neither is text, whether the character was written raw or escaped.
+    const auto notText = [](char c) { return c == '\0' || c == '\n'; };
+    str_.erase(
+        std::remove_if(str_.begin() + static_cast<std::ptrdiff_t>(from), str_.end(), notText),
+        str_.end());
 }
 
 std::string_view MifLexer::TryUnit() {

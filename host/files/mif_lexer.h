@@ -57,6 +57,8 @@ class MifLexer {
     void SkipSpace();
     void ReadString();
     void ReadEscape(int openLine);
+    // Removes from str_, from that offset on, the bytes that are not text.
+    void DropNotText(std::size_t from);
 
     const char* p_;
     const char* end_;

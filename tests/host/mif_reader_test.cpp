@@ -258,6 +258,36 @@ TEST(MifReader, NewerVersionsAreUtf8AndAFileWithoutPagesGetsOne) {
     EXPECT_EQ(r.d().FormatNameOf(*r.d().FindParagraph(first)), "Body");
 }
 
+TEST(MifReader, BytesThatAreNotTextStayOutWrittenRawOrEscaped) {
+    struct Case {
+        const char* version;
+        std::string string; // the MIF string's content
+        std::string text;   // the paragraph's text
+    };
+    using namespace std::string_literals;
+    const Case cases[] = {
+        // A backslash before a raw NUL: the NUL would end the text for the client (1 word of 7).
+        {"7.00", "One\\\0two three four five six seven"s, "Onetwo three four five six seven"},
+        {"7.00", "a\\\rb", "ab"},
+        {"7.00", "it\\'s \\q", "it's '"},
+        {"7.00", "a\\\tb",
+         "a\x08"
+         "b"}, // the host's tab, as for a raw tab
+        {"2015",
+         "a\xE2\x80\xA9"
+         "b",
+         "ab"}, // a raw paragraph separator, as the escaped one
+        {"2015", "a\\u2029b", "ab"},
+        {"2015", "caf\\\xC3\xA9", "caf\x8E"}, // an escaped UTF-8 character is still converted
+    };
+    for (const Case& c : cases) {
+        Read r("<MIFFile "s + c.version + ">\n<TextFlow <Para <ParaLine <String `" + c.string +
+               "'>>>>");
+        ASSERT_NE(r.doc, 0u) << r.error;
+        EXPECT_EQ(TextOf(r.s, r.doc, r.d().flows[0].firstPara), c.text) << c.string;
+    }
+}
+
 TEST(MifReader, ShowAllConditionsShowsHiddenText) {
     Read r("<MIFFile 7.00>\n<ConditionCatalog <Condition <CTag `C'> <CState CHidden>>>\n"
            "<Document <DShowAllConditions Yes>>\n"
