@@ -82,6 +82,30 @@ void NoteExcludedFormats(const Document& d, const ReaderOptions& options,
     }
 }
 
+std::string AbsolutePath(const std::string& path) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    std::string full = fs::absolute(fs::path(path), ec).lexically_normal().string();
+    return ec ? path : full;
+}
+
+// Whether the file is a file component of an open book: there a book's walk asks for one of its
+// documents. A book just opened (except) does not count: a book may name itself.
+bool IsComponentOfOpenBook(Session& session, const std::string& full, ObjectId except) {
+    for (ObjectId id : session.openBooks()) {
+        const Book* book = id == except ? nullptr : session.FindBook(id);
+        if (book == nullptr) {
+            continue;
+        }
+        for (const Component& c : book->components) {
+            if (c.kind == kComponentFile && AbsolutePath(c.path) == full) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 bool ReadSourceFile(const std::string& path, std::string* data, std::string* error) {
@@ -105,15 +129,12 @@ std::int32_t Session::Open(std::string_view path, const std::vector<OpenParamEnt
         status = kErrFileNotFound;
         message = "no file name given";
     } else {
-        std::error_code ec;
-        full = fs::absolute(fs::path(std::string(path)), ec).lexically_normal().string();
-        if (ec) {
-            full = std::string(path);
-        }
+        full = AbsolutePath(std::string(path));
     }
     if (status == kOk && !asTemplate) {
         *out = FindOpenByPath(full);
     }
+    const bool alreadyOpen = *out != 0;
     std::string data;
     std::error_code dirError;
     if (status == kOk && *out == 0 && fs::is_directory(full, dirError)) {
@@ -186,6 +207,18 @@ std::int32_t Session::Open(std::string_view path, const std::vector<OpenParamEnt
             message = full + ": not a document (binary data)";
             break;
         }
+    }
+    // A book where a book's component document is asked for (the book itself, another book, or
+    // a folder) is refused: opened, it would be taken for a document, and the walk that asked
+    // would count it as empty or, the book being its own component, close the book it walks.
+    if (status == kOk && *out != 0 && KindOf(*out) == kKindBook &&
+        IsComponentOfOpenBook(*this, full, alreadyOpen ? 0 : *out)) {
+        if (!alreadyOpen) {
+            Close(*out, 1);
+        }
+        status = kErrNotDocument;
+        message = full + ": a book, not a document: it cannot be a file of a book";
+        *out = 0;
     }
     // A template is not examined; a folder book's files are noted as the plug-in opens them.
     if (status == kOk && !asTemplate)

@@ -429,6 +429,7 @@ class Session {
     Book* FindBook(ObjectId id);
     // The open documents in opening order.
     const std::vector<ObjectId>& openDocuments() const { return openDocs_; }
+    const std::vector<ObjectId>& openBooks() const { return openBooks_; }
     // A new empty untitled document (no pages, flows or formats) or book, open.
     Document& NewDocument();
     Book& NewBook();
