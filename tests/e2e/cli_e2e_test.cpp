@@ -47,7 +47,7 @@ std::string Normalised(std::string text) {
     return text;
 }
 
-std::size_t CountOf(const std::string& text, const std::string& what) {
+[[maybe_unused]] std::size_t CountOf(const std::string& text, const std::string& what) {
     std::size_t n = 0;
     for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
         ++n;
