@@ -82,7 +82,7 @@ bool ReadNumber(const char*& p, const char* end, long* value) {
 
 // A directive after "*" expansion, rewritten into the form the standard formatter gets:
 // "%", each flag once, the width, the precision, h or hh on integer conversions, the letter.
-struct NormalSpec {
+struct NormalDirective {
     char text[kPrintfSpecSize];
     std::size_t length;
     char letter;
@@ -93,7 +93,7 @@ struct NormalSpec {
 };
 
 // Writes the text of the directive from its parts.
-void WriteSpec(NormalSpec* out) {
+void WriteDirective(NormalDirective* out) {
     // At most "%" + 6 flags + 10 + "." + 10 + "hh" + letter: always inside the 64 bytes.
     char* w = out->text;
     *w++ = '%';
@@ -112,7 +112,7 @@ void WriteSpec(NormalSpec* out) {
     out->length = static_cast<std::size_t>(w - out->text);
 }
 
-bool NormaliseSpec(const char* directive, std::size_t len, NormalSpec* out) {
+bool NormaliseDirective(const char* directive, std::size_t len, NormalDirective* out) {
     const char* p = directive;
     const char* end = directive + len;
     if (len < 2 || *p != '%')
@@ -151,7 +151,7 @@ bool NormaliseSpec(const char* directive, std::size_t len, NormalSpec* out) {
     out->shortCount = shortCount;
     out->width = width;
     out->precision = hasPrecision ? precision : -1;
-    WriteSpec(out);
+    WriteDirective(out);
     return true;
 }
 
@@ -226,84 +226,84 @@ const char* PeekString(va_list* cursor) {
 
 // The length of a numeric conversion's output without its width, measured with a precision cut
 // to one whose output is short; *extra is what the full precision adds (zeros only).
-long MeasureNumber(NormalSpec spec, va_list* cursor, long* extra) {
-    ArgKind kind = KindOf(spec.letter);
+long MeasureNumber(NormalDirective conv, va_list* cursor, long* extra) {
+    ArgKind kind = KindOf(conv.letter);
     long cut = kind == ArgKind::Double ? kDoubleExactPrecision : kIntMeasurePrecision;
     *extra = 0;
-    if (spec.letter == 'c') {
-        spec.precision = -1; // ignored by the formatter
-    } else if (spec.precision > cut) {
-        bool zerosKept = kind != ArgKind::Double || (spec.letter != 'g' && spec.letter != 'G') ||
-                         spec.flags[std::strchr(kFlagLetters, '#') - kFlagLetters];
-        *extra = zerosKept ? spec.precision - cut : 0;
-        spec.precision = cut;
+    if (conv.letter == 'c') {
+        conv.precision = -1; // ignored by the formatter
+    } else if (conv.precision > cut) {
+        bool zerosKept = kind != ArgKind::Double || (conv.letter != 'g' && conv.letter != 'G') ||
+                         conv.flags[std::strchr(kFlagLetters, '#') - kFlagLetters];
+        *extra = zerosKept ? conv.precision - cut : 0;
+        conv.precision = cut;
     }
-    spec.width = -1;
-    WriteSpec(&spec);
+    conv.width = -1;
+    WriteDirective(&conv);
     char measured[kMeasureSize];
     va_list peek;
     va_copy(peek, *cursor);
     int n = 0;
     if (kind == ArgKind::Double)
-        n = std::snprintf(measured, sizeof measured, spec.text, va_arg(peek, double));
+        n = std::snprintf(measured, sizeof measured, conv.text, va_arg(peek, double));
     else if (kind == ArgKind::Pointer)
-        n = std::snprintf(measured, sizeof measured, spec.text, va_arg(peek, void*));
+        n = std::snprintf(measured, sizeof measured, conv.text, va_arg(peek, void*));
     else
-        n = std::snprintf(measured, sizeof measured, spec.text, va_arg(peek, int));
+        n = std::snprintf(measured, sizeof measured, conv.text, va_arg(peek, int));
     va_end(peek);
     return n < 0 ? 0 : n;
 }
 
-void BoundSpec(NormalSpec* spec, std::size_t room, va_list* cursor) {
+void BoundDirective(NormalDirective* conv, std::size_t room, va_list* cursor) {
     if (room >= static_cast<std::size_t>(INT_MAX))
         return; // an unbounded sink takes whatever the directive asks for
     const long keep = static_cast<long>(room) + kBoundSlack;
     long length = 0;    // the conversion's output without its width
     long shortened = 0; // the same with the precision cut
-    long precision = spec->precision;
-    if (spec->letter == 's') {
-        std::size_t limit = spec->precision >= 0 ? static_cast<std::size_t>(spec->precision)
+    long precision = conv->precision;
+    if (conv->letter == 's') {
+        std::size_t limit = conv->precision >= 0 ? static_cast<std::size_t>(conv->precision)
                                                  : static_cast<std::size_t>(-1);
         length = static_cast<long>(BoundedLength(PeekString(cursor), limit));
-        if (length <= keep && spec->width <= keep + length)
+        if (length <= keep && conv->width <= keep + length)
             return;
         precision = length < keep ? length : keep;
         shortened = precision;
-    } else if (spec->letter == 'C') {
+    } else if (conv->letter == 'C') {
         // A character of at most four bytes: only the padding needs a cut.
-        if (spec->width <= keep + kBoundSlack && spec->precision <= kBoundSlack)
+        if (conv->width <= keep + kBoundSlack && conv->precision <= kBoundSlack)
             return;
-        if (spec->precision > kBoundSlack)
-            spec->precision = kBoundSlack;
-        if (spec->width > keep + kBoundSlack)
-            spec->width = keep + kBoundSlack;
-        WriteSpec(spec);
+        if (conv->precision > kBoundSlack)
+            conv->precision = kBoundSlack;
+        if (conv->width > keep + kBoundSlack)
+            conv->width = keep + kBoundSlack;
+        WriteDirective(conv);
         return;
-    } else if (KindOf(spec->letter) == ArgKind::None || spec->letter == 'n') {
+    } else if (KindOf(conv->letter) == ArgKind::None || conv->letter == 'n') {
         return;
     } else {
         const long limit = keep + static_cast<long>(kMeasureSize);
-        if (spec->width <= limit && spec->precision <= limit)
+        if (conv->width <= limit && conv->precision <= limit)
             return;
         long extra = 0;
-        length = MeasureNumber(*spec, cursor, &extra) + extra;
+        length = MeasureNumber(*conv, cursor, &extra) + extra;
         shortened = length;
-        bool isDouble = KindOf(spec->letter) == ArgKind::Double;
+        bool isDouble = KindOf(conv->letter) == ArgKind::Double;
         long exact = isDouble ? kDoubleExactPrecision : kIntMeasurePrecision;
-        if (extra > 0 && spec->precision > keep + exact) {
+        if (extra > 0 && conv->precision > keep + exact) {
             // Zeros (or exact digits) beyond what can be seen: fewer of them show the same.
             precision = keep + exact;
-            shortened = length - (spec->precision - precision);
-        } else if (extra == 0 && isDouble && spec->precision > kDoubleExactPrecision) {
+            shortened = length - (conv->precision - precision);
+        } else if (extra == 0 && isDouble && conv->precision > kDoubleExactPrecision) {
             precision = kDoubleExactPrecision; // trailing zeros are dropped: the same output
         }
     }
-    long padding = spec->width > length ? spec->width - length : 0;
+    long padding = conv->width > length ? conv->width - length : 0;
     if (padding > keep)
         padding = keep;
-    spec->precision = precision;
-    spec->width = padding > 0 ? shortened + padding : -1;
-    WriteSpec(spec);
+    conv->precision = precision;
+    conv->width = padding > 0 ? shortened + padding : -1;
+    WriteDirective(conv);
 }
 
 } // namespace
@@ -437,9 +437,9 @@ std::size_t FormatToSinkWithin(PrintfSink sink, void* context, const char* forma
         char expanded[kPrintfStarSize];
         std::ptrdiff_t expandedLength =
             PrintfExpandStars(percent, rawLength, expanded, sizeof expanded, &cursor);
-        NormalSpec directive;
+        NormalDirective directive;
         if (expandedLength < 0 ||
-            !NormaliseSpec(expanded, static_cast<std::size_t>(expandedLength), &directive)) {
+            !NormaliseDirective(expanded, static_cast<std::size_t>(expandedLength), &directive)) {
             SkipArgument(*last, &cursor);
             total += sink(context, percent, rawLength);
             continue;
@@ -448,7 +448,7 @@ std::size_t FormatToSinkWithin(PrintfSink sink, void* context, const char* forma
             StoreCount(va_arg(cursor, void*), directive.shortCount, total);
             continue;
         }
-        BoundSpec(&directive, room > total ? room - total : 0, &cursor);
+        BoundDirective(&directive, room > total ? room - total : 0, &cursor);
         if (directive.letter == 's' &&
             !GrowOutput(&out, PrintfStringWidth(directive.text, &cursor) + 1)) {
             break;
