@@ -58,6 +58,20 @@ ULONG LX_STDCALL Host::Release() {
 void Host::ClearFaults() {
     faults_ = {};
     successes_ = {};
+    FailNthCall(0, {});
+    SetCallLimit(0);
+}
+
+void Host::FailNthCall(std::int64_t n, Fault fault) {
+    nthCall_ = n;
+    nthFault_ = fault;
+    callsMade_ = 0;
+    nthCallNow_ = false;
+}
+
+void Host::SetCallLimit(std::int64_t limit) {
+    callLimit_ = limit;
+    callsMade_ = 0;
 }
 
 void Host::SetValue(ObjectId obj, std::int32_t prop, StoredValue value) {
@@ -71,6 +85,12 @@ const StoredValue* Host::Find(ObjectId obj, std::int32_t prop) const {
 
 std::optional<HRESULT> Host::Inject(ApiSlot slot) {
     ++record_.calls[slot];
+    ++callsMade_;
+    nthCallNow_ = nthCall_ > 0 && callsMade_ == nthCall_;
+    if (CallLimitReached())
+        return E_FAIL;
+    if (nthCallNow_ && nthFault_.kind == Fault::Kind::ComFailure)
+        return nthFault_.comResult;
     const Fault& fault = faults_[slot];
     if (fault.kind == Fault::Kind::ComFailure && successes_[slot] >= fault.succeedFirst)
         return fault.comResult;
@@ -78,6 +98,11 @@ std::optional<HRESULT> Host::Inject(ApiSlot slot) {
 }
 
 void Host::FinishError(ApiSlot slot, std::int32_t* err) {
+    if (nthCallNow_ && nthFault_.kind == Fault::Kind::HostError) {
+        nthCallNow_ = false;
+        *err = nthFault_.hostError;
+        return;
+    }
     const Fault& fault = faults_[slot];
     if (fault.kind == Fault::Kind::HostError && successes_[slot] >= fault.succeedFirst) {
         *err = fault.hostError;

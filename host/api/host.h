@@ -178,6 +178,16 @@ class Host final : public IUnknown {
 
     // Configuration for tests.
     void SetFault(ApiSlot slot, Fault fault) { faults_[slot] = fault; }
+    // Makes the n-th API call from now, whatever its slot, fail with the fault (its succeedFirst
+    // is not used); n = 0 turns it off. A host-error fault has no effect on the one method
+    // without an error word (Alert).
+    void FailNthCall(std::int64_t n, Fault fault);
+    // A guard for sweeps: once this many API calls were made from now, every further call fails
+    // with a COM failure, so that a client looping on a failing host still ends. 0: no limit.
+    void SetCallLimit(std::int64_t limit);
+    // API calls made since the last FailNthCall or SetCallLimit, and whether the limit was hit.
+    std::int64_t CallsMade() const { return callsMade_; }
+    bool CallLimitReached() const { return callLimit_ > 0 && callsMade_ > callLimit_; }
     void ClearFaults();
     void SetSupportsApi(bool supports) { supportsApi_ = supports; }
     // The memory interface's answer: 0 tells the client that the host keeps its memory.
@@ -279,6 +289,11 @@ class Host final : public IUnknown {
     Session session_;
     std::vector<TextPiece> pieces_; // reused by every GetText
     std::array<Fault, kApiSlotCount> faults_{};
+    Fault nthFault_;
+    std::int64_t nthCall_ = 0;
+    std::int64_t callsMade_ = 0;
+    std::int64_t callLimit_ = 0;
+    bool nthCallNow_ = false; // the call being served is the n-th
     std::array<std::int64_t, kApiSlotCount> successes_{};
     std::map<std::pair<ObjectId, std::int32_t>, StoredValue> values_;
     std::map<ObjectId, std::vector<HostProp>> props_;

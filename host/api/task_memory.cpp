@@ -11,6 +11,8 @@ TaskAllocator::~TaskAllocator() {
 }
 
 void* TaskAllocator::Alloc(std::size_t size) {
+    if (failureHook_ && failureHook_())
+        return nullptr;
     void* block = CoTaskMemAlloc(size);
     if (block && keep_)
         kept_.push_back(block);

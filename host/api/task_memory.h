@@ -40,6 +40,10 @@ class TaskAllocator {
     ~TaskAllocator();
 
     void SetHostKeepsMemory(bool keep) { keep_ = keep; }
+    // Fault injection for tests: when the hook answers true, the allocation fails (null). The
+    // host does not link the client's support library, so the test hands its countdown in.
+    using FailureHook = bool (*)();
+    void SetFailureHook(FailureHook hook) { failureHook_ = hook; }
     void* Alloc(std::size_t size);
     char* Dup(const std::string& s);
     // Releases every block kept for the client so far.
@@ -47,6 +51,7 @@ class TaskAllocator {
 
   private:
     bool keep_ = false;
+    FailureHook failureHook_ = nullptr;
     std::vector<void*> kept_;
 };
 
