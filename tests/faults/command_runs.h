@@ -49,6 +49,15 @@ inline void PrintTo(const Scenario& scenario, std::ostream* out) {
     *out << scenario.Name();
 }
 
+// A scenario's name in a test's name: StartUp, Command7Document, AboutBook.
+inline std::string TestName(const ::testing::TestParamInfo<Scenario>& info) {
+    const Scenario& s = info.param;
+    if (s.command == kStartUpOnly)
+        return "StartUp";
+    std::string name = s.command == kAbout ? "About" : "Command" + std::to_string(s.command);
+    return name + (s.onBook ? "Book" : "Document");
+}
+
 // Every scenario: start-up, then About and the sixteen commands, each with a document active and
 // with a book (and a document) active.
 inline std::vector<Scenario> AllScenarios() {

@@ -76,17 +76,8 @@ TEST_P(HostFaultSweep, EveryFailingCallEndsTheRunCleanly) {
     RecordProperty("runs", static_cast<int>(runs));
 }
 
-std::string ScenarioName(const ::testing::TestParamInfo<Scenario>& info) {
-    const Scenario& s = info.param;
-    if (s.command == faults::kStartUpOnly)
-        return "StartUp";
-    std::string name =
-        s.command == faults::kAbout ? "About" : "Command" + std::to_string(s.command);
-    return name + (s.onBook ? "Book" : "Document");
-}
-
 INSTANTIATE_TEST_SUITE_P(Runs, HostFaultSweep, ::testing::ValuesIn(faults::AllScenarios()),
-                         ScenarioName);
+                         faults::TestName);
 
 // The sweep's own guard: a fault armed on the n-th call reaches exactly that call, whatever its
 // slot, and the call limit stops a runaway.
