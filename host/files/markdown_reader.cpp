@@ -136,7 +136,8 @@ class MarkdownWalk {
   private:
     // Handles the start of a node; false when its content is not text.
     bool Enter(cmark_node* node) {
-        switch (cmark_node_get_type(node)) {
+        const cmark_node_type nodeType = cmark_node_get_type(node);
+        switch (nodeType) {
         case CMARK_NODE_HEADING:
             out_.StartParagraph(HeadingFormat(cmark_node_get_heading_level(node)));
             return true;
@@ -144,12 +145,12 @@ class MarkdownWalk {
             out_.StartParagraph(formats_.back());
             return true;
         case CMARK_NODE_BLOCK_QUOTE:
-            formats_.push_back(std::string(kFormatQuote));
+            formats_.push_back(kFormatQuote);
             return true;
         case CMARK_NODE_LIST:
-            formats_.push_back(std::string(cmark_node_get_list_type(node) == CMARK_ORDERED_LIST
-                                               ? kFormatNumbered
-                                               : kFormatBulleted));
+            formats_.push_back(cmark_node_get_list_type(node) == CMARK_ORDERED_LIST
+                                   ? kFormatNumbered
+                                   : kFormatBulleted);
             return true;
         case CMARK_NODE_CODE_BLOCK:
             out_.CodeBlock(Literal(node));
@@ -182,15 +183,22 @@ class MarkdownWalk {
                 it != footnotes_.end() ? it->second : out_.AnchorNewFootnote();
             footnotes_[definitions_] = footnote;
             out_.StartFootnote(footnote);
-            formats_.push_back(std::string(kFormatFootnote));
+            formats_.push_back(kFormatFootnote);
             return true;
         }
+        case CMARK_NODE_ITEM:
+        case CMARK_NODE_DOCUMENT:
+            return true;
+        case CMARK_NODE_THEMATIC_BREAK:
+        case CMARK_NODE_HTML_BLOCK:
+            return false; // no prose
         default:
             break;
         }
-        if ((cmark_node_get_type(node) & CMARK_NODE_TYPE_MASK) == CMARK_NODE_TYPE_INLINE) {
+        if ((nodeType & CMARK_NODE_TYPE_MASK) == CMARK_NODE_TYPE_INLINE) {
             return true; // emphasis, strikethrough: transparent
         }
+        // The nodes of the table extension are known by name only.
         const std::string_view type = cmark_node_get_type_string(node);
         if (type == "table") {
             out_.StartTable();
@@ -199,13 +207,12 @@ class MarkdownWalk {
         } else if (type == "table_cell") {
             out_.StartCell();
         }
-        // Other nodes (thematic breaks, HTML blocks) hold no prose; inline markup (emphasis,
-        // strikethrough) is transparent.
-        return cmark_node_get_type(node) != CMARK_NODE_HTML_BLOCK;
+        return true;
     }
 
     void Exit(cmark_node* node) {
-        switch (cmark_node_get_type(node)) {
+        const cmark_node_type nodeType = cmark_node_get_type(node);
+        switch (nodeType) {
         case CMARK_NODE_HEADING:
         case CMARK_NODE_PARAGRAPH:
             out_.EndParagraph();
@@ -218,10 +225,15 @@ class MarkdownWalk {
             formats_.pop_back();
             out_.EndFootnote();
             return;
+        case CMARK_NODE_ITEM:
+        case CMARK_NODE_DOCUMENT:
+        case CMARK_NODE_THEMATIC_BREAK:
+        case CMARK_NODE_HTML_BLOCK:
+            return;
         default:
             break;
         }
-        if ((cmark_node_get_type(node) & CMARK_NODE_TYPE_MASK) == CMARK_NODE_TYPE_INLINE) {
+        if ((nodeType & CMARK_NODE_TYPE_MASK) == CMARK_NODE_TYPE_INLINE) {
             return;
         }
         const std::string_view type = cmark_node_get_type_string(node);
@@ -244,7 +256,7 @@ class MarkdownWalk {
     }
 
     MarkupBuilder& out_;
-    std::vector<std::string> formats_{std::string(kFormatBody)};
+    std::vector<std::string_view> formats_{kFormatBody};
     std::map<int, ObjectId> footnotes_;
     int definitions_ = 0;
 };

@@ -21,14 +21,21 @@ bool IsAsciiSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
 }
 
+// Printable ASCII is the same in UTF-8 and FrameRoman.
+bool IsPrintableAscii(char c) {
+    return static_cast<unsigned char>(c) >= 0x20 && static_cast<unsigned char>(c) < 0x7F;
+}
+
 bool Contains(const std::vector<std::string>& names, std::string_view name) {
     return std::find(names.begin(), names.end(), name) != names.end();
 }
 
 } // namespace
 
-std::string HeadingFormat(int level) {
-    return "Heading" + std::to_string(std::clamp(level, 1, kHeadingLevels));
+std::string_view HeadingFormat(int level) {
+    static constexpr std::string_view kHeadings[kHeadingLevels] = {
+        "Heading1", "Heading2", "Heading3", "Heading4", "Heading5", "Heading6"};
+    return kHeadings[std::clamp(level, 1, kHeadingLevels) - 1];
 }
 
 bool MarkupFormatExcluded(const ReaderOptions& options, std::string_view format) {
@@ -49,8 +56,17 @@ MarkupBuilder::MarkupBuilder(Document& doc, const ReaderOptions& options)
 }
 
 ObjectId MarkupBuilder::OpenParagraph(ObjectId owner, ObjectId frame, std::string_view format) {
-    const ObjectId id = doc_.AppendParagraph(owner, doc_.EnsurePgfFormat(format), frame);
-    doc_.FindParagraph(id)->textClass = MarkupFormatExcluded(options_, format) ? 0 : 1;
+    // A document uses a handful of formats for many paragraphs: each is looked up, and tested
+    // against the user's exclusions, once.
+    auto known = std::find_if(formats_.begin(), formats_.end(),
+                              [&](const FormatUse& f) { return f.name == format; });
+    if (known == formats_.end()) {
+        formats_.push_back({std::string(format), doc_.EnsurePgfFormat(format),
+                            MarkupFormatExcluded(options_, format) ? 0 : 1});
+        known = formats_.end() - 1;
+    }
+    const ObjectId id = doc_.AppendParagraph(owner, known->index, frame);
+    doc_.FindParagraph(id)->textClass = known->textClass;
     return id;
 }
 
@@ -82,33 +98,52 @@ void MarkupBuilder::AppendBytes(std::string_view frameRoman) {
 }
 
 void MarkupBuilder::Text(std::string_view utf8, std::string_view implicitFormat) {
-    // White space is collapsed in UTF-8 first, then the result converted at once: converting
-    // word by word would cost a call per word.
-    bool hasText = para_ != 0 && !doc_.FindParagraph(para_)->body.text.empty();
+    // White space is collapsed in UTF-8 first, a run of other bytes at a time, then the result
+    // converted at once: converting word by word would cost a call per word. Text that is all
+    // printable ASCII (most text) is the same in FrameRoman and needs no conversion.
+    Paragraph* para = para_ != 0 ? doc_.FindParagraph(para_) : nullptr;
+    const bool hasText = para != nullptr && !para->body.text.empty();
     std::string& norm = scratch_;
     norm.clear();
-    for (char c : utf8) {
-        if (IsAsciiSpace(c)) {
+    bool ascii = true;
+    const char* p = utf8.data();
+    const char* const end = p + utf8.size();
+    while (p < end) {
+        const char* const run = p;
+        while (p < end && !IsAsciiSpace(*p)) {
+            ascii = ascii && IsPrintableAscii(*p);
+            ++p;
+        }
+        if (p > run) {
+            if (pendingSpace_ && (hasText || !norm.empty())) {
+                norm.push_back(' ');
+            }
+            pendingSpace_ = false;
+            norm.append(run, static_cast<std::size_t>(p - run));
+        }
+        if (p < end) {
             pendingSpace_ = pendingSpace_ || hasText || !norm.empty();
-            continue;
+            while (p < end && IsAsciiSpace(*p)) {
+                ++p;
+            }
         }
-        if (pendingSpace_ && (hasText || !norm.empty())) {
-            norm.push_back(' ');
-        }
-        pendingSpace_ = false;
-        norm.push_back(c);
     }
     if (norm.empty()) {
         return;
     }
-    if (para_ == 0) {
+    if (para == nullptr) {
         const bool pending = pendingSpace_;
         StartParagraph(implicitFormat.empty() ? stack_.back().format : implicitFormat);
         pendingSpace_ = pending;
+        para = doc_.FindParagraph(para_);
+    }
+    if (ascii) {
+        para->body.Append(norm, false);
+        return;
     }
     converted_.clear();
     doc_.charactersWithoutForm += Utf8ToFrameRoman(norm, converted_);
-    AppendBytes(converted_);
+    para->body.Append(converted_, false);
 }
 
 void MarkupBuilder::Space() {

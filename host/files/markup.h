@@ -23,7 +23,7 @@ inline constexpr std::string_view kFormatCellHeading = "CellHeading";
 inline constexpr std::string_view kFormatCellBody = "CellBody";
 inline constexpr std::string_view kFormatTableTitle = "TableTitle";
 // "Heading1" to "Heading6"; levels outside 1..6 are clamped.
-std::string HeadingFormat(int level);
+std::string_view HeadingFormat(int level);
 
 // Whether paragraphs of a format are left out of the counts in a documentation source: a format
 // the user included is counted, one the user excluded is not, and code is not prose, so "Code" is
@@ -90,8 +90,16 @@ class MarkupBuilder {
     void AppendBytes(std::string_view frameRoman);
     ObjectId OpenParagraph(ObjectId owner, ObjectId frame, std::string_view format);
 
+    // A paragraph format used in the document: its index and the text class of its paragraphs.
+    struct FormatUse {
+        std::string name;
+        std::uint32_t index = 0;
+        std::int32_t textClass = 1;
+    };
+
     Document& doc_;
     const ReaderOptions& options_;
+    std::vector<FormatUse> formats_;
     ObjectId frame_ = 0;
     std::vector<Container> stack_; // the innermost container is last
     ObjectId para_ = 0;

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 namespace lxhost {
 
@@ -42,10 +43,22 @@ const char* TextEncodingName(TextEncoding encoding) {
 }
 
 bool IsValidUtf8(std::string_view bytes) {
+    // Text is mostly ASCII: eight bytes without a high bit are skipped at once, and only the
+    // words that hold another byte are decoded character by character.
+    constexpr std::uint64_t kHighBits = 0x8080808080808080u;
     std::size_t i = 0;
-    while (i < bytes.size())
+    while (i < bytes.size()) {
+        std::uint64_t word = 0;
+        if (bytes.size() - i >= sizeof word) {
+            std::memcpy(&word, bytes.data() + i, sizeof word);
+            if ((word & kHighBits) == 0) {
+                i += sizeof word;
+                continue;
+            }
+        }
         if (DecodeUtf8(bytes, i) == kMalformed)
             return false;
+    }
     return true;
 }
 

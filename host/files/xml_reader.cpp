@@ -22,6 +22,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <utility>
 
 namespace lxhost {
@@ -278,8 +279,9 @@ constexpr std::string_view kUrlSchemes[] = {"http://", "https://", "mailto:", "f
 constexpr int kMaxDepth = 4096;
 
 Role RoleOf(std::string_view name) {
-    static const std::map<std::string_view, Role> table = [] {
-        std::map<std::string_view, Role> m;
+    // Looked up for every element: a hash table, not a search tree of string comparisons.
+    static const std::unordered_map<std::string_view, Role> table = [] {
+        std::unordered_map<std::string_view, Role> m;
         for (const ElementRole& r : kRoles) {
             m.emplace(r.name, r.role);
         }
@@ -685,8 +687,9 @@ class ElementMapper {
 
 // --- HTML: the SAX interface of libxml2's HTML parser, which builds no tree (faster by a third).
 
-std::vector<Attribute> SaxAttributes(const xmlChar** atts) {
-    std::vector<Attribute> out;
+// The attributes of an element, into a vector kept from one element to the next.
+const std::vector<Attribute>& SaxAttributes(const xmlChar** atts, std::vector<Attribute>& out) {
+    out.clear();
     for (int i = 0; atts != nullptr && atts[i] != nullptr; i += 2) {
         const char* value = reinterpret_cast<const char*>(atts[i + 1]);
         out.push_back({reinterpret_cast<const char*>(atts[i]), value ? value : ""});
@@ -694,20 +697,28 @@ std::vector<Attribute> SaxAttributes(const xmlChar** atts) {
     return out;
 }
 
+// What the parser's callbacks reach through its private pointer.
+struct SaxState {
+    ElementMapper& mapper;
+    std::vector<Attribute> attributes;
+};
+
+SaxState& StateOf(void* ctx) {
+    return *static_cast<SaxState*>(static_cast<htmlParserCtxtPtr>(ctx)->_private);
+}
+
 void SaxStart(void* ctx, const xmlChar* name, const xmlChar** atts) {
-    auto* ctxt = static_cast<htmlParserCtxtPtr>(ctx);
-    static_cast<ElementMapper*>(ctxt->_private)
-        ->Start(reinterpret_cast<const char*>(name), SaxAttributes(atts));
+    SaxState& state = StateOf(ctx);
+    state.mapper.Start(reinterpret_cast<const char*>(name), SaxAttributes(atts, state.attributes));
 }
 
 void SaxEnd(void* ctx, const xmlChar*) {
-    static_cast<ElementMapper*>(static_cast<htmlParserCtxtPtr>(ctx)->_private)->End();
+    StateOf(ctx).mapper.End();
 }
 
 void SaxCharacters(void* ctx, const xmlChar* text, int len) {
-    static_cast<ElementMapper*>(static_cast<htmlParserCtxtPtr>(ctx)->_private)
-        ->Characters(
-            std::string_view(reinterpret_cast<const char*>(text), static_cast<std::size_t>(len)));
+    StateOf(ctx).mapper.Characters(
+        std::string_view(reinterpret_cast<const char*>(text), static_cast<std::size_t>(len)));
 }
 
 // --- XML: a tree, never with a DTD or an external entity loaded.
@@ -1043,7 +1054,8 @@ bool ReadHtml(std::string_view data, Document& doc, const ReaderOptions& options
     // White space between two inline elements separates their words.
     sax.ignorableWhitespace = SaxCharacters;
     *ctxt->sax = sax;
-    ctxt->_private = &mapper;
+    SaxState state{mapper, {}};
+    ctxt->_private = &state;
     htmlCtxtUseOptions(ctxt, parseOptions);
     htmlParseDocument(ctxt);
     htmlFreeParserCtxt(ctxt);

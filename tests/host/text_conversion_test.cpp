@@ -155,6 +155,22 @@ TEST(TextEncoding, ValidUtf8) {
         {"\xC0\xAF", false},         // overlong
         {"\xED\xA0\x80", false},     // surrogate
         {"\xF4\x90\x80\x80", false}, // past U+10FFFF
+        // Long ASCII runs are skipped eight bytes at a time: faults after, inside and across
+        // such blocks are still found.
+        {"0123456789abcdefghijklmnopqrstuvwxyz", true},
+        {"0123456789abcdef\xC3", false},
+        {"01234567\xE9"
+         "89abcdefghij",
+         false},
+        {"0123456\xC3\xA9"
+         "89abcdefghijk",
+         true},
+        {"0123456\xE2\x82"
+         "89abcdefghijk",
+         false},
+        {"0123456789abcde\xF0\x9F\x98\x80"
+         "0123456789",
+         true},
     };
     for (const auto& c : cases)
         EXPECT_EQ(IsValidUtf8(c.bytes), c.valid) << c.bytes;
