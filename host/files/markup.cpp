@@ -26,6 +26,19 @@ bool IsPrintableAscii(char c) {
     return static_cast<unsigned char>(c) >= 0x20 && static_cast<unsigned char>(c) < 0x7F;
 }
 
+// Whether text is already as the builder stores it once white space at its ends is taken off:
+// printable ASCII words with one space between them. Most text pieces of a parser are.
+bool IsPlainText(std::string_view utf8) {
+    char previous = 0;
+    for (const char c : utf8) {
+        if (!IsPrintableAscii(c) || (c == ' ' && previous == ' ')) {
+            return false;
+        }
+        previous = c;
+    }
+    return !utf8.empty();
+}
+
 bool Contains(const std::vector<std::string>& names, std::string_view name) {
     return std::find(names.begin(), names.end(), name) != names.end();
 }
@@ -98,19 +111,39 @@ void MarkupBuilder::AppendBytes(std::string_view frameRoman) {
 }
 
 void MarkupBuilder::Text(std::string_view utf8, std::string_view implicitFormat) {
-    // White space is collapsed in UTF-8 first, a run of other bytes at a time, then the result
-    // converted at once: converting word by word would cost a call per word. Text that is all
-    // printable ASCII (most text) is the same in FrameRoman and needs no conversion.
     Paragraph* para = para_ != 0 ? doc_.FindParagraph(para_) : nullptr;
     const bool hasText = para != nullptr && !para->body.text.empty();
+    std::size_t begin = 0, end = utf8.size();
+    while (begin < end && IsAsciiSpace(utf8[begin])) {
+        ++begin;
+    }
+    while (end > begin && IsAsciiSpace(utf8[end - 1])) {
+        --end;
+    }
+    if (const std::string_view core = utf8.substr(begin, end - begin); IsPlainText(core)) {
+        // White space before the words breaks them from the text before; white space after
+        // them from the text that follows.
+        if (para == nullptr) {
+            StartParagraph(implicitFormat.empty() ? stack_.back().format : implicitFormat);
+            para = doc_.FindParagraph(para_);
+        } else if ((pendingSpace_ || begin > 0) && hasText) {
+            para->body.Append(" ", false);
+        }
+        para->body.Append(core, false);
+        pendingSpace_ = end < utf8.size();
+        return;
+    }
+    // White space is collapsed in UTF-8 first, a run of other bytes at a time, then the result
+    // converted at once: converting word by word would cost a call per word. Text that is all
+    // printable ASCII is the same in FrameRoman and needs no conversion.
     std::string& norm = scratch_;
     norm.clear();
     bool ascii = true;
     const char* p = utf8.data();
-    const char* const end = p + utf8.size();
-    while (p < end) {
+    const char* const last = p + utf8.size();
+    while (p < last) {
         const char* const run = p;
-        while (p < end && !IsAsciiSpace(*p)) {
+        while (p < last && !IsAsciiSpace(*p)) {
             ascii = ascii && IsPrintableAscii(*p);
             ++p;
         }
@@ -121,9 +154,9 @@ void MarkupBuilder::Text(std::string_view utf8, std::string_view implicitFormat)
             pendingSpace_ = false;
             norm.append(run, static_cast<std::size_t>(p - run));
         }
-        if (p < end) {
+        if (p < last) {
             pendingSpace_ = pendingSpace_ || hasText || !norm.empty();
-            while (p < end && IsAsciiSpace(*p)) {
+            while (p < last && IsAsciiSpace(*p)) {
                 ++p;
             }
         }

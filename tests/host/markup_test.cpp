@@ -398,6 +398,53 @@ TEST_F(SourceFolder, MapsSummariesAndBooksListTheirChaptersInTheirOwnOrder) {
 
 #endif
 
+// Text reaches the builder in pieces (a parser's text nodes, an HTML page's character runs):
+// white space is collapsed across them, plain ASCII and other text alike.
+TEST(MarkupBuilder, CollapsesWhiteSpaceAcrossPiecesOfText) {
+    const struct {
+        const char* name;
+        std::vector<const char*> pieces; // "|" stands for a word break (Space)
+        const char* text;                // the paragraph's text, as UTF-8
+    } cases[] = {
+        {"pieces join", {"one", "two"}, "onetwo"},
+        {"space at the end of a piece", {"one ", "two"}, "one two"},
+        {"space at the start of a piece", {"one", " two"}, "one two"},
+        {"word break", {"one", "|", "two"}, "one two"},
+        {"word break and spaces", {"one ", "|", " two"}, "one two"},
+        {"runs of white space", {"  one \t\n two  ", "three"}, "one two three"},
+        {"double space inside", {"one  two"}, "one two"},
+        {"line ends around a piece", {"one", "\n two three\n", "four"}, "one two three four"},
+        {"tab at the end", {"one\t", "two"}, "one two"},
+        {"blank pieces", {" ", "one", "\n", " ", "two", " "}, "one two"},
+        {"nothing before a break", {"|", "one"}, "one"},
+        {"non-ASCII",
+         {"caf\xC3\xA9 ", " \xE2\x80\x9Cok\xE2\x80\x9D"},
+         "caf\xC3\xA9 \xE2\x80\x9Cok\xE2\x80\x9D"},
+        {"non-ASCII after plain", {"one", "\xC3\xA9t\xC3\xA9", " two"}, "one\xC3\xA9t\xC3\xA9 two"},
+        {"control character", {"a\x01", "b"}, "a b"},
+    };
+    for (const auto& c : cases) {
+        Session s;
+        Document& d = s.NewDocument();
+        const ReaderOptions options;
+        MarkupBuilder out(d, options);
+        for (const char* piece : c.pieces) {
+            if (std::string_view(piece) == "|") {
+                out.Space();
+            } else {
+                out.Text(piece);
+            }
+        }
+        out.Finish();
+        const Paragraph* p = d.FindParagraph(d.FindFlow(d.mainFlow)->firstPara);
+        ASSERT_NE(p, nullptr) << c.name;
+        std::string text;
+        FrameRomanToUtf8(p->body.text, text);
+        EXPECT_EQ(text, c.text) << c.name;
+        EXPECT_EQ(p->next, 0u) << c.name;
+    }
+}
+
 TEST(SourceFiles, TypeByNameThenByFirstMarkup) {
     const struct {
         const char* path;
