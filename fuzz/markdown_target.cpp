@@ -1,16 +1,14 @@
 // The Markdown reader's fuzz target: any input is a document (and an mdBook summary); nothing may
 // crash, leak or read out of bounds, and the document must survive the MIF writer.
+#include "fuzz/fuzz_target.h"
 #include "fuzz/source_check.h"
 #include "host/files/markup.h"
 
-#include <cstddef>
-#include <cstdint>
-#include <string_view>
+#include <string>
 #include <vector>
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+LX_FUZZ_TARGET(input) {
     using namespace lxhost;
-    const std::string_view input(reinterpret_cast<const char*>(data), size);
     Session session;
     std::string error;
     Document& doc = session.NewDocument();
@@ -19,5 +17,4 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     std::vector<std::string> chapters;
     SummaryChapters(input, "/book", &chapters);
-    return 0;
 }

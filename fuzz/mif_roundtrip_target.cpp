@@ -2,11 +2,10 @@
 // same paragraphs (each flow's chain in order, with text and format) and the same tables' cell
 // texts. A reader that keeps bytes its own rules exclude, or a writer that cannot express what
 // was read, shows here as a difference, not only as a failure to re-read.
+#include "fuzz/fuzz_target.h"
 #include "host/files/mif_reader.h"
 #include "host/files/mif_writer.h"
 
-#include <cstddef>
-#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -48,18 +47,17 @@ std::vector<std::string> Paragraphs(Document& doc) {
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string_view input(reinterpret_cast<const char*>(data), size);
+LX_FUZZ_TARGET(input) {
     Session session;
     std::string error;
     Document& doc = session.NewDocument();
     if (!ReadMifDocument(input, "fuzz.mif", doc, {}, &error))
-        return 0;
+        return;
     const std::string written = WriteMif(doc);
     Document& again = session.NewDocument();
     if (!ReadMifDocument(written, "written.mif", again, {}, &error)) {
-        std::fprintf(stderr, "the written document does not read: %s\n", error.c_str());
-        __builtin_trap();
+        std::fprintf(stderr, "%s\n", error.c_str());
+        FuzzFail("the written document does not read");
     }
     const std::vector<std::string> before = Paragraphs(doc);
     const std::vector<std::string> after = Paragraphs(again);
@@ -75,7 +73,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 break;
             }
         }
-        __builtin_trap();
+        FuzzFail("a paragraph differs after writing and reading back");
     }
-    return 0;
 }

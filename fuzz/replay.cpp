@@ -1,5 +1,5 @@
-// Replays stored fuzz inputs through the fuzz target, as an ordinary test: every file under the
-// directories named on the command line is fed to it once.
+// Replays stored fuzz inputs through the fuzz target, as an ordinary test: every file named on the
+// command line, and every file under the folders named there, is fed to it once.
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -9,18 +9,29 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 
+namespace {
+
+void Replay(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    const std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(data.data()), data.size());
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
     namespace fs = std::filesystem;
     int count = 0;
     for (int i = 1; i < argc; ++i) {
+        if (fs::is_regular_file(argv[i])) {
+            Replay(argv[i]);
+            ++count;
+            continue;
+        }
         for (const auto& entry : fs::recursive_directory_iterator(argv[i])) {
-            if (!entry.is_regular_file()) {
+            if (!entry.is_regular_file())
                 continue;
-            }
-            std::ifstream in(entry.path(), std::ios::binary);
-            const std::string data((std::istreambuf_iterator<char>(in)),
-                                   std::istreambuf_iterator<char>());
-            LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(data.data()), data.size());
+            Replay(entry.path());
             ++count;
         }
     }

@@ -207,6 +207,10 @@ void PathResolve(char* path, const char* base) {
         return;
     }
     PathExpandEnv(path);
+    // A path that its expansion made a URL (a variable holding one) stays as it is, as URLs do:
+    // normalised as a local path, "http://" would lose a slash.
+    if (!PathIsLocal(path))
+        return;
     char joined[kPathBufferSize] = "";
     if (IsRelative(path)) {
         // A joined path that does not fit is refused: a cut path would name another file. The

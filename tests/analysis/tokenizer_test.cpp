@@ -2,13 +2,25 @@
 
 #include "support/mem.h"
 #include "support/str.h"
+#include "tokenizer_reference.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
 #include <random>
 #include <string>
 #include <vector>
+
+namespace tokenizer_reference {
+
+std::ostream& operator<<(std::ostream& os, const Totals& t) {
+    return os << "{sentences " << t.sentences << ", words " << t.words << ", syllables "
+              << t.syllables << ", characters " << t.characters << ", complex " << t.complexWords
+              << "}";
+}
+
+} // namespace tokenizer_reference
 
 namespace {
 
@@ -17,85 +29,17 @@ struct MemFreeDeleter {
 };
 using OwnedString = std::unique_ptr<char, MemFreeDeleter>;
 
-struct Totals {
-    int sentences, words, syllables, characters, complexWords;
-    bool operator==(const Totals&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& os, const Totals& t) {
-    return os << "{sentences " << t.sentences << ", words " << t.words << ", syllables "
-              << t.syllables << ", characters " << t.characters << ", complex " << t.complexWords
-              << "}";
-}
-
-Totals FromCounts(const ReadabilityCounts& c) {
-    return {c.sentences, c.words, c.syllables, c.characters, c.complexWords};
-}
+using tokenizer_reference::CountWithCursors;
+using tokenizer_reference::FromCounts;
+using tokenizer_reference::TokensWithCursors;
+using tokenizer_reference::TokensWithViews;
+using tokenizer_reference::Totals;
 
 Totals CountFast(const std::string& text) {
     ReadabilityCounts counts{};
     CountText(text, &counts);
     EXPECT_EQ(counts.paragraphs, 0);
     return FromCounts(counts);
-}
-
-// The counting chain spelled out with the cursor routines, each string owned and released the
-// way their callers must: the reference that the view-based loop has to match.
-Totals CountWithCursors(const std::string& text) {
-    Totals t{};
-    char* cursor = StrDup(text.c_str());
-    while (char* sentence = NextSentence(&cursor)) {
-        if (StrLen(sentence) >= 2) {
-            ++t.sentences;
-            t.words += CountSentenceWords(sentence);
-            char* wordCursor = sentence;
-            while (char* word = NextWord(&wordCursor)) {
-                TrimPunctuation(&word);
-                const int s = CountSyllables(word);
-                t.syllables += s;
-                if (s >= 3)
-                    ++t.complexWords;
-                t.characters += static_cast<int>(StrLen(word));
-                MemFree(word);
-            }
-            sentence = wordCursor;
-        }
-        MemFree(sentence);
-    }
-    MemFree(cursor);
-    return t;
-}
-
-// Every sentence cut with the cursor routines, followed by its trimmed words.
-std::vector<std::vector<std::string>> TokensWithCursors(const std::string& text) {
-    std::vector<std::vector<std::string>> out;
-    char* cursor = StrDup(text.c_str());
-    while (char* sentence = NextSentence(&cursor)) {
-        out.push_back({sentence});
-        char* wordCursor = sentence;
-        while (char* word = NextWord(&wordCursor)) {
-            TrimPunctuation(&word);
-            out.back().emplace_back(word);
-            MemFree(word);
-        }
-        MemFree(wordCursor);
-    }
-    MemFree(cursor);
-    return out;
-}
-
-std::vector<std::vector<std::string>> TokensWithViews(const std::string& text) {
-    std::vector<std::vector<std::string>> out;
-    std::size_t pos = 0;
-    std::string_view sentence;
-    while (NextSentenceView(text, &pos, &sentence)) {
-        out.push_back({std::string(sentence)});
-        std::size_t wordPos = 0;
-        std::string_view word;
-        while (NextWordView(sentence, &wordPos, &word))
-            out.back().emplace_back(TrimPunctuationView(word));
-    }
-    return out;
 }
 
 struct ParagraphCase {

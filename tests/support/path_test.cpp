@@ -157,8 +157,14 @@ TEST_F(Path, EnvironmentVariablesAndHome) {
     PathExpandEnv(fits);
     EXPECT_EQ(std::string(fits), exact + "/x");
     EXPECT_EQ(Resolve("$LX_PATH_TEST\\x.fm").first, "C:\\tmp\\x.fm");
+    // A variable that holds a URL makes the path a URL, which stays as it is (found by the path
+    // routines' fuzz target: it was normalised as a local path, "http://" losing a slash).
+    SetVariable("LX_PATH_URL", "http://host/dir");
+    EXPECT_EQ(Resolve("$LX_PATH_URL/a%20b.fm", "/base").first, "http://host/dir/a%20b.fm");
+    EXPECT_EQ(Resolve("~tp://host/x", "/base").first, "tp://host/x");
     SetVariable("LX_PATH_TEST", nullptr);
     SetVariable("LX_PATH_BIG", nullptr);
+    SetVariable("LX_PATH_URL", nullptr);
 }
 
 TEST_F(Path, SeparatorsAndShiftJisSecondBytes) {
