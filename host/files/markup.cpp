@@ -380,6 +380,7 @@ bool ListFolderFiles(const std::string& folder, std::vector<std::string>* files,
                                                        ".html", ".htm",      ".xhtml", ".xml",
                                                        ".dbk",  ".docbook",  ".dita",  ".mif"};
     files->clear();
+    std::vector<std::string> includeBooks;
     std::error_code ec;
     fs::recursive_directory_iterator it(folder, fs::directory_options::none, ec);
     if (ec) {
@@ -399,8 +400,7 @@ bool ListFolderFiles(const std::string& folder, std::vector<std::string>* files,
             }
             continue;
         }
-        // An mdBook summary is the table of contents of files the folder already holds (and so is
-        // a DocBook book of XIncludes, below).
+        // An mdBook summary is the table of contents of files the folder already holds.
         if (!it->is_regular_file(ec) || name == kMdBookSummary) {
             continue;
         }
@@ -408,13 +408,30 @@ bool ListFolderFiles(const std::string& folder, std::vector<std::string>* files,
         std::transform(ext.begin(), ext.end(), ext.begin(),
                        [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
         if (std::find(std::begin(kExtensions), std::end(kExtensions), ext) !=
-                std::end(kExtensions) &&
-            !(ext == ".xml" && IsIncludeBook(it->path()))) {
+            std::end(kExtensions)) {
             files->push_back(it->path().lexically_normal().string());
+            if (ext == ".xml" && IsIncludeBook(it->path())) {
+                includeBooks.push_back(files->back());
+            }
         }
     }
     // Path order: byte order of the whole path, the same on every platform and file system.
     std::sort(files->begin(), files->end());
+    // A DocBook book of XIncludes stands for the chapters written in it, in their order: those it
+    // includes are in the folder already.
+    if (!includeBooks.empty()) {
+        std::vector<std::string> entries;
+        for (std::string& file : *files) {
+            if (std::find(includeBooks.begin(), includeBooks.end(), file) == includeBooks.end()) {
+                entries.push_back(std::move(file));
+                continue;
+            }
+            for (std::string& part : FolderBookEntries(file)) {
+                entries.push_back(std::move(part));
+            }
+        }
+        *files = std::move(entries);
+    }
     return true;
 }
 

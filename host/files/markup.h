@@ -145,9 +145,24 @@ bool ReadHtml(std::string_view data, Document& doc, const ReaderOptions& options
 // Opens an XML file: a DocBook or DITA topic (or XHTML page) as a document; a DITA map, or a
 // DocBook book made of XIncludes, as a book of its chapters in their order. No DTD or external
 // entity is ever loaded. Malformed XML fails with kErrBadFile and "FILE:LINE: malformed XML:
-// problem" in *error.
+// problem" in *error. The chapters of a DocBook book are files, parts of files that XIncludes
+// select ("FILE#id", "FILE#3.2": see OpenXmlPart) and the chapters written in the book itself,
+// as parts of the book file, all in document order.
 ObjectId OpenXml(Session& session, std::string_view data, const std::string& path, bool asTemplate,
                  std::int32_t* status, std::string* error);
+
+// Opens one element of an XML file (data, read from file) as a document whose path is path
+// ("FILE#fragment"). The fragment names the element by its id, or by its place among the
+// elements under the root: "3.2" is the second element of the third. An element that is not
+// there fails with kErrFileNotFound, like a missing file.
+ObjectId OpenXmlPart(Session& session, std::string_view data, const std::string& file,
+                     std::string_view fragment, const std::string& path, bool asTemplate,
+                     std::int32_t* status, std::string* error);
+
+// What a folder book takes of a DocBook book made of XIncludes (path): the chapters written in
+// the book itself, as parts of it, in document order; the chapters it includes are files of the
+// folder already. Any other XML file is taken whole: {path}.
+std::vector<std::string> FolderBookEntries(const std::string& path);
 
 // A chapter reference of a map, summary or book (an href) as a file path: relative to dir, the
 // folder of the file that names it, without its fragment, %XX decoded. "" for an address of

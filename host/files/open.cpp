@@ -106,6 +106,21 @@ bool IsComponentOfOpenBook(Session& session, const std::string& full, ObjectId e
     return false;
 }
 
+// A part of an XML file as a DocBook book names the chapters written in it and the parts its
+// XIncludes select: "FILE#fragment", when no file has that very name and FILE is an XML file.
+bool SplitPartPath(const std::string& full, std::string* file, std::string* fragment) {
+    namespace fs = std::filesystem;
+    const std::size_t hash = full.rfind('#');
+    std::error_code ec;
+    if (hash == std::string::npos || hash + 1 == full.size() ||
+        full.find('/', hash) != std::string::npos || fs::exists(full, ec)) {
+        return false;
+    }
+    *file = full.substr(0, hash);
+    *fragment = full.substr(hash + 1);
+    return fs::is_regular_file(*file, ec) && DetectSourceType(*file, {}) == SourceType::Xml;
+}
+
 } // namespace
 
 bool ReadSourceFile(const std::string& path, std::string* data, std::string* error) {
@@ -139,6 +154,15 @@ std::int32_t Session::Open(std::string_view path, const std::vector<OpenParamEnt
     std::error_code dirError;
     if (status == kOk && *out == 0 && fs::is_directory(full, dirError)) {
         *out = OpenFolderBook(*this, full, &status, &message);
+    }
+    std::string partFile, fragment;
+    if (status == kOk && *out == 0 && SplitPartPath(full, &partFile, &fragment)) {
+        if (ReadWholeFile(partFile, &data, &message)) {
+            *out =
+                OpenXmlPart(*this, data, partFile, fragment, full, asTemplate, &status, &message);
+        } else {
+            status = kErrFileNotFound;
+        }
     }
     if (status == kOk && *out == 0) {
         if (!ReadWholeFile(full, &data, &message)) {

@@ -16,8 +16,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cstring>
 #include <filesystem>
+#include <iterator>
 #include <limits>
 #include <map>
 #include <memory>
@@ -43,6 +45,17 @@ ObjectId OpenXml(Session&, std::string_view, const std::string& path, bool, std:
     *status = kErrNotDocument;
     *error = path + ": XML files are not supported in this build of lexameter";
     return 0;
+}
+
+ObjectId OpenXmlPart(Session&, std::string_view, const std::string&, std::string_view,
+                     const std::string& path, bool, std::int32_t* status, std::string* error) {
+    *status = kErrNotDocument;
+    *error = path + ": XML files are not supported in this build of lexameter";
+    return 0;
+}
+
+std::vector<std::string> FolderBookEntries(const std::string& path) {
+    return {path};
 }
 
 #else
@@ -824,22 +837,158 @@ std::string AttributeText(xmlNodePtr node, const char* name) {
     return out;
 }
 
-// The chapters of a DocBook book: its XIncludes in document order (text inclusions are
-// listings, not chapters).
-void BookIncludes(xmlNodePtr node, const std::string& dir, std::vector<std::string>* files) {
-    for (; node != nullptr; node = node->next) {
+// Elements of a book that describe it rather than being its text.
+bool IsBookMetadata(std::string_view name) {
+    return name == "title" || name == "subtitle" || name == "titleabbrev" || name == "info" ||
+           name == "bookinfo";
+}
+
+bool IsXmlNameChar(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-' || c == '.' ||
+           static_cast<unsigned char>(c) >= 0x80;
+}
+
+// Whether text is an element id: a name that does not begin with a digit, '-' or '.'.
+bool IsElementId(std::string_view s) {
+    return !s.empty() && !std::isdigit(static_cast<unsigned char>(s[0])) && s[0] != '-' &&
+           s[0] != '.' && std::all_of(s.begin(), s.end(), IsXmlNameChar);
+}
+
+// The part of a file that an XInclude's xpointer names, as the fragment of a chapter path: an
+// element's id ("intro" or "element(intro)"), or its place among the elements counted from the
+// root ("element(/1/3/2)": "3.2", the second element of the third under the root; "element(/1)"
+// is the whole file, ""). These simple forms are read rather than refused because books commonly
+// take one chapter or section of a shared file by its id. Any other pointer (the xpointer()
+// scheme of XPath expressions, an id followed by a child sequence, several parts) fails with the
+// reason: reading the whole file instead would count text the author did not include.
+bool PartFragment(std::string_view xpointer, std::string* fragment, std::string* reason) {
+    fragment->clear();
+    if (IsElementId(xpointer)) {
+        *fragment = std::string(xpointer);
+        return true;
+    }
+    constexpr std::string_view kElement = "element(";
+    if (xpointer.starts_with(kElement) && xpointer.ends_with(")")) {
+        std::string_view inner = xpointer.substr(kElement.size());
+        inner.remove_suffix(1);
+        if (IsElementId(inner)) {
+            *fragment = std::string(inner);
+            return true;
+        }
+        if (inner.starts_with("/1") && (inner.size() == 2 || inner[2] == '/')) {
+            inner.remove_prefix(2);
+            std::string places;
+            bool ok = true;
+            while (ok && !inner.empty()) {
+                inner.remove_prefix(1); // the '/'
+                const std::size_t end = std::min(inner.find('/'), inner.size());
+                const std::string_view step = inner.substr(0, end);
+                ok = !step.empty() && step.size() <= 9 && step[0] != '0' &&
+                     std::all_of(step.begin(), step.end(), [](char c) {
+                         return std::isdigit(static_cast<unsigned char>(c));
+                     });
+                places += (places.empty() ? "" : ".") + std::string(step);
+                inner.remove_prefix(end);
+            }
+            if (ok) {
+                *fragment = places;
+                return true;
+            }
+        }
+    }
+    *reason = "the xpointer '" + std::string(xpointer) +
+              "' is not supported (only an element's id, or element() with an id or with a child "
+              "sequence from the root)";
+    return false;
+}
+
+std::string ElementId(xmlNodePtr node) {
+    return AttributeText(node, "id"); // xml:id in DocBook 5, id in DocBook 4 and DITA
+}
+
+// The element that a chapter path's fragment names (PartFragment), or null.
+xmlNodePtr FindPart(xmlNodePtr root, std::string_view fragment) {
+    if (root == nullptr || fragment.empty()) {
+        return root;
+    }
+    if (std::isdigit(static_cast<unsigned char>(fragment[0]))) {
+        xmlNodePtr node = root;
+        while (node != nullptr && !fragment.empty()) {
+            const std::size_t end = std::min(fragment.find('.'), fragment.size());
+            int place = 0;
+            const std::string_view step = fragment.substr(0, end);
+            if (std::from_chars(step.data(), step.data() + step.size(), place).ptr !=
+                    step.data() + step.size() ||
+                place < 1) {
+                return nullptr;
+            }
+            xmlNodePtr child = node->children;
+            for (int seen = 0; child != nullptr; child = child->next) {
+                if (child->type == XML_ELEMENT_NODE && ++seen == place) {
+                    break;
+                }
+            }
+            node = child;
+            fragment.remove_prefix(std::min(end + 1, fragment.size()));
+        }
+        return node;
+    }
+    // The first element with the id, in document order, walked without recursion (nesting may
+    // be deep).
+    for (xmlNodePtr node = root; node != nullptr;) {
+        if (node->type == XML_ELEMENT_NODE) {
+            if (ElementId(node) == fragment) {
+                return node;
+            }
+            if (node->children != nullptr) {
+                node = node->children;
+                continue;
+            }
+        }
+        while (node != root && node->next == nullptr) {
+            node = node->parent;
+        }
+        node = node == root ? nullptr : node->next;
+    }
+    return nullptr;
+}
+
+// The chapters of a DocBook book made of XIncludes, in document order. An XInclude names a file,
+// or the part of one its xpointer names; a chapter written in the book itself is the part of the
+// book file that it is, named by its id or, without one, by its place. A part made of XIncludes
+// lists its chapters; text inclusions are listings, not chapters. false with the reason in
+// *error for an xpointer that is not supported.
+bool BookChapters(xmlNodePtr parent, const std::string& bookPath, const std::string& place,
+                  const std::string& dir, std::vector<std::string>* files, std::string* error) {
+    int index = 0;
+    for (xmlNodePtr node = parent->children; node != nullptr; node = node->next) {
         if (node->type != XML_ELEMENT_NODE) {
             continue;
         }
-        if (NodeName(node) == "include") {
+        const std::string here = (place.empty() ? "" : place + ".") + std::to_string(++index);
+        const std::string_view name = NodeName(node);
+        if (name == "include") {
             const std::string path = ChapterPath(AttributeText(node, "href"), dir);
-            if (!path.empty() && AttributeText(node, "parse") != "text") {
-                files->push_back(path);
+            if (path.empty() || AttributeText(node, "parse") == "text") {
+                continue;
             }
-            continue;
+            std::string fragment, reason;
+            const std::string xpointer = AttributeText(node, "xpointer");
+            if (!xpointer.empty() && !PartFragment(xpointer, &fragment, &reason)) {
+                *error = bookPath + ": " + reason;
+                return false;
+            }
+            files->push_back(fragment.empty() ? path : path + "#" + fragment);
+        } else if (HasXInclude(node->children)) {
+            if (!BookChapters(node, bookPath, here, dir, files, error)) {
+                return false;
+            }
+        } else if (!IsBookMetadata(name) && name != "xinclude-other") {
+            const std::string id = ElementId(node);
+            files->push_back(bookPath + "#" + (IsElementId(id) ? id : here));
         }
-        BookIncludes(node->children, dir, files);
     }
+    return true;
 }
 
 // The topics of a DITA map in map order. Nested maps are followed, each once, when they lie in
@@ -928,30 +1077,35 @@ class TreeWalker {
 
     void Walk(xmlDocPtr doc, xmlNodePtr node, const std::string& dir, int depth) {
         for (; node != nullptr && error_->empty(); node = node->next) {
-            switch (node->type) {
-            case XML_ELEMENT_NODE:
-                if (NodeName(node) == "include") {
-                    Include(node, dir, depth);
-                    break;
-                }
-                m_.Start(NodeName(node), TreeAttributes(node));
-                if (depth < kMaxDepth) {
-                    Walk(doc, node->children, dir, depth + 1);
-                }
-                m_.End();
-                break;
-            case XML_TEXT_NODE:
-            case XML_CDATA_SECTION_NODE:
-                if (node->content != nullptr) {
-                    m_.Characters(reinterpret_cast<const char*>(node->content));
-                }
-                break;
-            case XML_ENTITY_REF_NODE:
-                Entity(doc, node, dir, depth);
-                break;
-            default:
+            WalkNode(doc, node, dir, depth);
+        }
+    }
+
+    // One node and what it holds (its siblings not).
+    void WalkNode(xmlDocPtr doc, xmlNodePtr node, const std::string& dir, int depth) {
+        switch (node->type) {
+        case XML_ELEMENT_NODE:
+            if (NodeName(node) == "include") {
+                Include(node, dir, depth);
                 break;
             }
+            m_.Start(NodeName(node), TreeAttributes(node));
+            if (depth < kMaxDepth) {
+                Walk(doc, node->children, dir, depth + 1);
+            }
+            m_.End();
+            break;
+        case XML_TEXT_NODE:
+        case XML_CDATA_SECTION_NODE:
+            if (node->content != nullptr) {
+                m_.Characters(reinterpret_cast<const char*>(node->content));
+            }
+            break;
+        case XML_ENTITY_REF_NODE:
+            Entity(doc, node, dir, depth);
+            break;
+        default:
+            break;
         }
     }
 
@@ -997,17 +1151,33 @@ class TreeWalker {
         if (!ReadSourceFile(path, &data, error_)) {
             return;
         }
+        const std::string xpointer = AttributeText(node, "xpointer");
         if (AttributeText(node, "parse") == "text") {
+            if (!xpointer.empty()) {
+                *error_ = path + ": not read: an xpointer cannot select a part of a text inclusion";
+                return;
+            }
             m_.Characters(data);
+            return;
+        }
+        std::string fragment, reason;
+        if (!xpointer.empty() && !PartFragment(xpointer, &fragment, &reason)) {
+            *error_ = path + ": not read: " + reason;
             return;
         }
         XmlDoc included = ParseXml(data, path, error_);
         if (included == nullptr) {
             return;
         }
+        xmlNodePtr part = FindPart(xmlDocGetRootElement(included.get()), fragment);
+        if (part == nullptr) {
+            *error_ =
+                path + ": not read: no element '" + fragment + "' (xpointer '" + xpointer + "')";
+            return;
+        }
         open_.push_back(path);
-        Walk(included.get(), xmlDocGetRootElement(included.get()),
-             std::filesystem::path(path).parent_path().string(), depth + 1);
+        WalkNode(included.get(), part, std::filesystem::path(path).parent_path().string(),
+                 depth + 1);
         open_.pop_back();
     }
 
@@ -1064,6 +1234,32 @@ bool ReadHtml(std::string_view data, Document& doc, const ReaderOptions& options
     return true;
 }
 
+namespace {
+
+// A document of the element `part` of a parsed file (the root: the whole file), with its XIncludes
+// read from the folder of `dir` only.
+ObjectId ReadXmlDocument(Session& session, xmlDocPtr xml, xmlNodePtr part, const std::string& dir,
+                         const std::string& path, bool asTemplate, std::int32_t* status,
+                         std::string* error) {
+    Document& doc = session.NewDocument();
+    doc.path = asTemplate ? std::string() : path;
+    MarkupBuilder out(doc, session.readerOptions);
+    ElementMapper mapper(out);
+    error->clear();
+    TreeWalker(mapper, dir, error).WalkNode(xml, part, dir, 0);
+    if (!error->empty()) {
+        session.Close(doc.id(), 1);
+        *status = kErrBadFile;
+        return 0;
+    }
+    mapper.Finish();
+    out.Finish();
+    *status = kOk;
+    return doc.id();
+}
+
+} // namespace
+
 ObjectId OpenXml(Session& session, std::string_view data, const std::string& path, bool asTemplate,
                  std::int32_t* status, std::string* error) {
     namespace fs = std::filesystem;
@@ -1088,7 +1284,10 @@ ObjectId OpenXml(Session& session, std::string_view data, const std::string& pat
     }
     if (name == "book" && HasXInclude(root->children)) {
         std::vector<std::string> files;
-        BookIncludes(root->children, dir, &files);
+        if (!BookChapters(root, path, "", dir, &files, error)) {
+            *status = kErrBadFile;
+            return 0;
+        }
         return BookOfFiles(session, path, files);
     }
     if (!IsDocumentRoot(name)) {
@@ -1097,20 +1296,47 @@ ObjectId OpenXml(Session& session, std::string_view data, const std::string& pat
                  std::string(name) + ">)";
         return 0;
     }
-    Document& doc = session.NewDocument();
-    doc.path = asTemplate ? std::string() : path;
-    MarkupBuilder out(doc, session.readerOptions);
-    ElementMapper mapper(out);
-    error->clear();
-    TreeWalker(mapper, dir, error).Walk(xml.get(), root, dir, 0);
-    if (!error->empty()) {
-        session.Close(doc.id(), 1);
+    return ReadXmlDocument(session, xml.get(), root, dir, path, asTemplate, status, error);
+}
+
+std::vector<std::string> FolderBookEntries(const std::string& path) {
+    std::string data, error;
+    XmlDoc xml;
+    if (ReadSourceFile(path, &data, &error)) {
+        xml = ParseXml(data, path, &error);
+    }
+    xmlNodePtr root = xml != nullptr ? xmlDocGetRootElement(xml.get()) : nullptr;
+    if (root == nullptr || NodeName(root) != "book" || !HasXInclude(root->children)) {
+        return {path}; // a document, or a file whose fault opening it will report
+    }
+    std::vector<std::string> chapters, own;
+    if (!BookChapters(root, path, "", std::filesystem::path(path).parent_path().string(), &chapters,
+                      &error)) {
+        return {path};
+    }
+    const std::string prefix = path + "#";
+    std::copy_if(chapters.begin(), chapters.end(), std::back_inserter(own),
+                 [&](const std::string& c) { return c.starts_with(prefix); });
+    return own;
+}
+
+ObjectId OpenXmlPart(Session& session, std::string_view data, const std::string& file,
+                     std::string_view fragment, const std::string& path, bool asTemplate,
+                     std::int32_t* status, std::string* error) {
+    XmlDoc xml = ParseXml(data, file, error);
+    if (xml == nullptr) {
         *status = kErrBadFile;
         return 0;
     }
-    mapper.Finish();
-    out.Finish();
-    return doc.id();
+    xmlNodePtr part = FindPart(xmlDocGetRootElement(xml.get()), fragment);
+    if (part == nullptr) {
+        *status = kErrFileNotFound;
+        *error = path + ": cannot open: the file has no element '" + std::string(fragment) + "'";
+        return 0;
+    }
+    return ReadXmlDocument(session, xml.get(), part,
+                           std::filesystem::path(file).parent_path().string(), path, asTemplate,
+                           status, error);
 }
 
 #endif

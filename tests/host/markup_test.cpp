@@ -396,6 +396,111 @@ TEST_F(SourceFolder, MapsSummariesAndBooksListTheirChaptersInTheirOwnOrder) {
     }
 }
 
+TEST_F(SourceFolder, ABookMixingXIncludesAndInlineChaptersKeepsBothInDocumentOrder) {
+    Write("db/ch1.xml", "<chapter><title>One</title><para>First chapter.</para></chapter>");
+    Write("db/shared.xml", "<article><section xml:id='sec-a'><title>A</title><para>Alpha.</para>"
+                           "</section><section id='sec-b'><title>B</title><para>Beta.</para>"
+                           "</section></article>");
+    Write("db/odd#1.xml", "<chapter><title>Odd</title><para>Named so.</para></chapter>");
+    const std::string book = Write(
+        "db/book.xml",
+        "<book xmlns='http://docbook.org/ns/docbook' xmlns:xi='http://www.w3.org/2001/XInclude'>"
+        "<info><title>Manual</title></info><preface xml:id='pre'><title>Preface</title><para>"
+        "Read me.</para></preface><xi:include href='ch1.xml'/><chapter><title>Inline</title>"
+        "<para>Written here.</para></chapter><part><title>More</title><xi:include "
+        "href='shared.xml' xpointer='sec-b'/><chapter xml:id='late'><title>Late</title><para>"
+        "Last.</para></chapter></part><xi:include href='shared.xml' "
+        "xpointer='element(/1/1)'/><xi:include href='odd%231.xml'/></book>");
+    Session s;
+    ObjectId id = 0;
+    std::string error;
+    ASSERT_EQ(s.Open(book, {}, &id, nullptr, &error), kOk) << error;
+    ASSERT_NE(s.FindBook(id), nullptr);
+    const struct {
+        const char* chapter; // relative to the folder
+        const char* dump;
+    } chapters[] = {
+        {"db/book.xml#pre", "Heading1: Preface\nBody: Read me.\n"},
+        {"db/ch1.xml", "Heading1: One\nBody: First chapter.\n"},
+        {"db/book.xml#4", "Heading1: Inline\nBody: Written here.\n"},
+        {"db/shared.xml#sec-b", "Heading1: B\nBody: Beta.\n"},
+        {"db/book.xml#late", "Heading1: Late\nBody: Last.\n"},
+        {"db/shared.xml#1", "Heading1: A\nBody: Alpha.\n"},
+        {"db/odd#1.xml", "Heading1: Odd\nBody: Named so.\n"},
+    };
+    const std::vector<Component>& components = s.FindBook(id)->components;
+    ASSERT_EQ(components.size(), std::size(chapters));
+    for (std::size_t i = 0; i < components.size(); ++i) {
+        const std::string& path = components[i].path;
+        EXPECT_EQ(std::filesystem::path(path).lexically_relative(dir_).generic_string(),
+                  chapters[i].chapter);
+        ObjectId doc = 0;
+        ASSERT_EQ(s.Open(path, {}, &doc, nullptr, &error), kOk) << path << ": " << error;
+        ASSERT_NE(s.FindDocument(doc), nullptr) << path;
+        EXPECT_EQ(Dump(*s.FindDocument(doc)), chapters[i].dump) << path;
+    }
+}
+
+TEST_F(SourceFolder, XIncludeXPointersSelectAnElementOrAreRefusedClearly) {
+    Write("shared.xml", "<article><section xml:id='sec-a'><title>A</title><para>Alpha.</para>"
+                        "</section><section><title>B</title><para>Beta.</para></section>"
+                        "</article>");
+    const std::string xi = "xmlns:xi='http://www.w3.org/2001/XInclude'";
+    const struct {
+        const char* name;
+        std::string text;
+        std::int32_t status;
+        const char* result; // the dump, or a part of the error
+    } cases[] = {
+        {"by-id.xml",
+         "<chapter " + xi +
+             "><title>T</title><xi:include href='shared.xml' xpointer='sec-a'/></chapter>",
+         kOk, "Heading1: T\nHeading2: A\nBody: Alpha.\n"},
+        {"by-element-id.xml",
+         "<chapter " + xi +
+             "><title>T</title><xi:include href='shared.xml' xpointer='element(sec-a)'/>"
+             "</chapter>",
+         kOk, "Heading1: T\nHeading2: A\nBody: Alpha.\n"},
+        {"by-place.xml",
+         "<chapter " + xi + "><xi:include href='shared.xml' xpointer='element(/1/2/2)'/></chapter>",
+         kOk, "Body: Beta.\n"},
+        {"xpath.xml",
+         "<chapter " + xi +
+             "><xi:include href='shared.xml' xpointer='xpointer(//para)'/></chapter>",
+         kErrBadFile, "shared.xml: not read: the xpointer 'xpointer(//para)' is not supported"},
+        {"missing-id.xml",
+         "<chapter " + xi + "><xi:include href='shared.xml' xpointer='nothere'/></chapter>",
+         kErrBadFile, "shared.xml: not read: no element 'nothere' (xpointer 'nothere')"},
+        {"past-the-end.xml",
+         "<chapter " + xi + "><xi:include href='shared.xml' xpointer='element(/1/3)'/></chapter>",
+         kErrBadFile, "no element '3'"},
+        {"text.xml",
+         "<chapter " + xi +
+             "><xi:include href='shared.xml' parse='text' xpointer='sec-a'/></chapter>",
+         kErrBadFile, "an xpointer cannot select a part of a text inclusion"},
+        {"book.xml",
+         "<book " + xi + "><xi:include href='shared.xml' xpointer='element(sec-a/1)'/></book>",
+         kErrBadFile, "book.xml: the xpointer 'element(sec-a/1)' is not supported"},
+        {"part.xml#nothere", "", kErrFileNotFound,
+         "shared.xml#nothere: cannot open: the file has no element 'nothere'"},
+    };
+    for (const auto& c : cases) {
+        Session s;
+        ObjectId id = 0;
+        std::string error;
+        // "part.xml#nothere" is a part of shared.xml that is not there.
+        const std::string path =
+            c.text.empty() ? (dir_ / "shared.xml#nothere").string() : Write(c.name, c.text);
+        const std::int32_t status = s.Open(path, {}, &id, nullptr, &error);
+        ASSERT_EQ(status, c.status) << c.name << ": " << error;
+        if (status == kOk) {
+            EXPECT_EQ(Dump(*s.FindDocument(id)), c.result) << c.name;
+        } else {
+            EXPECT_NE(error.find(c.result), std::string::npos) << c.name << ": " << error;
+        }
+    }
+}
+
 #endif
 
 // Text reaches the builder in pieces (a parser's text nodes, an HTML page's character runs):
@@ -476,10 +581,16 @@ TEST(SourceFiles, AFolderIsABookOfItsSourcesInPathOrder) {
         fs::create_directories((dir / name).parent_path());
         std::ofstream(dir / name) << "# T\n";
     }
-    // A DocBook book of XIncludes lists chapters the folder holds anyway; a plain book does not.
+    // A DocBook book of XIncludes lists chapters the folder holds anyway: it stands for the
+    // chapters written in it. A plain book is a document, and so is a book that declares
+    // XIncludes but has none.
     std::ofstream(dir / "book.xml") << "<?xml version='1.0'?>\n<!-- b -->\n<book "
-                                       "xmlns:xi='http://www.w3.org/2001/XInclude'/>";
+                                       "xmlns:xi='http://www.w3.org/2001/XInclude'><chapter "
+                                       "xml:id='first'/><xi:include href='b.md'/><chapter/>"
+                                       "</book>";
     std::ofstream(dir / "inline.xml") << "<book><chapter/></book>";
+    std::ofstream(dir / "none.xml") << "<book xmlns:xi='http://www.w3.org/2001/XInclude'>"
+                                       "<chapter/></book>";
     Session s;
     ObjectId book = 0;
     std::string error;
@@ -489,8 +600,14 @@ TEST(SourceFiles, AFolderIsABookOfItsSourcesInPathOrder) {
     for (const Component& c : s.FindBook(book)->components) {
         names.push_back(fs::relative(c.path, dir).generic_string());
     }
-    EXPECT_EQ(names, (std::vector<std::string>{"a.md", "a/z.html", "b.md", "c.dita", "d/e.mif",
-                                               "inline.xml"}));
+    std::vector<std::string> expected{"a.md", "a/z.html", "b.md"};
+    if (XmlSupported()) {
+        expected.insert(expected.end(), {"book.xml#first", "book.xml#3"});
+    } else {
+        expected.push_back("book.xml"); // refused when the walk opens it
+    }
+    expected.insert(expected.end(), {"c.dita", "d/e.mif", "inline.xml", "none.xml"});
+    EXPECT_EQ(names, expected);
 
     fs::remove_all(dir);
     fs::create_directories(dir / "empty");
