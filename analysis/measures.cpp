@@ -28,11 +28,7 @@ constexpr double kFogWords = 0.4;
 constexpr std::size_t kCountDigitsSize = 16;
 
 void SetDecimal(MeasureLine& line, double value) {
-    if (!std::isfinite(value)) {
-        StrCopyN(line.value, kMeasureNotAvailable, sizeof line.value);
-        return;
-    }
-    StrPrintfN(line.value, sizeof line.value, "%.1f", value);
+    FormatMeasureValue(value, line.value, sizeof line.value);
 }
 
 void SetCount(MeasureLine& line, std::int32_t value) {
@@ -52,34 +48,53 @@ MeasureLine& Add(MeasureLine* lines, int& n, const char* label) {
 
 } // namespace
 
-int MeasureLines(Measure measure, const ReadabilityCounts& counts, MeasureLine* lines) {
+MeasureValues ComputeMeasureValues(const ReadabilityCounts& counts) {
     const double paragraphs = counts.paragraphs;
     const double sentences = counts.sentences;
     const double syllables = counts.syllables;
     const double words = counts.words;
     const double characters = counts.characters;
     const double complexWords = counts.complexWords;
+    MeasureValues v;
+    v.fleschReadingEase =
+        (kFleschBase - syllables * kFleschSyllables / words) - words * kFleschWords / sentences;
+    v.fleschKincaidGrade =
+        words * kKincaidWords / sentences + syllables * kKincaidSyllables / words - kKincaidBase;
+    v.ari = characters * kAriCharacters / words + words * kAriWords / sentences - kAriBase;
+    v.smog = std::sqrt(complexWords * kSmogSentences / sentences) * kSmogFactor + kSmogBase;
+    v.fog = complexWords * kFogComplex / words + words * kFogWords / sentences;
+    v.sentencesPerParagraph = sentences / paragraphs;
+    v.wordsPerSentence = words / sentences;
+    return v;
+}
+
+void FormatMeasureValue(double value, char* out, std::size_t size) {
+    if (!out || size == 0)
+        return;
+    if (!std::isfinite(value)) {
+        StrCopyN(out, kMeasureNotAvailable, size);
+        return;
+    }
+    StrPrintfN(out, size, "%.1f", value);
+}
+
+int MeasureLines(Measure measure, const ReadabilityCounts& counts, MeasureLine* lines) {
+    const MeasureValues v = ComputeMeasureValues(counts);
     int n = 0;
     switch (measure) {
     case MeasureFlesch:
-        SetDecimal(Add(lines, n, "Flesch Reading Ease: "),
-                   (kFleschBase - syllables * kFleschSyllables / words) -
-                       words * kFleschWords / sentences);
-        SetDecimal(Add(lines, n, "Flesch-Kincaid Grade Level: "),
-                   words * kKincaidWords / sentences + syllables * kKincaidSyllables / words -
-                       kKincaidBase);
+        SetDecimal(Add(lines, n, "Flesch Reading Ease: "), v.fleschReadingEase);
+        SetDecimal(Add(lines, n, "Flesch-Kincaid Grade Level: "), v.fleschKincaidGrade);
         break;
     case MeasureAri:
-        SetDecimal(Add(lines, n, "ARI Grade Level: "),
-                   characters * kAriCharacters / words + words * kAriWords / sentences - kAriBase);
+        SetDecimal(Add(lines, n, "ARI Grade Level: "), v.ari);
         break;
     case MeasureSmog:
-        SetDecimal(Add(lines, n, "SMOG Grade Level: "),
-                   std::sqrt(complexWords * kSmogSentences / sentences) * kSmogFactor + kSmogBase);
+        SetDecimal(Add(lines, n, "SMOG Grade Level: "), v.smog);
         break;
     case MeasureFog: {
         MeasureLine& fog = Add(lines, n, "Gunning Fog Index: ");
-        SetDecimal(fog, complexWords * kFogComplex / words + words * kFogWords / sentences);
+        SetDecimal(fog, v.fog);
         fog.spacerInDocument = true;
         break;
     }
@@ -91,9 +106,9 @@ int MeasureLines(Measure measure, const ReadabilityCounts& counts, MeasureLine* 
         SetCount(chars, counts.characters);
         chars.alertBreak = kLineBreakDouble;
         chars.spacerInDocument = true;
-        SetDecimal(Add(lines, n, "Average Sentences per Paragraph: "), sentences / paragraphs);
+        SetDecimal(Add(lines, n, "Average Sentences per Paragraph: "), v.sentencesPerParagraph);
         MeasureLine& avg = Add(lines, n, "Average Words per Sentence: ");
-        SetDecimal(avg, words / sentences);
+        SetDecimal(avg, v.wordsPerSentence);
         avg.alertBreak = kLineBreakDouble;
         break;
     }

@@ -33,6 +33,22 @@ struct MeasureLine {
     bool spacerInDocument; // an empty paragraph follows it in a report document
 };
 
+// The numbers behind the measure lines, each computed in double precision in the order the
+// lines show it; a quotient of zero counts is not a number.
+struct MeasureValues {
+    double fleschReadingEase;
+    double fleschKincaidGrade;
+    double ari;
+    double smog;
+    double fog;
+    double sentencesPerParagraph;
+    double wordsPerSentence;
+};
+
+MeasureValues ComputeMeasureValues(const ReadabilityCounts& counts);
+// A measure's value text: "%.1f", or kMeasureNotAvailable for a value that is not a number.
+void FormatMeasureValue(double value, char* out, std::size_t size);
+
 // Fills lines with the measure's lines in order and returns their number (0 for an unknown
 // measure). Every count becomes a double and every quotient is a double division; a value that
 // is not a number (nothing was counted) shows "n/a".
