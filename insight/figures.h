@@ -1,0 +1,76 @@
+// The figures behind the tool's insight commands (check, hotspots, html): per file, per
+// paragraph and per sentence. They are counted by the analysis library itself, its traversal
+// and its tokenizer, through the host API against the documents the host has open: the tool
+// connects to its own host as a client, as the plug-in does, so every figure here is one the
+// plug-in would count, and the paragraphs of a file add up to the plug-in's totals.
+#pragma once
+
+#include "analysis/counts.h"
+#include "host/api/host.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace lxinsight {
+
+// A counted sentence: where it lies in its paragraph's text, and its counts.
+struct SentenceFigures {
+    std::uint32_t offset = 0; // into ParagraphFigures::text
+    std::uint32_t length = 0;
+    ReadabilityCounts counts{};
+    std::int32_t longWords = 0;
+};
+
+// A text object (paragraph or text line) that yielded at least one counted sentence.
+struct ParagraphFigures {
+    std::uint32_t number = 0; // 1-based, in walk order among the file's counted text objects
+    std::string format;       // the paragraph format's name; "" for a text line
+    std::string page;         // the page it is shown on, where the host knows it; else ""
+    std::string text;         // the host's text, FrameRoman bytes
+    ReadabilityCounts counts{};
+    std::int32_t longWords = 0;
+    std::vector<SentenceFigures> sentences;
+};
+
+struct FileFigures {
+    std::string name; // the last component of its path ("Untitled" for an untitled document)
+    bool opened = true;
+    ReadabilityCounts totals{};
+    std::int32_t longWords = 0;
+    std::vector<ParagraphFigures> paragraphs;
+};
+
+struct InputFigures {
+    std::string name; // the book's or document's file name
+    bool isBook = false;
+    std::vector<FileFigures> files;
+    ReadabilityCounts totals{};
+    std::int32_t longWords = 0;
+};
+
+// The tool as a client of its host: connects in the constructor, disconnects in the destructor.
+// Only one such client may exist at a time in a process.
+class HostClient {
+  public:
+    explicit HostClient(lxhost::Host& host);
+    ~HostClient();
+    HostClient(const HostClient&) = delete;
+    HostClient& operator=(const HostClient&) = delete;
+    bool connected() const { return connected_; }
+
+  private:
+    bool connected_ = false;
+};
+
+// Counts one open document, or every examined file of an open book (opening and closing its
+// files through the host, as the plug-in's book commands do). Needs a connected HostClient.
+InputFigures CollectFigures(lxhost::Host& host, ObjectId input);
+
+// Adds b's counts to a, each total held at the range of its field.
+void AddCounts(ReadabilityCounts& a, const ReadabilityCounts& b);
+
+// The UTF-8 form of host text.
+std::string Utf8OfHostText(std::string_view text);
+
+} // namespace lxinsight
