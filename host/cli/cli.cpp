@@ -8,6 +8,7 @@
 #include "host/files/frameroman.h"
 #include "host/files/markup.h"
 #include "host/files/mif_writer.h"
+#include "insight/commands.h"
 
 #include <CLI/CLI.hpp>
 
@@ -176,6 +177,7 @@ std::string CommandHelp() {
         text += "  " + name + std::string(name.size() < 13 ? 13 - name.size() : 1, ' ') +
                 c.description + "\n";
     }
+    text += lxinsight::InsightCommandHelp(13);
     text += "\nFILE is a MIF document, a Markdown, HTML, DocBook or DITA file, or a plain-text\n"
             "file; a MIF book file, a folder (its Markdown, HTML, XML and MIF files in path\n"
             "order), or several files make a book, measured file by file.\n"
@@ -646,6 +648,9 @@ std::string ExecutableDirectory() {
 
 int RunLexameter(int argc, const char* const* argv, const std::string& defaultPlugin,
                  const std::string& defaultInstallDir, std::ostream& out, std::ostream& err) {
+    // The insight commands (check, hotspots, html) have options of their own.
+    if (int status = 0; lxinsight::RunInsightCommand(argc, argv, out, err, &status))
+        return status;
     CliOptions options;
     CLI::App app{"Measures the readability of documents and books with the Lexameter plug-in.",
                  kProgram};

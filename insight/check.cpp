@@ -1,0 +1,230 @@
+// `lexameter check`: every file, and a book as a whole, against readability thresholds.
+#include "insight/commands.h"
+#include "insight/run.h"
+#include "insight/table.h"
+
+#include <cmath>
+#include <ostream>
+
+namespace lxinsight {
+
+namespace {
+
+constexpr const char* kOverall = "Overall";
+
+struct CheckRow {
+    std::string name;
+    bool overall = false;
+    bool read = true; // false for a book's file that could not be opened
+    ReadabilityCounts counts{};
+    std::int32_t longWords = 0;
+    MeasureSet measures;
+    std::vector<Miss> misses;
+};
+
+std::vector<CheckRow> Rows(const InputFigures& figures, const Thresholds& thresholds) {
+    std::vector<CheckRow> rows;
+    auto add = [&](const std::string& name, bool overall, bool read,
+                   const ReadabilityCounts& counts, std::int32_t longWords) {
+        CheckRow row;
+        row.name = name;
+        row.overall = overall;
+        row.read = read;
+        row.counts = counts;
+        row.longWords = longWords;
+        row.measures = ComputeMeasures(counts, longWords);
+        if (read)
+            row.misses = Evaluate(thresholds, row.measures);
+        rows.push_back(std::move(row));
+    };
+    for (const FileFigures& f : figures.files)
+        add(f.name, false, f.opened, f.totals, f.longWords);
+    if (figures.isBook)
+        add(kOverall, true, true, figures.totals, figures.longWords);
+    return rows;
+}
+
+std::string LimitsText(const Thresholds& t) {
+    std::string text;
+    for (const Threshold& limit : t.limits) {
+        if (!text.empty())
+            text += ", ";
+        text += ThresholdName(limit) + " " + ValueText(limit.limit);
+    }
+    return text;
+}
+
+std::string MissesText(const std::vector<Miss>& misses) {
+    std::string text;
+    for (const Miss& m : misses) {
+        if (!text.empty())
+            text += "; ";
+        text += DescribeMiss(m);
+    }
+    return text;
+}
+
+std::string ResultText(const CheckRow& row) {
+    if (!row.read)
+        return "not read";
+    return row.misses.empty() ? "pass" : "FAIL";
+}
+
+std::size_t FailedRows(const std::vector<CheckRow>& rows) {
+    std::size_t failed = 0;
+    for (const CheckRow& r : rows)
+        if (!r.misses.empty())
+            ++failed;
+    return failed;
+}
+
+std::string Summary(const std::vector<CheckRow>& rows, const Thresholds& t) {
+    const std::size_t failed = FailedRows(rows);
+    std::size_t notRead = 0;
+    for (const CheckRow& r : rows)
+        if (!r.read)
+            ++notRead;
+    const std::string limits = " (" + LimitsText(t) + ")";
+    const std::string missed = std::to_string(failed) + " of " + std::to_string(rows.size()) +
+                               (rows.size() == 1 ? " row" : " rows") + " missed a threshold";
+    // A file that could not be read is never reported as a pass.
+    if (notRead > 0)
+        return "ERROR: " + std::to_string(notRead) + (notRead == 1 ? " file" : " files") +
+               " could not be read; " + missed + limits;
+    if (failed > 0)
+        return "FAIL: " + missed + limits;
+    return "PASS: " + std::to_string(rows.size()) + (rows.size() == 1 ? " row" : " rows") +
+           ", every threshold met" + limits;
+}
+
+TextTable Table(const std::vector<CheckRow>& rows) {
+    TextTable table;
+    table.headings.push_back("File");
+    for (const MeasureInfo& m : kMeasures)
+        table.headings.push_back(m.heading);
+    table.headings.push_back("Result");
+    table.headings.push_back("Missed");
+    for (const CheckRow& r : rows) {
+        std::vector<std::string> cells{r.name};
+        for (const MeasureInfo& m : kMeasures)
+            cells.push_back(ValueText(r.measures[m.id]));
+        cells.push_back(ResultText(r));
+        cells.push_back(MissesText(r.misses));
+        table.rows.push_back(std::move(cells));
+    }
+    return table;
+}
+
+TextTable CsvTable(const std::vector<CheckRow>& rows) {
+    TextTable table;
+    table.headings.push_back("file");
+    for (const MeasureInfo& m : kMeasures)
+        table.headings.push_back(m.key);
+    table.headings.push_back("result");
+    table.headings.push_back("missed");
+    for (const CheckRow& r : rows) {
+        std::vector<std::string> cells{r.name};
+        for (const MeasureInfo& m : kMeasures) {
+            const double v = r.measures[m.id];
+            cells.push_back(std::isfinite(v) ? ValueText(v) : "");
+        }
+        cells.push_back(r.read ? (r.misses.empty() ? "pass" : "fail") : "not read");
+        cells.push_back(MissesText(r.misses));
+        table.rows.push_back(std::move(cells));
+    }
+    return table;
+}
+
+nlohmann::json Json(const InsightOptions& options, const Thresholds& t,
+                    const std::vector<CheckRow>& rows) {
+    nlohmann::json j;
+    j["command"] = options.command;
+    j["files"] = options.files;
+    j["thresholds"] = nlohmann::json::array();
+    for (const Threshold& limit : t.limits)
+        j["thresholds"].push_back({{"name", ThresholdName(limit)},
+                                   {"measure", InfoOf(limit.measure).key},
+                                   {"bound", limit.bound == Bound::Max ? "max" : "min"},
+                                   {"limit", limit.limit}});
+    j["excludeFormats"] = t.excludeFormats;
+    j["rows"] = nlohmann::json::array();
+    for (const CheckRow& r : rows) {
+        nlohmann::json row;
+        row["file"] = r.name;
+        row["overall"] = r.overall;
+        row["read"] = r.read;
+        row["counts"] = CountsJson(r.counts, r.longWords);
+        row["measures"] = MeasuresJson(r.measures);
+        row["pass"] = r.read && r.misses.empty();
+        row["missed"] = nlohmann::json::array();
+        for (const Miss& m : r.misses)
+            row["missed"].push_back({{"threshold", ThresholdName(m.threshold)},
+                                     {"measure", InfoOf(m.threshold.measure).key},
+                                     {"value", m.value},
+                                     {"limit", m.threshold.limit},
+                                     {"text", DescribeMiss(m)}});
+        j["rows"].push_back(std::move(row));
+    }
+    const std::size_t failed = FailedRows(rows);
+    j["summary"] = {{"rows", rows.size()},
+                    {"failed", failed},
+                    {"pass", failed == 0},
+                    {"text", Summary(rows, t)}};
+    return j;
+}
+
+} // namespace
+
+int RunCheck(const InsightOptions& options, std::ostream& out, std::ostream& err) {
+    ThresholdSettings file;
+    int status = kExitOk;
+    std::string error;
+    if (!LoadSettings(options, &file, &status, &error)) {
+        if (options.json) {
+            nlohmann::json j = {{"command", options.command}, {"files", options.files}};
+            return PrintJson(j, {error}, status, out);
+        }
+        PrintErrors({error}, err);
+        return status;
+    }
+    ThresholdSettings given = options.thresholds;
+    if (options.excludeFormatsGiven)
+        given.excludeFormats = options.excludeFormats;
+    const Thresholds thresholds = ResolveThresholds(file, given);
+    if (thresholds.limits.empty()) {
+        const std::string message =
+            "check: no thresholds to check: give --max-grade, --max-fkgl, --max-ari, "
+            "--max-smog, --max-fog, --min-ease or --max-sentence-words, or a [thresholds] "
+            "table in " +
+            std::string(kConfigFileName) + " or --config FILE";
+        if (options.json) {
+            nlohmann::json j = {{"command", options.command}, {"files", options.files}};
+            return PrintJson(j, {message}, kExitUsage, out);
+        }
+        PrintErrors({message}, err);
+        return kExitUsage;
+    }
+
+    Measured m = MeasureInput(options.files, thresholds.excludeFormats);
+    const bool measured = m.status == kExitOk || !m.figures.files.empty();
+    std::vector<CheckRow> rows = measured ? Rows(m.figures, thresholds) : std::vector<CheckRow>{};
+    status = m.status;
+    if (status == kExitOk && FailedRows(rows) > 0)
+        status = kExitThresholdMissed;
+
+    if (options.json) {
+        nlohmann::json j = Json(options, thresholds, rows);
+        return PrintJson(j, m.errors, status, out);
+    }
+    if (measured) {
+        if (options.csv) {
+            out << RenderCsv(CsvTable(rows));
+        } else {
+            out << RenderTable(Table(rows)) << "\n" << Summary(rows, thresholds) << "\n";
+        }
+    }
+    PrintErrors(m.errors, err);
+    return status;
+}
+
+} // namespace lxinsight

@@ -1,0 +1,134 @@
+#include "insight/run.h"
+
+#include "host/api/host.h"
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <ostream>
+#include <sstream>
+
+namespace lxinsight {
+
+namespace {
+
+// A configuration file is a few lines; anything much larger is not one.
+constexpr std::uintmax_t kMaxConfigBytes = 1 << 20;
+
+bool ReadConfigFile(const std::string& path, std::string* text, std::string* error) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+        *error = "cannot read the configuration '" + path + "': it is a directory";
+        return false;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        *error = "cannot read the configuration '" + path + "': no such file or no permission";
+        return false;
+    }
+    std::uintmax_t size = std::filesystem::file_size(path, ec);
+    if (!ec && size > kMaxConfigBytes) {
+        *error = "cannot read the configuration '" + path + "': larger than 1 MB";
+        return false;
+    }
+    std::ostringstream buffer;
+    buffer << in.rdbuf();
+    *text = buffer.str();
+    return true;
+}
+
+} // namespace
+
+Measured MeasureInput(const std::vector<std::string>& files,
+                      const std::vector<std::string>& excludeFormats) {
+    Measured m;
+    lxhost::Host host;
+    host.SetAlertStream(nullptr);
+    host.SetConsoleStream(nullptr);
+    lxhost::Session& session = host.session();
+    session.readerOptions.excludedFormats = excludeFormats;
+
+    HostClient client(host);
+    if (!client.connected()) {
+        m.errors.push_back("cannot connect to the host");
+        m.status = kExitHost;
+        return m;
+    }
+    ObjectId input = 0;
+    if (files.size() > 1) {
+        input = session.NewBookOfFiles(files);
+    } else {
+        std::vector<lxhost::PropEntry> returned;
+        std::string error;
+        std::int32_t code = session.Open(files[0], {}, &input, &returned, &error);
+        if (code != 0 || input == 0) {
+            m.errors.push_back(error.empty() ? "cannot open '" + files[0] + "'" : error);
+            m.status = kExitFile;
+            return m;
+        }
+    }
+    m.figures = CollectFigures(host, input);
+    // Files of a book that did not open: measured as empty, named with the reader's reason.
+    for (const std::string& e : host.record().openErrors)
+        m.errors.push_back(e);
+    if (!host.record().openErrors.empty())
+        m.status = kExitFile;
+    return m;
+}
+
+bool LoadSettings(const InsightOptions& options, ThresholdSettings* file, int* status,
+                  std::string* error) {
+    std::string path = options.config;
+    if (path.empty()) {
+        std::error_code ec;
+        if (!std::filesystem::exists(kConfigFileName, ec))
+            return true;
+        path = kConfigFileName;
+    }
+    std::string text;
+    if (!ReadConfigFile(path, &text, error)) {
+        *status = kExitFile;
+        return false;
+    }
+    if (!ParseConfig(text, path, file, error)) {
+        *status = kExitUsage;
+        return false;
+    }
+    return true;
+}
+
+nlohmann::json ValueJson(double value) {
+    const double shown = ShownValue(value);
+    if (!std::isfinite(shown))
+        return nullptr;
+    return shown;
+}
+
+nlohmann::json CountsJson(const ReadabilityCounts& c, std::int32_t longWords) {
+    return {{"paragraphs", c.paragraphs}, {"sentences", c.sentences},
+            {"words", c.words},           {"characters", c.characters},
+            {"syllables", c.syllables},   {"complex_words", c.complexWords},
+            {"long_words", longWords}};
+}
+
+nlohmann::json MeasuresJson(const MeasureSet& measures) {
+    nlohmann::json j = nlohmann::json::object();
+    for (const MeasureInfo& m : kMeasures)
+        j[m.key] = ValueJson(measures[m.id]);
+    return j;
+}
+
+int PrintJson(nlohmann::json& j, const std::vector<std::string>& errors, int status,
+              std::ostream& out) {
+    j["errors"] = errors;
+    j["exitStatus"] = status;
+    out << j.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+    return status;
+}
+
+void PrintErrors(const std::vector<std::string>& errors, std::ostream& err) {
+    for (const std::string& e : errors)
+        err << kProgram << ": " << e << "\n";
+}
+
+} // namespace lxinsight

@@ -1,0 +1,68 @@
+// What the insight commands share: their options, opening the input in the tool's own host and
+// measuring it, the configuration file, and how errors and results are reported.
+#pragma once
+
+#include "insight/figures.h"
+#include "insight/hotspots.h"
+#include "insight/measures.h"
+#include "insight/thresholds.h"
+
+#include <nlohmann/json.hpp>
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace lxinsight {
+
+constexpr const char* kProgram = "lexameter";
+constexpr int kExitOk = 0;
+constexpr int kExitUsage = 1;
+constexpr int kExitFile = 2;
+constexpr int kExitHost = 3;
+
+struct InsightOptions {
+    std::string command;
+    std::vector<std::string> files;
+    std::vector<std::string> excludeFormats;
+    bool excludeFormatsGiven = false;
+    bool json = false;
+    bool csv = false;
+    std::string config; // --config FILE; empty: .lexameter.toml in the current directory, if any
+    ThresholdSettings thresholds;
+    HotspotOptions hotspots;
+    std::string output; // html: the page's file
+};
+
+// The measured input and what went wrong on the way; status is kExitOk or an error status.
+struct Measured {
+    InputFigures figures;
+    std::vector<std::string> errors;
+    int status = kExitOk;
+};
+
+// Opens the files as the tool does (one document, one book, or several files as a book) with
+// the given formats excluded, and counts them. Errors name the file and the reason.
+Measured MeasureInput(const std::vector<std::string>& files,
+                      const std::vector<std::string>& excludeFormats);
+
+// The configuration's settings: from --config, else from .lexameter.toml in the current
+// directory when there is one. false with the exit status and a message on failure.
+bool LoadSettings(const InsightOptions& options, ThresholdSettings* file, int* status,
+                  std::string* error);
+
+// The counts and measures of one file or of the whole input, as JSON.
+nlohmann::json CountsJson(const ReadabilityCounts& counts, std::int32_t longWords);
+nlohmann::json MeasuresJson(const MeasureSet& measures);
+// A measure's value as shown, or null when it is not a number.
+nlohmann::json ValueJson(double value);
+// Prints the document and returns the status, adding errors and exitStatus.
+int PrintJson(nlohmann::json& j, const std::vector<std::string>& errors, int status,
+              std::ostream& out);
+void PrintErrors(const std::vector<std::string>& errors, std::ostream& err);
+
+int RunCheck(const InsightOptions& options, std::ostream& out, std::ostream& err);
+int RunHotspots(const InsightOptions& options, std::ostream& out, std::ostream& err);
+int RunHtml(const InsightOptions& options, std::ostream& out, std::ostream& err);
+
+} // namespace lxinsight

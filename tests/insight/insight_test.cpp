@@ -1,0 +1,242 @@
+// Thresholds and the configuration file, the two added measures, CSV quoting, and hot spots.
+#include "host/api/host.h"
+#include "host/model/builder.h"
+#include "insight/figures.h"
+#include "insight/hotspots.h"
+#include "insight/measures.h"
+#include "insight/table.h"
+#include "insight/thresholds.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace lxinsight;
+
+MeasureSet WithValue(MeasureId id, double v) {
+    MeasureSet m;
+    m.values.fill(std::nan(""));
+    m.values[static_cast<int>(id)] = v;
+    return m;
+}
+
+TEST(Thresholds, AtJustUnderAndJustOverEachLimit) {
+    struct Case {
+        ThresholdSettings settings;
+        MeasureId measure;
+        double value;
+        bool missed;
+    };
+    ThresholdSettings fkgl, ari, smog, fog, ease, words;
+    fkgl.maxFkgl = 8;
+    ari.maxAri = 8;
+    smog.maxSmog = 8;
+    fog.maxFog = 8;
+    ease.minEase = 60;
+    words.maxSentenceWords = 20;
+    const Case cases[] = {
+        {fkgl, MeasureId::KincaidGrade, 8.0, false},
+        {fkgl, MeasureId::KincaidGrade, 7.9, false},
+        {fkgl, MeasureId::KincaidGrade, 8.1, true},
+        // Compared as shown: 8.04 shows as 8.0 and passes, 8.05 shows as 8.1 and misses.
+        {fkgl, MeasureId::KincaidGrade, 8.04, false},
+        {fkgl, MeasureId::KincaidGrade, 8.06, true},
+        {ari, MeasureId::Ari, 8.0, false},
+        {ari, MeasureId::Ari, 8.1, true},
+        {smog, MeasureId::Smog, 7.9, false},
+        {smog, MeasureId::Smog, 8.1, true},
+        {fog, MeasureId::Fog, 8.0, false},
+        {fog, MeasureId::Fog, 8.1, true},
+        {ease, MeasureId::ReadingEase, 60.0, false},
+        {ease, MeasureId::ReadingEase, 60.1, false},
+        {ease, MeasureId::ReadingEase, 59.9, true},
+        {words, MeasureId::WordsPerSentence, 20.0, false},
+        {words, MeasureId::WordsPerSentence, 20.1, true},
+        // A file with nothing counted has no value to miss a threshold with.
+        {fkgl, MeasureId::KincaidGrade, std::nan(""), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(InfoOf(c.measure).key) + " " + std::to_string(c.value));
+        const Thresholds t = ResolveThresholds({}, c.settings);
+        ASSERT_EQ(t.limits.size(), 1u);
+        const std::vector<Miss> misses = Evaluate(t, WithValue(c.measure, c.value));
+        EXPECT_EQ(misses.size(), c.missed ? 1u : 0u);
+    }
+}
+
+TEST(Thresholds, OptionsOverrideTheFileAndOwnLimitsOverrideTheGrade) {
+    ThresholdSettings file, options;
+    file.maxGrade = 10;
+    file.maxSmog = 12;
+    file.minEase = 50;
+    file.excludeFormats = std::vector<std::string>{"Code"};
+    options.maxGrade = 9;
+    options.maxAri = 7;
+    const Thresholds t = ResolveThresholds(file, options);
+    std::vector<std::pair<std::string, double>> got;
+    for (const Threshold& limit : t.limits)
+        got.push_back({ThresholdName(limit), limit.limit});
+    const std::vector<std::pair<std::string, double>> want = {
+        {"min-ease", 50}, {"max-fkgl", 9}, {"max-ari", 7}, {"max-smog", 9}, {"max-fog", 9}};
+    EXPECT_EQ(got, want);
+    EXPECT_EQ(t.excludeFormats, std::vector<std::string>{"Code"});
+    options.excludeFormats = std::vector<std::string>{"Listing"};
+    EXPECT_EQ(ResolveThresholds(file, options).excludeFormats, std::vector<std::string>{"Listing"});
+}
+
+#if LX_HAVE_TOML
+
+TEST(Config, ReadsThresholdsAndExcludeFormats) {
+    ThresholdSettings s;
+    std::string error;
+    ASSERT_TRUE(ParseConfig("exclude_formats = [\"Code\", \"Listing\"]\n"
+                            "[thresholds]\nmax_grade = 10\nmin_ease = 55.5\n"
+                            "max_sentence_words = 22\n",
+                            "team.toml", &s, &error))
+        << error;
+    EXPECT_EQ(s.maxGrade, 10.0);
+    EXPECT_EQ(s.minEase, 55.5);
+    EXPECT_EQ(s.maxSentenceWords, 22.0);
+    EXPECT_FALSE(s.maxSmog.has_value());
+    EXPECT_EQ(*s.excludeFormats, (std::vector<std::string>{"Code", "Listing"}));
+}
+
+TEST(Config, ErrorsNameTheFileLineAndKey) {
+    const struct {
+        const char* text;
+        const char* message;
+    } cases[] = {
+        {"[thresholds]\nmax_grades = 10\n",
+         "team.toml:2: unknown key 'max_grades' in [thresholds]"},
+        {"[thresholds]\nmax_smog = \"nine\"\n",
+         "team.toml:2: [thresholds] max_smog: expected a number, found a string"},
+        {"[thresholds]\nmin_ease = true\n",
+         "team.toml:2: [thresholds] min_ease: expected a number, found true or false"},
+        {"[thresholds]\nmax_fog = nan\n", "team.toml:2: [thresholds] max_fog: expected a number"},
+        {"max_grade = 10\n", "team.toml:1: unknown key 'max_grade' (known: [thresholds]"},
+        {"thresholds = 3\n", "team.toml:1: thresholds: expected a table"},
+        {"exclude_formats = \"Code\"\n", "team.toml:1: exclude_formats: expected a list"},
+        {"exclude_formats = [1]\n", "team.toml:1: exclude_formats: expected a list"},
+        {"[thresholds\nmax_grade = 10\n", "team.toml:1: "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        ThresholdSettings s;
+        s.maxAri = 1;
+        std::string error;
+        EXPECT_FALSE(ParseConfig(c.text, "team.toml", &s, &error));
+        EXPECT_EQ(error.rfind(c.message, 0), 0u) << error;
+        EXPECT_EQ(s.maxAri, 1.0); // nothing is taken from a file with an error
+    }
+}
+
+#else
+
+TEST(Config, ThisBuildSaysItCannotReadConfigurationFiles) {
+    ThresholdSettings s;
+    std::string error;
+    EXPECT_FALSE(ConfigSupported());
+    EXPECT_FALSE(ParseConfig("[thresholds]\nmax_grade = 10\n", "team.toml", &s, &error));
+    EXPECT_NE(error.find("team.toml: this build of lexameter cannot read configuration files"),
+              std::string::npos);
+}
+
+#endif
+
+// Worked examples. Coleman and Liau's own abstract: 119 words, 639 letters, 5 sentences, for
+// which they give 14.5. LIX: 100 words in 5 sentences with 20 long words scores 20 + 20 = 40,
+// and a text of 60 words, 4 sentences and 15 long words 15 + 25 = 40.
+TEST(Measures, ColemanLiauAndLixWorkedExamples) {
+    EXPECT_EQ(ValueText(ColemanLiau(639, 119, 5)), "14.5");
+    EXPECT_NEAR(ColemanLiau(500, 100, 5), 0.0588 * 500 - 0.296 * 5 - 15.8, 1e-9);
+    EXPECT_DOUBLE_EQ(Lix(100, 5, 20), 40.0);
+    EXPECT_DOUBLE_EQ(Lix(60, 4, 15), 40.0);
+    EXPECT_EQ(ValueText(Lix(0, 0, 0)), "n/a");
+
+    ReadabilityCounts c = {2, 5, 150, 119, 639, 4};
+    const MeasureSet m = ComputeMeasures(c, 30);
+    EXPECT_EQ(ValueText(m[MeasureId::ColemanLiau]), "14.5");
+    EXPECT_EQ(ValueText(m[MeasureId::Lix]), ValueText(119.0 / 5 + 3000.0 / 119));
+}
+
+TEST(Csv, QuotesNamesWithCommasAndQuotationMarks) {
+    const struct {
+        const char* in;
+        const char* out;
+    } cases[] = {
+        {"plain.mif", "plain.mif"},
+        {"a,b.mif", "\"a,b.mif\""},
+        {"say \"hi\".mif", "\"say \"\"hi\"\".mif\""},
+        {"\"", "\"\"\"\""},
+        {"two\nlines", "\"two\nlines\""},
+        {"", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CsvField(c.in), c.out) << c.in;
+    TextTable t{{"file", "n"}, {{"a,b", "1"}, {"c", "2"}}};
+    EXPECT_EQ(RenderCsv(t), "file,n\n\"a,b\",1\nc,2\n");
+}
+
+TEST(Table, ColumnsAlignOnCharactersNotBytes) {
+    TextTable t{{"File", "Words"}, {{"caf\xC3\xA9.mif", "12"}, {"a.mif", "3"}}};
+    EXPECT_EQ(RenderTable(t), "File      Words\n"
+                              "--------  -----\n"
+                              "caf\xC3\xA9.mif  12\n"
+                              "a.mif     3\n");
+}
+
+class HotspotsTest : public ::testing::Test {
+  protected:
+    InputFigures Measure(ObjectId doc) {
+        HostClient client(host_);
+        return CollectFigures(host_, doc);
+    }
+    lxhost::Host host_;
+};
+
+TEST_F(HotspotsTest, FindsTheKnownHardestParagraphAndLongestSentence) {
+    lxhost::DocBuilder b(host_.session());
+    ObjectId page = b.Page(lxhost::kKindBodyPage, "7");
+    ObjectId frame = b.TextFrame(page);
+    ObjectId flow = b.Flow();
+    b.Para(flow, frame, "Hard Heading", {.format = "Heading1"});
+    b.Para(flow, frame, "The cat sat. The dog ran. We all went home.");
+    // The hardest: long words in long sentences.
+    b.Para(flow, frame,
+           "Institutional interoperability necessitates comprehensive organizational "
+           "documentation. Administrative responsibilities accumulate considerably. "
+           "Consequently, communication deteriorates unexpectedly.",
+           {.format = "Dense"});
+    // Hard words but only two sentences: not ranked among the hardest.
+    b.Para(flow, frame,
+           "Extraordinarily incomprehensible terminology proliferates. Unquestionably.");
+    std::string longSentence;
+    for (int i = 0; i < 32; ++i)
+        longSentence += "word ";
+    b.Para(flow, frame, "Short one. " + longSentence + "end. Another short one.");
+
+    const InputFigures figures = Measure(b.id());
+    HotspotOptions options;
+    options.top = 2;
+    const Hotspots h = FindHotspots(figures, options);
+    ASSERT_EQ(h.hardest.size(), 2u);
+    EXPECT_EQ(h.hardest[0].paragraph->format, "Dense");
+    EXPECT_EQ(h.hardest[0].paragraph->page, "7");
+    EXPECT_EQ(h.hardest[0].paragraph->number, 3u);
+    ASSERT_EQ(h.longest.size(), 1u);
+    EXPECT_EQ(h.longest[0].sentence->counts.words, 33);
+    EXPECT_EQ(SentenceText(*h.longest[0].paragraph, *h.longest[0].sentence), longSentence + "end");
+    ASSERT_EQ(h.mostComplex.size(), 2u);
+    EXPECT_EQ(h.mostComplex[0].paragraph->format, "Dense");
+
+    options.longSentenceWords = 34;
+    EXPECT_TRUE(FindHotspots(figures, options).longest.empty());
+    EXPECT_EQ(FirstWords("One, two (three) four five", 3), "One, two (three ...");
+    EXPECT_EQ(FirstWords("One two", 3), "One two");
+}
+
+} // namespace
