@@ -24,6 +24,8 @@ constexpr InsightCommand kInsightCommands[] = {
      RunCheck},
     {"hotspots", "the hardest paragraphs, the longest sentences, the most complex words",
      RunHotspots},
+    {"html", "a self-contained HTML page with charts, hot spots and the word list (-o FILE)",
+     RunHtml},
 };
 
 // Options of the tool (and of these commands) that take a value: the word after one of them is
@@ -163,9 +165,7 @@ bool RunInsightCommand(int argc, const char* const* argv, std::ostream& out, std
             ->check(CLI::Range(1, 1000000));
     }
     if (isHtml)
-        app.add_option("-o,--output", options.output, "write the page to FILE")
-            ->type_name("FILE")
-            ->required();
+        app.add_option("-o,--output", options.output, "write the page to FILE")->type_name("FILE");
     app.add_option("command", options.command, "the command")->type_name("COMMAND");
     app.add_option("files", options.files, "documents or a book")->type_name("FILE");
     app.footer("Exit status: 0 success, 1 usage error, 2 a file could not be opened or read" +
@@ -182,6 +182,11 @@ bool RunInsightCommand(int argc, const char* const* argv, std::ostream& out, std
     if (options.files.empty()) {
         *status =
             UsageError(err, "the command '" + options.command + "' needs a FILE", command->name);
+        return true;
+    }
+    if (isHtml && options.output.empty()) {
+        *status =
+            UsageError(err, "the command 'html' needs -o FILE, the page to write", command->name);
         return true;
     }
     if (options.json && options.csv) {

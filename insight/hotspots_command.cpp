@@ -151,9 +151,4 @@ int RunHotspots(const InsightOptions& options, std::ostream& out, std::ostream& 
     return m.status;
 }
 
-int RunHtml(const InsightOptions&, std::ostream&, std::ostream& err) {
-    err << kProgram << ": html: not available yet\n";
-    return kExitUsage;
-}
-
 } // namespace lxinsight

@@ -1,6 +1,10 @@
 #include "insight/run.h"
 
+#include "analysis/words.h"
 #include "host/api/host.h"
+#include "output/book_walk.h"
+#include "output/word_list.h"
+#include "support/str_list.h"
 
 #include <cmath>
 #include <filesystem>
@@ -37,10 +41,36 @@ bool ReadConfigFile(const std::string& path, std::string* text, std::string* err
     return true;
 }
 
+// The word list with counts of a document or book, made as the plug-in makes it: collect, sort,
+// count the occurrences.
+void CollectWordCounts(ObjectId input, bool isBook, Measured* m) {
+    StrList* list = StrListNew(1, 1);
+    if (!list)
+        return;
+    if (isBook)
+        BookCollectWords(input, list);
+    else
+        CollectWords(input, list);
+    StrListSort(list, CompareWords);
+    const std::uint32_t n = StrListCount(list);
+    WordCounts counts = WordCountsNew(n);
+    if (isBook)
+        BookCountWords(input, list, &counts);
+    else
+        CountWordOccurrences(input, list, &counts);
+    m->words.reserve(n);
+    for (std::uint32_t i = 0; i < n; ++i)
+        m->words.push_back(
+            {Utf8OfHostText(StrListGet(list, i)), i < counts.count ? counts.items[i] : 0});
+    m->uniqueWords = UniqueWordCount(list);
+    WordCountsFree(&counts);
+    StrListFree(list);
+}
+
 } // namespace
 
 Measured MeasureInput(const std::vector<std::string>& files,
-                      const std::vector<std::string>& excludeFormats) {
+                      const std::vector<std::string>& excludeFormats, bool words) {
     Measured m;
     lxhost::Host host;
     host.SetAlertStream(nullptr);
@@ -73,6 +103,8 @@ Measured MeasureInput(const std::vector<std::string>& files,
         m.errors.push_back(e);
     if (!host.record().openErrors.empty())
         m.status = kExitFile;
+    if (words)
+        CollectWordCounts(input, m.figures.isBook, &m);
     return m;
 }
 

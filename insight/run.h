@@ -34,17 +34,27 @@ struct InsightOptions {
     std::string output; // html: the page's file
 };
 
+struct WordCount {
+    std::string word; // UTF-8
+    std::int32_t count;
+};
+
 // The measured input and what went wrong on the way; status is kExitOk or an error status.
 struct Measured {
     InputFigures figures;
+    // With words asked for: the plug-in's word list with counts, in its order, and its number of
+    // unique words.
+    std::vector<WordCount> words;
+    std::int32_t uniqueWords = 0;
     std::vector<std::string> errors;
     int status = kExitOk;
 };
 
 // Opens the files as the tool does (one document, one book, or several files as a book) with
-// the given formats excluded, and counts them. Errors name the file and the reason.
+// the given formats excluded, and counts them; with words, also collects the word list with
+// counts as the plug-in's word-list command does. Errors name the file and the reason.
 Measured MeasureInput(const std::vector<std::string>& files,
-                      const std::vector<std::string>& excludeFormats);
+                      const std::vector<std::string>& excludeFormats, bool words = false);
 
 // The configuration's settings: from --config, else from .lexameter.toml in the current
 // directory when there is one. false with the exit status and a message on failure.

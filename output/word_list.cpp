@@ -55,7 +55,7 @@ ObjectId WriteWordList(const StrList* list, const WordCounts* counts) {
     return outDoc;
 }
 
-void WriteUniqueWordTotal(const StrList* list, ObjectId outDoc) {
+std::int32_t UniqueWordCount(const StrList* list) {
     std::int32_t unique = 0;
     std::uint32_t n = StrListCount(list);
     // The listed words, looked up as StrListFind would find them, in constant time.
@@ -69,7 +69,11 @@ void WriteUniqueWordTotal(const StrList* list, ObjectId outDoc) {
         if (StrEqual(lower.c_str(), item) || !listed.count(lower))
             ++unique;
     }
-    std::string text = kUniqueLabel + Decimal(unique);
+    return unique;
+}
+
+void WriteUniqueWordTotal(const StrList* list, ObjectId outDoc) {
+    std::string text = kUniqueLabel + Decimal(UniqueWordCount(list));
     AppendParagraph(outDoc, "", "Body");
     AppendParagraph(outDoc, text.c_str(), "Body");
 }

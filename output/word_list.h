@@ -8,6 +8,9 @@
 
 // The new word-list document. counts may be null (a list without counts).
 ObjectId WriteWordList(const StrList* list, const WordCounts* counts);
+// The number of words of the list, where a capitalised word whose small-letter form is listed
+// too counts once.
+std::int32_t UniqueWordCount(const StrList* list);
 // Appends a spacer and "Total unique words: " with the number of words, where a capitalised word
 // whose small-letter form is listed too counts once.
 void WriteUniqueWordTotal(const StrList* list, ObjectId outDoc);

@@ -270,4 +270,27 @@ TEST(EndToEnd, ReadmeExamplesShowWhatTheToolPrints) {
 }
 #endif
 
+// The HTML report is a file, not output: it is written whole, and nothing else is printed.
+TEST(EndToEnd, HtmlReportIsOneSelfContainedPage) {
+    std::string page = ::testing::TempDir() + "lexameter_e2e_report.html";
+    std::filesystem::remove(page);
+    Outcome o =
+        RunCli(kCli, {"html", "--max-grade", "9", "-o", page, "samples/manual/aquila-manual.book"},
+               kSource);
+    EXPECT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(o.out, "");
+    EXPECT_EQ(o.err, "");
+    std::string html = ReadFile(page);
+    EXPECT_EQ(html.rfind("<!DOCTYPE html>", 0), 0u);
+    EXPECT_NE(html.find("default-src 'none'"), std::string::npos);
+    std::size_t bars = 0;
+    for (std::size_t at = 0; (at = html.find("class=\"bar\"", at)) != std::string::npos; ++at)
+        ++bars;
+    EXPECT_EQ(bars, 3u);
+    for (const char* absent : {"<script", "http://", "https://", "src="})
+        EXPECT_EQ(html.find(absent), std::string::npos) << absent;
+    EXPECT_EQ(html.substr(html.size() - 8), "</html>\n");
+    std::filesystem::remove(page);
+}
+
 } // namespace

@@ -1,8 +1,10 @@
 // Thresholds and the configuration file, the two added measures, CSV quoting, and hot spots.
 #include "host/api/host.h"
 #include "host/model/builder.h"
+#include "insight/digest.h"
 #include "insight/figures.h"
 #include "insight/hotspots.h"
+#include "insight/html.h"
 #include "insight/measures.h"
 #include "insight/table.h"
 #include "insight/thresholds.h"
@@ -237,6 +239,40 @@ TEST_F(HotspotsTest, FindsTheKnownHardestParagraphAndLongestSentence) {
     EXPECT_TRUE(FindHotspots(figures, options).longest.empty());
     EXPECT_EQ(FirstWords("One, two (three) four five", 3), "One, two (three ...");
     EXPECT_EQ(FirstWords("One two", 3), "One two");
+}
+
+std::string Hex(const std::array<std::uint8_t, 32>& d) {
+    static const char* kDigits = "0123456789abcdef";
+    std::string s;
+    for (std::uint8_t b : d) {
+        s += kDigits[b >> 4];
+        s += kDigits[b & 15];
+    }
+    return s;
+}
+
+// Digests of the published test vectors, and lengths around the padding's block boundary.
+TEST(Digest, Sha256AndBase64) {
+    EXPECT_EQ(Hex(Sha256("abc")),
+              "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+    EXPECT_EQ(Hex(Sha256("")), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+    EXPECT_EQ(Hex(Sha256("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq")),
+              "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");
+    EXPECT_EQ(Hex(Sha256(std::string(64, 'a'))),
+              "ffe054fe7ae0cb6dc65c3af9b61d5209f439851db43d0ba5997337df154668eb");
+    const std::uint8_t bytes[] = {'M', 'a', 'n'};
+    EXPECT_EQ(Base64(bytes, 3), "TWFu");
+    EXPECT_EQ(Base64(bytes, 2), "TWE=");
+    EXPECT_EQ(Base64(bytes, 1), "TQ==");
+}
+
+TEST(Html, EscapesTextAndClassifiesGrades) {
+    EXPECT_EQ(HtmlEscape("<a href=\"x\">Tom & 'Jerry'</a>"),
+              "&lt;a href=&quot;x&quot;&gt;Tom &amp; &#39;Jerry&#39;&lt;/a&gt;");
+    const std::pair<double, int> grades[] = {{-2, 0},  {6.0, 0},  {6.01, 1}, {8.0, 1},
+                                             {9.5, 2}, {12.0, 3}, {12.1, 4}, {std::nan(""), 5}};
+    for (auto [grade, cls] : grades)
+        EXPECT_EQ(DifficultyClass(grade), cls) << grade;
 }
 
 } // namespace
