@@ -205,7 +205,7 @@ int RunCheck(const InsightOptions& options, std::ostream& out, std::ostream& err
         return kExitUsage;
     }
 
-    Measured m = MeasureInput(options.files, thresholds.excludeFormats);
+    Measured m = MeasureInput(options, thresholds.excludeFormats);
     const bool measured = m.status == kExitOk || !m.figures.files.empty();
     std::vector<CheckRow> rows = measured ? Rows(m.figures, thresholds) : std::vector<CheckRow>{};
     status = m.status;

@@ -142,6 +142,13 @@ bool RunInsightCommand(int argc, const char* const* argv, std::ostream& out, std
         ->expected(1)
         ->allow_extra_args(false)
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    app.add_option("--include-format", options.includeFormats,
+                   "examine paragraphs of this format although the reader leaves them out by "
+                   "default (Code in Markdown, HTML and XML) (repeatable)")
+        ->type_name("NAME")
+        ->expected(1)
+        ->allow_extra_args(false)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
     const bool isCheck = std::strcmp(command->name, "check") == 0;
     const bool isHtml = std::strcmp(command->name, "html") == 0;
     if (!isHtml) {

@@ -89,7 +89,7 @@ nlohmann::json SpotJson(const SpotRow& r) {
 } // namespace
 
 int RunHotspots(const InsightOptions& options, std::ostream& out, std::ostream& err) {
-    Measured m = MeasureInput(options.files, options.excludeFormats);
+    Measured m = MeasureInput(options, options.excludeFormats);
     const bool measured = m.status == kExitOk || !m.figures.files.empty();
     const Hotspots h = FindHotspots(m.figures, options.hotspots);
     const std::string longTitle = "Longest sentences (" +

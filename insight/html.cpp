@@ -373,7 +373,7 @@ int RunHtml(const InsightOptions& options, std::ostream& out, std::ostream& err)
             return kExitUsage;
         }
     }
-    Measured m = MeasureInput(options.files, thresholds.excludeFormats, true);
+    Measured m = MeasureInput(options, thresholds.excludeFormats, true);
     if (m.status != kExitOk && m.figures.files.empty()) {
         PrintErrors(m.errors, err);
         return m.status;

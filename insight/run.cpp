@@ -69,14 +69,16 @@ void CollectWordCounts(ObjectId input, bool isBook, Measured* m) {
 
 } // namespace
 
-Measured MeasureInput(const std::vector<std::string>& files,
-                      const std::vector<std::string>& excludeFormats, bool words) {
+Measured MeasureInput(const InsightOptions& options, const std::vector<std::string>& excludeFormats,
+                      bool words) {
+    const std::vector<std::string>& files = options.files;
     Measured m;
     lxhost::Host host;
     host.SetAlertStream(nullptr);
     host.SetConsoleStream(nullptr);
     lxhost::Session& session = host.session();
     session.readerOptions.excludedFormats = excludeFormats;
+    session.readerOptions.includedFormats = options.includeFormats;
 
     HostClient client(host);
     if (!client.connected()) {

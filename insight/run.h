@@ -26,6 +26,7 @@ struct InsightOptions {
     std::vector<std::string> files;
     std::vector<std::string> excludeFormats;
     bool excludeFormatsGiven = false;
+    std::vector<std::string> includeFormats; // formats a reader leaves out by default
     bool json = false;
     bool csv = false;
     std::string config; // --config FILE; empty: .lexameter.toml in the current directory, if any
@@ -53,8 +54,8 @@ struct Measured {
 // Opens the files as the tool does (one document, one book, or several files as a book) with
 // the given formats excluded, and counts them; with words, also collects the word list with
 // counts as the plug-in's word-list command does. Errors name the file and the reason.
-Measured MeasureInput(const std::vector<std::string>& files,
-                      const std::vector<std::string>& excludeFormats, bool words = false);
+Measured MeasureInput(const InsightOptions& options, const std::vector<std::string>& excludeFormats,
+                      bool words = false);
 
 // The configuration's settings: from --config, else from .lexameter.toml in the current
 // directory when there is one. false with the exit status and a message on failure.
