@@ -92,12 +92,8 @@ class WordIndex {
     std::size_t used_ = 0;
 };
 
-// Calls f with every non-empty trimmed word of the object's kept sentences, in text order.
-template <typename F> void ForEachWord(ObjectId docId, ObjectId object, F f) {
-    char* text = FetchObjectText(docId, object);
-    if (!text)
-        return;
-    std::string_view all(text);
+// Calls f with every non-empty trimmed word of the text's kept sentences, in text order.
+template <typename F> void ForEachWordOfText(std::string_view all, F f) {
     std::size_t pos = 0;
     std::string_view sentence;
     while (NextSentenceView(all, &pos, &sentence)) {
@@ -111,6 +107,14 @@ template <typename F> void ForEachWord(ObjectId docId, ObjectId object, F f) {
                 f(trimmed);
         }
     }
+}
+
+// The same for the text of one object, fetched from the host.
+template <typename F> void ForEachWord(ObjectId docId, ObjectId object, F f) {
+    char* text = FetchObjectText(docId, object);
+    if (!text)
+        return;
+    ForEachWordOfText(std::string_view(text), f);
     MemFree(text);
 }
 
@@ -155,6 +159,11 @@ unsigned char FoldAscii(unsigned char c) {
 }
 
 } // namespace
+
+void ForEachListedWord(std::string_view text, ListedWordVisit visit, void* context) {
+    if (visit)
+        ForEachWordOfText(text, [&](std::string_view word) { visit(word, context); });
+}
 
 WordCounts WordCountsNew(std::uint32_t n) {
     WordCounts counts = {nullptr, 0};

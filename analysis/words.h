@@ -6,6 +6,7 @@
 #include "support/str_list.h"
 
 #include <cstdint>
+#include <string_view>
 
 // Occurrence counts, index-aligned with a sorted word list: items[i] counts list item i. Sized
 // to the list, so a list of any length has a counter for every word.
@@ -13,6 +14,11 @@ struct WordCounts {
     std::int32_t* items;
     std::uint32_t count;
 };
+
+// Calls visit with every word of a text that a word list holds and counts: each non-empty trimmed
+// word of the text's counted sentences, in text order.
+using ListedWordVisit = void (*)(std::string_view word, void* context);
+void ForEachListedWord(std::string_view text, ListedWordVisit visit, void* context);
 
 // n zeroed counters; count 0 when they cannot be allocated.
 WordCounts WordCountsNew(std::uint32_t n);

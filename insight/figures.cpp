@@ -3,6 +3,7 @@
 #include "analysis/sentence_counts.h"
 #include "analysis/tokenizer.h"
 #include "analysis/traversal.h"
+#include "analysis/words.h"
 #include "host/files/frameroman.h"
 #include "output/book_walk.h"
 #include "output/file_names.h"
@@ -11,6 +12,7 @@
 #include "support/mem.h"
 
 #include <limits>
+#include <unordered_set>
 
 namespace lxinsight {
 
@@ -20,7 +22,16 @@ namespace {
 struct FileWalk {
     lxhost::Session* session;
     FileFigures* file;
+    WordOccurrences* occurrences; // null unless words are counted
+    // The objects the walk with the paragraph filter visited: their words are counted there.
+    std::unordered_set<ObjectId> examined;
 };
+
+void ListWord(std::string_view word, void* context) {
+    WordTally& tally = (*static_cast<WordOccurrences*>(context))[word];
+    ++tally.count;
+    tally.listed = true;
+}
 
 // The page a text object is shown on: the page's own name (its number as the document gives
 // it), else its position among the document's body pages; "" when it lies on no body page.
@@ -62,6 +73,10 @@ void ParagraphVisit(ObjectId docId, ObjectId object, void* context) {
     char* text = FetchObjectText(docId, object);
     if (!text)
         return;
+    if (walk->occurrences) {
+        walk->examined.insert(object);
+        ForEachListedWord(text, ListWord, walk->occurrences);
+    }
     ParagraphFigures p;
     p.text = text;
     MemFree(text);
@@ -82,24 +97,47 @@ void ParagraphVisit(ObjectId docId, ObjectId object, void* context) {
     file.paragraphs.push_back(std::move(p));
 }
 
-FileFigures CollectFile(lxhost::Session& session, ObjectId doc, const std::string& name) {
+void CountWord(std::string_view word, void* context) {
+    ++(*static_cast<WordOccurrences*>(context))[word].count;
+}
+
+// The visit of the walk without the paragraph filter: the words of the objects the filter left
+// out are counted too (a word listed from elsewhere counts its occurrences there as well).
+void OccurrenceVisit(ObjectId docId, ObjectId object, void* context) {
+    auto* walk = static_cast<FileWalk*>(context);
+    if (walk->examined.count(object))
+        return;
+    char* text = FetchObjectText(docId, object);
+    if (!text)
+        return;
+    ForEachListedWord(text, CountWord, walk->occurrences);
+    MemFree(text);
+}
+
+FileFigures CollectFile(lxhost::Session& session, ObjectId doc, const std::string& name,
+                        WordOccurrences* occurrences) {
     FileFigures file;
     file.name = name;
     file.opened = doc != 0;
-    FileWalk walk{&session, &file};
-    if (doc != 0)
+    FileWalk walk{&session, &file, occurrences, {}};
+    if (doc != 0) {
         WalkTextObjects(doc, true, ParagraphVisit, &walk);
+        if (occurrences)
+            WalkTextObjects(doc, false, OccurrenceVisit, &walk);
+    }
     return file;
 }
 
 struct BookWalk {
     lxhost::Session* session;
     InputFigures* input;
+    WordOccurrences* occurrences;
 };
 
 void BookFileVisit(ObjectId doc, const char* name, void* context) {
     auto* walk = static_cast<BookWalk*>(context);
-    walk->input->files.push_back(CollectFile(*walk->session, doc, name ? name : ""));
+    walk->input->files.push_back(
+        CollectFile(*walk->session, doc, name ? name : "", walk->occurrences));
 }
 
 std::string TakeString(char* s, const char* fallback) {
@@ -109,6 +147,73 @@ std::string TakeString(char* s, const char* fallback) {
 }
 
 } // namespace
+
+namespace {
+
+constexpr std::size_t kFirstSlots = 1024;
+
+// FNV-1a (words are short, and the hash is computed for every one of them), its bits then mixed
+// so that the low bits that pick a slot depend on every byte: words that differ only in their
+// last letters would otherwise crowd into neighbouring slots.
+std::uint64_t WordHash(std::string_view word) {
+    std::uint64_t h = 14695981039346656037u;
+    for (unsigned char c : word) {
+        h ^= c;
+        h *= 1099511628211u;
+    }
+    h ^= h >> 33;
+    h *= 0xff51afd7ed558ccdu;
+    h ^= h >> 33;
+    return h;
+}
+
+} // namespace
+
+std::size_t WordOccurrences::SlotOf(std::string_view word, std::uint64_t hash) const {
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+        const Slot& s = slots_[at];
+        if (s.index == kEmpty || (s.hash == hash && entries_[s.index].word == word))
+            return at;
+    }
+}
+
+void WordOccurrences::Grow() {
+    std::vector<Slot> old(slots_.empty() ? kFirstSlots : 2 * slots_.size());
+    old.swap(slots_);
+    const std::size_t mask = slots_.size() - 1;
+    for (const Slot& s : old)
+        if (s.index != kEmpty)
+            for (std::size_t at = s.hash & mask;; at = (at + 1) & mask)
+                if (slots_[at].index == kEmpty) {
+                    slots_[at] = s;
+                    break;
+                }
+}
+
+WordTally& WordOccurrences::operator[](std::string_view word) {
+    if (2 * (entries_.size() + 1) > slots_.size())
+        Grow();
+    const std::uint64_t hash = WordHash(word);
+    Slot& slot = slots_[SlotOf(word, hash)];
+    if (slot.index == kEmpty) {
+        slot = {hash, static_cast<std::uint32_t>(entries_.size())};
+        entries_.push_back({std::string(word), {}});
+    }
+    return entries_[slot.index].tally;
+}
+
+const WordTally* WordOccurrences::Find(std::string_view word) const {
+    if (slots_.empty())
+        return nullptr;
+    const Slot& slot = slots_[SlotOf(word, WordHash(word))];
+    return slot.index == kEmpty ? nullptr : &entries_[slot.index].tally;
+}
+
+void WordOccurrences::clear() {
+    slots_.clear();
+    entries_.clear();
+}
 
 HostClient::HostClient(lxhost::Host& host) {
     connected_ = ClientConnect(&host) == 0;
@@ -139,17 +244,18 @@ std::string Utf8OfHostText(std::string_view text) {
     return out;
 }
 
-InputFigures CollectFigures(lxhost::Host& host, ObjectId input) {
+InputFigures CollectFigures(lxhost::Host& host, ObjectId input, bool occurrences) {
     lxhost::Session& session = host.session();
     InputFigures figures;
     figures.isBook = lxhost::KindOf(input) == lxhost::kKindBook;
     if (figures.isBook) {
         figures.name = TakeString(BookFileName(input), "Untitled");
-        BookWalk walk{&session, &figures};
+        BookWalk walk{&session, &figures, occurrences ? &figures.occurrences : nullptr};
         WalkBookFiles(input, kStatusExamining, BookFileVisit, &walk);
     } else {
         figures.name = TakeString(DocumentFileName(input), "Untitled");
-        figures.files.push_back(CollectFile(session, input, figures.name));
+        figures.files.push_back(CollectFile(session, input, figures.name,
+                                            occurrences ? &figures.occurrences : nullptr));
     }
     for (const FileFigures& f : figures.files) {
         AddCounts(figures.totals, f.totals);

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace lxinsight {
@@ -41,12 +42,52 @@ struct FileFigures {
     std::vector<ParagraphFigures> paragraphs;
 };
 
+// A word's occurrences, and whether a word list holds it (it occurs in an examined paragraph).
+struct WordTally {
+    std::int32_t count = 0;
+    bool listed = false;
+};
+
+// Words and their tallies: an open-addressing table (linear probing, at most half full) of
+// indexes into one array of entries, each slot with its word's hash, so that a probe touches the
+// entry only when the hashes agree. A book's million words are looked up here one by one.
+class WordOccurrences {
+  public:
+    struct Entry {
+        std::string word; // host bytes
+        WordTally tally;
+    };
+
+    // The word's tally, added with zero counts when the word is new.
+    WordTally& operator[](std::string_view word);
+    // The word's tally, or null.
+    const WordTally* Find(std::string_view word) const;
+    const std::vector<Entry>& entries() const { return entries_; }
+    void clear();
+
+  private:
+    struct Slot {
+        std::uint64_t hash = 0;
+        std::uint32_t index = kEmpty;
+    };
+    static constexpr std::uint32_t kEmpty = UINT32_MAX;
+    std::size_t SlotOf(std::string_view word, std::uint64_t hash) const;
+    void Grow();
+
+    std::vector<Slot> slots_;
+    std::vector<Entry> entries_;
+};
+
 struct InputFigures {
     std::string name; // the book's or document's file name
     bool isBook = false;
     std::vector<FileFigures> files;
     ReadabilityCounts totals{};
     std::int32_t longWords = 0;
+    // When asked for: the words a word list holds, and how often each word occurs, counted as
+    // the plug-in's word lists count occurrences (in every paragraph of the walk, the paragraph
+    // filter off). Host bytes.
+    WordOccurrences occurrences;
 };
 
 // The tool as a client of its host: connects in the constructor, disconnects in the destructor.
@@ -65,7 +106,8 @@ class HostClient {
 
 // Counts one open document, or every examined file of an open book (opening and closing its
 // files through the host, as the plug-in's book commands do). Needs a connected HostClient.
-InputFigures CollectFigures(lxhost::Host& host, ObjectId input);
+// With occurrences, also counts the words of every file while it is open.
+InputFigures CollectFigures(lxhost::Host& host, ObjectId input, bool occurrences = false);
 
 // Adds b's counts to a, each total held at the range of its field.
 void AddCounts(ReadabilityCounts& a, const ReadabilityCounts& b);

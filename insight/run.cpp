@@ -2,7 +2,6 @@
 
 #include "analysis/words.h"
 #include "host/api/host.h"
-#include "output/book_walk.h"
 #include "output/word_list.h"
 #include "support/str_list.h"
 
@@ -41,33 +40,30 @@ bool ReadConfigFile(const std::string& path, std::string* text, std::string* err
     return true;
 }
 
-// The word list with counts of a document or book, made as the plug-in makes it: collect, sort,
-// count the occurrences.
-void CollectWordCounts(ObjectId input, bool isBook, Measured* m) {
+} // namespace
+
+// The word list with counts, as the plug-in's word list makes it: the words of the examined
+// paragraphs, sorted in the list's order (which leaves no two words tied, so the order they were
+// found in does not matter), each with its occurrences counted without the paragraph filter.
+void CollectWordCounts(const InputFigures& figures, Measured* m) {
     StrList* list = StrListNew(1, 1);
     if (!list)
         return;
-    if (isBook)
-        BookCollectWords(input, list);
-    else
-        CollectWords(input, list);
+    StrListReserve(list, static_cast<std::uint32_t>(figures.occurrences.entries().size()));
+    for (const WordOccurrences::Entry& e : figures.occurrences.entries())
+        if (e.tally.listed)
+            StrListAppend(list, e.word.c_str());
     StrListSort(list, CompareWords);
     const std::uint32_t n = StrListCount(list);
-    WordCounts counts = WordCountsNew(n);
-    if (isBook)
-        BookCountWords(input, list, &counts);
-    else
-        CountWordOccurrences(input, list, &counts);
     m->words.reserve(n);
-    for (std::uint32_t i = 0; i < n; ++i)
-        m->words.push_back(
-            {Utf8OfHostText(StrListGet(list, i)), i < counts.count ? counts.items[i] : 0});
+    for (std::uint32_t i = 0; i < n; ++i) {
+        const char* word = StrListGet(list, i);
+        const WordTally* tally = figures.occurrences.Find(word);
+        m->words.push_back({Utf8OfHostText(word), tally ? tally->count : 0});
+    }
     m->uniqueWords = UniqueWordCount(list);
-    WordCountsFree(&counts);
     StrListFree(list);
 }
-
-} // namespace
 
 Measured MeasureInput(const InsightOptions& options, const std::vector<std::string>& excludeFormats,
                       bool words) {
@@ -99,14 +95,16 @@ Measured MeasureInput(const InsightOptions& options, const std::vector<std::stri
             return m;
         }
     }
-    m.figures = CollectFigures(host, input);
+    m.figures = CollectFigures(host, input, words);
     // Files of a book that did not open: measured as empty, named with the reader's reason.
     for (const std::string& e : host.record().openErrors)
         m.errors.push_back(e);
     if (!host.record().openErrors.empty())
         m.status = kExitFile;
-    if (words)
-        CollectWordCounts(input, m.figures.isBook, &m);
+    if (words) {
+        CollectWordCounts(m.figures, &m);
+        m.figures.occurrences.clear();
+    }
     return m;
 }
 

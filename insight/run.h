@@ -57,6 +57,10 @@ struct Measured {
 Measured MeasureInput(const InsightOptions& options, const std::vector<std::string>& excludeFormats,
                       bool words = false);
 
+// The word list with counts of measured figures (collected with occurrences), in the plug-in's
+// order, and its number of unique words.
+void CollectWordCounts(const InputFigures& figures, Measured* m);
+
 // The configuration's settings: from --config, else from .lexameter.toml in the current
 // directory when there is one. false with the exit status and a message on failure.
 bool LoadSettings(const InsightOptions& options, ThresholdSettings* file, int* status,

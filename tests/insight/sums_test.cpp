@@ -5,6 +5,7 @@
 #include "host/model/builder.h"
 #include "insight/figures.h"
 #include "insight/measures.h"
+#include "insight/run.h"
 
 #include <gtest/gtest.h>
 
@@ -105,6 +106,40 @@ class PluginAndTool : public ::testing::Test {
         EXPECT_EQ(ValueText(m[MeasureId::Ari]), ari.at("ARI Grade Level"));
     }
 
+    // The plug-in's word list with counts, as "word count" lines, and the tool's.
+    void ExpectWordListsAgree(ObjectId input) {
+        const bool book = lxhost::KindOf(input) == lxhost::kKindBook;
+        lxhost::Session& s = host_.session();
+        (book ? s.activeBook : s.activeDocument) = input;
+        auto number = host_.menus().FindCommandNumber(
+            book ? "LXToolsBook" : "LXTools", {"Readability", "Get Word List - With Counts"});
+        ASSERT_TRUE(number && loader_.Command(*number));
+        lxhost::Document* list = s.FindDocument(s.openDocuments().back());
+        ASSERT_NE(list, nullptr);
+        std::vector<std::string> plugin;
+        for (const lxhost::Paragraph& p : list->paras)
+            plugin.push_back(p.body.text);
+        s.Close(list->id(), 1);
+
+        lxinsight::Measured m;
+        {
+            lxinsight::HostClient client(host_);
+            m.figures = lxinsight::CollectFigures(host_, input, true);
+        }
+        lxinsight::CollectWordCounts(m.figures, &m);
+        std::vector<std::string> tool = {"Words"};
+        for (const lxinsight::WordCount& w : m.words)
+            tool.push_back(w.word + "    " + std::to_string(w.count));
+        tool.push_back("");
+        tool.push_back("Total unique words: " + std::to_string(m.uniqueWords));
+        // The plug-in's document ends in the empty paragraph a next addition would write into.
+        while (plugin.size() > tool.size() && plugin.back().empty())
+            plugin.pop_back();
+        for (std::string& line : plugin)
+            line = lxinsight::Utf8OfHostText(line);
+        EXPECT_EQ(tool, plugin);
+    }
+
     ObjectId OpenSample(const std::string& name) {
         ObjectId id = 0;
         std::vector<lxhost::PropEntry> returned;
@@ -133,6 +168,7 @@ TEST_F(PluginAndTool, SamplesAddUpWithAndWithoutExcludedFormats) {
             ObjectId id = OpenSample(name);
             ASSERT_NE(id, 0u);
             ExpectSumsAgree(id);
+            ExpectWordListsAgree(id);
             host_.session().Close(id, 1);
         }
     }
@@ -208,7 +244,9 @@ ObjectId RandomDocument(lxhost::Session& session, unsigned seed) {
 TEST_F(PluginAndTool, GeneratedDocumentsAddUp) {
     for (unsigned seed = 1; seed <= 40; ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
-        ExpectSumsAgree(RandomDocument(host_.session(), seed));
+        ObjectId doc = RandomDocument(host_.session(), seed);
+        ExpectSumsAgree(doc);
+        ExpectWordListsAgree(doc);
     }
 }
 
