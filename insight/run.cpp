@@ -97,8 +97,8 @@ Measured MeasureInput(const InsightOptions& options, const std::vector<std::stri
     }
     m.figures = CollectFigures(host, input, words);
     // Files of a book that did not open: measured as empty, named with the reader's reason.
-    for (const std::string& e : host.record().openErrors)
-        m.errors.push_back(e);
+    for (const lxhost::Host::OpenError& e : host.record().openErrors)
+        m.errors.push_back(e.message);
     if (!host.record().openErrors.empty())
         m.status = kExitFile;
     if (words) {
