@@ -135,15 +135,13 @@ TextTable CsvTable(const std::vector<CheckRow>& rows) {
     return table;
 }
 
-nlohmann::json Json(const InsightOptions& options, const Thresholds& t,
-                    const std::vector<CheckRow>& rows) {
+// The check's results: the thresholds applied, each row's figures and misses, the summary.
+nlohmann::json Json(const Thresholds& t, const std::vector<CheckRow>& rows) {
     nlohmann::json j;
-    j["command"] = options.command;
-    j["files"] = options.files;
     j["thresholds"] = nlohmann::json::array();
     for (const Threshold& limit : t.limits)
         j["thresholds"].push_back({{"name", ThresholdName(limit)},
-                                   {"measure", InfoOf(limit.measure).key},
+                                   {"measure", InfoOf(limit.measure).jsonKey},
                                    {"bound", limit.bound == Bound::Max ? "max" : "min"},
                                    {"limit", limit.limit}});
     j["excludeFormats"] = t.excludeFormats;
@@ -159,16 +157,20 @@ nlohmann::json Json(const InsightOptions& options, const Thresholds& t,
         row["missed"] = nlohmann::json::array();
         for (const Miss& m : r.misses)
             row["missed"].push_back({{"threshold", ThresholdName(m.threshold)},
-                                     {"measure", InfoOf(m.threshold.measure).key},
+                                     {"measure", InfoOf(m.threshold.measure).jsonKey},
                                      {"value", m.value},
                                      {"limit", m.threshold.limit},
                                      {"text", DescribeMiss(m)}});
         j["rows"].push_back(std::move(row));
     }
     const std::size_t failed = FailedRows(rows);
+    bool allRead = true;
+    for (const CheckRow& r : rows)
+        allRead = allRead && r.read;
+    // A file that could not be read is never reported as a pass.
     j["summary"] = {{"rows", rows.size()},
                     {"failed", failed},
-                    {"pass", failed == 0},
+                    {"pass", failed == 0 && allRead},
                     {"text", Summary(rows, t)}};
     return j;
 }
@@ -179,31 +181,20 @@ int RunCheck(const InsightOptions& options, std::ostream& out, std::ostream& err
     ThresholdSettings file;
     int status = kExitOk;
     std::string error;
-    if (!LoadSettings(options, &file, &status, &error)) {
-        if (options.json) {
-            nlohmann::json j = {{"command", options.command}, {"files", options.files}};
-            return PrintJson(j, {error}, status, out);
-        }
-        PrintErrors({error}, err);
-        return status;
-    }
+    if (!LoadSettings(options, &file, &status, &error))
+        return FinishWithError(options, error, status, out, err);
     ThresholdSettings given = options.thresholds;
     if (options.excludeFormatsGiven)
         given.excludeFormats = options.excludeFormats;
     const Thresholds thresholds = ResolveThresholds(file, given);
-    if (thresholds.limits.empty()) {
-        const std::string message =
+    if (thresholds.limits.empty())
+        return FinishWithError(
+            options,
             "check: no thresholds to check: give --max-grade, --max-fkgl, --max-ari, "
             "--max-smog, --max-fog, --min-ease or --max-sentence-words, or a [thresholds] "
             "table in " +
-            std::string(kConfigFileName) + " or --config FILE";
-        if (options.json) {
-            nlohmann::json j = {{"command", options.command}, {"files", options.files}};
-            return PrintJson(j, {message}, kExitUsage, out);
-        }
-        PrintErrors({message}, err);
-        return kExitUsage;
-    }
+                std::string(kConfigFileName) + " or --config FILE",
+            kExitUsage, out, err);
 
     Measured m = MeasureInput(options, thresholds.excludeFormats);
     const bool measured = m.status == kExitOk || !m.figures.files.empty();
@@ -212,19 +203,17 @@ int RunCheck(const InsightOptions& options, std::ostream& out, std::ostream& err
     if (status == kExitOk && FailedRows(rows) > 0)
         status = kExitThresholdMissed;
 
+    lxcli::RunReport report = ReportOf(options, m, status);
     if (options.json) {
-        nlohmann::json j = Json(options, thresholds, rows);
-        return PrintJson(j, m.errors, status, out);
-    }
-    if (measured) {
-        if (options.csv) {
+        if (measured)
+            report.extra["check"] = Json(thresholds, rows);
+    } else if (measured) {
+        if (options.csv)
             out << RenderCsv(CsvTable(rows));
-        } else {
+        else
             out << RenderTable(Table(rows)) << "\n" << Summary(rows, thresholds) << "\n";
-        }
     }
-    PrintErrors(m.errors, err);
-    return status;
+    return Finish(options, report, out, err);
 }
 
 } // namespace lxinsight

@@ -110,10 +110,23 @@ std::string Usage(const InsightCommand& c) {
     return std::string(kProgram) + " " + c.name + ": " + c.description;
 }
 
-int UsageError(std::ostream& err, const std::string& message, const std::string& command) {
+// A usage error: the message and a hint on standard error, or with --json the tool's document.
+int UsageError(const InsightOptions& options, std::ostream& out, std::ostream& err,
+               const std::string& message, const std::string& command) {
+    if (options.json)
+        return FinishWithError(options, message, kExitUsage, out, err);
     err << kProgram << ": " << message << "\n"
         << "Run '" << kProgram << " " << command << " --help' for usage.\n";
     return kExitUsage;
+}
+
+// Whether --json is among the arguments (before "--"): known before they are parsed, so that
+// a usage error is JSON too.
+bool JsonAsked(int argc, const char* const* argv) {
+    for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i)
+        if (std::strcmp(argv[i], "--json") == 0)
+            return true;
+    return false;
 }
 
 } // namespace
@@ -151,10 +164,9 @@ bool RunInsightCommand(int argc, const char* const* argv, std::ostream& out, std
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
     const bool isCheck = std::strcmp(command->name, "check") == 0;
     const bool isHtml = std::strcmp(command->name, "html") == 0;
-    if (!isHtml) {
-        app.add_flag("--json", options.json, "print the results as one JSON document");
+    app.add_flag("--json", options.json, "print the run and its results as one JSON document");
+    if (!isHtml)
         app.add_flag("--csv", options.csv, "print the results as CSV");
-    }
     if (isCheck || isHtml) {
         app.add_option("--config", options.config,
                        std::string("read thresholds from FILE (default: ") + kConfigFileName +
@@ -177,27 +189,37 @@ bool RunInsightCommand(int argc, const char* const* argv, std::ostream& out, std
     app.add_option("files", options.files, "documents or a book")->type_name("FILE");
     app.footer("Exit status: 0 success, 1 usage error, 2 a file could not be opened or read" +
                std::string(isCheck ? ", 4 a threshold was missed." : "."));
+    options.command = command->name;
+    options.json = JsonAsked(argc, argv);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
-        *status = app.exit(e, out, err) == 0 ? kExitOk : kExitUsage;
+        if (!options.json) {
+            *status = app.exit(e, out, err) == 0 ? kExitOk : kExitUsage;
+            return true;
+        }
+        lxcli::RunReport report;
+        report.command = command->name;
+        report.extra["help"] = app.help();
+        *status = Finish(options, report, out, err);
         return true;
     } catch (const CLI::ParseError& e) {
-        *status = UsageError(err, e.what(), command->name);
+        *status = UsageError(options, out, err, e.what(), command->name);
         return true;
     }
     if (options.files.empty()) {
-        *status =
-            UsageError(err, "the command '" + options.command + "' needs a FILE", command->name);
+        *status = UsageError(options, out, err,
+                             "the command '" + options.command + "' needs a FILE", command->name);
         return true;
     }
     if (isHtml && options.output.empty()) {
-        *status =
-            UsageError(err, "the command 'html' needs -o FILE, the page to write", command->name);
+        *status = UsageError(options, out, err,
+                             "the command 'html' needs -o FILE, the page to write", command->name);
         return true;
     }
     if (options.json && options.csv) {
-        *status = UsageError(err, "--json and --csv cannot be given together", command->name);
+        *status = UsageError(options, out, err, "--json and --csv cannot be given together",
+                             command->name);
         return true;
     }
     options.excludeFormatsGiven = !options.excludeFormats.empty();

@@ -23,6 +23,15 @@ constexpr const char* kListHardest = "hardest_paragraphs";
 constexpr const char* kListLongest = "longest_sentences";
 constexpr const char* kListComplex = "most_complex_words";
 
+// The list's member in the JSON document, named in camel case as every member there is.
+const char* JsonListName(const char* list) {
+    if (list == kListHardest)
+        return "hardestParagraphs";
+    if (list == kListLongest)
+        return "longestSentences";
+    return "mostComplexWords";
+}
+
 std::vector<SpotRow> SpotRows(const Hotspots& h, bool wholeText) {
     std::vector<SpotRow> rows;
     auto paragraphs = [&](const char* list, const std::vector<ParagraphSpot>& spots) {
@@ -81,7 +90,7 @@ nlohmann::json SpotJson(const SpotRow& r) {
             {"page", r.paragraph->page.empty() ? nlohmann::json(nullptr)
                                                : nlohmann::json(r.paragraph->page)},
             {"format", r.paragraph->format},
-            {"flesch_kincaid_grade", ValueJson(GradeOf(r.counts))},
+            {"fleschKincaidGrade", ValueJson(GradeOf(r.counts))},
             {"counts", CountsJson(r.counts, r.longWords)},
             {"text", r.text}};
 }
@@ -97,22 +106,24 @@ int RunHotspots(const InsightOptions& options, std::ostream& out, std::ostream& 
                                   " words or more)";
     const std::string hardestTitle = "Hardest paragraphs (Flesch-Kincaid grade, " +
                                      std::to_string(kHardestMinSentences) + " sentences or more)";
+    lxcli::RunReport report = ReportOf(options, m, m.status);
     if (options.json) {
-        nlohmann::json j;
-        j["command"] = options.command;
-        j["files"] = options.files;
-        j["top"] = options.hotspots.top;
-        j["long"] = options.hotspots.longSentenceWords;
-        j["minSentences"] = kHardestMinSentences;
-        for (const char* list : {kListHardest, kListLongest, kListComplex})
-            j[list] = nlohmann::json::array();
-        for (const SpotRow& r : SpotRows(h, true)) {
-            nlohmann::json spot = SpotJson(r);
-            if (r.list == kListLongest)
-                spot["counts"].erase("paragraphs");
-            j[r.list].push_back(std::move(spot));
+        if (measured) {
+            nlohmann::json j;
+            j["top"] = options.hotspots.top;
+            j["long"] = options.hotspots.longSentenceWords;
+            j["minSentences"] = kHardestMinSentences;
+            for (const char* list : {kListHardest, kListLongest, kListComplex})
+                j[JsonListName(list)] = nlohmann::json::array();
+            for (const SpotRow& r : SpotRows(h, true)) {
+                nlohmann::json spot = SpotJson(r);
+                if (r.list == kListLongest)
+                    spot["counts"].erase("paragraphs");
+                j[JsonListName(r.list)].push_back(std::move(spot));
+            }
+            report.extra["hotspots"] = std::move(j);
         }
-        return PrintJson(j, m.errors, m.status, out);
+        return Finish(options, report, out, err);
     }
     if (measured) {
         const std::vector<SpotRow> rows = SpotRows(h, false);
@@ -147,8 +158,7 @@ int RunHotspots(const InsightOptions& options, std::ostream& out, std::ostream& 
             PrintSection(out, "Paragraphs with the most complex words", kListComplex, rows);
         }
     }
-    PrintErrors(m.errors, err);
-    return m.status;
+    return Finish(options, report, out, err);
 }
 
 } // namespace lxinsight

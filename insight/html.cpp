@@ -353,14 +353,11 @@ std::string RenderHtml(const HtmlInput& input) {
 }
 
 int RunHtml(const InsightOptions& options, std::ostream& out, std::ostream& err) {
-    (void)out;
     ThresholdSettings file;
     int status = kExitOk;
     std::string error;
-    if (!LoadSettings(options, &file, &status, &error)) {
-        PrintErrors({error}, err);
-        return status;
-    }
+    if (!LoadSettings(options, &file, &status, &error))
+        return FinishWithError(options, error, status, out, err);
     ThresholdSettings given = options.thresholds;
     if (options.excludeFormatsGiven)
         given.excludeFormats = options.excludeFormats;
@@ -368,29 +365,36 @@ int RunHtml(const InsightOptions& options, std::ostream& out, std::ostream& err)
     // The page never replaces a file it is made from.
     for (const std::string& input : options.files) {
         std::error_code ec;
-        if (std::filesystem::equivalent(input, options.output, ec)) {
-            PrintErrors({"will not write the page over its input '" + options.output + "'"}, err);
-            return kExitUsage;
-        }
+        if (std::filesystem::equivalent(input, options.output, ec))
+            return FinishWithError(
+                options, "will not write the page over its input '" + options.output + "'",
+                kExitUsage, out, err);
     }
     Measured m = MeasureInput(options, thresholds.excludeFormats, true);
-    if (m.status != kExitOk && m.figures.files.empty()) {
-        PrintErrors(m.errors, err);
-        return m.status;
-    }
+    if (m.status != kExitOk && m.figures.files.empty())
+        return Finish(options, ReportOf(options, m, m.status), out, err);
     const Hotspots spots = FindHotspots(m.figures, options.hotspots);
     const std::string page = RenderHtml({&m, &spots, &options.hotspots, &thresholds});
+    errno = 0;
     std::ofstream stream(options.output, std::ios::binary | std::ios::trunc);
-    const int openError = errno;
-    stream << page;
-    stream.close();
+    int writeError = stream.is_open() ? 0 : errno;
+    if (stream.is_open()) {
+        stream << page;
+        stream.close();
+        if (!stream)
+            writeError = errno ? errno : EIO;
+    }
+    bool written = true;
     if (!stream) {
         m.errors.push_back("cannot write '" + options.output +
-                           "': " + std::strerror(openError ? openError : EIO));
+                           "': " + std::strerror(writeError ? writeError : EIO));
         m.status = kExitFile;
+        written = false;
     }
-    PrintErrors(m.errors, err);
-    return m.status;
+    lxcli::RunReport report = ReportOf(options, m, m.status);
+    if (written)
+        report.saved.push_back(options.output);
+    return Finish(options, report, out, err);
 }
 
 } // namespace lxinsight

@@ -24,19 +24,20 @@ constexpr int kMeasureCount = 8;
 
 struct MeasureInfo {
     MeasureId id;
-    const char* key;     // in JSON, CSV and the configuration file's threshold names
+    const char* key;     // in CSV headings
+    const char* jsonKey; // in JSON documents, whose members are named in camel case
     const char* heading; // in tables
 };
 
 inline constexpr std::array<MeasureInfo, kMeasureCount> kMeasures = {{
-    {MeasureId::ReadingEase, "flesch_reading_ease", "Flesch Reading Ease"},
-    {MeasureId::KincaidGrade, "flesch_kincaid_grade", "Flesch-Kincaid Grade"},
-    {MeasureId::Ari, "ari", "ARI"},
-    {MeasureId::Smog, "smog", "SMOG"},
-    {MeasureId::Fog, "gunning_fog", "Gunning Fog"},
-    {MeasureId::ColemanLiau, "coleman_liau", "Coleman-Liau"},
-    {MeasureId::Lix, "lix", "LIX"},
-    {MeasureId::WordsPerSentence, "words_per_sentence", "Words per Sentence"},
+    {MeasureId::ReadingEase, "flesch_reading_ease", "fleschReadingEase", "Flesch Reading Ease"},
+    {MeasureId::KincaidGrade, "flesch_kincaid_grade", "fleschKincaidGrade", "Flesch-Kincaid Grade"},
+    {MeasureId::Ari, "ari", "ari", "ARI"},
+    {MeasureId::Smog, "smog", "smog", "SMOG"},
+    {MeasureId::Fog, "gunning_fog", "gunningFog", "Gunning Fog"},
+    {MeasureId::ColemanLiau, "coleman_liau", "colemanLiau", "Coleman-Liau"},
+    {MeasureId::Lix, "lix", "lix", "LIX"},
+    {MeasureId::WordsPerSentence, "words_per_sentence", "wordsPerSentence", "Words per Sentence"},
 }};
 
 const MeasureInfo& InfoOf(MeasureId id);

@@ -2,6 +2,7 @@
 
 #include "analysis/words.h"
 #include "host/api/host.h"
+#include "host/cli/json_output.h"
 #include "output/word_list.h"
 #include "support/str_list.h"
 
@@ -96,6 +97,7 @@ Measured MeasureInput(const InsightOptions& options, const std::vector<std::stri
         }
     }
     m.figures = CollectFigures(host, input, words);
+    m.textNotes = host.session().textNotes;
     // Files of a book that did not open: measured as empty, named with the reader's reason.
     for (const lxhost::Host::OpenError& e : host.record().openErrors)
         m.errors.push_back(e.message);
@@ -139,28 +141,46 @@ nlohmann::json ValueJson(double value) {
 nlohmann::json CountsJson(const ReadabilityCounts& c, std::int32_t longWords) {
     return {{"paragraphs", c.paragraphs}, {"sentences", c.sentences},
             {"words", c.words},           {"characters", c.characters},
-            {"syllables", c.syllables},   {"complex_words", c.complexWords},
-            {"long_words", longWords}};
+            {"syllables", c.syllables},   {"complexWords", c.complexWords},
+            {"longWords", longWords}};
 }
 
 nlohmann::json MeasuresJson(const MeasureSet& measures) {
     nlohmann::json j = nlohmann::json::object();
     for (const MeasureInfo& m : kMeasures)
-        j[m.key] = ValueJson(measures[m.id]);
+        j[m.jsonKey] = ValueJson(measures[m.id]);
     return j;
 }
 
-int PrintJson(nlohmann::json& j, const std::vector<std::string>& errors, int status,
-              std::ostream& out) {
-    j["errors"] = errors;
-    j["exitStatus"] = status;
-    out << j.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
-    return status;
+lxcli::RunReport ReportOf(const InsightOptions& options, const Measured& m, int status) {
+    lxcli::RunReport report;
+    report.command = options.command;
+    report.files = options.files;
+    report.errors = m.errors;
+    report.textNotes = m.textNotes;
+    report.exitStatus = status;
+    return report;
 }
 
-void PrintErrors(const std::vector<std::string>& errors, std::ostream& err) {
-    for (const std::string& e : errors)
-        err << kProgram << ": " << e << "\n";
+int Finish(const InsightOptions& options, const lxcli::RunReport& report, std::ostream& out,
+           std::ostream& err) {
+    if (options.json) {
+        out << lxcli::JsonText(lxcli::RunReportToJson(report));
+    } else {
+        for (const lxhost::TextNote& n : report.textNotes)
+            for (const std::string& line : lxcli::TextNoteLines(n))
+                err << kProgram << ": " << line << "\n";
+        for (const std::string& e : report.errors)
+            err << kProgram << ": " << e << "\n";
+    }
+    return report.exitStatus;
+}
+
+int FinishWithError(const InsightOptions& options, const std::string& error, int status,
+                    std::ostream& out, std::ostream& err) {
+    Measured nothing;
+    nothing.errors.push_back(error);
+    return Finish(options, ReportOf(options, nothing, status), out, err);
 }
 
 } // namespace lxinsight

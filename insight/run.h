@@ -7,6 +7,8 @@
 #include "insight/measures.h"
 #include "insight/thresholds.h"
 
+#include "host/cli/run_report.h"
+
 #include <nlohmann/json.hpp>
 
 #include <iosfwd>
@@ -48,6 +50,8 @@ struct Measured {
     std::vector<WordCount> words;
     std::int32_t uniqueWords = 0;
     std::vector<std::string> errors;
+    // Files whose text was not plain UTF-8 with FrameRoman forms for every character.
+    std::vector<lxhost::TextNote> textNotes;
     int status = kExitOk;
 };
 
@@ -71,10 +75,17 @@ nlohmann::json CountsJson(const ReadabilityCounts& counts, std::int32_t longWord
 nlohmann::json MeasuresJson(const MeasureSet& measures);
 // A measure's value as shown, or null when it is not a number.
 nlohmann::json ValueJson(double value);
-// Prints the document and returns the status, adding errors and exitStatus.
-int PrintJson(nlohmann::json& j, const std::vector<std::string>& errors, int status,
-              std::ostream& out);
-void PrintErrors(const std::vector<std::string>& errors, std::ostream& err);
+
+// The run as the tool reports every run: the command, its files, the errors and text notes of
+// the measured input and the exit status; the command adds its results to extra.
+lxcli::RunReport ReportOf(const InsightOptions& options, const Measured& m, int status);
+// Prints the run: with --json the tool's one JSON document on out; otherwise the text notes and
+// errors on err (the command has printed its results). Returns the exit status.
+int Finish(const InsightOptions& options, const lxcli::RunReport& report, std::ostream& out,
+           std::ostream& err);
+// A run that stopped on one error before anything was measured.
+int FinishWithError(const InsightOptions& options, const std::string& error, int status,
+                    std::ostream& out, std::ostream& err);
 
 int RunCheck(const InsightOptions& options, std::ostream& out, std::ostream& err);
 int RunHotspots(const InsightOptions& options, std::ostream& out, std::ostream& err);
