@@ -87,8 +87,8 @@ void ParagraphVisit(ObjectId docId, ObjectId object, void* context) {
     ForEachCountedSentence(p.text, SentenceVisit, &p);
     if (lxhost::Document* doc = walk->session->FindDocument(docId)) {
         if (const lxhost::Paragraph* para = doc->FindParagraph(object))
-            p.format = doc->FormatNameOf(*para);
-        p.page = PageOf(*doc, object);
+            p.format = Utf8OfHostText(doc->FormatNameOf(*para));
+        p.page = Utf8OfHostText(PageOf(*doc, object));
     }
     FileFigures& file = *walk->file;
     p.number = static_cast<std::uint32_t>(file.paragraphs.size() + 1);
@@ -114,10 +114,30 @@ void OccurrenceVisit(ObjectId docId, ObjectId object, void* context) {
     MemFree(text);
 }
 
+std::string TakeString(char* s, const char* fallback) {
+    std::string out = s ? s : fallback;
+    MemFree(s);
+    return out;
+}
+
+// A file's name as the user wrote it, in UTF-8: the last component of the path the host opened
+// it from (the host names files in UTF-8), else the name the host served, in FrameRoman,
+// converted back. A name FrameRoman cannot hold whole (a letter of another script) is served
+// in Latin letters, so the path is the only place where it is exact.
+std::string Utf8FileName(const std::string& path, std::string_view served) {
+    if (!path.empty()) {
+        std::string name = TakeString(FileNameOfPath(path.c_str()), "");
+        if (!name.empty())
+            return name;
+    }
+    return Utf8OfHostText(served);
+}
+
 FileFigures CollectFile(lxhost::Session& session, ObjectId doc, const std::string& name,
                         WordOccurrences* occurrences) {
     FileFigures file;
-    file.name = name;
+    const lxhost::Document* opened = doc != 0 ? session.FindDocument(doc) : nullptr;
+    file.name = Utf8FileName(opened ? opened->path : "", name);
     file.opened = doc != 0;
     FileWalk walk{&session, &file, occurrences, {}};
     if (doc != 0) {
@@ -138,12 +158,6 @@ void BookFileVisit(ObjectId doc, const char* name, void* context) {
     auto* walk = static_cast<BookWalk*>(context);
     walk->input->files.push_back(
         CollectFile(*walk->session, doc, name ? name : "", walk->occurrences));
-}
-
-std::string TakeString(char* s, const char* fallback) {
-    std::string out = s ? s : fallback;
-    MemFree(s);
-    return out;
 }
 
 } // namespace
@@ -249,13 +263,16 @@ InputFigures CollectFigures(lxhost::Host& host, ObjectId input, bool occurrences
     InputFigures figures;
     figures.isBook = lxhost::KindOf(input) == lxhost::kKindBook;
     if (figures.isBook) {
-        figures.name = TakeString(BookFileName(input), "Untitled");
+        const lxhost::Book* book = session.FindBook(input);
+        figures.name =
+            Utf8FileName(book ? book->path : "", TakeString(BookFileName(input), "Untitled"));
         BookWalk walk{&session, &figures, occurrences ? &figures.occurrences : nullptr};
         WalkBookFiles(input, kStatusExamining, BookFileVisit, &walk);
     } else {
-        figures.name = TakeString(DocumentFileName(input), "Untitled");
-        figures.files.push_back(CollectFile(session, input, figures.name,
-                                            occurrences ? &figures.occurrences : nullptr));
+        const std::string served = TakeString(DocumentFileName(input), "Untitled");
+        figures.files.push_back(
+            CollectFile(session, input, served, occurrences ? &figures.occurrences : nullptr));
+        figures.name = figures.files.back().name;
     }
     for (const FileFigures& f : figures.files) {
         AddCounts(figures.totals, f.totals);

@@ -26,8 +26,8 @@ struct SentenceFigures {
 // A text object (paragraph or text line) that yielded at least one counted sentence.
 struct ParagraphFigures {
     std::uint32_t number = 0; // 1-based, in walk order among the file's counted text objects
-    std::string format;       // the paragraph format's name; "" for a text line
-    std::string page;         // the page it is shown on, where the host knows it; else ""
+    std::string format;       // the paragraph format's name, UTF-8; "" for a text line
+    std::string page;         // the page it is shown on (UTF-8) where the host knows it; else ""
     std::string text;         // the host's text, FrameRoman bytes
     ReadabilityCounts counts{};
     std::int32_t longWords = 0;
@@ -35,7 +35,7 @@ struct ParagraphFigures {
 };
 
 struct FileFigures {
-    std::string name; // the last component of its path ("Untitled" for an untitled document)
+    std::string name; // the last component of its path, UTF-8 ("Untitled" when untitled)
     bool opened = true;
     ReadabilityCounts totals{};
     std::int32_t longWords = 0;
@@ -79,7 +79,7 @@ class WordOccurrences {
 };
 
 struct InputFigures {
-    std::string name; // the book's or document's file name
+    std::string name; // the book's or document's file name, UTF-8
     bool isBook = false;
     std::vector<FileFigures> files;
     ReadabilityCounts totals{};

@@ -293,4 +293,25 @@ TEST(EndToEnd, HtmlReportIsOneSelfContainedPage) {
     std::filesystem::remove(page);
 }
 
+#if !defined(_WIN32)
+// File names are shown as the user wrote them, in UTF-8, on the page as in the tables: not in
+// the host's FrameRoman, and not with another script's letters spelt in Latin ones.
+TEST(EndToEnd, HtmlReportNamesFilesInUtf8) {
+    std::string page = ::testing::TempDir() + "lexameter_e2e_names.html";
+    Outcome o =
+        RunCli(kCli,
+               {"html", "-o", page, "tests/e2e/data/names/caf\xC3\xA9.txt",
+                "tests/e2e/data/names/\xD0\x9C\xD0\xBE\xD1\x81\xD0\xBA\xD0\xB2\xD0\xB0.txt"},
+               kSource);
+    EXPECT_EQ(o.status, 0) << o.err;
+    std::string html = ReadFile(page);
+    EXPECT_NE(html.find(">caf\xC3\xA9.txt<"), std::string::npos);
+    EXPECT_NE(html.find(">\xD0\x9C\xD0\xBE\xD1\x81\xD0\xBA\xD0\xB2\xD0\xB0.txt<"),
+              std::string::npos);
+    EXPECT_EQ(html.find("Moskva"), std::string::npos);
+    EXPECT_EQ(html.find("\xEF\xBF\xBD"), std::string::npos); // no replacement character
+    std::filesystem::remove(page);
+}
+#endif
+
 } // namespace
