@@ -1,4 +1,5 @@
 // Thresholds and the configuration file, the two added measures, CSV quoting, and hot spots.
+#include "analysis/sentence_counts.h"
 #include "host/api/host.h"
 #include "host/model/builder.h"
 #include "insight/digest.h"
@@ -149,20 +150,82 @@ TEST(Config, ThisBuildSaysItCannotReadConfigurationFiles) {
 
 #endif
 
-// Worked examples. Coleman and Liau's own abstract: 119 words, 639 letters, 5 sentences, for
-// which they give 14.5. LIX: 100 words in 5 sentences with 20 long words scores 20 + 20 = 40,
-// and a text of 60 words, 4 sentences and 15 long words 15 + 25 = 40.
+// Worked examples of the two formulas, each figure worked out by hand from the published
+// formulas (no published worked example with its counts was at hand):
+//   Coleman-Liau = 0.0588 L - 0.296 S - 15.8, L letters and S sentences per 100 words;
+//   LIX = words / sentences + 100 * long words / words, a long word having 7 letters or more.
 TEST(Measures, ColemanLiauAndLixWorkedExamples) {
-    EXPECT_EQ(ValueText(ColemanLiau(639, 119, 5)), "14.5");
-    EXPECT_NEAR(ColemanLiau(500, 100, 5), 0.0588 * 500 - 0.296 * 5 - 15.8, 1e-9);
-    EXPECT_DOUBLE_EQ(Lix(100, 5, 20), 40.0);
-    EXPECT_DOUBLE_EQ(Lix(60, 4, 15), 40.0);
-    EXPECT_EQ(ValueText(Lix(0, 0, 0)), "n/a");
+    const struct {
+        double letters, words, sentences;
+        const char* shown;
+    } colemanLiau[] = {
+        // L = 500, S = 5: 29.4 - 1.48 - 15.8 = 12.12.
+        {500, 100, 5, "12.1"},
+        // L = 450, S = 5: 26.46 - 1.48 - 15.8 = 9.18.
+        {900, 200, 10, "9.2"},
+        // L = 536.97, S = 4.2017: 31.5738 - 1.2437 - 15.8 = 14.530.
+        {639, 119, 5, "14.5"},
+        // L = 400, S = 10: 23.52 - 2.96 - 15.8 = 4.76.
+        {400, 100, 10, "4.8"},
+        // Short words in many sentences go below zero: L = 300, S = 20: 17.64 - 5.92 - 15.8.
+        {300, 100, 20, "-4.1"},
+        {0, 0, 0, "n/a"},
+    };
+    for (const auto& c : colemanLiau)
+        EXPECT_EQ(ValueText(ColemanLiau(c.letters, c.words, c.sentences)), c.shown)
+            << c.letters << " " << c.words << " " << c.sentences;
 
-    ReadabilityCounts c = {2, 5, 150, 119, 639, 4};
+    const struct {
+        double words, sentences, longWords;
+        const char* shown;
+    } lix[] = {
+        {100, 5, 20, "40.0"},  // 20 + 20
+        {60, 4, 15, "40.0"},   // 15 + 25
+        {150, 10, 30, "35.0"}, // 15 + 20
+        {119, 5, 30, "49.0"},  // 23.8 + 25.21
+        {10, 1, 0, "10.0"},    // 10 + 0
+        {0, 0, 0, "n/a"},
+    };
+    for (const auto& c : lix)
+        EXPECT_EQ(ValueText(Lix(c.words, c.sentences, c.longWords)), c.shown)
+            << c.words << " " << c.sentences << " " << c.longWords;
+
+    // Through the counts the analysis makes: the characters (the letters of the trimmed words)
+    // stand for the letters.
+    ReadabilityCounts c = {};
+    c.paragraphs = 2;
+    c.sentences = 5;
+    c.syllables = 150;
+    c.words = 119;
+    c.characters = 639;
+    c.complexWords = 4;
     const MeasureSet m = ComputeMeasures(c, 30);
     EXPECT_EQ(ValueText(m[MeasureId::ColemanLiau]), "14.5");
-    EXPECT_EQ(ValueText(m[MeasureId::Lix]), ValueText(119.0 / 5 + 3000.0 / 119));
+    EXPECT_EQ(ValueText(m[MeasureId::Lix]), "49.0");
+}
+
+// A long word has more than six letters, counted after its punctuation is trimmed.
+TEST(Measures, LongWordsHaveMoreThanSixLetters) {
+    const struct {
+        const char* sentence;
+        std::int32_t longWords;
+    } cases[] = {
+        {"The simple dog sat on the warm mat.", 0},  // "simple": six letters
+        {"The printer ran out of paper today.", 1},  // "printer": seven
+        {"Readability matters to editors.", 3},      // "editors." trimmed has seven letters
+        {"We said \"hello,\" then \"goodbye.\"", 1}, // quotes and commas are not letters
+        {"Caf\x8E owners reopened quickly.", 2},     // FrameRoman: one byte a letter
+    };
+    for (const auto& c : cases) {
+        std::int32_t total = 0;
+        ForEachCountedSentence(
+            c.sentence,
+            [](std::string_view, const ReadabilityCounts&, std::int32_t longWords, void* context) {
+                *static_cast<std::int32_t*>(context) += longWords;
+            },
+            &total);
+        EXPECT_EQ(total, c.longWords) << c.sentence;
+    }
 }
 
 TEST(Csv, QuotesNamesWithCommasAndQuotationMarks) {
