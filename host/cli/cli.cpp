@@ -9,6 +9,9 @@
 #include "host/files/markup.h"
 #include "host/files/mif_writer.h"
 #include "insight/commands.h"
+#include "insight/figures.h"
+#include "insight/run.h"
+#include "insight/table.h"
 
 #include <CLI/CLI.hpp>
 
@@ -40,6 +43,9 @@ constexpr const char* kReadabilityLabel = "Readability";
 constexpr const char* kAboutLabel = "About Lexameter...";
 
 constexpr const char* kBookToolsMenuTag = "LXToolsBook";
+// The command whose output --csv prints as CSV, and the one whose JSON adds every count.
+constexpr const char* kCsvCommand = "report";
+constexpr const char* kCountsCommand = "stats";
 
 class Progress;
 
@@ -61,6 +67,8 @@ struct Session {
     bool wordList;     // the command makes a word list
     RunReport& report;
     Progress& progress;
+    // The console pieces the plug-in wrote; what the tool's own walk adds after is not its.
+    std::size_t& consolePieces;
 };
 
 int RunAbout(Session& s) {
@@ -212,7 +220,11 @@ std::string CommandHelpText(const CliCommand& c) {
         text += "\nOptions:\n"
                 "  --out DIR             also save the output in DIR (made when missing)\n"
                 "  --force               with --out, replace files that exist (never an input)\n"
-                "  --json                print everything as one JSON document\n"
+                "  --json                print everything as one JSON document\n" +
+                std::string(name == kCsvCommand
+                                ? "  --csv                 print the figures as CSV, a row for "
+                                  "each file\n"
+                                : "") +
                 "  --exclude-format NAME do not examine paragraphs of this format (repeatable)\n"
                 "  --include-format NAME examine a format left out by default, e.g. Code\n"
                 "  --message TEXT        a command message, delivered once the files are open\n"
@@ -232,6 +244,48 @@ std::string CommandHelpText(const CliCommand& c) {
     return text;
 }
 
+// A cell as CSV shows it: a number without its thousands separators, "n/a" as an empty cell,
+// any other text as it is.
+std::string CsvCell(const std::string& text) {
+    const nlohmann::json value = JsonValueOf(text);
+    if (value.is_null())
+        return "";
+    return value.is_number() ? value.dump() : text;
+}
+
+// An output document's figures as CSV: its tables (a book report's, one row a file, the heading
+// row first), or for a document without tables one row of its "Label: value" paragraphs under
+// a heading row of their labels, the file's name first.
+std::string CsvOf(const OutputDocument& d) {
+    std::string csv;
+    for (const OutputTable& t : d.tables) {
+        if (t.rows.empty())
+            continue;
+        lxinsight::TextTable table;
+        table.headings = t.rows.front();
+        for (std::size_t i = 1; i < t.rows.size(); ++i) {
+            std::vector<std::string> cells;
+            for (const std::string& cell : t.rows[i])
+                cells.push_back(CsvCell(cell));
+            table.rows.push_back(std::move(cells));
+        }
+        csv += lxinsight::RenderCsv(table);
+    }
+    if (!d.tables.empty())
+        return csv;
+    lxinsight::TextTable table;
+    std::vector<std::string> row;
+    for (const OutputParagraph& p : d.paragraphs) {
+        const std::size_t colon = p.text.find(": ");
+        if (colon == std::string::npos || colon == 0)
+            continue;
+        table.headings.push_back(p.text.substr(0, colon));
+        row.push_back(CsvCell(p.text.substr(colon + 2)));
+    }
+    table.rows.push_back(std::move(row));
+    return lxinsight::RenderCsv(table);
+}
+
 // Prints what the run produced: one JSON document, or the output documents on standard output
 // and the warnings and errors on standard error. Answers the exit status.
 int Finish(const CliOptions& options, const RunReport& report, std::ostream& out,
@@ -240,7 +294,7 @@ int Finish(const CliOptions& options, const RunReport& report, std::ostream& out
         out << JsonText(RunReportToJson(report));
     } else {
         for (const OutputDocument& d : report.documents)
-            out << d.rendered;
+            out << (options.csv ? CsvOf(d) : d.rendered);
         for (const lxhost::TextNote& n : report.textNotes)
             for (const std::string& line : TextNoteLines(n))
                 err << kProgram << ": " << line << "\n";
@@ -473,6 +527,24 @@ bool SaveOutputs(Session& s, const std::vector<OutputFileSource>& sources,
     return SaveOutputFiles(files, policy, &s.report.errors, &s.report.saved);
 }
 
+// Adds the counts the statistics alert does not show (syllables, complex words, long words) to
+// the JSON document: counted by the analysis library as a second client of the host, against the
+// same open input the plug-in counted, so that they agree with its figures.
+void AddEveryCount(Session& s, ObjectId input) {
+    s.consolePieces = s.host.record().console.size();
+    lxinsight::InputFigures figures;
+    {
+        lxinsight::HostClient client(s.host);
+        if (!client.connected()) {
+            s.report.warnings.push_back("cannot count syllables and complex words: the tool "
+                                        "could not connect to its host");
+            return;
+        }
+        figures = lxinsight::CollectFigures(s.host, input);
+    }
+    s.report.extra["counts"] = lxinsight::CountsJson(figures.totals, figures.longWords);
+}
+
 int RunOnFiles(Session& s) {
     lxhost::Session& model = s.host.session();
     bool isBook = false;
@@ -555,6 +627,9 @@ int RunOnFiles(Session& s) {
             s.report.warnings.push_back("--exclude-format '" + name +
                                         "': no examined document defines this paragraph format");
 
+    if (s.options.json && s.options.command == kCountsCommand)
+        AddEveryCount(s, input);
+
     if (!s.options.outDir.empty() && !SaveOutputs(s, sources, inputs))
         status = kExitFile;
     return status;
@@ -591,6 +666,7 @@ int Run(const CliOptions& options, const CliCommand& command, const std::string&
     host.session().readerOptions.includedFormats = options.includeFormats;
 
     int status = kExitOk;
+    std::size_t consolePieces = SIZE_MAX;
     {
         // Declared after the host so that the module is unloaded while the host still stands.
         lxhost::PluginLoader loader(host);
@@ -601,8 +677,8 @@ int Run(const CliOptions& options, const CliCommand& command, const std::string&
             for (const std::string& message : options.messages)
                 if (!loader.SendMessage(message))
                     report.warnings.push_back(loader.error());
-            Session session{host,          loader,           options, out,     err,
-                            command.label, command.wordList, report,  progress};
+            Session session{host,          loader,           options, out,      err,
+                            command.label, command.wordList, report,  progress, consolePieces};
             status = command.run(session);
         }
     }
@@ -610,8 +686,9 @@ int Run(const CliOptions& options, const CliCommand& command, const std::string&
     report.alerts = host.record().alerts;
     // The console's pieces, joined and cut into lines.
     std::string console;
-    for (const std::string& piece : host.record().console)
-        console += piece;
+    const std::vector<std::string>& pieces = host.record().console;
+    for (std::size_t i = 0; i < pieces.size() && i < consolePieces; ++i)
+        console += pieces[i];
     for (std::size_t start = 0; start < console.size();) {
         std::size_t end = console.find('\n', start);
         if (end == std::string::npos)
@@ -689,6 +766,7 @@ int RunLexameter(int argc, const char* const* argv, const std::string& defaultPl
         ->allow_extra_args(false)
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
     app.add_flag("--json", options.json, "print everything the run produced as one JSON document");
+    app.add_flag("--csv", options.csv, "report: print the figures as CSV, a row for each file");
     app.add_option("command", options.command, "the command to run")->type_name("COMMAND");
     app.add_option("files", options.files, "documents or a book")->type_name("FILE");
     app.footer(CommandHelp());
@@ -739,6 +817,11 @@ int RunLexameter(int argc, const char* const* argv, const std::string& defaultPl
                           "the command '" + options.command + "' takes no files");
     if (command->label && options.files.empty())
         return UsageError(options, out, err, "the command '" + options.command + "' needs a FILE");
+    if (options.csv && options.command != kCsvCommand)
+        return UsageError(options, out, err,
+                          std::string("--csv is for the command '") + kCsvCommand + "' only");
+    if (options.csv && options.json)
+        return UsageError(options, out, err, "--json and --csv cannot be given together");
     for (const std::string& name : options.includeFormats)
         if (std::find(options.excludeFormats.begin(), options.excludeFormats.end(), name) !=
             options.excludeFormats.end())

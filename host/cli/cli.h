@@ -24,6 +24,7 @@ struct CliOptions {
     std::vector<std::string> includeFormats; // formats examined although left out by default
     bool force = false;                      // --out may replace existing files
     bool json = false;                       // one JSON document instead of text
+    bool csv = false;                        // report: the output's figures as CSV
     std::string command;
     std::vector<std::string> files;
 };

@@ -270,6 +270,49 @@ TEST(EndToEnd, ReadmeExamplesShowWhatTheToolPrints) {
 }
 #endif
 
+// CSV quotes a name with a comma or a quotation mark (doubling the quotation mark), in the book
+// report's table and in check's, so that a spreadsheet reads one cell for it.
+TEST(EndToEnd, CsvQuotesNamesWithCommasAndQuotationMarks) {
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::path(::testing::TempDir()) / "lexameter_e2e_csv";
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    struct Named {
+        std::string file;
+        std::string cell; // as CSV writes it
+    };
+    std::vector<Named> named = {{"a, b.mif", "\"a, b.mif\""}, {"plain.mif", "plain.mif"}};
+#if !defined(_WIN32)
+    // Windows allows no quotation mark in a file name.
+    named.push_back({"say \"hi\".mif", "\"say \"\"hi\"\".mif\""});
+#endif
+    std::vector<std::string> files;
+    for (const Named& n : named) {
+        fs::copy_file(kSource + "/samples/manual/ch2-installation.mif", dir / n.file);
+        files.push_back((dir / n.file).string());
+    }
+    struct Run {
+        std::vector<std::string> args;
+        int status;
+        std::string rest; // the cells after the name
+    };
+    const Run runs[] = {
+        {{"report", "--csv"}, 0, ",83.0,4.3,3.4,8.0,6.9,46,79,817,3402,1.7,10.3\n"},
+        {{"check", "--csv", "--max-grade", "8"}, 0, ",83.0,4.3,3.4,8.0,6.9,5.8,24.3,10.3,pass,\n"},
+    };
+    for (const Run& r : runs) {
+        std::vector<std::string> args = r.args;
+        args.insert(args.end(), files.begin(), files.end());
+        Outcome o = RunCli(kCli, args);
+        EXPECT_EQ(o.status, r.status) << r.args[0] << o.err;
+        for (const Named& n : named)
+            EXPECT_NE(o.out.find("\n" + n.cell + r.rest), std::string::npos)
+                << r.args[0] << " " << n.file << "\n"
+                << o.out;
+    }
+    fs::remove_all(dir);
+}
+
 // The HTML report is a file, not output: it is written whole, and nothing else is printed.
 TEST(EndToEnd, HtmlReportIsOneSelfContainedPage) {
     std::string page = ::testing::TempDir() + "lexameter_e2e_report.html";
