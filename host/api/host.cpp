@@ -33,6 +33,8 @@ Host::~Host() {
 HRESULT LX_STDCALL Host::QueryInterface(REFIID iid, void** out) {
     record_.queried.push_back(iid);
     *out = nullptr;
+    if (++queries_ == refuseQuery_)
+        return E_NOINTERFACE;
     if (IsEqualGUID(iid, kIidUnknown)) {
         *out = static_cast<IUnknown*>(this);
     } else if (IsEqualGUID(iid, kIidHostApi) && supportsApi_) {
@@ -60,6 +62,7 @@ void Host::ClearFaults() {
     successes_ = {};
     FailNthCall(0, {});
     SetCallLimit(0);
+    RefuseNthQuery(0);
 }
 
 void Host::FailNthCall(std::int64_t n, Fault fault) {

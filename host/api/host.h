@@ -185,6 +185,13 @@ class Host final : public IUnknown {
     // A guard for sweeps: once this many API calls were made from now, every further call fails
     // with a COM failure, so that a client looping on a failing host still ends. 0: no limit.
     void SetCallLimit(std::int64_t limit);
+    // Makes the n-th interface query from now refuse (E_NOINTERFACE, null), whatever it asks
+    // for; n = 0 turns it off.
+    void RefuseNthQuery(std::int64_t n) {
+        refuseQuery_ = n;
+        queries_ = 0;
+    }
+    std::int64_t QueriesMade() const { return queries_; }
     // API calls made since the last FailNthCall or SetCallLimit, and whether the limit was hit.
     std::int64_t CallsMade() const { return callsMade_; }
     bool CallLimitReached() const { return callLimit_ > 0 && callsMade_ > callLimit_; }
@@ -294,6 +301,8 @@ class Host final : public IUnknown {
     std::int64_t callsMade_ = 0;
     std::int64_t callLimit_ = 0;
     bool nthCallNow_ = false; // the call being served is the n-th
+    std::int64_t refuseQuery_ = 0;
+    std::int64_t queries_ = 0;
     std::array<std::int64_t, kApiSlotCount> successes_{};
     std::map<std::pair<ObjectId, std::int32_t>, StoredValue> values_;
     std::map<ObjectId, std::vector<HostProp>> props_;

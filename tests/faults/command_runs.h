@@ -76,6 +76,7 @@ struct Outcome {
     bool entryRaised = false;          // the entry raised the platform exception
     HRESULT command = S_OK;            // the command's (or Initialize's) result
     std::int64_t calls = 0;            // API calls made from the point where the fault was armed
+    std::int64_t queries = 0;          // interface queries the host answered (or refused)
     bool runaway = false;              // the call limit was reached
     std::vector<std::uint32_t> raised; // exception codes the host caught around sink calls
     std::vector<std::string> broken;   // invariants the run broke
@@ -183,6 +184,7 @@ inline Outcome Run(const Scenario& scenario, std::int64_t callLimit,
             }
         }
         out.calls = host.CallsMade();
+        out.queries = host.QueriesMade();
         out.runaway = host.CallLimitReached();
         out.raised = host.record().raised;
         host.ReleaseSink();

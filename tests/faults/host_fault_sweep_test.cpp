@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -78,6 +79,43 @@ TEST_P(HostFaultSweep, EveryFailingCallEndsTheRunCleanly) {
 
 INSTANTIATE_TEST_SUITE_P(Runs, HostFaultSweep, ::testing::ValuesIn(faults::AllScenarios()),
                          faults::TestName);
+
+// Start-up against a host that refuses each interface query in turn, with each answer of the
+// memory interface (the host keeps its blocks, the client releases them, no such interface): the
+// client starts without what was refused, or (without the API interface) not at all, and leaves
+// nothing behind either way.
+TEST(StartUpFaultSweep, EachRefusedInterfaceQueryEndsStartUpCleanly) {
+    const Scenario startUp{faults::kStartUpOnly, false};
+    const std::optional<HRESULT> memoryAnswers[] = {0, 1, std::nullopt};
+    std::vector<std::string> failures;
+    std::size_t runs = 0;
+    for (const std::optional<HRESULT>& memory : memoryAnswers) {
+        const auto refuse = [&](std::int64_t n) {
+            return faults::Run(startUp, 0, [&](lxhost::Host& host) {
+                host.SetMemoryAnswer(memory);
+                host.RefuseNthQuery(n);
+            });
+        };
+        const Outcome clean = refuse(0);
+        ASSERT_TRUE(clean.started);
+        ASSERT_TRUE(clean.broken.empty()) << clean.broken.front();
+        EXPECT_GE(clean.queries, 12) << "the twelve host interfaces are queried at start-up";
+        for (std::int64_t n = 1; n <= clean.queries; ++n) {
+            const Outcome out = refuse(n);
+            ++runs;
+            std::vector<std::string> broken = out.broken;
+            if (!out.raised.empty() || out.entryRaised)
+                broken.push_back("the client raised an exception");
+            if (out.started && FAILED(out.command))
+                broken.push_back("the start-up did not end normally");
+            for (const std::string& b : broken)
+                failures.push_back("query " + std::to_string(n) + ": " + b);
+        }
+    }
+    EXPECT_TRUE(failures.empty()) << failures.size() << " of " << runs
+                                  << " runs went wrong, first: " << failures.front();
+    RecordProperty("runs", static_cast<int>(runs));
+}
 
 // The sweep's own guard: a fault armed on the n-th call reaches exactly that call, whatever its
 // slot, and the call limit stops a runaway.
