@@ -268,7 +268,13 @@ char* EncConvert(const char* src, const char* from, const char* to, int keepCont
     // at four bytes per source unit and grows when escapes need more.
     std::size_t bufferSize = 4 * n + 4;
     EncOutput output = {static_cast<char*>(MemCalloc(bufferSize, 1, kMemRaise)), 0, bufferSize};
-    char* run = static_cast<char*>(MemCalloc(bufferSize, 1, kMemRaise));
+    // The run buffer's failure raises as the raise flag does, but the output buffer goes back
+    // first: nothing catches the raise, and a host that survives it must not lose the buffer.
+    char* run = static_cast<char*>(MemCalloc(bufferSize, 1, 0));
+    if (!run) {
+        MemFree(output.data);
+        RaiseAllocationFailure();
+    }
     std::size_t runLength = 0;
     bool keep = keepControls || IsLocale(from) || IsLocale(to);
 

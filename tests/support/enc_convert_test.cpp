@@ -1,6 +1,7 @@
 #include "support/enc_convert.h"
 
 #include "enc_scope.h"
+#include "platform/com.h"
 
 #include "resources/frameroman_table.h"
 #include "runtime/api.h"
@@ -210,6 +211,32 @@ TEST_F(Conversion, MissingDataDirectoryLeavesOnlyControlCharacters) {
         EXPECT_EQ(ucnv_open(kEncConverterNames[e], &error), nullptr);
     }
     EXPECT_EQ(Convert("abc", "adobe-fm-shift-jis"), "");
+}
+
+} // namespace
+
+namespace {
+
+// Found by the allocation-failure loop: the run buffer's failure raised with the output buffer
+// still held. Under LeakSanitizer a lost buffer fails this test at exit.
+TEST_F(Conversion, AFailedWorkBufferRaisesWithNothingHeld) {
+    struct Case {
+        std::int64_t failing; // which allocation of the conversion fails
+        const char* what;
+    };
+    const Case cases[] = {{1, "the output buffer"}, {2, "the run buffer"}};
+    for (const Case& c : cases) {
+        AllocFailCountdown = c.failing;
+        DWORD code = 0;
+        try {
+            MemFree(EncConvert("abc", kEncConverterNames[kEncFrameRoman], kEncNameUtf8, 0, 0));
+        } catch (const PlatformException& e) {
+            code = e.code;
+        }
+        EXPECT_EQ(code, 1u) << c.what;
+        EXPECT_EQ(AllocFailCountdown, 0) << c.what;
+    }
+    AllocFailCountdown = 0;
 }
 
 } // namespace
