@@ -2,7 +2,9 @@
 # End-to-end timing of a folder of Markdown files measured as a book with the real tool: generates
 # FILES files (default 1,000) of WORDS words each (default 1,000) in ten subfolders, then runs
 # `lexameter report DIR` and `lexameter word-counts DIR` RUNS times each (default 3) and prints
-# the wall time, the CPU time and the peak resident memory of each run.
+# the wall time, the CPU time, the share of a processor the run got and how often it was
+# preempted, and the peak resident memory of each run. The tool neither sleeps nor syncs: a wall
+# time well above the CPU time, with a low share and many preemptions, is the machine's load.
 #
 #   bench/md_folder_bench.sh [BUILD_DIR [FILES [WORDS]]]     default BUILD_DIR: build
 #
@@ -37,8 +39,10 @@ for command in report word-counts; do
         user=$(sed -n 's/.*User time (seconds): //p' "$dir/time")
         sys=$(sed -n 's/.*System time (seconds): //p' "$dir/time")
         rss=$(sed -n 's/.*Maximum resident set size (kbytes): //p' "$dir/time")
-        printf '%-12s wall %s  user %ss  sys %ss  peak RSS %d MB\n' "$command" "$wall" "$user" \
-            "$sys" $((rss / 1024))
+        share=$(sed -n 's/.*Percent of CPU this job got: //p' "$dir/time")
+        preempted=$(sed -n 's/.*Involuntary context switches: //p' "$dir/time")
+        printf '%-12s wall %s  user %ss  sys %ss  cpu %s  preempted %s  peak RSS %d MB\n' \
+            "$command" "$wall" "$user" "$sys" "$share" "$preempted" $((rss / 1024))
         run=$((run + 1))
     done
 done
