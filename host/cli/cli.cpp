@@ -19,9 +19,17 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <ostream>
 
-#if !defined(_WIN32)
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#else
 #include <climits>
 #include <unistd.h>
 #endif
@@ -46,6 +54,8 @@ constexpr const char* kBookToolsMenuTag = "LXToolsBook";
 // The command whose output --csv prints as CSV, and the one whose JSON adds every count.
 constexpr const char* kCsvCommand = "report";
 constexpr const char* kCountsCommand = "stats";
+// The FILE that stands for standard input.
+constexpr const char* kStandardInputName = "-";
 
 class Progress;
 
@@ -106,6 +116,7 @@ struct CliCommand {
     const char* output = nullptr;  // what the command prints and saves, for its help
     const char* example = nullptr; // an example, for its help
     bool wordList = false;         // the output document is a word list
+    bool opensFiles = false;       // a tool command that takes FILEs (the plug-in's always do)
 };
 
 constexpr CliCommand kCommands[] = {
@@ -154,6 +165,14 @@ constexpr CliCommand kCommands[] = {
      "Each menu bar with the menus, commands (tag and number) and separators the plug-in\n"
      "added; with --json a tree of objects with their ids.",
      "lexameter --json menus | jq '.menus[0].items[0].label'\n  \"Tools\""},
+    {"open", "open the files and deliver the --message messages, as the desktop host does",
+     RunOnFiles, nullptr,
+     "What the messages made: a command tag sent as a message (\"GetStatisticsDoc\") runs that\n"
+     "command on the opened document (or the one \"SetDocId N\" names); --show-ids prints the\n"
+     "ids the messages take.",
+     "lexameter --message GetStatisticsDoc open samples/article.txt\n"
+     "  Total Paragraphs: 10\n  ...",
+     false, true},
     // Answered without the plug-in (no run function).
     {"help", "describe a command: lexameter help COMMAND", nullptr, nullptr,
      "The description of the command, its options and its output, with an example (the same\n"
@@ -212,11 +231,13 @@ std::string Indented(const std::string& text) {
 std::string CommandHelpText(const CliCommand& c) {
     std::string name = c.name;
     std::string text;
-    if (c.label) {
+    if (c.label || c.opensFiles) {
         text += "Usage: " + std::string(kProgram) + " [options] " + name + " FILE...\n\n";
-        text += "  " + std::string(c.description) + ".\n\n  Runs the plug-in's \"" + c.label +
-                "\" command on the document, or on the book\n  (a book file, a folder or "
-                "several files) file by file.\n";
+        text += "  " + std::string(c.description) + ".\n";
+        if (c.label)
+            text += "\n  Runs the plug-in's \"" + std::string(c.label) +
+                    "\" command on the document, or on the book\n  (a book file, a folder or "
+                    "several files) file by file.\n";
         text += "\nOptions:\n"
                 "  --out DIR             also save the output in DIR (made when missing)\n"
                 "  --force               with --out, replace files that exist (never an input)\n"
@@ -444,6 +465,31 @@ int CountBookFiles(lxhost::Book& book) {
     return n;
 }
 
+// Reads all of standard input for the FILE "-"; false after reporting why it could not.
+bool ReadStandardInput(Session& s) {
+    const std::vector<std::string>& files = s.options.files;
+    if (std::find(files.begin(), files.end(), kStandardInputName) == files.end())
+        return true;
+#if defined(_WIN32)
+    _setmode(_fileno(stdin), _O_BINARY); // the bytes as they are, for MIF and UTF-16 alike
+#endif
+    std::string data;
+    char buffer[65536];
+    while (true) {
+        std::size_t n = std::fread(buffer, 1, sizeof buffer, stdin);
+        data.append(buffer, n);
+        if (n < sizeof buffer)
+            break;
+    }
+    if (std::ferror(stdin)) {
+        s.report.errors.push_back("cannot read standard input: " +
+                                  std::string(std::strerror(errno)));
+        return false;
+    }
+    s.host.session().providedFiles[kStandardInputName] = std::move(data);
+    return true;
+}
+
 // Opens the files named on the command line: one document, one book, or several files that make
 // an untitled book. Answers the document or book id, or 0 after reporting why.
 ObjectId OpenInput(Session& s, bool* isBook) {
@@ -499,7 +545,11 @@ bool IsInputPath(const std::string& path, const std::vector<std::string>& inputs
     namespace fs = std::filesystem;
     std::error_code ec;
     fs::path p = fs::absolute(path, ec).lexically_normal();
+    if (path == kStandardInputName)
+        return true;
     for (const std::string& in : inputs) {
+        if (in == kStandardInputName)
+            continue;
         fs::path q = fs::absolute(in, ec).lexically_normal();
         if (p == q)
             return true;
@@ -545,20 +595,55 @@ void AddEveryCount(Session& s, ObjectId input) {
     s.report.extra["counts"] = lxinsight::CountsJson(figures.totals, figures.longWords);
 }
 
+// Delivers the --message messages in order; one the plug-in does not take is a warning.
+void DeliverMessages(Session& s) {
+    for (const std::string& message : s.options.messages) {
+        bool delivered = s.loader.SendMessage(message);
+        if (!delivered)
+            s.report.warnings.push_back(s.loader.error());
+        s.report.extra["messages"].push_back({{"text", message}, {"delivered", delivered}});
+    }
+}
+
+// Tells what the input opened as, with the id that "SetDocId" or "SetBookId" takes: always in
+// the JSON document, and on standard error with --show-ids.
+void ShowOpened(Session& s, ObjectId input, bool isBook) {
+    lxhost::Session& model = s.host.session();
+    std::string path;
+    if (const lxhost::Book* book = model.FindBook(input))
+        path = book->path;
+    else if (const lxhost::Document* doc = model.FindDocument(input))
+        path = doc->path;
+    const char* kind = isBook ? "book" : "document";
+    s.report.extra["opened"].push_back({{"kind", kind}, {"id", input}, {"path", path}});
+    if (s.options.showIds && !s.options.json)
+        s.err << kProgram << ": " << kind << " " << input << ": "
+              << (path.empty() ? "(untitled)" : path) << " ("
+              << (isBook ? "SetBookId " : "SetDocId ") << input << ")\n";
+}
+
 int RunOnFiles(Session& s) {
     lxhost::Session& model = s.host.session();
+    if (!ReadStandardInput(s))
+        return kExitFile;
     bool isBook = false;
     ObjectId input = OpenInput(s, &isBook);
     if (input == 0)
         return kExitFile;
 
-    const char* tools = isBook ? kBookToolsMenuTag : kToolsMenuTag;
-    auto number = s.host.menus().FindCommandNumber(tools, {kReadabilityLabel, s.label});
-    if (!number) {
-        s.report.errors.push_back("plug-in '" + s.loader.path() + "': no command \"" + s.label +
-                                  "\" in its \"" + kReadabilityLabel + "\" menu (" + tools + ")");
-        return kExitPlugin;
+    // The plug-in's menu command of that label; none for "open", where only messages act.
+    std::optional<std::int32_t> number;
+    if (s.label) {
+        const char* tools = isBook ? kBookToolsMenuTag : kToolsMenuTag;
+        number = s.host.menus().FindCommandNumber(tools, {kReadabilityLabel, s.label});
+        if (!number) {
+            s.report.errors.push_back("plug-in '" + s.loader.path() + "': no command \"" + s.label +
+                                      "\" in its \"" + kReadabilityLabel + "\" menu (" + tools +
+                                      ")");
+            return kExitPlugin;
+        }
     }
+    ShowOpened(s, input, isBook);
     if (isBook)
         model.activeBook = input;
     else
@@ -580,7 +665,10 @@ int RunOnFiles(Session& s) {
     };
     std::size_t openErrorsBefore = s.host.record().openErrors.size();
     std::size_t alertsBefore = s.host.record().alerts.size();
-    bool ran = s.loader.Command(*number);
+    // Messages arrive while the files are open, as in the desktop host: "SetDocId N" names a
+    // document, and a command's tag acts on it (or on the active document or book).
+    DeliverMessages(s);
+    bool ran = !number || s.loader.Command(*number);
     model.onEvent = nullptr;
     s.progress.Clear();
     if (!ran) {
@@ -674,11 +762,11 @@ int Run(const CliOptions& options, const CliCommand& command, const std::string&
             report.errors.push_back(loader.error());
             status = kExitPlugin;
         } else {
-            for (const std::string& message : options.messages)
-                if (!loader.SendMessage(message))
-                    report.warnings.push_back(loader.error());
             Session session{host,          loader,           options, out,      err,
                             command.label, command.wordList, report,  progress, consolePieces};
+            // A command without files has nothing to wait for: its messages go first.
+            if (!command.label && !command.opensFiles)
+                DeliverMessages(session);
             status = command.run(session);
         }
     }
@@ -738,8 +826,9 @@ int RunLexameter(int argc, const char* const* argv, const std::string& defaultPl
     app.add_flag("-h,--help", help, "print this help, or with COMMAND the command's help");
     app.add_flag("--version", version, "print the version");
     app.add_option("--plugin", options.plugin, "the plug-in module to load")->type_name("PATH");
-    app.add_option("--message", options.messages,
-                   "a command message for the plug-in, delivered before the command (repeatable)")
+    app.add_option(
+           "--message", options.messages,
+           "a command message for the plug-in, delivered once the files are open (repeatable)")
         ->type_name("TEXT")
         ->expected(1)
         ->allow_extra_args(false)
@@ -765,6 +854,9 @@ int RunLexameter(int argc, const char* const* argv, const std::string& defaultPl
         ->expected(1)
         ->allow_extra_args(false)
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    app.add_flag("--show-ids", options.showIds,
+                 "print the id of the opened document or book, as \"SetDocId\" and \"SetBookId\" "
+                 "take it");
     app.add_flag("--json", options.json, "print everything the run produced as one JSON document");
     app.add_flag("--csv", options.csv, "report: print the figures as CSV, a row for each file");
     app.add_option("command", options.command, "the command to run")->type_name("COMMAND");
@@ -812,10 +904,13 @@ int RunLexameter(int argc, const char* const* argv, const std::string& defaultPl
         return UsageError(options, out, err,
                           "unknown command '" + options.command + "' (commands: " + CommandList() +
                               ")");
-    if (!command->label && !options.files.empty())
+    const bool takesFiles = command->label || command->opensFiles;
+    if (!takesFiles && !options.files.empty())
         return UsageError(options, out, err,
                           "the command '" + options.command + "' takes no files");
-    if (command->label && options.files.empty())
+    if (std::count(options.files.begin(), options.files.end(), kStandardInputName) > 1)
+        return UsageError(options, out, err, "standard input ('-') can be read only once");
+    if (takesFiles && options.files.empty())
         return UsageError(options, out, err, "the command '" + options.command + "' needs a FILE");
     if (options.csv && options.command != kCsvCommand)
         return UsageError(options, out, err,

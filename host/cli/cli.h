@@ -17,12 +17,13 @@ constexpr int kExitPlugin = 3;
 
 struct CliOptions {
     std::string plugin;                // the plug-in module; empty: the default
-    std::vector<std::string> messages; // command messages, delivered in order before the command
+    std::vector<std::string> messages; // command messages, delivered in order once files are open
     std::string installDir;            // the host's installation directory (application 89)
     std::string outDir;                // --out: where output documents are saved
     std::vector<std::string> excludeFormats; // paragraph formats that are not examined
     std::vector<std::string> includeFormats; // formats examined although left out by default
     bool force = false;                      // --out may replace existing files
+    bool showIds = false;                    // print the ids of what was opened
     bool json = false;                       // one JSON document instead of text
     bool csv = false;                        // report: the output's figures as CSV
     std::string command;

@@ -140,7 +140,10 @@ std::int32_t Session::Open(std::string_view path, const std::vector<OpenParamEnt
         }
     }
     std::string full;
-    if (path.empty()) {
+    const auto provided = providedFiles.find(path);
+    if (provided != providedFiles.end()) {
+        full = provided->first; // not a path on disk: kept as given
+    } else if (path.empty()) {
         status = kErrFileNotFound;
         message = "no file name given";
     } else {
@@ -152,11 +155,14 @@ std::int32_t Session::Open(std::string_view path, const std::vector<OpenParamEnt
     const bool alreadyOpen = *out != 0;
     std::string data;
     std::error_code dirError;
-    if (status == kOk && *out == 0 && fs::is_directory(full, dirError)) {
+    if (status == kOk && *out == 0 && provided != providedFiles.end()) {
+        data = provided->second;
+    } else if (status == kOk && *out == 0 && fs::is_directory(full, dirError)) {
         *out = OpenFolderBook(*this, full, &status, &message);
     }
     std::string partFile, fragment;
-    if (status == kOk && *out == 0 && SplitPartPath(full, &partFile, &fragment)) {
+    if (status == kOk && *out == 0 && provided == providedFiles.end() &&
+        SplitPartPath(full, &partFile, &fragment)) {
         if (ReadWholeFile(partFile, &data, &message)) {
             *out =
                 OpenXmlPart(*this, data, partFile, fragment, full, asTemplate, &status, &message);
@@ -164,7 +170,7 @@ std::int32_t Session::Open(std::string_view path, const std::vector<OpenParamEnt
             status = kErrFileNotFound;
         }
     }
-    if (status == kOk && *out == 0) {
+    if (status == kOk && *out == 0 && provided == providedFiles.end()) {
         if (!ReadWholeFile(full, &data, &message)) {
             status = kErrFileNotFound;
         }
@@ -195,7 +201,12 @@ std::int32_t Session::Open(std::string_view path, const std::vector<OpenParamEnt
         case FileType::MifBook: {
             Book& b = NewBook();
             b.path = full;
-            if (ReadMifBook(data, full, fs::path(full).parent_path().string(), b, &message)) {
+            // A book read from standard input names its files relative to the current folder.
+            std::error_code cwdError;
+            const std::string folder = provided != providedFiles.end()
+                                           ? fs::current_path(cwdError).string()
+                                           : fs::path(full).parent_path().string();
+            if (ReadMifBook(data, full, folder, b, &message)) {
                 *out = b.id();
             } else {
                 Close(b.id(), 1);

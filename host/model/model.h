@@ -18,6 +18,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -418,6 +419,9 @@ class Session {
     // The excluded formats that a document opened from a file defined, so that the tool can
     // warn about a name that none of them knows (a typing error excludes nothing).
     std::vector<std::string> excludedFormatsFound;
+    // Files whose content the host already holds, by the name they are opened with: the tool
+    // reads standard input once and opens it as "-". Open reads such a name from here.
+    std::map<std::string, std::string, std::less<>> providedFiles;
     std::vector<HostEvent> events;
     // One note for each file read that was not UTF-8 or held characters without a form.
     std::vector<TextNote> textNotes;

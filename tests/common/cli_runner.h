@@ -38,15 +38,17 @@ inline std::string ReadFile(const std::string& path) {
     return text.str();
 }
 
-// Runs the tool with the arguments, in the folder dir when one is given.
+// Runs the tool with the arguments, in the folder dir when one is given, with standard input
+// read from the file input (relative to dir) when one is given, else empty.
 inline Outcome RunCli(const std::string& cli, const std::vector<std::string>& args,
-                      const std::string& dir = "") {
+                      const std::string& dir = "", const std::string& input = "") {
     std::string base = ::testing::TempDir() + "lexameter_cli_" + std::to_string(getpid());
     std::string command = dir.empty() ? "" : "cd " + Quote(dir) + " && ";
     command += Quote(cli);
     for (const std::string& a : args)
         command += " " + Quote(a);
-    command += " >" + Quote(base + ".out") + " 2>" + Quote(base + ".err") + " </dev/null";
+    command += " >" + Quote(base + ".out") + " 2>" + Quote(base + ".err") + " <" +
+               (input.empty() ? std::string("/dev/null") : Quote(input));
     Outcome o;
     int raw = std::system(command.c_str());
     o.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -86,9 +88,10 @@ inline std::string ReadFile(const std::string& path) {
     return text.str();
 }
 
-// Runs the tool with the arguments, in the folder dir when one is given.
+// Runs the tool with the arguments, in the folder dir when one is given, with standard input
+// read from the file input (relative to dir) when one is given, else empty.
 inline Outcome RunCli(const std::string& cli, const std::vector<std::string>& args,
-                      const std::string& dir = "") {
+                      const std::string& dir = "", const std::string& input = "") {
     std::string base =
         ::testing::TempDir() + "lexameter_cli_" + std::to_string(GetCurrentProcessId());
     std::string outPath = base + ".out";
@@ -98,7 +101,12 @@ inline Outcome RunCli(const std::string& cli, const std::vector<std::string>& ar
         return CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
                            disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     };
-    HANDLE in = open("NUL", GENERIC_READ, OPEN_EXISTING);
+    std::string inPath = input.empty() ? "NUL"
+                         : dir.empty() || input[0] == '/' || input[0] == '\\' ||
+                                 (input.size() > 1 && input[1] == ':')
+                             ? input
+                             : dir + "/" + input;
+    HANDLE in = open(inPath, GENERIC_READ, OPEN_EXISTING);
     HANDLE out = open(outPath, GENERIC_WRITE, CREATE_ALWAYS);
     HANDLE err = open(errPath, GENERIC_WRITE, CREATE_ALWAYS);
     std::string command = Quote(cli);

@@ -32,10 +32,13 @@ def cases(source):
             words = line.split()
             if not words or words[0].startswith("#"):
                 continue
-            # An underscore in an argument stands for a blank inside it.
-            yield words[0], [w.replace("_", " ") for w in words[1:]]
+            # An underscore in an argument stands for a blank inside it; "<FILE" names the
+            # file read as standard input.
+            args = [w.replace("_", " ") for w in words[1:] if not w.startswith("<")]
+            inputs = [w[1:] for w in words[1:] if w.startswith("<")]
+            yield words[0], args, (inputs[0] if inputs else None)
     for i, args in enumerate(EXTRA_RUNS):
-        yield f"extra-{i}", args
+        yield f"extra-{i}", args, None
 
 
 def main():
@@ -46,9 +49,14 @@ def main():
     validator = jsonschema.Draft7Validator(schema)
     failures = 0
     count = 0
-    for name, args in cases(source):
+    for name, args, input_file in cases(source):
         argv = [cli] + ([] if "--json" in args else ["--json"]) + args
-        run = subprocess.run(argv, cwd=source, stdin=subprocess.DEVNULL, capture_output=True)
+        if input_file:
+            with open(f"{source}/{input_file}", "rb") as f:
+                run = subprocess.run(argv, cwd=source, stdin=f, capture_output=True)
+        else:
+            run = subprocess.run(argv, cwd=source, stdin=subprocess.DEVNULL,
+                                 capture_output=True)
         count += 1
         problems = []
         try:

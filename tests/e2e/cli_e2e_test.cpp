@@ -17,6 +17,7 @@ const std::string kCli = LX_E2E_CLI;
 struct Case {
     std::string name;
     std::vector<std::string> args;
+    std::string input; // "<FILE" in cases.txt: the file read as standard input
 };
 
 std::vector<Case> Cases() {
@@ -30,6 +31,10 @@ std::vector<Case> Cases() {
         Case c;
         words >> c.name;
         for (std::string arg; words >> arg;) {
+            if (arg.size() > 1 && arg[0] == '<') {
+                c.input = arg.substr(1);
+                continue;
+            }
             for (char& ch : arg) // an underscore stands for a blank inside an argument
                 if (ch == '_')
                     ch = ' ';
@@ -65,9 +70,10 @@ TEST(EndToEnd, EveryCaseMatchesItsReviewedOutput) {
 #if defined(_WIN32)
         // The error cases name files and the loader's reason in the platform's own words; the
         // note cases name files too, and hold letters that only ICU's transliteration spells;
-        // the names cases open files whose UTF-8 names the ANSI code page does not hold.
+        // the names cases open files whose UTF-8 names the ANSI code page does not hold; the
+        // paths cases print the full paths of opened files.
         if (c.name.rfind("error-", 0) == 0 || c.name.rfind("note-", 0) == 0 ||
-            c.name.rfind("names-", 0) == 0)
+            c.name.rfind("names-", 0) == 0 || c.name.rfind("paths-", 0) == 0)
             continue;
 #endif
 #if !defined(LX_E2E_MARKDOWN)
@@ -85,7 +91,7 @@ TEST(EndToEnd, EveryCaseMatchesItsReviewedOutput) {
             continue;
 #endif
         SCOPED_TRACE(c.name);
-        Outcome o = RunCli(kCli, c.args, kSource);
+        Outcome o = RunCli(kCli, c.args, kSource, c.input);
         EXPECT_EQ(std::to_string(o.status) + "\n", Expected(c.name, ".status"));
         EXPECT_EQ(Normalised(o.out), Expected(c.name, ".out"));
         EXPECT_EQ(Normalised(o.err), Expected(c.name, ".err"));
@@ -112,6 +118,27 @@ TEST(EndToEnd, SavedOutputDocumentsReopen) {
         EXPECT_NE(reopened.out.find("Total Words: "), std::string::npos);
     }
     EXPECT_EQ(ReadFile(out + "/article.word-counts.txt"), words.out);
+    std::filesystem::remove_all(out);
+}
+
+// A book read from standard input names its files relative to the current folder; its outputs
+// are named after standard input.
+TEST(EndToEnd, BookFromStandardInput) {
+    const std::string manual = kSource + "/samples/manual";
+    Outcome fromFile = RunCli(kCli, {"report", "aquila-manual.book"}, manual);
+    Outcome fromInput = RunCli(kCli, {"report", "-"}, manual, "aquila-manual.book");
+    ASSERT_EQ(fromInput.status, 0) << fromInput.err;
+    EXPECT_EQ(fromInput.err, fromFile.err);
+    // The same table under the heading of the book's name, "-".
+    std::size_t table = fromFile.out.find("File ");
+    ASSERT_NE(table, std::string::npos);
+    EXPECT_NE(fromInput.out.find(fromFile.out.substr(table)), std::string::npos) << fromInput.out;
+
+    const std::string out = ::testing::TempDir() + "lexameter_e2e_stdin";
+    std::filesystem::remove_all(out);
+    Outcome saved = RunCli(kCli, {"--out", out, "words", "-"}, manual, "ch2-installation.mif");
+    EXPECT_EQ(saved.status, 0) << saved.err;
+    EXPECT_EQ(ReadFile(out + "/stdin.words.txt"), saved.out);
     std::filesystem::remove_all(out);
 }
 
