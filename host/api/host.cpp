@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <iostream>
+#include <string_view>
 
 #if defined(_WIN32)
 #include "platform/structured_exception.h"
@@ -115,13 +116,19 @@ void Host::FinishError(ApiSlot slot, std::int32_t* err) {
         ++successes_[slot];
 }
 
-void Host::Announce(std::ostream* out, const std::string& text) {
-    if (!out)
+// Shows an alert as a block of its own: without the blank lines at its end, and one blank line
+// before every alert after the first, so that the alerts of a run read as separate answers. The
+// record keeps the alert's text exactly as the client sent it.
+void Host::ShowAlert(const std::string& text) {
+    if (!alertStream_)
         return;
-    *out << text;
-    if (text.empty() || text.back() != '\n')
-        *out << '\n';
-    out->flush();
+    std::string_view shown = text;
+    while (!shown.empty() && shown.back() == '\n')
+        shown.remove_suffix(1);
+    if (alertsShown_++ > 0)
+        *alertStream_ << '\n';
+    *alertStream_ << shown << '\n';
+    alertStream_->flush();
 }
 
 // ---- calls into the client's sink ----
@@ -309,7 +316,7 @@ HRESULT LX_STDCALL HostApi::Alert(const char* message, std::int32_t, std::int32_
     if (auto fault = host_.Inject(kSlotAlert))
         return *fault;
     host_.record_.alerts.emplace_back(message ? message : "");
-    host_.Announce(host_.alertStream_, host_.record_.alerts.back());
+    host_.ShowAlert(host_.record_.alerts.back());
     *answer = host_.alertAnswer_;
     return S_OK;
 }

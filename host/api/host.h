@@ -277,7 +277,7 @@ class Host final : public IUnknown {
     const StoredValue* Find(ObjectId obj, std::int32_t prop) const;
     ULONG AddReference() { return static_cast<ULONG>(++references_); }
     ULONG DropReference() { return static_cast<ULONG>(--references_); }
-    void Announce(std::ostream* out, const std::string& text);
+    void ShowAlert(const std::string& text);
     template <typename Call> HRESULT CallSink(Call call);
 
     HostApi api_;
@@ -289,6 +289,7 @@ class Host final : public IUnknown {
     std::optional<HRESULT> memoryAnswer_ = 1;
     std::int32_t alertAnswer_ = 0;
     std::ostream* alertStream_;
+    std::size_t alertsShown_ = 0;
     std::ostream* consoleStream_;
     std::set<std::int32_t> requested_;
     IFrameMakerNotifications0* sink_ = nullptr;

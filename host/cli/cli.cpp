@@ -21,6 +21,7 @@
 #include <iostream>
 #include <optional>
 #include <ostream>
+#include <string_view>
 
 #include <cerrno>
 #include <cstdio>
@@ -314,8 +315,19 @@ int Finish(const CliOptions& options, const RunReport& report, std::ostream& out
     if (options.json) {
         out << JsonText(RunReportToJson(report));
     } else {
-        for (const OutputDocument& d : report.documents)
-            out << (options.csv ? CsvOf(d) : d.rendered);
+        // One blank line separates a document from the alerts and documents before it; CSV
+        // is one table after another, without blank lines.
+        bool first = report.alerts.empty();
+        for (const OutputDocument& d : report.documents) {
+            if (options.csv) {
+                out << CsvOf(d);
+                continue;
+            }
+            if (d.rendered.empty())
+                continue;
+            out << (first ? "" : "\n") << d.rendered;
+            first = false;
+        }
         for (const lxhost::TextNote& n : report.textNotes)
             for (const std::string& line : TextNoteLines(n))
                 err << kProgram << ": " << line << "\n";
@@ -693,8 +705,9 @@ int RunOnFiles(Session& s) {
     if (sources.empty()) {
         std::string text;
         const std::vector<std::string>& alerts = s.host.record().alerts;
+        // Saved as shown: one blank line between alerts.
         for (std::size_t i = alertsBefore; i < alerts.size(); ++i)
-            text += alerts[i];
+            text += (text.empty() ? "" : "\n") + AsTextBlock(alerts[i]);
         if (!text.empty())
             sources.push_back({nullptr, text});
     }

@@ -29,6 +29,16 @@ std::string ParagraphText(lxhost::Document& doc, ObjectId first) {
 
 } // namespace
 
+std::string AsTextBlock(std::string_view text) {
+    while (!text.empty() && text.back() == '\n')
+        text.remove_suffix(1);
+    if (text.empty())
+        return {};
+    std::string block(text);
+    block += '\n';
+    return block;
+}
+
 OutputDocument DescribeDocument(lxhost::Document& doc) {
     OutputDocument out;
     if (const lxhost::Flow* main = doc.FindFlow(doc.mainFlow)) {
@@ -61,7 +71,7 @@ OutputDocument DescribeDocument(lxhost::Document& doc) {
         }
         out.tables.push_back(std::move(table));
     }
-    out.rendered = lxhost::RenderText(doc);
+    out.rendered = AsTextBlock(lxhost::RenderText(doc));
     return out;
 }
 

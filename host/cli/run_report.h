@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace lxcli {
@@ -50,6 +51,10 @@ struct RunReport {
 // The lines that tell the user about a file's text: that it was read as Windows-1252, and how
 // many of its characters had no FrameRoman form and what became of them.
 std::vector<std::string> TextNoteLines(const lxhost::TextNote& note);
+
+// The text without the blank lines at its end (the empty paragraphs an output document ends in,
+// the blank line an alert ends in), ending in one newline; empty when there is no text.
+std::string AsTextBlock(std::string_view text);
 
 // The paragraphs of the document's main flow and its tables, as the user reads them.
 OutputDocument DescribeDocument(lxhost::Document& doc);

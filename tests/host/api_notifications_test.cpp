@@ -176,7 +176,8 @@ TEST_F(Notifications, AlertsAndConsoleLinesAreRecordedAndPrinted) {
     EXPECT_EQ(host_.api().PrintConsole("cannot open ", &err), S_OK);
     EXPECT_EQ(host_.api().PrintConsole("a.mif\n", &err), S_OK);
     EXPECT_EQ(err, 0);
-    EXPECT_EQ(alerts.str(), "Flesch Reading Ease: 61.2\ntwo\nlines\n");
+    // Each alert a block of its own: a blank line between them, none at the end.
+    EXPECT_EQ(alerts.str(), "Flesch Reading Ease: 61.2\n\ntwo\nlines\n");
     EXPECT_EQ(console.str(), "cannot open a.mif\n");
 
     // Printing off: still recorded, nothing written.
@@ -184,7 +185,7 @@ TEST_F(Notifications, AlertsAndConsoleLinesAreRecordedAndPrinted) {
     host_.SetConsoleStream(nullptr);
     EXPECT_EQ(host_.api().Alert("quiet", 2, &answer), S_OK);
     EXPECT_EQ(host_.api().PrintConsole("quiet", &err), S_OK);
-    EXPECT_EQ(alerts.str(), "Flesch Reading Ease: 61.2\ntwo\nlines\n");
+    EXPECT_EQ(alerts.str(), "Flesch Reading Ease: 61.2\n\ntwo\nlines\n");
     EXPECT_EQ(host_.record().alerts,
               (std::vector<std::string>{"Flesch Reading Ease: 61.2", "two\nlines\n", "quiet"}));
     EXPECT_EQ(host_.record().console,

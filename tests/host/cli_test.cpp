@@ -52,7 +52,7 @@ TEST(Cli, ArgumentsExitStatusesAndMessages) {
         {"about",
          {"--plugin", kPlugin, "about"},
          0,
-         "Initialize 1\nAbout the test client\nRelease: last\n",
+         "Initialize 1\n\nAbout the test client\n\nRelease: last\n",
          ""},
         {"install dir",
          {"--install-dir", "/opt/host", "--plugin", kPlugin, "about"},
@@ -62,7 +62,8 @@ TEST(Cli, ArgumentsExitStatusesAndMessages) {
         {"messages before the command",
          {"--message", "SetDocId 5", "--plugin", kPlugin, "--message", "GetStatisticsDoc", "about"},
          0,
-         "Initialize 1\nNotify 13 SetDocId 5\nNotify 13 GetStatisticsDoc\nAbout the test client\n",
+         "Initialize 1\n\nNotify 13 SetDocId 5\n\nNotify 13 GetStatisticsDoc\n\nAbout the test "
+         "client\n",
          ""},
         {"menus",
          {"--plugin", kPlugin, "menus"},
