@@ -11,12 +11,30 @@
 #include "runtime/connection.h"
 #include "support/mem.h"
 
+#include <algorithm>
+#include <cstring>
 #include <limits>
-#include <unordered_set>
+
+// Asks the processor to fetch the memory at p into its cache; nothing where it cannot be asked.
+#if defined(__GNUC__) || defined(__clang__)
+#define LX_PREFETCH(p) __builtin_prefetch(p)
+#else
+#define LX_PREFETCH(p) ((void)(p))
+#endif
 
 namespace lxinsight {
 
 namespace {
+
+// The words of one text, gathered to be counted together (WordOccurrences::CountAll).
+struct WordBatch {
+    std::vector<std::string_view> words;
+    void Add(std::string_view word) { words.push_back(word); }
+    void CountInto(WordOccurrences* occurrences, bool listed) {
+        occurrences->CountAll(words.data(), words.size(), listed);
+        words.clear();
+    }
+};
 
 // What one walk over a document gathers.
 struct FileWalk {
@@ -24,13 +42,13 @@ struct FileWalk {
     FileFigures* file;
     WordOccurrences* occurrences; // null unless words are counted
     // The objects the walk with the paragraph filter visited: their words are counted there.
-    std::unordered_set<ObjectId> examined;
+    // Sorted once the first walk is over, for the second walk to search.
+    std::vector<ObjectId> examined;
+    WordBatch batch; // the words of the text being counted
 };
 
-void ListWord(std::string_view word, void* context) {
-    WordTally& tally = (*static_cast<WordOccurrences*>(context))[word];
-    ++tally.count;
-    tally.listed = true;
+void BatchWord(std::string_view word, void* context) {
+    static_cast<WordBatch*>(context)->Add(word);
 }
 
 // The page a text object is shown on: the page's own name (its number as the document gives
@@ -74,8 +92,9 @@ void ParagraphVisit(ObjectId docId, ObjectId object, void* context) {
     if (!text)
         return;
     if (walk->occurrences) {
-        walk->examined.insert(object);
-        ForEachListedWord(text, ListWord, walk->occurrences);
+        walk->examined.push_back(object);
+        ForEachListedWord(text, BatchWord, &walk->batch);
+        walk->batch.CountInto(walk->occurrences, true);
     }
     ParagraphFigures p;
     p.text = text;
@@ -97,20 +116,17 @@ void ParagraphVisit(ObjectId docId, ObjectId object, void* context) {
     file.paragraphs.push_back(std::move(p));
 }
 
-void CountWord(std::string_view word, void* context) {
-    ++(*static_cast<WordOccurrences*>(context))[word].count;
-}
-
 // The visit of the walk without the paragraph filter: the words of the objects the filter left
 // out are counted too (a word listed from elsewhere counts its occurrences there as well).
 void OccurrenceVisit(ObjectId docId, ObjectId object, void* context) {
     auto* walk = static_cast<FileWalk*>(context);
-    if (walk->examined.count(object))
+    if (std::binary_search(walk->examined.begin(), walk->examined.end(), object))
         return;
     char* text = FetchObjectText(docId, object);
     if (!text)
         return;
-    ForEachListedWord(text, CountWord, walk->occurrences);
+    ForEachListedWord(text, BatchWord, &walk->batch);
+    walk->batch.CountInto(walk->occurrences, false);
     MemFree(text);
 }
 
@@ -139,11 +155,13 @@ FileFigures CollectFile(lxhost::Session& session, ObjectId doc, const std::strin
     const lxhost::Document* opened = doc != 0 ? session.FindDocument(doc) : nullptr;
     file.name = Utf8FileName(opened ? opened->path : "", name);
     file.opened = doc != 0;
-    FileWalk walk{&session, &file, occurrences, {}};
+    FileWalk walk{&session, &file, occurrences, {}, {}};
     if (doc != 0) {
         WalkTextObjects(doc, true, ParagraphVisit, &walk);
-        if (occurrences)
+        if (occurrences) {
+            std::sort(walk.examined.begin(), walk.examined.end());
             WalkTextObjects(doc, false, OccurrenceVisit, &walk);
+        }
     }
     return file;
 }
@@ -183,11 +201,19 @@ std::uint64_t WordHash(std::string_view word) {
 
 } // namespace
 
+bool WordOccurrences::Holds(const Slot& s, std::string_view word, std::uint64_t hash) const {
+    if (s.hash != hash || s.length != std::min<std::size_t>(word.size(), UINT8_MAX))
+        return false;
+    if (word.size() <= kInlineBytes)
+        return std::memcmp(s.head, word.data(), word.size()) == 0;
+    return words_[s.index] == word;
+}
+
 std::size_t WordOccurrences::SlotOf(std::string_view word, std::uint64_t hash) const {
     const std::size_t mask = slots_.size() - 1;
     for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
         const Slot& s = slots_[at];
-        if (s.index == kEmpty || (s.hash == hash && entries_[s.index].word == word))
+        if (s.index == kEmpty || Holds(s, word, hash))
             return at;
     }
 }
@@ -205,28 +231,60 @@ void WordOccurrences::Grow() {
                 }
 }
 
-WordTally& WordOccurrences::operator[](std::string_view word) {
-    if (2 * (entries_.size() + 1) > slots_.size())
+WordTally& WordOccurrences::TallyOf(std::string_view word, std::uint64_t hash) {
+    if (2 * (words_.size() + 1) > slots_.size())
         Grow();
-    const std::uint64_t hash = WordHash(word);
     Slot& slot = slots_[SlotOf(word, hash)];
     if (slot.index == kEmpty) {
-        slot = {hash, static_cast<std::uint32_t>(entries_.size())};
-        entries_.push_back({std::string(word), {}});
+        slot.hash = hash;
+        slot.index = static_cast<std::uint32_t>(words_.size());
+        slot.length = static_cast<std::uint8_t>(std::min<std::size_t>(word.size(), UINT8_MAX));
+        if (word.size() <= kInlineBytes)
+            std::memcpy(slot.head, word.data(), word.size());
+        words_.emplace_back(word);
     }
-    return entries_[slot.index].tally;
+    return slot.tally;
+}
+
+WordTally& WordOccurrences::operator[](std::string_view word) {
+    return TallyOf(word, WordHash(word));
+}
+
+void WordOccurrences::CountAll(const std::string_view* words, std::size_t n, bool listed) {
+    constexpr std::size_t kBatch = 32;
+    std::uint64_t hashes[kBatch];
+    while (n > 0) {
+        const std::size_t batch = std::min(n, kBatch);
+        // The table grows before the batch's slots are fetched, so that they stay where they are.
+        if (2 * (words_.size() + batch) > slots_.size())
+            Grow();
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t i = 0; i < batch; ++i) {
+            hashes[i] = WordHash(words[i]);
+            LX_PREFETCH(&slots_[hashes[i] & mask]);
+        }
+        for (std::size_t i = 0; i < batch; ++i) {
+            WordTally& tally = TallyOf(words[i], hashes[i]);
+            ++tally.count;
+            tally.listed = tally.listed || listed;
+        }
+        words += batch;
+        n -= batch;
+    }
 }
 
 const WordTally* WordOccurrences::Find(std::string_view word) const {
     if (slots_.empty())
         return nullptr;
     const Slot& slot = slots_[SlotOf(word, WordHash(word))];
-    return slot.index == kEmpty ? nullptr : &entries_[slot.index].tally;
+    return slot.index == kEmpty ? nullptr : &slot.tally;
 }
 
 void WordOccurrences::clear() {
     slots_.clear();
-    entries_.clear();
+    slots_.shrink_to_fit();
+    words_.clear();
+    words_.shrink_to_fit();
 }
 
 HostClient::HostClient(lxhost::Host& host) {

@@ -48,34 +48,45 @@ struct WordTally {
     bool listed = false;
 };
 
-// Words and their tallies: an open-addressing table (linear probing, at most half full) of
-// indexes into one array of entries, each slot with its word's hash, so that a probe touches the
-// entry only when the hashes agree. A book's million words are looked up here one by one.
+// Words and their tallies: an open-addressing table (linear probing, at most half full) whose
+// slots hold each word's hash, its tally and, for a short word, the word itself, so that most
+// lookups read one slot and nothing else. A book's million words are looked up here: the words
+// of a paragraph are counted together, their slots fetched from memory before any is looked at.
 class WordOccurrences {
   public:
-    struct Entry {
-        std::string word; // host bytes
-        WordTally tally;
-    };
-
     // The word's tally, added with zero counts when the word is new.
     WordTally& operator[](std::string_view word);
+    // Counts each of the words once more, and marks it listed when listed is true.
+    void CountAll(const std::string_view* words, std::size_t n, bool listed);
     // The word's tally, or null.
     const WordTally* Find(std::string_view word) const;
-    const std::vector<Entry>& entries() const { return entries_; }
+    std::size_t size() const { return words_.size(); }
+    // Calls visit(word, tally) for every word, in no set order.
+    template <typename Visit> void ForEach(Visit visit) const {
+        for (const Slot& s : slots_)
+            if (s.index != kEmpty)
+                visit(std::string_view(words_[s.index]), s.tally);
+    }
     void clear();
 
   private:
-    struct Slot {
-        std::uint64_t hash = 0;
-        std::uint32_t index = kEmpty;
-    };
+    // A word of at most this many bytes is compared in its slot; a longer one in words_.
+    static constexpr std::size_t kInlineBytes = 11;
     static constexpr std::uint32_t kEmpty = UINT32_MAX;
+    struct Slot { // 32 bytes: two to a cache line
+        std::uint64_t hash = 0;
+        std::uint32_t index = kEmpty; // into words_
+        WordTally tally;
+        std::uint8_t length = 0; // the word's length, 255 for 255 bytes or more
+        char head[kInlineBytes] = {};
+    };
+    bool Holds(const Slot& s, std::string_view word, std::uint64_t hash) const;
     std::size_t SlotOf(std::string_view word, std::uint64_t hash) const;
+    WordTally& TallyOf(std::string_view word, std::uint64_t hash);
     void Grow();
 
     std::vector<Slot> slots_;
-    std::vector<Entry> entries_;
+    std::vector<std::string> words_; // host bytes, in the order they were added
 };
 
 struct InputFigures {

@@ -50,10 +50,11 @@ void CollectWordCounts(const InputFigures& figures, Measured* m) {
     StrList* list = StrListNew(1, 1);
     if (!list)
         return;
-    StrListReserve(list, static_cast<std::uint32_t>(figures.occurrences.entries().size()));
-    for (const WordOccurrences::Entry& e : figures.occurrences.entries())
-        if (e.tally.listed)
-            StrListAppend(list, e.word.c_str());
+    StrListReserve(list, static_cast<std::uint32_t>(figures.occurrences.size()));
+    figures.occurrences.ForEach([list](std::string_view word, const WordTally& tally) {
+        if (tally.listed)
+            StrListAppend(list, std::string(word).c_str());
+    });
     StrListSort(list, CompareWords);
     const std::uint32_t n = StrListCount(list);
     m->words.reserve(n);

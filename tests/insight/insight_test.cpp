@@ -315,6 +315,60 @@ std::string Hex(const std::array<std::uint8_t, 32>& d) {
 }
 
 // Digests of the published test vectors, and lengths around the padding's block boundary.
+// Words that differ only past the bytes a slot holds, or only in length, or that are far longer
+// than a slot, are told apart; the table grows across a batch and keeps every tally.
+TEST(WordOccurrences, TellsApartWordsAlikeInTheirFirstBytes) {
+    const std::string longWord(300, 'x');
+    const std::string longWordToo = std::string(299, 'x') + "y";
+    const struct {
+        std::string word;
+        std::int32_t listedTimes, otherTimes;
+    } cases[] = {
+        {"a", 1, 0},
+        {"A", 2, 0},            // case matters to the table
+        {"abcdefghijk", 1, 1},  // eleven bytes: held in the slot
+        {"abcdefghijkl", 3, 0}, // twelve: alike in the eleven the slot holds
+        {"abcdefghijkm", 0, 2}, // counted, never listed
+        {"abcdefghij", 1, 0},   // a prefix of the above
+        {longWord, 2, 0},       // beyond what a slot records of its length
+        {longWordToo, 1, 0},    // the same length, the last byte differs
+        {std::string(255, 'x'), 1, 0},
+    };
+    WordOccurrences table;
+    std::vector<std::string> listed, other;
+    for (const auto& c : cases) {
+        for (int i = 0; i < c.listedTimes; ++i)
+            listed.push_back(c.word);
+        for (int i = 0; i < c.otherTimes; ++i)
+            other.push_back(c.word);
+    }
+    // Enough distinct words to make the table grow inside one batch.
+    for (int i = 0; i < 5000; ++i)
+        listed.push_back("w" + std::to_string(i));
+    std::vector<std::string_view> views(listed.begin(), listed.end());
+    table.CountAll(views.data(), views.size(), true);
+    views.assign(other.begin(), other.end());
+    table.CountAll(views.data(), views.size(), false);
+
+    EXPECT_EQ(table.size(), std::size(cases) + 5000);
+    for (const auto& c : cases) {
+        const WordTally* t = table.Find(c.word);
+        ASSERT_NE(t, nullptr) << c.word;
+        EXPECT_EQ(t->count, c.listedTimes + c.otherTimes) << c.word;
+        EXPECT_EQ(t->listed, c.listedTimes > 0) << c.word;
+    }
+    EXPECT_EQ(table.Find("w4999")->count, 1);
+    EXPECT_EQ(table.Find("abcdefghijkn"), nullptr);
+    EXPECT_EQ(table.Find(std::string(256, 'x')), nullptr);
+    EXPECT_EQ(table.Find(""), nullptr);
+    std::size_t visited = 0;
+    table.ForEach([&](std::string_view word, const WordTally& tally) {
+        ++visited;
+        EXPECT_EQ(table.Find(word), &tally);
+    });
+    EXPECT_EQ(visited, table.size());
+}
+
 TEST(Digest, Sha256AndBase64) {
     EXPECT_EQ(Hex(Sha256("abc")),
               "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
