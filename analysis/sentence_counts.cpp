@@ -2,7 +2,8 @@
 
 #include "analysis/tokenizer.h"
 
-void ForEachCountedSentence(std::string_view text, CountedSentenceVisit visit, void* context) {
+void ForEachCountedSentence(std::string_view text, CountedSentenceVisit visit, void* context,
+                            CountedWordVisit wordVisit, void* wordContext) {
     if (!visit)
         return;
     std::size_t pos = 0;
@@ -18,6 +19,8 @@ void ForEachCountedSentence(std::string_view text, CountedSentenceVisit visit, v
         std::string_view word;
         while (NextWordView(sentence, &wordPos, &word)) {
             const std::string_view trimmed = TrimPunctuationView(word);
+            if (wordVisit && !trimmed.empty())
+                wordVisit(trimmed, wordContext);
             const int syllables = CountSyllablesView(trimmed);
             counts.syllables += syllables;
             if (syllables >= kComplexWordSyllables)

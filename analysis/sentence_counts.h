@@ -18,6 +18,12 @@ constexpr std::size_t kLongWordBytes = 7;
 using CountedSentenceVisit = void (*)(std::string_view sentence, const ReadabilityCounts& counts,
                                       std::int32_t longWords, void* context);
 
+// Called with every word of the counted sentences that is not empty once trimmed, in text order:
+// the words a word list takes from the text.
+using CountedWordVisit = void (*)(std::string_view word, void* context);
+
 // Cuts text into sentences as CountText does, skips the ones too short to count, and counts the
-// words of each kept sentence.
-void ForEachCountedSentence(std::string_view text, CountedSentenceVisit visit, void* context);
+// words of each kept sentence; with word, also hands it each of those words (before the visit of
+// their sentence), so that one pass over the text gives both.
+void ForEachCountedSentence(std::string_view text, CountedSentenceVisit visit, void* context,
+                            CountedWordVisit word = nullptr, void* wordContext = nullptr);

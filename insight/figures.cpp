@@ -91,19 +91,26 @@ void ParagraphVisit(ObjectId docId, ObjectId object, void* context) {
     char* text = FetchObjectText(docId, object);
     if (!text)
         return;
-    if (walk->occurrences) {
-        walk->examined.push_back(object);
-        ForEachListedWord(text, BatchWord, &walk->batch);
-        walk->batch.CountInto(walk->occurrences, true);
-    }
     ParagraphFigures p;
     p.text = text;
     MemFree(text);
     CountText(p.text, &p.counts);
-    if (p.counts.sentences == 0)
+    WordOccurrences* words = walk->occurrences;
+    if (words)
+        walk->examined.push_back(object);
+    if (p.counts.sentences == 0) {
+        // No counted sentence: whatever words the word list's own walk finds are listed still.
+        if (words) {
+            ForEachListedWord(p.text, BatchWord, &walk->batch);
+            walk->batch.CountInto(words, true);
+        }
         return;
+    }
     p.counts.paragraphs = 1;
-    ForEachCountedSentence(p.text, SentenceVisit, &p);
+    // The listed words are the words of the counted sentences: one pass finds both.
+    ForEachCountedSentence(p.text, SentenceVisit, &p, words ? BatchWord : nullptr, &walk->batch);
+    if (words)
+        walk->batch.CountInto(words, true);
     if (lxhost::Document* doc = walk->session->FindDocument(docId)) {
         if (const lxhost::Paragraph* para = doc->FindParagraph(object))
             p.format = Utf8OfHostText(doc->FormatNameOf(*para));

@@ -3,9 +3,8 @@
 #include "analysis/words.h"
 #include "host/api/host.h"
 #include "host/cli/json_output.h"
-#include "output/word_list.h"
-#include "support/str_list.h"
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -45,26 +44,43 @@ bool ReadConfigFile(const std::string& path, std::string* text, std::string* err
 
 // The word list with counts, as the plug-in's word list makes it: the words of the examined
 // paragraphs, sorted in the list's order (which leaves no two words tied, so the order they were
-// found in does not matter), each with its occurrences counted without the paragraph filter.
+// found in does not matter), each with its occurrences counted without the paragraph filter. A
+// word counts as unique, as in the plug-in's total, unless it has ASCII capitals and the list
+// also holds it with small letters; the table answers that without a second index of the list.
 void CollectWordCounts(const InputFigures& figures, Measured* m) {
-    StrList* list = StrListNew(1, 1);
-    if (!list)
-        return;
-    StrListReserve(list, static_cast<std::uint32_t>(figures.occurrences.size()));
-    figures.occurrences.ForEach([list](std::string_view word, const WordTally& tally) {
+    struct Listed {
+        const char* word; // first, so that CompareWords sees a pointer to it
+        std::int32_t count;
+    };
+    std::vector<std::pair<std::string, std::int32_t>> found;
+    found.reserve(figures.occurrences.size());
+    figures.occurrences.ForEach([&](std::string_view word, const WordTally& tally) {
         if (tally.listed)
-            StrListAppend(list, std::string(word).c_str());
+            found.emplace_back(word, tally.count);
     });
-    StrListSort(list, CompareWords);
-    const std::uint32_t n = StrListCount(list);
-    m->words.reserve(n);
-    for (std::uint32_t i = 0; i < n; ++i) {
-        const char* word = StrListGet(list, i);
-        const WordTally* tally = figures.occurrences.Find(word);
-        m->words.push_back({Utf8OfHostText(word), tally ? tally->count : 0});
+    // The strings stay where they are from here on: found does not grow again.
+    std::vector<Listed> listed;
+    listed.reserve(found.size());
+    for (const auto& [word, count] : found)
+        listed.push_back({word.c_str(), count});
+    std::sort(listed.begin(), listed.end(),
+              [](const Listed& a, const Listed& b) { return CompareWords(&a.word, &b.word) < 0; });
+    m->words.reserve(listed.size());
+    m->uniqueWords = 0;
+    std::string small;
+    for (const Listed& l : listed) {
+        m->words.push_back({Utf8OfHostText(l.word), l.count});
+        small = l.word;
+        bool capitals = false;
+        for (char& c : small)
+            if (c >= 'A' && c <= 'Z') {
+                c = static_cast<char>(c + ('a' - 'A'));
+                capitals = true;
+            }
+        const WordTally* smallTally = capitals ? figures.occurrences.Find(small) : nullptr;
+        if (!smallTally || !smallTally->listed)
+            ++m->uniqueWords;
     }
-    m->uniqueWords = UniqueWordCount(list);
-    StrListFree(list);
 }
 
 Measured MeasureInput(const InsightOptions& options, const std::vector<std::string>& excludeFormats,

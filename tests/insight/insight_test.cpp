@@ -1,5 +1,6 @@
 // Thresholds and the configuration file, the two added measures, CSV quoting, and hot spots.
 #include "analysis/sentence_counts.h"
+#include "analysis/words.h"
 #include "host/api/host.h"
 #include "host/model/builder.h"
 #include "insight/digest.h"
@@ -315,6 +316,31 @@ std::string Hex(const std::array<std::uint8_t, 32>& d) {
 }
 
 // Digests of the published test vectors, and lengths around the padding's block boundary.
+// The words handed out with the counted sentences are the word list's words of the same text.
+TEST(Measures, CountedSentencesHandOutTheWordListsWords) {
+    const char* texts[] = {
+        "The cat sat. A dog ran to it.",
+        "Hi. No. This sentence is long enough to count.", // sentences too short to count
+        "Dashes -- and \"quotes,\" (brackets) ... and 3.14 numbers!",
+        "Caf\x8E au lait\x11 then tea\x09 and more words here.",
+        "   ",
+        "",
+        "...!!! ??? --",
+    };
+    using Words = std::vector<std::string>;
+    const auto add = [](std::string_view word, void* context) {
+        static_cast<Words*>(context)->emplace_back(word);
+    };
+    for (const char* text : texts) {
+        Words listed, handed;
+        ForEachListedWord(text, add, &listed);
+        ForEachCountedSentence(
+            text, [](std::string_view, const ReadabilityCounts&, std::int32_t, void*) {}, nullptr,
+            add, &handed);
+        EXPECT_EQ(handed, listed) << text;
+    }
+}
+
 // Words that differ only past the bytes a slot holds, or only in length, or that are far longer
 // than a slot, are told apart; the table grows across a batch and keeps every tally.
 TEST(WordOccurrences, TellsApartWordsAlikeInTheirFirstBytes) {
