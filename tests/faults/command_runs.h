@@ -35,12 +35,16 @@ constexpr std::int32_t kStartUpOnly = 0;
 struct Scenario {
     std::int32_t command = kStartUpOnly;
     bool onBook = false;
+    // The host's answer to the memory mode: it keeps the blocks it hands out (the client must
+    // not release them), or the client releases them.
+    bool hostKeepsMemory = false;
 
     std::string Name() const {
+        const std::string memory = hostKeepsMemory ? ", the host keeping its blocks" : "";
         if (command == kStartUpOnly)
-            return "start-up";
+            return "start-up" + memory;
         std::string name = command == kAbout ? "About" : "command " + std::to_string(command);
-        return name + (onBook ? " with a book active" : " on a document");
+        return name + (onBook ? " with a book active" : " on a document") + memory;
     }
 };
 
@@ -158,6 +162,8 @@ inline Outcome Run(const Scenario& scenario, std::int64_t callLimit,
         book.File(files.missing);
         host.session().activeDocument = doc;
         host.session().activeBook = scenario.onBook ? book.id() : 0;
+        if (scenario.hostKeepsMemory)
+            host.SetMemoryAnswer(0);
 
         ApiErrno = 0;
         KeepHostMemory = 0;

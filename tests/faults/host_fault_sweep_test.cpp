@@ -40,8 +40,8 @@ const FaultKind kKinds[] = {
 
 class HostFaultSweep : public ::testing::TestWithParam<Scenario> {};
 
-TEST_P(HostFaultSweep, EveryFailingCallEndsTheRunCleanly) {
-    const Scenario scenario = GetParam();
+// Sweeps the calls of one scenario with each kind of fault.
+void SweepOne(const Scenario& scenario) {
     const Outcome clean = faults::Run(scenario, 0, [](lxhost::Host&) {});
     ASSERT_TRUE(clean.started);
     ASSERT_TRUE(clean.broken.empty()) << clean.broken.front();
@@ -74,7 +74,16 @@ TEST_P(HostFaultSweep, EveryFailingCallEndsTheRunCleanly) {
         shown << "\n  " << failures[i];
     EXPECT_TRUE(failures.empty()) << scenario.Name() << ": " << failures.size() << " of " << runs
                                   << " runs went wrong" << shown.str();
-    RecordProperty("runs", static_cast<int>(runs));
+    ::testing::Test::RecordProperty(scenario.hostKeepsMemory ? "runsHostKeepingBlocks" : "runs",
+                                    static_cast<int>(runs));
+}
+
+TEST_P(HostFaultSweep, EveryFailingCallEndsTheRunCleanly) {
+    for (bool hostKeepsMemory : {false, true}) {
+        Scenario scenario = GetParam();
+        scenario.hostKeepsMemory = hostKeepsMemory;
+        SweepOne(scenario);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Runs, HostFaultSweep, ::testing::ValuesIn(faults::AllScenarios()),
