@@ -44,8 +44,6 @@ namespace lxcli {
 namespace {
 
 constexpr const char* kProgram = "lexameter";
-// Application property: the host's installation directory.
-constexpr std::int32_t kAppInstallDir = 89;
 // The document Tools menu and the plug-in's submenu in it, found by label as a user would.
 constexpr const char* kToolsMenuTag = "LXTools";
 constexpr const char* kReadabilityLabel = "Readability";
