@@ -208,19 +208,28 @@ std::uint64_t WordHash(std::string_view word) {
 
 } // namespace
 
-bool WordOccurrences::Holds(const Slot& s, std::string_view word, std::uint64_t hash) const {
-    if (s.hash != hash || s.length != std::min<std::size_t>(word.size(), UINT8_MAX))
+WordOccurrences::Key WordOccurrences::KeyOf(std::string_view word) {
+    Key key;
+    key.length = static_cast<std::uint8_t>(std::min<std::size_t>(word.size(), UINT8_MAX));
+    const std::size_t n = std::min(word.size(), kInlineBytes);
+    for (std::size_t i = 0; i < n; ++i)
+        key.head[i] = word[i];
+    return key;
+}
+
+bool WordOccurrences::Holds(const Slot& s, std::string_view word, std::uint64_t hash,
+                            const Key& key) const {
+    if (s.hash != hash || std::memcmp(&s.key, &key, sizeof key) != 0)
         return false;
-    if (word.size() <= kInlineBytes)
-        return std::memcmp(s.head, word.data(), word.size()) == 0;
-    return words_[s.index] == word;
+    return word.size() <= kInlineBytes || words_[s.index] == word;
 }
 
 std::size_t WordOccurrences::SlotOf(std::string_view word, std::uint64_t hash) const {
+    const Key key = KeyOf(word);
     const std::size_t mask = slots_.size() - 1;
     for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
         const Slot& s = slots_[at];
-        if (s.index == kEmpty || Holds(s, word, hash))
+        if (s.index == kEmpty || Holds(s, word, hash, key))
             return at;
     }
 }
@@ -245,9 +254,7 @@ WordTally& WordOccurrences::TallyOf(std::string_view word, std::uint64_t hash) {
     if (slot.index == kEmpty) {
         slot.hash = hash;
         slot.index = static_cast<std::uint32_t>(words_.size());
-        slot.length = static_cast<std::uint8_t>(std::min<std::size_t>(word.size(), UINT8_MAX));
-        if (word.size() <= kInlineBytes)
-            std::memcpy(slot.head, word.data(), word.size());
+        slot.key = KeyOf(word);
         words_.emplace_back(word);
     }
     return slot.tally;

@@ -73,14 +73,19 @@ class WordOccurrences {
     // A word of at most this many bytes is compared in its slot; a longer one in words_.
     static constexpr std::size_t kInlineBytes = 11;
     static constexpr std::uint32_t kEmpty = UINT32_MAX;
+    // A word's length and first bytes, the rest zero: compared whole, in a few instructions.
+    struct Key {
+        std::uint8_t length = 0; // 255 for 255 bytes or more
+        char head[kInlineBytes] = {};
+    };
     struct Slot { // 32 bytes: two to a cache line
         std::uint64_t hash = 0;
         std::uint32_t index = kEmpty; // into words_
         WordTally tally;
-        std::uint8_t length = 0; // the word's length, 255 for 255 bytes or more
-        char head[kInlineBytes] = {};
+        Key key;
     };
-    bool Holds(const Slot& s, std::string_view word, std::uint64_t hash) const;
+    static Key KeyOf(std::string_view word);
+    bool Holds(const Slot& s, std::string_view word, std::uint64_t hash, const Key& key) const;
     std::size_t SlotOf(std::string_view word, std::uint64_t hash) const;
     WordTally& TallyOf(std::string_view word, std::uint64_t hash);
     void Grow();
