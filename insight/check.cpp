@@ -178,15 +178,11 @@ nlohmann::json Json(const Thresholds& t, const std::vector<CheckRow>& rows) {
 } // namespace
 
 int RunCheck(const InsightOptions& options, std::ostream& out, std::ostream& err) {
-    ThresholdSettings file;
     int status = kExitOk;
     std::string error;
-    if (!LoadSettings(options, &file, &status, &error))
+    Thresholds thresholds;
+    if (!SettleThresholds(options, &thresholds, &status, &error))
         return FinishWithError(options, error, status, out, err);
-    ThresholdSettings given = options.thresholds;
-    if (options.excludeFormatsGiven)
-        given.excludeFormats = options.excludeFormats;
-    const Thresholds thresholds = ResolveThresholds(file, given);
     if (thresholds.limits.empty())
         return FinishWithError(
             options,

@@ -1,5 +1,6 @@
 #include "insight/commands.h"
 
+#include "host/cli/format_options.h"
 #include "insight/run.h"
 
 #include <CLI/CLI.hpp>
@@ -81,12 +82,12 @@ const InsightCommand* Find(const std::string& name) {
 }
 
 void AddThresholdOptions(CLI::App& app, ThresholdSettings& t) {
-    struct Spec {
+    struct ThresholdOption {
         const char* name;
         std::optional<double> ThresholdSettings::*field;
         const char* help;
     };
-    static const Spec kSpecs[] = {
+    static const ThresholdOption kThresholdOptions[] = {
         {"--max-grade", &ThresholdSettings::maxGrade,
          "highest grade for Flesch-Kincaid, ARI, SMOG and Gunning Fog"},
         {"--max-fkgl", &ThresholdSettings::maxFkgl, "highest Flesch-Kincaid grade"},
@@ -97,7 +98,7 @@ void AddThresholdOptions(CLI::App& app, ThresholdSettings& t) {
         {"--max-sentence-words", &ThresholdSettings::maxSentenceWords,
          "highest average number of words per sentence"},
     };
-    for (const Spec& s : kSpecs) {
+    for (const ThresholdOption& s : kThresholdOptions) {
         auto field = s.field;
         app.add_option_function<double>(
                s.name, [&t, field](const double& v) { t.*field = v; }, s.help)
@@ -149,19 +150,7 @@ bool RunInsightCommand(int argc, const char* const* argv, std::ostream& out, std
         return false;
     InsightOptions options;
     CLI::App app{Usage(*command), kProgram};
-    app.add_option("--exclude-format", options.excludeFormats,
-                   "do not examine paragraphs of this paragraph format (repeatable)")
-        ->type_name("NAME")
-        ->expected(1)
-        ->allow_extra_args(false)
-        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
-    app.add_option("--include-format", options.includeFormats,
-                   "examine paragraphs of this format although the reader leaves them out by "
-                   "default (Code in Markdown, HTML and XML) (repeatable)")
-        ->type_name("NAME")
-        ->expected(1)
-        ->allow_extra_args(false)
-        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    lxcli::AddFormatOptions(app, options.excludeFormats, options.includeFormats);
     const bool isCheck = std::strcmp(command->name, "check") == 0;
     const bool isHtml = std::strcmp(command->name, "html") == 0;
     app.add_flag("--json", options.json, "print the run and its results as one JSON document");

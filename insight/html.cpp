@@ -353,15 +353,11 @@ std::string RenderHtml(const HtmlInput& input) {
 }
 
 int RunHtml(const InsightOptions& options, std::ostream& out, std::ostream& err) {
-    ThresholdSettings file;
     int status = kExitOk;
     std::string error;
-    if (!LoadSettings(options, &file, &status, &error))
+    Thresholds thresholds;
+    if (!SettleThresholds(options, &thresholds, &status, &error))
         return FinishWithError(options, error, status, out, err);
-    ThresholdSettings given = options.thresholds;
-    if (options.excludeFormatsGiven)
-        given.excludeFormats = options.excludeFormats;
-    const Thresholds thresholds = ResolveThresholds(file, given);
     // The page never replaces a file it is made from.
     for (const std::string& input : options.files) {
         std::error_code ec;

@@ -148,6 +148,18 @@ bool LoadSettings(const InsightOptions& options, ThresholdSettings* file, int* s
     return true;
 }
 
+bool SettleThresholds(const InsightOptions& options, Thresholds* thresholds, int* status,
+                      std::string* error) {
+    ThresholdSettings file;
+    if (!LoadSettings(options, &file, status, error))
+        return false;
+    ThresholdSettings given = options.thresholds;
+    if (options.excludeFormatsGiven)
+        given.excludeFormats = options.excludeFormats;
+    *thresholds = ResolveThresholds(file, given);
+    return true;
+}
+
 nlohmann::json ValueJson(double value) {
     const double shown = ShownValue(value);
     if (!std::isfinite(shown))

@@ -70,6 +70,12 @@ void CollectWordCounts(const InputFigures& figures, Measured* m);
 bool LoadSettings(const InsightOptions& options, ThresholdSettings* file, int* status,
                   std::string* error);
 
+// The thresholds in force: the configuration's, overridden by the options given (an
+// --exclude-format given replaces the file's list). false with the exit status and a message
+// when the configuration cannot be read.
+bool SettleThresholds(const InsightOptions& options, Thresholds* thresholds, int* status,
+                      std::string* error);
+
 // The counts and measures of one file or of the whole input, as JSON.
 nlohmann::json CountsJson(const ReadabilityCounts& counts, std::int32_t longWords);
 nlohmann::json MeasuresJson(const MeasureSet& measures);

@@ -2,6 +2,7 @@
 
 #include "host/api/host.h"
 #include "host/api/loader.h"
+#include "host/cli/format_options.h"
 #include "host/cli/json_output.h"
 #include "host/cli/output_files.h"
 #include "host/cli/run_report.h"
@@ -852,19 +853,7 @@ int RunLexameter(int argc, const char* const* argv, const std::string& defaultPl
         ->type_name("DIR");
     app.add_flag("--force", options.force,
                  "with --out, replace output files that exist (never an input of the run)");
-    app.add_option("--exclude-format", options.excludeFormats,
-                   "do not examine paragraphs of this paragraph format (repeatable)")
-        ->type_name("NAME")
-        ->expected(1)
-        ->allow_extra_args(false)
-        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
-    app.add_option("--include-format", options.includeFormats,
-                   "examine paragraphs of this format although the reader leaves them out by "
-                   "default (Code in Markdown, HTML and XML) (repeatable)")
-        ->type_name("NAME")
-        ->expected(1)
-        ->allow_extra_args(false)
-        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    AddFormatOptions(app, options.excludeFormats, options.includeFormats);
     app.add_flag("--show-ids", options.showIds,
                  "print the id of the opened document or book, as \"SetDocId\" and \"SetBookId\" "
                  "take it");
