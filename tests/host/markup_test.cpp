@@ -93,6 +93,9 @@ TEST(MarkdownReader, MapsEachBlockToItsFormat) {
         {"an unclosed front matter is text", "---\ntitle\n", "Body: title\n"},
         {"entities and typography", "Caf&eacute; &ndash; \xE2\x80\x9Cquoted\xE2\x80\x9D\n",
          "Body: Caf\xC3\xA9 \xE2\x80\x93 \xE2\x80\x9Cquoted\xE2\x80\x9D\n"},
+        {"a non-breaking space is kept, not read as a space",
+         "Mr.&nbsp;Smith met Mr.\xC2\xA0Jones.\n",
+         "Body: Mr.\xC2\xA0Smith met Mr.\xC2\xA0Jones.\n"},
         {"tables", "Before.\n\n| Name | Value |\n|------|------:|\n| a | `1` |\n| b |\n",
          "Body: Before.\nth CellHeading: Name\nth CellHeading: Value\ntd CellBody: a\n"
          "td CellBody: 1\ntd CellBody: b\n"},
@@ -164,6 +167,8 @@ TEST(HtmlReader, MapsElementsLikeMarkdownAndRepairsBrokenMarkup) {
          "<nav><a href=/>Home</a></nav><div role=navigation>Menu</div><p>Body "
          "<img alt=Logo src=l.png>text</p><noscript>Enable</noscript>",
          "Body: Body text\n"},
+        {"a non-breaking space is kept", "<p>It works.&nbsp;&nbsp;Then\xC2\xA0it stops.",
+         "Body: It works.\xC2\xA0\xC2\xA0Then\xC2\xA0it stops.\n"},
         {"repaired like a browser", "<p>One<p>Two<ul><li>a<li>b <p>c</ul>Loose <b>text",
          "Body: One\nBody: Two\nBulleted: a\nBulleted: b\nBulleted: c\nBody: Loose text\n"},
         {"lists", "<ol><li>one<ul><li>inner</li></ul></li></ol><dl><dt>Term<dd>Meaning</dl>",
