@@ -10,6 +10,7 @@
 #include "runtime/api.h"
 #include "runtime/connection.h"
 #include "support/mem.h"
+#include "support/path.h"
 
 #include <algorithm>
 #include <cstring>
@@ -156,11 +157,40 @@ std::string Utf8FileName(const std::string& path, std::string_view served) {
     return Utf8OfHostText(served);
 }
 
+// The part of path after folder and a separator; "" when the path lies elsewhere.
+std::string_view PathInside(std::string_view path, std::string_view folder) {
+    while (!folder.empty() && PathIsSep(static_cast<unsigned char>(folder.back())))
+        folder.remove_suffix(1);
+    if (folder.empty() || path.size() <= folder.size() + 1 || !path.starts_with(folder) ||
+        !PathIsSep(static_cast<unsigned char>(path[folder.size()])))
+        return {};
+    return path.substr(folder.size() + 1);
+}
+
+// A book's file is named by its path from the book's folder (the folder itself for a folder
+// book, else the one that holds the book file), so that files of one name in different folders
+// of a documentation tree ('guide/index.md', 'api/index.md') are told apart; files beside the
+// book keep their bare names. "" for a file outside that folder, which is named as any file.
+std::string PathFromBookFolder(const std::string& bookPath, const std::string& path) {
+    std::string_view inside = PathInside(path, bookPath);
+    if (inside.empty()) {
+        std::string_view folder = bookPath;
+        while (!folder.empty() && !PathIsSep(static_cast<unsigned char>(folder.back())))
+            folder.remove_suffix(1);
+        inside = PathInside(path, folder);
+    }
+    return std::string(inside);
+}
+
+// The figures of one document; bookPath is the path of the book it belongs to, or "".
 FileFigures CollectFile(lxhost::Session& session, ObjectId doc, const std::string& name,
-                        WordOccurrences* occurrences) {
+                        const std::string& bookPath, WordOccurrences* occurrences) {
     FileFigures file;
     const lxhost::Document* opened = doc != 0 ? session.FindDocument(doc) : nullptr;
-    file.name = Utf8FileName(opened ? opened->path : "", name);
+    const std::string path = opened ? opened->path : "";
+    file.name = bookPath.empty() || path.empty() ? "" : PathFromBookFolder(bookPath, path);
+    if (file.name.empty())
+        file.name = Utf8FileName(path, name);
     file.opened = doc != 0;
     FileWalk walk{&session, &file, occurrences, {}, {}};
     if (doc != 0) {
@@ -177,12 +207,13 @@ struct BookWalk {
     lxhost::Session* session;
     InputFigures* input;
     WordOccurrences* occurrences;
+    std::string bookPath;
 };
 
 void BookFileVisit(ObjectId doc, const char* name, void* context) {
     auto* walk = static_cast<BookWalk*>(context);
     walk->input->files.push_back(
-        CollectFile(*walk->session, doc, name ? name : "", walk->occurrences));
+        CollectFile(*walk->session, doc, name ? name : "", walk->bookPath, walk->occurrences));
 }
 
 } // namespace
@@ -338,12 +369,13 @@ InputFigures CollectFigures(lxhost::Host& host, ObjectId input, bool occurrences
         const lxhost::Book* book = session.FindBook(input);
         figures.name =
             Utf8FileName(book ? book->path : "", TakeString(BookFileName(input), "Untitled"));
-        BookWalk walk{&session, &figures, occurrences ? &figures.occurrences : nullptr};
+        BookWalk walk{&session, &figures, occurrences ? &figures.occurrences : nullptr,
+                      book ? book->path : ""};
         WalkBookFiles(input, kStatusExamining, BookFileVisit, &walk);
     } else {
         const std::string served = TakeString(DocumentFileName(input), "Untitled");
         figures.files.push_back(
-            CollectFile(session, input, served, occurrences ? &figures.occurrences : nullptr));
+            CollectFile(session, input, served, "", occurrences ? &figures.occurrences : nullptr));
         figures.name = figures.files.back().name;
     }
     for (const FileFigures& f : figures.files) {

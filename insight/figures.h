@@ -35,7 +35,9 @@ struct ParagraphFigures {
 };
 
 struct FileFigures {
-    std::string name; // the last component of its path, UTF-8 ("Untitled" when untitled)
+    // UTF-8: in a book its path from the book's folder, else (and for a file outside that
+    // folder) the last component of its path; "Untitled" when untitled
+    std::string name;
     bool opened = true;
     ReadabilityCounts totals{};
     std::int32_t longWords = 0;

@@ -31,6 +31,8 @@ constexpr int kLabelWidth = 220;
 constexpr int kBarAreaWidth = 480;
 constexpr int kValueGap = 6;
 constexpr int kChartWidth = kLabelWidth + kBarAreaWidth + 60;
+// The characters of a file's name that fit the label column at the chart's font size.
+constexpr std::size_t kLabelCharacters = 32;
 // The scale reaches at least this grade, so that small grades do not fill the chart.
 constexpr double kMinScaleGrade = 12.0;
 // The strip: paragraphs as columns of one unit in a box this high, stretched to the page width.
@@ -130,8 +132,10 @@ void BarChart(std::string& h, const InputFigures& f, const Thresholds& t) {
         const double g = grades[static_cast<std::size_t>(i)];
         const double width = std::isfinite(g) && g > 0 ? g / scale * kBarAreaWidth : 0.0;
         const int y = i * kBarRowHeight;
-        const std::string name = HtmlEscape(f.files[static_cast<std::size_t>(i)].name);
-        h += "<text x=\"0\" y=\"" + std::to_string(y + 14) + "\">" + name + "</text>";
+        const std::string& fileName = f.files[static_cast<std::size_t>(i)].name;
+        const std::string name = HtmlEscape(fileName);
+        h += "<text x=\"0\" y=\"" + std::to_string(y + 14) + "\">" +
+             HtmlEscape(ChartLabel(fileName, kLabelCharacters)) + "</text>";
         h += "<rect class=\"bar\" x=\"" + std::to_string(kLabelWidth) + "\" y=\"" +
              std::to_string(y) + "\" width=\"" + Fixed(width, 1) + "\" height=\"" +
              std::to_string(kBarHeight) + "\"><title>" + name + ": grade " + ValueText(g) +
@@ -278,6 +282,24 @@ void WordSection(std::string& h, const Measured& m) {
 }
 
 } // namespace
+
+std::string ChartLabel(std::string_view name, std::size_t characters) {
+    auto isLead = [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; };
+    const auto total = static_cast<std::size_t>(std::count_if(name.begin(), name.end(), isLead));
+    if (total <= characters)
+        return std::string(name);
+    // Drop characters from the front until the rest and the ellipsis fit.
+    std::size_t drop = total - (characters > 0 ? characters - 1 : 0);
+    std::size_t start = 0;
+    for (; start < name.size(); ++start) {
+        if (isLead(name[start])) {
+            if (drop == 0)
+                break;
+            --drop;
+        }
+    }
+    return "\xE2\x80\xA6" + std::string(name.substr(start));
+}
 
 int DifficultyClass(double grade) {
     if (!std::isfinite(grade))

@@ -418,4 +418,23 @@ TEST(Html, EscapesTextAndClassifiesGrades) {
         EXPECT_EQ(DifficultyClass(grade), cls) << grade;
 }
 
+TEST(Html, ChartLabelsKeepTheEndOfALongName) {
+    const struct {
+        const char* name;
+        std::size_t characters;
+        const char* label;
+    } cases[] = {
+        {"index.md", 8, "index.md"},
+        {"guide/index.md", 8, "\xE2\x80\xA6ndex.md"},
+        {"a/b/c.md", 7, "\xE2\x80\xA6" "b/c.md"},
+        // Characters, not bytes: an accented letter is one, and is never cut in two.
+        {"r\xC3\xA9sum\xC3\xA9.md", 9, "r\xC3\xA9sum\xC3\xA9.md"},
+        {"caf\xC3\xA9/r\xC3\xA9sum\xC3\xA9.md", 10, "\xE2\x80\xA6r\xC3\xA9sum\xC3\xA9.md"},
+        {"\xC3\xA9\xC3\xA9\xC3\xA9", 2, "\xE2\x80\xA6\xC3\xA9"},
+        {"", 4, ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ChartLabel(c.name, c.characters), c.label) << c.name;
+}
+
 } // namespace
