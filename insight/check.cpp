@@ -64,10 +64,11 @@ std::string MissesText(const std::vector<Miss>& misses) {
     return text;
 }
 
-std::string ResultText(const CheckRow& row) {
+// "pass", the failure word, or "not read".
+std::string ResultText(const CheckRow& row, const char* failed) {
     if (!row.read)
         return "not read";
-    return row.misses.empty() ? "pass" : "FAIL";
+    return row.misses.empty() ? "pass" : failed;
 }
 
 std::size_t FailedRows(const std::vector<CheckRow>& rows) {
@@ -97,38 +98,23 @@ std::string Summary(const std::vector<CheckRow>& rows, const Thresholds& t) {
            ", every threshold met" + limits;
 }
 
-TextTable Table(const std::vector<CheckRow>& rows) {
+// The check's table. For the terminal: the measures' names as headings, "n/a" for a measure with
+// no value, "FAIL" in capitals to catch the eye. For CSV: the measures' keys as headings, an empty
+// cell for a measure with no value, and results in lower case for scripts to compare.
+TextTable CheckTable(const std::vector<CheckRow>& rows, bool csv) {
     TextTable table;
-    table.headings.push_back("File");
+    table.headings.push_back(csv ? "file" : "File");
     for (const MeasureInfo& m : kMeasures)
-        table.headings.push_back(m.heading);
-    table.headings.push_back("Result");
-    table.headings.push_back("Missed");
-    for (const CheckRow& r : rows) {
-        std::vector<std::string> cells{r.name};
-        for (const MeasureInfo& m : kMeasures)
-            cells.push_back(ValueText(r.measures[m.id]));
-        cells.push_back(ResultText(r));
-        cells.push_back(MissesText(r.misses));
-        table.rows.push_back(std::move(cells));
-    }
-    return table;
-}
-
-TextTable CsvTable(const std::vector<CheckRow>& rows) {
-    TextTable table;
-    table.headings.push_back("file");
-    for (const MeasureInfo& m : kMeasures)
-        table.headings.push_back(m.key);
-    table.headings.push_back("result");
-    table.headings.push_back("missed");
+        table.headings.push_back(csv ? m.key : m.heading);
+    table.headings.push_back(csv ? "result" : "Result");
+    table.headings.push_back(csv ? "missed" : "Missed");
     for (const CheckRow& r : rows) {
         std::vector<std::string> cells{r.name};
         for (const MeasureInfo& m : kMeasures) {
             const double v = r.measures[m.id];
-            cells.push_back(std::isfinite(v) ? ValueText(v) : "");
+            cells.push_back(csv && !std::isfinite(v) ? "" : ValueText(v));
         }
-        cells.push_back(r.read ? (r.misses.empty() ? "pass" : "fail") : "not read");
+        cells.push_back(ResultText(r, csv ? "fail" : "FAIL"));
         cells.push_back(MissesText(r.misses));
         table.rows.push_back(std::move(cells));
     }
@@ -205,9 +191,10 @@ int RunCheck(const InsightOptions& options, std::ostream& out, std::ostream& err
             report.extra["check"] = Json(thresholds, rows);
     } else if (measured) {
         if (options.csv)
-            out << RenderCsv(CsvTable(rows));
+            out << RenderCsv(CheckTable(rows, true));
         else
-            out << RenderTable(Table(rows)) << "\n" << Summary(rows, thresholds) << "\n";
+            out << RenderTable(CheckTable(rows, false)) << "\n"
+                << Summary(rows, thresholds) << "\n";
     }
     return Finish(options, report, out, err);
 }
