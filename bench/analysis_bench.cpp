@@ -8,7 +8,7 @@
 #include "analysis/words.h"
 #include "bench/mif_gen.h"
 #include "host/api/host.h"
-#include "host/files/mif_reader.h"
+#include "host/formats/mif_reader.h"
 #include "output/word_list.h"
 #include "runtime/api.h"
 #include "runtime/connection.h"

@@ -19,7 +19,7 @@ files=${2:-20}
 words=${3:-1000000}
 distinct=${4:-50000}
 
-tool=$build/host/lexameter
+tool=$build/tool/lexameter
 gen=$build/bench/book_gen
 for f in "$tool" "$gen"; do
     [ -x "$f" ] || { echo "book_bench: $f is missing: build it first" >&2; exit 1; }

@@ -17,7 +17,7 @@ case $build in /*) ;; *) build=$here/$build ;; esac
 files=${2:-1000}
 words=${3:-1000}
 
-tool=$build/host/lexameter
+tool=$build/tool/lexameter
 gen=$build/bench/source_gen
 for f in "$tool" "$gen"; do
     [ -x "$f" ] || { echo "md_folder_bench: $f is missing: build it first" >&2; exit 1; }

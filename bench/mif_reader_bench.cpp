@@ -2,7 +2,7 @@
 // the heap the reader and the model take (peak bytes allocated while reading, over the file's
 // size). Also the model's side of reading the document back paragraph by paragraph.
 #include "bench/mif_gen.h"
-#include "host/files/mif_reader.h"
+#include "host/formats/mif_reader.h"
 
 #include <benchmark/benchmark.h>
 

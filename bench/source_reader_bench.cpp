@@ -2,7 +2,7 @@
 // Markdown and as HTML, in bytes of source per second. The parsers alone, as the readers set them
 // up but without building anything, give the bound that the readers cannot pass.
 #include "bench/source_gen.h"
-#include "host/files/markup.h"
+#include "host/formats/markup.h"
 
 #include <benchmark/benchmark.h>
 #include <cmark-gfm-core-extensions.h>

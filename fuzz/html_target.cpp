@@ -2,7 +2,7 @@
 // leak or read out of bounds, and the document must survive the MIF writer.
 #include "fuzz/fuzz_target.h"
 #include "fuzz/source_check.h"
-#include "host/files/markup.h"
+#include "host/formats/markup.h"
 
 LX_FUZZ_TARGET(input) {
     using namespace lxhost;

@@ -3,8 +3,8 @@
 // texts. A reader that keeps bytes its own rules exclude, or a writer that cannot express what
 // was read, shows here as a difference, not only as a failure to re-read.
 #include "fuzz/fuzz_target.h"
-#include "host/files/mif_reader.h"
-#include "host/files/mif_writer.h"
+#include "host/formats/mif_reader.h"
+#include "host/formats/mif_writer.h"
 
 #include <cstdio>
 #include <string>

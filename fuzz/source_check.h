@@ -3,8 +3,8 @@
 #pragma once
 
 #include "fuzz/fuzz_target.h"
-#include "host/files/mif_reader.h"
-#include "host/files/mif_writer.h"
+#include "host/formats/mif_reader.h"
+#include "host/formats/mif_writer.h"
 
 #include <string>
 

@@ -4,7 +4,7 @@
 // holds in the input itself are opened as parts of it.
 #include "fuzz/fuzz_target.h"
 #include "fuzz/source_check.h"
-#include "host/files/markup.h"
+#include "host/formats/markup.h"
 
 LX_FUZZ_TARGET(input) {
     using namespace lxhost;

@@ -1,6 +1,6 @@
 #include "host/api/served_names.h"
 
-#include "host/files/frameroman.h"
+#include "host/formats/frameroman.h"
 
 namespace lxhost {
 

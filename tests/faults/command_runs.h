@@ -5,7 +5,7 @@
 #pragma once
 
 #include "host/api/host.h"
-#include "host/files/mif_writer.h"
+#include "host/formats/mif_writer.h"
 #include "host/model/builder.h"
 #include "runtime/api.h"
 #include "runtime/client_init.h"

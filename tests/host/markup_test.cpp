@@ -1,6 +1,6 @@
 // Documentation sources: Markdown, HTML and XML read into the model with one mapping.
-#include "host/files/frameroman.h"
-#include "host/files/markup.h"
+#include "host/formats/frameroman.h"
+#include "host/formats/markup.h"
 #include "host_test_util.h"
 
 #include <gtest/gtest.h>

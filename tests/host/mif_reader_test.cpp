@@ -1,6 +1,6 @@
 // The MIF reader on each construct it knows, its errors on malformed files, and books.
-#include "host/files/frameroman.h"
-#include "host/files/mif_reader.h"
+#include "host/formats/frameroman.h"
+#include "host/formats/mif_reader.h"
 #include "host_test_util.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // Writing MIF and text, reading written files back, and opening files by content.
-#include "host/files/mif_reader.h"
-#include "host/files/mif_writer.h"
+#include "host/formats/mif_reader.h"
+#include "host/formats/mif_writer.h"
 #include "host/model/builder.h"
 #include "host_test_util.h"
 

@@ -1,5 +1,5 @@
 // The sample manual and article load, and hold the constructs they are there to show.
-#include "host/files/mif_writer.h"
+#include "host/formats/mif_writer.h"
 #include "host_test_util.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // Names served to the client in FrameRoman and handed back by it.
 #include "host/api/served_names.h"
-#include "host/files/frameroman.h"
+#include "host/formats/frameroman.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Text from outside keeps its characters: letters of other scripts, symbols and spaces become
 // FrameRoman without adding a sentence terminator or a word break; files in Windows-1252 and
 // UTF-16 read as the text they hold.
-#include "host/files/frameroman.h"
-#include "host/files/text_encoding.h"
+#include "host/formats/frameroman.h"
+#include "host/formats/text_encoding.h"
 #include "host/model/model.h"
 #include "host_test_util.h"
 

@@ -1,6 +1,6 @@
 // Text bodies, FrameRoman conversion and MIF numbers: the small pieces everything else rests on.
-#include "host/files/frameroman.h"
-#include "host/files/mif_lexer.h"
+#include "host/formats/frameroman.h"
+#include "host/formats/mif_lexer.h"
 #include "host/model/builder.h"
 #include "host_test_util.h"
 

@@ -1,0 +1,322 @@
+// The Markdown reader: GitHub-flavoured Markdown parsed by cmark-gfm with its table,
+// strikethrough, autolink and task-list extensions and footnotes, walked into a MarkupBuilder.
+#include "host/formats/markup.h"
+
+#if defined(LX_HAVE_CMARK_GFM)
+#include <cmark-gfm-core-extensions.h>
+#include <cmark-gfm.h>
+#endif
+
+#include <charconv>
+#include <map>
+#include <memory>
+
+namespace lxhost {
+
+#if !defined(LX_HAVE_CMARK_GFM)
+
+bool MarkdownSupported() {
+    return false;
+}
+
+bool ReadMarkdown(std::string_view, Document&, const ReaderOptions&, std::string* error) {
+    *error = "Markdown files are not supported in this build of lexameter";
+    return false;
+}
+
+bool SummaryChapters(std::string_view, const std::string&, std::vector<std::string>*) {
+    return false;
+}
+
+#else
+
+namespace {
+
+constexpr const char* kExtensions[] = {"table", "strikethrough", "autolink", "tasklist"};
+constexpr std::string_view kUrlSchemes[] = {"http://", "https://", "mailto:", "ftp://"};
+
+struct ParserDeleter {
+    void operator()(cmark_parser* p) const { cmark_parser_free(p); }
+};
+struct NodeDeleter {
+    void operator()(cmark_node* n) const { cmark_node_free(n); }
+};
+struct IterDeleter {
+    void operator()(cmark_iter* i) const { cmark_iter_free(i); }
+};
+
+// The text of a document after its front matter: YAML between a first line "---" and the next
+// line "---" or "...". Without a closing line there is no front matter.
+std::string_view SkipFrontMatter(std::string_view data) {
+    auto lineEnd = [&](std::size_t at) {
+        const std::size_t nl = data.find('\n', at);
+        return nl == std::string_view::npos ? data.size() : nl;
+    };
+    auto isFence = [&](std::size_t begin, std::size_t end, std::string_view fence) {
+        std::string_view line = data.substr(begin, end - begin);
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
+            line.remove_suffix(1);
+        return line == fence;
+    };
+    std::size_t end = lineEnd(0);
+    if (!isFence(0, end, "---")) {
+        return data;
+    }
+    for (std::size_t at = end + 1; at < data.size();) {
+        end = lineEnd(at);
+        if (isFence(at, end, "---") || isFence(at, end, "...")) {
+            return data.substr(std::min(end + 1, data.size()));
+        }
+        at = end + 1;
+    }
+    return data;
+}
+
+std::string_view Literal(cmark_node* node) {
+    const char* s = cmark_node_get_literal(node);
+    return s == nullptr ? std::string_view() : std::string_view(s);
+}
+
+// A link whose text is its own address (an autolink, or "<https://...>") shows a URL, not
+// prose: it counts nothing.
+bool ShowsItsUrl(cmark_node* link) {
+    cmark_node* child = cmark_node_first_child(link);
+    const char* url = cmark_node_get_url(link);
+    if (child == nullptr || url == nullptr || cmark_node_next(child) != nullptr ||
+        cmark_node_get_type(child) != CMARK_NODE_TEXT) {
+        return child == nullptr;
+    }
+    const std::string_view text = Literal(child);
+    std::string_view address(url);
+    if (address == text) {
+        return true;
+    }
+    for (std::string_view scheme : kUrlSchemes) {
+        if (address.starts_with(scheme) && address.substr(scheme.size()) == text) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool IsLineBreakTag(std::string_view html) {
+    return html.size() >= 3 && html[0] == '<' && (html[1] == 'b' || html[1] == 'B') &&
+           (html[2] == 'r' || html[2] == 'R');
+}
+
+class MarkdownWalk {
+  public:
+    MarkdownWalk(MarkupBuilder& out) : out_(out) {}
+
+    // Walks the tree depth first without recursion (nesting may be deep) and without cmark's
+    // iterator, which costs a sixth of the reading time.
+    void Run(cmark_node* root) {
+        cmark_node* node = root;
+        for (;;) {
+            const bool open = Enter(node);
+            cmark_node* child = open ? cmark_node_first_child(node) : nullptr;
+            if (child != nullptr) {
+                node = child;
+                continue;
+            }
+            if (open) {
+                Exit(node);
+            }
+            while (node != root && cmark_node_next(node) == nullptr) {
+                node = cmark_node_parent(node);
+                Exit(node);
+            }
+            if (node == root) {
+                return;
+            }
+            node = cmark_node_next(node);
+        }
+    }
+
+  private:
+    // Handles the start of a node; false when its content is not text.
+    bool Enter(cmark_node* node) {
+        const cmark_node_type nodeType = cmark_node_get_type(node);
+        switch (nodeType) {
+        case CMARK_NODE_HEADING:
+            out_.StartParagraph(HeadingFormat(cmark_node_get_heading_level(node)));
+            return true;
+        case CMARK_NODE_PARAGRAPH:
+            out_.StartParagraph(formats_.back());
+            return true;
+        case CMARK_NODE_BLOCK_QUOTE:
+            formats_.push_back(kFormatQuote);
+            return true;
+        case CMARK_NODE_LIST:
+            formats_.push_back(cmark_node_get_list_type(node) == CMARK_ORDERED_LIST
+                                   ? kFormatNumbered
+                                   : kFormatBulleted);
+            return true;
+        case CMARK_NODE_CODE_BLOCK:
+            out_.CodeBlock(Literal(node));
+            return true;
+        case CMARK_NODE_TEXT:
+        case CMARK_NODE_CODE:
+            out_.Text(Literal(node));
+            return true;
+        case CMARK_NODE_SOFTBREAK:
+        case CMARK_NODE_LINEBREAK:
+            out_.Space();
+            return true;
+        case CMARK_NODE_HTML_INLINE:
+            if (IsLineBreakTag(Literal(node))) {
+                out_.Space();
+            }
+            return true;
+        case CMARK_NODE_LINK:
+            return !ShowsItsUrl(node);
+        case CMARK_NODE_IMAGE:
+            return false; // its alt text describes a picture; it is not prose
+        case CMARK_NODE_FOOTNOTE_REFERENCE:
+            Reference(Literal(node));
+            return true;
+        case CMARK_NODE_FOOTNOTE_DEFINITION: {
+            // Definitions come at the end, in the order of their first reference.
+            ++definitions_;
+            auto it = footnotes_.find(definitions_);
+            const ObjectId footnote =
+                it != footnotes_.end() ? it->second : out_.AnchorNewFootnote();
+            footnotes_[definitions_] = footnote;
+            out_.StartFootnote(footnote);
+            formats_.push_back(kFormatFootnote);
+            return true;
+        }
+        case CMARK_NODE_ITEM:
+        case CMARK_NODE_DOCUMENT:
+            return true;
+        case CMARK_NODE_THEMATIC_BREAK:
+        case CMARK_NODE_HTML_BLOCK:
+            return false; // no prose
+        default:
+            break;
+        }
+        if ((nodeType & CMARK_NODE_TYPE_MASK) == CMARK_NODE_TYPE_INLINE) {
+            return true; // emphasis, strikethrough: transparent
+        }
+        // The nodes of the table extension are known by name only.
+        const std::string_view type = cmark_node_get_type_string(node);
+        if (type == "table") {
+            out_.StartTable();
+        } else if (type == "table_row" || type == "table_header") {
+            out_.StartRow(cmark_gfm_extensions_get_table_row_is_header(node) != 0);
+        } else if (type == "table_cell") {
+            out_.StartCell();
+        }
+        return true;
+    }
+
+    void Exit(cmark_node* node) {
+        const cmark_node_type nodeType = cmark_node_get_type(node);
+        switch (nodeType) {
+        case CMARK_NODE_HEADING:
+        case CMARK_NODE_PARAGRAPH:
+            out_.EndParagraph();
+            return;
+        case CMARK_NODE_BLOCK_QUOTE:
+        case CMARK_NODE_LIST:
+            formats_.pop_back();
+            return;
+        case CMARK_NODE_FOOTNOTE_DEFINITION:
+            formats_.pop_back();
+            out_.EndFootnote();
+            return;
+        case CMARK_NODE_ITEM:
+        case CMARK_NODE_DOCUMENT:
+        case CMARK_NODE_THEMATIC_BREAK:
+        case CMARK_NODE_HTML_BLOCK:
+            return;
+        default:
+            break;
+        }
+        if ((nodeType & CMARK_NODE_TYPE_MASK) == CMARK_NODE_TYPE_INLINE) {
+            return;
+        }
+        const std::string_view type = cmark_node_get_type_string(node);
+        if (type == "table") {
+            out_.EndTable();
+        } else if (type == "table_row" || type == "table_header") {
+            out_.EndRow();
+        } else if (type == "table_cell") {
+            out_.EndCell();
+        }
+    }
+
+    // A footnote reference shows the note's number; the first reference to a note anchors it.
+    void Reference(std::string_view number) {
+        int n = 0;
+        std::from_chars(number.data(), number.data() + number.size(), n);
+        if (footnotes_.find(n) == footnotes_.end()) {
+            footnotes_[n] = out_.AnchorNewFootnote();
+        }
+    }
+
+    MarkupBuilder& out_;
+    std::vector<std::string_view> formats_{kFormatBody};
+    std::map<int, ObjectId> footnotes_;
+    int definitions_ = 0;
+};
+
+// Parses GitHub-flavoured Markdown; the tree is the caller's.
+std::unique_ptr<cmark_node, NodeDeleter> ParseMarkdown(std::string_view data) {
+    if (data.starts_with("\xEF\xBB\xBF")) {
+        data.remove_prefix(3);
+    }
+    data = SkipFrontMatter(data);
+    cmark_gfm_core_extensions_ensure_registered();
+    std::unique_ptr<cmark_parser, ParserDeleter> parser(
+        cmark_parser_new(CMARK_OPT_DEFAULT | CMARK_OPT_FOOTNOTES));
+    for (const char* name : kExtensions) {
+        if (cmark_syntax_extension* ext = cmark_find_syntax_extension(name)) {
+            cmark_parser_attach_syntax_extension(parser.get(), ext);
+        }
+    }
+    cmark_parser_feed(parser.get(), data.data(), data.size());
+    return std::unique_ptr<cmark_node, NodeDeleter>(cmark_parser_finish(parser.get()));
+}
+
+} // namespace
+
+bool MarkdownSupported() {
+    return true;
+}
+
+bool SummaryChapters(std::string_view data, const std::string& dir,
+                     std::vector<std::string>* files) {
+    files->clear();
+    std::unique_ptr<cmark_node, NodeDeleter> root = ParseMarkdown(data);
+    if (root == nullptr) {
+        return true;
+    }
+    std::unique_ptr<cmark_iter, IterDeleter> iter(cmark_iter_new(root.get()));
+    for (cmark_event_type ev; (ev = cmark_iter_next(iter.get())) != CMARK_EVENT_DONE;) {
+        cmark_node* node = cmark_iter_get_node(iter.get());
+        if (ev == CMARK_EVENT_ENTER && cmark_node_get_type(node) == CMARK_NODE_LINK) {
+            const char* url = cmark_node_get_url(node);
+            const std::string path = ChapterPath(url ? url : "", dir);
+            if (!path.empty()) {
+                files->push_back(path);
+            }
+        }
+    }
+    return true;
+}
+
+bool ReadMarkdown(std::string_view data, Document& doc, const ReaderOptions& options,
+                  std::string* /*error*/) {
+    std::unique_ptr<cmark_node, NodeDeleter> root = ParseMarkdown(data);
+    MarkupBuilder out(doc, options);
+    if (root != nullptr) {
+        MarkdownWalk(out).Run(root.get());
+    }
+    out.Finish();
+    return true;
+}
+
+#endif
+
+} // namespace lxhost

@@ -1,0 +1,1344 @@
+// The HTML and XML readers: HTML pages through libxml2's HTML parser (which repairs broken markup
+// as browsers do), DocBook and DITA topics through its XML parser. Both feed one element mapper
+// that knows the three vocabularies; the XML parser never loads a DTD or an external entity.
+#include "host/formats/markup.h"
+
+#if defined(LX_HAVE_LIBXML2)
+#include <libxml/HTMLparser.h>
+#include <libxml/entities.h>
+#include <libxml/parser.h>
+#include <libxml/parserInternals.h>
+#include <libxml/xmlerror.h>
+#endif
+
+#include "host/formats/frameroman.h"
+#include "host/formats/text_encoding.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cstring>
+#include <filesystem>
+#include <iterator>
+#include <limits>
+#include <map>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <utility>
+
+namespace lxhost {
+
+#if !defined(LX_HAVE_LIBXML2)
+
+bool XmlSupported() {
+    return false;
+}
+
+bool ReadHtml(std::string_view, Document&, const ReaderOptions&, std::string* error) {
+    *error = "HTML files are not supported in this build of lexameter";
+    return false;
+}
+
+ObjectId OpenXml(Session&, std::string_view, const std::string& path, bool, std::int32_t* status,
+                 std::string* error) {
+    *status = kErrNotDocument;
+    *error = path + ": XML files are not supported in this build of lexameter";
+    return 0;
+}
+
+ObjectId OpenXmlPart(Session&, std::string_view, const std::string&, std::string_view,
+                     const std::string& path, bool, std::int32_t* status, std::string* error) {
+    *status = kErrNotDocument;
+    *error = path + ": XML files are not supported in this build of lexameter";
+    return 0;
+}
+
+std::vector<std::string> FolderBookEntries(const std::string& path) {
+    return {path};
+}
+
+#else
+
+namespace {
+
+// What an element is to the mapping.
+enum class Role : std::uint8_t {
+    Inline,      // its text belongs to the paragraph around it
+    Skip,        // nothing in it is prose (scripts, navigation, images, metadata)
+    Block,       // a container: paragraphs end at its start and end
+    Section,     // a block that nests headings one level deeper
+    Title,       // a heading, a table title or a plain paragraph, by where it stands
+    Heading,     // HTML h1 to h6
+    Para,        // a paragraph of the format of its context
+    List,        // its items are "Bulleted"
+    OrderedList, // its items are "Numbered"
+    Item,        // a list item
+    Quote,
+    Code,
+    Table,
+    Caption,
+    HeadRows, // rows inside are heading rows
+    BodyRows,
+    Row,
+    HeadRow,
+    Cell,
+    Footnote,
+    Link,
+    Break,
+    Info, // metadata: only its title is text
+    Include,
+};
+
+struct ElementRole {
+    std::string_view name;
+    Role role;
+};
+
+// The three vocabularies in one table: HTML, DocBook and DITA use few names in different senses.
+constexpr ElementRole kRoles[] = {
+    // Not prose.
+    {"script", Role::Skip},
+    {"style", Role::Skip},
+    {"nav", Role::Skip},
+    {"noscript", Role::Skip},
+    {"template", Role::Skip},
+    {"svg", Role::Skip},
+    {"head", Role::Skip},
+    {"img", Role::Skip},
+    {"math", Role::Skip},
+    {"iframe", Role::Skip},
+    {"object", Role::Skip},
+    {"select", Role::Skip},
+    {"textarea", Role::Skip},
+    {"mediaobject", Role::Skip},
+    {"inlinemediaobject", Role::Skip},
+    {"imageobject", Role::Skip},
+    {"indexterm", Role::Skip},
+    {"remark", Role::Skip},
+    {"image", Role::Skip},
+    {"prolog", Role::Skip},
+    {"draft-comment", Role::Skip},
+    {"required-cleanup", Role::Skip},
+    {"titlealts", Role::Skip},
+    {"data", Role::Skip},
+    {"graphic", Role::Skip},
+    {"inlinegraphic", Role::Skip},
+    {"alt", Role::Skip},
+    // Headings and titles.
+    {"h1", Role::Heading},
+    {"h2", Role::Heading},
+    {"h3", Role::Heading},
+    {"h4", Role::Heading},
+    {"h5", Role::Heading},
+    {"h6", Role::Heading},
+    {"title", Role::Title},
+    {"subtitle", Role::Para},
+    {"titleabbrev", Role::Skip},
+    {"searchtitle", Role::Skip},
+    // Sections.
+    {"book", Role::Section},
+    {"part", Role::Section},
+    {"chapter", Role::Section},
+    {"article", Role::Section},
+    {"preface", Role::Section},
+    {"appendix", Role::Section},
+    {"section", Role::Section},
+    {"sect1", Role::Section},
+    {"sect2", Role::Section},
+    {"sect3", Role::Section},
+    {"sect4", Role::Section},
+    {"sect5", Role::Section},
+    {"simplesect", Role::Section},
+    {"refentry", Role::Section},
+    {"refsect1", Role::Section},
+    {"refsect2", Role::Section},
+    {"refsect3", Role::Section},
+    {"refsection", Role::Section},
+    {"glossary", Role::Section},
+    {"bibliography", Role::Section},
+    {"colophon", Role::Section},
+    {"dedication", Role::Section},
+    {"topic", Role::Section},
+    {"concept", Role::Section},
+    {"task", Role::Section},
+    {"reference", Role::Section},
+    {"glossentry", Role::Section},
+    {"troubleshooting", Role::Section},
+    {"example", Role::Section},
+    // Metadata blocks whose title is the section's.
+    {"info", Role::Info},
+    {"articleinfo", Role::Info},
+    {"bookinfo", Role::Info},
+    {"chapterinfo", Role::Info},
+    {"sectioninfo", Role::Info},
+    {"sect1info", Role::Info},
+    {"sect2info", Role::Info},
+    {"prefaceinfo", Role::Info},
+    {"appendixinfo", Role::Info},
+    // Paragraphs.
+    {"p", Role::Para},
+    {"para", Role::Para},
+    {"simpara", Role::Para},
+    {"shortdesc", Role::Para},
+    {"cmd", Role::Para},
+    {"dt", Role::Para},
+    {"dd", Role::Block},
+    {"term", Role::Para},
+    {"figcaption", Role::Para},
+    {"summary", Role::Para},
+    {"attribution", Role::Para},
+    {"abstract", Role::Block},
+    {"address", Role::Para},
+    {"sli", Role::Item},
+    // Lists.
+    {"ul", Role::List},
+    {"menu", Role::List},
+    {"ol", Role::OrderedList},
+    {"li", Role::Item},
+    {"itemizedlist", Role::List},
+    {"orderedlist", Role::OrderedList},
+    {"listitem", Role::Item},
+    {"variablelist", Role::List},
+    {"simplelist", Role::List},
+    {"member", Role::Item},
+    {"procedure", Role::OrderedList},
+    {"substeps", Role::OrderedList},
+    {"step", Role::Item},
+    {"steps", Role::OrderedList},
+    {"steps-unordered", Role::List},
+    {"substep", Role::Item},
+    {"sl", Role::List},
+    {"choices", Role::List},
+    {"choice", Role::Item},
+    // Other blocks.
+    {"blockquote", Role::Quote},
+    {"epigraph", Role::Quote},
+    {"lq", Role::Quote},
+    {"pre", Role::Code},
+    {"programlisting", Role::Code},
+    {"screen", Role::Code},
+    {"synopsis", Role::Code},
+    {"codeblock", Role::Code},
+    {"msgblock", Role::Code},
+    {"literallayout", Role::Block},
+    {"div", Role::Block},
+    {"body", Role::Block},
+    {"main", Role::Block},
+    {"aside", Role::Block},
+    {"header", Role::Block},
+    {"footer", Role::Block},
+    {"figure", Role::Block},
+    {"fig", Role::Block},
+    {"hr", Role::Block},
+    {"form", Role::Block},
+    {"fieldset", Role::Block},
+    {"dl", Role::Block},
+    {"dlentry", Role::Block},
+    {"details", Role::Block},
+    {"note", Role::Block},
+    {"warning", Role::Block},
+    {"caution", Role::Block},
+    {"tip", Role::Block},
+    {"important", Role::Block},
+    {"sidebar", Role::Block},
+    {"formalpara", Role::Block},
+    {"varlistentry", Role::Block},
+    {"conbody", Role::Block},
+    {"taskbody", Role::Block},
+    {"refbody", Role::Block},
+    {"context", Role::Block},
+    {"result", Role::Block},
+    {"prereq", Role::Block},
+    {"postreq", Role::Block},
+    {"stepresult", Role::Block},
+    {"stepxmp", Role::Block},
+    {"info-block", Role::Block},
+    {"itemgroup", Role::Block},
+    {"tasks", Role::Block},
+    {"partintro", Role::Block},
+    {"center", Role::Block},
+    // Tables.
+    {"table", Role::Table},
+    {"informaltable", Role::Table},
+    {"simpletable", Role::Table},
+    {"caption", Role::Caption},
+    {"thead", Role::HeadRows},
+    {"tbody", Role::BodyRows},
+    {"tfoot", Role::BodyRows},
+    {"tr", Role::Row},
+    {"row", Role::Row},
+    {"strow", Role::Row},
+    {"sthead", Role::HeadRow},
+    {"td", Role::Cell},
+    {"th", Role::Cell},
+    {"entry", Role::Cell},
+    {"stentry", Role::Cell},
+    // Inline.
+    {"footnote", Role::Footnote},
+    {"fn", Role::Footnote},
+    {"a", Role::Link},
+    {"ulink", Role::Link},
+    {"link", Role::Link},
+    {"xref", Role::Link},
+    {"br", Role::Break},
+    {"include", Role::Include},
+    {"xinclude-other", Role::Skip},
+};
+
+constexpr std::string_view kXIncludeNamespace = "http://www.w3.org/2001/XInclude";
+constexpr std::string_view kUrlSchemes[] = {"http://", "https://", "mailto:", "ftp://"};
+// Elements nest no deeper than this; the parsers stop long before.
+constexpr int kMaxDepth = 4096;
+
+Role RoleOf(std::string_view name) {
+    // Looked up for every element: a hash table, not a search tree of string comparisons.
+    static const std::unordered_map<std::string_view, Role> table = [] {
+        std::unordered_map<std::string_view, Role> m;
+        for (const ElementRole& r : kRoles) {
+            m.emplace(r.name, r.role);
+        }
+        return m;
+    }();
+    const auto it = table.find(name);
+    return it == table.end() ? Role::Inline : it->second;
+}
+
+struct Attribute {
+    std::string_view name;
+    std::string_view value;
+};
+
+std::string_view AttributeOf(const std::vector<Attribute>& attrs, std::string_view name) {
+    for (const Attribute& a : attrs) {
+        if (a.name == name) {
+            return a.value;
+        }
+    }
+    return {};
+}
+
+bool HasAttribute(const std::vector<Attribute>& attrs, std::string_view name) {
+    return std::any_of(attrs.begin(), attrs.end(),
+                       [&](const Attribute& a) { return a.name == name; });
+}
+
+bool HasClassWord(const std::vector<Attribute>& attrs, std::string_view prefix) {
+    std::string_view cls = AttributeOf(attrs, "class");
+    while (!cls.empty()) {
+        const std::size_t space = cls.find(' ');
+        if (cls.substr(0, space).starts_with(prefix)) {
+            return true;
+        }
+        cls.remove_prefix(space == std::string_view::npos ? cls.size() : space + 1);
+    }
+    return false;
+}
+
+// HTML footnotes as Markdown converters write them: a reference (a link to the note, showing its
+// number), the notes section at the end, and the link back from each note.
+bool IsNoteReference(const std::vector<Attribute>& attrs) {
+    return AttributeOf(attrs, "role") == "doc-noteref" ||
+           HasAttribute(attrs, "data-footnote-ref") || HasClassWord(attrs, "footnote-ref");
+}
+bool IsNotesSection(const std::vector<Attribute>& attrs) {
+    return AttributeOf(attrs, "role") == "doc-endnotes" || HasAttribute(attrs, "data-footnotes") ||
+           AttributeOf(attrs, "class") == "footnotes";
+}
+bool IsNoteBacklink(const std::vector<Attribute>& attrs) {
+    return AttributeOf(attrs, "role") == "doc-backlink" ||
+           HasAttribute(attrs, "data-footnote-backref") || HasClassWord(attrs, "footnote-back");
+}
+
+// Maps element events onto the builder.
+class ElementMapper {
+  public:
+    explicit ElementMapper(MarkupBuilder& out) : out_(out) {}
+
+    void Start(std::string_view name, const std::vector<Attribute>& attrs) {
+        Frame frame;
+        if (skip_ > 0 || stack_.size() >= kMaxDepth) {
+            ++skip_;
+            frame.skipped = true;
+            if (noteRef_ && noteKey_.empty() && name == "a") {
+                noteKey_ = AttributeOf(attrs, "href");
+            }
+            stack_.push_back(frame);
+            return;
+        }
+        frame.role = RoleOf(name);
+        if (frame.role == Role::Info && ParentRole() != Role::Section) {
+            frame.role = Role::Block; // DITA's info: the prose of a task step
+        }
+        if (inInfo_ > 0 && frame.role != Role::Title && name != "abstract" && name != "para" &&
+            name != "p") {
+            frame.role = Role::Skip;
+        }
+        if (IsNoteReference(attrs)) {
+            frame.role = Role::Skip;
+            frame.noteRef = true;
+        } else if (IsNoteBacklink(attrs) || AttributeOf(attrs, "role") == "navigation" ||
+                   (notes_ > 0 && frame.role == Role::Heading)) {
+            frame.role = Role::Skip;
+        }
+        if (code_ > 0 && frame.role != Role::Skip) {
+            frame.role = Role::Inline; // markup inside code is part of the listing
+        }
+        if (link_ && frame.role != Role::Inline && frame.role != Role::Skip) {
+            FlushLink(); // a link around blocks is only a wrapper
+        }
+        if (IsNotesSection(attrs)) {
+            frame.notes = true;
+            ++notes_;
+        }
+        StartRole(frame, name, attrs);
+        if (notes_ > 0 && frame.role == Role::Item && HasAttribute(attrs, "id")) {
+            frame.noteItem = true;
+            auto it = notesByKey_.find(std::string(AttributeOf(attrs, "id")));
+            out_.StartFootnote(it != notesByKey_.end() ? it->second : out_.NewFootnote());
+            PushFormat(frame, kFormatFootnote);
+        }
+        stack_.push_back(frame);
+    }
+
+    void End() {
+        if (stack_.empty()) {
+            return;
+        }
+        const Frame frame = stack_.back();
+        stack_.pop_back();
+        if (frame.skipped) {
+            --skip_;
+            return;
+        }
+        EndRole(frame);
+        if (frame.noteItem) {
+            out_.EndFootnote();
+        }
+        if (frame.notes) {
+            --notes_;
+        }
+        if (frame.pushedFormat) {
+            formats_.pop_back();
+        }
+    }
+
+    void Characters(std::string_view utf8) {
+        if (skip_ > 0) {
+            return;
+        }
+        if (code_ > 0) {
+            codeText_.append(utf8);
+        } else if (link_) {
+            linkText_.append(utf8);
+        } else {
+            out_.Text(utf8, formats_.back());
+        }
+    }
+
+    // At the end of the input: elements left open are closed.
+    void Finish() {
+        while (!stack_.empty()) {
+            End();
+        }
+    }
+
+  private:
+    struct Frame {
+        Role role = Role::Inline;
+        bool skipped = false;
+        bool pushedFormat = false;
+        bool noteRef = false;
+        bool notes = false;
+        bool noteItem = false;
+        bool link = false;
+    };
+
+    void PushFormat(Frame& frame, std::string_view format) {
+        formats_.push_back(std::string(format));
+        frame.pushedFormat = true;
+    }
+
+    void StartRole(Frame& frame, std::string_view name, const std::vector<Attribute>& attrs) {
+        switch (frame.role) {
+        case Role::Inline:
+        case Role::Include:
+            return;
+        case Role::Skip:
+            ++skip_;
+            if (frame.noteRef) {
+                noteRef_ = true;
+                noteKey_ = AttributeOf(attrs, "href");
+            } else {
+                frame.skipped = true;
+            }
+            return;
+        case Role::Block:
+        case Role::Item:
+            out_.EndParagraph();
+            return;
+        case Role::Section:
+            out_.EndParagraph();
+            ++depth_;
+            return;
+        case Role::Info:
+            ++inInfo_;
+            return;
+        case Role::Title:
+            StartTitle();
+            return;
+        case Role::Heading:
+            out_.StartParagraph(HeadingFormat(name[1] - '0'));
+            return;
+        case Role::Para:
+            out_.StartParagraph(formats_.back());
+            return;
+        case Role::List:
+        case Role::OrderedList:
+            out_.EndParagraph();
+            PushFormat(frame, frame.role == Role::List ? kFormatBulleted : kFormatNumbered);
+            return;
+        case Role::Quote:
+            out_.EndParagraph();
+            PushFormat(frame, kFormatQuote);
+            return;
+        case Role::Code:
+            if (code_++ == 0) {
+                codeText_.clear();
+            }
+            return;
+        case Role::Table:
+            out_.StartTable();
+            return;
+        case Role::Caption:
+            out_.StartTableTitle();
+            PushFormat(frame, "");
+            return;
+        case Role::HeadRows:
+        case Role::BodyRows:
+            headRows_ = frame.role == Role::HeadRows;
+            return;
+        case Role::Row:
+        case Role::HeadRow:
+            out_.StartRow(headRows_ || frame.role == Role::HeadRow);
+            return;
+        case Role::Cell:
+            out_.StartCell();
+            PushFormat(frame, "");
+            return;
+        case Role::Footnote:
+            out_.StartFootnote(out_.AnchorNewFootnote());
+            PushFormat(frame, kFormatFootnote);
+            return;
+        case Role::Link:
+            if (!link_) {
+                link_ = true;
+                frame.link = true;
+                linkText_.clear();
+                linkHref_ = AttributeOf(attrs, "href");
+                if (linkHref_.empty()) {
+                    linkHref_ = AttributeOf(attrs, "url");
+                }
+            }
+            return;
+        case Role::Break:
+            out_.Space();
+            return;
+        }
+    }
+
+    void EndRole(const Frame& frame) {
+        switch (frame.role) {
+        case Role::Inline:
+        case Role::Include:
+        case Role::Break:
+            return;
+        case Role::Skip:
+            // Only a footnote reference reaches here: its number is not text, the note is
+            // anchored where it stands.
+            --skip_;
+            noteRef_ = false;
+            if (std::string_view(noteKey_).starts_with("#")) {
+                noteKey_.erase(0, 1);
+            }
+            if (notesByKey_.find(noteKey_) == notesByKey_.end()) {
+                notesByKey_[noteKey_] = out_.AnchorNewFootnote();
+            }
+            return;
+        case Role::Block:
+        case Role::Item:
+        case Role::Heading:
+        case Role::Para:
+        case Role::List:
+        case Role::OrderedList:
+        case Role::Quote:
+            out_.EndParagraph();
+            return;
+        case Role::Section:
+            out_.EndParagraph();
+            --depth_;
+            return;
+        case Role::Info:
+            --inInfo_;
+            return;
+        case Role::Title:
+            EndTitle();
+            return;
+        case Role::Code:
+            if (--code_ == 0) {
+                out_.CodeBlock(codeText_);
+                codeText_.clear();
+            }
+            return;
+        case Role::Table:
+            out_.EndTable();
+            return;
+        case Role::Caption:
+            out_.EndTableTitle();
+            return;
+        case Role::HeadRows:
+        case Role::BodyRows:
+            headRows_ = false;
+            return;
+        case Role::Row:
+        case Role::HeadRow:
+            out_.EndRow();
+            return;
+        case Role::Cell:
+            out_.EndCell();
+            return;
+        case Role::Footnote:
+            out_.EndFootnote();
+            return;
+        case Role::Link:
+            if (frame.link) {
+                EndLink();
+            }
+            return;
+        }
+    }
+
+    // A title is the heading of its section, the title of its table, or else (a figure's, a
+    // note's) a paragraph of its own.
+    void StartTitle() {
+        const Role parent = ParentRole();
+        if (parent == Role::Table) {
+            out_.StartTableTitle();
+            titles_.push_back(Role::Table);
+        } else if (parent == Role::Section || parent == Role::Info) {
+            out_.StartParagraph(HeadingFormat(std::max(depth_, 1)));
+            titles_.push_back(Role::Section);
+        } else {
+            out_.StartParagraph(kFormatBody);
+            titles_.push_back(Role::Para);
+        }
+    }
+
+    void EndTitle() {
+        const Role kind = titles_.empty() ? Role::Para : titles_.back();
+        if (!titles_.empty()) {
+            titles_.pop_back();
+        }
+        if (kind == Role::Table) {
+            out_.EndTableTitle();
+        } else {
+            out_.EndParagraph();
+        }
+    }
+
+    Role ParentRole() const {
+        for (auto it = stack_.rbegin(); it != stack_.rend(); ++it) {
+            if (it->role != Role::Inline) {
+                return it->role;
+            }
+        }
+        return Role::Block;
+    }
+
+    void FlushLink() {
+        link_ = false;
+        for (Frame& f : stack_) {
+            f.link = false;
+        }
+        out_.Text(linkText_, formats_.back());
+        linkText_.clear();
+    }
+
+    // A link counts by its text, unless the text is the address itself.
+    void EndLink() {
+        link_ = false;
+        std::string_view text = linkText_;
+        while (!text.empty() && std::strchr(" \t\r\n", text.front()) != nullptr) {
+            text.remove_prefix(1);
+        }
+        while (!text.empty() && std::strchr(" \t\r\n", text.back()) != nullptr) {
+            text.remove_suffix(1);
+        }
+        const std::string_view href = linkHref_;
+        bool isAddress = !text.empty() && text == href;
+        for (std::string_view scheme : kUrlSchemes) {
+            isAddress = isAddress || (!text.empty() && href.starts_with(scheme) &&
+                                      href.substr(scheme.size()) == text);
+        }
+        if (!isAddress) {
+            out_.Text(linkText_, formats_.back());
+        } else {
+            out_.Space();
+        }
+        linkText_.clear();
+    }
+
+    MarkupBuilder& out_;
+    std::vector<Frame> stack_;
+    std::vector<std::string> formats_{std::string()};
+    std::vector<Role> titles_;
+    std::map<std::string, ObjectId> notesByKey_;
+    std::string codeText_, linkText_, linkHref_, noteKey_;
+    int skip_ = 0, depth_ = 0, inInfo_ = 0, code_ = 0, notes_ = 0;
+    bool headRows_ = false, link_ = false, noteRef_ = false;
+};
+
+// --- HTML: the SAX interface of libxml2's HTML parser, which builds no tree (faster by a third).
+
+// The attributes of an element, into a vector kept from one element to the next.
+const std::vector<Attribute>& SaxAttributes(const xmlChar** atts, std::vector<Attribute>& out) {
+    out.clear();
+    for (int i = 0; atts != nullptr && atts[i] != nullptr; i += 2) {
+        const char* value = reinterpret_cast<const char*>(atts[i + 1]);
+        out.push_back({reinterpret_cast<const char*>(atts[i]), value ? value : ""});
+    }
+    return out;
+}
+
+// What the parser's callbacks reach through its private pointer.
+struct SaxState {
+    ElementMapper& mapper;
+    std::vector<Attribute> attributes;
+};
+
+SaxState& StateOf(void* ctx) {
+    return *static_cast<SaxState*>(static_cast<htmlParserCtxtPtr>(ctx)->_private);
+}
+
+void SaxStart(void* ctx, const xmlChar* name, const xmlChar** atts) {
+    SaxState& state = StateOf(ctx);
+    state.mapper.Start(reinterpret_cast<const char*>(name), SaxAttributes(atts, state.attributes));
+}
+
+void SaxEnd(void* ctx, const xmlChar*) {
+    StateOf(ctx).mapper.End();
+}
+
+void SaxCharacters(void* ctx, const xmlChar* text, int len) {
+    StateOf(ctx).mapper.Characters(
+        std::string_view(reinterpret_cast<const char*>(text), static_cast<std::size_t>(len)));
+}
+
+// --- XML: a tree, never with a DTD or an external entity loaded.
+
+// Refuses every external resource: DTDs, external entities, anything by URL.
+xmlParserInputPtr RefuseExternal(const char*, const char*, xmlParserCtxtPtr) {
+    return nullptr;
+}
+
+struct ParseError {
+    std::string message;
+    int line = 0;
+};
+
+void CaptureError(void* ctx, xmlErrorPtr e) {
+    auto* error = static_cast<ParseError*>(ctx);
+    if (e != nullptr && e->level == XML_ERR_FATAL && error->message.empty()) {
+        error->message = e->message ? e->message : "malformed";
+        while (!error->message.empty() &&
+               (error->message.back() == '\n' || error->message.back() == ' ')) {
+            error->message.pop_back();
+        }
+        error->line = e->line;
+    }
+}
+
+struct DocDeleter {
+    void operator()(xmlDocPtr d) const { xmlFreeDoc(d); }
+};
+using XmlDoc = std::unique_ptr<xmlDoc, DocDeleter>;
+
+// Parses XML with the external loader refused and errors captured, not printed.
+XmlDoc ParseXml(std::string_view data, const std::string& path, std::string* error) {
+    xmlInitParser();
+    const xmlExternalEntityLoader previous = xmlGetExternalEntityLoader();
+    xmlSetExternalEntityLoader(RefuseExternal);
+    ParseError captured;
+    xmlSetStructuredErrorFunc(&captured, CaptureError);
+    XmlDoc doc;
+    if (data.size() <= static_cast<std::size_t>(std::numeric_limits<int>::max())) {
+        doc.reset(xmlReadMemory(data.data(), static_cast<int>(data.size()), nullptr, nullptr,
+                                XML_PARSE_NONET | XML_PARSE_NOCDATA));
+    } else {
+        captured.message = "file too large";
+    }
+    xmlSetStructuredErrorFunc(nullptr, nullptr);
+    xmlSetExternalEntityLoader(previous);
+    if (doc == nullptr) {
+        *error = path + ":" + std::to_string(captured.line) + ": malformed XML: " +
+                 (captured.message.empty() ? "not well-formed" : captured.message);
+    }
+    return doc;
+}
+
+std::string_view NodeName(xmlNodePtr node) {
+    const std::string_view name = reinterpret_cast<const char*>(node->name);
+    if (node->ns != nullptr && node->ns->href != nullptr &&
+        reinterpret_cast<const char*>(node->ns->href) == kXIncludeNamespace) {
+        return name == "include" ? "include" : "xinclude-other";
+    }
+    return name;
+}
+
+std::vector<Attribute> TreeAttributes(xmlNodePtr node) {
+    std::vector<Attribute> out;
+    for (xmlAttrPtr a = node->properties; a != nullptr; a = a->next) {
+        std::string_view value;
+        if (a->children != nullptr && a->children->next == nullptr &&
+            a->children->content != nullptr) {
+            value = reinterpret_cast<const char*>(a->children->content);
+        }
+        out.push_back({reinterpret_cast<const char*>(a->name), value});
+    }
+    return out;
+}
+
+// DocBook and DITA documents by their root element.
+constexpr std::string_view kDocumentRoots[] = {
+    "article",         "book",    "chapter", "part",      "preface",
+    "appendix",        "section", "sect1",   "refentry",  "glossary",
+    "topic",           "concept", "task",    "reference", "glossentry",
+    "troubleshooting", "dita",    "html"};
+
+bool IsDocumentRoot(std::string_view name) {
+    return std::find(std::begin(kDocumentRoots), std::end(kDocumentRoots), name) !=
+           std::end(kDocumentRoots);
+}
+
+bool HasXInclude(xmlNodePtr node) {
+    for (; node != nullptr; node = node->next) {
+        if (node->type == XML_ELEMENT_NODE &&
+            (NodeName(node) == "include" || HasXInclude(node->children))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string AttributeText(xmlNodePtr node, const char* name) {
+    xmlChar* value = xmlGetProp(node, reinterpret_cast<const xmlChar*>(name));
+    std::string out = value ? reinterpret_cast<const char*>(value) : "";
+    xmlFree(value);
+    return out;
+}
+
+// Elements of a book that describe it rather than being its text.
+bool IsBookMetadata(std::string_view name) {
+    return name == "title" || name == "subtitle" || name == "titleabbrev" || name == "info" ||
+           name == "bookinfo";
+}
+
+bool IsXmlNameChar(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-' || c == '.' ||
+           static_cast<unsigned char>(c) >= 0x80;
+}
+
+// Whether text is an element id: a name that does not begin with a digit, '-' or '.'.
+bool IsElementId(std::string_view s) {
+    return !s.empty() && !std::isdigit(static_cast<unsigned char>(s[0])) && s[0] != '-' &&
+           s[0] != '.' && std::all_of(s.begin(), s.end(), IsXmlNameChar);
+}
+
+// The part of a file that an XInclude's xpointer names, as the fragment of a chapter path: an
+// element's id ("intro" or "element(intro)"), or its place among the elements counted from the
+// root ("element(/1/3/2)": "3.2", the second element of the third under the root; "element(/1)"
+// is the whole file, ""). These simple forms are read rather than refused because books commonly
+// take one chapter or section of a shared file by its id. Any other pointer (the xpointer()
+// scheme of XPath expressions, an id followed by a child sequence, several parts) fails with the
+// reason: reading the whole file instead would count text the author did not include.
+bool PartFragment(std::string_view xpointer, std::string* fragment, std::string* reason) {
+    fragment->clear();
+    if (IsElementId(xpointer)) {
+        *fragment = std::string(xpointer);
+        return true;
+    }
+    constexpr std::string_view kElement = "element(";
+    if (xpointer.starts_with(kElement) && xpointer.ends_with(")")) {
+        std::string_view inner = xpointer.substr(kElement.size());
+        inner.remove_suffix(1);
+        if (IsElementId(inner)) {
+            *fragment = std::string(inner);
+            return true;
+        }
+        if (inner.starts_with("/1") && (inner.size() == 2 || inner[2] == '/')) {
+            inner.remove_prefix(2);
+            std::string places;
+            bool ok = true;
+            while (ok && !inner.empty()) {
+                inner.remove_prefix(1); // the '/'
+                const std::size_t end = std::min(inner.find('/'), inner.size());
+                const std::string_view step = inner.substr(0, end);
+                ok = !step.empty() && step.size() <= 9 && step[0] != '0' &&
+                     std::all_of(step.begin(), step.end(), [](char c) {
+                         return std::isdigit(static_cast<unsigned char>(c));
+                     });
+                places += (places.empty() ? "" : ".") + std::string(step);
+                inner.remove_prefix(end);
+            }
+            if (ok) {
+                *fragment = places;
+                return true;
+            }
+        }
+    }
+    *reason = "the xpointer '" + std::string(xpointer) +
+              "' is not supported (only an element's id, or element() with an id or with a child "
+              "sequence from the root)";
+    return false;
+}
+
+std::string ElementId(xmlNodePtr node) {
+    return AttributeText(node, "id"); // xml:id in DocBook 5, id in DocBook 4 and DITA
+}
+
+// The element that a chapter path's fragment names (PartFragment), or null.
+xmlNodePtr FindPart(xmlNodePtr root, std::string_view fragment) {
+    if (root == nullptr || fragment.empty()) {
+        return root;
+    }
+    if (std::isdigit(static_cast<unsigned char>(fragment[0]))) {
+        xmlNodePtr node = root;
+        while (node != nullptr && !fragment.empty()) {
+            const std::size_t end = std::min(fragment.find('.'), fragment.size());
+            int place = 0;
+            const std::string_view step = fragment.substr(0, end);
+            if (std::from_chars(step.data(), step.data() + step.size(), place).ptr !=
+                    step.data() + step.size() ||
+                place < 1) {
+                return nullptr;
+            }
+            xmlNodePtr child = node->children;
+            for (int seen = 0; child != nullptr; child = child->next) {
+                if (child->type == XML_ELEMENT_NODE && ++seen == place) {
+                    break;
+                }
+            }
+            node = child;
+            fragment.remove_prefix(std::min(end + 1, fragment.size()));
+        }
+        return node;
+    }
+    // The first element with the id, in document order, walked without recursion (nesting may
+    // be deep).
+    for (xmlNodePtr node = root; node != nullptr;) {
+        if (node->type == XML_ELEMENT_NODE) {
+            if (ElementId(node) == fragment) {
+                return node;
+            }
+            if (node->children != nullptr) {
+                node = node->children;
+                continue;
+            }
+        }
+        while (node != root && node->next == nullptr) {
+            node = node->parent;
+        }
+        node = node == root ? nullptr : node->next;
+    }
+    return nullptr;
+}
+
+// The chapters of a DocBook book made of XIncludes, in document order. An XInclude names a file,
+// or the part of one its xpointer names; a chapter written in the book itself is the part of the
+// book file that it is, named by its id or, without one, by its place. A part made of XIncludes
+// lists its chapters; text inclusions are listings, not chapters. false with the reason in
+// *error for an xpointer that is not supported.
+bool BookChapters(xmlNodePtr parent, const std::string& bookPath, const std::string& place,
+                  const std::string& dir, std::vector<std::string>* files, std::string* error) {
+    int index = 0;
+    for (xmlNodePtr node = parent->children; node != nullptr; node = node->next) {
+        if (node->type != XML_ELEMENT_NODE) {
+            continue;
+        }
+        const std::string here = (place.empty() ? "" : place + ".") + std::to_string(++index);
+        const std::string_view name = NodeName(node);
+        if (name == "include") {
+            const std::string path = ChapterPath(AttributeText(node, "href"), dir);
+            if (path.empty() || AttributeText(node, "parse") == "text") {
+                continue;
+            }
+            std::string fragment, reason;
+            const std::string xpointer = AttributeText(node, "xpointer");
+            if (!xpointer.empty() && !PartFragment(xpointer, &fragment, &reason)) {
+                *error = bookPath + ": " + reason;
+                return false;
+            }
+            files->push_back(fragment.empty() ? path : path + "#" + fragment);
+        } else if (HasXInclude(node->children)) {
+            if (!BookChapters(node, bookPath, here, dir, files, error)) {
+                return false;
+            }
+        } else if (!IsBookMetadata(name) && name != "xinclude-other") {
+            const std::string id = ElementId(node);
+            files->push_back(bookPath + "#" + (IsElementId(id) ? id : here));
+        }
+    }
+    return true;
+}
+
+// The topics of a DITA map in map order. Nested maps are followed, each once, when they lie in
+// the folder of the top map (root): reading a map is the reader's own doing, and the reader
+// reads nothing outside the book's folder.
+void MapTopics(xmlNodePtr node, const std::string& dir, const std::string& root,
+               std::vector<std::string>* files, std::vector<std::string>* maps, std::string* error);
+
+bool IsInside(const std::string& path, const std::string& folder) {
+    const std::filesystem::path rel =
+        std::filesystem::path(path).lexically_relative(std::filesystem::path(folder));
+    return !rel.empty() && *rel.begin() != "..";
+}
+
+void ReadNestedMap(const std::string& path, const std::string& root,
+                   std::vector<std::string>* files, std::vector<std::string>* maps,
+                   std::string* error) {
+    constexpr std::size_t kMaxMaps = 256;
+    if (!error->empty() || std::find(maps->begin(), maps->end(), path) != maps->end() ||
+        maps->size() >= kMaxMaps) {
+        return;
+    }
+    if (!IsInside(path, root)) {
+        *error = path + ": not read: a nested map must lie in the folder of the book's map";
+        return;
+    }
+    maps->push_back(path);
+    std::string data;
+    if (!ReadSourceFile(path, &data, error)) {
+        return;
+    }
+    XmlDoc doc = ParseXml(data, path, error);
+    if (doc != nullptr) {
+        MapTopics(xmlDocGetRootElement(doc.get()),
+                  std::filesystem::path(path).parent_path().string(), root, files, maps, error);
+    }
+}
+
+void MapTopics(xmlNodePtr node, const std::string& dir, const std::string& root,
+               std::vector<std::string>* files, std::vector<std::string>* maps,
+               std::string* error) {
+    for (; node != nullptr; node = node->next) {
+        if (node->type != XML_ELEMENT_NODE) {
+            continue;
+        }
+        const std::string_view name = NodeName(node);
+        // Relationship tables, key definitions and metadata are not the reading order.
+        if (name == "reltable" || name == "keydef" || name == "topicmeta" || name == "bookmeta" ||
+            name == "frontmatter-meta") {
+            continue;
+        }
+        const std::string href = AttributeText(node, "href");
+        const std::string format = AttributeText(node, "format");
+        const bool external = AttributeText(node, "scope") == "external";
+        const std::string path = external ? std::string() : ChapterPath(href, dir);
+        if (!path.empty()) {
+            if (format == "ditamap" || std::filesystem::path(path).extension() == ".ditamap") {
+                ReadNestedMap(path, root, files, maps, error);
+            } else if (format.empty() || format == "dita" || format == "markdown" ||
+                       format == "md" || format == "html") {
+                files->push_back(path);
+            }
+        }
+        MapTopics(node->children, dir, root, files, maps, error);
+    }
+}
+
+ObjectId BookOfFiles(Session& session, const std::string& path,
+                     const std::vector<std::string>& files) {
+    Book& book = session.NewBook();
+    book.path = path;
+    for (const std::string& file : files) {
+        book.AddComponent(0, kComponentFile, file);
+    }
+    return book.id();
+}
+
+// Walks a parsed XML tree into the mapper. Internal entities are expanded here (the parser
+// keeps the references); the characters of the DocBook and DITA entity sets, whose DTDs are never
+// loaded, are looked up by their HTML names. XIncludes of other files are read in place, from
+// the folder of the top file only; an include that cannot be read fails the whole file.
+class TreeWalker {
+  public:
+    TreeWalker(ElementMapper& mapper, std::string root, std::string* error)
+        : m_(mapper), root_(std::move(root)), error_(error) {}
+
+    void Walk(xmlDocPtr doc, xmlNodePtr node, const std::string& dir, int depth) {
+        for (; node != nullptr && error_->empty(); node = node->next) {
+            WalkNode(doc, node, dir, depth);
+        }
+    }
+
+    // One node and what it holds (its siblings not).
+    void WalkNode(xmlDocPtr doc, xmlNodePtr node, const std::string& dir, int depth) {
+        switch (node->type) {
+        case XML_ELEMENT_NODE:
+            if (NodeName(node) == "include") {
+                Include(node, dir, depth);
+                break;
+            }
+            m_.Start(NodeName(node), TreeAttributes(node));
+            if (depth < kMaxDepth) {
+                Walk(doc, node->children, dir, depth + 1);
+            }
+            m_.End();
+            break;
+        case XML_TEXT_NODE:
+        case XML_CDATA_SECTION_NODE:
+            if (node->content != nullptr) {
+                m_.Characters(reinterpret_cast<const char*>(node->content));
+            }
+            break;
+        case XML_ENTITY_REF_NODE:
+            Entity(doc, node, dir, depth);
+            break;
+        default:
+            break;
+        }
+    }
+
+  private:
+    void Entity(xmlDocPtr doc, xmlNodePtr ref, const std::string& dir, int depth) {
+        constexpr int kMaxEntityDepth = 32;
+        xmlEntityPtr entity = xmlGetDocEntity(doc, ref->name);
+        if (entity != nullptr) {
+            if (entity->etype == XML_INTERNAL_GENERAL_ENTITY && entities_ < kMaxEntityDepth) {
+                ++entities_;
+                if (entity->children != nullptr) {
+                    Walk(doc, entity->children, dir, depth + 1);
+                } else if (entity->content != nullptr) {
+                    m_.Characters(reinterpret_cast<const char*>(entity->content));
+                }
+                --entities_;
+            }
+            return; // an external entity is never read
+        }
+        if (const htmlEntityDesc* known = htmlEntityLookup(ref->name)) {
+            std::string utf8;
+            AppendUtf8(known->value, utf8);
+            m_.Characters(utf8);
+        }
+    }
+
+    void Include(xmlNodePtr node, const std::string& dir, int depth) {
+        constexpr std::size_t kMaxIncludeDepth = 16;
+        const std::string path = ChapterPath(AttributeText(node, "href"), dir);
+        if (path.empty()) {
+            return; // a web address, or the file itself: nothing to read
+        }
+        if (!IsInside(path, root_)) {
+            *error_ = path + ": not read: an included file must lie in the folder of the book";
+            return;
+        }
+        if (open_.size() >= kMaxIncludeDepth ||
+            std::find(open_.begin(), open_.end(), path) != open_.end()) {
+            *error_ = path + ": not read: it includes itself";
+            return;
+        }
+        std::string data;
+        if (!ReadSourceFile(path, &data, error_)) {
+            return;
+        }
+        const std::string xpointer = AttributeText(node, "xpointer");
+        if (AttributeText(node, "parse") == "text") {
+            if (!xpointer.empty()) {
+                *error_ = path + ": not read: an xpointer cannot select a part of a text inclusion";
+                return;
+            }
+            m_.Characters(data);
+            return;
+        }
+        std::string fragment, reason;
+        if (!xpointer.empty() && !PartFragment(xpointer, &fragment, &reason)) {
+            *error_ = path + ": not read: " + reason;
+            return;
+        }
+        XmlDoc included = ParseXml(data, path, error_);
+        if (included == nullptr) {
+            return;
+        }
+        xmlNodePtr part = FindPart(xmlDocGetRootElement(included.get()), fragment);
+        if (part == nullptr) {
+            *error_ =
+                path + ": not read: no element '" + fragment + "' (xpointer '" + xpointer + "')";
+            return;
+        }
+        open_.push_back(path);
+        WalkNode(included.get(), part, std::filesystem::path(path).parent_path().string(),
+                 depth + 1);
+        open_.pop_back();
+    }
+
+    ElementMapper& m_;
+    std::string root_;
+    std::string* error_;
+    std::vector<std::string> open_;
+    int entities_ = 0;
+};
+
+} // namespace
+
+bool XmlSupported() {
+    return true;
+}
+
+bool ReadHtml(std::string_view data, Document& doc, const ReaderOptions& options,
+              std::string* error) {
+    if (data.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
+        *error = "file too large";
+        return false;
+    }
+    xmlInitParser();
+    MarkupBuilder out(doc, options);
+    ElementMapper mapper(out);
+    int parseOptions =
+        HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET;
+    htmlParserCtxtPtr ctxt = htmlCreateMemoryParserCtxt(data.data(), static_cast<int>(data.size()));
+    if (ctxt == nullptr) {
+        *error = "out of memory";
+        return false;
+    }
+    // A page that is valid UTF-8 is read as UTF-8 whatever it declares (or fails to declare:
+    // the parser would guess Latin-1); any other page is decoded as it declares.
+    if (IsValidUtf8(data)) {
+        xmlSwitchEncoding(ctxt, XML_CHAR_ENCODING_UTF8);
+        parseOptions |= HTML_PARSE_IGNORE_ENC;
+    }
+    htmlSAXHandler sax{};
+    sax.startElement = SaxStart;
+    sax.endElement = SaxEnd;
+    sax.characters = SaxCharacters;
+    sax.cdataBlock = SaxCharacters;
+    // White space between two inline elements separates their words.
+    sax.ignorableWhitespace = SaxCharacters;
+    *ctxt->sax = sax;
+    SaxState state{mapper, {}};
+    ctxt->_private = &state;
+    htmlCtxtUseOptions(ctxt, parseOptions);
+    htmlParseDocument(ctxt);
+    htmlFreeParserCtxt(ctxt);
+    mapper.Finish();
+    out.Finish();
+    return true;
+}
+
+namespace {
+
+// A document of the element `part` of a parsed file (the root: the whole file), with its XIncludes
+// read from the folder of `dir` only.
+ObjectId ReadXmlDocument(Session& session, xmlDocPtr xml, xmlNodePtr part, const std::string& dir,
+                         const std::string& path, bool asTemplate, std::int32_t* status,
+                         std::string* error) {
+    Document& doc = session.NewDocument();
+    doc.path = asTemplate ? std::string() : path;
+    MarkupBuilder out(doc, session.readerOptions);
+    ElementMapper mapper(out);
+    error->clear();
+    TreeWalker(mapper, dir, error).WalkNode(xml, part, dir, 0);
+    if (!error->empty()) {
+        session.Close(doc.id(), 1);
+        *status = kErrBadFile;
+        return 0;
+    }
+    mapper.Finish();
+    out.Finish();
+    *status = kOk;
+    return doc.id();
+}
+
+} // namespace
+
+ObjectId OpenXml(Session& session, std::string_view data, const std::string& path, bool asTemplate,
+                 std::int32_t* status, std::string* error) {
+    namespace fs = std::filesystem;
+    XmlDoc xml = ParseXml(data, path, error);
+    if (xml == nullptr) {
+        *status = kErrBadFile;
+        return 0;
+    }
+    xmlNodePtr root = xmlDocGetRootElement(xml.get());
+    const std::string_view name = root ? NodeName(root) : std::string_view();
+    const std::string dir = fs::path(path).parent_path().string();
+    *status = kOk;
+    if (name == "map" || name == "bookmap") {
+        std::vector<std::string> files, maps{path};
+        error->clear();
+        MapTopics(root->children, dir, dir, &files, &maps, error);
+        if (!error->empty()) {
+            *status = kErrBadFile;
+            return 0;
+        }
+        return BookOfFiles(session, path, files);
+    }
+    if (name == "book" && HasXInclude(root->children)) {
+        std::vector<std::string> files;
+        if (!BookChapters(root, path, "", dir, &files, error)) {
+            *status = kErrBadFile;
+            return 0;
+        }
+        return BookOfFiles(session, path, files);
+    }
+    if (!IsDocumentRoot(name)) {
+        *status = kErrNotDocument;
+        *error = path + ": not a DocBook, DITA or XHTML document (its root element is <" +
+                 std::string(name) + ">)";
+        return 0;
+    }
+    return ReadXmlDocument(session, xml.get(), root, dir, path, asTemplate, status, error);
+}
+
+std::vector<std::string> FolderBookEntries(const std::string& path) {
+    std::string data, error;
+    XmlDoc xml;
+    if (ReadSourceFile(path, &data, &error)) {
+        xml = ParseXml(data, path, &error);
+    }
+    xmlNodePtr root = xml != nullptr ? xmlDocGetRootElement(xml.get()) : nullptr;
+    if (root == nullptr || NodeName(root) != "book" || !HasXInclude(root->children)) {
+        return {path}; // a document, or a file whose fault opening it will report
+    }
+    std::vector<std::string> chapters, own;
+    if (!BookChapters(root, path, "", std::filesystem::path(path).parent_path().string(), &chapters,
+                      &error)) {
+        return {path};
+    }
+    const std::string prefix = path + "#";
+    std::copy_if(chapters.begin(), chapters.end(), std::back_inserter(own),
+                 [&](const std::string& c) { return c.starts_with(prefix); });
+    return own;
+}
+
+ObjectId OpenXmlPart(Session& session, std::string_view data, const std::string& file,
+                     std::string_view fragment, const std::string& path, bool asTemplate,
+                     std::int32_t* status, std::string* error) {
+    XmlDoc xml = ParseXml(data, file, error);
+    if (xml == nullptr) {
+        *status = kErrBadFile;
+        return 0;
+    }
+    xmlNodePtr part = FindPart(xmlDocGetRootElement(xml.get()), fragment);
+    if (part == nullptr) {
+        *status = kErrFileNotFound;
+        *error = path + ": cannot open: the file has no element '" + std::string(fragment) + "'";
+        return 0;
+    }
+    return ReadXmlDocument(session, xml.get(), part,
+                           std::filesystem::path(file).parent_path().string(), path, asTemplate,
+                           status, error);
+}
+
+#endif
+
+} // namespace lxhost

@@ -1,0 +1,440 @@
+// Thresholds and the configuration file, the two added measures, CSV quoting, and hot spots.
+#include "analysis/sentence_counts.h"
+#include "analysis/words.h"
+#include "host/api/host.h"
+#include "host/model/builder.h"
+#include "tool/digest.h"
+#include "tool/figures.h"
+#include "tool/hotspots.h"
+#include "tool/html.h"
+#include "tool/measures.h"
+#include "tool/table.h"
+#include "tool/thresholds.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace lxinsight;
+
+MeasureSet WithValue(MeasureId id, double v) {
+    MeasureSet m;
+    m.values.fill(std::nan(""));
+    m.values[static_cast<int>(id)] = v;
+    return m;
+}
+
+TEST(Thresholds, AtJustUnderAndJustOverEachLimit) {
+    struct Case {
+        ThresholdSettings settings;
+        MeasureId measure;
+        double value;
+        bool missed;
+    };
+    ThresholdSettings fkgl, ari, smog, fog, ease, words;
+    fkgl.maxFkgl = 8;
+    ari.maxAri = 8;
+    smog.maxSmog = 8;
+    fog.maxFog = 8;
+    ease.minEase = 60;
+    words.maxSentenceWords = 20;
+    const Case cases[] = {
+        {fkgl, MeasureId::KincaidGrade, 8.0, false},
+        {fkgl, MeasureId::KincaidGrade, 7.9, false},
+        {fkgl, MeasureId::KincaidGrade, 8.1, true},
+        // Compared as shown: 8.04 shows as 8.0 and passes, 8.05 shows as 8.1 and misses.
+        {fkgl, MeasureId::KincaidGrade, 8.04, false},
+        {fkgl, MeasureId::KincaidGrade, 8.06, true},
+        {ari, MeasureId::Ari, 8.0, false},
+        {ari, MeasureId::Ari, 8.1, true},
+        {smog, MeasureId::Smog, 7.9, false},
+        {smog, MeasureId::Smog, 8.1, true},
+        {fog, MeasureId::Fog, 8.0, false},
+        {fog, MeasureId::Fog, 8.1, true},
+        {ease, MeasureId::ReadingEase, 60.0, false},
+        {ease, MeasureId::ReadingEase, 60.1, false},
+        {ease, MeasureId::ReadingEase, 59.9, true},
+        {words, MeasureId::WordsPerSentence, 20.0, false},
+        {words, MeasureId::WordsPerSentence, 20.1, true},
+        // A file with nothing counted has no value to miss a threshold with.
+        {fkgl, MeasureId::KincaidGrade, std::nan(""), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(InfoOf(c.measure).key) + " " + std::to_string(c.value));
+        const Thresholds t = ResolveThresholds({}, c.settings);
+        ASSERT_EQ(t.limits.size(), 1u);
+        const std::vector<Miss> misses = Evaluate(t, WithValue(c.measure, c.value));
+        EXPECT_EQ(misses.size(), c.missed ? 1u : 0u);
+    }
+}
+
+TEST(Thresholds, OptionsOverrideTheFileAndOwnLimitsOverrideTheGrade) {
+    ThresholdSettings file, options;
+    file.maxGrade = 10;
+    file.maxSmog = 12;
+    file.minEase = 50;
+    file.excludeFormats = std::vector<std::string>{"Code"};
+    options.maxGrade = 9;
+    options.maxAri = 7;
+    const Thresholds t = ResolveThresholds(file, options);
+    std::vector<std::pair<std::string, double>> got;
+    for (const Threshold& limit : t.limits)
+        got.push_back({ThresholdName(limit), limit.limit});
+    const std::vector<std::pair<std::string, double>> want = {
+        {"min-ease", 50}, {"max-fkgl", 9}, {"max-ari", 7}, {"max-smog", 9}, {"max-fog", 9}};
+    EXPECT_EQ(got, want);
+    EXPECT_EQ(t.excludeFormats, std::vector<std::string>{"Code"});
+    options.excludeFormats = std::vector<std::string>{"Listing"};
+    EXPECT_EQ(ResolveThresholds(file, options).excludeFormats, std::vector<std::string>{"Listing"});
+}
+
+#if LX_HAVE_TOML
+
+TEST(Config, ReadsThresholdsAndExcludeFormats) {
+    ThresholdSettings s;
+    std::string error;
+    ASSERT_TRUE(ParseConfig("exclude_formats = [\"Code\", \"Listing\"]\n"
+                            "[thresholds]\nmax_grade = 10\nmin_ease = 55.5\n"
+                            "max_sentence_words = 22\n",
+                            "team.toml", &s, &error))
+        << error;
+    EXPECT_EQ(s.maxGrade, 10.0);
+    EXPECT_EQ(s.minEase, 55.5);
+    EXPECT_EQ(s.maxSentenceWords, 22.0);
+    EXPECT_FALSE(s.maxSmog.has_value());
+    EXPECT_EQ(*s.excludeFormats, (std::vector<std::string>{"Code", "Listing"}));
+}
+
+TEST(Config, ErrorsNameTheFileLineAndKey) {
+    const struct {
+        const char* text;
+        const char* message;
+    } cases[] = {
+        {"[thresholds]\nmax_grades = 10\n",
+         "team.toml:2: unknown key 'max_grades' in [thresholds]"},
+        {"[thresholds]\nmax_smog = \"nine\"\n",
+         "team.toml:2: [thresholds] max_smog: expected a number, found a string"},
+        {"[thresholds]\nmin_ease = true\n",
+         "team.toml:2: [thresholds] min_ease: expected a number, found true or false"},
+        {"[thresholds]\nmax_fog = nan\n", "team.toml:2: [thresholds] max_fog: expected a number"},
+        {"max_grade = 10\n", "team.toml:1: unknown key 'max_grade' (known: [thresholds]"},
+        {"thresholds = 3\n", "team.toml:1: thresholds: expected a table"},
+        {"exclude_formats = \"Code\"\n", "team.toml:1: exclude_formats: expected a list"},
+        {"exclude_formats = [1]\n", "team.toml:1: exclude_formats: expected a list"},
+        {"[thresholds\nmax_grade = 10\n", "team.toml:1: "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        ThresholdSettings s;
+        s.maxAri = 1;
+        std::string error;
+        EXPECT_FALSE(ParseConfig(c.text, "team.toml", &s, &error));
+        EXPECT_EQ(error.rfind(c.message, 0), 0u) << error;
+        EXPECT_EQ(s.maxAri, 1.0); // nothing is taken from a file with an error
+    }
+}
+
+#else
+
+TEST(Config, ThisBuildSaysItCannotReadConfigurationFiles) {
+    ThresholdSettings s;
+    std::string error;
+    EXPECT_FALSE(ConfigSupported());
+    EXPECT_FALSE(ParseConfig("[thresholds]\nmax_grade = 10\n", "team.toml", &s, &error));
+    EXPECT_NE(error.find("team.toml: this build of lexameter cannot read configuration files"),
+              std::string::npos);
+}
+
+#endif
+
+// Worked examples of the two formulas, each figure worked out by hand from the published
+// formulas (no published worked example with its counts was at hand):
+//   Coleman-Liau = 0.0588 L - 0.296 S - 15.8, L letters and S sentences per 100 words;
+//   LIX = words / sentences + 100 * long words / words, a long word having 7 letters or more.
+TEST(Measures, ColemanLiauAndLixWorkedExamples) {
+    const struct {
+        double letters, words, sentences;
+        const char* shown;
+    } colemanLiau[] = {
+        // L = 500, S = 5: 29.4 - 1.48 - 15.8 = 12.12.
+        {500, 100, 5, "12.1"},
+        // L = 450, S = 5: 26.46 - 1.48 - 15.8 = 9.18.
+        {900, 200, 10, "9.2"},
+        // L = 536.97, S = 4.2017: 31.5738 - 1.2437 - 15.8 = 14.530.
+        {639, 119, 5, "14.5"},
+        // L = 400, S = 10: 23.52 - 2.96 - 15.8 = 4.76.
+        {400, 100, 10, "4.8"},
+        // Short words in many sentences go below zero: L = 300, S = 20: 17.64 - 5.92 - 15.8.
+        {300, 100, 20, "-4.1"},
+        {0, 0, 0, "n/a"},
+    };
+    for (const auto& c : colemanLiau)
+        EXPECT_EQ(ValueText(ColemanLiau(c.letters, c.words, c.sentences)), c.shown)
+            << c.letters << " " << c.words << " " << c.sentences;
+
+    const struct {
+        double words, sentences, longWords;
+        const char* shown;
+    } lix[] = {
+        {100, 5, 20, "40.0"},  // 20 + 20
+        {60, 4, 15, "40.0"},   // 15 + 25
+        {150, 10, 30, "35.0"}, // 15 + 20
+        {119, 5, 30, "49.0"},  // 23.8 + 25.21
+        {10, 1, 0, "10.0"},    // 10 + 0
+        {0, 0, 0, "n/a"},
+    };
+    for (const auto& c : lix)
+        EXPECT_EQ(ValueText(Lix(c.words, c.sentences, c.longWords)), c.shown)
+            << c.words << " " << c.sentences << " " << c.longWords;
+
+    // Through the counts the analysis makes: the characters (the letters of the trimmed words)
+    // stand for the letters.
+    ReadabilityCounts c = {};
+    c.paragraphs = 2;
+    c.sentences = 5;
+    c.syllables = 150;
+    c.words = 119;
+    c.characters = 639;
+    c.complexWords = 4;
+    const MeasureSet m = ComputeMeasures(c, 30);
+    EXPECT_EQ(ValueText(m[MeasureId::ColemanLiau]), "14.5");
+    EXPECT_EQ(ValueText(m[MeasureId::Lix]), "49.0");
+}
+
+// A long word has more than six letters, counted after its punctuation is trimmed.
+TEST(Measures, LongWordsHaveMoreThanSixLetters) {
+    const struct {
+        const char* sentence;
+        std::int32_t longWords;
+    } cases[] = {
+        {"The simple dog sat on the warm mat.", 0},  // "simple": six letters
+        {"The printer ran out of paper today.", 1},  // "printer": seven
+        {"Readability matters to editors.", 3},      // "editors." trimmed has seven letters
+        {"We said \"hello,\" then \"goodbye.\"", 1}, // quotes and commas are not letters
+        {"Caf\x8E owners reopened quickly.", 2},     // FrameRoman: one byte a letter
+    };
+    for (const auto& c : cases) {
+        std::int32_t total = 0;
+        ForEachCountedSentence(
+            c.sentence,
+            [](std::string_view, const ReadabilityCounts&, std::int32_t longWords, void* context) {
+                *static_cast<std::int32_t*>(context) += longWords;
+            },
+            &total);
+        EXPECT_EQ(total, c.longWords) << c.sentence;
+    }
+}
+
+TEST(Csv, QuotesNamesWithCommasAndQuotationMarks) {
+    const struct {
+        const char* in;
+        const char* out;
+    } cases[] = {
+        {"plain.mif", "plain.mif"},
+        {"a,b.mif", "\"a,b.mif\""},
+        {"say \"hi\".mif", "\"say \"\"hi\"\".mif\""},
+        {"\"", "\"\"\"\""},
+        {"two\nlines", "\"two\nlines\""},
+        {"", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CsvField(c.in), c.out) << c.in;
+    TextTable t{{"file", "n"}, {{"a,b", "1"}, {"c", "2"}}};
+    EXPECT_EQ(RenderCsv(t), "file,n\n\"a,b\",1\nc,2\n");
+}
+
+TEST(Table, ColumnsAlignOnCharactersNotBytes) {
+    TextTable t{{"File", "Words"}, {{"caf\xC3\xA9.mif", "12"}, {"a.mif", "3"}}};
+    EXPECT_EQ(RenderTable(t), "File      Words\n"
+                              "--------  -----\n"
+                              "caf\xC3\xA9.mif  12\n"
+                              "a.mif     3\n");
+}
+
+class HotspotsTest : public ::testing::Test {
+  protected:
+    InputFigures Measure(ObjectId doc) {
+        HostClient client(host_);
+        return CollectFigures(host_, doc);
+    }
+    lxhost::Host host_;
+};
+
+TEST_F(HotspotsTest, FindsTheKnownHardestParagraphAndLongestSentence) {
+    lxhost::DocBuilder b(host_.session());
+    ObjectId page = b.Page(lxhost::kKindBodyPage, "7");
+    ObjectId frame = b.TextFrame(page);
+    ObjectId flow = b.Flow();
+    b.Para(flow, frame, "Hard Heading", {.format = "Heading1"});
+    b.Para(flow, frame, "The cat sat. The dog ran. We all went home.");
+    // The hardest: long words in long sentences.
+    b.Para(flow, frame,
+           "Institutional interoperability necessitates comprehensive organizational "
+           "documentation. Administrative responsibilities accumulate considerably. "
+           "Consequently, communication deteriorates unexpectedly.",
+           {.format = "Dense"});
+    // Hard words but only two sentences: not ranked among the hardest.
+    b.Para(flow, frame,
+           "Extraordinarily incomprehensible terminology proliferates. Unquestionably.");
+    std::string longSentence;
+    for (int i = 0; i < 32; ++i)
+        longSentence += "word ";
+    b.Para(flow, frame, "Short one. " + longSentence + "end. Another short one.");
+
+    const InputFigures figures = Measure(b.id());
+    HotspotOptions options;
+    options.top = 2;
+    const Hotspots h = FindHotspots(figures, options);
+    ASSERT_EQ(h.hardest.size(), 2u);
+    EXPECT_EQ(h.hardest[0].paragraph->format, "Dense");
+    EXPECT_EQ(h.hardest[0].paragraph->page, "7");
+    EXPECT_EQ(h.hardest[0].paragraph->number, 3u);
+    ASSERT_EQ(h.longest.size(), 1u);
+    EXPECT_EQ(h.longest[0].sentence->counts.words, 33);
+    EXPECT_EQ(SentenceText(*h.longest[0].paragraph, *h.longest[0].sentence), longSentence + "end");
+    ASSERT_EQ(h.mostComplex.size(), 2u);
+    EXPECT_EQ(h.mostComplex[0].paragraph->format, "Dense");
+
+    options.longSentenceWords = 34;
+    EXPECT_TRUE(FindHotspots(figures, options).longest.empty());
+    EXPECT_EQ(FirstWords("One, two (three) four five", 3), "One, two (three ...");
+    EXPECT_EQ(FirstWords("One two", 3), "One two");
+}
+
+std::string Hex(const std::array<std::uint8_t, 32>& d) {
+    static const char* kDigits = "0123456789abcdef";
+    std::string s;
+    for (std::uint8_t b : d) {
+        s += kDigits[b >> 4];
+        s += kDigits[b & 15];
+    }
+    return s;
+}
+
+// Digests of the published test vectors, and lengths around the padding's block boundary.
+// The words handed out with the counted sentences are the word list's words of the same text.
+TEST(Measures, CountedSentencesHandOutTheWordListsWords) {
+    const char* texts[] = {
+        "The cat sat. A dog ran to it.",
+        "Hi. No. This sentence is long enough to count.", // sentences too short to count
+        "Dashes -- and \"quotes,\" (brackets) ... and 3.14 numbers!",
+        "Caf\x8E au lait\x11 then tea\x09 and more words here.",
+        "   ",
+        "",
+        "...!!! ??? --",
+    };
+    using Words = std::vector<std::string>;
+    const auto add = [](std::string_view word, void* context) {
+        static_cast<Words*>(context)->emplace_back(word);
+    };
+    for (const char* text : texts) {
+        Words listed, handed;
+        ForEachListedWord(text, add, &listed);
+        ForEachCountedSentence(
+            text, [](std::string_view, const ReadabilityCounts&, std::int32_t, void*) {}, nullptr,
+            add, &handed);
+        EXPECT_EQ(handed, listed) << text;
+    }
+}
+
+// Words that differ only past the bytes a slot holds, or only in length, or that are far longer
+// than a slot, are told apart; the table grows across a batch and keeps every tally.
+TEST(WordOccurrences, TellsApartWordsAlikeInTheirFirstBytes) {
+    const std::string longWord(300, 'x');
+    const std::string longWordToo = std::string(299, 'x') + "y";
+    const struct {
+        std::string word;
+        std::int32_t listedTimes, otherTimes;
+    } cases[] = {
+        {"a", 1, 0},
+        {"A", 2, 0},            // case matters to the table
+        {"abcdefghijk", 1, 1},  // eleven bytes: held in the slot
+        {"abcdefghijkl", 3, 0}, // twelve: alike in the eleven the slot holds
+        {"abcdefghijkm", 0, 2}, // counted, never listed
+        {"abcdefghij", 1, 0},   // a prefix of the above
+        {longWord, 2, 0},       // beyond what a slot records of its length
+        {longWordToo, 1, 0},    // the same length, the last byte differs
+        {std::string(255, 'x'), 1, 0},
+    };
+    WordOccurrences table;
+    std::vector<std::string> listed, other;
+    for (const auto& c : cases) {
+        for (int i = 0; i < c.listedTimes; ++i)
+            listed.push_back(c.word);
+        for (int i = 0; i < c.otherTimes; ++i)
+            other.push_back(c.word);
+    }
+    // Enough distinct words to make the table grow inside one batch.
+    for (int i = 0; i < 5000; ++i)
+        listed.push_back("w" + std::to_string(i));
+    std::vector<std::string_view> views(listed.begin(), listed.end());
+    table.CountAll(views.data(), views.size(), true);
+    views.assign(other.begin(), other.end());
+    table.CountAll(views.data(), views.size(), false);
+
+    EXPECT_EQ(table.size(), std::size(cases) + 5000);
+    for (const auto& c : cases) {
+        const WordTally* t = table.Find(c.word);
+        ASSERT_NE(t, nullptr) << c.word;
+        EXPECT_EQ(t->count, c.listedTimes + c.otherTimes) << c.word;
+        EXPECT_EQ(t->listed, c.listedTimes > 0) << c.word;
+    }
+    EXPECT_EQ(table.Find("w4999")->count, 1);
+    EXPECT_EQ(table.Find("abcdefghijkn"), nullptr);
+    EXPECT_EQ(table.Find(std::string(256, 'x')), nullptr);
+    EXPECT_EQ(table.Find(""), nullptr);
+    std::size_t visited = 0;
+    table.ForEach([&](std::string_view word, const WordTally& tally) {
+        ++visited;
+        EXPECT_EQ(table.Find(word), &tally);
+    });
+    EXPECT_EQ(visited, table.size());
+}
+
+TEST(Digest, Sha256AndBase64) {
+    EXPECT_EQ(Hex(Sha256("abc")),
+              "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+    EXPECT_EQ(Hex(Sha256("")), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+    EXPECT_EQ(Hex(Sha256("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq")),
+              "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");
+    EXPECT_EQ(Hex(Sha256(std::string(64, 'a'))),
+              "ffe054fe7ae0cb6dc65c3af9b61d5209f439851db43d0ba5997337df154668eb");
+    const std::uint8_t bytes[] = {'M', 'a', 'n'};
+    EXPECT_EQ(Base64(bytes, 3), "TWFu");
+    EXPECT_EQ(Base64(bytes, 2), "TWE=");
+    EXPECT_EQ(Base64(bytes, 1), "TQ==");
+}
+
+TEST(Html, EscapesTextAndClassifiesGrades) {
+    EXPECT_EQ(HtmlEscape("<a href=\"x\">Tom & 'Jerry'</a>"),
+              "&lt;a href=&quot;x&quot;&gt;Tom &amp; &#39;Jerry&#39;&lt;/a&gt;");
+    const std::pair<double, int> grades[] = {{-2, 0},  {6.0, 0},  {6.01, 1}, {8.0, 1},
+                                             {9.5, 2}, {12.0, 3}, {12.1, 4}, {std::nan(""), 5}};
+    for (auto [grade, cls] : grades)
+        EXPECT_EQ(DifficultyClass(grade), cls) << grade;
+}
+
+TEST(Html, ChartLabelsKeepTheEndOfALongName) {
+    const struct {
+        const char* name;
+        std::size_t characters;
+        const char* label;
+    } cases[] = {
+        {"index.md", 8, "index.md"},
+        {"guide/index.md", 8, "\xE2\x80\xA6ndex.md"},
+        {"a/b/c.md", 7, "\xE2\x80\xA6" "b/c.md"},
+        // Characters, not bytes: an accented letter is one, and is never cut in two.
+        {"r\xC3\xA9sum\xC3\xA9.md", 9, "r\xC3\xA9sum\xC3\xA9.md"},
+        {"caf\xC3\xA9/r\xC3\xA9sum\xC3\xA9.md", 10, "\xE2\x80\xA6r\xC3\xA9sum\xC3\xA9.md"},
+        {"\xC3\xA9\xC3\xA9\xC3\xA9", 2, "\xE2\x80\xA6\xC3\xA9"},
+        {"", 4, ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ChartLabel(c.name, c.characters), c.label) << c.name;
+}
+
+} // namespace

@@ -1,0 +1,202 @@
+// `lexameter check`: every file, and a book as a whole, against readability thresholds.
+#include "tool/commands.h"
+#include "tool/run.h"
+#include "tool/table.h"
+
+#include <cmath>
+#include <ostream>
+
+namespace lxinsight {
+
+namespace {
+
+constexpr const char* kOverall = "Overall";
+
+struct CheckRow {
+    std::string name;
+    bool overall = false;
+    bool read = true; // false for a book's file that could not be opened
+    ReadabilityCounts counts{};
+    std::int32_t longWords = 0;
+    MeasureSet measures;
+    std::vector<Miss> misses;
+};
+
+std::vector<CheckRow> Rows(const InputFigures& figures, const Thresholds& thresholds) {
+    std::vector<CheckRow> rows;
+    auto add = [&](const std::string& name, bool overall, bool read,
+                   const ReadabilityCounts& counts, std::int32_t longWords) {
+        CheckRow row;
+        row.name = name;
+        row.overall = overall;
+        row.read = read;
+        row.counts = counts;
+        row.longWords = longWords;
+        row.measures = ComputeMeasures(counts, longWords);
+        if (read)
+            row.misses = Evaluate(thresholds, row.measures);
+        rows.push_back(std::move(row));
+    };
+    for (const FileFigures& f : figures.files)
+        add(f.name, false, f.opened, f.totals, f.longWords);
+    if (figures.isBook)
+        add(kOverall, true, true, figures.totals, figures.longWords);
+    return rows;
+}
+
+std::string LimitsText(const Thresholds& t) {
+    std::string text;
+    for (const Threshold& limit : t.limits) {
+        if (!text.empty())
+            text += ", ";
+        text += ThresholdName(limit) + " " + ValueText(limit.limit);
+    }
+    return text;
+}
+
+std::string MissesText(const std::vector<Miss>& misses) {
+    std::string text;
+    for (const Miss& m : misses) {
+        if (!text.empty())
+            text += "; ";
+        text += DescribeMiss(m);
+    }
+    return text;
+}
+
+// "pass", the failure word, or "not read".
+std::string ResultText(const CheckRow& row, const char* failed) {
+    if (!row.read)
+        return "not read";
+    return row.misses.empty() ? "pass" : failed;
+}
+
+std::size_t FailedRows(const std::vector<CheckRow>& rows) {
+    std::size_t failed = 0;
+    for (const CheckRow& r : rows)
+        if (!r.misses.empty())
+            ++failed;
+    return failed;
+}
+
+std::string Summary(const std::vector<CheckRow>& rows, const Thresholds& t) {
+    const std::size_t failed = FailedRows(rows);
+    std::size_t notRead = 0;
+    for (const CheckRow& r : rows)
+        if (!r.read)
+            ++notRead;
+    const std::string limits = " (" + LimitsText(t) + ")";
+    const std::string missed = std::to_string(failed) + " of " + std::to_string(rows.size()) +
+                               (rows.size() == 1 ? " row" : " rows") + " missed a threshold";
+    // A file that could not be read is never reported as a pass.
+    if (notRead > 0)
+        return "ERROR: " + std::to_string(notRead) + (notRead == 1 ? " file" : " files") +
+               " could not be read; " + missed + limits;
+    if (failed > 0)
+        return "FAIL: " + missed + limits;
+    return "PASS: " + std::to_string(rows.size()) + (rows.size() == 1 ? " row" : " rows") +
+           ", every threshold met" + limits;
+}
+
+// The check's table. For the terminal: the measures' names as headings, "n/a" for a measure with
+// no value, "FAIL" in capitals to catch the eye. For CSV: the measures' keys as headings, an empty
+// cell for a measure with no value, and results in lower case for scripts to compare.
+TextTable CheckTable(const std::vector<CheckRow>& rows, bool csv) {
+    TextTable table;
+    table.headings.push_back(csv ? "file" : "File");
+    for (const MeasureInfo& m : kMeasures)
+        table.headings.push_back(csv ? m.key : m.heading);
+    table.headings.push_back(csv ? "result" : "Result");
+    table.headings.push_back(csv ? "missed" : "Missed");
+    for (const CheckRow& r : rows) {
+        std::vector<std::string> cells{r.name};
+        for (const MeasureInfo& m : kMeasures) {
+            const double v = r.measures[m.id];
+            cells.push_back(csv && !std::isfinite(v) ? "" : ValueText(v));
+        }
+        cells.push_back(ResultText(r, csv ? "fail" : "FAIL"));
+        cells.push_back(MissesText(r.misses));
+        table.rows.push_back(std::move(cells));
+    }
+    return table;
+}
+
+// The check's results: the thresholds applied, each row's figures and misses, the summary.
+nlohmann::json Json(const Thresholds& t, const std::vector<CheckRow>& rows) {
+    nlohmann::json j;
+    j["thresholds"] = nlohmann::json::array();
+    for (const Threshold& limit : t.limits)
+        j["thresholds"].push_back({{"name", ThresholdName(limit)},
+                                   {"measure", InfoOf(limit.measure).jsonKey},
+                                   {"bound", limit.bound == Bound::Max ? "max" : "min"},
+                                   {"limit", limit.limit}});
+    j["excludeFormats"] = t.excludeFormats;
+    j["rows"] = nlohmann::json::array();
+    for (const CheckRow& r : rows) {
+        nlohmann::json row;
+        row["file"] = r.name;
+        row["overall"] = r.overall;
+        row["read"] = r.read;
+        row["counts"] = CountsJson(r.counts, r.longWords);
+        row["measures"] = MeasuresJson(r.measures);
+        row["pass"] = r.read && r.misses.empty();
+        row["missed"] = nlohmann::json::array();
+        for (const Miss& m : r.misses)
+            row["missed"].push_back({{"threshold", ThresholdName(m.threshold)},
+                                     {"measure", InfoOf(m.threshold.measure).jsonKey},
+                                     {"value", m.value},
+                                     {"limit", m.threshold.limit},
+                                     {"text", DescribeMiss(m)}});
+        j["rows"].push_back(std::move(row));
+    }
+    const std::size_t failed = FailedRows(rows);
+    bool allRead = true;
+    for (const CheckRow& r : rows)
+        allRead = allRead && r.read;
+    // A file that could not be read is never reported as a pass.
+    j["summary"] = {{"rows", rows.size()},
+                    {"failed", failed},
+                    {"pass", failed == 0 && allRead},
+                    {"text", Summary(rows, t)}};
+    return j;
+}
+
+} // namespace
+
+int RunCheck(const InsightOptions& options, std::ostream& out, std::ostream& err) {
+    int status = kExitOk;
+    std::string error;
+    Thresholds thresholds;
+    if (!SettleThresholds(options, &thresholds, &status, &error))
+        return FinishWithError(options, error, status, out, err);
+    if (thresholds.limits.empty())
+        return FinishWithError(
+            options,
+            "check: no thresholds to check: give --max-grade, --max-fkgl, --max-ari, "
+            "--max-smog, --max-fog, --min-ease or --max-sentence-words, or a [thresholds] "
+            "table in " +
+                std::string(kConfigFileName) + " or --config FILE",
+            kExitUsage, out, err);
+
+    Measured m = MeasureInput(options, thresholds.excludeFormats);
+    const bool measured = m.status == kExitOk || !m.figures.files.empty();
+    std::vector<CheckRow> rows = measured ? Rows(m.figures, thresholds) : std::vector<CheckRow>{};
+    status = m.status;
+    if (status == kExitOk && FailedRows(rows) > 0)
+        status = kExitThresholdMissed;
+
+    lxcli::RunReport report = ReportOf(options, m, status);
+    if (options.json) {
+        if (measured)
+            report.extra["check"] = Json(thresholds, rows);
+    } else if (measured) {
+        if (options.csv)
+            out << RenderCsv(CheckTable(rows, true));
+        else
+            out << RenderTable(CheckTable(rows, false)) << "\n"
+                << Summary(rows, thresholds) << "\n";
+    }
+    return Finish(options, report, out, err);
+}
+
+} // namespace lxinsight

@@ -1,0 +1,108 @@
+#include "tool/digest.h"
+
+namespace lxinsight {
+
+namespace {
+
+constexpr std::uint32_t kRoundConstants[64] = {
+    0x428a2f98, 0x71374491, 0xb5c0fbcf, 0xe9b5dba5, 0x3956c25b, 0x59f111f1, 0x923f82a4, 0xab1c5ed5,
+    0xd807aa98, 0x12835b01, 0x243185be, 0x550c7dc3, 0x72be5d74, 0x80deb1fe, 0x9bdc06a7, 0xc19bf174,
+    0xe49b69c1, 0xefbe4786, 0x0fc19dc6, 0x240ca1cc, 0x2de92c6f, 0x4a7484aa, 0x5cb0a9dc, 0x76f988da,
+    0x983e5152, 0xa831c66d, 0xb00327c8, 0xbf597fc7, 0xc6e00bf3, 0xd5a79147, 0x06ca6351, 0x14292967,
+    0x27b70a85, 0x2e1b2138, 0x4d2c6dfc, 0x53380d13, 0x650a7354, 0x766a0abb, 0x81c2c92e, 0x92722c85,
+    0xa2bfe8a1, 0xa81a664b, 0xc24b8b70, 0xc76c51a3, 0xd192e819, 0xd6990624, 0xf40e3585, 0x106aa070,
+    0x19a4c116, 0x1e376c08, 0x2748774c, 0x34b0bcb5, 0x391c0cb3, 0x4ed8aa4a, 0x5b9cca4f, 0x682e6ff3,
+    0x748f82ee, 0x78a5636f, 0x84c87814, 0x8cc70208, 0x90befffa, 0xa4506ceb, 0xbef9a3f7, 0xc67178f2};
+
+constexpr std::uint32_t kInitialHash[8] = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
+                                           0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
+
+constexpr std::size_t kBlockBytes = 64;
+
+inline std::uint32_t Rotr(std::uint32_t x, int n) {
+    return (x >> n) | (x << (32 - n));
+}
+
+void Compress(std::uint32_t (&h)[8], const std::uint8_t* block) {
+    std::uint32_t w[64];
+    for (int i = 0; i < 16; ++i)
+        w[i] = std::uint32_t{block[4 * i]} << 24 | std::uint32_t{block[4 * i + 1]} << 16 |
+               std::uint32_t{block[4 * i + 2]} << 8 | std::uint32_t{block[4 * i + 3]};
+    for (int i = 16; i < 64; ++i) {
+        const std::uint32_t s0 = Rotr(w[i - 15], 7) ^ Rotr(w[i - 15], 18) ^ (w[i - 15] >> 3);
+        const std::uint32_t s1 = Rotr(w[i - 2], 17) ^ Rotr(w[i - 2], 19) ^ (w[i - 2] >> 10);
+        w[i] = w[i - 16] + s0 + w[i - 7] + s1;
+    }
+    std::uint32_t a = h[0], b = h[1], c = h[2], d = h[3], e = h[4], f = h[5], g = h[6], k = h[7];
+    for (int i = 0; i < 64; ++i) {
+        const std::uint32_t s1 = Rotr(e, 6) ^ Rotr(e, 11) ^ Rotr(e, 25);
+        const std::uint32_t choice = (e & f) ^ (~e & g);
+        const std::uint32_t t1 = k + s1 + choice + kRoundConstants[i] + w[i];
+        const std::uint32_t s0 = Rotr(a, 2) ^ Rotr(a, 13) ^ Rotr(a, 22);
+        const std::uint32_t majority = (a & b) ^ (a & c) ^ (b & c);
+        const std::uint32_t t2 = s0 + majority;
+        k = g;
+        g = f;
+        f = e;
+        e = d + t1;
+        d = c;
+        c = b;
+        b = a;
+        a = t1 + t2;
+    }
+    h[0] += a;
+    h[1] += b;
+    h[2] += c;
+    h[3] += d;
+    h[4] += e;
+    h[5] += f;
+    h[6] += g;
+    h[7] += k;
+}
+
+} // namespace
+
+std::array<std::uint8_t, 32> Sha256(std::string_view data) {
+    std::uint32_t h[8];
+    for (int i = 0; i < 8; ++i)
+        h[i] = kInitialHash[i];
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(data.data());
+    std::size_t full = data.size() / kBlockBytes * kBlockBytes;
+    for (std::size_t i = 0; i < full; i += kBlockBytes)
+        Compress(h, bytes + i);
+    // The last bytes, a 1 bit, zeros, and the length in bits in the last 8 bytes.
+    std::uint8_t tail[2 * kBlockBytes] = {};
+    const std::size_t rest = data.size() - full;
+    for (std::size_t i = 0; i < rest; ++i)
+        tail[i] = bytes[full + i];
+    tail[rest] = 0x80;
+    const std::size_t tailBytes = rest + 1 + 8 <= kBlockBytes ? kBlockBytes : 2 * kBlockBytes;
+    const std::uint64_t bits = static_cast<std::uint64_t>(data.size()) * 8;
+    for (int i = 0; i < 8; ++i)
+        tail[tailBytes - 1 - i] = static_cast<std::uint8_t>(bits >> (8 * i));
+    for (std::size_t i = 0; i < tailBytes; i += kBlockBytes)
+        Compress(h, tail + i);
+    std::array<std::uint8_t, 32> digest;
+    for (int i = 0; i < 8; ++i)
+        for (int j = 0; j < 4; ++j)
+            digest[4 * i + j] = static_cast<std::uint8_t>(h[i] >> (24 - 8 * j));
+    return digest;
+}
+
+std::string Base64(const std::uint8_t* data, std::size_t size) {
+    static const char kAlphabet[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    for (std::size_t i = 0; i < size; i += 3) {
+        const std::uint32_t n = std::uint32_t{data[i]} << 16 |
+                                (i + 1 < size ? std::uint32_t{data[i + 1]} << 8 : 0) |
+                                (i + 2 < size ? std::uint32_t{data[i + 2]} : 0);
+        out += kAlphabet[(n >> 18) & 63];
+        out += kAlphabet[(n >> 12) & 63];
+        out += i + 1 < size ? kAlphabet[(n >> 6) & 63] : '=';
+        out += i + 2 < size ? kAlphabet[n & 63] : '=';
+    }
+    return out;
+}
+
+} // namespace lxinsight

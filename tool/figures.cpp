@@ -1,0 +1,388 @@
+#include "tool/figures.h"
+
+#include "analysis/sentence_counts.h"
+#include "analysis/tokenizer.h"
+#include "analysis/traversal.h"
+#include "analysis/words.h"
+#include "host/formats/frameroman.h"
+#include "output/book_walk.h"
+#include "output/file_names.h"
+#include "runtime/api.h"
+#include "runtime/connection.h"
+#include "support/mem.h"
+#include "support/path.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+// Asks the processor to fetch the memory at p into its cache; nothing where it cannot be asked.
+#if defined(__GNUC__) || defined(__clang__)
+#define LX_PREFETCH(p) __builtin_prefetch(p)
+#else
+#define LX_PREFETCH(p) ((void)(p))
+#endif
+
+namespace lxinsight {
+
+namespace {
+
+// The words of one text, gathered to be counted together (WordOccurrences::CountAll).
+struct WordBatch {
+    std::vector<std::string_view> words;
+    void Add(std::string_view word) { words.push_back(word); }
+    void CountInto(WordOccurrences* occurrences, bool listed) {
+        occurrences->CountAll(words.data(), words.size(), listed);
+        words.clear();
+    }
+};
+
+// What one walk over a document gathers.
+struct FileWalk {
+    lxhost::Session* session;
+    FileFigures* file;
+    WordOccurrences* occurrences; // null unless words are counted
+    // The objects the walk with the paragraph filter visited: their words are counted there.
+    // Sorted once the first walk is over, for the second walk to search.
+    std::vector<ObjectId> examined;
+    WordBatch batch; // the words of the text being counted
+};
+
+void BatchWord(std::string_view word, void* context) {
+    static_cast<WordBatch*>(context)->Add(word);
+}
+
+// The page a text object is shown on: the page's own name (its number as the document gives
+// it), else its position among the document's body pages; "" when it lies on no body page.
+std::string PageOf(lxhost::Document& doc, ObjectId object) {
+    ObjectId frame =
+        lxhost::KindOf(object) == lxhost::kKindTextLine ? object : doc.FrameOfParagraph(object);
+    if (frame == 0)
+        return "";
+    ObjectId page = doc.PageOf(frame);
+    if (lxhost::KindOf(page) != lxhost::kKindBodyPage)
+        return "";
+    int position = 0;
+    for (const lxhost::Page& p : doc.pages) {
+        if (lxhost::KindOf(p.id) != lxhost::kKindBodyPage)
+            continue;
+        ++position;
+        if (p.id == page)
+            return p.name.empty() ? std::to_string(position) : p.name;
+    }
+    return "";
+}
+
+void SentenceVisit(std::string_view sentence, const ReadabilityCounts& counts,
+                   std::int32_t longWords, void* context) {
+    auto* paragraph = static_cast<ParagraphFigures*>(context);
+    SentenceFigures s;
+    s.offset = static_cast<std::uint32_t>(sentence.data() - paragraph->text.data());
+    s.length = static_cast<std::uint32_t>(sentence.size());
+    s.counts = counts;
+    s.longWords = longWords;
+    paragraph->longWords += longWords;
+    paragraph->sentences.push_back(s);
+}
+
+// The visit of the walk: the object's text counted exactly as the plug-in's counting visit
+// counts it (fetch, join, CountText), kept when it yields a counted sentence.
+void ParagraphVisit(ObjectId docId, ObjectId object, void* context) {
+    auto* walk = static_cast<FileWalk*>(context);
+    char* text = FetchObjectText(docId, object);
+    if (!text)
+        return;
+    ParagraphFigures p;
+    p.text = text;
+    MemFree(text);
+    CountText(p.text, &p.counts);
+    WordOccurrences* words = walk->occurrences;
+    if (words)
+        walk->examined.push_back(object);
+    if (p.counts.sentences == 0) {
+        // No counted sentence: whatever words the word list's own walk finds are listed still.
+        if (words) {
+            ForEachListedWord(p.text, BatchWord, &walk->batch);
+            walk->batch.CountInto(words, true);
+        }
+        return;
+    }
+    p.counts.paragraphs = 1;
+    // The listed words are the words of the counted sentences: one pass finds both.
+    ForEachCountedSentence(p.text, SentenceVisit, &p, words ? BatchWord : nullptr, &walk->batch);
+    if (words)
+        walk->batch.CountInto(words, true);
+    if (lxhost::Document* doc = walk->session->FindDocument(docId)) {
+        if (const lxhost::Paragraph* para = doc->FindParagraph(object))
+            p.format = Utf8OfHostText(doc->FormatNameOf(*para));
+        p.page = Utf8OfHostText(PageOf(*doc, object));
+    }
+    FileFigures& file = *walk->file;
+    p.number = static_cast<std::uint32_t>(file.paragraphs.size() + 1);
+    AddCounts(file.totals, p.counts);
+    file.longWords += p.longWords;
+    file.paragraphs.push_back(std::move(p));
+}
+
+// The visit of the walk without the paragraph filter: the words of the objects the filter left
+// out are counted too (a word listed from elsewhere counts its occurrences there as well).
+void OccurrenceVisit(ObjectId docId, ObjectId object, void* context) {
+    auto* walk = static_cast<FileWalk*>(context);
+    if (std::binary_search(walk->examined.begin(), walk->examined.end(), object))
+        return;
+    char* text = FetchObjectText(docId, object);
+    if (!text)
+        return;
+    ForEachListedWord(text, BatchWord, &walk->batch);
+    walk->batch.CountInto(walk->occurrences, false);
+    MemFree(text);
+}
+
+std::string TakeString(char* s, const char* fallback) {
+    std::string out = s ? s : fallback;
+    MemFree(s);
+    return out;
+}
+
+// A file's name as the user wrote it, in UTF-8: the last component of the path the host opened
+// it from (the host names files in UTF-8), else the name the host served, in FrameRoman,
+// converted back. A name FrameRoman cannot hold whole (a letter of another script) is served
+// in Latin letters, so the path is the only place where it is exact.
+std::string Utf8FileName(const std::string& path, std::string_view served) {
+    if (!path.empty()) {
+        std::string name = TakeString(FileNameOfPath(path.c_str()), "");
+        if (!name.empty())
+            return name;
+    }
+    return Utf8OfHostText(served);
+}
+
+// The part of path after folder and a separator; "" when the path lies elsewhere.
+std::string_view PathInside(std::string_view path, std::string_view folder) {
+    while (!folder.empty() && PathIsSep(static_cast<unsigned char>(folder.back())))
+        folder.remove_suffix(1);
+    if (folder.empty() || path.size() <= folder.size() + 1 || !path.starts_with(folder) ||
+        !PathIsSep(static_cast<unsigned char>(path[folder.size()])))
+        return {};
+    return path.substr(folder.size() + 1);
+}
+
+// A book's file is named by its path from the book's folder (the folder itself for a folder
+// book, else the one that holds the book file), so that files of one name in different folders
+// of a documentation tree ('guide/index.md', 'api/index.md') are told apart; files beside the
+// book keep their bare names. "" for a file outside that folder, which is named as any file.
+std::string PathFromBookFolder(const std::string& bookPath, const std::string& path) {
+    std::string_view inside = PathInside(path, bookPath);
+    if (inside.empty()) {
+        std::string_view folder = bookPath;
+        while (!folder.empty() && !PathIsSep(static_cast<unsigned char>(folder.back())))
+            folder.remove_suffix(1);
+        inside = PathInside(path, folder);
+    }
+    return std::string(inside);
+}
+
+// The figures of one document; bookPath is the path of the book it belongs to, or "".
+FileFigures CollectFile(lxhost::Session& session, ObjectId doc, const std::string& name,
+                        const std::string& bookPath, WordOccurrences* occurrences) {
+    FileFigures file;
+    const lxhost::Document* opened = doc != 0 ? session.FindDocument(doc) : nullptr;
+    const std::string path = opened ? opened->path : "";
+    file.name = bookPath.empty() || path.empty() ? "" : PathFromBookFolder(bookPath, path);
+    if (file.name.empty())
+        file.name = Utf8FileName(path, name);
+    file.opened = doc != 0;
+    FileWalk walk{&session, &file, occurrences, {}, {}};
+    if (doc != 0) {
+        WalkTextObjects(doc, true, ParagraphVisit, &walk);
+        if (occurrences) {
+            std::sort(walk.examined.begin(), walk.examined.end());
+            WalkTextObjects(doc, false, OccurrenceVisit, &walk);
+        }
+    }
+    return file;
+}
+
+struct BookWalk {
+    lxhost::Session* session;
+    InputFigures* input;
+    WordOccurrences* occurrences;
+    std::string bookPath;
+};
+
+void BookFileVisit(ObjectId doc, const char* name, void* context) {
+    auto* walk = static_cast<BookWalk*>(context);
+    walk->input->files.push_back(
+        CollectFile(*walk->session, doc, name ? name : "", walk->bookPath, walk->occurrences));
+}
+
+} // namespace
+
+namespace {
+
+constexpr std::size_t kFirstSlots = 1024;
+
+// FNV-1a (words are short, and the hash is computed for every one of them), its bits then mixed
+// so that the low bits that pick a slot depend on every byte: words that differ only in their
+// last letters would otherwise crowd into neighbouring slots.
+std::uint64_t WordHash(std::string_view word) {
+    std::uint64_t h = 14695981039346656037u;
+    for (unsigned char c : word) {
+        h ^= c;
+        h *= 1099511628211u;
+    }
+    h ^= h >> 33;
+    h *= 0xff51afd7ed558ccdu;
+    h ^= h >> 33;
+    return h;
+}
+
+} // namespace
+
+WordOccurrences::Key WordOccurrences::KeyOf(std::string_view word) {
+    Key key;
+    key.length = static_cast<std::uint8_t>(std::min<std::size_t>(word.size(), UINT8_MAX));
+    const std::size_t n = std::min(word.size(), kInlineBytes);
+    for (std::size_t i = 0; i < n; ++i)
+        key.head[i] = word[i];
+    return key;
+}
+
+bool WordOccurrences::Holds(const Slot& s, std::string_view word, std::uint64_t hash,
+                            const Key& key) const {
+    if (s.hash != hash || std::memcmp(&s.key, &key, sizeof key) != 0)
+        return false;
+    return word.size() <= kInlineBytes || words_[s.index] == word;
+}
+
+std::size_t WordOccurrences::SlotOf(std::string_view word, std::uint64_t hash) const {
+    const Key key = KeyOf(word);
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+        const Slot& s = slots_[at];
+        if (s.index == kEmpty || Holds(s, word, hash, key))
+            return at;
+    }
+}
+
+void WordOccurrences::Grow() {
+    std::vector<Slot> old(slots_.empty() ? kFirstSlots : 2 * slots_.size());
+    old.swap(slots_);
+    const std::size_t mask = slots_.size() - 1;
+    for (const Slot& s : old)
+        if (s.index != kEmpty)
+            for (std::size_t at = s.hash & mask;; at = (at + 1) & mask)
+                if (slots_[at].index == kEmpty) {
+                    slots_[at] = s;
+                    break;
+                }
+}
+
+WordTally& WordOccurrences::TallyOf(std::string_view word, std::uint64_t hash) {
+    if (2 * (words_.size() + 1) > slots_.size())
+        Grow();
+    Slot& slot = slots_[SlotOf(word, hash)];
+    if (slot.index == kEmpty) {
+        slot.hash = hash;
+        slot.index = static_cast<std::uint32_t>(words_.size());
+        slot.key = KeyOf(word);
+        words_.emplace_back(word);
+    }
+    return slot.tally;
+}
+
+WordTally& WordOccurrences::operator[](std::string_view word) {
+    return TallyOf(word, WordHash(word));
+}
+
+void WordOccurrences::CountAll(const std::string_view* words, std::size_t n, bool listed) {
+    constexpr std::size_t kBatch = 32;
+    std::uint64_t hashes[kBatch];
+    while (n > 0) {
+        const std::size_t batch = std::min(n, kBatch);
+        // The table grows before the batch's slots are fetched, so that they stay where they are.
+        if (2 * (words_.size() + batch) > slots_.size())
+            Grow();
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t i = 0; i < batch; ++i) {
+            hashes[i] = WordHash(words[i]);
+            LX_PREFETCH(&slots_[hashes[i] & mask]);
+        }
+        for (std::size_t i = 0; i < batch; ++i) {
+            WordTally& tally = TallyOf(words[i], hashes[i]);
+            ++tally.count;
+            tally.listed = tally.listed || listed;
+        }
+        words += batch;
+        n -= batch;
+    }
+}
+
+const WordTally* WordOccurrences::Find(std::string_view word) const {
+    if (slots_.empty())
+        return nullptr;
+    const Slot& slot = slots_[SlotOf(word, WordHash(word))];
+    return slot.index == kEmpty ? nullptr : &slot.tally;
+}
+
+void WordOccurrences::clear() {
+    slots_.clear();
+    slots_.shrink_to_fit();
+    words_.clear();
+    words_.shrink_to_fit();
+}
+
+HostClient::HostClient(lxhost::Host& host) {
+    connected_ = ClientConnect(&host) == 0;
+}
+
+HostClient::~HostClient() {
+    ClientShutdown();
+}
+
+void AddCounts(ReadabilityCounts& a, const ReadabilityCounts& b) {
+    auto add = [](std::int32_t& total, std::int32_t value) {
+        std::int64_t sum = static_cast<std::int64_t>(total) + value;
+        if (sum > std::numeric_limits<std::int32_t>::max())
+            sum = std::numeric_limits<std::int32_t>::max();
+        total = static_cast<std::int32_t>(sum);
+    };
+    add(a.paragraphs, b.paragraphs);
+    add(a.sentences, b.sentences);
+    add(a.syllables, b.syllables);
+    add(a.words, b.words);
+    add(a.characters, b.characters);
+    add(a.complexWords, b.complexWords);
+}
+
+std::string Utf8OfHostText(std::string_view text) {
+    std::string out;
+    lxhost::FrameRomanToUtf8(text, out);
+    return out;
+}
+
+InputFigures CollectFigures(lxhost::Host& host, ObjectId input, bool occurrences) {
+    lxhost::Session& session = host.session();
+    InputFigures figures;
+    figures.isBook = lxhost::KindOf(input) == lxhost::kKindBook;
+    if (figures.isBook) {
+        const lxhost::Book* book = session.FindBook(input);
+        figures.name =
+            Utf8FileName(book ? book->path : "", TakeString(BookFileName(input), "Untitled"));
+        BookWalk walk{&session, &figures, occurrences ? &figures.occurrences : nullptr,
+                      book ? book->path : ""};
+        WalkBookFiles(input, kStatusExamining, BookFileVisit, &walk);
+    } else {
+        const std::string served = TakeString(DocumentFileName(input), "Untitled");
+        figures.files.push_back(
+            CollectFile(session, input, served, "", occurrences ? &figures.occurrences : nullptr));
+        figures.name = figures.files.back().name;
+    }
+    for (const FileFigures& f : figures.files) {
+        AddCounts(figures.totals, f.totals);
+        figures.longWords += f.longWords;
+    }
+    return figures;
+}
+
+} // namespace lxinsight

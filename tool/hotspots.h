@@ -1,0 +1,51 @@
+// Where the difficulty of a document or book lies: its hardest paragraphs, its longest
+// sentences and the paragraphs with the most complex words.
+#pragma once
+
+#include "tool/figures.h"
+
+#include <string>
+#include <vector>
+
+namespace lxinsight {
+
+// Hardest paragraphs are ranked among paragraphs of at least this many sentences: the grade of
+// a one-sentence heading or caption says little about the prose.
+constexpr std::int32_t kHardestMinSentences = 3;
+constexpr int kDefaultTop = 5;
+constexpr int kDefaultLongSentenceWords = 30;
+// How many words of a paragraph or sentence the tables show.
+constexpr int kFirstWords = 10;
+
+struct HotspotOptions {
+    int top = kDefaultTop;
+    int longSentenceWords = kDefaultLongSentenceWords;
+};
+
+struct ParagraphSpot {
+    const FileFigures* file;
+    const ParagraphFigures* paragraph;
+};
+
+struct SentenceSpot {
+    const FileFigures* file;
+    const ParagraphFigures* paragraph;
+    const SentenceFigures* sentence;
+};
+
+struct Hotspots {
+    std::vector<ParagraphSpot> hardest;     // by Flesch-Kincaid grade, highest first
+    std::vector<SentenceSpot> longest;      // by words, most first
+    std::vector<ParagraphSpot> mostComplex; // by complex words, most first
+};
+
+// At most options.top of each; ties keep book order. The spots point into figures.
+Hotspots FindHotspots(const InputFigures& figures, const HotspotOptions& options);
+
+// The first `words` words of host text, in UTF-8, with "..." when there is more.
+std::string FirstWords(std::string_view hostText, int words = kFirstWords);
+// The text of a sentence, in UTF-8.
+std::string SentenceText(const ParagraphFigures& paragraph, const SentenceFigures& sentence);
+double GradeOf(const ReadabilityCounts& counts);
+
+} // namespace lxinsight

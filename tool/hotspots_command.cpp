@@ -1,0 +1,164 @@
+// `lexameter hotspots`: the paragraphs and sentences to rewrite first.
+#include "tool/run.h"
+#include "tool/table.h"
+
+#include <cmath>
+#include <ostream>
+
+namespace lxinsight {
+
+namespace {
+
+struct SpotRow {
+    const char* list;
+    int rank;
+    const FileFigures* file;
+    const ParagraphFigures* paragraph;
+    ReadabilityCounts counts; // the paragraph's, or the sentence's
+    std::int32_t longWords;
+    std::string text; // UTF-8: the first words, or (JSON) the whole text
+};
+
+constexpr const char* kListHardest = "hardest_paragraphs";
+constexpr const char* kListLongest = "longest_sentences";
+constexpr const char* kListComplex = "most_complex_words";
+
+// The list's member in the JSON document, named in camel case as every member there is.
+const char* JsonListName(const char* list) {
+    if (list == kListHardest)
+        return "hardestParagraphs";
+    if (list == kListLongest)
+        return "longestSentences";
+    return "mostComplexWords";
+}
+
+std::vector<SpotRow> SpotRows(const Hotspots& h, bool wholeText) {
+    std::vector<SpotRow> rows;
+    auto paragraphs = [&](const char* list, const std::vector<ParagraphSpot>& spots) {
+        int rank = 0;
+        for (const ParagraphSpot& s : spots)
+            rows.push_back(
+                {list, ++rank, s.file, s.paragraph, s.paragraph->counts, s.paragraph->longWords,
+                 wholeText ? Utf8OfHostText(s.paragraph->text) : FirstWords(s.paragraph->text)});
+    };
+    paragraphs(kListHardest, h.hardest);
+    int rank = 0;
+    for (const SentenceSpot& s : h.longest) {
+        const std::string_view sentence =
+            std::string_view(s.paragraph->text).substr(s.sentence->offset, s.sentence->length);
+        rows.push_back({kListLongest, ++rank, s.file, s.paragraph, s.sentence->counts,
+                        s.sentence->longWords,
+                        wholeText ? Utf8OfHostText(sentence) : FirstWords(sentence)});
+    }
+    paragraphs(kListComplex, h.mostComplex);
+    return rows;
+}
+
+std::vector<std::string> Cells(const SpotRow& r) {
+    return {std::to_string(r.rank),
+            r.file->name,
+            r.paragraph->page,
+            r.paragraph->format,
+            ValueText(GradeOf(r.counts)),
+            std::to_string(r.counts.sentences),
+            std::to_string(r.counts.words),
+            std::to_string(r.counts.complexWords),
+            r.text};
+}
+
+const std::vector<std::string> kHeadings = {
+    "#", "File", "Page", "Format", "Grade", "Sentences", "Words", "Complex Words", "First Words"};
+
+void PrintSection(std::ostream& out, const std::string& title, const char* list,
+                  const std::vector<SpotRow>& rows) {
+    TextTable table;
+    table.headings = kHeadings;
+    for (const SpotRow& r : rows)
+        if (r.list == list)
+            table.rows.push_back(Cells(r));
+    out << title << "\n";
+    if (table.rows.empty())
+        out << "(none)\n";
+    else
+        out << RenderTable(table);
+}
+
+nlohmann::json SpotJson(const SpotRow& r) {
+    return {{"rank", r.rank},
+            {"file", r.file->name},
+            {"paragraph", r.paragraph->number},
+            {"page", r.paragraph->page.empty() ? nlohmann::json(nullptr)
+                                               : nlohmann::json(r.paragraph->page)},
+            {"format", r.paragraph->format},
+            {"fleschKincaidGrade", ValueJson(GradeOf(r.counts))},
+            {"counts", CountsJson(r.counts, r.longWords)},
+            {"text", r.text}};
+}
+
+} // namespace
+
+int RunHotspots(const InsightOptions& options, std::ostream& out, std::ostream& err) {
+    Measured m = MeasureInput(options, options.excludeFormats);
+    const bool measured = m.status == kExitOk || !m.figures.files.empty();
+    const Hotspots h = FindHotspots(m.figures, options.hotspots);
+    const std::string longTitle = "Longest sentences (" +
+                                  std::to_string(options.hotspots.longSentenceWords) +
+                                  " words or more)";
+    const std::string hardestTitle = "Hardest paragraphs (Flesch-Kincaid grade, " +
+                                     std::to_string(kHardestMinSentences) + " sentences or more)";
+    lxcli::RunReport report = ReportOf(options, m, m.status);
+    if (options.json) {
+        if (measured) {
+            nlohmann::json j;
+            j["top"] = options.hotspots.top;
+            j["long"] = options.hotspots.longSentenceWords;
+            j["minSentences"] = kHardestMinSentences;
+            for (const char* list : {kListHardest, kListLongest, kListComplex})
+                j[JsonListName(list)] = nlohmann::json::array();
+            for (const SpotRow& r : SpotRows(h, true)) {
+                nlohmann::json spot = SpotJson(r);
+                if (r.list == kListLongest)
+                    spot["counts"].erase("paragraphs");
+                j[JsonListName(r.list)].push_back(std::move(spot));
+            }
+            report.extra["hotspots"] = std::move(j);
+        }
+        return Finish(options, report, out, err);
+    }
+    if (measured) {
+        const std::vector<SpotRow> rows = SpotRows(h, false);
+        if (options.csv) {
+            TextTable table;
+            table.headings = {"list",
+                              "rank",
+                              "file",
+                              "paragraph",
+                              "page",
+                              "format",
+                              "flesch_kincaid_grade",
+                              "sentences",
+                              "words",
+                              "complex_words",
+                              "text"};
+            for (const SpotRow& r : SpotRows(h, true)) {
+                const double grade = GradeOf(r.counts);
+                table.rows.push_back(
+                    {r.list, std::to_string(r.rank), r.file->name,
+                     std::to_string(r.paragraph->number), r.paragraph->page, r.paragraph->format,
+                     std::isfinite(grade) ? ValueText(grade) : "",
+                     std::to_string(r.counts.sentences), std::to_string(r.counts.words),
+                     std::to_string(r.counts.complexWords), r.text});
+            }
+            out << RenderCsv(table);
+        } else {
+            PrintSection(out, hardestTitle, kListHardest, rows);
+            out << "\n";
+            PrintSection(out, longTitle, kListLongest, rows);
+            out << "\n";
+            PrintSection(out, "Paragraphs with the most complex words", kListComplex, rows);
+        }
+    }
+    return Finish(options, report, out, err);
+}
+
+} // namespace lxinsight

@@ -1,0 +1,418 @@
+#include "tool/html.h"
+
+#include "tool/digest.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <ostream>
+
+#ifndef LX_VERSION
+#define LX_VERSION "0.0.0"
+#endif
+
+namespace lxinsight {
+
+namespace {
+
+// Upper grade of each difficulty class but the last.
+constexpr double kClassLimits[] = {6.0, 8.0, 10.0, 12.0};
+constexpr int kClassUnknown = 5;
+const char* const kClassNames[] = {"grade 6 or below", "above 6 to 8", "above 8 to 10",
+                                   "above 10 to 12",   "above 12",     "no sentences"};
+
+// The bar chart: one row per file.
+constexpr int kBarRowHeight = 26;
+constexpr int kBarHeight = 18;
+constexpr int kLabelWidth = 220;
+constexpr int kBarAreaWidth = 480;
+constexpr int kValueGap = 6;
+constexpr int kChartWidth = kLabelWidth + kBarAreaWidth + 60;
+// The characters of a file's name that fit the label column at the chart's font size.
+constexpr std::size_t kLabelCharacters = 32;
+// The scale reaches at least this grade, so that small grades do not fill the chart.
+constexpr double kMinScaleGrade = 12.0;
+// The strip: paragraphs as columns of one unit in a box this high, stretched to the page width.
+constexpr int kStripHeight = 24;
+
+constexpr const char* kStyle = R"(
+body { font-family: system-ui, sans-serif; margin: 2rem auto; max-width: 72rem; padding: 0 1rem;
+       color: #1b1b1b; background: #fff; line-height: 1.45; }
+h1 { font-size: 1.6rem; } h2 { margin-top: 2.2rem; border-bottom: 1px solid #ccc; }
+table { border-collapse: collapse; margin: .5rem 0; }
+table.measures { font-size: .85rem; }
+th, td { padding: .2rem .6rem; text-align: right; border-bottom: 1px solid #e4e4e4; }
+th:first-child, td:first-child { text-align: left; }
+td.fail { color: #b71c1c; font-weight: bold; }
+svg text { font-size: 12px; fill: #1b1b1b; }
+.bar { fill: #3f6fb5; } .threshold { stroke: #b71c1c; stroke-width: 2; stroke-dasharray: 5 3; }
+.threshold-label { fill: #b71c1c; }
+.strip { width: 100%; height: 1.6rem; display: block; border: 1px solid #bbb; }
+.d0 { fill: #2e7d32; background: #2e7d32; } .d1 { fill: #9ccc65; background: #9ccc65; }
+.d2 { fill: #fdd835; background: #fdd835; } .d3 { fill: #fb8c00; background: #fb8c00; }
+.d4 { fill: #c62828; background: #c62828; } .d5 { fill: #e0e0e0; background: #e0e0e0; }
+.legend span.swatch { display: inline-block; width: .9rem; height: .9rem; margin: 0 .3rem 0 1rem;
+                      vertical-align: middle; border: 1px solid #888; }
+li.hotspot { margin-bottom: 1rem; } li.hotspot p.where { margin: 0; color: #444; }
+blockquote { margin: .3rem 0 0 0; padding: .3rem .8rem; border-left: 4px solid #ccc;
+             background: #f7f7f7; }
+details summary { cursor: pointer; font-weight: bold; }
+table.words td:first-child { font-family: ui-monospace, monospace; }
+)";
+
+std::string Number(std::int64_t n) {
+    std::string digits = std::to_string(n < 0 ? -n : n);
+    std::string out;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0)
+            out += ',';
+        out += digits[i];
+    }
+    return n < 0 ? "-" + out : out;
+}
+
+std::string Fixed(double v, int decimals) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, v);
+    return buffer;
+}
+
+void Summary(std::string& h, const InputFigures& f, const Measured& m) {
+    const ReadabilityCounts& c = f.totals;
+    const MeasureSet measures = ComputeMeasures(c, f.longWords);
+    h += "<section id=\"summary\">\n<h2>Summary</h2>\n<table class=\"figures\">\n";
+    auto row = [&](const std::string& label, const std::string& value) {
+        h += "<tr><th scope=\"row\">" + HtmlEscape(label) + "</th><td>" + value + "</td></tr>\n";
+    };
+    row("Files", Number(static_cast<std::int64_t>(f.files.size())));
+    row("Paragraphs", Number(c.paragraphs));
+    row("Sentences", Number(c.sentences));
+    row("Words", Number(c.words));
+    row("Characters", Number(c.characters));
+    row("Syllables", Number(c.syllables));
+    row("Complex words (three syllables or more)", Number(c.complexWords));
+    row("Long words (seven letters or more)", Number(f.longWords));
+    row("Unique words", Number(m.uniqueWords));
+    for (const MeasureInfo& info : kMeasures)
+        row(info.heading, ValueText(measures[info.id]));
+    h += "</table>\n</section>\n";
+}
+
+// The Flesch-Kincaid threshold in force, if any.
+std::optional<double> GradeThreshold(const Thresholds& t) {
+    for (const Threshold& limit : t.limits)
+        if (limit.measure == MeasureId::KincaidGrade)
+            return limit.limit;
+    return std::nullopt;
+}
+
+void BarChart(std::string& h, const InputFigures& f, const Thresholds& t) {
+    const std::optional<double> threshold = GradeThreshold(t);
+    double scale = kMinScaleGrade;
+    std::vector<double> grades;
+    for (const FileFigures& file : f.files) {
+        const double g = ShownValue(GradeOf(file.totals));
+        grades.push_back(g);
+        if (std::isfinite(g))
+            scale = std::max(scale, g);
+    }
+    if (threshold)
+        scale = std::max(scale, *threshold);
+    const int rows = static_cast<int>(f.files.size());
+    const int height = rows * kBarRowHeight + 24;
+    h += "<section id=\"grades\">\n<h2>Flesch-Kincaid grade level per file</h2>\n";
+    h += "<svg class=\"chart\" role=\"img\" width=\"" + std::to_string(kChartWidth) +
+         "\" height=\"" + std::to_string(height) + "\" viewBox=\"0 0 " +
+         std::to_string(kChartWidth) + " " + std::to_string(height) +
+         "\" aria-label=\"Flesch-Kincaid grade level per file\">\n";
+    for (int i = 0; i < rows; ++i) {
+        const double g = grades[static_cast<std::size_t>(i)];
+        const double width = std::isfinite(g) && g > 0 ? g / scale * kBarAreaWidth : 0.0;
+        const int y = i * kBarRowHeight;
+        const std::string& fileName = f.files[static_cast<std::size_t>(i)].name;
+        const std::string name = HtmlEscape(fileName);
+        h += "<text x=\"0\" y=\"" + std::to_string(y + 14) + "\">" +
+             HtmlEscape(ChartLabel(fileName, kLabelCharacters)) + "</text>";
+        h += "<rect class=\"bar\" x=\"" + std::to_string(kLabelWidth) + "\" y=\"" +
+             std::to_string(y) + "\" width=\"" + Fixed(width, 1) + "\" height=\"" +
+             std::to_string(kBarHeight) + "\"><title>" + name + ": grade " + ValueText(g) +
+             "</title></rect>";
+        h += "<text x=\"" + Fixed(kLabelWidth + width + kValueGap, 1) + "\" y=\"" +
+             std::to_string(y + 14) + "\">" + ValueText(g) + "</text>\n";
+    }
+    if (threshold) {
+        const double x = kLabelWidth + std::max(0.0, *threshold) / scale * kBarAreaWidth;
+        h += "<line class=\"threshold\" x1=\"" + Fixed(x, 1) + "\" x2=\"" + Fixed(x, 1) +
+             "\" y1=\"0\" y2=\"" + std::to_string(rows * kBarRowHeight) + "\"/>";
+        h += "<text class=\"threshold-label\" x=\"" + Fixed(x + 4, 1) + "\" y=\"" +
+             std::to_string(rows * kBarRowHeight + 16) + "\">threshold " + ValueText(*threshold) +
+             "</text>\n";
+    }
+    h += "</svg>\n</section>\n";
+}
+
+void Strips(std::string& h, const InputFigures& f) {
+    h += "<section id=\"paragraphs\">\n<h2>Every paragraph by difficulty</h2>\n";
+    h += "<p class=\"legend\">Flesch-Kincaid grade:";
+    for (int c = 0; c <= kClassUnknown; ++c)
+        h += "<span class=\"swatch d" + std::to_string(c) + "\"></span>" + kClassNames[c];
+    h += "</p>\n";
+    for (const FileFigures& file : f.files) {
+        const std::size_t n = file.paragraphs.size();
+        h += "<h3>" + HtmlEscape(file.name) + " <small>(" + Number(static_cast<std::int64_t>(n)) +
+             " paragraphs)</small></h3>\n";
+        h += "<svg class=\"strip\" viewBox=\"0 0 " + std::to_string(std::max<std::size_t>(n, 1)) +
+             " " + std::to_string(kStripHeight) +
+             "\" preserveAspectRatio=\"none\" role=\"img\" aria-label=\"" + HtmlEscape(file.name) +
+             ": paragraphs by difficulty\">";
+        // Neighbouring paragraphs of one class are drawn as one run.
+        for (std::size_t i = 0; i < n;) {
+            const int cls = DifficultyClass(GradeOf(file.paragraphs[i].counts));
+            std::size_t j = i + 1;
+            while (j < n && DifficultyClass(GradeOf(file.paragraphs[j].counts)) == cls)
+                ++j;
+            h += "<rect class=\"d" + std::to_string(cls) + "\" x=\"" + std::to_string(i) +
+                 "\" y=\"0\" width=\"" + std::to_string(j - i) + "\" height=\"" +
+                 std::to_string(kStripHeight) + "\"/>";
+            i = j;
+        }
+        h += "</svg>\n";
+    }
+    h += "</section>\n";
+}
+
+void FileTable(std::string& h, const InputFigures& f, const Thresholds& t) {
+    h += "<section id=\"files\">\n<h2>Measures per file</h2>\n<table class=\"measures\">\n"
+         "<thead><tr><th>File</th>";
+    for (const MeasureInfo& info : kMeasures)
+        h += "<th>" + HtmlEscape(info.heading) + "</th>";
+    h += "<th>Words</th><th>Syllables</th><th>Complex words</th>";
+    if (!t.limits.empty())
+        h += "<th>Result</th>";
+    h += "</tr></thead>\n<tbody>\n";
+    auto row = [&](const std::string& name, const ReadabilityCounts& c, std::int32_t longWords) {
+        const MeasureSet m = ComputeMeasures(c, longWords);
+        const std::vector<Miss> misses = Evaluate(t, m);
+        h += "<tr><td>" + HtmlEscape(name) + "</td>";
+        for (const MeasureInfo& info : kMeasures)
+            h += "<td>" + ValueText(m[info.id]) + "</td>";
+        h += "<td>" + Number(c.words) + "</td><td>" + Number(c.syllables) + "</td><td>" +
+             Number(c.complexWords) + "</td>";
+        if (!t.limits.empty()) {
+            std::string missed;
+            for (const Miss& miss : misses)
+                missed += (missed.empty() ? "" : "; ") + DescribeMiss(miss);
+            h += misses.empty() ? "<td>pass</td>"
+                                : "<td class=\"fail\">FAIL: " + HtmlEscape(missed) + "</td>";
+        }
+        h += "</tr>\n";
+    };
+    for (const FileFigures& file : f.files)
+        row(file.name, file.totals, file.longWords);
+    if (f.isBook)
+        row("Overall", f.totals, f.longWords);
+    h += "</tbody>\n</table>\n</section>\n";
+}
+
+std::string Where(const FileFigures& file, const ParagraphFigures& p) {
+    std::string where = file.name + ", paragraph " + std::to_string(p.number);
+    if (!p.page.empty())
+        where += ", page " + p.page;
+    if (!p.format.empty())
+        where += ", format " + p.format;
+    return HtmlEscape(where);
+}
+
+std::string Figures(const ReadabilityCounts& c) {
+    return "grade " + ValueText(GradeOf(c)) + ", " + Number(c.sentences) +
+           (c.sentences == 1 ? " sentence, " : " sentences, ") + Number(c.words) + " words, " +
+           Number(c.complexWords) + " complex words";
+}
+
+void ParagraphList(std::string& h, const std::string& title, const char* id,
+                   const std::vector<ParagraphSpot>& spots) {
+    h += "<h3>" + HtmlEscape(title) + "</h3>\n";
+    if (spots.empty()) {
+        h += "<p>None.</p>\n";
+        return;
+    }
+    h += "<ol class=\"hotspots\" id=\"" + std::string(id) + "\">\n";
+    for (const ParagraphSpot& s : spots)
+        h += "<li class=\"hotspot\"><p class=\"where\">" + Where(*s.file, *s.paragraph) + ": " +
+             Figures(s.paragraph->counts) + "</p><blockquote>" +
+             HtmlEscape(Utf8OfHostText(s.paragraph->text)) + "</blockquote></li>\n";
+    h += "</ol>\n";
+}
+
+void HotspotSection(std::string& h, const Hotspots& spots, const HotspotOptions& options) {
+    h += "<section id=\"hotspots\">\n<h2>Hot spots</h2>\n";
+    ParagraphList(h,
+                  "Hardest paragraphs (Flesch-Kincaid grade, " +
+                      std::to_string(kHardestMinSentences) + " sentences or more)",
+                  "hardest", spots.hardest);
+    h += "<h3>Longest sentences (" + std::to_string(options.longSentenceWords) +
+         " words or more)</h3>\n";
+    if (spots.longest.empty()) {
+        h += "<p>None.</p>\n";
+    } else {
+        h += "<ol class=\"hotspots\" id=\"longest\">\n";
+        for (const SentenceSpot& s : spots.longest)
+            h += "<li class=\"hotspot\"><p class=\"where\">" + Where(*s.file, *s.paragraph) + ": " +
+                 Figures(s.sentence->counts) + "</p><blockquote>" +
+                 HtmlEscape(SentenceText(*s.paragraph, *s.sentence)) + "</blockquote></li>\n";
+        h += "</ol>\n";
+    }
+    ParagraphList(h, "Paragraphs with the most complex words", "complex", spots.mostComplex);
+    h += "</section>\n";
+}
+
+void WordSection(std::string& h, const Measured& m) {
+    h += "<section id=\"words\">\n<h2>Words</h2>\n<details>\n<summary>" +
+         Number(static_cast<std::int64_t>(m.words.size())) + " distinct words, " +
+         Number(m.uniqueWords) +
+         " unique (a capitalised word counts once when its small-letter "
+         "form is listed too)</summary>\n";
+    h += "<table class=\"words\">\n<thead><tr><th>Word</th><th>Count</th></tr></thead>\n<tbody>\n";
+    for (const WordCount& w : m.words)
+        h += "<tr><td>" + HtmlEscape(w.word) + "</td><td>" + Number(w.count) + "</td></tr>\n";
+    h += "</tbody>\n</table>\n</details>\n</section>\n";
+}
+
+} // namespace
+
+std::string ChartLabel(std::string_view name, std::size_t characters) {
+    auto isLead = [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; };
+    const auto total = static_cast<std::size_t>(std::count_if(name.begin(), name.end(), isLead));
+    if (total <= characters)
+        return std::string(name);
+    // Drop characters from the front until the rest and the ellipsis fit.
+    std::size_t drop = total - (characters > 0 ? characters - 1 : 0);
+    std::size_t start = 0;
+    for (; start < name.size(); ++start) {
+        if (isLead(name[start])) {
+            if (drop == 0)
+                break;
+            --drop;
+        }
+    }
+    return "\xE2\x80\xA6" + std::string(name.substr(start));
+}
+
+int DifficultyClass(double grade) {
+    if (!std::isfinite(grade))
+        return kClassUnknown;
+    int c = 0;
+    for (double limit : kClassLimits) {
+        if (grade <= limit)
+            return c;
+        ++c;
+    }
+    return c;
+}
+
+std::string HtmlEscape(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        case '\'':
+            out += "&#39;";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::string RenderHtml(const HtmlInput& input) {
+    const InputFigures& f = input.measured->figures;
+    const auto digest = Sha256(kStyle);
+    const std::string styleHash = Base64(digest.data(), digest.size());
+    std::string h;
+    h += "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n";
+    h += "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; "
+         "style-src 'sha256-" +
+         styleHash + "'; base-uri 'none'; form-action 'none'\">\n";
+    h += "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n";
+    h += "<title>Readability of " + HtmlEscape(f.name) + "</title>\n";
+    h += "<style>" + std::string(kStyle) + "</style>\n</head>\n<body>\n";
+    h += "<header>\n<h1>Readability of " + HtmlEscape(f.name) + "</h1>\n<p>" +
+         (f.isBook ? "A book of " + Number(static_cast<std::int64_t>(f.files.size())) +
+                         (f.files.size() == 1 ? " file" : " files")
+                   : std::string("One document")) +
+         ", " + Number(f.totals.words) + " words. Made by lexameter " LX_VERSION ".</p>\n";
+    if (!input.measured->errors.empty()) {
+        h += "<ul class=\"errors\">\n";
+        for (const std::string& e : input.measured->errors)
+            h += "<li>" + HtmlEscape(e) + "</li>\n";
+        h += "</ul>\n";
+    }
+    h += "</header>\n<main>\n";
+    Summary(h, f, *input.measured);
+    BarChart(h, f, *input.thresholds);
+    Strips(h, f);
+    FileTable(h, f, *input.thresholds);
+    HotspotSection(h, *input.hotspots, *input.hotspotOptions);
+    WordSection(h, *input.measured);
+    h += "</main>\n</body>\n</html>\n";
+    return h;
+}
+
+int RunHtml(const InsightOptions& options, std::ostream& out, std::ostream& err) {
+    int status = kExitOk;
+    std::string error;
+    Thresholds thresholds;
+    if (!SettleThresholds(options, &thresholds, &status, &error))
+        return FinishWithError(options, error, status, out, err);
+    // The page never replaces a file it is made from.
+    for (const std::string& input : options.files) {
+        std::error_code ec;
+        if (std::filesystem::equivalent(input, options.output, ec))
+            return FinishWithError(
+                options, "will not write the page over its input '" + options.output + "'",
+                kExitUsage, out, err);
+    }
+    Measured m = MeasureInput(options, thresholds.excludeFormats, true);
+    if (m.status != kExitOk && m.figures.files.empty())
+        return Finish(options, ReportOf(options, m, m.status), out, err);
+    const Hotspots spots = FindHotspots(m.figures, options.hotspots);
+    const std::string page = RenderHtml({&m, &spots, &options.hotspots, &thresholds});
+    errno = 0;
+    std::ofstream stream(options.output, std::ios::binary | std::ios::trunc);
+    int writeError = stream.is_open() ? 0 : errno;
+    if (stream.is_open()) {
+        stream << page;
+        stream.close();
+        if (!stream)
+            writeError = errno ? errno : EIO;
+    }
+    bool written = true;
+    if (!stream) {
+        m.errors.push_back("cannot write '" + options.output +
+                           "': " + std::strerror(writeError ? writeError : EIO));
+        m.status = kExitFile;
+        written = false;
+    }
+    lxcli::RunReport report = ReportOf(options, m, m.status);
+    if (written)
+        report.saved.push_back(options.output);
+    return Finish(options, report, out, err);
+}
+
+} // namespace lxinsight

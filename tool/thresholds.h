@@ -1,0 +1,68 @@
+// Readability thresholds for `lexameter check`: from options and from a configuration file
+// (.lexameter.toml), resolved into one limit per measure, and checked against a file's measures.
+#pragma once
+
+#include "tool/measures.h"
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lxinsight {
+
+// What one source (the configuration file, or the command line) sets. Names as the options
+// have them; the file's keys are the same with underscores.
+struct ThresholdSettings {
+    std::optional<double> maxGrade; // all four grade measures
+    std::optional<double> maxFkgl;
+    std::optional<double> maxAri;
+    std::optional<double> maxSmog;
+    std::optional<double> maxFog;
+    std::optional<double> minEase;
+    std::optional<double> maxSentenceWords;
+    std::optional<std::vector<std::string>> excludeFormats;
+};
+
+enum class Bound { Max, Min };
+
+struct Threshold {
+    MeasureId measure;
+    Bound bound;
+    double limit;
+};
+
+struct Thresholds {
+    std::vector<Threshold> limits; // in measure order
+    std::vector<std::string> excludeFormats;
+};
+
+// Options override the file; within one source a measure's own limit overrides max-grade.
+Thresholds ResolveThresholds(const ThresholdSettings& file, const ThresholdSettings& options);
+
+// The name of the configuration file looked for in the current directory.
+constexpr const char* kConfigFileName = ".lexameter.toml";
+
+// Whether this build reads configuration files (the Windows build may lack the TOML parser).
+bool ConfigSupported();
+// Reads a configuration file's text. false with a message naming the source and the key at
+// fault for a syntax error, an unknown key or a value that is not a number (or, for
+// exclude_formats, a list of strings).
+bool ParseConfig(std::string_view text, const std::string& source, ThresholdSettings* out,
+                 std::string* error);
+
+struct Miss {
+    Threshold threshold;
+    double value; // as shown
+};
+
+// The thresholds a set of measures misses. A value that cannot be computed misses nothing.
+std::vector<Miss> Evaluate(const Thresholds& thresholds, const MeasureSet& measures);
+
+// "SMOG 10.2 > 9.0"
+std::string DescribeMiss(const Miss& miss);
+// The threshold's name as an option: "max-smog".
+std::string ThresholdName(const Threshold& t);
+
+} // namespace lxinsight
