@@ -85,6 +85,12 @@ std::string Summary(const std::vector<CheckRow>& rows, const Thresholds& t) {
     for (const CheckRow& r : rows)
         if (!r.read)
             ++notRead;
+    // Without thresholds the table is what the user asked for; the summary says how to check.
+    if (t.limits.empty() && notRead == 0)
+        return "MEASURED: " + std::to_string(rows.size()) + (rows.size() == 1 ? " row" : " rows") +
+               ", no thresholds given (--max-grade N, --min-ease N, ... or a [thresholds] "
+               "table in " +
+               std::string(kConfigFileName) + ")";
     const std::string limits = " (" + LimitsText(t) + ")";
     const std::string missed = std::to_string(failed) + " of " + std::to_string(rows.size()) +
                                (rows.size() == 1 ? " row" : " rows") + " missed a threshold";
@@ -163,21 +169,13 @@ nlohmann::json Json(const Thresholds& t, const std::vector<CheckRow>& rows) {
 
 } // namespace
 
-int RunCheck(const InsightOptions& options, std::ostream& out, std::ostream& err) {
+int RunCheck(const lxcli::ToolCommand&, const InsightOptions& options, std::ostream& out,
+             std::ostream& err) {
     int status = kExitOk;
     std::string error;
     Thresholds thresholds;
     if (!SettleThresholds(options, &thresholds, &status, &error))
         return FinishWithError(options, error, status, out, err);
-    if (thresholds.limits.empty())
-        return FinishWithError(
-            options,
-            "check: no thresholds to check: give --max-grade, --max-fkgl, --max-ari, "
-            "--max-smog, --max-fog, --min-ease or --max-sentence-words, or a [thresholds] "
-            "table in " +
-                std::string(kConfigFileName) + " or --config FILE",
-            kExitUsage, out, err);
-
     Measured m = MeasureInput(options, thresholds.excludeFormats);
     const bool measured = m.status == kExitOk || !m.figures.files.empty();
     std::vector<CheckRow> rows = measured ? Rows(m.figures, thresholds) : std::vector<CheckRow>{};

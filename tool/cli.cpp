@@ -2,19 +2,16 @@
 
 #include "host/api/host.h"
 #include "host/api/loader.h"
-#include "tool/format_options.h"
-#include "tool/json_output.h"
-#include "tool/output_files.h"
-#include "tool/run_report.h"
 #include "host/formats/frameroman.h"
 #include "host/formats/markup.h"
 #include "host/formats/mif_writer.h"
 #include "tool/commands.h"
 #include "tool/figures.h"
+#include "tool/json_output.h"
+#include "tool/output_files.h"
 #include "tool/run.h"
+#include "tool/run_report.h"
 #include "tool/table.h"
-
-#include <CLI/CLI.hpp>
 
 #include <algorithm>
 #include <filesystem>
@@ -44,18 +41,14 @@ namespace lxcli {
 
 namespace {
 
-constexpr const char* kProgram = "lexameter";
 // The document Tools menu and the plug-in's submenu in it, found by label as a user would.
 constexpr const char* kToolsMenuTag = "LXTools";
 constexpr const char* kReadabilityLabel = "Readability";
 constexpr const char* kAboutLabel = "About Lexameter...";
 
 constexpr const char* kBookToolsMenuTag = "LXToolsBook";
-// The command whose output --csv prints as CSV, and the one whose JSON adds every count.
-constexpr const char* kCsvCommand = "report";
+// The command whose JSON adds every count.
 constexpr const char* kCountsCommand = "stats";
-// The FILE that stands for standard input.
-constexpr const char* kStandardInputName = "-";
 
 class Progress;
 
@@ -70,7 +63,7 @@ struct OutputFileSource {
 struct Session {
     lxhost::Host& host;
     lxhost::PluginLoader& loader;
-    const CliOptions& options;
+    const ToolOptions& options;
     std::ostream& out;
     std::ostream& err;
     const char* label; // the menu label of a document or book command
@@ -81,7 +74,7 @@ struct Session {
     std::size_t& consolePieces;
 };
 
-int RunAbout(Session& s) {
+int AboutInSession(Session& s) {
     auto number = s.host.menus().FindCommandNumber(kToolsMenuTag, {kReadabilityLabel, kAboutLabel});
     if (!number) {
         s.report.errors.push_back("plug-in '" + s.loader.path() + "': no command \"" + kAboutLabel +
@@ -96,293 +89,12 @@ int RunAbout(Session& s) {
     return kExitOk;
 }
 
-int RunMenus(Session& s) {
+int MenusInSession(Session& s) {
     if (s.options.json)
         s.report.extra["menus"] = MenusJson(s.host.menus());
     else
         s.host.menus().Print(s.out);
     return kExitOk;
-}
-
-int RunOnFiles(Session& s);
-
-// A command of the tool. The rows below are the tool's commands in the order its help lists
-// them; output, example and wordList may be left out of a row.
-struct CliCommand {
-    const char* name;
-    const char* description;
-    int (*run)(Session&);
-    const char* label;             // the plug-in's menu label; null for the tool's own commands
-    const char* output = nullptr;  // what the command prints and saves, for its help
-    const char* example = nullptr; // an example, for its help
-    bool wordList = false;         // the output document is a word list
-    bool opensFiles = false;       // a tool command that takes FILEs (the plug-in's always do)
-};
-
-constexpr CliCommand kCommands[] = {
-    {"stats", "counts and averages", RunOnFiles, "Get Statistics",
-     "An alert with the total paragraphs, sentences, words and characters and the average\n"
-     "sentences per paragraph and words per sentence. With --out: <stem>.stats.txt.",
-     "lexameter stats samples/article.txt\n"
-     "  Total Paragraphs: 10\n  Total Sentences: 47\n  Total Words: 624\n  ..."},
-    {"flesch", "Flesch Reading Ease and Flesch-Kincaid Grade Level", RunOnFiles,
-     "Calculate Flesch-Kincaid",
-     "An alert with both measures (\"n/a\" when there is nothing to measure). With --out:\n"
-     "<stem>.flesch.txt.",
-     "lexameter flesch samples/article.txt\n"
-     "  Flesch Reading Ease: 74.9\n  Flesch-Kincaid Grade Level: 6.1"},
-    {"ari", "Automated Readability Index", RunOnFiles, "Calculate ARI",
-     "An alert with the ARI grade level. With --out: <stem>.ari.txt.",
-     "lexameter ari samples/manual/ch1-introduction.mif\n  ARI Grade Level: 6.3"},
-    {"smog", "SMOG grade", RunOnFiles, "Calculate SMOG",
-     "An alert with the SMOG grade level. With --out: <stem>.smog.txt.",
-     "lexameter smog samples/manual/ch2-installation.mif\n  SMOG Grade Level: 8.0"},
-    {"fog", "Gunning Fog index", RunOnFiles, "Calculate Gunning Fog",
-     "An alert with the Gunning Fog index. With --out: <stem>.fog.txt.",
-     "lexameter fog samples/manual/ch3-operation.mif\n  Gunning Fog Index: 7.5"},
-    {"words", "the sorted list of distinct words", RunOnFiles, "Get Word List",
-     "A word-list document: the heading \"Words\", then one word a line. With --out:\n"
-     "<stem>.words.mif and <stem>.words.txt.",
-     "lexameter --out lists words samples/manual/aquila-manual.book\n"
-     "  saves lists/aquila-manual.words.mif and lists/aquila-manual.words.txt",
-     true},
-    {"word-counts", "the word list with the number of occurrences", RunOnFiles,
-     "Get Word List - With Counts",
-     "A word-list document: each word, four blanks and its count, then the number of unique\n"
-     "words. With --out: <stem>.word-counts.mif and <stem>.word-counts.txt.",
-     "lexameter --json word-counts samples/article.txt | jq '.documents[0].words[0]'\n"
-     "  {\"count\": 7, \"word\": \"A\"}",
-     true},
-    {"report", "the readability report (a table per file for a book)", RunOnFiles,
-     "Generate Readability Report",
-     "A report document: for a document every measure and count, for a book a table with a\n"
-     "row per file and an overall row. With --out: <stem>.report.mif and <stem>.report.txt.",
-     "lexameter report samples/manual/aquila-manual.book"},
-    {"about", "show the plug-in's About alert", RunAbout, nullptr,
-     "The plug-in's About alert: its name, version and build.", "lexameter about"},
-    {"menus", "print the menu bars with the menus and commands the plug-in installed", RunMenus,
-     nullptr,
-     "Each menu bar with the menus, commands (tag and number) and separators the plug-in\n"
-     "added; with --json a tree of objects with their ids.",
-     "lexameter --json menus | jq '.menus[0].items[0].label'\n  \"Tools\""},
-    {"open", "open the files and deliver the --message messages, as the desktop host does",
-     RunOnFiles, nullptr,
-     "What the messages made: a command tag sent as a message (\"GetStatisticsDoc\") runs that\n"
-     "command on the opened document (or the one \"SetDocId N\" names); --show-ids prints the\n"
-     "ids the messages take.",
-     "lexameter --message GetStatisticsDoc open samples/article.txt\n"
-     "  Total Paragraphs: 10\n  ...",
-     false, true},
-    // Answered without the plug-in (no run function).
-    {"help", "describe a command: lexameter help COMMAND", nullptr, nullptr,
-     "The description of the command, its options and its output, with an example (the same\n"
-     "as lexameter COMMAND --help).",
-     "lexameter help report"},
-};
-
-const CliCommand* FindCommand(const std::string& name) {
-    for (const CliCommand& c : kCommands)
-        if (name == c.name)
-            return &c;
-    return nullptr;
-}
-
-std::string CommandList() {
-    std::string list;
-    for (const CliCommand& c : kCommands) {
-        if (!list.empty())
-            list += ", ";
-        list += c.name;
-    }
-    return list;
-}
-
-std::string CommandHelp() {
-    std::string text = "Commands:\n";
-    for (const CliCommand& c : kCommands) {
-        std::string name = c.name;
-        text += "  " + name + std::string(name.size() < 13 ? 13 - name.size() : 1, ' ') +
-                c.description + "\n";
-    }
-    text += lxinsight::InsightCommandHelp(13);
-    text += "\nFILE is a MIF document, a Markdown, HTML, DocBook or DITA file, or a plain-text\n"
-            "file; a MIF book file, a folder (its Markdown, HTML, XML and MIF files in path\n"
-            "order), or several files make a book, measured file by file.\n"
-            "In Markdown, HTML and XML files code blocks (format \"Code\") are not counted;\n"
-            "--include-format Code counts them.\n";
-    text +=
-        "\nExit status: 0 success, 1 usage error, 2 a file could not be opened, read or saved,\n"
-        "3 the plug-in could not be loaded or initialised.";
-    return text;
-}
-
-// Text whose lines after the first are indented by two blanks.
-std::string Indented(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        out += c;
-        if (c == '\n')
-            out += "  ";
-    }
-    return out;
-}
-
-// The help of one command: its use, what it does, its options, its output and an example.
-std::string CommandHelpText(const CliCommand& c) {
-    std::string name = c.name;
-    std::string text;
-    if (c.label || c.opensFiles) {
-        text += "Usage: " + std::string(kProgram) + " [options] " + name + " FILE...\n\n";
-        text += "  " + std::string(c.description) + ".\n";
-        if (c.label)
-            text += "\n  Runs the plug-in's \"" + std::string(c.label) +
-                    "\" command on the document, or on the book\n  (a book file, a folder or "
-                    "several files) file by file.\n";
-        text += "\nOptions:\n"
-                "  --out DIR             also save the output in DIR (made when missing)\n"
-                "  --force               with --out, replace files that exist (never an input)\n"
-                "  --json                print everything as one JSON document\n" +
-                std::string(name == kCsvCommand
-                                ? "  --csv                 print the figures as CSV, a row for "
-                                  "each file\n"
-                                : "") +
-                "  --exclude-format NAME do not examine paragraphs of this format (repeatable)\n"
-                "  --include-format NAME examine a format left out by default, e.g. Code\n"
-                "  --message TEXT        a command message, delivered once the files are open\n"
-                "  --show-ids            print the ids of the opened document or book\n";
-    } else if (name == "help") {
-        text += "Usage: " + std::string(kProgram) + " help [COMMAND]\n\n  " + c.description + ".\n";
-    } else {
-        text += "Usage: " + std::string(kProgram) + " [options] " + name + "\n\n  " +
-                c.description + ".\n";
-        text += "\nOptions:\n"
-                "  --json                print everything as one JSON document\n";
-    }
-    if (c.output)
-        text += "\nOutput:\n  " + Indented(c.output) + "\n";
-    if (c.example)
-        text += "\nExample:\n  $ " + Indented(c.example) + "\n";
-    return text;
-}
-
-// A cell as CSV shows it: a number without its thousands separators, "n/a" as an empty cell,
-// any other text as it is.
-std::string CsvCell(const std::string& text) {
-    const nlohmann::json value = JsonValueOf(text);
-    if (value.is_null())
-        return "";
-    return value.is_number() ? value.dump() : text;
-}
-
-// An output document's figures as CSV: its tables (a book report's, one row a file, the heading
-// row first), or for a document without tables one row of its "Label: value" paragraphs under
-// a heading row of their labels, the file's name first.
-std::string CsvOf(const OutputDocument& d) {
-    std::string csv;
-    for (const OutputTable& t : d.tables) {
-        if (t.rows.empty())
-            continue;
-        lxinsight::TextTable table;
-        table.headings = t.rows.front();
-        for (std::size_t i = 1; i < t.rows.size(); ++i) {
-            std::vector<std::string> cells;
-            for (const std::string& cell : t.rows[i])
-                cells.push_back(CsvCell(cell));
-            table.rows.push_back(std::move(cells));
-        }
-        csv += lxinsight::RenderCsv(table);
-    }
-    if (!d.tables.empty())
-        return csv;
-    lxinsight::TextTable table;
-    std::vector<std::string> row;
-    for (const OutputParagraph& p : d.paragraphs) {
-        const std::size_t colon = p.text.find(": ");
-        if (colon == std::string::npos || colon == 0)
-            continue;
-        table.headings.push_back(p.text.substr(0, colon));
-        row.push_back(CsvCell(p.text.substr(colon + 2)));
-    }
-    table.rows.push_back(std::move(row));
-    return lxinsight::RenderCsv(table);
-}
-
-// Prints what the run produced: one JSON document, or the output documents on standard output
-// and the warnings and errors on standard error. Answers the exit status.
-int Finish(const CliOptions& options, const RunReport& report, std::ostream& out,
-           std::ostream& err) {
-    if (options.json) {
-        out << JsonText(RunReportToJson(report));
-    } else {
-        // One blank line separates a document from the alerts and documents before it; CSV
-        // is one table after another, without blank lines.
-        bool first = report.alerts.empty();
-        for (const OutputDocument& d : report.documents) {
-            if (options.csv) {
-                out << CsvOf(d);
-                continue;
-            }
-            if (d.rendered.empty())
-                continue;
-            out << (first ? "" : "\n") << d.rendered;
-            first = false;
-        }
-        for (const lxhost::TextNote& n : report.textNotes)
-            for (const std::string& line : TextNoteLines(n))
-                err << kProgram << ": " << line << "\n";
-        for (const std::string& w : report.warnings)
-            err << kProgram << ": warning: " << w << "\n";
-        // Book components that did not open were reported by the plug-in on the console.
-        for (const std::string& e : report.errors)
-            err << kProgram << ": " << e << "\n";
-    }
-    out.flush();
-    return report.exitStatus;
-}
-
-// A usage error: "lexameter: MESSAGE" and a hint on standard error, or the JSON document.
-int UsageError(const CliOptions& options, std::ostream& out, std::ostream& err,
-               const std::string& message) {
-    if (options.json) {
-        RunReport report;
-        report.command = options.command;
-        report.files = options.files;
-        report.errors.push_back(message);
-        report.exitStatus = kExitUsage;
-        return Finish(options, report, out, err);
-    }
-    err << kProgram << ": " << message << "\n"
-        << "Run '" << kProgram << " --help' for usage.\n";
-    return kExitUsage;
-}
-
-// The tool's help (topic empty) or a command's, printed or as the JSON document's "help".
-int ShowHelp(const CliOptions& options, const std::string& toolHelp, const std::string& topic,
-             std::ostream& out, std::ostream& err) {
-    std::string text = toolHelp;
-    if (!topic.empty()) {
-        const CliCommand* command = FindCommand(topic);
-        if (!command)
-            return UsageError(options, out, err,
-                              "unknown command '" + topic + "' (commands: " + CommandList() + ")");
-        text = CommandHelpText(*command);
-    }
-    if (!options.json) {
-        out << text;
-        return kExitOk;
-    }
-    RunReport report;
-    report.command = "help";
-    report.extra["help"] = text;
-    return Finish(options, report, out, err);
-}
-
-// The argument parser's message as the tool's: "--message: 1 required TEXT missing".
-std::string ParseErrorText(std::string text) {
-    if (!text.empty() && text[0] >= 'A' && text[0] <= 'Z' && text.size() > 1 && text[1] >= 'a' &&
-        text[1] <= 'z')
-        text[0] = static_cast<char>(text[0] - 'A' + 'a');
-    return text;
 }
 
 // Shows the book's status text as a progress line on standard error: "[2/3] Examining: b.mif".
@@ -735,14 +447,16 @@ int RunOnFiles(Session& s) {
     return status;
 }
 
-int Run(const CliOptions& options, const CliCommand& command, const std::string& plugin,
-        std::ostream& out, std::ostream& err) {
+// Loads the plug-in into a new host, runs the command in it and reports the run.
+int RunWithPlugin(const ToolCommand& command, const ToolOptions& options,
+                  int (*inSession)(Session&), std::ostream& out, std::ostream& err) {
     RunReport report;
     report.command = options.command;
     report.files = options.files;
+    report.inputName = InputName(options.files);
 
     // The folder for --out is made before anything runs: a run that cannot save fails at once.
-    if (!options.outDir.empty() && command.label) {
+    if (!options.outDir.empty() && command.takesFiles) {
         std::string error;
         if (!PrepareOutputFolder(options.outDir, &error)) {
             report.errors.push_back(error);
@@ -759,7 +473,8 @@ int Run(const CliOptions& options, const CliCommand& command, const std::string&
 
     lxhost::Host host;
     // With --json everything goes into the one document at the end.
-    host.SetAlertStream(options.json ? nullptr : &alertStream);
+    // With --csv the alerts become a table at the end.
+    host.SetAlertStream(options.json || options.csv ? nullptr : &alertStream);
     host.SetConsoleStream(options.json ? nullptr : &consoleStream);
     host.session().installDir = options.installDir;
     host.session().readerOptions.excludedFormats = options.excludeFormats;
@@ -770,16 +485,16 @@ int Run(const CliOptions& options, const CliCommand& command, const std::string&
     {
         // Declared after the host so that the module is unloaded while the host still stands.
         lxhost::PluginLoader loader(host);
-        if (!loader.Load(plugin) || !loader.Initialize(1)) {
+        if (!loader.Load(options.plugin) || !loader.Initialize(1)) {
             report.errors.push_back(loader.error());
             status = kExitPlugin;
         } else {
             Session session{host,          loader,           options, out,      err,
                             command.label, command.wordList, report,  progress, consolePieces};
             // A command without files has nothing to wait for: its messages go first.
-            if (!command.label && !command.opensFiles)
+            if (!command.takesFiles)
                 DeliverMessages(session);
-            status = command.run(session);
+            status = inSession(session);
         }
     }
 
@@ -803,6 +518,21 @@ int Run(const CliOptions& options, const CliCommand& command, const std::string&
 
 } // namespace
 
+int RunPluginCommand(const ToolCommand& command, const ToolOptions& options, std::ostream& out,
+                     std::ostream& err) {
+    return RunWithPlugin(command, options, RunOnFiles, out, err);
+}
+
+int RunAbout(const ToolCommand& command, const ToolOptions& options, std::ostream& out,
+             std::ostream& err) {
+    return RunWithPlugin(command, options, AboutInSession, out, err);
+}
+
+int RunMenus(const ToolCommand& command, const ToolOptions& options, std::ostream& out,
+             std::ostream& err) {
+    return RunWithPlugin(command, options, MenusInSession, out, err);
+}
+
 std::string ExecutableDirectory() {
     std::string path;
 #if defined(_WIN32)
@@ -821,115 +551,6 @@ std::string ExecutableDirectory() {
     std::size_t slash = path.rfind('/');
 #endif
     return slash == std::string::npos ? "" : path.substr(0, slash);
-}
-
-int RunLexameter(int argc, const char* const* argv, const std::string& defaultPlugin,
-                 const std::string& defaultInstallDir, std::ostream& out, std::ostream& err) {
-    // The insight commands (check, hotspots, html) have options of their own.
-    if (int status = 0; lxinsight::RunInsightCommand(argc, argv, out, err, &status))
-        return status;
-    CliOptions options;
-    CLI::App app{"Measures the readability of documents and books with the Lexameter plug-in.",
-                 kProgram};
-    bool help = false, version = false;
-    // Help and version are answered after the arguments are read: "COMMAND --help" describes the
-    // command, and with --json both are JSON.
-    app.set_help_flag();
-    app.add_flag("-h,--help", help, "print this help, or with COMMAND the command's help");
-    app.add_flag("--version", version, "print the version");
-    app.add_option("--plugin", options.plugin, "the plug-in module to load")->type_name("PATH");
-    app.add_option(
-           "--message", options.messages,
-           "a command message for the plug-in, delivered once the files are open (repeatable)")
-        ->type_name("TEXT")
-        ->expected(1)
-        ->allow_extra_args(false)
-        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
-    app.add_option("--install-dir", options.installDir,
-                   "the host's installation directory (templates, converter data)")
-        ->type_name("DIR");
-    app.add_option("--out", options.outDir,
-                   "also save the output in DIR (made when missing), as MIF and as text")
-        ->type_name("DIR");
-    app.add_flag("--force", options.force,
-                 "with --out, replace output files that exist (never an input of the run)");
-    AddFormatOptions(app, options.excludeFormats, options.includeFormats);
-    app.add_flag("--show-ids", options.showIds,
-                 "print the id of the opened document or book, as \"SetDocId\" and \"SetBookId\" "
-                 "take it");
-    app.add_flag("--json", options.json, "print everything the run produced as one JSON document");
-    app.add_flag("--csv", options.csv, "report: print the figures as CSV, a row for each file");
-    app.add_option("command", options.command, "the command to run")->type_name("COMMAND");
-    app.add_option("files", options.files, "documents or a book")->type_name("FILE");
-    app.footer(CommandHelp());
-
-    // Unknown options are left over rather than thrown, to be reported as every usage error is.
-    app.allow_extras();
-    // --json is known before the arguments are understood: a usage error is then JSON too.
-    for (int i = 1; i < argc && std::string(argv[i]) != "--"; ++i)
-        if (std::string(argv[i]) == "--json")
-            options.json = true;
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::ParseError& e) {
-        return UsageError(options, out, err, ParseErrorText(e.what()));
-    }
-    if (!app.remaining().empty()) {
-        const std::string extra = app.remaining().front();
-        return UsageError(
-            options, out, err,
-            (extra.size() > 1 && extra[0] == '-' ? "unknown option '" : "unexpected argument '") +
-                extra + "'");
-    }
-
-    if (version) {
-        RunReport report; // the JSON document carries the version as every document does
-        if (!options.json)
-            out << kProgram << " " << LX_VERSION << "\n";
-        return options.json ? Finish(options, report, out, err) : kExitOk;
-    }
-    if (help)
-        return ShowHelp(options, app.help(), options.command, out, err);
-    if (options.command == "help") {
-        if (options.files.size() > 1)
-            return UsageError(options, out, err, "help takes one COMMAND");
-        return ShowHelp(options, app.help(), options.files.empty() ? "" : options.files[0], out,
-                        err);
-    }
-
-    if (options.command.empty())
-        return UsageError(options, out, err, "no command given (commands: " + CommandList() + ")");
-    const CliCommand* command = FindCommand(options.command);
-    if (!command)
-        return UsageError(options, out, err,
-                          "unknown command '" + options.command + "' (commands: " + CommandList() +
-                              ")");
-    const bool takesFiles = command->label || command->opensFiles;
-    if (!takesFiles && !options.files.empty())
-        return UsageError(options, out, err,
-                          "the command '" + options.command + "' takes no files");
-    if (std::count(options.files.begin(), options.files.end(), kStandardInputName) > 1)
-        return UsageError(options, out, err, "standard input ('-') can be read only once");
-    if (takesFiles && options.files.empty())
-        return UsageError(options, out, err, "the command '" + options.command + "' needs a FILE");
-    if (options.csv && options.command != kCsvCommand)
-        return UsageError(options, out, err,
-                          std::string("--csv is for the command '") + kCsvCommand + "' only");
-    if (options.csv && options.json)
-        return UsageError(options, out, err, "--json and --csv cannot be given together");
-    for (const std::string& name : options.includeFormats)
-        if (std::find(options.excludeFormats.begin(), options.excludeFormats.end(), name) !=
-            options.excludeFormats.end())
-            return UsageError(options, out, err,
-                              "the format '" + name + "' is both included and excluded");
-
-    if (options.installDir.empty())
-        options.installDir = defaultInstallDir;
-    std::string plugin = options.plugin.empty() ? defaultPlugin : options.plugin;
-    if (plugin.empty())
-        return UsageError(options, out, err,
-                          "no plug-in module is known to this build: pass --plugin PATH");
-    return Run(options, *command, plugin, out, err);
 }
 
 } // namespace lxcli

@@ -1,124 +1,334 @@
 #include "tool/commands.h"
 
-#include "tool/format_options.h"
-#include "tool/run.h"
+#include "tool/run_report.h"
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <cstring>
 #include <ostream>
 
-namespace lxinsight {
+#ifndef LX_VERSION
+#define LX_VERSION "0.0.0"
+#endif
+
+namespace lxcli {
 
 namespace {
 
-using RunFn = int (*)(const InsightOptions&, std::ostream&, std::ostream&);
+// The options every command that reads files takes, and those of the plug-in's file commands.
+constexpr unsigned kFileCommandOptions = kOptionsJson | kOptionsFormats;
+constexpr unsigned kPluginFileOptions =
+    kFileCommandOptions | kOptionsPlugin | kOptionsSave | kOptionsForce | kOptionsCsv;
 
-struct InsightCommand {
-    const char* name;
-    const char* description;
-    RunFn run;
-};
-
-constexpr InsightCommand kInsightCommands[] = {
+// The commands in the order the help lists them.
+constexpr ToolCommand kCommands[] = {
+    {"stats", "counts and averages", "Get Statistics", nullptr,
+     "An alert with the total paragraphs, sentences, words and characters and the average\n"
+     "sentences per paragraph and words per sentence (with --json also syllables and complex\n"
+     "words). With --out: <stem>.stats.txt.",
+     "lexameter stats samples/article.txt\n"
+     "  Total Paragraphs: 10\n  Total Sentences: 47\n  Total Words: 624\n  ...",
+     kPluginFileOptions, true, true, false, RunPluginCommand},
+    {"flesch", "Flesch Reading Ease and Flesch-Kincaid Grade Level", "Calculate Flesch-Kincaid",
+     nullptr,
+     "An alert with both measures (\"n/a\" when there is nothing to measure). With --out:\n"
+     "<stem>.flesch.txt.",
+     "lexameter flesch samples/article.txt\n"
+     "  Flesch Reading Ease: 74.9\n  Flesch-Kincaid Grade Level: 6.1",
+     kPluginFileOptions, true, true, false, RunPluginCommand},
+    {"ari", "Automated Readability Index", "Calculate ARI", nullptr,
+     "An alert with the ARI grade level. With --out: <stem>.ari.txt.",
+     "lexameter ari samples/manual/ch1-introduction.mif\n  ARI Grade Level: 6.3",
+     kPluginFileOptions, true, true, false, RunPluginCommand},
+    {"smog", "SMOG grade", "Calculate SMOG", nullptr,
+     "An alert with the SMOG grade level. With --out: <stem>.smog.txt.",
+     "lexameter smog samples/manual/ch2-installation.mif\n  SMOG Grade Level: 8.0",
+     kPluginFileOptions, true, true, false, RunPluginCommand},
+    {"fog", "Gunning Fog index", "Calculate Gunning Fog", nullptr,
+     "An alert with the Gunning Fog index. With --out: <stem>.fog.txt.",
+     "lexameter fog samples/manual/ch3-operation.mif\n  Gunning Fog Index: 7.5", kPluginFileOptions,
+     true, true, false, RunPluginCommand},
+    {"words", "the sorted list of distinct words", "Get Word List", nullptr,
+     "A word-list document: the heading \"Words\", then one word a line. With --out:\n"
+     "<stem>.words.mif and <stem>.words.txt.",
+     "lexameter --out lists words samples/manual/aquila-manual.book\n"
+     "  saves lists/aquila-manual.words.mif and lists/aquila-manual.words.txt",
+     kPluginFileOptions, true, true, true, RunPluginCommand},
+    {"word-counts", "the word list with the number of occurrences", "Get Word List - With Counts",
+     nullptr,
+     "A word-list document: each word, four blanks and its count, then the number of unique\n"
+     "words. With --out: <stem>.word-counts.mif and <stem>.word-counts.txt.",
+     "lexameter --json word-counts samples/article.txt | jq '.documents[0].words[0]'\n"
+     "  {\"count\": 7, \"word\": \"A\"}",
+     kPluginFileOptions, true, true, true, RunPluginCommand},
+    {"report", "the readability report (a table per file for a book)",
+     "Generate Readability Report", nullptr,
+     "A report document: for a document every measure and count, for a book a table with a\n"
+     "row per file and an overall row. With --out: <stem>.report.mif and <stem>.report.txt.",
+     "lexameter report samples/manual/aquila-manual.book", kPluginFileOptions, true, true, false,
+     RunPluginCommand},
     {"check", "check readability thresholds for every file and the book (exit 4 on a miss)",
-     RunCheck},
-    {"hotspots", "the hardest paragraphs, the longest sentences, the most complex words",
-     RunHotspots},
+     nullptr,
+     "Measures every file, and a book as a whole, and compares each measure with the\n"
+     "thresholds given as options or in the configuration file (.lexameter.toml in the\n"
+     "current directory, or --config FILE). Without thresholds it shows the table.",
+     "A table of the measures per file with the result and the thresholds missed, then a\n"
+     "summary line. Exit status 4 when a threshold was missed.",
+     "lexameter check --max-grade 9 samples/manual/aquila-manual.book\n"
+     "  File                  Flesch Reading Ease  ...  Result  Missed\n"
+     "  ch1-introduction.mif  67.4                 ...  FAIL    SMOG 10.0 > 9.0; ...",
+     kFileCommandOptions | kOptionsCsv | kOptionsThresholds, false, true, false,
+     lxinsight::RunCheck},
+    {"hotspots", "the hardest paragraphs, the longest sentences, the most complex words", nullptr,
+     "Where the difficulty is: the paragraphs of three sentences or more with the highest\n"
+     "Flesch-Kincaid grade, the sentences of --long words or more, and the paragraphs with\n"
+     "the most complex words, each with its file, page, format, figures and first words.",
+     "Three tables of at most --top rows each.",
+     "lexameter hotspots --top 3 samples/manual/aquila-manual.book",
+     kFileCommandOptions | kOptionsCsv | kOptionsHotspots, false, true, false,
+     lxinsight::RunHotspots},
     {"html", "a self-contained HTML page with charts, hot spots and the word list (-o FILE)",
-     RunHtml},
+     nullptr,
+     "One page to look at: the summary figures, a chart of the grade per file (with the\n"
+     "threshold as a line when one is set), every paragraph coloured by its grade, the\n"
+     "measures per file, the hot spots and the word list. It has no script and fetches\n"
+     "nothing.",
+     "The page, written to -o FILE (an existing file is replaced only with --force).",
+     "lexameter html samples/manual/aquila-manual.book -o report.html",
+     kFileCommandOptions | kOptionsThresholds | kOptionsHotspots | kOptionsPage | kOptionsForce,
+     false, true, false, lxinsight::RunHtml},
+    {"about", "show the plug-in's About alert", nullptr, nullptr,
+     "The plug-in's About alert: its name, version and build.", "lexameter about",
+     kOptionsJson | kOptionsPlugin, true, false, false, RunAbout},
+    {"menus", "print the menu bars with the menus and commands the plug-in installed", nullptr,
+     nullptr,
+     "Each menu bar with the menus, commands (tag and number) and separators the plug-in\n"
+     "added; with --json a tree of objects with their ids.",
+     "lexameter --json menus | jq '.menus[0].items[0].label'\n  \"Tools\"",
+     kOptionsJson | kOptionsPlugin, true, false, false, RunMenus},
+    {"open", "open the files and deliver the --message messages, as the desktop host does", nullptr,
+     nullptr,
+     "What the messages made: a command tag sent as a message (\"GetStatisticsDoc\") runs that\n"
+     "command on the opened document (or the one \"SetDocId N\" names); --show-ids prints the\n"
+     "ids the messages take.",
+     "lexameter --message GetStatisticsDoc open samples/article.txt\n"
+     "  Total Paragraphs: 10\n  ...",
+     kFileCommandOptions | kOptionsPlugin | kOptionsSave | kOptionsForce, true, true, false,
+     RunPluginCommand},
+    {"help", "describe a command: lexameter help COMMAND", nullptr, nullptr,
+     "The description of the command, its options and its output, with an example (the same\n"
+     "as lexameter COMMAND --help).",
+     "lexameter help report", kOptionsJson, false, false, false, nullptr},
 };
 
-// Options of the tool (and of these commands) that take a value: the word after one of them is
-// its value, not the command.
-constexpr const char* kValueOptions[] = {
-    "--plugin",
-    "--message",
-    "--install-dir",
-    "--out",
-    "--exclude-format",
-    "--config",
-    "--top",
-    "--long",
-    "-o",
-    "--output",
-    "--max-grade",
-    "--max-fkgl",
-    "--max-ari",
-    "--max-smog",
-    "--max-fog",
-    "--min-ease",
-    "--max-sentence-words",
-};
+// The width of the command names in the list of commands.
+constexpr std::size_t kCommandNameWidth = 13;
 
-bool TakesValue(const char* arg) {
-    for (const char* option : kValueOptions)
-        if (std::strcmp(arg, option) == 0)
-            return true;
-    return false;
-}
-
-// The first argument that is neither an option nor an option's value.
-std::string CommandOf(int argc, const char* const* argv) {
-    for (int i = 1; i < argc; ++i) {
-        const char* arg = argv[i];
-        if (std::strcmp(arg, "--") == 0)
-            return i + 1 < argc ? argv[i + 1] : "";
-        if (arg[0] == '-' && arg[1] != '\0') {
-            if (TakesValue(arg))
-                ++i;
-            continue;
-        }
-        return arg;
-    }
-    return "";
-}
-
-const InsightCommand* Find(const std::string& name) {
-    for (const InsightCommand& c : kInsightCommands)
+const ToolCommand* FindCommand(const std::string& name) {
+    for (const ToolCommand& c : kCommands)
         if (name == c.name)
             return &c;
     return nullptr;
 }
 
-void AddThresholdOptions(CLI::App& app, ThresholdSettings& t) {
-    struct ThresholdOption {
-        const char* name;
-        std::optional<double> ThresholdSettings::*field;
-        const char* help;
-    };
-    static const ThresholdOption kThresholdOptions[] = {
-        {"--max-grade", &ThresholdSettings::maxGrade,
-         "highest grade for Flesch-Kincaid, ARI, SMOG and Gunning Fog"},
-        {"--max-fkgl", &ThresholdSettings::maxFkgl, "highest Flesch-Kincaid grade"},
-        {"--max-ari", &ThresholdSettings::maxAri, "highest ARI grade"},
-        {"--max-smog", &ThresholdSettings::maxSmog, "highest SMOG grade"},
-        {"--max-fog", &ThresholdSettings::maxFog, "highest Gunning Fog index"},
-        {"--min-ease", &ThresholdSettings::minEase, "lowest Flesch Reading Ease"},
-        {"--max-sentence-words", &ThresholdSettings::maxSentenceWords,
-         "highest average number of words per sentence"},
-    };
-    for (const ThresholdOption& s : kThresholdOptions) {
-        auto field = s.field;
-        app.add_option_function<double>(
-               s.name, [&t, field](const double& v) { t.*field = v; }, s.help)
-            ->type_name("N")
-            ->check(CLI::Number);
+// Text whose lines after the first are indented by two blanks.
+std::string Indented(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        out += c;
+        if (c == '\n')
+            out += "  ";
     }
+    return out;
 }
 
-std::string Usage(const InsightCommand& c) {
-    return std::string(kProgram) + " " + c.name + ": " + c.description;
+// Every command with its one line of description, the last line without its line feed.
+std::string CommandList() {
+    std::string text = "Commands:";
+    for (const ToolCommand& c : kCommands) {
+        std::string name = c.name;
+        text += "\n  " + name +
+                std::string(name.size() < kCommandNameWidth ? kCommandNameWidth - name.size() : 1,
+                            ' ') +
+                c.summary;
+    }
+    return text;
 }
 
-// A usage error: the message and a hint on standard error, or with --json the tool's document.
-int UsageError(const InsightOptions& options, std::ostream& out, std::ostream& err,
-               const std::string& message, const std::string& command) {
-    if (options.json)
-        return FinishWithError(options, message, kExitUsage, out, err);
-    err << kProgram << ": " << message << "\n"
-        << "Run '" << kProgram << " " << command << " --help' for usage.\n";
-    return kExitUsage;
+// One option of the tool: its names, the word for its value (empty for a flag) and its help.
+struct OptionHelp {
+    std::string names;
+    std::string value;
+    std::string help;
+    unsigned group;
+};
+
+// Every option of the tool, in the order they were declared.
+class OptionTable {
+  public:
+    explicit OptionTable(CLI::App& app) : app_(app) {}
+
+    template <typename T>
+    CLI::Option* Value(const std::string& names, T& target, const std::string& value,
+                       const std::string& help, unsigned group) {
+        CLI::Option* o = app_.add_option(names, target, help)->type_name(value);
+        Remember(o, names, value, help, group);
+        return o;
+    }
+    CLI::Option* Flag(const std::string& names, bool& target, const std::string& help,
+                      unsigned group) {
+        CLI::Option* o = app_.add_flag(names, target, help);
+        Remember(o, names, "", help, group);
+        return o;
+    }
+    // An option declared elsewhere on the same parser (the thresholds).
+    void Adopt(CLI::Option* o, const std::string& value, unsigned group) {
+        Remember(o, o->get_name(false, true), value, o->get_description(), group);
+    }
+
+    const std::vector<std::pair<CLI::Option*, OptionHelp>>& all() const { return options_; }
+
+  private:
+    void Remember(CLI::Option* o, const std::string& names, const std::string& value,
+                  const std::string& help, unsigned group) {
+        std::string shown = names;
+        std::replace(shown.begin(), shown.end(), ',', ' ');
+        options_.push_back({o, {shown, value, help, group}});
+    }
+
+    CLI::App& app_;
+    std::vector<std::pair<CLI::Option*, OptionHelp>> options_;
+};
+
+// Declares every option of every command on the one parser: each works before or after the
+// command's name, and a command that does not take one says so after parsing.
+void DeclareOptions(OptionTable& t, CLI::App& app, ToolOptions& o) {
+    t.Flag("--json", o.json, "print everything as one JSON document", kOptionsJson);
+    t.Flag("--csv", o.csv, "print the tables as CSV (snake_case headings, a row a file)",
+           kOptionsCsv);
+    for (CLI::Option* opt : {
+             t.Value("--exclude-format", o.excludeFormats, "NAME",
+                     "do not examine paragraphs of this format (repeatable)", kOptionsFormats),
+             t.Value("--include-format", o.includeFormats, "NAME",
+                     "examine a format left out by default, e.g. Code (repeatable)",
+                     kOptionsFormats),
+             t.Value("--message", o.messages, "TEXT",
+                     "a command message, delivered once the files are open (repeatable)",
+                     kOptionsPlugin),
+         })
+        opt->expected(1)->allow_extra_args(false)->multi_option_policy(
+            CLI::MultiOptionPolicy::TakeAll);
+    t.Flag("--show-ids", o.showIds, "print the ids of the opened document or book", kOptionsPlugin);
+    t.Value("--plugin", o.plugin, "PATH", "load this plug-in module instead of the default",
+            kOptionsPlugin);
+    t.Value("--install-dir", o.installDir, "DIR",
+            "the host's installation directory (template, converter data)", kOptionsPlugin);
+    t.Value("--out", o.outDir, "DIR", "also save the output in DIR (made when missing)",
+            kOptionsSave);
+    t.Value("-o,--output", o.output, "FILE", "write the page to FILE", kOptionsPage);
+    t.Flag("--force", o.force, "replace output files that exist (never an input of the run)",
+           kOptionsForce);
+    t.Value("--config", o.config, "FILE",
+            std::string("read thresholds from FILE (default: ./") + lxinsight::kConfigFileName +
+                ")",
+            kOptionsThresholds);
+    for (CLI::Option* opt : lxinsight::AddThresholdOptions(app, o.thresholds))
+        t.Adopt(opt, "N", kOptionsThresholds);
+    t.Value("--top", o.hotspots.top, "N", "how many hot spots of each kind to show (5)",
+            kOptionsHotspots)
+        ->check(CLI::Range(0, 1000000));
+    t.Value("--long", o.hotspots.longSentenceWords, "N",
+            "a long sentence has at least N words (30)", kOptionsHotspots)
+        ->check(CLI::Range(1, 1000000));
+}
+
+// The options of the given groups as help lines, the help of each in one column.
+std::string OptionLines(const OptionTable& t, unsigned groups) {
+    std::size_t width = 0;
+    for (const auto& [option, h] : t.all())
+        if (h.group & groups)
+            width = std::max(width, h.names.size() + (h.value.empty() ? 0 : h.value.size() + 1));
+    std::string text;
+    for (const auto& [option, h] : t.all()) {
+        if (!(h.group & groups))
+            continue;
+        const std::string left = h.names + (h.value.empty() ? "" : " " + h.value);
+        text += "  " + left + std::string(width + 1 - left.size(), ' ') + h.help + "\n";
+    }
+    return text;
+}
+
+// The help of one command: its use, what it does, its options, its output and an example.
+std::string CommandHelpText(const ToolCommand& c, const OptionTable& t) {
+    const std::string name = c.name;
+    std::string text = "Usage: " + std::string(kProgram);
+    if (name == "help")
+        text += " help [COMMAND]\n";
+    else
+        text += " [options] " + name + (c.takesFiles ? " FILE...\n" : "\n");
+    text += "\n  " + std::string(c.summary) + ".\n";
+    if (c.label)
+        text += "\n  Runs the plug-in's \"" + std::string(c.label) +
+                "\" command on the document, or on the book\n  (a book file, a folder or "
+                "several files) file by file.\n";
+    if (c.shows)
+        text += "\n  " + Indented(c.shows) + "\n";
+    text += "\nOptions:\n" + OptionLines(t, c.options);
+    text += "\nOutput:\n  " + Indented(c.output) + "\n";
+    text += "\nExample:\n  $ " + Indented(c.example) + "\n";
+    return text;
+}
+
+std::string ToolHelpText(const OptionTable& t) {
+    std::string text = "Measures the readability of documents and books with the Lexameter "
+                       "plug-in.\n\nUsage: " +
+                       std::string(kProgram) + " [options] COMMAND [FILE...]\n\n";
+    text += CommandList() + "\n";
+    text += "\nOptions of every command:\n" + OptionLines(t, kOptionsJson);
+    text += "  -h --help  print this help, or with COMMAND the command's help\n"
+            "  --version  print the version\n";
+    text += "\nRun '" + std::string(kProgram) +
+            " help COMMAND' for a command's options, output and an example.\n";
+    text += "\nFILE is a MIF document, a Markdown, HTML, DocBook or DITA file, or a plain-text\n"
+            "file ('-' reads standard input); a MIF book file, a folder (its Markdown, HTML,\n"
+            "XML and MIF files in path order), or several files make a book, measured file by\n"
+            "file. In Markdown, HTML and XML files code blocks (format \"Code\") are not\n"
+            "counted; --include-format Code counts them.\n";
+    text += "\nExit status: 0 success, 1 usage error, 2 a file could not be opened, read or "
+            "saved,\n3 the plug-in could not be loaded or initialised, 4 a threshold of check "
+            "was missed.\n";
+    return text;
+}
+
+// The tool's help (topic empty) or a command's, printed or as the JSON document's "help".
+int ShowHelp(ToolOptions& options, const OptionTable& t, const std::string& topic,
+             std::ostream& out, std::ostream& err) {
+    std::string text = ToolHelpText(t);
+    if (!topic.empty()) {
+        const ToolCommand* command = FindCommand(topic);
+        if (!command) {
+            options.command = "help";
+            return UsageError(options, "unknown command '" + topic + "'\n" + CommandList(), out,
+                              err);
+        }
+        text = CommandHelpText(*command, t);
+    }
+    if (!options.json) {
+        out << text;
+        return kExitOk;
+    }
+    RunReport report;
+    report.command = "help";
+    report.extra["help"] = text;
+    return Finish(options, report, out, err);
+}
+
+// The argument parser's message as the tool's: "--message: 1 required TEXT missing".
+std::string ParseErrorText(std::string text) {
+    if (text.size() > 1 && text[0] >= 'A' && text[0] <= 'Z' && text[1] >= 'a' && text[1] <= 'z')
+        text[0] = static_cast<char>(text[0] - 'A' + 'a');
+    return text;
 }
 
 // Whether --json is among the arguments (before "--"): known before they are parsed, so that
@@ -130,91 +340,107 @@ bool JsonAsked(int argc, const char* const* argv) {
     return false;
 }
 
-} // namespace
-
-std::string InsightCommandHelp(std::size_t nameWidth) {
-    std::string text;
-    for (const InsightCommand& c : kInsightCommands) {
-        std::string name = c.name;
-        text += "  " + name +
-                std::string(name.size() < nameWidth ? nameWidth - name.size() : 1, ' ') +
-                c.description + "\n";
-    }
-    return text;
+// The first option given that the command does not take, or null.
+const OptionHelp* OptionNotTaken(const OptionTable& t, const ToolCommand& c) {
+    for (const auto& [option, h] : t.all())
+        if (option->count() > 0 && !(h.group & c.options))
+            return &h;
+    return nullptr;
 }
 
-bool RunInsightCommand(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
-                       int* status) {
-    const InsightCommand* command = Find(CommandOf(argc, argv));
-    if (!command)
-        return false;
-    InsightOptions options;
-    CLI::App app{Usage(*command), kProgram};
-    lxcli::AddFormatOptions(app, options.excludeFormats, options.includeFormats);
-    const bool isCheck = std::strcmp(command->name, "check") == 0;
-    const bool isHtml = std::strcmp(command->name, "html") == 0;
-    app.add_flag("--json", options.json, "print the run and its results as one JSON document");
-    if (!isHtml)
-        app.add_flag("--csv", options.csv, "print the results as CSV");
-    if (isCheck || isHtml) {
-        app.add_option("--config", options.config,
-                       std::string("read thresholds from FILE (default: ") + kConfigFileName +
-                           " in the current directory, when there is one)")
-            ->type_name("FILE");
-        AddThresholdOptions(app, options.thresholds);
-    }
-    if (!isCheck) {
-        app.add_option("--top", options.hotspots.top, "how many hot spots of each kind to show")
-            ->type_name("N")
-            ->check(CLI::Range(0, 1000000));
-        app.add_option("--long", options.hotspots.longSentenceWords,
-                       "a long sentence has at least N words")
-            ->type_name("N")
-            ->check(CLI::Range(1, 1000000));
-    }
-    if (isHtml)
-        app.add_option("-o,--output", options.output, "write the page to FILE")->type_name("FILE");
-    app.add_option("command", options.command, "the command")->type_name("COMMAND");
-    app.add_option("files", options.files, "documents or a book")->type_name("FILE");
-    app.footer("Exit status: 0 success, 1 usage error, 2 a file could not be opened or read" +
-               std::string(isCheck ? ", 4 a threshold was missed." : "."));
-    options.command = command->name;
+// What the arguments ask that no command can do; empty when they make sense.
+std::string Contradiction(const ToolOptions& options, const ToolCommand& command) {
+    if (!command.takesFiles && !options.files.empty())
+        return "the command '" + options.command + "' takes no files";
+    if (std::count(options.files.begin(), options.files.end(), kStandardInputName) > 1)
+        return "standard input ('-') can be read only once";
+    if (command.takesFiles && options.files.empty())
+        return "the command '" + options.command + "' needs a FILE";
+    if ((command.options & kOptionsPage) && options.output.empty())
+        return "the command '" + options.command + "' needs -o FILE, the page to write";
+    if (options.csv && options.json)
+        return "--json and --csv cannot be given together";
+    for (const std::string& name : options.includeFormats)
+        if (std::find(options.excludeFormats.begin(), options.excludeFormats.end(), name) !=
+            options.excludeFormats.end())
+            return "the format '" + name + "' is both included and excluded";
+    return "";
+}
+
+} // namespace
+
+int RunLexameter(int argc, const char* const* argv, const std::string& defaultPlugin,
+                 const std::string& defaultInstallDir, std::ostream& out, std::ostream& err) {
+    ToolOptions options;
+    CLI::App app{"", kProgram};
+    OptionTable table(app);
+    bool help = false, version = false;
+    // Help and version are answered after the arguments are read: "COMMAND --help" describes the
+    // command, and with --json both are JSON.
+    app.set_help_flag();
+    app.add_flag("-h,--help", help);
+    app.add_flag("--version", version);
+    DeclareOptions(table, app, options);
+    app.add_option("command", options.command)->type_name("COMMAND");
+    app.add_option("files", options.files)->type_name("FILE");
+    // Unknown options are left over rather than thrown, to be reported as every usage error is.
+    app.allow_extras();
     options.json = JsonAsked(argc, argv);
     try {
         app.parse(argc, argv);
-    } catch (const CLI::CallForHelp& e) {
-        if (!options.json) {
-            *status = app.exit(e, out, err) == 0 ? kExitOk : kExitUsage;
-            return true;
-        }
-        lxcli::RunReport report;
-        report.command = command->name;
-        report.extra["help"] = app.help();
-        *status = Finish(options, report, out, err);
-        return true;
     } catch (const CLI::ParseError& e) {
-        *status = UsageError(options, out, err, e.what(), command->name);
-        return true;
+        return UsageError(options, ParseErrorText(e.what()), out, err);
     }
-    if (options.files.empty()) {
-        *status = UsageError(options, out, err,
-                             "the command '" + options.command + "' needs a FILE", command->name);
-        return true;
+    if (!app.remaining().empty()) {
+        const std::string extra = app.remaining().front();
+        return UsageError(
+            options,
+            (extra.size() > 1 && extra[0] == '-' ? "unknown option '" : "unexpected argument '") +
+                extra + "'",
+            out, err);
     }
-    if (isHtml && options.output.empty()) {
-        *status = UsageError(options, out, err,
-                             "the command 'html' needs -o FILE, the page to write", command->name);
-        return true;
+    if (version) {
+        RunReport report; // the JSON document carries the version as every document does
+        if (!options.json)
+            out << kProgram << " " << LX_VERSION << "\n";
+        return options.json ? Finish(options, report, out, err) : kExitOk;
     }
-    if (options.json && options.csv) {
-        *status = UsageError(options, out, err, "--json and --csv cannot be given together",
-                             command->name);
-        return true;
+    if (help)
+        return ShowHelp(options, table, options.command, out, err);
+    if (options.command == "help") {
+        if (options.files.size() > 1)
+            return UsageError(options, "help takes one COMMAND", out, err);
+        return ShowHelp(options, table, options.files.empty() ? "" : options.files[0], out, err);
     }
+    if (options.command.empty())
+        return UsageError(options, "no command given\n" + CommandList(), out, err);
+    const ToolCommand* command = FindCommand(options.command);
+    if (!command) {
+        const std::string unknown = options.command;
+        options.command.clear();
+        return UsageError(options, "unknown command '" + unknown + "'\n" + CommandList(), out, err);
+    }
+    if (const OptionHelp* h = OptionNotTaken(table, *command)) {
+        std::string name = h->names.substr(h->names.rfind(' ') + 1);
+        return UsageError(options, "the command '" + options.command + "' does not take " + name,
+                          out, err);
+    }
+    if (std::string problem = Contradiction(options, *command); !problem.empty())
+        return UsageError(options, problem, out, err);
     options.excludeFormatsGiven = !options.excludeFormats.empty();
-    *status = command->run(options, out, err);
+
+    if (command->loadsPlugin) {
+        if (options.installDir.empty())
+            options.installDir = defaultInstallDir;
+        if (options.plugin.empty())
+            options.plugin = defaultPlugin;
+        if (options.plugin.empty())
+            return UsageError(
+                options, "no plug-in module is known to this build: pass --plugin PATH", out, err);
+    }
+    const int status = command->run(*command, options, out, err);
     out.flush();
-    return true;
+    return status;
 }
 
-} // namespace lxinsight
+} // namespace lxcli

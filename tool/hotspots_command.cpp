@@ -1,4 +1,5 @@
 // `lexameter hotspots`: the paragraphs and sentences to rewrite first.
+#include "tool/commands.h"
 #include "tool/run.h"
 #include "tool/table.h"
 
@@ -97,7 +98,8 @@ nlohmann::json SpotJson(const SpotRow& r) {
 
 } // namespace
 
-int RunHotspots(const InsightOptions& options, std::ostream& out, std::ostream& err) {
+int RunHotspots(const lxcli::ToolCommand&, const InsightOptions& options, std::ostream& out,
+                std::ostream& err) {
     Measured m = MeasureInput(options, options.excludeFormats);
     const bool measured = m.status == kExitOk || !m.figures.files.empty();
     const Hotspots h = FindHotspots(m.figures, options.hotspots);

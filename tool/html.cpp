@@ -1,4 +1,6 @@
 #include "tool/html.h"
+#include "tool/commands.h"
+#include "tool/output_files.h"
 
 #include "tool/digest.h"
 
@@ -374,7 +376,8 @@ std::string RenderHtml(const HtmlInput& input) {
     return h;
 }
 
-int RunHtml(const InsightOptions& options, std::ostream& out, std::ostream& err) {
+int RunHtml(const lxcli::ToolCommand&, const InsightOptions& options, std::ostream& out,
+            std::ostream& err) {
     int status = kExitOk;
     std::string error;
     Thresholds thresholds;
@@ -393,25 +396,11 @@ int RunHtml(const InsightOptions& options, std::ostream& out, std::ostream& err)
         return Finish(options, ReportOf(options, m, m.status), out, err);
     const Hotspots spots = FindHotspots(m.figures, options.hotspots);
     const std::string page = RenderHtml({&m, &spots, &options.hotspots, &thresholds});
-    errno = 0;
-    std::ofstream stream(options.output, std::ios::binary | std::ios::trunc);
-    int writeError = stream.is_open() ? 0 : errno;
-    if (stream.is_open()) {
-        stream << page;
-        stream.close();
-        if (!stream)
-            writeError = errno ? errno : EIO;
-    }
-    bool written = true;
-    if (!stream) {
-        m.errors.push_back("cannot write '" + options.output +
-                           "': " + std::strerror(writeError ? writeError : EIO));
-        m.status = kExitFile;
-        written = false;
-    }
+    // Written as --out writes: never over an input, over an existing file only with --force.
     lxcli::RunReport report = ReportOf(options, m, m.status);
-    if (written)
-        report.saved.push_back(options.output);
+    lxcli::SavePolicy policy{options.force, options.files};
+    if (!lxcli::SaveOutputFiles({{options.output, page}}, policy, &report.errors, &report.saved))
+        report.exitStatus = kExitFile;
     return Finish(options, report, out, err);
 }
 

@@ -114,6 +114,11 @@ Measured MeasureInput(const InsightOptions& options, const std::vector<std::stri
         }
     }
     m.figures = CollectFigures(host, input, words);
+    for (const std::string& name : excludeFormats)
+        if (std::find(session.excludedFormatsFound.begin(), session.excludedFormatsFound.end(),
+                      name) == session.excludedFormatsFound.end())
+            m.warnings.push_back("--exclude-format '" + name +
+                                 "': no examined document defines this paragraph format");
     m.textNotes = host.session().textNotes;
     // Files of a book that did not open: measured as empty, named with the reader's reason.
     for (const lxhost::Host::OpenError& e : host.record().openErrors)
@@ -185,31 +190,12 @@ lxcli::RunReport ReportOf(const InsightOptions& options, const Measured& m, int 
     lxcli::RunReport report;
     report.command = options.command;
     report.files = options.files;
+    report.inputName = lxcli::InputName(options.files);
     report.errors = m.errors;
+    report.warnings = m.warnings;
     report.textNotes = m.textNotes;
     report.exitStatus = status;
     return report;
-}
-
-int Finish(const InsightOptions& options, const lxcli::RunReport& report, std::ostream& out,
-           std::ostream& err) {
-    if (options.json) {
-        out << lxcli::JsonText(lxcli::RunReportToJson(report));
-    } else {
-        for (const lxhost::TextNote& n : report.textNotes)
-            for (const std::string& line : lxcli::TextNoteLines(n))
-                err << kProgram << ": " << line << "\n";
-        for (const std::string& e : report.errors)
-            err << kProgram << ": " << e << "\n";
-    }
-    return report.exitStatus;
-}
-
-int FinishWithError(const InsightOptions& options, const std::string& error, int status,
-                    std::ostream& out, std::ostream& err) {
-    Measured nothing;
-    nothing.errors.push_back(error);
-    return Finish(options, ReportOf(options, nothing, status), out, err);
 }
 
 } // namespace lxinsight

@@ -7,6 +7,7 @@
 #include "tool/measures.h"
 #include "tool/thresholds.h"
 
+#include "tool/options.h"
 #include "tool/run_report.h"
 
 #include <nlohmann/json.hpp>
@@ -16,26 +17,6 @@
 #include <vector>
 
 namespace lxinsight {
-
-constexpr const char* kProgram = "lexameter";
-constexpr int kExitOk = 0;
-constexpr int kExitUsage = 1;
-constexpr int kExitFile = 2;
-constexpr int kExitHost = 3;
-
-struct InsightOptions {
-    std::string command;
-    std::vector<std::string> files;
-    std::vector<std::string> excludeFormats;
-    bool excludeFormatsGiven = false;
-    std::vector<std::string> includeFormats; // formats a reader leaves out by default
-    bool json = false;
-    bool csv = false;
-    std::string config; // --config FILE; empty: .lexameter.toml in the current directory, if any
-    ThresholdSettings thresholds;
-    HotspotOptions hotspots;
-    std::string output; // html: the page's file
-};
 
 struct WordCount {
     std::string word; // UTF-8
@@ -50,6 +31,8 @@ struct Measured {
     std::vector<WordCount> words;
     std::int32_t uniqueWords = 0;
     std::vector<std::string> errors;
+    // --exclude-format names that no examined document defines.
+    std::vector<std::string> warnings;
     // Files whose text was not plain UTF-8 with FrameRoman forms for every character.
     std::vector<lxhost::TextNote> textNotes;
     int status = kExitOk;
@@ -85,16 +68,7 @@ nlohmann::json ValueJson(double value);
 // The run as the tool reports every run: the command, its files, the errors and text notes of
 // the measured input and the exit status; the command adds its results to extra.
 lxcli::RunReport ReportOf(const InsightOptions& options, const Measured& m, int status);
-// Prints the run: with --json the tool's one JSON document on out; otherwise the text notes and
-// errors on err (the command has printed its results). Returns the exit status.
-int Finish(const InsightOptions& options, const lxcli::RunReport& report, std::ostream& out,
-           std::ostream& err);
-// A run that stopped on one error before anything was measured.
-int FinishWithError(const InsightOptions& options, const std::string& error, int status,
-                    std::ostream& out, std::ostream& err);
-
-int RunCheck(const InsightOptions& options, std::ostream& out, std::ostream& err);
-int RunHotspots(const InsightOptions& options, std::ostream& out, std::ostream& err);
-int RunHtml(const InsightOptions& options, std::ostream& out, std::ostream& err);
+using lxcli::Finish;
+using lxcli::FinishWithError;
 
 } // namespace lxinsight

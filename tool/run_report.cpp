@@ -2,6 +2,13 @@
 
 #include "host/formats/frameroman.h"
 #include "host/formats/mif_writer.h"
+#include "tool/json_output.h"
+#include "tool/table.h"
+
+#include "tool/output_files.h"
+
+#include <filesystem>
+#include <ostream>
 
 namespace lxcli {
 
@@ -90,6 +97,202 @@ std::vector<std::string> TextNoteLines(const lxhost::TextNote& note) {
                         ", other characters read as spaces");
     }
     return lines;
+}
+
+} // namespace lxcli
+
+namespace lxcli {
+
+namespace {
+
+// The key a CSV column of the tool is headed by, for the labels and headings of the plug-in's
+// alerts and reports; every CSV of the tool (check, hotspots, report, the alerts) uses the same
+// snake_case keys, so that a script reads a measure the same way whichever command made it.
+struct CsvKeyName {
+    const char* label;
+    const char* key;
+};
+constexpr CsvKeyName kCsvKeys[] = {
+    {"Flesch-Kincaid Grade Level", "flesch_kincaid_grade"},
+    {"Flesch Kincaid Grade", "flesch_kincaid_grade"},
+    {"ARI Grade Level", "ari"},
+    {"SMOG Grade Level", "smog"},
+    {"Gunning Fog Index", "gunning_fog"},
+    {"Total Paragraphs", "paragraphs"},
+    {"Total Sentences", "sentences"},
+    {"Total Words", "words"},
+    {"Total Characters", "characters"},
+    {"Average Sentences per Paragraph", "sentences_per_paragraph"},
+    {"Average Words per Sentence", "words_per_sentence"},
+};
+
+// A heading as a CSV key: the key of the table above, else its letters and digits in small
+// letters with '_' between the words ("Flesch Reading Ease" gives flesch_reading_ease).
+std::string CsvKey(const std::string& heading) {
+    for (const CsvKeyName& k : kCsvKeys)
+        if (heading == k.label)
+            return k.key;
+    std::string key;
+    bool gap = false;
+    for (char c : heading) {
+        const bool alnum =
+            (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+        if (!alnum) {
+            gap = !key.empty();
+            continue;
+        }
+        if (gap)
+            key += '_';
+        gap = false;
+        key += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+    return key;
+}
+
+// A cell as CSV shows it: a number without its thousands separators, "n/a" as an empty cell,
+// any other text as it is.
+std::string CsvCell(const std::string& text) {
+    const nlohmann::json value = JsonValueOf(text);
+    if (value.is_null())
+        return "";
+    return value.is_number() ? value.dump() : text;
+}
+
+// A word list as CSV: a word a row, with its count when the list has counts ("word    7").
+std::string WordListCsv(const OutputDocument& d) {
+    lxinsight::TextTable table;
+    bool counts = false;
+    for (std::size_t i = 1; i < d.paragraphs.size(); ++i) {
+        const std::string& text = d.paragraphs[i].text;
+        if (text.empty() || text.find(": ") != std::string::npos ||
+            text.find_first_not_of('-') == std::string::npos)
+            continue;
+        const std::size_t gap = text.rfind("    ");
+        if (gap != std::string::npos && gap > 0) {
+            counts = true;
+            table.rows.push_back({text.substr(0, gap), CsvCell(text.substr(gap + 4))});
+        } else {
+            table.rows.push_back({text});
+        }
+    }
+    table.headings =
+        counts ? std::vector<std::string>{"word", "count"} : std::vector<std::string>{"word"};
+    return lxinsight::RenderCsv(table);
+}
+
+} // namespace
+
+std::string CsvOf(const OutputDocument& d, const std::string& fileName) {
+    if (d.wordList)
+        return WordListCsv(d);
+    std::string csv;
+    for (const OutputTable& t : d.tables) {
+        if (t.rows.empty())
+            continue;
+        lxinsight::TextTable table;
+        for (const std::string& heading : t.rows.front())
+            table.headings.push_back(CsvKey(heading));
+        for (std::size_t i = 1; i < t.rows.size(); ++i) {
+            std::vector<std::string> cells;
+            for (const std::string& cell : t.rows[i])
+                cells.push_back(CsvCell(cell));
+            table.rows.push_back(std::move(cells));
+        }
+        csv += lxinsight::RenderCsv(table);
+    }
+    if (!d.tables.empty())
+        return csv;
+    lxinsight::TextTable table;
+    std::vector<std::string> row;
+    for (const OutputParagraph& p : d.paragraphs) {
+        const std::size_t colon = p.text.find(": ");
+        if (colon == std::string::npos || colon == 0)
+            continue;
+        table.headings.push_back(CsvKey(p.text.substr(0, colon)));
+        row.push_back(CsvCell(p.text.substr(colon + 2)));
+    }
+    if (table.headings.empty() || table.headings.front() != "file") {
+        table.headings.insert(table.headings.begin(), "file");
+        row.insert(row.begin(), fileName);
+    }
+    table.rows.push_back(std::move(row));
+    return lxinsight::RenderCsv(table);
+}
+
+std::string InputName(const std::vector<std::string>& files) {
+    if (files.size() != 1)
+        return kUntitledBookStem;
+    if (files[0] == kStandardInputName)
+        return kStdinStem;
+    std::filesystem::path path(files[0]);
+    if (!path.has_filename())
+        path = path.parent_path();
+    return path.filename().string();
+}
+
+int Finish(const ToolOptions& options, const RunReport& report, std::ostream& out,
+           std::ostream& err) {
+    if (options.json) {
+        out << JsonText(RunReportToJson(report));
+    } else {
+        // One blank line separates a document from the alerts and documents before it; CSV
+        // is one table after another, without blank lines.
+        bool first = report.alerts.empty();
+        if (options.csv && report.documents.empty() && !report.alerts.empty()) {
+            // An alert's "Label: value" lines as one row.
+            OutputDocument alert;
+            for (const std::string& text : report.alerts)
+                for (std::size_t start = 0; start < text.size();) {
+                    std::size_t end = text.find('\n', start);
+                    if (end == std::string::npos)
+                        end = text.size();
+                    alert.paragraphs.push_back({"", text.substr(start, end - start)});
+                    start = end + 1;
+                }
+            out << CsvOf(alert, report.inputName);
+        }
+        for (const OutputDocument& d : report.documents) {
+            if (options.csv) {
+                out << CsvOf(d, report.inputName);
+                continue;
+            }
+            if (d.rendered.empty())
+                continue;
+            out << (first ? "" : "\n") << d.rendered;
+            first = false;
+        }
+        for (const lxhost::TextNote& n : report.textNotes)
+            for (const std::string& line : TextNoteLines(n))
+                err << kProgram << ": " << line << "\n";
+        for (const std::string& w : report.warnings)
+            err << kProgram << ": warning: " << w << "\n";
+        // Book components that did not open were reported by the plug-in on the console.
+        for (const std::string& e : report.errors)
+            err << kProgram << ": " << e << "\n";
+    }
+    out.flush();
+    return report.exitStatus;
+}
+
+int FinishWithError(const ToolOptions& options, const std::string& error, int status,
+                    std::ostream& out, std::ostream& err) {
+    RunReport report;
+    report.command = options.command;
+    report.files = options.files;
+    report.errors.push_back(error);
+    report.exitStatus = status;
+    return Finish(options, report, out, err);
+}
+
+int UsageError(const ToolOptions& options, const std::string& message, std::ostream& out,
+               std::ostream& err) {
+    if (options.json)
+        return FinishWithError(options, message, kExitUsage, out, err);
+    err << kProgram << ": " << message << "\n"
+        << "Run '" << kProgram
+        << (options.command.empty() ? std::string(" help") : " help " + options.command)
+        << "' for usage.\n";
+    return kExitUsage;
 }
 
 } // namespace lxcli

@@ -3,8 +3,11 @@
 #pragma once
 
 #include "host/model/model.h"
+#include "tool/options.h"
 
 #include <nlohmann/json.hpp>
+
+#include <iosfwd>
 
 #include <string>
 #include <string_view>
@@ -32,6 +35,8 @@ struct OutputDocument {
 struct RunReport {
     std::string command;
     std::vector<std::string> files;
+    // The input as the user knows it (a file name, "stdin"): the first column of an alert's CSV.
+    std::string inputName;
     std::vector<std::string> alerts;
     std::vector<std::string> console;
     std::vector<std::string> status;
@@ -58,5 +63,28 @@ std::string AsTextBlock(std::string_view text);
 
 // The paragraphs of the document's main flow and its tables, as the user reads them.
 OutputDocument DescribeDocument(lxhost::Document& doc);
+
+// The input as the user knows it: the file's name, "stdin" for standard input, "book" for
+// several files.
+std::string InputName(const std::vector<std::string>& files);
+
+// An output document's figures as CSV: its tables (a book report's, one row a file), or for a
+// document without tables (and for an alert) one row of its "Label: value" lines. Headings are
+// the keys every CSV of the tool uses (snake_case), the file's name first.
+std::string CsvOf(const OutputDocument& d, const std::string& fileName);
+
+// Prints what the run produced and answers its exit status: with --json the tool's one JSON
+// document on out; otherwise the output documents (as text, or with --csv as CSV) on out, and
+// the text notes, warnings and errors on err. A command that prints results of its own prints
+// them before it finishes.
+int Finish(const ToolOptions& options, const RunReport& report, std::ostream& out,
+           std::ostream& err);
+// A run that stopped on one error: the error with its status, as every run reports one.
+int FinishWithError(const ToolOptions& options, const std::string& error, int status,
+                    std::ostream& out, std::ostream& err);
+// A usage error: "lexameter: MESSAGE" and where to find the command's help on err, or with
+// --json the tool's document; answers kExitUsage.
+int UsageError(const ToolOptions& options, const std::string& message, std::ostream& out,
+               std::ostream& err);
 
 } // namespace lxcli

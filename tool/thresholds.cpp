@@ -1,5 +1,7 @@
 #include "tool/thresholds.h"
 
+#include <CLI/CLI.hpp>
+
 #include <cmath>
 
 #if LX_HAVE_TOML
@@ -7,6 +9,42 @@
 #endif
 
 namespace lxinsight {
+
+std::vector<CLI::Option*> AddThresholdOptions(CLI::App& app, ThresholdSettings& t) {
+    struct ThresholdOption {
+        const char* name;
+        std::optional<double> ThresholdSettings::*field;
+        const char* help;
+    };
+    static const ThresholdOption kThresholdOptions[] = {
+        {"--max-grade", &ThresholdSettings::maxGrade,
+         "highest grade for Flesch-Kincaid, ARI, SMOG and Gunning Fog"},
+        {"--max-fkgl", &ThresholdSettings::maxFkgl, "highest Flesch-Kincaid grade"},
+        {"--max-ari", &ThresholdSettings::maxAri, "highest ARI grade"},
+        {"--max-smog", &ThresholdSettings::maxSmog, "highest SMOG grade"},
+        {"--max-fog", &ThresholdSettings::maxFog, "highest Gunning Fog index"},
+        {"--min-ease", &ThresholdSettings::minEase, "lowest Flesch Reading Ease"},
+        {"--max-sentence-words", &ThresholdSettings::maxSentenceWords,
+         "highest average number of words per sentence"},
+    };
+    const CLI::Validator finite(
+        [](std::string& text) -> std::string {
+            double v = 0;
+            if (!CLI::detail::lexical_cast(text, v) || !std::isfinite(v))
+                return "a threshold is a finite number, not '" + text + "'";
+            return "";
+        },
+        "N");
+    std::vector<CLI::Option*> options;
+    for (const ThresholdOption& s : kThresholdOptions) {
+        auto field = s.field;
+        options.push_back(app.add_option_function<double>(
+                                 s.name, [&t, field](const double& v) { t.*field = v; }, s.help)
+                              ->type_name("N")
+                              ->check(finite));
+    }
+    return options;
+}
 
 namespace {
 

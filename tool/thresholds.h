@@ -10,6 +10,11 @@
 #include <string_view>
 #include <vector>
 
+namespace CLI {
+class App;
+class Option;
+} // namespace CLI
+
 namespace lxinsight {
 
 // What one source (the configuration file, or the command line) sets. Names as the options
@@ -42,6 +47,11 @@ struct Thresholds {
 Thresholds ResolveThresholds(const ThresholdSettings& file, const ThresholdSettings& options);
 
 // The name of the configuration file looked for in the current directory.
+// Declares the threshold options (--max-grade N, --min-ease N, ...) on the tool's parser,
+// storing what is given in settings; answers the options declared. A value must be a finite
+// number: "nan" or "1e999" would pass or fail every row.
+std::vector<CLI::Option*> AddThresholdOptions(CLI::App& app, ThresholdSettings& settings);
+
 constexpr const char* kConfigFileName = ".lexameter.toml";
 
 // Whether this build reads configuration files (the Windows build may lack the TOML parser).

@@ -39,7 +39,7 @@ fi
 mkdir -p "$artifacts" || fail "cannot make $artifacts"
 page=$artifacts/aquila-manual-report.html
 cd "$src" || fail "no source folder $src"
-"$tool" html --config tests/e2e/data/thresholds.toml -o "$page" samples/manual/aquila-manual.book ||
+"$tool" html --force --config tests/e2e/data/thresholds.toml -o "$page" samples/manual/aquila-manual.book ||
     fail "lexameter html exited with status $?"
 
 profile=$(mktemp -d "${TMPDIR:-/tmp}/lexameter-chromium.XXXXXX")

@@ -1,0 +1,59 @@
+// What the user asked the tool for: every option of every command, read by one parser, and the
+// exit statuses every command answers with.
+#pragma once
+
+#include "tool/hotspots.h"
+#include "tool/thresholds.h"
+
+#include <string>
+#include <vector>
+
+namespace lxcli {
+
+// Exit statuses, the same for every command.
+constexpr int kExitOk = 0;
+constexpr int kExitUsage = 1;
+constexpr int kExitFile = 2;   // a file could not be opened, read or saved
+constexpr int kExitPlugin = 3; // the plug-in (or the tool's own host client) could not start
+constexpr int kExitThresholdMissed = 4;
+
+constexpr const char* kProgram = "lexameter";
+// The FILE that stands for standard input.
+constexpr const char* kStandardInputName = "-";
+
+struct ToolOptions {
+    std::string command;
+    std::vector<std::string> files;
+    // The plug-in and its host.
+    std::string plugin;                // the plug-in module; empty: the default
+    std::vector<std::string> messages; // command messages, delivered in order once files are open
+    std::string installDir;            // the host's installation directory (application 89)
+    bool showIds = false;              // print the ids of what was opened
+    // Where outputs go.
+    std::string outDir; // --out: where output documents are saved
+    std::string output; // html: the page's file
+    bool force = false; // --out and -o may replace existing files
+    // What is examined.
+    std::vector<std::string> excludeFormats; // paragraph formats that are not examined
+    bool excludeFormatsGiven = false;        // given as options (they replace the config's)
+    std::vector<std::string> includeFormats; // formats examined although left out by default
+    // How results are printed.
+    bool json = false; // one JSON document instead of text
+    bool csv = false;  // the tables as CSV
+    // The tool's own commands.
+    std::string config; // --config FILE; empty: .lexameter.toml in the current directory, if any
+    lxinsight::ThresholdSettings thresholds;
+    lxinsight::HotspotOptions hotspots;
+};
+
+} // namespace lxcli
+
+namespace lxinsight {
+using InsightOptions = lxcli::ToolOptions;
+using lxcli::kExitFile;
+using lxcli::kExitOk;
+using lxcli::kExitThresholdMissed;
+using lxcli::kExitUsage;
+using lxcli::kProgram;
+constexpr int kExitHost = lxcli::kExitPlugin;
+} // namespace lxinsight
