@@ -176,7 +176,7 @@ int RunCheck(const lxcli::ToolCommand&, const InsightOptions& options, std::ostr
     Thresholds thresholds;
     if (!SettleThresholds(options, &thresholds, &status, &error))
         return FinishWithError(options, error, status, out, err);
-    Measured m = MeasureInput(options, thresholds.excludeFormats);
+    Measured m = MeasureInput(options, thresholds.excludeFormats, err);
     const bool measured = m.status == kExitOk || !m.figures.files.empty();
     std::vector<CheckRow> rows = measured ? Rows(m.figures, thresholds) : std::vector<CheckRow>{};
     status = m.status;

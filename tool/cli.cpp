@@ -9,8 +9,10 @@
 #include "tool/figures.h"
 #include "tool/json_output.h"
 #include "tool/output_files.h"
+#include "tool/progress.h"
 #include "tool/run.h"
 #include "tool/run_report.h"
+#include "tool/standard_input.h"
 #include "tool/table.h"
 
 #include <algorithm>
@@ -50,8 +52,6 @@ constexpr const char* kBookToolsMenuTag = "LXToolsBook";
 // The command whose JSON adds every count.
 constexpr const char* kCountsCommand = "stats";
 
-class Progress;
-
 // What one output file is made from: an output document (saved as MIF and as text), or the
 // text of the command's alerts (saved as text).
 struct OutputFileSource {
@@ -72,6 +72,8 @@ struct Session {
     Progress& progress;
     // The console pieces the plug-in wrote; what the tool's own walk adds after is not its.
     std::size_t& consolePieces;
+    // The files as they are opened: '-' is given to the host as "stdin".
+    std::vector<std::string> files;
 };
 
 int AboutInSession(Session& s) {
@@ -97,127 +99,11 @@ int MenusInSession(Session& s) {
     return kExitOk;
 }
 
-// Shows the book's status text as a progress line on standard error: "[2/3] Examining: b.mif".
-// On a terminal the line is redrawn in place; elsewhere each status is a line of its own.
-class Progress {
-  public:
-    Progress(std::ostream& err, bool terminal, int files)
-        : err_(err), terminal_(terminal), files_(files) {}
-
-    void Show(const std::string& status) {
-        if (status.empty()) {
-            Clear();
-            return;
-        }
-        ++shown_;
-        std::string line =
-            "[" + std::to_string(shown_) + "/" + std::to_string(files_) + "] " + status;
-        if (terminal_) {
-            err_ << "\r\033[K" << line << std::flush;
-            drawn_ = true;
-        } else {
-            err_ << line << "\n";
-        }
-    }
-    // Called when a pass over the book ends; a with-counts word list walks the book twice.
-    void Clear() {
-        Interrupt();
-        shown_ = 0;
-    }
-    // Erases the line drawn in place before another line is written; the count goes on.
-    void Interrupt() {
-        if (drawn_)
-            err_ << "\r\033[K" << std::flush;
-        drawn_ = false;
-    }
-    void SetFiles(int files) { files_ = files; }
-
-  private:
-    std::ostream& err_;
-    bool terminal_;
-    int files_;
-    int shown_ = 0;
-    bool drawn_ = false;
-};
-
-// Passes everything on to a stream, erasing the progress line first, so that no line written
-// while a book is walked (a console line, an alert) is ever glued to the progress line.
-class ProgressGuard final : public std::streambuf {
-  public:
-    ProgressGuard(std::ostream& target, Progress& progress)
-        : target_(target), progress_(progress) {}
-
-  protected:
-    int overflow(int c) override {
-        if (c != traits_type::eof()) {
-            progress_.Interrupt();
-            target_.put(static_cast<char>(c));
-        }
-        return traits_type::not_eof(c);
-    }
-    std::streamsize xsputn(const char* s, std::streamsize n) override {
-        progress_.Interrupt();
-        target_.write(s, n);
-        return n;
-    }
-    int sync() override {
-        target_.flush();
-        return 0;
-    }
-
-  private:
-    std::ostream& target_;
-    Progress& progress_;
-};
-
-bool IsTerminal(std::ostream& stream) {
-#if defined(_WIN32)
-    (void)stream;
-    return false;
-#else
-    return &stream == &std::cerr && isatty(STDERR_FILENO);
-#endif
-}
-
-// The file components of a book that the plug-in will examine.
-int CountBookFiles(lxhost::Book& book) {
-    int n = 0;
-    for (const lxhost::Component& c : book.components)
-        if (c.kind == lxhost::kComponentFile && c.excluded == 0)
-            ++n;
-    return n;
-}
-
-// Reads all of standard input for the FILE "-"; false after reporting why it could not.
-bool ReadStandardInput(Session& s) {
-    const std::vector<std::string>& files = s.options.files;
-    if (std::find(files.begin(), files.end(), kStandardInputName) == files.end())
-        return true;
-#if defined(_WIN32)
-    _setmode(_fileno(stdin), _O_BINARY); // the bytes as they are, for MIF and UTF-16 alike
-#endif
-    std::string data;
-    char buffer[65536];
-    while (true) {
-        std::size_t n = std::fread(buffer, 1, sizeof buffer, stdin);
-        data.append(buffer, n);
-        if (n < sizeof buffer)
-            break;
-    }
-    if (std::ferror(stdin)) {
-        s.report.errors.push_back("cannot read standard input: " +
-                                  std::string(std::strerror(errno)));
-        return false;
-    }
-    s.host.session().providedFiles[kStandardInputName] = std::move(data);
-    return true;
-}
-
 // Opens the files named on the command line: one document, one book, or several files that make
 // an untitled book. Answers the document or book id, or 0 after reporting why.
 ObjectId OpenInput(Session& s, bool* isBook) {
     lxhost::Session& model = s.host.session();
-    const std::vector<std::string>& files = s.options.files;
+    const std::vector<std::string>& files = s.files;
     if (files.size() > 1) {
         // A folder among several files stands for the files under it.
         std::vector<std::string> paths;
@@ -253,7 +139,7 @@ ObjectId OpenInput(Session& s, bool* isBook) {
 
 // The inputs of the run: the files named and, for a book, its file components.
 std::vector<std::string> InputsOf(Session& s, ObjectId input) {
-    std::vector<std::string> inputs = s.options.files;
+    std::vector<std::string> inputs = s.files;
     if (const lxhost::Book* book = s.host.session().FindBook(input))
         for (const lxhost::Component& c : book->components)
             if (c.kind == lxhost::kComponentFile)
@@ -268,10 +154,10 @@ bool IsInputPath(const std::string& path, const std::vector<std::string>& inputs
     namespace fs = std::filesystem;
     std::error_code ec;
     fs::path p = fs::absolute(path, ec).lexically_normal();
-    if (path == kStandardInputName)
+    if (path == kStdinStem)
         return true;
     for (const std::string& in : inputs) {
-        if (in == kStandardInputName)
+        if (in == kStdinStem)
             continue;
         fs::path q = fs::absolute(in, ec).lexically_normal();
         if (p == q)
@@ -347,8 +233,11 @@ void ShowOpened(Session& s, ObjectId input, bool isBook) {
 
 int RunOnFiles(Session& s) {
     lxhost::Session& model = s.host.session();
-    if (!ReadStandardInput(s))
+    std::string stdinError;
+    if (!ProvideStandardInput(model, &s.files, &stdinError)) {
+        s.report.errors.push_back(stdinError);
         return kExitFile;
+    }
     bool isBook = false;
     ObjectId input = OpenInput(s, &isBook);
     if (input == 0)
@@ -374,26 +263,16 @@ int RunOnFiles(Session& s) {
     std::vector<std::string> inputs = InputsOf(s, input);
 
     std::vector<ObjectId> before = model.openDocuments();
-    if (isBook && model.FindBook(input))
-        s.progress.SetFiles(CountBookFiles(*model.FindBook(input)));
-    model.onEvent = [&](const lxhost::HostEvent& e) {
-        if (e.type != lxhost::EventType::StatusText)
-            return;
-        // The plug-in writes the status text in the host's encoding, FrameRoman.
-        std::string status;
-        lxhost::FrameRomanToUtf8(e.text, status);
-        if (!s.options.json)
-            s.progress.Show(status);
-        s.report.status.push_back(std::move(status));
-    };
     std::size_t openErrorsBefore = s.host.record().openErrors.size();
     std::size_t alertsBefore = s.host.record().alerts.size();
     // Messages arrive while the files are open, as in the desktop host: "SetDocId N" names a
     // document, and a command's tag acts on it (or on the active document or book).
-    DeliverMessages(s);
-    bool ran = !number || s.loader.Command(*number);
-    model.onEvent = nullptr;
-    s.progress.Clear();
+    bool ran = false;
+    {
+        ShowProgress shown(model, s.progress, !s.options.json, &s.report.status);
+        DeliverMessages(s);
+        ran = !number || s.loader.Command(*number);
+    }
     if (!ran) {
         s.report.errors.push_back(s.loader.error());
         return kExitPlugin;
@@ -465,7 +344,7 @@ int RunWithPlugin(const ToolCommand& command, const ToolOptions& options,
         }
     }
 
-    Progress progress(err, IsTerminal(err), 0);
+    Progress progress(err, IsTerminal(err));
     ProgressGuard guardErr(err, progress);
     ProgressGuard guardOut(out, progress);
     std::ostream consoleStream(&guardErr);
@@ -489,8 +368,9 @@ int RunWithPlugin(const ToolCommand& command, const ToolOptions& options,
             report.errors.push_back(loader.error());
             status = kExitPlugin;
         } else {
-            Session session{host,          loader,           options, out,      err,
-                            command.label, command.wordList, report,  progress, consolePieces};
+            Session session{host,     loader,        options,          out,
+                            err,      command.label, command.wordList, report,
+                            progress, consolePieces, options.files};
             // A command without files has nothing to wait for: its messages go first.
             if (!command.takesFiles)
                 DeliverMessages(session);

@@ -167,21 +167,6 @@ std::string_view PathInside(std::string_view path, std::string_view folder) {
     return path.substr(folder.size() + 1);
 }
 
-// A book's file is named by its path from the book's folder (the folder itself for a folder
-// book, else the one that holds the book file), so that files of one name in different folders
-// of a documentation tree ('guide/index.md', 'api/index.md') are told apart; files beside the
-// book keep their bare names. "" for a file outside that folder, which is named as any file.
-std::string PathFromBookFolder(const std::string& bookPath, const std::string& path) {
-    std::string_view inside = PathInside(path, bookPath);
-    if (inside.empty()) {
-        std::string_view folder = bookPath;
-        while (!folder.empty() && !PathIsSep(static_cast<unsigned char>(folder.back())))
-            folder.remove_suffix(1);
-        inside = PathInside(path, folder);
-    }
-    return std::string(inside);
-}
-
 // The figures of one document; bookPath is the path of the book it belongs to, or "".
 FileFigures CollectFile(lxhost::Session& session, ObjectId doc, const std::string& name,
                         const std::string& bookPath, WordOccurrences* occurrences) {
@@ -359,6 +344,17 @@ std::string Utf8OfHostText(std::string_view text) {
     std::string out;
     lxhost::FrameRomanToUtf8(text, out);
     return out;
+}
+
+std::string PathFromBookFolder(const std::string& bookPath, const std::string& path) {
+    std::string_view inside = PathInside(path, bookPath);
+    if (inside.empty()) {
+        std::string_view folder = bookPath;
+        while (!folder.empty() && !PathIsSep(static_cast<unsigned char>(folder.back())))
+            folder.remove_suffix(1);
+        inside = PathInside(path, folder);
+    }
+    return std::string(inside);
 }
 
 InputFigures CollectFigures(lxhost::Host& host, ObjectId input, bool occurrences) {

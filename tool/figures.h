@@ -127,6 +127,12 @@ class HostClient {
 // With occurrences, also counts the words of every file while it is open.
 InputFigures CollectFigures(lxhost::Host& host, ObjectId input, bool occurrences = false);
 
+// A book's file is named by its path from the book's folder (the folder itself for a folder
+// book, else the one that holds the book file), so that files of one name in different folders
+// of a documentation tree ('guide/index.md', 'api/index.md') are told apart; files beside the
+// book keep their bare names. "" for a file outside that folder, which is named as any file.
+std::string PathFromBookFolder(const std::string& bookPath, const std::string& path);
+
 // Adds b's counts to a, each total held at the range of its field.
 void AddCounts(ReadabilityCounts& a, const ReadabilityCounts& b);
 

@@ -100,7 +100,7 @@ nlohmann::json SpotJson(const SpotRow& r) {
 
 int RunHotspots(const lxcli::ToolCommand&, const InsightOptions& options, std::ostream& out,
                 std::ostream& err) {
-    Measured m = MeasureInput(options, options.excludeFormats);
+    Measured m = MeasureInput(options, options.excludeFormats, err);
     const bool measured = m.status == kExitOk || !m.figures.files.empty();
     const Hotspots h = FindHotspots(m.figures, options.hotspots);
     const std::string longTitle = "Longest sentences (" +

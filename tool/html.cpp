@@ -391,7 +391,7 @@ int RunHtml(const lxcli::ToolCommand&, const InsightOptions& options, std::ostre
                 options, "will not write the page over its input '" + options.output + "'",
                 kExitUsage, out, err);
     }
-    Measured m = MeasureInput(options, thresholds.excludeFormats, true);
+    Measured m = MeasureInput(options, thresholds.excludeFormats, err, true);
     if (m.status != kExitOk && m.figures.files.empty())
         return Finish(options, ReportOf(options, m, m.status), out, err);
     const Hotspots spots = FindHotspots(m.figures, options.hotspots);

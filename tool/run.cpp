@@ -3,6 +3,8 @@
 #include "analysis/words.h"
 #include "host/api/host.h"
 #include "tool/json_output.h"
+#include "tool/progress.h"
+#include "tool/standard_input.h"
 
 #include <algorithm>
 #include <cmath>
@@ -84,8 +86,7 @@ void CollectWordCounts(const InputFigures& figures, Measured* m) {
 }
 
 Measured MeasureInput(const InsightOptions& options, const std::vector<std::string>& excludeFormats,
-                      bool words) {
-    const std::vector<std::string>& files = options.files;
+                      std::ostream& err, bool words) {
     Measured m;
     lxhost::Host host;
     host.SetAlertStream(nullptr);
@@ -98,6 +99,13 @@ Measured MeasureInput(const InsightOptions& options, const std::vector<std::stri
     if (!client.connected()) {
         m.errors.push_back("cannot connect to the host");
         m.status = kExitHost;
+        return m;
+    }
+    std::vector<std::string> files = options.files;
+    std::string stdinError;
+    if (!lxcli::ProvideStandardInput(session, &files, &stdinError)) {
+        m.errors.push_back(stdinError);
+        m.status = kExitFile;
         return m;
     }
     ObjectId input = 0;
@@ -113,7 +121,11 @@ Measured MeasureInput(const InsightOptions& options, const std::vector<std::stri
             return m;
         }
     }
-    m.figures = CollectFigures(host, input, words);
+    {
+        lxcli::Progress progress(err, lxcli::IsTerminal(err));
+        lxcli::ShowProgress shown(session, progress, !options.json);
+        m.figures = CollectFigures(host, input, words);
+    }
     for (const std::string& name : excludeFormats)
         if (std::find(session.excludedFormatsFound.begin(), session.excludedFormatsFound.end(),
                       name) == session.excludedFormatsFound.end())

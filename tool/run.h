@@ -41,8 +41,9 @@ struct Measured {
 // Opens the files as the tool does (one document, one book, or several files as a book) with
 // the given formats excluded, and counts them; with words, also collects the word list with
 // counts as the plug-in's word-list command does. Errors name the file and the reason.
+// A book's walk is shown as progress on err, as for the plug-in's commands.
 Measured MeasureInput(const InsightOptions& options, const std::vector<std::string>& excludeFormats,
-                      bool words = false);
+                      std::ostream& err, bool words = false);
 
 // The word list with counts of measured figures (collected with occurrences), in the plug-in's
 // order, and its number of unique words.
