@@ -333,6 +333,7 @@ int RunWithPlugin(const ToolCommand& command, const ToolOptions& options,
     report.command = options.command;
     report.files = options.files;
     report.inputName = InputName(options.files);
+    report.warnings = options.warnings;
 
     // The folder for --out is made before anything runs: a run that cannot save fails at once.
     if (!options.outDir.empty() && command.takesFiles) {

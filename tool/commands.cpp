@@ -428,6 +428,13 @@ int RunLexameter(int argc, const char* const* argv, const std::string& defaultPl
     if (std::string problem = Contradiction(options, *command); !problem.empty())
         return UsageError(options, problem, out, err);
     options.excludeFormatsGiven = !options.excludeFormats.empty();
+    for (std::size_t i = 0; i < options.files.size(); ++i)
+        for (std::size_t j = 0; j < i; ++j)
+            if (options.files[i] == options.files[j] && options.files[i] != kStandardInputName) {
+                options.warnings.push_back("'" + options.files[i] +
+                                           "' is named more than once: it is counted each time");
+                break;
+            }
 
     if (command->loadsPlugin) {
         if (options.installDir.empty())

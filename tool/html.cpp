@@ -398,7 +398,7 @@ int RunHtml(const lxcli::ToolCommand&, const InsightOptions& options, std::ostre
     const std::string page = RenderHtml({&m, &spots, &options.hotspots, &thresholds});
     // Written as --out writes: never over an input, over an existing file only with --force.
     lxcli::RunReport report = ReportOf(options, m, m.status);
-    lxcli::SavePolicy policy{options.force, options.files};
+    lxcli::SavePolicy policy{options.force, m.inputs};
     if (!lxcli::SaveOutputFiles({{options.output, page}}, policy, &report.errors, &report.saved))
         report.exitStatus = kExitFile;
     return Finish(options, report, out, err);

@@ -1,5 +1,8 @@
 #include "tool/cli.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <string>
@@ -35,5 +38,15 @@ int main(int argc, char** argv) {
     std::string dir = lxcli::ExecutableDirectory();
     std::string plugin = dir.empty() ? "" : DefaultPlugin(dir);
     std::string installDir = dir.empty() ? "" : DefaultInstallDir(dir);
-    return lxcli::RunLexameter(argc, argv, plugin, installDir, std::cout, std::cerr);
+    int status = lxcli::RunLexameter(argc, argv, plugin, installDir, std::cout, std::cerr);
+    // What could not be written to standard output (a full disk, a closed pipe) is lost: the run
+    // failed, whatever the command made of it.
+    std::cout.flush();
+    const bool written =
+        static_cast<bool>(std::cout) && std::fflush(stdout) == 0 && !std::ferror(stdout);
+    if (!written) {
+        std::cerr << "lexameter: cannot write to standard output: " << std::strerror(errno) << "\n";
+        return lxcli::kExitFile;
+    }
+    return status;
 }

@@ -44,6 +44,9 @@ struct ToolOptions {
     std::string config; // --config FILE; empty: .lexameter.toml in the current directory, if any
     lxinsight::ThresholdSettings thresholds;
     lxinsight::HotspotOptions hotspots;
+    // What the arguments ask that works but may not be meant (a FILE named twice); every run's
+    // report carries them.
+    std::vector<std::string> warnings;
 };
 
 } // namespace lxcli

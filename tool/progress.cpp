@@ -2,6 +2,7 @@
 
 #include "host/formats/frameroman.h"
 #include "tool/figures.h"
+#include "tool/run_report.h"
 
 #include <iostream>
 
@@ -29,8 +30,8 @@ void Progress::Show(const std::string& status) {
     const std::size_t colon = text.find(": ");
     if (colon != std::string::npos && shown_ <= names_.size() && !names_[shown_ - 1].empty())
         text = text.substr(0, colon + 2) + names_[shown_ - 1];
-    std::string line =
-        "[" + std::to_string(shown_) + "/" + std::to_string(names_.size()) + "] " + text;
+    std::string line = "[" + std::to_string(shown_) + "/" + std::to_string(names_.size()) + "] " +
+                       BlankControls(text);
     if (terminal_) {
         err_ << "\r\033[K" << line << std::flush;
         drawn_ = true;

@@ -20,25 +20,41 @@ namespace {
 // A configuration file is a few lines; anything much larger is not one.
 constexpr std::uintmax_t kMaxConfigBytes = 1 << 20;
 
+// Reads a configuration file: a regular file of at most kMaxConfigBytes, checked before it is
+// opened, so that a device (/dev/zero) or a FIFO is refused instead of read without end.
 bool ReadConfigFile(const std::string& path, std::string* text, std::string* error) {
     std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
+    const std::filesystem::file_status st = std::filesystem::status(path, ec);
+    if (ec || !std::filesystem::exists(st)) {
+        *error = "cannot read the configuration '" + path + "': no such file";
+        return false;
+    }
+    if (std::filesystem::is_directory(st)) {
         *error = "cannot read the configuration '" + path + "': it is a directory";
+        return false;
+    }
+    if (!std::filesystem::is_regular_file(st)) {
+        *error = "cannot read the configuration '" + path + "': not a regular file";
+        return false;
+    }
+    std::uintmax_t size = std::filesystem::file_size(path, ec);
+    if (ec || size > kMaxConfigBytes) {
+        *error = "cannot read the configuration '" + path + "': larger than 1 MB";
         return false;
     }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        *error = "cannot read the configuration '" + path + "': no such file or no permission";
+        *error = "cannot read the configuration '" + path + "': no permission";
         return false;
     }
-    std::uintmax_t size = std::filesystem::file_size(path, ec);
-    if (!ec && size > kMaxConfigBytes) {
+    // Read at most the limit, in case the file grew since it was looked at.
+    text->assign(static_cast<std::size_t>(kMaxConfigBytes) + 1, '\0');
+    in.read(text->data(), static_cast<std::streamsize>(text->size()));
+    text->resize(static_cast<std::size_t>(in.gcount()));
+    if (text->size() > kMaxConfigBytes) {
         *error = "cannot read the configuration '" + path + "': larger than 1 MB";
         return false;
     }
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    *text = buffer.str();
     return true;
 }
 
@@ -126,6 +142,12 @@ Measured MeasureInput(const InsightOptions& options, const std::vector<std::stri
         lxcli::ShowProgress shown(session, progress, !options.json);
         m.figures = CollectFigures(host, input, words);
     }
+    // The files the run read: an output of the run never replaces one of them.
+    m.inputs = options.files;
+    if (const lxhost::Book* book = session.FindBook(input))
+        for (const lxhost::Component& c : book->components)
+            if (c.kind == lxhost::kComponentFile)
+                m.inputs.push_back(c.path);
     for (const std::string& name : excludeFormats)
         if (std::find(session.excludedFormatsFound.begin(), session.excludedFormatsFound.end(),
                       name) == session.excludedFormatsFound.end())
@@ -204,7 +226,8 @@ lxcli::RunReport ReportOf(const InsightOptions& options, const Measured& m, int 
     report.files = options.files;
     report.inputName = lxcli::InputName(options.files);
     report.errors = m.errors;
-    report.warnings = m.warnings;
+    report.warnings = options.warnings;
+    report.warnings.insert(report.warnings.end(), m.warnings.begin(), m.warnings.end());
     report.textNotes = m.textNotes;
     report.exitStatus = status;
     return report;

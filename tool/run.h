@@ -31,6 +31,8 @@ struct Measured {
     std::vector<WordCount> words;
     std::int32_t uniqueWords = 0;
     std::vector<std::string> errors;
+    // The files named and, for a book, its files.
+    std::vector<std::string> inputs;
     // --exclude-format names that no examined document defines.
     std::vector<std::string> warnings;
     // Files whose text was not plain UTF-8 with FrameRoman forms for every character.

@@ -230,6 +230,13 @@ std::string InputName(const std::vector<std::string>& files) {
     return path.filename().string();
 }
 
+std::string BlankControls(std::string text) {
+    for (char& c : text)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
+            c = ' ';
+    return text;
+}
+
 int Finish(const ToolOptions& options, const RunReport& report, std::ostream& out,
            std::ostream& err) {
     if (options.json) {
@@ -263,12 +270,12 @@ int Finish(const ToolOptions& options, const RunReport& report, std::ostream& ou
         }
         for (const lxhost::TextNote& n : report.textNotes)
             for (const std::string& line : TextNoteLines(n))
-                err << kProgram << ": " << line << "\n";
+                err << kProgram << ": " << BlankControls(line) << "\n";
         for (const std::string& w : report.warnings)
-            err << kProgram << ": warning: " << w << "\n";
+            err << kProgram << ": warning: " << BlankControls(w) << "\n";
         // Book components that did not open were reported by the plug-in on the console.
         for (const std::string& e : report.errors)
-            err << kProgram << ": " << e << "\n";
+            err << kProgram << ": " << BlankControls(e) << "\n";
     }
     out.flush();
     return report.exitStatus;
@@ -288,7 +295,11 @@ int UsageError(const ToolOptions& options, const std::string& message, std::ostr
                std::ostream& err) {
     if (options.json)
         return FinishWithError(options, message, kExitUsage, out, err);
-    err << kProgram << ": " << message << "\n"
+    // The message's own lines (a list of commands) are kept; anything else is blanked.
+    std::string shown;
+    for (char c : message)
+        shown += c == '\n' ? c : BlankControls(std::string(1, c))[0];
+    err << kProgram << ": " << shown << "\n"
         << "Run '" << kProgram
         << (options.command.empty() ? std::string(" help") : " help " + options.command)
         << "' for usage.\n";

@@ -64,6 +64,10 @@ std::string AsTextBlock(std::string_view text);
 // The paragraphs of the document's main flow and its tables, as the user reads them.
 OutputDocument DescribeDocument(lxhost::Document& doc);
 
+// The text with every control character (a terminal escape in a file name, a line break inside a
+// name) blanked, for a message on the terminal: what a document says never drives the terminal.
+std::string BlankControls(std::string text);
+
 // The input as the user knows it: the file's name, "stdin" for standard input, "book" for
 // several files.
 std::string InputName(const std::vector<std::string>& files);

@@ -1,5 +1,8 @@
 #include "tool/table.h"
 
+#include <cstdlib>
+#include <string_view>
+
 #include <algorithm>
 
 namespace lxinsight {
@@ -60,8 +63,22 @@ std::string RenderTable(const TextTable& table) {
     return out;
 }
 
+// Whether a spreadsheet would read the text as a formula: it begins with '=', '+', '-' or '@'
+// (or a tab or carriage return before one) and is not a plain number such as "-3.5".
+bool ReadAsFormula(const std::string& text) {
+    if (text.empty() || std::string_view("=+-@\t\r").find(text[0]) == std::string_view::npos)
+        return false;
+    char* end = nullptr;
+    std::strtod(text.c_str(), &end);
+    return end != text.c_str() + text.size();
+}
+
 std::string CsvField(const std::string& text) {
-    if (text.find_first_of(",\"\r\n") == std::string::npos)
+    // A name such as "=1+2.md" stays text: a leading apostrophe, inside quotation marks, is
+    // what spreadsheets take as "text follows".
+    if (ReadAsFormula(text))
+        return CsvField("'" + text);
+    if (text.find_first_of(",\"\r\n") == std::string::npos && (text.empty() || text[0] != '\''))
         return text;
     std::string quoted = "\"";
     for (char c : text) {

@@ -183,8 +183,11 @@ bool ReadThresholds(const toml::table& table, const std::string& source, Thresho
         }
         std::optional<double> value = node.value<double>();
         if (!node.is_number() || !value || !std::isfinite(*value)) {
-            *error = At(source, node) + ": [thresholds] " + std::string(key.str()) +
-                     ": expected a number, found " + TypeName(node);
+            *error =
+                At(source, node) + ": [thresholds] " + std::string(key.str()) +
+                (node.is_number() ? ": expected a finite number, found " +
+                                        std::string(value && std::isnan(*value) ? "nan" : "inf")
+                                  : std::string(": expected a number, found ") + TypeName(node));
             return false;
         }
         out->*(found->field) = *value;

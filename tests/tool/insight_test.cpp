@@ -120,7 +120,8 @@ TEST(Config, ErrorsNameTheFileLineAndKey) {
          "team.toml:2: [thresholds] max_smog: expected a number, found a string"},
         {"[thresholds]\nmin_ease = true\n",
          "team.toml:2: [thresholds] min_ease: expected a number, found true or false"},
-        {"[thresholds]\nmax_fog = nan\n", "team.toml:2: [thresholds] max_fog: expected a number"},
+        {"[thresholds]\nmax_fog = nan\n",
+         "team.toml:2: [thresholds] max_fog: expected a finite number, found nan"},
         {"max_grade = 10\n", "team.toml:1: unknown key 'max_grade' (known: [thresholds]"},
         {"thresholds = 3\n", "team.toml:1: thresholds: expected a table"},
         {"exclude_formats = \"Code\"\n", "team.toml:1: exclude_formats: expected a list"},
@@ -240,6 +241,15 @@ TEST(Csv, QuotesNamesWithCommasAndQuotationMarks) {
         {"\"", "\"\"\"\""},
         {"two\nlines", "\"two\nlines\""},
         {"", ""},
+        // What a spreadsheet would run as a formula stays text; numbers stay numbers.
+        {"=1+2.md", "\"'=1+2.md\""},
+        {"+cmd", "\"'+cmd\""},
+        {"-x.txt", "\"'-x.txt\""},
+        {"@sum(a)", "\"'@sum(a)\""},
+        {"=a,b", "\"'=a,b\""},
+        {"-3.5", "-3.5"},
+        {"+24", "+24"},
+        {"'quoted", "\"'quoted\""},
     };
     for (const auto& c : cases)
         EXPECT_EQ(CsvField(c.in), c.out) << c.in;
@@ -426,7 +436,9 @@ TEST(Html, ChartLabelsKeepTheEndOfALongName) {
     } cases[] = {
         {"index.md", 8, "index.md"},
         {"guide/index.md", 8, "\xE2\x80\xA6ndex.md"},
-        {"a/b/c.md", 7, "\xE2\x80\xA6" "b/c.md"},
+        {"a/b/c.md", 7,
+         "\xE2\x80\xA6"
+         "b/c.md"},
         // Characters, not bytes: an accented letter is one, and is never cut in two.
         {"r\xC3\xA9sum\xC3\xA9.md", 9, "r\xC3\xA9sum\xC3\xA9.md"},
         {"caf\xC3\xA9/r\xC3\xA9sum\xC3\xA9.md", 10, "\xE2\x80\xA6r\xC3\xA9sum\xC3\xA9.md"},
