@@ -32,28 +32,17 @@ constexpr InsightCommand kInsightCommands[] = {
 // Options of the tool (and of these commands) that take a value: the word after one of them is
 // its value, not the command.
 constexpr const char* kValueOptions[] = {
-    "--plugin",
-    "--message",
-    "--install-dir",
-    "--out",
-    "--exclude-format",
-    "--config",
-    "--top",
-    "--long",
-    "-o",
-    "--output",
-    "--max-grade",
-    "--max-fkgl",
-    "--max-ari",
-    "--max-smog",
-    "--max-fog",
-    "--min-ease",
-    "--max-sentence-words",
+    "--plugin", "--message", "--install-dir", "--out", "--exclude-format",
+    "--config", "--top",     "--long",        "-o",    "--output",
 };
 
 bool TakesValue(const char* arg) {
     for (const char* option : kValueOptions)
         if (std::strcmp(arg, option) == 0)
+            return true;
+    // The threshold options, one for each measure that has a threshold.
+    for (const ThresholdOption& option : ThresholdOptions())
+        if (std::string("--") + option.name == arg)
             return true;
     return false;
 }
@@ -82,26 +71,10 @@ const InsightCommand* Find(const std::string& name) {
 }
 
 void AddThresholdOptions(CLI::App& app, ThresholdSettings& t) {
-    struct ThresholdOption {
-        const char* name;
-        std::optional<double> ThresholdSettings::*field;
-        const char* help;
-    };
-    static const ThresholdOption kThresholdOptions[] = {
-        {"--max-grade", &ThresholdSettings::maxGrade,
-         "highest grade for Flesch-Kincaid, ARI, SMOG and Gunning Fog"},
-        {"--max-fkgl", &ThresholdSettings::maxFkgl, "highest Flesch-Kincaid grade"},
-        {"--max-ari", &ThresholdSettings::maxAri, "highest ARI grade"},
-        {"--max-smog", &ThresholdSettings::maxSmog, "highest SMOG grade"},
-        {"--max-fog", &ThresholdSettings::maxFog, "highest Gunning Fog index"},
-        {"--min-ease", &ThresholdSettings::minEase, "lowest Flesch Reading Ease"},
-        {"--max-sentence-words", &ThresholdSettings::maxSentenceWords,
-         "highest average number of words per sentence"},
-    };
-    for (const ThresholdOption& s : kThresholdOptions) {
-        auto field = s.field;
+    for (const ThresholdOption& option : ThresholdOptions()) {
         app.add_option_function<double>(
-               s.name, [&t, field](const double& v) { t.*field = v; }, s.help)
+               std::string("--") + option.name,
+               [&t, option](const double& v) { SettingOf(t, option) = v; }, option.help)
             ->type_name("N")
             ->check(CLI::Number);
     }

@@ -176,8 +176,8 @@ nlohmann::json CountsJson(const ReadabilityCounts& c, std::int32_t longWords) {
 
 nlohmann::json MeasuresJson(const MeasureSet& measures) {
     nlohmann::json j = nlohmann::json::object();
-    for (const MeasureInfo& m : kMeasures)
-        j[m.jsonKey] = ValueJson(measures[m.id]);
+    for (MeasureId id = 0; id < kMeasureRowCount; ++id)
+        j[RowOf(id).jsonKey] = ValueJson(measures[id]);
     return j;
 }
 
