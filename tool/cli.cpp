@@ -274,6 +274,18 @@ std::string CsvCell(const std::string& text) {
     return value.is_number() ? value.dump() : text;
 }
 
+void AddColumns(std::vector<std::string>& headings, const std::vector<std::string>& added) {
+    headings.insert(headings.end(), added.begin(), added.end());
+}
+
+// The cells the tool adds to the row'th row below the headings (empty ones where it has none).
+void AddCells(std::vector<std::string>& cells, const OutputDocument& d, std::size_t row) {
+    for (std::size_t i = 0; i < d.addedHeadings.size(); ++i)
+        cells.push_back(row < d.addedRows.size() && i < d.addedRows[row].size()
+                            ? CsvCell(d.addedRows[row][i])
+                            : "");
+}
+
 // An output document's figures as CSV: its tables (a book report's, one row a file, the heading
 // row first), or for a document without tables one row of its "Label: value" paragraphs under
 // a heading row of their labels, the file's name first.
@@ -284,10 +296,12 @@ std::string CsvOf(const OutputDocument& d) {
             continue;
         lxinsight::TextTable table;
         table.headings = t.rows.front();
+        AddColumns(table.headings, d.addedHeadings);
         for (std::size_t i = 1; i < t.rows.size(); ++i) {
             std::vector<std::string> cells;
             for (const std::string& cell : t.rows[i])
                 cells.push_back(CsvCell(cell));
+            AddCells(cells, d, i - 1);
             table.rows.push_back(std::move(cells));
         }
         csv += lxinsight::RenderCsv(table);
@@ -303,6 +317,8 @@ std::string CsvOf(const OutputDocument& d) {
         table.headings.push_back(p.text.substr(0, colon));
         row.push_back(CsvCell(p.text.substr(colon + 2)));
     }
+    AddColumns(table.headings, d.addedHeadings);
+    AddCells(row, d, 0);
     table.rows.push_back(std::move(row));
     return lxinsight::RenderCsv(table);
 }
@@ -588,11 +604,16 @@ bool SaveOutputs(Session& s, const std::vector<OutputFileSource>& sources,
     return SaveOutputFiles(files, policy, &s.report.errors, &s.report.saved);
 }
 
-// Adds the counts the statistics alert does not show (syllables, complex words, long words) to
-// the JSON document: counted by the analysis library as a second client of the host, against the
-// same open input the plug-in counted, so that they agree with its figures.
+// Adds what the plug-in does not show: to the statistics' JSON document the counts its alert
+// leaves out (syllables, complex words, long words) and every measure; to the report's JSON
+// document each row's counts and measures, and to its CSV the measures the plug-in's report does
+// not have. Counted by the analysis library as a second client of the host, against the same
+// open input the plug-in counted, so that they agree with its figures.
 void AddEveryCount(Session& s, ObjectId input) {
     s.consolePieces = s.host.record().console.size();
+    // The second walk's console lines (a book's file that does not open) were the plug-in's.
+    s.host.SetConsoleStream(nullptr);
+    s.host.SetAlertStream(nullptr);
     lxinsight::InputFigures figures;
     {
         lxinsight::HostClient client(s.host);
@@ -603,7 +624,16 @@ void AddEveryCount(Session& s, ObjectId input) {
         }
         figures = lxinsight::CollectFigures(s.host, input);
     }
-    s.report.extra["counts"] = lxinsight::CountsJson(figures.totals, figures.longWords);
+    if (s.options.command == kCountsCommand) {
+        s.report.extra["counts"] = lxinsight::CountsJson(figures.totals, figures.longWords);
+        s.report.extra["measures"] =
+            lxinsight::MeasuresJson(lxinsight::ComputeMeasures(figures.totals, figures.longWords));
+    } else if (s.options.json) {
+        s.report.extra["report"] = lxinsight::ReportRowsJson(figures);
+    } else if (!s.report.documents.empty()) {
+        OutputDocument& d = s.report.documents.back();
+        lxinsight::AddMeasureColumns(figures, &d.addedHeadings, &d.addedRows);
+    }
 }
 
 // Delivers the --message messages in order; one the plug-in does not take is a warning.
@@ -727,7 +757,8 @@ int RunOnFiles(Session& s) {
             s.report.warnings.push_back("--exclude-format '" + name +
                                         "': no examined document defines this paragraph format");
 
-    if (s.options.json && s.options.command == kCountsCommand)
+    if ((s.options.json && s.options.command == kCountsCommand) ||
+        ((s.options.json || s.options.csv) && s.options.command == kCsvCommand))
         AddEveryCount(s, input);
 
     if (!s.options.outDir.empty() && !SaveOutputs(s, sources, inputs))
