@@ -22,6 +22,9 @@ constexpr double kColemanLiauLetters = 0.0588;
 constexpr double kColemanLiauSentences = 0.296;
 constexpr double kColemanLiauBase = 15.8;
 constexpr double kPerHundred = 100.0;
+constexpr double kLinsearEasy = 1.0;
+constexpr double kLinsearHard = 3.0;
+constexpr double kLinsearSplit = 20.0;
 
 } // namespace
 
@@ -65,6 +68,23 @@ double ColemanLiau(const ReadabilityCounts& c, std::int32_t) {
 double Lix(const ReadabilityCounts& c, std::int32_t longWords) {
     const double words = c.words, sentences = c.sentences;
     return words / sentences + longWords * kPerHundred / words;
+}
+
+// Linsear Write, from the whole text's counts. The formula proper takes a sample of 100 words
+// and its sentences; without per-sentence samples this takes the common whole-text form: easy
+// words (fewer than three syllables) count 1, hard words (three or more, the complex words)
+// count 3, r = (easy + 3 hard) / sentences, and the grade is r / 2 when r is above 20, else
+// r / 2 - 1.
+double LinsearWrite(const ReadabilityCounts& c, std::int32_t) {
+    const double hard = c.complexWords, easy = c.words - hard, sentences = c.sentences;
+    const double r = (easy * kLinsearEasy + hard * kLinsearHard) / sentences;
+    return r > kLinsearSplit ? r / 2 : r / 2 - 1;
+}
+
+// RIX: long words (the ones LIX counts) per sentence.
+double Rix(const ReadabilityCounts& c, std::int32_t longWords) {
+    const double sentences = c.sentences;
+    return longWords / sentences;
 }
 
 double WordsPerSentence(const ReadabilityCounts& c, std::int32_t) {

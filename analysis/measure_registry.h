@@ -53,6 +53,8 @@ double SmogGrade(const ReadabilityCounts& counts, std::int32_t longWords);
 double GunningFog(const ReadabilityCounts& counts, std::int32_t longWords);
 double ColemanLiau(const ReadabilityCounts& counts, std::int32_t longWords);
 double Lix(const ReadabilityCounts& counts, std::int32_t longWords);
+double LinsearWrite(const ReadabilityCounts& counts, std::int32_t longWords);
+double Rix(const ReadabilityCounts& counts, std::int32_t longWords);
 double WordsPerSentence(const ReadabilityCounts& counts, std::int32_t longWords);
 
 // The measures in the order the tool shows them.
@@ -74,6 +76,10 @@ inline constexpr MeasureRow kMeasureRows[] = {
      MeasureBetter::Lower, nullptr, nullptr, nullptr, false},
     {Lix, "LIX", "lix", "lix", nullptr, MeasureScale::Index, MeasureBetter::Lower, nullptr, nullptr,
      nullptr, false},
+    {LinsearWrite, "Linsear Write", "linsearWrite", "linsear_write", nullptr, MeasureScale::Grade,
+     MeasureBetter::Lower, "max_linsear", "max-linsear", "highest Linsear Write grade", false},
+    {Rix, "RIX", "rix", "rix", nullptr, MeasureScale::Index, MeasureBetter::Lower, "max_rix",
+     "max-rix", "highest RIX (long words per sentence)", false},
     {WordsPerSentence, "Words per Sentence", "wordsPerSentence", "words_per_sentence",
      "Average Words per Sentence: ", MeasureScale::Index, MeasureBetter::Lower,
      "max_sentence_words", "max-sentence-words", "highest average number of words per sentence",

@@ -38,7 +38,11 @@ struct Worked {
 // Each figure worked out by hand from the published formulas:
 //   Coleman-Liau = 0.0588 L - 0.296 S - 15.8, L letters and S sentences per 100 words (the
 //   characters of the counts stand for the letters);
-//   LIX = words / sentences + 100 * long words / words, a long word having 7 letters or more.
+//   LIX = words / sentences + 100 * long words / words, a long word having 7 letters or more;
+//   RIX = long words / sentences;
+//   Linsear Write from the whole text's counts: r = (easy + 3 hard) / sentences, easy words
+//   having fewer than three syllables, hard ones (the complex words) three or more; the grade
+//   is r / 2 above 20, else r / 2 - 1.
 const Worked kWorked[] = {
     // L = 500, S = 5: 29.4 - 1.48 - 15.8 = 12.12.
     {"coleman_liau", Counts(5, 100, 500), 0, "12.1"},
@@ -57,6 +61,21 @@ const Worked kWorked[] = {
     {"lix", Counts(5, 119, 639), 30, "49.0"}, // 23.8 + 25.21
     {"lix", Counts(1, 10, 0), 0, "10.0"},     // 10 + 0
     {"lix", Counts(0, 0, 0), 0, "n/a"},
+    {"rix", Counts(5, 100, 0), 30, "6.0"}, // 30 / 5
+    {"rix", Counts(3, 40, 0), 7, "2.3"},   // 7 / 3 = 2.333
+    {"rix", Counts(5, 100, 0), 0, "0.0"},  // no long words
+    {"rix", Counts(0, 0, 0), 0, "n/a"},
+    // 90 easy + 10 hard: r = (90 + 30) / 5 = 24, above 20: 24 / 2 = 12.
+    {"linsear_write", Counts(5, 100, 0, 10), 0, "12.0"},
+    // The same words in 10 sentences: r = 120 / 10 = 12: 12 / 2 - 1 = 5.
+    {"linsear_write", Counts(10, 100, 0, 10), 0, "5.0"},
+    // r = 120 / 6 = 20 exactly is not above 20: 20 / 2 - 1 = 9.
+    {"linsear_write", Counts(6, 100, 0, 10), 0, "9.0"},
+    // 92 easy + 3 hard: r = (92 + 9) / 5 = 20.2, just above: 20.2 / 2 = 10.1.
+    {"linsear_write", Counts(5, 95, 0, 3), 0, "10.1"},
+    // Every word hard: r = 30 / 2 = 15: 15 / 2 - 1 = 6.5.
+    {"linsear_write", Counts(2, 10, 0, 10), 0, "6.5"},
+    {"linsear_write", Counts(0, 0, 0), 0, "n/a"},
     // The plug-in's own, through the same rows: 3 sentences, 30 words, 40 syllables, 120
     // characters, 4 complex words. Flesch-Kincaid: 0.39 * 10 + 11.8 * 4/3 - 15.59 = 4.04.
     {"flesch_kincaid_grade", {2, 3, 40, 30, 120, 4}, 0, "4.0"},
