@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -90,6 +91,52 @@ TEST(Thresholds, OptionsOverrideTheFileAndOwnLimitsOverrideTheGrade) {
     EXPECT_EQ(t.excludeFormats, std::vector<std::string>{"Code"});
     options.excludeFormats = std::vector<std::string>{"Listing"};
     EXPECT_EQ(ResolveThresholds(file, options).excludeFormats, std::vector<std::string>{"Listing"});
+}
+
+// Every measure with a threshold in the registry is an option and a configuration key of its
+// own, and each sets the limit of its measure (max-grade: of every measure it covers).
+TEST(Thresholds, EveryRowWithAThresholdIsAnOptionAndAKey) {
+    const std::vector<ThresholdOption> options = ThresholdOptions();
+    ASSERT_FALSE(options.empty());
+    EXPECT_STREQ(options[0].name, "max-grade");
+    std::vector<MeasureId> withThreshold, underMaxGrade;
+    for (MeasureId id = 0; id < kMeasureRowCount; ++id) {
+        if (RowOf(id).thresholdKey)
+            withThreshold.push_back(id);
+        if (RowOf(id).underMaxGrade)
+            underMaxGrade.push_back(id);
+    }
+    EXPECT_EQ(options.size(), withThreshold.size() + 1);
+    std::set<std::string> names, keys;
+    const std::string list = ThresholdOptionList();
+    for (const ThresholdOption& o : options) {
+        SCOPED_TRACE(o.name);
+        EXPECT_TRUE(names.insert(o.name).second);
+        EXPECT_TRUE(keys.insert(o.key).second);
+        EXPECT_NE(list.find(std::string("--") + o.name), std::string::npos);
+        EXPECT_FALSE(o.help.empty());
+        ThresholdSettings given;
+        SettingOf(given, o) = 7;
+        std::vector<MeasureId> limited;
+        for (const Threshold& t : ResolveThresholds({}, given).limits) {
+            limited.push_back(t.measure);
+            EXPECT_EQ(t.limit, 7.0);
+        }
+        if (o.measure == kMeasureRowCount) {
+            EXPECT_EQ(limited, underMaxGrade);
+        } else {
+            EXPECT_EQ(limited, std::vector<MeasureId>{o.measure});
+            EXPECT_EQ(ThresholdName({o.measure, Bound::Max, 7}), o.name);
+        }
+#if LX_HAVE_TOML
+        ThresholdSettings read;
+        std::string error;
+        ASSERT_TRUE(
+            ParseConfig("[thresholds]\n" + std::string(o.key) + " = 7\n", "t.toml", &read, &error))
+            << error;
+        EXPECT_EQ(SettingOf(read, o), 7.0);
+#endif
+    }
 }
 
 #if LX_HAVE_TOML
