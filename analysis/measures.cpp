@@ -1,5 +1,6 @@
 #include "analysis/measures.h"
 
+#include "analysis/measure_registry.h"
 #include "support/mem.h"
 #include "support/printf.h"
 #include "support/str.h"
@@ -8,21 +9,6 @@
 #include <cstring>
 
 namespace {
-
-constexpr double kFleschBase = 206.835;
-constexpr double kFleschSyllables = 84.6;
-constexpr double kFleschWords = 1.015;
-constexpr double kKincaidWords = 0.39;
-constexpr double kKincaidSyllables = 11.8;
-constexpr double kKincaidBase = 15.59;
-constexpr double kAriCharacters = 4.71;
-constexpr double kAriWords = 0.5;
-constexpr double kAriBase = 21.43;
-constexpr double kSmogSentences = 30.0;
-constexpr double kSmogFactor = 1.043;
-constexpr double kSmogBase = 3.1291;
-constexpr double kFogComplex = 40.0;
-constexpr double kFogWords = 0.4;
 
 // Room for the digits of any int32 with its sign and commas.
 constexpr std::size_t kCountDigitsSize = 16;
@@ -37,6 +23,11 @@ void SetCount(MeasureLine& line, std::int32_t value) {
     MemFree(text);
 }
 
+// The plug-in's label of a measure of the registry.
+const char* LabelOf(std::size_t measure) {
+    return kMeasureRows[measure].alertLabel;
+}
+
 MeasureLine& Add(MeasureLine* lines, int& n, const char* label) {
     MeasureLine& line = lines[n++];
     line.label = label;
@@ -49,22 +40,15 @@ MeasureLine& Add(MeasureLine* lines, int& n, const char* label) {
 } // namespace
 
 MeasureValues ComputeMeasureValues(const ReadabilityCounts& counts) {
-    const double paragraphs = counts.paragraphs;
-    const double sentences = counts.sentences;
-    const double syllables = counts.syllables;
-    const double words = counts.words;
-    const double characters = counts.characters;
-    const double complexWords = counts.complexWords;
+    // The plug-in's measures need no long words.
     MeasureValues v;
-    v.fleschReadingEase =
-        (kFleschBase - syllables * kFleschSyllables / words) - words * kFleschWords / sentences;
-    v.fleschKincaidGrade =
-        words * kKincaidWords / sentences + syllables * kKincaidSyllables / words - kKincaidBase;
-    v.ari = characters * kAriCharacters / words + words * kAriWords / sentences - kAriBase;
-    v.smog = std::sqrt(complexWords * kSmogSentences / sentences) * kSmogFactor + kSmogBase;
-    v.fog = complexWords * kFogComplex / words + words * kFogWords / sentences;
-    v.sentencesPerParagraph = sentences / paragraphs;
-    v.wordsPerSentence = words / sentences;
+    v.fleschReadingEase = MeasureValue(kReadingEaseMeasure, counts, 0);
+    v.fleschKincaidGrade = MeasureValue(kKincaidGradeMeasure, counts, 0);
+    v.ari = MeasureValue(kAriMeasure, counts, 0);
+    v.smog = MeasureValue(kSmogMeasure, counts, 0);
+    v.fog = MeasureValue(kFogMeasure, counts, 0);
+    v.sentencesPerParagraph = static_cast<double>(counts.sentences) / counts.paragraphs;
+    v.wordsPerSentence = MeasureValue(kWordsPerSentenceMeasure, counts, 0);
     return v;
 }
 
@@ -83,17 +67,17 @@ int MeasureLines(Measure measure, const ReadabilityCounts& counts, MeasureLine* 
     int n = 0;
     switch (measure) {
     case MeasureFlesch:
-        SetDecimal(Add(lines, n, "Flesch Reading Ease: "), v.fleschReadingEase);
-        SetDecimal(Add(lines, n, "Flesch-Kincaid Grade Level: "), v.fleschKincaidGrade);
+        SetDecimal(Add(lines, n, LabelOf(kReadingEaseMeasure)), v.fleschReadingEase);
+        SetDecimal(Add(lines, n, LabelOf(kKincaidGradeMeasure)), v.fleschKincaidGrade);
         break;
     case MeasureAri:
-        SetDecimal(Add(lines, n, "ARI Grade Level: "), v.ari);
+        SetDecimal(Add(lines, n, LabelOf(kAriMeasure)), v.ari);
         break;
     case MeasureSmog:
-        SetDecimal(Add(lines, n, "SMOG Grade Level: "), v.smog);
+        SetDecimal(Add(lines, n, LabelOf(kSmogMeasure)), v.smog);
         break;
     case MeasureFog: {
-        MeasureLine& fog = Add(lines, n, "Gunning Fog Index: ");
+        MeasureLine& fog = Add(lines, n, LabelOf(kFogMeasure));
         SetDecimal(fog, v.fog);
         fog.spacerInDocument = true;
         break;
@@ -107,7 +91,7 @@ int MeasureLines(Measure measure, const ReadabilityCounts& counts, MeasureLine* 
         chars.alertBreak = kLineBreakDouble;
         chars.spacerInDocument = true;
         SetDecimal(Add(lines, n, "Average Sentences per Paragraph: "), v.sentencesPerParagraph);
-        MeasureLine& avg = Add(lines, n, "Average Words per Sentence: ");
+        MeasureLine& avg = Add(lines, n, LabelOf(kWordsPerSentenceMeasure));
         SetDecimal(avg, v.wordsPerSentence);
         avg.alertBreak = kLineBreakDouble;
         break;

@@ -110,14 +110,14 @@ std::string Summary(const std::vector<CheckRow>& rows, const Thresholds& t) {
 TextTable CheckTable(const std::vector<CheckRow>& rows, bool csv) {
     TextTable table;
     table.headings.push_back(csv ? "file" : "File");
-    for (const MeasureInfo& m : kMeasures)
-        table.headings.push_back(csv ? m.key : m.heading);
+    for (const MeasureRow& m : kMeasureRows)
+        table.headings.push_back(csv ? m.csvKey : m.heading);
     table.headings.push_back(csv ? "result" : "Result");
     table.headings.push_back(csv ? "missed" : "Missed");
     for (const CheckRow& r : rows) {
         std::vector<std::string> cells{r.name};
-        for (const MeasureInfo& m : kMeasures) {
-            const double v = r.measures[m.id];
+        for (MeasureId id = 0; id < kMeasureRowCount; ++id) {
+            const double v = r.measures[id];
             cells.push_back(csv && !std::isfinite(v) ? "" : ValueText(v));
         }
         cells.push_back(ResultText(r, csv ? "fail" : "FAIL"));
@@ -133,7 +133,7 @@ nlohmann::json Json(const Thresholds& t, const std::vector<CheckRow>& rows) {
     j["thresholds"] = nlohmann::json::array();
     for (const Threshold& limit : t.limits)
         j["thresholds"].push_back({{"name", ThresholdName(limit)},
-                                   {"measure", InfoOf(limit.measure).jsonKey},
+                                   {"measure", RowOf(limit.measure).jsonKey},
                                    {"bound", limit.bound == Bound::Max ? "max" : "min"},
                                    {"limit", limit.limit}});
     j["excludeFormats"] = t.excludeFormats;
@@ -149,7 +149,7 @@ nlohmann::json Json(const Thresholds& t, const std::vector<CheckRow>& rows) {
         row["missed"] = nlohmann::json::array();
         for (const Miss& m : r.misses)
             row["missed"].push_back({{"threshold", ThresholdName(m.threshold)},
-                                     {"measure", InfoOf(m.threshold.measure).jsonKey},
+                                     {"measure", RowOf(m.threshold.measure).jsonKey},
                                      {"value", m.value},
                                      {"limit", m.threshold.limit},
                                      {"text", DescribeMiss(m)}});

@@ -49,8 +49,9 @@ constexpr const char* kReadabilityLabel = "Readability";
 constexpr const char* kAboutLabel = "About Lexameter...";
 
 constexpr const char* kBookToolsMenuTag = "LXToolsBook";
-// The command whose JSON adds every count.
+// The command whose JSON adds every count, and the one whose JSON and CSV add every measure.
 constexpr const char* kCountsCommand = "stats";
+constexpr const char* kReportCommand = "report";
 
 // What one output file is made from: an output document (saved as MIF and as text), or the
 // text of the command's alerts (saved as text).
@@ -186,11 +187,16 @@ bool SaveOutputs(Session& s, const std::vector<OutputFileSource>& sources,
     return SaveOutputFiles(files, policy, &s.report.errors, &s.report.saved);
 }
 
-// Adds the counts the statistics alert does not show (syllables, complex words, long words) to
-// the JSON document: counted by the analysis library as a second client of the host, against the
-// same open input the plug-in counted, so that they agree with its figures.
+// Adds what the plug-in does not show: to the statistics' JSON document the counts its alert
+// leaves out (syllables, complex words, long words) and every measure; to the report's JSON
+// document each row's counts and measures, and to its CSV the measures the plug-in's report does
+// not have. Counted by the analysis library as a second client of the host, against the same
+// open input the plug-in counted, so that they agree with its figures.
 void AddEveryCount(Session& s, ObjectId input) {
     s.consolePieces = s.host.record().console.size();
+    // The second walk's console lines (a book's file that does not open) were the plug-in's.
+    s.host.SetConsoleStream(nullptr);
+    s.host.SetAlertStream(nullptr);
     lxinsight::InputFigures figures;
     {
         lxinsight::HostClient client(s.host);
@@ -201,7 +207,16 @@ void AddEveryCount(Session& s, ObjectId input) {
         }
         figures = lxinsight::CollectFigures(s.host, input);
     }
-    s.report.extra["counts"] = lxinsight::CountsJson(figures.totals, figures.longWords);
+    if (s.options.command == kCountsCommand) {
+        s.report.extra["counts"] = lxinsight::CountsJson(figures.totals, figures.longWords);
+        s.report.extra["measures"] =
+            lxinsight::MeasuresJson(lxinsight::ComputeMeasures(figures.totals, figures.longWords));
+    } else if (s.options.json) {
+        s.report.extra["report"] = lxinsight::ReportRowsJson(figures);
+    } else if (!s.report.documents.empty()) {
+        OutputDocument& d = s.report.documents.back();
+        lxinsight::AddMeasureColumns(figures, &d.addedHeadings, &d.addedRows);
+    }
 }
 
 // Delivers the --message messages in order; one the plug-in does not take is a warning.
@@ -318,7 +333,8 @@ int RunOnFiles(Session& s) {
             s.report.warnings.push_back("--exclude-format '" + name +
                                         "': no examined document defines this paragraph format");
 
-    if (s.options.json && s.options.command == kCountsCommand)
+    if ((s.options.json && s.options.command == kCountsCommand) ||
+        ((s.options.json || s.options.csv) && s.options.command == kReportCommand))
         AddEveryCount(s, input);
 
     if (!s.options.outDir.empty() && !SaveOutputs(s, sources, inputs))

@@ -20,7 +20,7 @@ template <typename Spot, typename Key> void KeepTop(std::vector<Spot>& spots, in
 } // namespace
 
 double GradeOf(const ReadabilityCounts& counts) {
-    return ComputeMeasures(counts, 0)[MeasureId::KincaidGrade];
+    return MeasureValue(kKincaidGradeMeasure, counts, 0);
 }
 
 Hotspots FindHotspots(const InputFigures& figures, const HotspotOptions& options) {

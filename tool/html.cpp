@@ -98,15 +98,15 @@ void Summary(std::string& h, const InputFigures& f, const Measured& m) {
     row("Complex words (three syllables or more)", Number(c.complexWords));
     row("Long words (seven letters or more)", Number(f.longWords));
     row("Unique words", Number(m.uniqueWords));
-    for (const MeasureInfo& info : kMeasures)
-        row(info.heading, ValueText(measures[info.id]));
+    for (MeasureId id = 0; id < kMeasureRowCount; ++id)
+        row(RowOf(id).heading, ValueText(measures[id]));
     h += "</table>\n</section>\n";
 }
 
 // The Flesch-Kincaid threshold in force, if any.
 std::optional<double> GradeThreshold(const Thresholds& t) {
     for (const Threshold& limit : t.limits)
-        if (limit.measure == MeasureId::KincaidGrade)
+        if (limit.measure == kKincaidGradeMeasure)
             return limit.limit;
     return std::nullopt;
 }
@@ -189,7 +189,7 @@ void Strips(std::string& h, const InputFigures& f) {
 void FileTable(std::string& h, const InputFigures& f, const Thresholds& t) {
     h += "<section id=\"files\">\n<h2>Measures per file</h2>\n<table class=\"measures\">\n"
          "<thead><tr><th>File</th>";
-    for (const MeasureInfo& info : kMeasures)
+    for (const MeasureRow& info : kMeasureRows)
         h += "<th>" + HtmlEscape(info.heading) + "</th>";
     h += "<th>Words</th><th>Syllables</th><th>Complex words</th>";
     if (!t.limits.empty())
@@ -199,8 +199,8 @@ void FileTable(std::string& h, const InputFigures& f, const Thresholds& t) {
         const MeasureSet m = ComputeMeasures(c, longWords);
         const std::vector<Miss> misses = Evaluate(t, m);
         h += "<tr><td>" + HtmlEscape(name) + "</td>";
-        for (const MeasureInfo& info : kMeasures)
-            h += "<td>" + ValueText(m[info.id]) + "</td>";
+        for (MeasureId id = 0; id < kMeasureRowCount; ++id)
+            h += "<td>" + ValueText(m[id]) + "</td>";
         h += "<td>" + Number(c.words) + "</td><td>" + Number(c.syllables) + "</td><td>" +
              Number(c.complexWords) + "</td>";
         if (!t.limits.empty()) {

@@ -215,9 +215,53 @@ nlohmann::json CountsJson(const ReadabilityCounts& c, std::int32_t longWords) {
 
 nlohmann::json MeasuresJson(const MeasureSet& measures) {
     nlohmann::json j = nlohmann::json::object();
-    for (const MeasureInfo& m : kMeasures)
-        j[m.jsonKey] = ValueJson(measures[m.id]);
+    for (MeasureId id = 0; id < kMeasureRowCount; ++id)
+        j[RowOf(id).jsonKey] = ValueJson(measures[id]);
     return j;
+}
+
+namespace {
+
+constexpr const char* kOverall = "Overall";
+
+// Calls add(name, overall, counts, longWords) for each file and, for a book, for the whole.
+template <typename Add> void ForEachReportRow(const InputFigures& figures, Add add) {
+    for (const FileFigures& f : figures.files)
+        add(f.name, false, f.totals, f.longWords);
+    if (figures.isBook)
+        add(kOverall, true, figures.totals, figures.longWords);
+}
+
+} // namespace
+
+nlohmann::json ReportRowsJson(const InputFigures& figures) {
+    nlohmann::json rows = nlohmann::json::array();
+    ForEachReportRow(figures, [&](const std::string& name, bool overall,
+                                  const ReadabilityCounts& counts, std::int32_t longWords) {
+        rows.push_back({{"file", name},
+                        {"overall", overall},
+                        {"counts", CountsJson(counts, longWords)},
+                        {"measures", MeasuresJson(ComputeMeasures(counts, longWords))}});
+    });
+    return {{"rows", rows}};
+}
+
+void AddMeasureColumns(const InputFigures& figures, std::vector<std::string>* headings,
+                       std::vector<std::vector<std::string>>* rows) {
+    headings->clear();
+    rows->clear();
+    for (MeasureId id = 0; id < kMeasureRowCount; ++id)
+        if (!RowOf(id).alertLabel)
+            headings->push_back(RowOf(id).heading);
+    ForEachReportRow(figures, [&](const std::string&, bool, const ReadabilityCounts& counts,
+                                  std::int32_t longWords) {
+        const MeasureSet measures = ComputeMeasures(counts, longWords);
+        std::vector<std::string> cells;
+        for (MeasureId id = 0; id < kMeasureRowCount; ++id)
+            if (!RowOf(id).alertLabel)
+                cells.push_back(ValueText(measures[id]));
+        rows->push_back(std::move(cells));
+    });
 }
 
 lxcli::RunReport ReportOf(const InsightOptions& options, const Measured& m, int status) {

@@ -68,6 +68,14 @@ nlohmann::json MeasuresJson(const MeasureSet& measures);
 // A measure's value as shown, or null when it is not a number.
 nlohmann::json ValueJson(double value);
 
+// The rows of a report of the figures: each file and, for a book, the whole ("Overall"), each
+// with its counts and every measure, as JSON.
+nlohmann::json ReportRowsJson(const InputFigures& figures);
+// The measures the plug-in's report does not show, as columns to add to its table: the headings,
+// and a row of values for each row of the report (each file, then for a book the whole).
+void AddMeasureColumns(const InputFigures& figures, std::vector<std::string>* headings,
+                       std::vector<std::vector<std::string>>* rows);
+
 // The run as the tool reports every run: the command, its files, the errors and text notes of
 // the measured input and the exit status; the command adds its results to extra.
 lxcli::RunReport ReportOf(const InsightOptions& options, const Measured& m, int status);

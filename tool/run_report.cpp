@@ -158,6 +158,20 @@ std::string CsvCell(const std::string& text) {
     return value.is_number() ? value.dump() : text;
 }
 
+// The tool's own columns after a document's (the measures the plug-in's report leaves out).
+void AddColumns(std::vector<std::string>& headings, const std::vector<std::string>& added) {
+    for (const std::string& heading : added)
+        headings.push_back(CsvKey(heading));
+}
+
+// The cells the tool adds to the row'th row below the headings (empty ones where it has none).
+void AddCells(std::vector<std::string>& cells, const OutputDocument& d, std::size_t row) {
+    for (std::size_t i = 0; i < d.addedHeadings.size(); ++i)
+        cells.push_back(row < d.addedRows.size() && i < d.addedRows[row].size()
+                            ? CsvCell(d.addedRows[row][i])
+                            : "");
+}
+
 // A word list as CSV: a word a row, with its count when the list has counts ("word    7").
 std::string WordListCsv(const OutputDocument& d) {
     lxinsight::TextTable table;
@@ -192,10 +206,12 @@ std::string CsvOf(const OutputDocument& d, const std::string& fileName) {
         lxinsight::TextTable table;
         for (const std::string& heading : t.rows.front())
             table.headings.push_back(CsvKey(heading));
+        AddColumns(table.headings, d.addedHeadings);
         for (std::size_t i = 1; i < t.rows.size(); ++i) {
             std::vector<std::string> cells;
             for (const std::string& cell : t.rows[i])
                 cells.push_back(CsvCell(cell));
+            AddCells(cells, d, i - 1);
             table.rows.push_back(std::move(cells));
         }
         csv += lxinsight::RenderCsv(table);
@@ -211,6 +227,8 @@ std::string CsvOf(const OutputDocument& d, const std::string& fileName) {
         table.headings.push_back(CsvKey(p.text.substr(0, colon)));
         row.push_back(CsvCell(p.text.substr(colon + 2)));
     }
+    AddColumns(table.headings, d.addedHeadings);
+    AddCells(row, d, 0);
     if (table.headings.empty() || table.headings.front() != "file") {
         table.headings.insert(table.headings.begin(), "file");
         row.insert(row.begin(), fileName);

@@ -30,6 +30,10 @@ struct OutputDocument {
     std::vector<OutputParagraph> paragraphs;
     std::vector<OutputTable> tables;
     std::string rendered; // the document as terminal text
+    // Columns the tool adds after the document's own in its CSV: their headings, and the cells
+    // of each row below the headings, in order.
+    std::vector<std::string> addedHeadings;
+    std::vector<std::vector<std::string>> addedRows;
 };
 
 struct RunReport {

@@ -11,22 +11,6 @@
 namespace lxinsight {
 
 std::vector<CLI::Option*> AddThresholdOptions(CLI::App& app, ThresholdSettings& t) {
-    struct ThresholdOption {
-        const char* name;
-        std::optional<double> ThresholdSettings::*field;
-        const char* help;
-    };
-    static const ThresholdOption kThresholdOptions[] = {
-        {"--max-grade", &ThresholdSettings::maxGrade,
-         "highest grade for Flesch-Kincaid, ARI, SMOG and Gunning Fog"},
-        {"--max-fkgl", &ThresholdSettings::maxFkgl, "highest Flesch-Kincaid grade"},
-        {"--max-ari", &ThresholdSettings::maxAri, "highest ARI grade"},
-        {"--max-smog", &ThresholdSettings::maxSmog, "highest SMOG grade"},
-        {"--max-fog", &ThresholdSettings::maxFog, "highest Gunning Fog index"},
-        {"--min-ease", &ThresholdSettings::minEase, "lowest Flesch Reading Ease"},
-        {"--max-sentence-words", &ThresholdSettings::maxSentenceWords,
-         "highest average number of words per sentence"},
-    };
     const CLI::Validator finite(
         [](std::string& text) -> std::string {
             double v = 0;
@@ -36,10 +20,11 @@ std::vector<CLI::Option*> AddThresholdOptions(CLI::App& app, ThresholdSettings& 
         },
         "N");
     std::vector<CLI::Option*> options;
-    for (const ThresholdOption& s : kThresholdOptions) {
-        auto field = s.field;
+    for (const ThresholdOption& option : ThresholdOptions()) {
         options.push_back(app.add_option_function<double>(
-                                 s.name, [&t, field](const double& v) { t.*field = v; }, s.help)
+                                 std::string("--") + option.name,
+                                 [&t, option](const double& v) { SettingOf(t, option) = v; },
+                                 option.help)
                               ->type_name("N")
                               ->check(finite));
     }
@@ -48,62 +33,74 @@ std::vector<CLI::Option*> AddThresholdOptions(CLI::App& app, ThresholdSettings& 
 
 namespace {
 
-// A threshold key of the configuration file (the option's name without dashes, with
-// underscores), the measure it limits, and where the value goes.
-struct ThresholdKey {
-    const char* key;
-    std::optional<double> ThresholdSettings::*field;
-};
-
-constexpr ThresholdKey kThresholdKeys[] = {
-    {"max_grade", &ThresholdSettings::maxGrade},
-    {"max_fkgl", &ThresholdSettings::maxFkgl},
-    {"max_ari", &ThresholdSettings::maxAri},
-    {"max_smog", &ThresholdSettings::maxSmog},
-    {"max_fog", &ThresholdSettings::maxFog},
-    {"min_ease", &ThresholdSettings::minEase},
-    {"max_sentence_words", &ThresholdSettings::maxSentenceWords},
-};
+constexpr const char* kMaxGradeName = "max-grade";
+constexpr const char* kMaxGradeKey = "max_grade";
 
 constexpr const char* kThresholdsTable = "thresholds";
 constexpr const char* kExcludeFormatsKey = "exclude_formats";
 
 // The measure's limit from one source: its own, else the grade limit for the grade measures.
-std::optional<double> OwnOrGrade(const ThresholdSettings& s,
-                                 std::optional<double> ThresholdSettings::*own, bool isGrade) {
-    if (s.*own)
-        return s.*own;
-    return isGrade ? s.maxGrade : std::nullopt;
+std::optional<double> OwnOrGrade(const ThresholdSettings& s, MeasureId measure) {
+    if (s.own[measure])
+        return s.own[measure];
+    return RowOf(measure).underMaxGrade ? s.maxGrade : std::nullopt;
 }
 
-struct MeasureLimit {
-    MeasureId measure;
-    Bound bound;
-    std::optional<double> ThresholdSettings::*field;
-    bool isGrade;
-    const char* optionName;
-};
-
-constexpr MeasureLimit kMeasureLimits[] = {
-    {MeasureId::ReadingEase, Bound::Min, &ThresholdSettings::minEase, false, "min-ease"},
-    {MeasureId::KincaidGrade, Bound::Max, &ThresholdSettings::maxFkgl, true, "max-fkgl"},
-    {MeasureId::Ari, Bound::Max, &ThresholdSettings::maxAri, true, "max-ari"},
-    {MeasureId::Smog, Bound::Max, &ThresholdSettings::maxSmog, true, "max-smog"},
-    {MeasureId::Fog, Bound::Max, &ThresholdSettings::maxFog, true, "max-fog"},
-    {MeasureId::WordsPerSentence, Bound::Max, &ThresholdSettings::maxSentenceWords, false,
-     "max-sentence-words"},
-};
+Bound BoundOf(MeasureId measure) {
+    return RowOf(measure).better == MeasureBetter::Lower ? Bound::Max : Bound::Min;
+}
 
 } // namespace
 
+std::vector<ThresholdOption> ThresholdOptions() {
+    std::string grades;
+    std::size_t left = 0;
+    for (MeasureId id = 0; id < kMeasureRowCount; ++id)
+        left += RowOf(id).underMaxGrade ? 1 : 0;
+    for (MeasureId id = 0; id < kMeasureRowCount; ++id) {
+        if (!RowOf(id).underMaxGrade)
+            continue;
+        --left;
+        grades += std::string(grades.empty() ? "" : left == 0 ? " and " : ", ") + RowOf(id).heading;
+    }
+    std::vector<ThresholdOption> options;
+    options.push_back(
+        {kMaxGradeName, kMaxGradeKey, "highest grade for " + grades, kMeasureRowCount});
+    // The measures max-grade covers next to it, then the others.
+    for (bool underMaxGrade : {true, false})
+        for (MeasureId id = 0; id < kMeasureRowCount; ++id) {
+            const MeasureRow& row = RowOf(id);
+            if (row.thresholdKey && row.underMaxGrade == underMaxGrade)
+                options.push_back({row.thresholdOption, row.thresholdKey, row.thresholdHelp, id});
+        }
+    return options;
+}
+
+std::optional<double>& SettingOf(ThresholdSettings& settings, const ThresholdOption& option) {
+    return option.measure < kMeasureRowCount ? settings.own[option.measure] : settings.maxGrade;
+}
+
+std::string ThresholdOptionList() {
+    const std::vector<ThresholdOption> options = ThresholdOptions();
+    std::string list;
+    for (std::size_t i = 0; i < options.size(); ++i)
+        list += std::string(i == 0                    ? ""
+                            : i + 1 == options.size() ? " or "
+                                                      : ", ") +
+                "--" + options[i].name;
+    return list;
+}
+
 Thresholds ResolveThresholds(const ThresholdSettings& file, const ThresholdSettings& options) {
     Thresholds t;
-    for (const MeasureLimit& m : kMeasureLimits) {
-        std::optional<double> limit = OwnOrGrade(options, m.field, m.isGrade);
+    for (MeasureId id = 0; id < kMeasureRowCount; ++id) {
+        if (!RowOf(id).thresholdKey)
+            continue;
+        std::optional<double> limit = OwnOrGrade(options, id);
         if (!limit)
-            limit = OwnOrGrade(file, m.field, m.isGrade);
+            limit = OwnOrGrade(file, id);
         if (limit)
-            t.limits.push_back({m.measure, m.bound, *limit});
+            t.limits.push_back({id, BoundOf(id), *limit});
     }
     if (options.excludeFormats)
         t.excludeFormats = *options.excludeFormats;
@@ -126,14 +123,12 @@ std::vector<Miss> Evaluate(const Thresholds& thresholds, const MeasureSet& measu
 }
 
 std::string ThresholdName(const Threshold& t) {
-    for (const MeasureLimit& m : kMeasureLimits)
-        if (m.measure == t.measure)
-            return m.optionName;
-    return "";
+    const char* name = RowOf(t.measure).thresholdOption;
+    return name ? name : "";
 }
 
 std::string DescribeMiss(const Miss& miss) {
-    return std::string(InfoOf(miss.threshold.measure).heading) + " " + ValueText(miss.value) +
+    return std::string(RowOf(miss.threshold.measure).heading) + " " + ValueText(miss.value) +
            (miss.threshold.bound == Bound::Max ? " > " : " < ") + ValueText(miss.threshold.limit);
 }
 
@@ -171,14 +166,17 @@ std::string At(const std::string& source, const toml::node& node) {
 bool ReadThresholds(const toml::table& table, const std::string& source, ThresholdSettings* out,
                     std::string* error) {
     for (const auto& [key, node] : table) {
-        const ThresholdKey* found = nullptr;
-        for (const ThresholdKey& k : kThresholdKeys)
-            if (key.str() == k.key)
-                found = &k;
+        const std::vector<ThresholdOption> options = ThresholdOptions();
+        const ThresholdOption* found = nullptr;
+        std::string known;
+        for (const ThresholdOption& o : options) {
+            if (key.str() == o.key)
+                found = &o;
+            known += std::string(known.empty() ? "" : ", ") + o.key;
+        }
         if (!found) {
             *error = At(source, node) + ": unknown key '" + std::string(key.str()) +
-                     "' in [thresholds] (known: max_grade, max_fkgl, max_ari, max_smog, "
-                     "max_fog, min_ease, max_sentence_words)";
+                     "' in [thresholds] (known: " + known + ")";
             return false;
         }
         std::optional<double> value = node.value<double>();
@@ -190,7 +188,7 @@ bool ReadThresholds(const toml::table& table, const std::string& source, Thresho
                                   : std::string(": expected a number, found ") + TypeName(node));
             return false;
         }
-        out->*(found->field) = *value;
+        SettingOf(*out, *found) = *value;
     }
     return true;
 }

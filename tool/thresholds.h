@@ -17,18 +17,29 @@ class Option;
 
 namespace lxinsight {
 
-// What one source (the configuration file, or the command line) sets. Names as the options
-// have them; the file's keys are the same with underscores.
+// What one source (the configuration file, or the command line) sets.
 struct ThresholdSettings {
-    std::optional<double> maxGrade; // all four grade measures
-    std::optional<double> maxFkgl;
-    std::optional<double> maxAri;
-    std::optional<double> maxSmog;
-    std::optional<double> maxFog;
-    std::optional<double> minEase;
-    std::optional<double> maxSentenceWords;
+    std::optional<double> maxGrade; // every measure whose row is underMaxGrade
+    // Each measure's own threshold, by row (only rows with a threshold take one).
+    std::array<std::optional<double>, kMeasureRowCount> own;
     std::optional<std::vector<std::string>> excludeFormats;
 };
+
+// A threshold as an option and a configuration key: max-grade, or a measure's own.
+struct ThresholdOption {
+    const char* name; // the option without its dashes, "max-fkgl"
+    const char* key;  // in a configuration file's [thresholds] table, "max_fkgl"
+    std::string help;
+    MeasureId measure; // kMeasureRowCount for max-grade
+};
+
+// max-grade first, then the own thresholds of the measures it covers, then the others'; each
+// group in row order.
+std::vector<ThresholdOption> ThresholdOptions();
+// Where a source keeps the option's value.
+std::optional<double>& SettingOf(ThresholdSettings& settings, const ThresholdOption& option);
+// The options as a list for a message: "--max-grade, --max-fkgl, ... or --max-sentence-words".
+std::string ThresholdOptionList();
 
 enum class Bound { Max, Min };
 

@@ -1,4 +1,4 @@
-// Thresholds and the configuration file, the two added measures, CSV quoting, and hot spots.
+// Thresholds and the configuration file, long words, CSV quoting, and hot spots.
 #include "analysis/sentence_counts.h"
 #include "analysis/words.h"
 #include "host/api/host.h"
@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -24,7 +25,7 @@ using namespace lxinsight;
 MeasureSet WithValue(MeasureId id, double v) {
     MeasureSet m;
     m.values.fill(std::nan(""));
-    m.values[static_cast<int>(id)] = v;
+    m.values[id] = v;
     return m;
 }
 
@@ -36,35 +37,35 @@ TEST(Thresholds, AtJustUnderAndJustOverEachLimit) {
         bool missed;
     };
     ThresholdSettings fkgl, ari, smog, fog, ease, words;
-    fkgl.maxFkgl = 8;
-    ari.maxAri = 8;
-    smog.maxSmog = 8;
-    fog.maxFog = 8;
-    ease.minEase = 60;
-    words.maxSentenceWords = 20;
+    fkgl.own[kKincaidGradeMeasure] = 8;
+    ari.own[kAriMeasure] = 8;
+    smog.own[kSmogMeasure] = 8;
+    fog.own[kFogMeasure] = 8;
+    ease.own[kReadingEaseMeasure] = 60;
+    words.own[kWordsPerSentenceMeasure] = 20;
     const Case cases[] = {
-        {fkgl, MeasureId::KincaidGrade, 8.0, false},
-        {fkgl, MeasureId::KincaidGrade, 7.9, false},
-        {fkgl, MeasureId::KincaidGrade, 8.1, true},
+        {fkgl, kKincaidGradeMeasure, 8.0, false},
+        {fkgl, kKincaidGradeMeasure, 7.9, false},
+        {fkgl, kKincaidGradeMeasure, 8.1, true},
         // Compared as shown: 8.04 shows as 8.0 and passes, 8.05 shows as 8.1 and misses.
-        {fkgl, MeasureId::KincaidGrade, 8.04, false},
-        {fkgl, MeasureId::KincaidGrade, 8.06, true},
-        {ari, MeasureId::Ari, 8.0, false},
-        {ari, MeasureId::Ari, 8.1, true},
-        {smog, MeasureId::Smog, 7.9, false},
-        {smog, MeasureId::Smog, 8.1, true},
-        {fog, MeasureId::Fog, 8.0, false},
-        {fog, MeasureId::Fog, 8.1, true},
-        {ease, MeasureId::ReadingEase, 60.0, false},
-        {ease, MeasureId::ReadingEase, 60.1, false},
-        {ease, MeasureId::ReadingEase, 59.9, true},
-        {words, MeasureId::WordsPerSentence, 20.0, false},
-        {words, MeasureId::WordsPerSentence, 20.1, true},
+        {fkgl, kKincaidGradeMeasure, 8.04, false},
+        {fkgl, kKincaidGradeMeasure, 8.06, true},
+        {ari, kAriMeasure, 8.0, false},
+        {ari, kAriMeasure, 8.1, true},
+        {smog, kSmogMeasure, 7.9, false},
+        {smog, kSmogMeasure, 8.1, true},
+        {fog, kFogMeasure, 8.0, false},
+        {fog, kFogMeasure, 8.1, true},
+        {ease, kReadingEaseMeasure, 60.0, false},
+        {ease, kReadingEaseMeasure, 60.1, false},
+        {ease, kReadingEaseMeasure, 59.9, true},
+        {words, kWordsPerSentenceMeasure, 20.0, false},
+        {words, kWordsPerSentenceMeasure, 20.1, true},
         // A file with nothing counted has no value to miss a threshold with.
-        {fkgl, MeasureId::KincaidGrade, std::nan(""), false},
+        {fkgl, kKincaidGradeMeasure, std::nan(""), false},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(InfoOf(c.measure).key) + " " + std::to_string(c.value));
+        SCOPED_TRACE(std::string(RowOf(c.measure).csvKey) + " " + std::to_string(c.value));
         const Thresholds t = ResolveThresholds({}, c.settings);
         ASSERT_EQ(t.limits.size(), 1u);
         const std::vector<Miss> misses = Evaluate(t, WithValue(c.measure, c.value));
@@ -75,11 +76,11 @@ TEST(Thresholds, AtJustUnderAndJustOverEachLimit) {
 TEST(Thresholds, OptionsOverrideTheFileAndOwnLimitsOverrideTheGrade) {
     ThresholdSettings file, options;
     file.maxGrade = 10;
-    file.maxSmog = 12;
-    file.minEase = 50;
+    file.own[kSmogMeasure] = 12;
+    file.own[kReadingEaseMeasure] = 50;
     file.excludeFormats = std::vector<std::string>{"Code"};
     options.maxGrade = 9;
-    options.maxAri = 7;
+    options.own[kAriMeasure] = 7;
     const Thresholds t = ResolveThresholds(file, options);
     std::vector<std::pair<std::string, double>> got;
     for (const Threshold& limit : t.limits)
@@ -90,6 +91,52 @@ TEST(Thresholds, OptionsOverrideTheFileAndOwnLimitsOverrideTheGrade) {
     EXPECT_EQ(t.excludeFormats, std::vector<std::string>{"Code"});
     options.excludeFormats = std::vector<std::string>{"Listing"};
     EXPECT_EQ(ResolveThresholds(file, options).excludeFormats, std::vector<std::string>{"Listing"});
+}
+
+// Every measure with a threshold in the registry is an option and a configuration key of its
+// own, and each sets the limit of its measure (max-grade: of every measure it covers).
+TEST(Thresholds, EveryRowWithAThresholdIsAnOptionAndAKey) {
+    const std::vector<ThresholdOption> options = ThresholdOptions();
+    ASSERT_FALSE(options.empty());
+    EXPECT_STREQ(options[0].name, "max-grade");
+    std::vector<MeasureId> withThreshold, underMaxGrade;
+    for (MeasureId id = 0; id < kMeasureRowCount; ++id) {
+        if (RowOf(id).thresholdKey)
+            withThreshold.push_back(id);
+        if (RowOf(id).underMaxGrade)
+            underMaxGrade.push_back(id);
+    }
+    EXPECT_EQ(options.size(), withThreshold.size() + 1);
+    std::set<std::string> names, keys;
+    const std::string list = ThresholdOptionList();
+    for (const ThresholdOption& o : options) {
+        SCOPED_TRACE(o.name);
+        EXPECT_TRUE(names.insert(o.name).second);
+        EXPECT_TRUE(keys.insert(o.key).second);
+        EXPECT_NE(list.find(std::string("--") + o.name), std::string::npos);
+        EXPECT_FALSE(o.help.empty());
+        ThresholdSettings given;
+        SettingOf(given, o) = 7;
+        std::vector<MeasureId> limited;
+        for (const Threshold& t : ResolveThresholds({}, given).limits) {
+            limited.push_back(t.measure);
+            EXPECT_EQ(t.limit, 7.0);
+        }
+        if (o.measure == kMeasureRowCount) {
+            EXPECT_EQ(limited, underMaxGrade);
+        } else {
+            EXPECT_EQ(limited, std::vector<MeasureId>{o.measure});
+            EXPECT_EQ(ThresholdName({o.measure, Bound::Max, 7}), o.name);
+        }
+#if LX_HAVE_TOML
+        ThresholdSettings read;
+        std::string error;
+        ASSERT_TRUE(
+            ParseConfig("[thresholds]\n" + std::string(o.key) + " = 7\n", "t.toml", &read, &error))
+            << error;
+        EXPECT_EQ(SettingOf(read, o), 7.0);
+#endif
+    }
 }
 
 #if LX_HAVE_TOML
@@ -103,9 +150,9 @@ TEST(Config, ReadsThresholdsAndExcludeFormats) {
                             "team.toml", &s, &error))
         << error;
     EXPECT_EQ(s.maxGrade, 10.0);
-    EXPECT_EQ(s.minEase, 55.5);
-    EXPECT_EQ(s.maxSentenceWords, 22.0);
-    EXPECT_FALSE(s.maxSmog.has_value());
+    EXPECT_EQ(s.own[kReadingEaseMeasure], 55.5);
+    EXPECT_EQ(s.own[kWordsPerSentenceMeasure], 22.0);
+    EXPECT_FALSE(s.own[kSmogMeasure].has_value());
     EXPECT_EQ(*s.excludeFormats, (std::vector<std::string>{"Code", "Listing"}));
 }
 
@@ -131,11 +178,11 @@ TEST(Config, ErrorsNameTheFileLineAndKey) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         ThresholdSettings s;
-        s.maxAri = 1;
+        s.own[kAriMeasure] = 1;
         std::string error;
         EXPECT_FALSE(ParseConfig(c.text, "team.toml", &s, &error));
         EXPECT_EQ(error.rfind(c.message, 0), 0u) << error;
-        EXPECT_EQ(s.maxAri, 1.0); // nothing is taken from a file with an error
+        EXPECT_EQ(s.own[kAriMeasure], 1.0); // nothing is taken from a file with an error
     }
 }
 
@@ -151,60 +198,6 @@ TEST(Config, ThisBuildSaysItCannotReadConfigurationFiles) {
 }
 
 #endif
-
-// Worked examples of the two formulas, each figure worked out by hand from the published
-// formulas (no published worked example with its counts was at hand):
-//   Coleman-Liau = 0.0588 L - 0.296 S - 15.8, L letters and S sentences per 100 words;
-//   LIX = words / sentences + 100 * long words / words, a long word having 7 letters or more.
-TEST(Measures, ColemanLiauAndLixWorkedExamples) {
-    const struct {
-        double letters, words, sentences;
-        const char* shown;
-    } colemanLiau[] = {
-        // L = 500, S = 5: 29.4 - 1.48 - 15.8 = 12.12.
-        {500, 100, 5, "12.1"},
-        // L = 450, S = 5: 26.46 - 1.48 - 15.8 = 9.18.
-        {900, 200, 10, "9.2"},
-        // L = 536.97, S = 4.2017: 31.5738 - 1.2437 - 15.8 = 14.530.
-        {639, 119, 5, "14.5"},
-        // L = 400, S = 10: 23.52 - 2.96 - 15.8 = 4.76.
-        {400, 100, 10, "4.8"},
-        // Short words in many sentences go below zero: L = 300, S = 20: 17.64 - 5.92 - 15.8.
-        {300, 100, 20, "-4.1"},
-        {0, 0, 0, "n/a"},
-    };
-    for (const auto& c : colemanLiau)
-        EXPECT_EQ(ValueText(ColemanLiau(c.letters, c.words, c.sentences)), c.shown)
-            << c.letters << " " << c.words << " " << c.sentences;
-
-    const struct {
-        double words, sentences, longWords;
-        const char* shown;
-    } lix[] = {
-        {100, 5, 20, "40.0"},  // 20 + 20
-        {60, 4, 15, "40.0"},   // 15 + 25
-        {150, 10, 30, "35.0"}, // 15 + 20
-        {119, 5, 30, "49.0"},  // 23.8 + 25.21
-        {10, 1, 0, "10.0"},    // 10 + 0
-        {0, 0, 0, "n/a"},
-    };
-    for (const auto& c : lix)
-        EXPECT_EQ(ValueText(Lix(c.words, c.sentences, c.longWords)), c.shown)
-            << c.words << " " << c.sentences << " " << c.longWords;
-
-    // Through the counts the analysis makes: the characters (the letters of the trimmed words)
-    // stand for the letters.
-    ReadabilityCounts c = {};
-    c.paragraphs = 2;
-    c.sentences = 5;
-    c.syllables = 150;
-    c.words = 119;
-    c.characters = 639;
-    c.complexWords = 4;
-    const MeasureSet m = ComputeMeasures(c, 30);
-    EXPECT_EQ(ValueText(m[MeasureId::ColemanLiau]), "14.5");
-    EXPECT_EQ(ValueText(m[MeasureId::Lix]), "49.0");
-}
 
 // A long word has more than six letters, counted after its punctuation is trimmed.
 TEST(Measures, LongWordsHaveMoreThanSixLetters) {

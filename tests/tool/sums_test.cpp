@@ -98,12 +98,11 @@ class PluginAndTool : public ::testing::Test {
         EXPECT_EQ(sum.characters, CountOf(stats.at("Total Characters")));
         // Syllables and complex words show through the measures built on them.
         const lxinsight::MeasureSet m = lxinsight::ComputeMeasures(sum, 0);
-        using lxinsight::MeasureId;
         using lxinsight::ValueText;
-        EXPECT_EQ(ValueText(m[MeasureId::ReadingEase]), flesch.at("Flesch Reading Ease"));
-        EXPECT_EQ(ValueText(m[MeasureId::KincaidGrade]), flesch.at("Flesch-Kincaid Grade Level"));
-        EXPECT_EQ(ValueText(m[MeasureId::Smog]), smog.at("SMOG Grade Level"));
-        EXPECT_EQ(ValueText(m[MeasureId::Ari]), ari.at("ARI Grade Level"));
+        EXPECT_EQ(ValueText(m[kReadingEaseMeasure]), flesch.at("Flesch Reading Ease"));
+        EXPECT_EQ(ValueText(m[kKincaidGradeMeasure]), flesch.at("Flesch-Kincaid Grade Level"));
+        EXPECT_EQ(ValueText(m[kSmogMeasure]), smog.at("SMOG Grade Level"));
+        EXPECT_EQ(ValueText(m[kAriMeasure]), ari.at("ARI Grade Level"));
     }
 
     // The plug-in's word list with counts, as "word count" lines, and the tool's.
