@@ -5,8 +5,16 @@
 #include "runtime/sink_interfaces.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
+
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -96,5 +104,37 @@ TEST(Cli, ArgumentsExitStatusesAndMessages) {
                 EXPECT_NE(o.err.find(name), std::string::npos) << o.err;
     }
 }
+
+#if !defined(_WIN32)
+// Inputs and outputs that are not plain files end the run with an error, never with a hang or
+// a lost output reported as success.
+TEST(Cli, DevicesPipesAndFullDisksAreErrors) {
+    const std::string fifo =
+        ::testing::TempDir() + "lexameter_cli_fifo_" + std::to_string(getpid());
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const struct {
+        const char* name;
+        std::string command;
+        int status;
+    } cases[] = {
+        // A FIFO as the configuration would block for ever; a device would be read without end.
+        {"config fifo", "check --config '" + fifo + "' /dev/null", 2},
+        {"config device", "check --config /dev/zero /dev/null", 2},
+        // What cannot be written to standard output is a failure.
+        {"full standard output", "--version >/dev/full", 2},
+        {"closed standard output", "--version >&-", 2},
+        {"standard output written", "--version >/dev/null", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string command =
+            "timeout 20 '" + std::string(LX_CLI_PATH) + "' " + c.command + " 2>/dev/null";
+        const int raw = std::system(command.c_str());
+        ASSERT_TRUE(WIFEXITED(raw));
+        EXPECT_EQ(WEXITSTATUS(raw), c.status);
+    }
+    std::remove(fifo.c_str());
+}
+#endif
 
 } // namespace
