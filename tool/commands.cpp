@@ -192,8 +192,9 @@ class OptionTable {
   private:
     void Remember(CLI::Option* o, const std::string& names, const std::string& value,
                   const std::string& help, unsigned group) {
-        std::string shown = names;
-        std::replace(shown.begin(), shown.end(), ',', ' ');
+        std::string shown;
+        for (char c : names)
+            shown += c == ',' ? std::string(", ") : std::string(1, c);
         options_.push_back({o, {shown, value, help, group}});
     }
 
@@ -280,14 +281,15 @@ std::string CommandHelpText(const ToolCommand& c, const OptionTable& t) {
     return text;
 }
 
-std::string ToolHelpText(const OptionTable& t) {
+std::string ToolHelpText() {
     std::string text = "Measures the readability of documents and books with the Lexameter "
                        "plug-in.\n\nUsage: " +
                        std::string(kProgram) + " [options] COMMAND [FILE...]\n\n";
     text += CommandList() + "\n";
-    text += "\nOptions of every command:\n" + OptionLines(t, kOptionsJson);
-    text += "  -h --help  print this help, or with COMMAND the command's help\n"
-            "  --version  print the version\n";
+    text += "\nOptions of every command:\n"
+            "  --json      print everything as one JSON document\n"
+            "  -h, --help  print this help, or with COMMAND the command's help\n"
+            "  --version   print the version\n";
     text += "\nRun '" + std::string(kProgram) +
             " help COMMAND' for a command's options, output and an example.\n";
     text += "\nFILE is a MIF document, a Markdown, HTML, DocBook or DITA file, or a plain-text\n"
@@ -304,7 +306,7 @@ std::string ToolHelpText(const OptionTable& t) {
 // The tool's help (topic empty) or a command's, printed or as the JSON document's "help".
 int ShowHelp(ToolOptions& options, const OptionTable& t, const std::string& topic,
              std::ostream& out, std::ostream& err) {
-    std::string text = ToolHelpText(t);
+    std::string text = ToolHelpText();
     if (!topic.empty()) {
         const ToolCommand* command = FindCommand(topic);
         if (!command) {
@@ -421,7 +423,7 @@ int RunLexameter(int argc, const char* const* argv, const std::string& defaultPl
         return UsageError(options, "unknown command '" + unknown + "'\n" + CommandList(), out, err);
     }
     if (const OptionHelp* h = OptionNotTaken(table, *command)) {
-        std::string name = h->names.substr(h->names.rfind(' ') + 1);
+        const std::string name = h->names.substr(h->names.rfind(' ') + 1);
         return UsageError(options, "the command '" + options.command + "' does not take " + name,
                           out, err);
     }
