@@ -43,8 +43,9 @@ struct WordKey {
 inline WordKey WordKeyOf(std::string_view word) {
     WordKey key{};
     key.length = static_cast<std::uint8_t>(word.size() < UINT8_MAX ? word.size() : UINT8_MAX);
-    std::memcpy(key.head, word.data(),
-                word.size() < WordKey::kBytes ? word.size() : WordKey::kBytes);
+    const std::size_t n = word.size() < WordKey::kBytes ? word.size() : WordKey::kBytes;
+    if (n > 0) // an empty view may have no data at all
+        std::memcpy(key.head, word.data(), n);
     return key;
 }
 

@@ -97,6 +97,7 @@ TEST_F(ListFixture, ANullItemReadsAsTheEmptyWord) {
     list->items[0] = static_cast<char*>(MemFree(list->items[0]));
     const StrListIndex index(list);
     EXPECT_EQ(index.Find(""), 0u);
+    EXPECT_EQ(index.Find(std::string_view()), 0u); // a view without data
     EXPECT_EQ(index.Find("a"), StrListIndex::kAbsent);
 }
 
