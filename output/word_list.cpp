@@ -1,5 +1,6 @@
 #include "output/word_list.h"
 
+#include "analysis/word_table.h"
 #include "output/builder.h"
 #include "runtime/api.h"
 #include "support/mem.h"
@@ -8,7 +9,6 @@
 
 #include <string>
 #include <string_view>
-#include <unordered_set>
 
 namespace {
 
@@ -59,14 +59,11 @@ std::int32_t UniqueWordCount(const StrList* list) {
     std::int32_t unique = 0;
     std::uint32_t n = StrListCount(list);
     // The listed words, looked up as StrListFind would find them, in constant time.
-    std::unordered_set<std::string_view> listed;
-    listed.reserve(n);
-    for (std::uint32_t i = 0; i < n; ++i)
-        listed.insert(StrListGet(list, i));
+    const StrListIndex listed(list);
     for (std::uint32_t i = 0; i < n; ++i) {
         const char* item = StrListGet(list, i);
         std::string lower = SmallAscii(item);
-        if (StrEqual(lower.c_str(), item) || !listed.count(lower))
+        if (StrEqual(lower.c_str(), item) || listed.Find(lower) == StrListIndex::kAbsent)
             ++unique;
     }
     return unique;

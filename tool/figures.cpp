@@ -15,13 +15,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
-
-// Asks the processor to fetch the memory at p into its cache; nothing where it cannot be asked.
-#if defined(__GNUC__) || defined(__clang__)
-#define LX_PREFETCH(p) __builtin_prefetch(p)
-#else
-#define LX_PREFETCH(p) ((void)(p))
-#endif
+#include <new>
 
 namespace lxinsight {
 
@@ -203,77 +197,14 @@ void BookFileVisit(ObjectId doc, const char* name, void* context) {
 
 } // namespace
 
-namespace {
-
-constexpr std::size_t kFirstSlots = 1024;
-
-// FNV-1a (words are short, and the hash is computed for every one of them), its bits then mixed
-// so that the low bits that pick a slot depend on every byte: words that differ only in their
-// last letters would otherwise crowd into neighbouring slots.
-std::uint64_t WordHash(std::string_view word) {
-    std::uint64_t h = 14695981039346656037u;
-    for (unsigned char c : word) {
-        h ^= c;
-        h *= 1099511628211u;
-    }
-    h ^= h >> 33;
-    h *= 0xff51afd7ed558ccdu;
-    h ^= h >> 33;
-    return h;
-}
-
-} // namespace
-
-WordOccurrences::Key WordOccurrences::KeyOf(std::string_view word) {
-    Key key;
-    key.length = static_cast<std::uint8_t>(std::min<std::size_t>(word.size(), UINT8_MAX));
-    const std::size_t n = std::min(word.size(), kInlineBytes);
-    for (std::size_t i = 0; i < n; ++i)
-        key.head[i] = word[i];
-    return key;
-}
-
-bool WordOccurrences::Holds(const Slot& s, std::string_view word, std::uint64_t hash,
-                            const Key& key) const {
-    if (s.hash != hash || std::memcmp(&s.key, &key, sizeof key) != 0)
-        return false;
-    return word.size() <= kInlineBytes || words_[s.index] == word;
-}
-
-std::size_t WordOccurrences::SlotOf(std::string_view word, std::uint64_t hash) const {
-    const Key key = KeyOf(word);
-    const std::size_t mask = slots_.size() - 1;
-    for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
-        const Slot& s = slots_[at];
-        if (s.index == kEmpty || Holds(s, word, hash, key))
-            return at;
-    }
-}
-
-void WordOccurrences::Grow() {
-    std::vector<Slot> old(slots_.empty() ? kFirstSlots : 2 * slots_.size());
-    old.swap(slots_);
-    const std::size_t mask = slots_.size() - 1;
-    for (const Slot& s : old)
-        if (s.index != kEmpty)
-            for (std::size_t at = s.hash & mask;; at = (at + 1) & mask)
-                if (slots_[at].index == kEmpty) {
-                    slots_[at] = s;
-                    break;
-                }
-}
-
 WordTally& WordOccurrences::TallyOf(std::string_view word, std::uint64_t hash) {
-    if (2 * (words_.size() + 1) > slots_.size())
-        Grow();
-    Slot& slot = slots_[SlotOf(word, hash)];
-    if (slot.index == kEmpty) {
-        slot.hash = hash;
-        slot.index = static_cast<std::uint32_t>(words_.size());
-        slot.key = KeyOf(word);
+    auto* slot = table_.Insert(word, hash, static_cast<std::uint32_t>(words_.size()),
+                               [this](std::uint32_t i) { return std::string_view(words_[i]); });
+    if (!slot)
+        throw std::bad_alloc();
+    if (slot->index() == words_.size())
         words_.emplace_back(word);
-    }
-    return slot.tally;
+    return slot->value();
 }
 
 WordTally& WordOccurrences::operator[](std::string_view word) {
@@ -286,12 +217,11 @@ void WordOccurrences::CountAll(const std::string_view* words, std::size_t n, boo
     while (n > 0) {
         const std::size_t batch = std::min(n, kBatch);
         // The table grows before the batch's slots are fetched, so that they stay where they are.
-        if (2 * (words_.size() + batch) > slots_.size())
-            Grow();
-        const std::size_t mask = slots_.size() - 1;
+        if (!table_.Reserve(words_.size() + batch))
+            throw std::bad_alloc();
         for (std::size_t i = 0; i < batch; ++i) {
             hashes[i] = WordHash(words[i]);
-            LX_PREFETCH(&slots_[hashes[i] & mask]);
+            table_.Prefetch(hashes[i]);
         }
         for (std::size_t i = 0; i < batch; ++i) {
             WordTally& tally = TallyOf(words[i], hashes[i]);
@@ -304,15 +234,13 @@ void WordOccurrences::CountAll(const std::string_view* words, std::size_t n, boo
 }
 
 const WordTally* WordOccurrences::Find(std::string_view word) const {
-    if (slots_.empty())
-        return nullptr;
-    const Slot& slot = slots_[SlotOf(word, WordHash(word))];
-    return slot.index == kEmpty ? nullptr : &slot.tally;
+    const auto* slot = table_.Find(word, WordHash(word),
+                                   [this](std::uint32_t i) { return std::string_view(words_[i]); });
+    return slot ? &slot->value() : nullptr;
 }
 
 void WordOccurrences::clear() {
-    slots_.clear();
-    slots_.shrink_to_fit();
+    table_.Clear();
     words_.clear();
     words_.shrink_to_fit();
 }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "analysis/counts.h"
+#include "analysis/word_table.h"
 #include "host/api/host.h"
 
 #include <cstdint>
@@ -50,10 +51,9 @@ struct WordTally {
     bool listed = false;
 };
 
-// Words and their tallies: an open-addressing table (linear probing, at most half full) whose
-// slots hold each word's hash, its tally and, for a short word, the word itself, so that most
-// lookups read one slot and nothing else. A book's million words are looked up here: the words
-// of a paragraph are counted together, their slots fetched from memory before any is looked at.
+// Words and their tallies, in the analysis library's word table, and the words themselves. A
+// book's million words are counted here: the words of a paragraph are counted together, their
+// slots fetched from memory before any is looked at.
 class WordOccurrences {
   public:
     // The word's tally, added with zero counts when the word is new.
@@ -65,34 +65,16 @@ class WordOccurrences {
     std::size_t size() const { return words_.size(); }
     // Calls visit(word, tally) for every word, in no set order.
     template <typename Visit> void ForEach(Visit visit) const {
-        for (const Slot& s : slots_)
-            if (s.index != kEmpty)
-                visit(std::string_view(words_[s.index]), s.tally);
+        table_.ForEach(
+            [&](const Table::Slot& s) { visit(std::string_view(words_[s.index()]), s.value()); });
     }
     void clear();
 
   private:
-    // A word of at most this many bytes is compared in its slot; a longer one in words_.
-    static constexpr std::size_t kInlineBytes = 11;
-    static constexpr std::uint32_t kEmpty = UINT32_MAX;
-    // A word's length and first bytes, the rest zero: compared whole, in a few instructions.
-    struct Key {
-        std::uint8_t length = 0; // 255 for 255 bytes or more
-        char head[kInlineBytes] = {};
-    };
-    struct Slot { // 32 bytes: two to a cache line
-        std::uint64_t hash = 0;
-        std::uint32_t index = kEmpty; // into words_
-        WordTally tally;
-        Key key;
-    };
-    static Key KeyOf(std::string_view word);
-    bool Holds(const Slot& s, std::string_view word, std::uint64_t hash, const Key& key) const;
-    std::size_t SlotOf(std::string_view word, std::uint64_t hash) const;
+    using Table = WordTable<WordTally>;
     WordTally& TallyOf(std::string_view word, std::uint64_t hash);
-    void Grow();
 
-    std::vector<Slot> slots_;
+    Table table_;
     std::vector<std::string> words_; // host bytes, in the order they were added
 };
 

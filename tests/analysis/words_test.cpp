@@ -1,6 +1,7 @@
 // Word collection, sorting and occurrence counting over wired documents.
 #include "analysis/words.h"
 
+#include "support/mem.h"
 #include "support/str_list.h"
 #include "wired_host.h"
 
@@ -140,6 +141,34 @@ TEST_F(Words, ABookCollectsIntoTheSameListWithoutRepeats) {
     Text(Id(kPara, 1), "two three");
     CollectWords(kWiredDoc, list_);
     EXPECT_EQ(Items(list_), (std::vector<std::string>{"one", "two", "three"}));
+}
+
+// Whichever allocation fails during a collection, the list holds each word once and only words
+// of the document: the word index that cannot grow searches the list instead, and a word that
+// cannot be copied is dropped (and taken at its next appearance).
+TEST_F(Words, ACollectionShortOfMemoryListsNoWordTwice) {
+    std::string text;
+    for (int i = 0; i < 40; ++i) // enough distinct words for the index to grow twice
+        text += "w" + std::to_string(i % 37) + " ";
+    BodyText({text, "w1 w2 w36 w40."});
+    CollectWords(kWiredDoc, list_);
+    const std::vector<std::string> all = Items(list_);
+    ASSERT_EQ(all.size(), 38u);
+    for (std::int64_t failAt = 1;; ++failAt) {
+        StrList* list = StrListNew(1, 1);
+        AllocFailCountdown = failAt;
+        CollectWords(kWiredDoc, list);
+        const bool failed = AllocFailCountdown == 0;
+        AllocFailCountdown = 0;
+        std::vector<std::string> got = Items(list);
+        StrListFree(list);
+        std::set<std::string> distinct(got.begin(), got.end());
+        EXPECT_EQ(distinct.size(), got.size()) << "allocation " << failAt;
+        for (const std::string& w : got)
+            EXPECT_NE(std::find(all.begin(), all.end(), w), all.end()) << w << ", " << failAt;
+        if (!failed)
+            break;
+    }
 }
 
 } // namespace

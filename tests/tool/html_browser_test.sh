@@ -6,9 +6,8 @@
 #
 #   html_browser_test.sh LEXAMETER SOURCE_DIR ARTIFACT_DIR
 #
-# Chromium is Debian's package; as root the test installs it when it is missing. Where it cannot
-# be had the test is skipped (exit 77) with a message, except under CI (CI=true), where a test
-# that did not run is a failure.
+# Chromium is Debian's package, which scripts/deps installs. Without it the test is skipped
+# (exit 77) with a message, except under CI (CI=true), where a test that did not run is a failure.
 set -uo pipefail
 tool=$1 src=$2 artifacts=$3
 skip_status=77
@@ -27,14 +26,7 @@ fail() {
 }
 
 browser=$(command -v chromium || command -v chromium-browser || true)
-if [ -z "$browser" ] && [ "$(id -u)" -eq 0 ] && command -v apt-get >/dev/null; then
-    echo "html_browser_test: installing chromium" >&2
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get install -y -qq chromium >/dev/null 2>&1 ||
-        { apt-get update -qq >/dev/null 2>&1 && apt-get install -y -qq chromium >/dev/null 2>&1; }
-    browser=$(command -v chromium || true)
-fi
-[ -n "$browser" ] || skip "Chromium is not installed and cannot be installed here (Debian package 'chromium')"
+[ -n "$browser" ] || skip "Chromium is not installed (Debian package 'chromium': run scripts/deps)"
 
 mkdir -p "$artifacts" || fail "cannot make $artifacts"
 page=$artifacts/aquila-manual-report.html
