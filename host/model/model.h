@@ -480,8 +480,8 @@ class Session {
                           const TextLoc& loc, ObjectId* out);
     std::int32_t AddRows(ObjectId doc, ObjectId row, std::int32_t position, std::int32_t count);
     std::int32_t CustomDoc(const CustomDocParams& params, ObjectId* out);
-    // Opens a MIF document, MIF book or plain-text file (by content). Implemented with the
-    // readers in host/files. error, when given, receives the reader's message.
+    // Opens a file of any format the host reads (host/formats/registry.h tells them apart), or a
+    // folder as a book of its files. error, when given, receives the reader's message.
     std::int32_t Open(std::string_view path, const std::vector<OpenParamEntry>& params,
                       ObjectId* out, std::vector<PropEntry>* returned,
                       std::string* error = nullptr);
