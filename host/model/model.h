@@ -12,6 +12,7 @@
 // (tables, footnotes, anchored frames, markers) between them.
 #pragma once
 
+#include "host/model/object_registry.h"
 #include "host/model/vocab.h"
 #include "support/api_types.h"
 
@@ -403,30 +404,42 @@ struct ReaderOptions {
     std::vector<std::string> includedFormats;
 };
 
-class Session {
-  public:
-    Session();
-    ~Session();
-    Session(const Session&) = delete;
-    Session& operator=(const Session&) = delete;
-
-    // --- Application state
+// The application's state: what the application's properties answer, the user's reader options,
+// and the record of what the host did for tests and the command-line tool to see.
+struct ApplicationState {
     ObjectId activeDocument = 0;
     ObjectId activeBook = 0;
     std::string installDir;
     std::int32_t displayUpdating = 1;
     ReaderOptions readerOptions;
+    std::vector<HostEvent> events;
+    // Called for every recorded event (e.g. the command-line tool shows the status text).
+    std::function<void(const HostEvent&)> onEvent;
+
+    void Record(EventType type, ObjectId object, std::int32_t value, std::string text = {});
+};
+
+// What the command-line tool hands the host and learns from it about the files it opens. It is
+// the tool's, kept in the session while the tool reads it from here.
+struct ToolRecords {
     // The excluded formats that a document opened from a file defined, so that the tool can
     // warn about a name that none of them knows (a typing error excludes nothing).
     std::vector<std::string> excludedFormatsFound;
     // Files whose content the host already holds, by the name they are opened with: the tool
     // reads standard input once and opens it as "-". Open reads such a name from here.
     std::map<std::string, std::string, std::less<>> providedFiles;
-    std::vector<HostEvent> events;
     // One note for each file read that was not UTF-8 or held characters without a form.
     std::vector<TextNote> textNotes;
-    // Called for every recorded event (e.g. the command-line tool shows the status text).
-    std::function<void(const HostEvent&)> onEvent;
+};
+
+// The host's model: the documents and books open, their objects' ids, and the host operations
+// over them. Properties are answered by the tables of host/model/properties.cpp.
+class Session : public ApplicationState, public ToolRecords {
+  public:
+    Session();
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
 
     // --- Documents and books
     Document* FindDocument(ObjectId id);
@@ -495,20 +508,11 @@ class Session {
     bool Locate(ObjectId id, std::uint32_t* owner, std::uint32_t* index) const;
 
   private:
-    struct Slot {
-        std::uint32_t owner;
-        std::uint32_t index;
-    };
-    void Record(EventType type, ObjectId object, std::int32_t value, std::string text = {});
     std::int32_t CheckDocArg(ObjectId doc, ObjectId obj, Document** d, Book** b);
-    std::int32_t GetAppProp(std::int32_t prop, PropValue* out);
-    std::int32_t GetDocProp(Document& d, ObjectId obj, std::int32_t prop, PropValue* out);
-    std::int32_t GetBookProp(Book& b, ObjectId obj, std::int32_t prop, PropValue* out);
-    std::int32_t SetDocProp(Document& d, ObjectId obj, std::int32_t prop, const PropValue& v);
     std::int32_t CheckLoc(Document& d, const TextLoc& loc, TextBody** body, std::int32_t* offset);
     ObjectId FindOpenByPath(const std::string& path) const;
 
-    std::vector<Slot> slots_[kKindCount];
+    ObjectRegistry ids_;
     std::vector<std::unique_ptr<Document>> docs_; // by serial - 1
     std::vector<std::unique_ptr<Book>> books_;    // by serial - 1
     std::vector<ObjectId> openDocs_;
