@@ -171,6 +171,39 @@ struct DocObject {
 };
 using DocRow = PropRow<DocObject>;
 
+// Getters of a field of the object (Of: an element of the document's vector Objects) or of the
+// document itself.
+template <auto Objects, auto Field>
+std::int32_t IdOf(const DocObject& o, std::int32_t, PropValue* out) {
+    *out = PropValue::Id((o.d.*Objects)[o.index].*Field);
+    return kOk;
+}
+template <auto Objects, auto Field>
+std::int32_t IntOf(const DocObject& o, std::int32_t, PropValue* out) {
+    *out = PropValue::Int((o.d.*Objects)[o.index].*Field);
+    return kOk;
+}
+template <auto Objects, auto Field>
+std::int32_t StringOf(const DocObject& o, std::int32_t, PropValue* out) {
+    *out = PropValue::String((o.d.*Objects)[o.index].*Field);
+    return kOk;
+}
+// The next object of the document's vector, in document order.
+template <auto Objects> std::int32_t NextOf(const DocObject& o, std::int32_t, PropValue* out) {
+    *out = PropValue::Id(NextIn(o.d.*Objects, o.index));
+    return kOk;
+}
+// The document's first object of a vector.
+template <auto Objects> std::int32_t FirstOf(const DocObject& o, std::int32_t, PropValue* out) {
+    *out = PropValue::Id(FirstIn(o.d.*Objects));
+    return kOk;
+}
+
+std::int32_t NoObject(const DocObject&, std::int32_t, PropValue* out) {
+    *out = PropValue::Id(0);
+    return kOk;
+}
+
 constexpr DocRow kDocumentProps[] = {
     {kPropPath,
      [](const DocObject& o, std::int32_t, PropValue* out) -> std::int32_t {
@@ -184,6 +217,7 @@ constexpr DocRow kDocumentProps[] = {
          *out = PropValue::Id(it != open.end() && it + 1 != open.end() ? *(it + 1) : 0);
          return kOk;
      }},
+    // Showing and hiding is recorded.
     {kPropShown,
      [](const DocObject& o, std::int32_t, PropValue* out) -> std::int32_t {
          *out = PropValue::Int(o.d.shown);
@@ -197,40 +231,20 @@ constexpr DocRow kDocumentProps[] = {
          o.session.Record(EventType::Shown, o.d.id(), v.ival);
          return kOk;
      }},
-    {kPropFirstFlow,
-     [](const DocObject& o, std::int32_t, PropValue* out) -> std::int32_t {
-         *out = PropValue::Id(FirstIn(o.d.flows));
-         return kOk;
-     }},
+    {kPropFirstFlow, FirstOf<&Document::flows>},
     {kPropMainFlow,
      [](const DocObject& o, std::int32_t, PropValue* out) -> std::int32_t {
          *out = PropValue::Id(o.d.mainFlow);
          return kOk;
      }},
-    {kPropFirstGraphic,
-     [](const DocObject& o, std::int32_t, PropValue* out) -> std::int32_t {
-         *out = PropValue::Id(FirstIn(o.d.graphics));
-         return kOk;
-     }},
-    {kPropFirstFootnote,
-     [](const DocObject& o, std::int32_t, PropValue* out) -> std::int32_t {
-         *out = PropValue::Id(FirstIn(o.d.footnotes));
-         return kOk;
-     }},
-    {kPropFirstTable,
-     [](const DocObject& o, std::int32_t, PropValue* out) -> std::int32_t {
-         *out = PropValue::Id(FirstIn(o.d.tables));
-         return kOk;
-     }},
+    {kPropFirstGraphic, FirstOf<&Document::graphics>},
+    {kPropFirstFootnote, FirstOf<&Document::footnotes>},
+    {kPropFirstTable, FirstOf<&Document::tables>},
     {kPropSelection, WrongType<DocObject>},
 };
 
 constexpr DocRow kFlowProps[] = {
-    {kPropFlowNext,
-     [](const DocObject& o, std::int32_t, PropValue* out) -> std::int32_t {
-         *out = PropValue::Id(NextIn(o.d.flows, o.index));
-         return kOk;
-     }},
+    {kPropFlowNext, NextOf<&Document::flows>},
     {kPropFirstTextFrame,
      [](const DocObject& o, std::int32_t, PropValue* out) -> std::int32_t {
          const Flow& f = o.d.flows[o.index];
@@ -243,39 +257,19 @@ constexpr DocRow kFlowProps[] = {
          *out = PropValue::Id(f.frames.empty() ? 0 : f.frames.back());
          return kOk;
      }},
-    {kPropFirstParagraph,
-     [](const DocObject& o, std::int32_t, PropValue* out) -> std::int32_t {
-         *out = PropValue::Id(o.d.flows[o.index].firstPara);
-         return kOk;
-     }},
-    {kPropName,
-     [](const DocObject& o, std::int32_t, PropValue* out) -> std::int32_t {
-         *out = PropValue::String(o.d.flows[o.index].tag);
-         return kOk;
-     }},
+    {kPropFirstParagraph, IdOf<&Document::flows, &Flow::firstPara>},
+    {kPropName, StringOf<&Document::flows, &Flow::tag>},
 };
 
-std::int32_t NoObject(const DocObject&, std::int32_t, PropValue* out) {
-    *out = PropValue::Id(0);
-    return kOk;
-}
-
+// Pages lie on nothing.
 constexpr DocRow kPageProps[] = {
     {kPropParent, NoObject},
     {kPropPage, NoObject},
-    {kPropName,
-     [](const DocObject& o, std::int32_t, PropValue* out) -> std::int32_t {
-         *out = PropValue::String(o.d.pages[o.index].name);
-         return kOk;
-     }},
+    {kPropName, StringOf<&Document::pages, &Page::name>},
 };
 
-constexpr std::array<DocRow, 3> kGraphicProps = {{
-    {kPropNextGraphic,
-     [](const DocObject& o, std::int32_t, PropValue* out) -> std::int32_t {
-         *out = PropValue::Id(NextIn(o.d.graphics, o.index));
-         return kOk;
-     }},
+constexpr DocRow kGraphicProps[] = {
+    {kPropNextGraphic, NextOf<&Document::graphics>},
     {kPropParent,
      [](const DocObject& o, std::int32_t, PropValue* out) -> std::int32_t {
          *out = PropValue::Id(o.d.ParentOf(o.obj));
@@ -286,24 +280,17 @@ constexpr std::array<DocRow, 3> kGraphicProps = {{
          *out = PropValue::Id(o.d.PageOf(o.obj));
          return kOk;
      }},
-}};
+};
 
 // A text frame is a graphic that shows a stretch of its flow's paragraphs.
-constexpr auto kTextFrameProps = [] {
-    std::array<DocRow, kGraphicProps.size() + 2> rows{};
-    std::copy(kGraphicProps.begin(), kGraphicProps.end(), rows.begin());
-    rows[kGraphicProps.size()] = {
-        kPropFirstParagraph, [](const DocObject& o, std::int32_t, PropValue* out) -> std::int32_t {
-            *out = PropValue::Id(o.d.graphics[o.index].firstPara);
-            return kOk;
-        }};
-    rows[kGraphicProps.size() + 1] = {
-        kPropLastParagraph, [](const DocObject& o, std::int32_t, PropValue* out) -> std::int32_t {
-            *out = PropValue::Id(o.d.graphics[o.index].lastPara);
-            return kOk;
-        }};
-    return rows;
-}();
+constexpr DocRow kTextFrameProps[] = {
+    kGraphicProps[0],
+    kGraphicProps[1],
+    kGraphicProps[2],
+    {kPropFirstParagraph, IdOf<&Document::graphics, &Graphic::firstPara>},
+    {kPropLastParagraph, IdOf<&Document::graphics, &Graphic::lastPara>},
+};
+static_assert(std::size(kGraphicProps) == 3);
 
 // A paragraph's settings are its format's, or its override's once one was changed; a change that
 // makes them the format's again drops the override.
@@ -331,30 +318,22 @@ std::int32_t SetParagraphSetting(const DocObject& o, std::int32_t prop, const Pr
     return kOk;
 }
 
-std::int32_t GetParagraphNumber(const DocObject& o, std::int32_t prop, PropValue* out) {
-    const Paragraph& p = o.d.paras[o.index];
-    *out = PropValue::Int(prop == kPropTextClass ? p.textClass : p.locked);
-    return kOk;
-}
-
-std::int32_t SetParagraphNumber(const DocObject& o, std::int32_t prop, const PropValue& v) {
+template <auto Field>
+std::int32_t SetParagraphNumber(const DocObject& o, std::int32_t, const PropValue& v) {
     if (!IsNumber(v.type)) {
         return kErrBadPropType;
     }
-    Paragraph& p = o.d.paras[o.index];
-    (prop == kPropTextClass ? p.textClass : p.locked) = v.ival;
+    o.d.paras[o.index].*Field = v.ival;
     return kOk;
 }
 
 constexpr auto kParagraphProps = WithSettings<DocObject, 6>(
     {{
-        {kPropNextParagraph,
-         [](const DocObject& o, std::int32_t, PropValue* out) -> std::int32_t {
-             *out = PropValue::Id(o.d.paras[o.index].next);
-             return kOk;
-         }},
-        {kPropTextClass, GetParagraphNumber, SetParagraphNumber},
-        {kPropLocked, GetParagraphNumber, SetParagraphNumber},
+        {kPropNextParagraph, IdOf<&Document::paras, &Paragraph::next>},
+        {kPropTextClass, IntOf<&Document::paras, &Paragraph::textClass>,
+         SetParagraphNumber<&Paragraph::textClass>},
+        {kPropLocked, IntOf<&Document::paras, &Paragraph::locked>,
+         SetParagraphNumber<&Paragraph::locked>},
         {kPropCell,
          [](const DocObject& o, std::int32_t, PropValue* out) -> std::int32_t {
              const ObjectId owner = o.d.paras[o.index].owner;
@@ -389,45 +368,17 @@ constexpr auto kParagraphProps = WithSettings<DocObject, 6>(
     GetParagraphSetting, SetParagraphSetting);
 
 constexpr DocRow kFootnoteProps[] = {
-    {kPropNextFootnote,
-     [](const DocObject& o, std::int32_t, PropValue* out) -> std::int32_t {
-         *out = PropValue::Id(NextIn(o.d.footnotes, o.index));
-         return kOk;
-     }},
-    {kPropFirstParagraph,
-     [](const DocObject& o, std::int32_t, PropValue* out) -> std::int32_t {
-         *out = PropValue::Id(o.d.footnotes[o.index].firstPara);
-         return kOk;
-     }},
+    {kPropNextFootnote, NextOf<&Document::footnotes>},
+    {kPropFirstParagraph, IdOf<&Document::footnotes, &Footnote::firstPara>},
     {kPropAnchor, WrongType<DocObject>},
 };
 
 constexpr DocRow kTableProps[] = {
-    {kPropNextTable,
-     [](const DocObject& o, std::int32_t, PropValue* out) -> std::int32_t {
-         *out = PropValue::Id(NextIn(o.d.tables, o.index));
-         return kOk;
-     }},
-    {kPropFirstParagraph,
-     [](const DocObject& o, std::int32_t, PropValue* out) -> std::int32_t {
-         *out = PropValue::Id(o.d.tables[o.index].titleFirst);
-         return kOk;
-     }},
-    {kPropFirstRow,
-     [](const DocObject& o, std::int32_t, PropValue* out) -> std::int32_t {
-         *out = PropValue::Id(o.d.tables[o.index].firstRow);
-         return kOk;
-     }},
-    {kPropLastRow,
-     [](const DocObject& o, std::int32_t, PropValue* out) -> std::int32_t {
-         *out = PropValue::Id(o.d.tables[o.index].lastRow);
-         return kOk;
-     }},
-    {kPropTableOption,
-     [](const DocObject& o, std::int32_t, PropValue* out) -> std::int32_t {
-         *out = PropValue::Int(o.d.tables[o.index].option1289);
-         return kOk;
-     },
+    {kPropNextTable, NextOf<&Document::tables>},
+    {kPropFirstParagraph, IdOf<&Document::tables, &Table::titleFirst>},
+    {kPropFirstRow, IdOf<&Document::tables, &Table::firstRow>},
+    {kPropLastRow, IdOf<&Document::tables, &Table::lastRow>},
+    {kPropTableOption, IntOf<&Document::tables, &Table::option1289>,
      [](const DocObject& o, std::int32_t, const PropValue& v) -> std::int32_t {
          if (!IsNumber(v.type)) {
              return kErrBadPropType;
@@ -465,11 +416,7 @@ constexpr DocRow kTableProps[] = {
 };
 
 constexpr DocRow kRowProps[] = {
-    {kPropNextRow,
-     [](const DocObject& o, std::int32_t, PropValue* out) -> std::int32_t {
-         *out = PropValue::Id(o.d.rows[o.index].next);
-         return kOk;
-     }},
+    {kPropNextRow, IdOf<&Document::rows, &Row::next>},
     {kPropFirstCell,
      [](const DocObject& o, std::int32_t, PropValue* out) -> std::int32_t {
          const Row& r = o.d.rows[o.index];
@@ -488,21 +435,9 @@ constexpr DocRow kCellProps[] = {
          *out = PropValue::Id(last ? 0 : o.d.cells[o.index + 1].id);
          return kOk;
      }},
-    {kPropColumn,
-     [](const DocObject& o, std::int32_t, PropValue* out) -> std::int32_t {
-         *out = PropValue::Int(o.d.cells[o.index].column);
-         return kOk;
-     }},
-    {kPropCellShown,
-     [](const DocObject& o, std::int32_t, PropValue* out) -> std::int32_t {
-         *out = PropValue::Int(o.d.cells[o.index].shown);
-         return kOk;
-     }},
-    {kPropFirstParagraph,
-     [](const DocObject& o, std::int32_t, PropValue* out) -> std::int32_t {
-         *out = PropValue::Id(o.d.cells[o.index].firstPara);
-         return kOk;
-     }},
+    {kPropColumn, IntOf<&Document::cells, &Cell::column>},
+    {kPropCellShown, IntOf<&Document::cells, &Cell::shown>},
+    {kPropFirstParagraph, IdOf<&Document::cells, &Cell::firstPara>},
 };
 
 std::int32_t GetFormatSetting(const DocObject& o, std::int32_t prop, PropValue* out) {
@@ -517,11 +452,7 @@ std::int32_t SetFormatSetting(const DocObject& o, std::int32_t prop, const PropV
 constexpr auto kPgfFormatProps = WithSettings<DocObject, 1>(
     {{
         // A format is renamed only to a name no other format of the document has.
-        {kPropName,
-         [](const DocObject& o, std::int32_t, PropValue* out) -> std::int32_t {
-             *out = PropValue::String(o.d.pgfFormats[o.index].name);
-             return kOk;
-         },
+        {kPropName, StringOf<&Document::pgfFormats, &PgfFormat::name>,
          [](const DocObject& o, std::int32_t, const PropValue& v) -> std::int32_t {
              if (v.type != PropType::String) {
                  return kErrBadPropType;
@@ -537,11 +468,7 @@ constexpr auto kPgfFormatProps = WithSettings<DocObject, 1>(
     GetFormatSetting, SetFormatSetting);
 
 constexpr DocRow kTableFormatProps[] = {
-    {kPropName,
-     [](const DocObject& o, std::int32_t, PropValue* out) -> std::int32_t {
-         *out = PropValue::String(o.d.tableFormats[o.index].name);
-         return kOk;
-     }},
+    {kPropName, StringOf<&Document::tableFormats, &TableFormat::name>},
 };
 
 // The rows of a kind of document object; false for a kind that is no such object.
@@ -610,6 +537,20 @@ struct BookObject {
 };
 using BookRow = PropRow<BookObject>;
 
+template <auto Field> std::int32_t ComponentId(const BookObject& o, std::int32_t, PropValue* out) {
+    *out = PropValue::Id(o.c->*Field);
+    return kOk;
+}
+template <auto Field> std::int32_t ComponentInt(const BookObject& o, std::int32_t, PropValue* out) {
+    *out = PropValue::Int(o.c->*Field);
+    return kOk;
+}
+template <auto Field>
+std::int32_t ComponentString(const BookObject& o, std::int32_t, PropValue* out) {
+    *out = PropValue::String(o.c->*Field);
+    return kOk;
+}
+
 constexpr BookRow kBookProps[] = {
     {kPropPath,
      [](const BookObject& o, std::int32_t, PropValue* out) -> std::int32_t {
@@ -621,6 +562,7 @@ constexpr BookRow kBookProps[] = {
          *out = PropValue::Id(o.b.firstComponent);
          return kOk;
      }},
+    // The status text is recorded (the command-line tool shows it as a progress line).
     {kPropStatusText,
      [](const BookObject& o, std::int32_t, PropValue* out) -> std::int32_t {
          *out = PropValue::String(o.b.statusText);
@@ -637,31 +579,11 @@ constexpr BookRow kBookProps[] = {
 };
 
 constexpr BookRow kComponentProps[] = {
-    {kPropComponentKind,
-     [](const BookObject& o, std::int32_t, PropValue* out) -> std::int32_t {
-         *out = PropValue::Int(o.c->kind);
-         return kOk;
-     }},
-    {kPropFirstChild,
-     [](const BookObject& o, std::int32_t, PropValue* out) -> std::int32_t {
-         *out = PropValue::Id(o.c->firstChild);
-         return kOk;
-     }},
-    {kPropNextComponent,
-     [](const BookObject& o, std::int32_t, PropValue* out) -> std::int32_t {
-         *out = PropValue::Id(o.c->next);
-         return kOk;
-     }},
-    {kPropParentComponent,
-     [](const BookObject& o, std::int32_t, PropValue* out) -> std::int32_t {
-         *out = PropValue::Id(o.c->parent);
-         return kOk;
-     }},
-    {kPropExcluded,
-     [](const BookObject& o, std::int32_t, PropValue* out) -> std::int32_t {
-         *out = PropValue::Int(o.c->excluded);
-         return kOk;
-     },
+    {kPropComponentKind, ComponentInt<&Component::kind>},
+    {kPropFirstChild, ComponentId<&Component::firstChild>},
+    {kPropNextComponent, ComponentId<&Component::next>},
+    {kPropParentComponent, ComponentId<&Component::parent>},
+    {kPropExcluded, ComponentInt<&Component::excluded>,
      [](const BookObject& o, std::int32_t, const PropValue& v) -> std::int32_t {
          if (!IsNumber(v.type)) {
              return kErrBadPropType;
@@ -669,16 +591,8 @@ constexpr BookRow kComponentProps[] = {
          o.c->excluded = v.ival;
          return kOk;
      }},
-    {kPropPath,
-     [](const BookObject& o, std::int32_t, PropValue* out) -> std::int32_t {
-         *out = PropValue::String(o.c->path);
-         return kOk;
-     }},
-    {kPropName,
-     [](const BookObject& o, std::int32_t, PropValue* out) -> std::int32_t {
-         *out = PropValue::String(o.c->name);
-         return kOk;
-     }},
+    {kPropPath, ComponentString<&Component::path>},
+    {kPropName, ComponentString<&Component::name>},
 };
 
 } // namespace
