@@ -61,8 +61,9 @@ constexpr std::string_view kMarkdownExtensions[] = {".md", ".markdown", ".mdown"
 constexpr std::string_view kHtmlExtensions[] = {".html", ".htm", ".xhtml"};
 constexpr std::string_view kXmlExtensions[] = {".xml", ".dbk", ".docbook", ".dita", ".ditamap"};
 
-// Marks are looked for in this order: HTML before XML, since "<!DOCTYPE html" is both. Plain text
-// is last: it takes any text that no other row claims.
+// One row per format; a new format is a row here and its reader's file (see registry.h). Marks are
+// looked for in this order: HTML before XML, since "<!DOCTYPE html" is both. Plain text is last:
+// it takes any text that no other row claims.
 const FileFormat kFormats[] = {
     {.id = FormatId::MifDocument,
      .name = "MIF document",
