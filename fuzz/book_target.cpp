@@ -5,7 +5,7 @@
 // open, and the walk must end.
 #include "fuzz/fuzz_target.h"
 #include "fuzz/plugin_run.h"
-#include "host/formats/mif_reader.h"
+#include "host/formats/mif_book_reader.h"
 
 #include <algorithm>
 #include <string>

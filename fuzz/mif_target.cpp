@@ -1,8 +1,10 @@
 // The MIF reader's fuzz target: any input is read as a document and as a book. A document that
 // reads must also write, read back and render; nothing may crash, leak or read out of bounds.
 #include "fuzz/fuzz_target.h"
+#include "host/formats/mif_book_reader.h"
 #include "host/formats/mif_reader.h"
 #include "host/formats/mif_writer.h"
+#include "host/formats/plain_text_reader.h"
 
 #include <string>
 

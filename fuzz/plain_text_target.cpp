@@ -4,7 +4,7 @@
 // show a count below zero, and the client gives back every host reference and block.
 #include "fuzz/fuzz_target.h"
 #include "fuzz/plugin_run.h"
-#include "host/formats/mif_reader.h"
+#include "host/formats/plain_text_reader.h"
 
 #include <string>
 

@@ -1,4 +1,5 @@
-// The builder that every documentation-source reader fills, and the folder listing of folder books.
+// The builder that every documentation-source reader fills, and the openers of Markdown and HTML
+// files.
 #include "host/formats/markup.h"
 
 #include "host/formats/frameroman.h"
@@ -6,7 +7,6 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
-#include <fstream>
 
 namespace lxhost {
 
@@ -15,7 +15,6 @@ namespace {
 constexpr int kHeadingLevels = 6;
 constexpr std::string_view kTableFormat = "Format A";
 constexpr Metric kColumnWidth = 72 * kMetricPoint;
-constexpr std::string_view kMdBookSummary = "SUMMARY.md";
 
 bool IsAsciiSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
@@ -352,147 +351,6 @@ void MarkupBuilder::Finish() {
     doc_.selection = {{first, 0}, {first, 0}};
 }
 
-// Whether an XML file is a DocBook book made of XIncludes: a book of its own, whose chapters a
-// folder book already holds. Told from the text, without parsing: the first element is <book>
-// and the XInclude namespace is declared.
-bool IsIncludeBook(const std::filesystem::path& path) {
-    constexpr std::size_t kHead = 64 * 1024;
-    std::ifstream in(path, std::ios::binary);
-    std::string head(kHead, '\0');
-    in.read(head.data(), static_cast<std::streamsize>(kHead));
-    head.resize(static_cast<std::size_t>(in.gcount()));
-    std::size_t at = 0;
-    while ((at = head.find('<', at)) != std::string::npos && at + 1 < head.size() &&
-           (head[at + 1] == '?' || head[at + 1] == '!')) {
-        ++at;
-    }
-    if (at == std::string::npos || head.compare(at, 5, "<book") != 0 || at + 5 >= head.size() ||
-        std::isalnum(static_cast<unsigned char>(head[at + 5]))) {
-        return false;
-    }
-    return head.find("http://www.w3.org/2001/XInclude") != std::string::npos;
-}
-
-bool ListFolderFiles(const std::string& folder, std::vector<std::string>* files,
-                     std::string* error) {
-    namespace fs = std::filesystem;
-    static constexpr std::string_view kExtensions[] = {".md",   ".markdown", ".mdown", ".mkd",
-                                                       ".html", ".htm",      ".xhtml", ".xml",
-                                                       ".dbk",  ".docbook",  ".dita",  ".mif"};
-    files->clear();
-    std::vector<std::string> includeBooks;
-    std::error_code ec;
-    fs::recursive_directory_iterator it(folder, fs::directory_options::none, ec);
-    if (ec) {
-        *error = folder + ": cannot list the folder: " + ec.message();
-        return false;
-    }
-    for (const fs::recursive_directory_iterator end; it != end; it.increment(ec)) {
-        if (ec) {
-            *error = folder + ": cannot list the folder: " + ec.message();
-            return false;
-        }
-        const std::string name = it->path().filename().string();
-        if (name.starts_with(".")) {
-            // Hidden files and folders (version control, editor state) are not the book's.
-            if (it->is_directory(ec)) {
-                it.disable_recursion_pending();
-            }
-            continue;
-        }
-        // An mdBook summary is the table of contents of files the folder already holds.
-        if (!it->is_regular_file(ec) || name == kMdBookSummary) {
-            continue;
-        }
-        std::string ext = it->path().extension().string();
-        std::transform(ext.begin(), ext.end(), ext.begin(),
-                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-        if (std::find(std::begin(kExtensions), std::end(kExtensions), ext) !=
-            std::end(kExtensions)) {
-            files->push_back(it->path().lexically_normal().string());
-            if (ext == ".xml" && IsIncludeBook(it->path())) {
-                includeBooks.push_back(files->back());
-            }
-        }
-    }
-    // Path order: byte order of the whole path, the same on every platform and file system.
-    std::sort(files->begin(), files->end());
-    // A DocBook book of XIncludes stands for the chapters written in it, in their order: those it
-    // includes are in the folder already.
-    if (!includeBooks.empty()) {
-        std::vector<std::string> entries;
-        for (std::string& file : *files) {
-            if (std::find(includeBooks.begin(), includeBooks.end(), file) == includeBooks.end()) {
-                entries.push_back(std::move(file));
-                continue;
-            }
-            for (std::string& part : FolderBookEntries(file)) {
-                entries.push_back(std::move(part));
-            }
-        }
-        *files = std::move(entries);
-    }
-    return true;
-}
-
-} // namespace lxhost
-
-namespace lxhost {
-
-namespace {
-
-std::string LowerExtension(std::string_view path) {
-    std::string ext = std::filesystem::path(std::string(path)).extension().string();
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return ext;
-}
-
-bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
-    if (s.size() < prefix.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(s[i])) != prefix[i]) {
-            return false;
-        }
-    }
-    return true;
-}
-
-} // namespace
-
-SourceType DetectSourceType(std::string_view path, std::string_view data) {
-    static constexpr std::string_view kMarkdown[] = {".md", ".markdown", ".mdown", ".mkd"};
-    static constexpr std::string_view kHtml[] = {".html", ".htm", ".xhtml"};
-    static constexpr std::string_view kXml[] = {".xml", ".dbk", ".docbook", ".dita", ".ditamap"};
-    const std::string ext = LowerExtension(path);
-    auto among = [&](const auto& list) {
-        return std::find(std::begin(list), std::end(list), ext) != std::end(list);
-    };
-    if (among(kMarkdown)) {
-        return SourceType::Markdown;
-    }
-    if (among(kHtml)) {
-        return SourceType::Html;
-    }
-    if (among(kXml)) {
-        return SourceType::Xml;
-    }
-    if (data.starts_with("\xEF\xBB\xBF")) {
-        data.remove_prefix(3);
-    }
-    const std::size_t start = data.find_first_not_of(" \t\r\n");
-    data.remove_prefix(start == std::string_view::npos ? data.size() : start);
-    if (StartsWithNoCase(data, "<!doctype html") || StartsWithNoCase(data, "<html")) {
-        return SourceType::Html;
-    }
-    if (data.starts_with("<?xml") || data.starts_with("<!DOCTYPE")) {
-        return SourceType::Xml;
-    }
-    return SourceType::None;
-}
-
 // A chapter reference of a map or book as a file path: relative to the folder of the file that
 // names it, without its fragment. Addresses of other schemes are no chapters ("").
 std::string ChapterPath(std::string_view href, const std::string& dir) {
@@ -517,69 +375,50 @@ std::string ChapterPath(std::string_view href, const std::string& dir) {
     return (p.is_absolute() ? p : fs::path(dir) / p).lexically_normal().string();
 }
 
-ObjectId OpenSource(Session& session, SourceType type, std::string_view data,
-                    const std::string& path, bool asTemplate, std::int32_t* status,
-                    std::string* error) {
-    if (type == SourceType::Xml) {
-        return OpenXml(session, data, path, asTemplate, status, error);
-    }
-    // An mdBook summary lists the book's chapters.
-    std::vector<std::string> chapters;
-    if (type == SourceType::Markdown && std::filesystem::path(path).filename() == kMdBookSummary &&
-        SummaryChapters(data, std::filesystem::path(path).parent_path().string(), &chapters)) {
-        *status = kOk;
-        Book& book = session.NewBook();
-        book.path = path;
-        for (const std::string& chapter : chapters) {
-            book.AddComponent(0, kComponentFile, chapter);
-        }
-        return book.id();
-    }
+namespace {
+
+using SourceReader = bool (*)(std::string_view data, Document& doc, const ReaderOptions& options,
+                              std::string* error);
+
+// A new document of the session read by a source reader, or 0 when this build has none.
+ObjectId OpenSourceDocument(Session& session, const OpenRequest& request, SourceReader read,
+                            std::int32_t* status, std::string* error) {
     *status = kOk;
     Document& doc = session.NewDocument();
-    doc.path = asTemplate ? std::string() : path;
-    bool ok = false;
+    doc.path = request.asTemplate ? std::string() : request.path;
     std::string reason;
-    switch (type) {
-    case SourceType::Markdown:
-        ok = ReadMarkdown(data, doc, session.readerOptions, &reason);
-        break;
-    case SourceType::Html:
-        ok = ReadHtml(data, doc, session.readerOptions, &reason);
-        break;
-    case SourceType::Xml:
-    case SourceType::None:
-        reason = "not a document";
-        break;
-    }
-    if (!ok) {
+    if (!read(request.data, doc, session.readerOptions, &reason)) {
         session.Close(doc.id(), 1);
         *status = kErrNotDocument;
-        *error = path + ": " + reason;
+        *error = request.path + ": " + reason;
         return 0;
     }
     return doc.id();
 }
 
-ObjectId OpenFolderBook(Session& session, const std::string& folder, std::int32_t* status,
-                        std::string* error) {
-    std::vector<std::string> files;
-    if (!ListFolderFiles(folder, &files, error)) {
-        *status = kErrFileNotFound;
-        return 0;
+} // namespace
+
+ObjectId OpenMarkdownFile(Session& session, const OpenRequest& request, std::int32_t* status,
+                          std::string* error) {
+    // An mdBook summary lists the book's chapters.
+    const std::filesystem::path path(request.path);
+    std::vector<std::string> chapters;
+    if (path.filename() == kMdBookSummary &&
+        SummaryChapters(request.data, path.parent_path().string(), &chapters)) {
+        *status = kOk;
+        Book& book = session.NewBook();
+        book.path = request.path;
+        for (const std::string& chapter : chapters) {
+            book.AddComponent(0, kComponentFile, chapter);
+        }
+        return book.id();
     }
-    if (files.empty()) {
-        *status = kErrNotDocument;
-        *error = folder + ": no Markdown, HTML, XML or MIF files in the folder";
-        return 0;
-    }
-    Book& book = session.NewBook();
-    book.path = folder;
-    for (std::string& file : files) {
-        book.AddComponent(0, kComponentFile, std::move(file));
-    }
-    *status = kOk;
-    return book.id();
+    return OpenSourceDocument(session, request, ReadMarkdown, status, error);
+}
+
+ObjectId OpenHtmlFile(Session& session, const OpenRequest& request, std::int32_t* status,
+                      std::string* error) {
+    return OpenSourceDocument(session, request, ReadHtml, status, error);
 }
 
 } // namespace lxhost

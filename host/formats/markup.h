@@ -4,6 +4,7 @@
 // or "Numbered", code "Code", block quotes "Quote", tables with heading rows and cells, footnotes.
 #pragma once
 
+#include "host/formats/registry.h"
 #include "host/model/model.h"
 
 #include <string>
@@ -120,19 +121,19 @@ class MarkupBuilder {
 bool ReadMarkdown(std::string_view data, Document& doc, const ReaderOptions& options,
                   std::string* error);
 
-// What kind of documentation source a file is: by its name (Markdown has no mark of its own),
-// else by its first markup ("<!DOCTYPE html", "<html", "<?xml"). None: not such a source.
-enum class SourceType { None, Markdown, Html, Xml };
-SourceType DetectSourceType(std::string_view path, std::string_view data);
+// The registry's readers of Markdown and HTML files: a new document of the session (an mdBook
+// summary, SUMMARY.md, is a book of the chapters it lists). 0 with kErrNotDocument when this build
+// has no reader of the format. A template gets no path.
+ObjectId OpenMarkdownFile(Session& session, const OpenRequest& request, std::int32_t* status,
+                          std::string* error);
+ObjectId OpenHtmlFile(Session& session, const OpenRequest& request, std::int32_t* status,
+                      std::string* error);
 
-// Opens a documentation source as a new document (or, for the kinds that list chapters, a new
-// book) of the session. Answers its id, or 0 with a host error code in *status and the reason,
-// naming the file, in *error. A template gets no path.
-ObjectId OpenSource(Session& session, SourceType type, std::string_view data,
-                    const std::string& path, bool asTemplate, std::int32_t* status,
-                    std::string* error);
+// The file name of an mdBook summary.
+inline constexpr std::string_view kMdBookSummary = "SUMMARY.md";
 
-// A book of the files of a folder (ListFolderFiles), or 0 as OpenSource fails.
+// A book of the files of a folder (ListFolderFiles), or 0 with a host error code in *status and
+// the reason in *error.
 ObjectId OpenFolderBook(Session& session, const std::string& folder, std::int32_t* status,
                         std::string* error);
 
@@ -182,10 +183,19 @@ bool ReadSourceFile(const std::string& path, std::string* data, std::string* err
 bool MarkdownSupported();
 bool XmlSupported();
 
-// The files of a folder that a book made of the folder takes, in path order: Markdown, HTML,
-// DocBook, DITA and MIF files anywhere under it, hidden files and folders left out. false with
-// the reason in *error when the folder cannot be listed.
+// The files of a folder that a book made of the folder takes, in path order: files of the formats
+// that folder books gather (Markdown, HTML, DocBook, DITA and MIF) anywhere under it, hidden files
+// and folders left out, each as its format's row takes it. false with the reason in *error when
+// the folder cannot be listed. (folder_book.cpp)
 bool ListFolderFiles(const std::string& folder, std::vector<std::string>* files,
                      std::string* error);
+
+// What a folder book takes of a Markdown file: the file, but nothing of an mdBook summary (the
+// table of contents of files the folder holds already).
+std::vector<std::string> MarkdownFolderEntries(const std::string& path);
+// What a folder book takes of an XML file: the chapters written in a DocBook book of XIncludes
+// (FolderBookEntries), nothing of a DITA map (its topics are files of the folder already), any
+// other file whole.
+std::vector<std::string> XmlFolderEntries(const std::string& path);
 
 } // namespace lxhost

@@ -5,12 +5,12 @@
 
 #include "host/formats/frameroman.h"
 #include "host/formats/mif_lexer.h"
+#include "host/formats/mif_statement.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdint>
-#include <filesystem>
 #include <limits>
 #include <unordered_map>
 
@@ -18,7 +18,10 @@ namespace lxhost {
 
 namespace {
 
-using Tok = MifLexer::Tok;
+using mif::ErrorText;
+using mif::StatementReader;
+using mif::Stmt;
+using mif::Tok;
 
 enum class St : std::uint8_t {
     Unknown,
@@ -215,12 +218,6 @@ std::string_view CharBytes(std::string_view kw) {
     return it != table.end() ? it->second : std::string_view();
 }
 
-// A statement being read: its name and the line it opened on, for messages.
-struct Stmt {
-    std::string_view name;
-    int line;
-};
-
 // Paragraph format settings read from a Pgf statement, with a mask of those actually given.
 struct PgfPatch {
     enum : std::uint32_t {
@@ -276,109 +273,6 @@ struct PgfPatch {
 constexpr int kMaxFrameNesting = 32;
 constexpr std::int64_t kMaxColumns = 1024;
 constexpr std::int64_t kMaxSpan = 100000;
-
-// The common machinery of the document and book readers: values, skipping, errors.
-class StatementReader {
-  public:
-    explicit StatementReader(std::string_view data) : lex_(data) {}
-
-  protected:
-    [[noreturn]] static void Fail(int line, const std::string& message) {
-        throw MifError(line, message);
-    }
-
-    static std::string Quote(std::string_view name) { return "<" + std::string(name) + ">"; }
-
-    Tok NextIn(const Stmt& s) {
-        const Tok t = lex_.Next();
-        if (t == Tok::End) {
-            Fail(s.line, "unexpected end of file: " + Quote(s.name) + " is not closed");
-        }
-        return t;
-    }
-
-    // Skips the rest of statement s, nested statements included.
-    void Skip(const Stmt& s) {
-        int depth = 1;
-        int facetDepth = 0;
-        lex_.SetSkipStrings(true);
-        while (depth > 0) {
-            const Tok t = NextIn(s);
-            if (t == Tok::Open) {
-                ++depth;
-                if (facetDepth == 0 && lex_.word() == "ImportObject") {
-                    facetDepth = depth;
-                    lex_.SetFacets(true);
-                }
-            } else if (t == Tok::Close) {
-                if (depth == facetDepth) {
-                    facetDepth = 0;
-                    lex_.SetFacets(false);
-                }
-                --depth;
-            }
-        }
-        lex_.SetSkipStrings(false);
-    }
-
-    // Reads to the end of statement s, skipping whatever else it holds.
-    void Finish(const Stmt& s) {
-        for (;;) {
-            const Tok t = NextIn(s);
-            if (t == Tok::Close) {
-                return;
-            }
-            if (t == Tok::Open) {
-                Skip({lex_.word(), lex_.line()});
-            }
-        }
-    }
-
-    // The next token inside s; returns false at the statement's end. On Open, *sub is the
-    // nested statement.
-    bool NextChild(const Stmt& s, Stmt* sub) {
-        for (;;) {
-            const Tok t = NextIn(s);
-            if (t == Tok::Close) {
-                return false;
-            }
-            if (t == Tok::Open) {
-                *sub = {lex_.word(), lex_.line()};
-                return true;
-            }
-        }
-    }
-
-    std::string_view ReadWord(const Stmt& s) {
-        if (NextIn(s) != Tok::Word) {
-            Fail(lex_.line(), Quote(s.name) + " expects a value");
-        }
-        return lex_.word();
-    }
-
-    const std::string& ReadString(const Stmt& s) {
-        if (NextIn(s) != Tok::String) {
-            Fail(lex_.line(), Quote(s.name) + " expects a string");
-        }
-        return lex_.str();
-    }
-
-    std::int64_t ReadInt(const Stmt& s) {
-        const std::string_view w = ReadWord(s);
-        double v = 0;
-        std::string_view unit;
-        if (!ParseMifNumber(w, &v, &unit) || !unit.empty() || v != std::floor(v) ||
-            std::fabs(v) > 2147483647.0) {
-            Fail(lex_.line(),
-                 "bad integer '" + std::string(w.substr(0, 40)) + "' in " + Quote(s.name));
-        }
-        return static_cast<std::int64_t>(v);
-    }
-
-    bool ReadYesNo(const Stmt& s) { return ReadWord(s) == "Yes"; }
-
-    MifLexer lex_;
-};
 
 class DocReader : public StatementReader {
   public:
@@ -1483,104 +1377,7 @@ class DocReader : public StatementReader {
     PgfPatch patch_;
 };
 
-class BookReader : public StatementReader {
-  public:
-    BookReader(std::string_view data, Book& book, const std::string& bookDir)
-        : StatementReader(data), book_(book), bookDir_(bookDir) {}
-
-    void Run() {
-        if (lex_.Next() != Tok::Open || lex_.word() != "Book") {
-            Fail(lex_.line(), "not a MIF book: it must begin with <Book version>");
-        }
-        const Stmt head{lex_.word(), lex_.line()};
-        double version = 0;
-        std::string_view unit;
-        if (!ParseMifNumber(ReadWord(head), &version, &unit)) {
-            Fail(head.line, "bad MIF version");
-        }
-        utf8_ = version >= 8;
-        lex_.SetStringMode(MifLexer::StringMode::Raw);
-        Finish(head);
-        for (;;) {
-            const Tok t = lex_.Next();
-            if (t == Tok::End) {
-                return;
-            }
-            if (t == Tok::Close) {
-                Fail(lex_.line(), "unbalanced '>' outside any statement");
-            }
-            if (t != Tok::Open) {
-                Fail(lex_.line(), "unexpected value outside any statement");
-            }
-            const Stmt s{lex_.word(), lex_.line()};
-            if (s.name == "BookComponent") {
-                ReadComponent(s);
-            } else {
-                Skip(s);
-            }
-        }
-    }
-
-  private:
-    void ReadComponent(const Stmt& s) {
-        std::string path;
-        bool named = false;
-        std::int32_t excluded = 0;
-        for (Stmt c; NextChild(s, &c);) {
-            if (c.name == "FileName") {
-                std::string name = ReadString(c);
-                if (!utf8_) {
-                    std::string converted;
-                    FrameRomanToUtf8(name, converted);
-                    name = std::move(converted);
-                }
-                path = ResolveMifPath(name, bookDir_);
-                named = true;
-                Finish(c);
-            } else if (c.name == "DeriveType") {
-                // Generated lists (contents, index) are part of the book but not its text.
-                excluded = 1;
-                Skip(c);
-            } else {
-                Skip(c);
-            }
-        }
-        if (!named) {
-            Fail(s.line, "<BookComponent> without <FileName>");
-        }
-        book_.AddComponent(0, kComponentFile, std::move(path), excluded);
-    }
-
-    Book& book_;
-    const std::string& bookDir_;
-    bool utf8_ = false;
-};
-
-std::string ErrorText(std::string_view fileName, int line, const std::string& message) {
-    return std::string(fileName) + ":" + std::to_string(line) + ": " + message;
-}
-
 } // namespace
-
-FileType DetectFileType(std::string_view data) {
-    std::string_view s = data;
-    if (s.starts_with("\xEF\xBB\xBF")) {
-        s.remove_prefix(3);
-    }
-    const std::size_t start = s.find_first_not_of(" \t\r\n");
-    if (start != std::string_view::npos) {
-        s.remove_prefix(start);
-    }
-    if (s.starts_with("<MIFFile") &&
-        (s.size() == 8 || !std::isalnum(static_cast<unsigned char>(s[8])))) {
-        return FileType::MifDocument;
-    }
-    if (s.starts_with("<Book") &&
-        (s.size() == 5 || !std::isalnum(static_cast<unsigned char>(s[5])))) {
-        return FileType::MifBook;
-    }
-    return data.find('\0') == std::string_view::npos ? FileType::Text : FileType::Binary;
-}
 
 bool ReadMifDocument(std::string_view data, std::string_view fileName, Document& doc,
                      const ReaderOptions& options, std::string* error) {
@@ -1598,139 +1395,16 @@ bool ReadMifDocument(std::string_view data, std::string_view fileName, Document&
     return false;
 }
 
-bool ReadMifBook(std::string_view data, std::string_view fileName, const std::string& bookDir,
-                 Book& book, std::string* error) {
-    try {
-        BookReader reader(data, book, bookDir);
-        reader.Run();
-        return true;
-    } catch (const MifError& e) {
-        *error = ErrorText(fileName, e.line(), e.what());
-    } catch (const std::length_error& e) {
-        *error = std::string(fileName) + ": " + e.what();
+ObjectId OpenMifDocument(Session& session, const OpenRequest& request, std::int32_t* status,
+                         std::string* error) {
+    Document& d = session.NewDocument();
+    d.path = request.asTemplate ? std::string() : request.path;
+    if (!ReadMifDocument(request.data, request.path, d, session.readerOptions, error)) {
+        session.Close(d.id(), 1);
+        *status = kErrBadFile;
+        return 0;
     }
-    return false;
-}
-
-std::string ResolveMifPath(std::string_view dipath, const std::string& baseDir) {
-    namespace fs = std::filesystem;
-    if (dipath.find('<') == std::string_view::npos) {
-        // A plain path, as some tools write them.
-        fs::path p{std::string(dipath)};
-        return (p.is_absolute() || baseDir.empty() ? p : fs::path(baseDir) / p)
-            .lexically_normal()
-            .string();
-    }
-    std::string volume, host;
-    bool absolute = false;
-    std::vector<std::string> parts;
-    std::size_t i = 0;
-    while (i < dipath.size()) {
-        if (dipath[i] != '<' || i + 2 >= dipath.size() || dipath[i + 2] != '>') {
-            ++i; // stray bytes between parts are ignored
-            continue;
-        }
-        const char code = dipath[i + 1];
-        i += 3;
-        const std::size_t next = std::min(dipath.find('<', i), dipath.size());
-        std::string name(dipath.substr(i, next - i));
-        i = next;
-        switch (code) {
-        case 'r':
-            absolute = true;
-            parts.clear();
-            break;
-        case 'v':
-            volume = name;
-            absolute = true;
-            parts.clear();
-            break;
-        case 'h':
-            host = name;
-            absolute = true;
-            parts.clear();
-            break;
-        case 'c':
-            if (!name.empty()) {
-                parts.push_back(std::move(name));
-            }
-            break;
-        case 'u':
-            if (!parts.empty() && parts.back() != "..") {
-                parts.pop_back();
-            } else {
-                parts.emplace_back("..");
-            }
-            break;
-        default:
-            break;
-        }
-    }
-    std::string out;
-    if (!host.empty()) {
-        // A network path: "//host/..." must keep its two slashes.
-        out = "//" + host;
-        for (const std::string& p : parts) {
-            out += "/" + p;
-        }
-        return out;
-    }
-    if (!volume.empty()) {
-        out = volume;
-    } else if (!absolute) {
-        out = baseDir;
-    }
-    for (const std::string& p : parts) {
-        out += "/" + p;
-    }
-    if (out.empty()) {
-        out = "/";
-    }
-    return fs::path(out).lexically_normal().string();
-}
-
-void ReadPlainText(std::string_view data, Document& doc) {
-    doc.AddDefaultFormats();
-    const Metric margin = 72 * kMetricPoint;
-    const ObjectId frame = doc.AddBodyPageWithFrame(
-        {margin, margin, doc.pageWidth - 2 * margin, doc.pageHeight - 2 * margin});
-    doc.mainFlow = doc.AddFlow("A");
-    if (data.starts_with("\xEF\xBB\xBF")) {
-        data.remove_prefix(3);
-    }
-    std::string paragraph;
-    std::string line;
-    auto flush = [&] {
-        if (!paragraph.empty()) {
-            const ObjectId p = doc.AppendParagraph(doc.mainFlow, 0, frame);
-            doc.FindParagraph(p)->body.Append(paragraph, true);
-            paragraph.clear();
-        }
-    };
-    while (!data.empty()) {
-        const std::size_t nl = data.find('\n');
-        std::string_view raw = data.substr(0, nl);
-        data.remove_prefix(nl == std::string_view::npos ? data.size() : nl + 1);
-        const std::size_t b = raw.find_first_not_of(" \t\r\f\v");
-        if (b == std::string_view::npos) {
-            flush(); // a blank line ends the paragraph
-            continue;
-        }
-        raw = raw.substr(b, raw.find_last_not_of(" \t\r\f\v") - b + 1);
-        line.clear();
-        doc.charactersWithoutForm += Utf8ToFrameRoman(raw, line);
-        if (!paragraph.empty()) {
-            paragraph.push_back(' ');
-        }
-        paragraph += line;
-    }
-    flush();
-    if (doc.FindFlow(doc.mainFlow)->firstPara == 0) {
-        doc.AppendParagraph(doc.mainFlow, 0, frame);
-    }
-    doc.LinkFlowFrames(doc.mainFlow);
-    const ObjectId first = doc.FindFlow(doc.mainFlow)->firstPara;
-    doc.selection = {{first, 0}, {first, 0}};
+    return d.id();
 }
 
 } // namespace lxhost

@@ -1,8 +1,7 @@
-// The Open operation: reads a file, tells a MIF document, a MIF book, a documentation source
-// (Markdown, HTML, XML) and plain text apart, and makes the document or book. A folder is a book
-// of the files under it.
+// The Open operation: reads a file, asks the format registry what it holds, and has that format's
+// reader make the document or book. A folder is a book of the files under it.
 #include "host/formats/markup.h"
-#include "host/formats/mif_reader.h"
+#include "host/formats/registry.h"
 #include "host/formats/text_encoding.h"
 #include "host/model/model.h"
 
@@ -118,7 +117,68 @@ bool SplitPartPath(const std::string& full, std::string* file, std::string* frag
     }
     *file = full.substr(0, hash);
     *fragment = full.substr(hash + 1);
-    return fs::is_regular_file(*file, ec) && DetectSourceType(*file, {}) == SourceType::Xml;
+    const FileFormat* named = FormatOfExtension(*file);
+    return fs::is_regular_file(*file, ec) && named != nullptr && named->id == FormatId::Xml;
+}
+
+// What opening a file gave: the document or book, or 0 with a host error code and the reason.
+struct Opened {
+    ObjectId id = 0;
+    std::int32_t status = kOk;
+    std::string message;
+};
+
+Opened Failed(std::int32_t status, std::string message) {
+    return {0, status, std::move(message)};
+}
+
+// Opens a file that is not open yet: a folder as a book of its files, a part of an XML file, or a
+// file read whole (or the text the host was handed, provided) by its format's reader.
+Opened OpenFile(Session& session, const std::string& full, const std::string* provided,
+                bool asTemplate) {
+    namespace fs = std::filesystem;
+    Opened r;
+    std::error_code dirError;
+    if (provided == nullptr && fs::is_directory(full, dirError)) {
+        r.id = OpenFolderBook(session, full, &r.status, &r.message);
+        return r;
+    }
+    std::string data;
+    std::string partFile, fragment;
+    if (provided == nullptr && SplitPartPath(full, &partFile, &fragment)) {
+        if (!ReadWholeFile(partFile, &data, &r.message)) {
+            return Failed(kErrFileNotFound, std::move(r.message));
+        }
+        r.id =
+            OpenXmlPart(session, data, partFile, fragment, full, asTemplate, &r.status, &r.message);
+        return r;
+    }
+    if (provided != nullptr) {
+        data = *provided;
+    } else if (!ReadWholeFile(full, &data, &r.message)) {
+        return Failed(kErrFileNotFound, std::move(r.message));
+    }
+    // Text saved as UTF-16 (as some Windows editors do) is read as the same text in UTF-8.
+    TextEncoding encoding = TextEncoding::Utf8;
+    if (std::string utf8; Utf16WithBomToUtf8(data, &utf8)) {
+        data = std::move(utf8);
+        encoding = TextEncoding::Utf16;
+    }
+    const FileFormat* format = DetectFormat(full, data);
+    if (format == nullptr) {
+        return Failed(kErrNotDocument, full + ": not a document (binary data)");
+    }
+    // Read as UTF-8, every byte above 0x7F of older Western text would break a word.
+    if (format->legacyFallback && !IsValidUtf8(data)) {
+        data = Windows1252ToUtf8(data);
+        encoding = TextEncoding::Windows1252;
+    }
+    const OpenRequest request{data, full, asTemplate, provided != nullptr};
+    r.id = format->open(session, request, &r.status, &r.message);
+    if (const Document* d = session.FindDocument(r.id)) {
+        NoteText(session.textNotes, full, encoding, d->charactersWithoutForm);
+    }
+    return r;
 }
 
 } // namespace
@@ -129,145 +189,51 @@ bool ReadSourceFile(const std::string& path, std::string* data, std::string* err
 
 std::int32_t Session::Open(std::string_view path, const std::vector<OpenParamEntry>& params,
                            ObjectId* out, std::vector<PropEntry>* returned, std::string* error) {
-    namespace fs = std::filesystem;
-    *out = 0;
-    std::string message;
-    std::int32_t status = kOk;
-    bool asTemplate = false;
-    for (const OpenParamEntry& p : params) {
-        if (p.num == kOpenAsTemplate && p.value == 1) {
-            asTemplate = true;
-        }
-    }
+    const bool asTemplate = std::any_of(params.begin(), params.end(), [](const OpenParamEntry& p) {
+        return p.num == kOpenAsTemplate && p.value == 1;
+    });
     std::string full;
+    Opened r;
     const auto provided = providedFiles.find(path);
     if (provided != providedFiles.end()) {
         full = provided->first; // not a path on disk: kept as given
     } else if (path.empty()) {
-        status = kErrFileNotFound;
-        message = "no file name given";
+        r = Failed(kErrFileNotFound, "no file name given");
     } else {
         full = AbsolutePath(std::string(path));
     }
-    if (status == kOk && !asTemplate) {
-        *out = FindOpenByPath(full);
-    }
-    const bool alreadyOpen = *out != 0;
-    std::string data;
-    std::error_code dirError;
-    if (status == kOk && *out == 0 && provided != providedFiles.end()) {
-        data = provided->second;
-    } else if (status == kOk && *out == 0 && fs::is_directory(full, dirError)) {
-        *out = OpenFolderBook(*this, full, &status, &message);
-    }
-    std::string partFile, fragment;
-    if (status == kOk && *out == 0 && provided == providedFiles.end() &&
-        SplitPartPath(full, &partFile, &fragment)) {
-        if (ReadWholeFile(partFile, &data, &message)) {
-            *out =
-                OpenXmlPart(*this, data, partFile, fragment, full, asTemplate, &status, &message);
-        } else {
-            status = kErrFileNotFound;
-        }
-    }
-    if (status == kOk && *out == 0 && provided == providedFiles.end()) {
-        if (!ReadWholeFile(full, &data, &message)) {
-            status = kErrFileNotFound;
-        }
-    }
-    // Text saved as UTF-16 (as some Windows editors do) is read as the same text in UTF-8.
-    TextEncoding encoding = TextEncoding::Utf8;
-    if (status == kOk && *out == 0) {
-        std::string utf8;
-        if (Utf16WithBomToUtf8(data, &utf8)) {
-            data = std::move(utf8);
-            encoding = TextEncoding::Utf16;
-        }
-    }
-    if (status == kOk && *out == 0) {
-        switch (DetectFileType(data)) {
-        case FileType::MifDocument: {
-            Document& d = NewDocument();
-            d.path = asTemplate ? std::string() : full;
-            if (ReadMifDocument(data, full, d, readerOptions, &message)) {
-                *out = d.id();
-                NoteText(textNotes, full, encoding, d.charactersWithoutForm);
-            } else {
-                Close(d.id(), 1);
-                status = kErrBadFile;
-            }
-            break;
-        }
-        case FileType::MifBook: {
-            Book& b = NewBook();
-            b.path = full;
-            // A book read from standard input names its files relative to the current folder.
-            std::error_code cwdError;
-            const std::string folder = provided != providedFiles.end()
-                                           ? fs::current_path(cwdError).string()
-                                           : fs::path(full).parent_path().string();
-            if (ReadMifBook(data, full, folder, b, &message)) {
-                *out = b.id();
-            } else {
-                Close(b.id(), 1);
-                status = kErrBadFile;
-            }
-            break;
-        }
-        case FileType::Text: {
-            // Plain text or Markdown that is not UTF-8 is taken for Windows-1252, the usual
-            // encoding of older Western text: read as UTF-8, every byte above 0x7F would break a
-            // word. HTML and XML declare their encoding, which their reader follows.
-            const SourceType source = DetectSourceType(full, data);
-            if ((source == SourceType::None || source == SourceType::Markdown) &&
-                !IsValidUtf8(data)) {
-                data = Windows1252ToUtf8(data);
-                encoding = TextEncoding::Windows1252;
-            }
-            if (source != SourceType::None) {
-                *out = OpenSource(*this, source, data, full, asTemplate, &status, &message);
-                if (const Document* d = FindDocument(*out))
-                    NoteText(textNotes, full, encoding, d->charactersWithoutForm);
-                break;
-            }
-            Document& d = NewDocument();
-            d.path = asTemplate ? std::string() : full;
-            ReadPlainText(data, d);
-            *out = d.id();
-            NoteText(textNotes, full, encoding, d.charactersWithoutForm);
-            break;
-        }
-        case FileType::Binary:
-            status = kErrNotDocument;
-            message = full + ": not a document (binary data)";
-            break;
-        }
+    const ObjectId open = r.status == kOk && !asTemplate ? FindOpenByPath(full) : 0;
+    if (open != 0) {
+        r.id = open;
+    } else if (r.status == kOk) {
+        r = OpenFile(*this, full, provided != providedFiles.end() ? &provided->second : nullptr,
+                     asTemplate);
     }
     // A book where a book's component document is asked for (the book itself, another book, or
     // a folder) is refused: opened, it would be taken for a document, and the walk that asked
     // would count it as empty or, the book being its own component, close the book it walks.
-    if (status == kOk && *out != 0 && KindOf(*out) == kKindBook &&
-        IsComponentOfOpenBook(*this, full, alreadyOpen ? 0 : *out)) {
-        if (!alreadyOpen) {
-            Close(*out, 1);
+    if (r.status == kOk && r.id != 0 && KindOf(r.id) == kKindBook &&
+        IsComponentOfOpenBook(*this, full, open != 0 ? 0 : r.id)) {
+        if (open == 0) {
+            Close(r.id, 1);
         }
-        status = kErrNotDocument;
-        message = full + ": a book, not a document: it cannot be a file of a book";
-        *out = 0;
+        r = Failed(kErrNotDocument,
+                   full + ": a book, not a document: it cannot be a file of a book");
     }
     // A template is not examined; a folder book's files are noted as the plug-in opens them.
-    if (status == kOk && !asTemplate)
-        if (const Document* d = FindDocument(*out))
+    if (r.status == kOk && !asTemplate)
+        if (const Document* d = FindDocument(r.id))
             NoteExcludedFormats(*d, readerOptions, excludedFormatsFound);
+    *out = r.id;
     if (returned != nullptr) {
         returned->clear();
         returned->push_back({kOpenRetFileName, PropValue::String(full)});
-        returned->push_back({kOpenRetStatus, PropValue::Int(status)});
+        returned->push_back({kOpenRetStatus, PropValue::Int(r.status)});
     }
     if (error != nullptr) {
-        *error = message;
+        *error = r.message;
     }
-    return status;
+    return r.status;
 }
 
 } // namespace lxhost

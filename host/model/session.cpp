@@ -1,5 +1,6 @@
-// The session: ids, open documents and books, and the host operations over them.
+// The session: open documents and books, and the host operations over them.
 #include "host/model/model.h"
+#include "host/model/properties.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -8,187 +9,11 @@ namespace lxhost {
 
 namespace {
 
-bool IsNumber(PropType t) {
-    return t == PropType::Int || t == PropType::Metric;
-}
-
-// Reads one paragraph format setting; false when prop is none of them.
-bool GetSetting(const PgfSettings& s, std::int32_t prop, PropValue* out) {
-    switch (prop) {
-    case kPropFontFamily:
-        *out = PropValue::String(s.fontFamily);
-        return true;
-    case kPropFontSize:
-        *out = PropValue::OfMetric(s.fontSize);
-        return true;
-    case kPropFontWeight:
-        *out = PropValue::Int(s.fontWeight);
-        return true;
-    case kPropFontAngle:
-        *out = PropValue::Int(s.fontAngle);
-        return true;
-    case kPropLeftIndent:
-        *out = PropValue::OfMetric(s.leftIndent);
-        return true;
-    case kPropFirstIndent:
-        *out = PropValue::OfMetric(s.firstIndent);
-        return true;
-    case kPropRightIndent:
-        *out = PropValue::OfMetric(s.rightIndent);
-        return true;
-    case kPropSpaceBefore:
-        *out = PropValue::OfMetric(s.spaceBefore);
-        return true;
-    case kPropSpaceAfter:
-        *out = PropValue::OfMetric(s.spaceAfter);
-        return true;
-    case kPropLeading:
-        *out = PropValue::OfMetric(s.leading);
-        return true;
-    case kPropAlignment:
-        *out = PropValue::Int(s.alignment);
-        return true;
-    case kPropAutoNumber:
-        *out = PropValue::Int(s.autoNumber);
-        return true;
-    case kPropNumberFormat:
-        *out = PropValue::String(s.numberFormat);
-        return true;
-    default:
-        return false;
-    }
-}
-
-constexpr std::int32_t kSettingProps[] = {
-    kPropFontFamily,  kPropFontSize,    kPropFontWeight,  kPropFontAngle,  kPropLeftIndent,
-    kPropFirstIndent, kPropRightIndent, kPropSpaceBefore, kPropSpaceAfter, kPropLeading,
-    kPropAlignment,   kPropAutoNumber,  kPropNumberFormat};
-
-// Writes one setting: kOk, kErrBadProperty (not a setting) or kErrBadPropType.
-std::int32_t SetSetting(PgfSettings& s, std::int32_t prop, const PropValue& v) {
-    std::string* str = nullptr;
-    std::int32_t* num = nullptr;
-    switch (prop) {
-    case kPropFontFamily:
-        str = &s.fontFamily;
-        break;
-    case kPropNumberFormat:
-        str = &s.numberFormat;
-        break;
-    case kPropFontSize:
-        num = &s.fontSize;
-        break;
-    case kPropFontWeight:
-        num = &s.fontWeight;
-        break;
-    case kPropFontAngle:
-        num = &s.fontAngle;
-        break;
-    case kPropLeftIndent:
-        num = &s.leftIndent;
-        break;
-    case kPropFirstIndent:
-        num = &s.firstIndent;
-        break;
-    case kPropRightIndent:
-        num = &s.rightIndent;
-        break;
-    case kPropSpaceBefore:
-        num = &s.spaceBefore;
-        break;
-    case kPropSpaceAfter:
-        num = &s.spaceAfter;
-        break;
-    case kPropLeading:
-        num = &s.leading;
-        break;
-    case kPropAlignment:
-        num = &s.alignment;
-        break;
-    case kPropAutoNumber:
-        num = &s.autoNumber;
-        break;
-    default:
-        return kErrBadProperty;
-    }
-    if (str != nullptr) {
-        if (v.type != PropType::String) {
-            return kErrBadPropType;
-        }
-        *str = v.sval;
-        return kOk;
-    }
-    if (!IsNumber(v.type)) {
-        return kErrBadPropType;
-    }
-    *num = v.ival;
-    return kOk;
-}
-
-template <typename T> ObjectId NextIn(const std::vector<T>& v, std::uint32_t index) {
-    return index + 1 < v.size() ? v[index + 1].id : 0;
-}
-
 bool IsDocumentKind(Kind k) {
     return k >= kKindFlow && k <= kKindTableFormat && k != 0x13;
 }
 
 } // namespace
-
-// --- Books
-
-Component* Book::FindComponent(ObjectId id) {
-    std::uint32_t owner = 0, index = 0;
-    if (KindOf(id) != kKindComponent || !session_->Locate(id, &owner, &index) ||
-        owner != SerialOf(id_) || index >= components.size()) {
-        return nullptr;
-    }
-    return &components[index];
-}
-
-ObjectId Book::AddComponent(ObjectId parent, std::int32_t kind, std::string pathOrName,
-                            std::int32_t excluded) {
-    Component c;
-    c.id = session_->Register(kKindComponent, SerialOf(id_),
-                              static_cast<std::uint32_t>(components.size()));
-    c.kind = kind;
-    c.parent = parent;
-    c.excluded = excluded;
-    if (kind == kComponentFile) {
-        c.path = std::move(pathOrName);
-    } else {
-        c.name = std::move(pathOrName);
-    }
-    ObjectId* first = &firstComponent;
-    ObjectId* last = &lastComponent;
-    if (parent != 0) {
-        Component* p = FindComponent(parent);
-        if (p == nullptr) {
-            throw std::invalid_argument("AddComponent: unknown parent");
-        }
-        first = &p->firstChild;
-        last = &p->lastChild;
-    }
-    const ObjectId id = c.id;
-    const ObjectId prevLast = *last;
-    components.push_back(std::move(c));
-    // Pointers into components are stale after the push; find the ends again.
-    if (parent != 0) {
-        Component* p = FindComponent(parent);
-        first = &p->firstChild;
-        last = &p->lastChild;
-    } else {
-        first = &firstComponent;
-        last = &lastComponent;
-    }
-    if (prevLast != 0) {
-        FindComponent(prevLast)->next = id;
-    } else {
-        *first = id;
-    }
-    *last = id;
-    return id;
-}
 
 // --- Session: ids and documents
 
@@ -196,33 +21,28 @@ Session::Session() = default;
 Session::~Session() = default;
 
 ObjectId Session::Register(Kind kind, std::uint32_t owner, std::uint32_t index) {
-    auto& table = slots_[kind];
-    if (table.size() >= 0xFFFFFFu) {
-        throw std::length_error("the host ran out of object ids");
-    }
-    table.push_back({owner, index});
-    return MakeId(kind, static_cast<std::uint32_t>(table.size()));
+    return ids_.Register(kind, owner, index);
 }
 
 bool Session::Locate(ObjectId id, std::uint32_t* owner, std::uint32_t* index) const {
-    const Kind kind = KindOf(id);
-    const std::uint32_t serial = SerialOf(id);
-    if (kind >= kKindCount || serial == 0 || serial > slots_[kind].size()) {
+    const ObjectRegistry::Slot* s = ids_.Find(id);
+    if (s == nullptr) {
         return false;
     }
-    const Slot& s = slots_[kind][serial - 1];
-    *owner = s.owner;
-    *index = s.index;
+    *owner = s->owner;
+    *index = s->index;
+    const Kind kind = KindOf(id);
+    const std::uint32_t serial = SerialOf(id);
     switch (kind) {
     case kKindDocument:
         return docs_[serial - 1] != nullptr;
     case kKindBook:
         return books_[serial - 1] != nullptr;
     case kKindComponent:
-        return s.owner != 0 && books_[s.owner - 1] != nullptr;
+        return s->owner != 0 && books_[s->owner - 1] != nullptr;
     default:
         if (IsDocumentKind(kind)) {
-            return s.owner != 0 && docs_[s.owner - 1] != nullptr;
+            return s->owner != 0 && docs_[s->owner - 1] != nullptr;
         }
         return true; // application-level objects (menus) have no owner
     }
@@ -291,7 +111,8 @@ ObjectId Session::FindOpenByPath(const std::string& path) const {
     return 0;
 }
 
-void Session::Record(EventType type, ObjectId object, std::int32_t value, std::string text) {
+void ApplicationState::Record(EventType type, ObjectId object, std::int32_t value,
+                              std::string text) {
     events.push_back({type, object, value, std::move(text)});
     if (onEvent) {
         onEvent(events.back());
@@ -328,465 +149,32 @@ std::int32_t Session::CheckDocArg(ObjectId doc, ObjectId obj, Document** d, Book
     return kOk;
 }
 
-// --- Property reads
-
-std::int32_t Session::GetAppProp(std::int32_t prop, PropValue* out) {
-    switch (prop) {
-    case kPropActiveDoc:
-        *out = PropValue::Id(FindDocument(activeDocument) ? activeDocument : 0);
-        return kOk;
-    case kPropActiveBook:
-        *out = PropValue::Id(FindBook(activeBook) ? activeBook : 0);
-        return kOk;
-    case kPropFirstOpenDoc:
-        *out = PropValue::Id(openDocs_.empty() ? 0 : openDocs_.front());
-        return kOk;
-    case kPropInstallDir:
-        *out = PropValue::String(installDir);
-        return kOk;
-    case kPropDisplayUpdating:
-        *out = PropValue::Int(displayUpdating);
-        return kOk;
-    default:
-        return kErrBadProperty;
-    }
-}
-
-std::int32_t Session::GetBookProp(Book& b, ObjectId obj, std::int32_t prop, PropValue* out) {
-    if (KindOf(obj) == kKindBook) {
-        switch (prop) {
-        case kPropPath:
-            *out = PropValue::String(b.path);
-            return kOk;
-        case kPropFirstComponent:
-            *out = PropValue::Id(b.firstComponent);
-            return kOk;
-        case kPropStatusText:
-            *out = PropValue::String(b.statusText);
-            return kOk;
-        default:
-            return kErrBadProperty;
-        }
-    }
-    Component* c = b.FindComponent(obj);
-    if (c == nullptr) {
-        return kErrBadObject;
-    }
-    switch (prop) {
-    case kPropComponentKind:
-        *out = PropValue::Int(c->kind);
-        return kOk;
-    case kPropFirstChild:
-        *out = PropValue::Id(c->firstChild);
-        return kOk;
-    case kPropNextComponent:
-        *out = PropValue::Id(c->next);
-        return kOk;
-    case kPropParentComponent:
-        *out = PropValue::Id(c->parent);
-        return kOk;
-    case kPropExcluded:
-        *out = PropValue::Int(c->excluded);
-        return kOk;
-    case kPropPath:
-        *out = PropValue::String(c->path);
-        return kOk;
-    case kPropName:
-        *out = PropValue::String(c->name);
-        return kOk;
-    default:
-        return kErrBadProperty;
-    }
-}
-
-std::int32_t Session::GetDocProp(Document& d, ObjectId obj, std::int32_t prop, PropValue* out) {
-    std::uint32_t owner = 0, index = 0;
-    const Kind kind = KindOf(obj);
-    if (kind != kKindDocument) {
-        Locate(obj, &owner, &index);
-    }
-    switch (kind) {
-    case kKindDocument:
-        switch (prop) {
-        case kPropPath:
-            *out = PropValue::String(d.path);
-            return kOk;
-        case kPropNextOpenDoc: {
-            auto it = std::find(openDocs_.begin(), openDocs_.end(), d.id());
-            *out =
-                PropValue::Id(it != openDocs_.end() && it + 1 != openDocs_.end() ? *(it + 1) : 0);
-            return kOk;
-        }
-        case kPropShown:
-            *out = PropValue::Int(d.shown);
-            return kOk;
-        case kPropFirstFlow:
-            *out = PropValue::Id(d.flows.empty() ? 0 : d.flows.front().id);
-            return kOk;
-        case kPropMainFlow:
-            *out = PropValue::Id(d.mainFlow);
-            return kOk;
-        case kPropFirstGraphic:
-            *out = PropValue::Id(d.graphics.empty() ? 0 : d.graphics.front().id);
-            return kOk;
-        case kPropFirstFootnote:
-            *out = PropValue::Id(d.footnotes.empty() ? 0 : d.footnotes.front().id);
-            return kOk;
-        case kPropFirstTable:
-            *out = PropValue::Id(d.tables.empty() ? 0 : d.tables.front().id);
-            return kOk;
-        case kPropSelection:
-            return kErrBadPropType;
-        default:
-            return kErrBadProperty;
-        }
-    case kKindFlow: {
-        const Flow& f = d.flows[index];
-        switch (prop) {
-        case kPropFlowNext:
-            *out = PropValue::Id(NextIn(d.flows, index));
-            return kOk;
-        case kPropFirstTextFrame:
-            *out = PropValue::Id(f.frames.empty() ? 0 : f.frames.front());
-            return kOk;
-        case kPropLastTextFrame:
-            *out = PropValue::Id(f.frames.empty() ? 0 : f.frames.back());
-            return kOk;
-        case kPropFirstParagraph:
-            *out = PropValue::Id(f.firstPara);
-            return kOk;
-        case kPropName:
-            *out = PropValue::String(f.tag);
-            return kOk;
-        default:
-            return kErrBadProperty;
-        }
-    }
-    case kKindBodyPage:
-    case kKindMasterPage:
-    case kKindReferencePage:
-    case kKindHiddenPage:
-        switch (prop) {
-        case kPropParent:
-        case kPropPage:
-            *out = PropValue::Id(0);
-            return kOk;
-        case kPropName:
-            *out = PropValue::String(d.pages[index].name);
-            return kOk;
-        default:
-            return kErrBadProperty;
-        }
-    case kKindTextFrame:
-    case kKindGraphicFrame:
-    case kKindTextLine:
-    case kKindGraphic: {
-        const Graphic& g = d.graphics[index];
-        switch (prop) {
-        case kPropNextGraphic:
-            *out = PropValue::Id(NextIn(d.graphics, index));
-            return kOk;
-        case kPropParent:
-            *out = PropValue::Id(d.ParentOf(obj));
-            return kOk;
-        case kPropPage:
-            *out = PropValue::Id(d.PageOf(obj));
-            return kOk;
-        default:
-            break;
-        }
-        if (kind == kKindTextFrame && prop == kPropFirstParagraph) {
-            *out = PropValue::Id(g.firstPara);
-            return kOk;
-        }
-        if (kind == kKindTextFrame && prop == kPropLastParagraph) {
-            *out = PropValue::Id(g.lastPara);
-            return kOk;
-        }
-        return kErrBadProperty;
-    }
-    case kKindParagraph: {
-        const Paragraph& p = d.paras[index];
-        switch (prop) {
-        case kPropNextParagraph:
-            *out = PropValue::Id(p.next);
-            return kOk;
-        case kPropTextClass:
-            *out = PropValue::Int(p.textClass);
-            return kOk;
-        case kPropLocked:
-            *out = PropValue::Int(p.locked);
-            return kOk;
-        case kPropCell:
-            *out = PropValue::Id(KindOf(p.owner) == kKindCell ? p.owner : 0);
-            return kOk;
-        case kPropTextFrame:
-            *out = PropValue::Id(d.FrameOfParagraph(obj));
-            return kOk;
-        case kPropName:
-            *out = PropValue::String(d.FormatNameOf(p));
-            return kOk;
-        default:
-            return GetSetting(d.SettingsOf(p), prop, out) ? kOk : kErrBadProperty;
-        }
-    }
-    case kKindFootnote: {
-        const Footnote& f = d.footnotes[index];
-        switch (prop) {
-        case kPropNextFootnote:
-            *out = PropValue::Id(NextIn(d.footnotes, index));
-            return kOk;
-        case kPropFirstParagraph:
-            *out = PropValue::Id(f.firstPara);
-            return kOk;
-        case kPropAnchor:
-            return kErrBadPropType;
-        default:
-            return kErrBadProperty;
-        }
-    }
-    case kKindTable: {
-        const Table& t = d.tables[index];
-        switch (prop) {
-        case kPropNextTable:
-            *out = PropValue::Id(NextIn(d.tables, index));
-            return kOk;
-        case kPropFirstParagraph:
-            *out = PropValue::Id(t.titleFirst);
-            return kOk;
-        case kPropFirstRow:
-            *out = PropValue::Id(t.firstRow);
-            return kOk;
-        case kPropLastRow:
-            *out = PropValue::Id(t.lastRow);
-            return kOk;
-        case kPropTableOption:
-            *out = PropValue::Int(t.option1289);
-            return kOk;
-        case kPropColumnWidths:
-            out->type = PropType::Metrics;
-            out->list.assign(t.widths.begin(), t.widths.end());
-            return kOk;
-        case kPropName:
-            *out = PropValue::String(
-                t.format < d.tableFormats.size() ? d.tableFormats[t.format].name : std::string());
-            return kOk;
-        case kPropAnchor:
-            return kErrBadPropType;
-        default:
-            return kErrBadProperty;
-        }
-    }
-    case kKindRow: {
-        const Row& r = d.rows[index];
-        switch (prop) {
-        case kPropNextRow:
-            *out = PropValue::Id(r.next);
-            return kOk;
-        case kPropFirstCell:
-            *out = PropValue::Id(r.cellCount > 0 ? d.cells[r.firstCell].id : 0);
-            return kOk;
-        default:
-            return kErrBadProperty;
-        }
-    }
-    case kKindCell: {
-        const Cell& c = d.cells[index];
-        switch (prop) {
-        case kPropNextCell: {
-            const Row* r = d.FindRow(c.row);
-            const bool last =
-                r == nullptr || static_cast<std::uint32_t>(c.column) + 1 >= r->cellCount;
-            *out = PropValue::Id(last ? 0 : d.cells[index + 1].id);
-            return kOk;
-        }
-        case kPropColumn:
-            *out = PropValue::Int(c.column);
-            return kOk;
-        case kPropCellShown:
-            *out = PropValue::Int(c.shown);
-            return kOk;
-        case kPropFirstParagraph:
-            *out = PropValue::Id(c.firstPara);
-            return kOk;
-        default:
-            return kErrBadProperty;
-        }
-    }
-    case kKindPgfFormat: {
-        const PgfFormat& f = d.pgfFormats[index];
-        if (prop == kPropName) {
-            *out = PropValue::String(f.name);
-            return kOk;
-        }
-        return GetSetting(f.settings, prop, out) ? kOk : kErrBadProperty;
-    }
-    case kKindTableFormat:
-        if (prop == kPropName) {
-            *out = PropValue::String(d.tableFormats[index].name);
-            return kOk;
-        }
-        return kErrBadProperty;
-    default:
-        return kErrBadObject;
-    }
-}
+// --- Properties: the owner of the object is found here, the property in its table
 
 std::int32_t Session::GetProp(ObjectId doc, ObjectId obj, std::int32_t prop, PropValue* out) {
     if (obj == 0) {
-        return doc == 0 ? GetAppProp(prop, out) : kErrBadObject;
+        return doc == 0 ? GetAppProp(*this, prop, out) : kErrBadObject;
     }
     Document* d = nullptr;
     Book* b = nullptr;
     if (const std::int32_t err = CheckDocArg(doc, obj, &d, &b); err != kOk) {
         return err;
     }
-    return d != nullptr ? GetDocProp(*d, obj, prop, out) : GetBookProp(*b, obj, prop, out);
-}
-
-// --- Property writes
-
-std::int32_t Session::SetDocProp(Document& d, ObjectId obj, std::int32_t prop, const PropValue& v) {
-    std::uint32_t owner = 0, index = 0;
-    const Kind kind = KindOf(obj);
-    if (kind != kKindDocument) {
-        Locate(obj, &owner, &index);
-    }
-    switch (kind) {
-    case kKindDocument:
-        if (prop == kPropShown) {
-            if (!IsNumber(v.type)) {
-                return kErrBadPropType;
-            }
-            d.shown = v.ival;
-            Record(EventType::Shown, d.id(), v.ival);
-            return kOk;
-        }
-        break;
-    case kKindParagraph: {
-        Paragraph& p = d.paras[index];
-        if (prop == kPropTextClass || prop == kPropLocked) {
-            if (!IsNumber(v.type)) {
-                return kErrBadPropType;
-            }
-            (prop == kPropTextClass ? p.textClass : p.locked) = v.ival;
-            return kOk;
-        }
-        if (prop == kPropName) {
-            if (v.type != PropType::String) {
-                return kErrBadPropType;
-            }
-            const std::int32_t f = d.FindPgfFormatIndex(v.sval);
-            if (f < 0) {
-                return kErrNameNotFound;
-            }
-            p.format = static_cast<std::uint32_t>(f);
-            p.override = -1;
-            return kOk;
-        }
-        PgfSettings s = d.SettingsOf(p);
-        if (const std::int32_t err = SetSetting(s, prop, v); err != kErrBadProperty) {
-            if (err == kOk) {
-                if (s == d.pgfFormats[p.format].settings) {
-                    p.override = -1;
-                } else if (p.override >= 0) {
-                    d.overrides[static_cast<std::size_t>(p.override)] = s;
-                } else {
-                    d.overrides.push_back(s);
-                    p.override = static_cast<std::int32_t>(d.overrides.size() - 1);
-                }
-            }
-            return err;
-        }
-        break;
-    }
-    case kKindTable: {
-        Table& t = d.tables[index];
-        if (prop == kPropTableOption) {
-            if (!IsNumber(v.type)) {
-                return kErrBadPropType;
-            }
-            t.option1289 = v.ival;
-            return kOk;
-        }
-        if (prop == kPropColumnWidths) {
-            if (v.type != PropType::Metrics) {
-                return kErrBadPropType;
-            }
-            if (v.list.size() != static_cast<std::size_t>(t.columns)) {
-                return kErrBadValue;
-            }
-            t.widths.assign(v.list.begin(), v.list.end());
-            return kOk;
-        }
-        break;
-    }
-    case kKindPgfFormat: {
-        PgfFormat& f = d.pgfFormats[index];
-        if (prop == kPropName) {
-            if (v.type != PropType::String) {
-                return kErrBadPropType;
-            }
-            const std::int32_t other = d.FindPgfFormatIndex(v.sval);
-            if (other >= 0 && static_cast<std::uint32_t>(other) != index) {
-                return kErrBadValue;
-            }
-            f.name = v.sval;
-            return kOk;
-        }
-        if (const std::int32_t err = SetSetting(f.settings, prop, v); err != kErrBadProperty) {
-            return err;
-        }
-        break;
-    }
-    default:
-        break;
-    }
-    PropValue current;
-    return GetDocProp(d, obj, prop, &current) == kOk ? kErrReadOnly : kErrBadProperty;
+    return d != nullptr ? GetDocObjectProp(*this, *d, obj, prop, out)
+                        : GetBookObjectProp(*this, *b, obj, prop, out);
 }
 
 std::int32_t Session::SetProp(ObjectId doc, ObjectId obj, std::int32_t prop, const PropValue& v) {
     if (obj == 0) {
-        if (doc != 0) {
-            return kErrBadObject;
-        }
-        if (prop == kPropDisplayUpdating) {
-            if (!IsNumber(v.type)) {
-                return kErrBadPropType;
-            }
-            displayUpdating = v.ival;
-            Record(EventType::DisplayUpdating, 0, v.ival);
-            return kOk;
-        }
-        PropValue current;
-        return GetAppProp(prop, &current) == kOk ? kErrReadOnly : kErrBadProperty;
+        return doc == 0 ? SetAppProp(*this, prop, v) : kErrBadObject;
     }
     Document* d = nullptr;
     Book* b = nullptr;
     if (const std::int32_t err = CheckDocArg(doc, obj, &d, &b); err != kOk) {
         return err;
     }
-    if (d != nullptr) {
-        return SetDocProp(*d, obj, prop, v);
-    }
-    if (KindOf(obj) == kKindBook && prop == kPropStatusText) {
-        if (v.type != PropType::String) {
-            return kErrBadPropType;
-        }
-        b->statusText = v.sval;
-        Record(EventType::StatusText, b->id(), 0, v.sval);
-        return kOk;
-    }
-    if (KindOf(obj) == kKindComponent && prop == kPropExcluded) {
-        if (!IsNumber(v.type)) {
-            return kErrBadPropType;
-        }
-        b->FindComponent(obj)->excluded = v.ival;
-        return kOk;
-    }
-    PropValue current;
-    return GetBookProp(*b, obj, prop, &current) == kOk ? kErrReadOnly : kErrBadProperty;
+    return d != nullptr ? SetDocObjectProp(*this, *d, obj, prop, v)
+                        : SetBookObjectProp(*this, *b, obj, prop, v);
 }
 
 // --- Typed property operations
@@ -972,11 +360,11 @@ std::int32_t Session::GetProps(ObjectId doc, ObjectId obj, std::vector<PropEntry
     } else {
         return kErrBadOperation;
     }
-    out->reserve(1 + std::size(kSettingProps));
+    out->reserve(1 + std::size(kPgfSettingProps));
     out->push_back({kPropName, PropValue::String(name)});
-    for (std::int32_t prop : kSettingProps) {
+    for (std::int32_t prop : kPgfSettingProps) {
         PropEntry e{prop, {}};
-        GetSetting(*s, prop, &e.value);
+        GetPgfSetting(*s, prop, &e.value);
         out->push_back(std::move(e));
     }
     return kOk;
@@ -998,7 +386,7 @@ std::int32_t Session::SetProps(ObjectId doc, ObjectId obj, const std::vector<Pro
     if (PgfFormat* f = d->FindPgfFormat(obj)) {
         const ObjectId id = f->id;
         for (const PropEntry& e : props) {
-            const std::int32_t err = SetDocProp(*d, id, e.num, e.value);
+            const std::int32_t err = SetDocObjectProp(*this, *d, id, e.num, e.value);
             if (err != kOk) {
                 result = err;
             }
@@ -1036,7 +424,7 @@ std::int32_t Session::SetProps(ObjectId doc, ObjectId obj, const std::vector<Pro
             }
             continue;
         }
-        const std::int32_t err = SetSetting(s, e.num, e.value);
+        const std::int32_t err = SetPgfSetting(s, e.num, e.value);
         if (err != kOk) {
             result = err;
         }

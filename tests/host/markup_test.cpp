@@ -555,28 +555,6 @@ TEST(MarkupBuilder, CollapsesWhiteSpaceAcrossPiecesOfText) {
     }
 }
 
-TEST(SourceFiles, TypeByNameThenByFirstMarkup) {
-    const struct {
-        const char* path;
-        const char* data;
-        SourceType type;
-    } cases[] = {
-        {"a/README.md", "<html>", SourceType::Markdown},
-        {"Guide.MARKDOWN", "", SourceType::Markdown},
-        {"page.htm", "", SourceType::Html},
-        {"topic.dita", "", SourceType::Xml},
-        {"map.ditamap", "", SourceType::Xml},
-        {"page", "\xEF\xBB\xBF  <!DOCTYPE HTML PUBLIC>", SourceType::Html},
-        {"page.txt", "\n<HTML><body>", SourceType::Html},
-        {"book", "<?xml version=\"1.0\"?><book/>", SourceType::Xml},
-        {"notes.txt", "Plain <b>text</b>.", SourceType::None},
-        {"empty", "", SourceType::None},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(DetectSourceType(c.path, c.data), c.type) << c.path;
-    }
-}
-
 TEST(SourceFiles, AFolderIsABookOfItsSourcesInPathOrder) {
     namespace fs = std::filesystem;
     const fs::path dir = fs::path(::testing::TempDir()) / "lx_folder_book";

@@ -1,6 +1,8 @@
 // The MIF reader on each construct it knows, its errors on malformed files, and books.
 #include "host/formats/frameroman.h"
+#include "host/formats/mif_book_reader.h"
 #include "host/formats/mif_reader.h"
+#include "host/formats/plain_text_reader.h"
 #include "host_test_util.h"
 
 #include <gtest/gtest.h>
@@ -442,15 +444,6 @@ TEST(PlainText, BlankLinesSeparateParagraphs) {
     Document& empty = s.NewDocument();
     ReadPlainText("", empty);
     EXPECT_NE(empty.FindFlow(empty.mainFlow)->firstPara, 0u);
-}
-
-TEST(Detect, ByContentNotByName) {
-    EXPECT_EQ(DetectFileType("<MIFFile 7.00>"), FileType::MifDocument);
-    EXPECT_EQ(DetectFileType("\xEF\xBB\xBF\n  <MIFFile 2015>"), FileType::MifDocument);
-    EXPECT_EQ(DetectFileType("<Book 7.00>"), FileType::MifBook);
-    EXPECT_EQ(DetectFileType("<BookComponent>"), FileType::Text);
-    EXPECT_EQ(DetectFileType("Just words."), FileType::Text);
-    EXPECT_EQ(DetectFileType(std::string_view("<MakerFile\0\0", 12)), FileType::Binary);
 }
 
 } // namespace
