@@ -2,11 +2,13 @@
 #include "host/formats/markup.h"
 
 #include "host/formats/frameroman.h"
+#include "host/formats/reader_budgets.h"
 
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <new>
 
 namespace lxhost {
 
@@ -107,7 +109,15 @@ void MarkupBuilder::EndParagraph() {
 }
 
 void MarkupBuilder::AppendBytes(std::string_view frameRoman) {
-    doc_.FindParagraph(para_)->body.Append(frameRoman, false);
+    Append(*doc_.FindParagraph(para_), frameRoman);
+}
+
+void MarkupBuilder::Append(Paragraph& para, std::string_view frameRoman) {
+    if (frameRoman.size() > kMaxParagraphBytes - para.body.text.size()) {
+        throw BudgetExceeded("a paragraph of more than " + MegabytesText(kMaxParagraphBytes) +
+                             " (the limit)");
+    }
+    para.body.Append(frameRoman, false);
 }
 
 void MarkupBuilder::Text(std::string_view utf8, std::string_view implicitFormat) {
@@ -127,9 +137,9 @@ void MarkupBuilder::Text(std::string_view utf8, std::string_view implicitFormat)
             StartParagraph(implicitFormat.empty() ? stack_.back().format : implicitFormat);
             para = doc_.FindParagraph(para_);
         } else if ((pendingSpace_ || begin > 0) && hasText) {
-            para->body.Append(" ", false);
+            Append(*para, " ");
         }
-        para->body.Append(core, false);
+        Append(*para, core);
         pendingSpace_ = end < utf8.size();
         return;
     }
@@ -171,12 +181,12 @@ void MarkupBuilder::Text(std::string_view utf8, std::string_view implicitFormat)
         para = doc_.FindParagraph(para_);
     }
     if (ascii) {
-        para->body.Append(norm, false);
+        Append(*para, norm);
         return;
     }
     converted_.clear();
     doc_.charactersWithoutForm += Utf8ToFrameRoman(norm, converted_);
-    para->body.Append(converted_, false);
+    Append(*para, converted_);
 }
 
 void MarkupBuilder::Space() {
@@ -290,9 +300,12 @@ void MarkupBuilder::StartCell() {
     if (row_ == 0) {
         StartRow(false);
     }
-    const ObjectId cell = doc_.AddCell(row_);
-    ++cellsInRow_;
-    Push(cell, headingRow_ ? kFormatCellHeading : kFormatCellBody);
+    // Past the last column a row's cells are read into its last cell: their words still count.
+    if (cellsInRow_ < kMaxTableColumns) {
+        lastCell_ = doc_.AddCell(row_);
+        ++cellsInRow_;
+    }
+    Push(lastCell_, headingRow_ ? kFormatCellHeading : kFormatCellBody);
 }
 
 void MarkupBuilder::EndCell() {
@@ -517,7 +530,34 @@ std::string ChapterPath(std::string_view href, const std::string& dir) {
     return (p.is_absolute() ? p : fs::path(dir) / p).lexically_normal().string();
 }
 
-ObjectId OpenSource(Session& session, SourceType type, std::string_view data,
+ObjectId OpenGuarded(Session& session, const std::string& path, std::int32_t* status,
+                     std::string* error, const std::function<ObjectId()>& open) {
+    const std::size_t documents = session.openDocuments().size();
+    const std::size_t books = session.openBooks().size();
+    std::string reason;
+    try {
+        return open();
+    } catch (const BudgetExceeded& e) {
+        reason = e.what();
+    } catch (const std::bad_alloc&) {
+        reason = "cannot read: out of memory";
+    } catch (const std::exception& e) {
+        reason = std::string("cannot read: ") + e.what();
+    }
+    while (session.openDocuments().size() > documents) {
+        session.Close(session.openDocuments().back(), 1);
+    }
+    while (session.openBooks().size() > books) {
+        session.Close(session.openBooks().back(), 1);
+    }
+    *status = kErrBadFile;
+    *error = path + ": " + reason;
+    return 0;
+}
+
+namespace {
+
+ObjectId ReadSource(Session& session, SourceType type, std::string_view data,
                     const std::string& path, bool asTemplate, std::int32_t* status,
                     std::string* error) {
     if (type == SourceType::Xml) {
@@ -561,7 +601,7 @@ ObjectId OpenSource(Session& session, SourceType type, std::string_view data,
     return doc.id();
 }
 
-ObjectId OpenFolderBook(Session& session, const std::string& folder, std::int32_t* status,
+ObjectId ReadFolderBook(Session& session, const std::string& folder, std::int32_t* status,
                         std::string* error) {
     std::vector<std::string> files;
     if (!ListFolderFiles(folder, &files, error)) {
@@ -580,6 +620,22 @@ ObjectId OpenFolderBook(Session& session, const std::string& folder, std::int32_
     }
     *status = kOk;
     return book.id();
+}
+
+} // namespace
+
+ObjectId OpenSource(Session& session, SourceType type, std::string_view data,
+                    const std::string& path, bool asTemplate, std::int32_t* status,
+                    std::string* error) {
+    return OpenGuarded(session, path, status, error, [&] {
+        return ReadSource(session, type, data, path, asTemplate, status, error);
+    });
+}
+
+ObjectId OpenFolderBook(Session& session, const std::string& folder, std::int32_t* status,
+                        std::string* error) {
+    return OpenGuarded(session, folder, status, error,
+                       [&] { return ReadFolderBook(session, folder, status, error); });
 }
 
 } // namespace lxhost

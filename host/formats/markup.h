@@ -6,6 +6,7 @@
 
 #include "host/model/model.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -88,6 +89,8 @@ class MarkupBuilder {
     void Push(ObjectId owner, std::string_view format);
     void Pop();
     void AppendBytes(std::string_view frameRoman);
+    // Appends to a paragraph; throws BudgetExceeded past kMaxParagraphBytes.
+    void Append(Paragraph& para, std::string_view frameRoman);
     ObjectId OpenParagraph(ObjectId owner, ObjectId frame, std::string_view format);
 
     // A paragraph format used in the document: its index and the text class of its paragraphs.
@@ -108,6 +111,7 @@ class MarkupBuilder {
     // Tables: the open one, its current row and cell, and how deep flattened tables go.
     ObjectId table_ = 0;
     ObjectId row_ = 0;
+    ObjectId lastCell_ = 0;
     bool headingRow_ = false;
     int flattened_ = 0;
     std::int32_t cellsInRow_ = 0;
@@ -115,8 +119,9 @@ class MarkupBuilder {
 
 // Reads GitHub-flavoured Markdown (tables, footnotes, strikethrough, autolinks) into doc, a new
 // empty document. Front matter (YAML between "---" lines at the top) is not text. Every input is
-// a document, so this cannot fail; false only when this build has no Markdown reader, with the
-// reason in *error.
+// a document; tables past the readers' budgets (reader_budgets.h) throw BudgetExceeded before
+// the parser sees them. false only when this build has no Markdown reader, with the reason in
+// *error.
 bool ReadMarkdown(std::string_view data, Document& doc, const ReaderOptions& options,
                   std::string* error);
 
@@ -174,6 +179,12 @@ std::string ChapterPath(std::string_view href, const std::string& dir);
 // dir. false when this build has no Markdown reader.
 bool SummaryChapters(std::string_view data, const std::string& dir,
                      std::vector<std::string>* files);
+
+// Runs open, a reader's opening of the file at path. Whatever it throws (a reader's budget
+// exceeded, memory exhausted, the model out of object ids) closes what it had opened and fails
+// the open with kErrBadFile and "PATH: reason" in *error, as for a file that cannot be read.
+ObjectId OpenGuarded(Session& session, const std::string& path, std::int32_t* status,
+                     std::string* error, const std::function<ObjectId()>& open);
 
 // Reads a whole file (size-checked); false with "FILE: cannot open: reason" in *error.
 bool ReadSourceFile(const std::string& path, std::string* data, std::string* error);

@@ -158,7 +158,14 @@ std::int32_t Session::Open(std::string_view path, const std::vector<OpenParamEnt
     if (status == kOk && *out == 0 && provided != providedFiles.end()) {
         data = provided->second;
     } else if (status == kOk && *out == 0 && fs::is_directory(full, dirError)) {
-        *out = OpenFolderBook(*this, full, &status, &message);
+        // A folder where a book's file is asked for is refused below; refused before it is
+        // listed, a link to a large tree ("/usr") costs nothing.
+        if (IsComponentOfOpenBook(*this, full, 0)) {
+            status = kErrNotDocument;
+            message = full + ": a book, not a document: it cannot be a file of a book";
+        } else {
+            *out = OpenFolderBook(*this, full, &status, &message);
+        }
     }
     std::string partFile, fragment;
     if (status == kOk && *out == 0 && provided == providedFiles.end() &&

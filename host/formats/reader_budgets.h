@@ -1,0 +1,59 @@
+// The budgets of the documentation-source readers (Markdown, HTML, DocBook, DITA): bounds on the
+// work that a small file can ask for through entities that expand again at every reference,
+// XIncludes that include the same files over and over, and tables whose rows are padded to the
+// header's width. A file that needs more than a budget is refused with one error that names the
+// file and the budget, like a file that cannot be read. The values are far above what real
+// documentation asks for and keep the memory of a reader near the size of the file it reads.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+namespace lxhost {
+
+inline constexpr std::size_t kMiB = std::size_t{1} << 20;
+
+// Columns of a table: the limit of the MIF reader, so that every reader makes only tables that a
+// MIF file could hold. Cells past it in a row are read into the row's last cell.
+inline constexpr std::int32_t kMaxTableColumns = 1024;
+
+// Cells that a Markdown parser gives the rows of its tables: every row gets as many cells as the
+// header has, written or not. Cells the file writes out take a byte each at least, so only
+// padding can pass the file's size; a file may ask for this many cells, or as many as its bytes.
+inline constexpr std::size_t kMinMarkdownTableCells = std::size_t{1} << 18;
+
+// Text that entity references expand to in one document, counted at every reference, nested
+// references included. Entities in real documents name products and repeat a sentence or two;
+// a reference that expands into elements costs what the model spends on them, see below.
+inline constexpr std::size_t kMaxEntityText = 16 * kMiB;
+// What an element inside an expanded entity counts for against kMaxEntityText: a paragraph or a
+// cell of the model takes about this many bytes, and an entity of empty elements would otherwise
+// make millions of them for free.
+inline constexpr std::size_t kEntityElementCost = 64;
+
+// XIncludes read into one document, each reference counted even when its file was read before.
+// A manual made of XIncludes has tens to hundreds.
+inline constexpr std::size_t kMaxIncludes = 4096;
+// Bytes of the files that the XIncludes of one document read, summed over every reference: each
+// reference walks its file's whole tree again.
+inline constexpr std::size_t kMaxIncludedBytes = 32 * kMiB;
+
+// Bytes of one paragraph. Prose paragraphs are a few kilobytes; the model keeps text offsets as
+// 32-bit numbers, which this keeps far out of reach.
+inline constexpr std::size_t kMaxParagraphBytes = 64 * kMiB;
+
+// A budget exceeded: what() is the whole message without the file's name, which the reader's
+// entry point puts before it ("more than 16 MB of text after expanding entities (the limit)").
+class BudgetExceeded : public std::runtime_error {
+  public:
+    explicit BudgetExceeded(const std::string& what) : std::runtime_error(what) {}
+};
+
+// "16 MB" for a byte count.
+inline std::string MegabytesText(std::size_t bytes) {
+    return std::to_string(bytes / kMiB) + " MB";
+}
+
+} // namespace lxhost
