@@ -311,7 +311,8 @@ bool IsBlank(std::string_view line) {
 // its rows run to the next blank line at most. Empty when the tables are within the budgets,
 // else the reason.
 std::string CheckTables(std::string_view data) {
-    const std::size_t cellBudget = std::max(kMinMarkdownTableCells, data.size());
+    const std::size_t cellBudget =
+        std::max(kMinMarkdownTableCells, data.size() / kMarkdownBytesPerCell);
     const std::size_t maxPipes = static_cast<std::size_t>(kMaxTableColumns) + 1;
     std::size_t cells = 0, columns = 0, widest = 0; // widest: pipes on a line since a blank one
     std::string reason;

@@ -5,6 +5,7 @@
 
 #include "host/formats/frameroman.h"
 #include "host/formats/mif_lexer.h"
+#include "host/formats/reader_budgets.h"
 
 #include <algorithm>
 #include <cctype>
@@ -274,7 +275,7 @@ struct PgfPatch {
 };
 
 constexpr int kMaxFrameNesting = 32;
-constexpr std::int64_t kMaxColumns = 1024;
+constexpr std::int64_t kMaxColumns = kMaxTableColumns; // as every reader
 constexpr std::int64_t kMaxSpan = 100000;
 
 // The common machinery of the document and book readers: values, skipping, errors.

@@ -15,14 +15,17 @@ namespace lxhost {
 
 inline constexpr std::size_t kMiB = std::size_t{1} << 20;
 
-// Columns of a table: the limit of the MIF reader, so that every reader makes only tables that a
-// MIF file could hold. Cells past it in a row are read into the row's last cell.
+// Columns of a table, in every reader (the MIF reader refuses a table format of more): far more
+// than a page can show, and the bound on the cells a row may be padded to. The documentation
+// readers read the cells past it in a row into the row's last cell.
 inline constexpr std::int32_t kMaxTableColumns = 1024;
 
-// Cells that a Markdown parser gives the rows of its tables: every row gets as many cells as the
-// header has, written or not. Cells the file writes out take a byte each at least, so only
-// padding can pass the file's size; a file may ask for this many cells, or as many as its bytes.
-inline constexpr std::size_t kMinMarkdownTableCells = std::size_t{1} << 18;
+// Cells that the Markdown parser gives the rows of a file's tables: every row gets as many cells as
+// the header has, written or not, and a cell costs the parser and the model some 300 bytes. A file
+// may have this many, or one for every kMarkdownBytesPerCell bytes it holds: a real table spends
+// more than that on each cell's words and pipes, while a padded one spends a byte or two per row.
+inline constexpr std::size_t kMinMarkdownTableCells = std::size_t{1} << 17;
+inline constexpr std::size_t kMarkdownBytesPerCell = 4;
 
 // Text that entity references expand to in one document, counted at every reference, nested
 // references included. Entities in real documents name products and repeat a sentence or two;
