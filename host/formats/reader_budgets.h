@@ -47,6 +47,19 @@ inline constexpr std::size_t kMaxIncludedBytes = 32 * kMiB;
 // 32-bit numbers, which this keeps far out of reach.
 inline constexpr std::size_t kMaxParagraphBytes = 64 * kMiB;
 
+// The nesting the XML reader follows. Elements deeper than kMaxElementDepth are not read (libxml2
+// refuses a document nested past 256 levels first); an entity within entities deeper than
+// kMaxEntityDepth is not expanded; an XInclude within XIncludes deeper than kMaxIncludeDepth is
+// taken for a file that includes itself; a DITA map reads at most kMaxNestedMaps maps. Real
+// documents nest a few levels of each.
+inline constexpr int kMaxElementDepth = 4096;
+inline constexpr int kMaxEntityDepth = 32;
+inline constexpr std::size_t kMaxIncludeDepth = 16;
+inline constexpr std::size_t kMaxNestedMaps = 256;
+
+// With these budgets the text of an XML document is at most its own size plus kMaxEntityText
+// plus kMaxIncludedBytes, and of a Markdown or HTML file about its size.
+
 // A budget exceeded: what() is the whole message without the file's name, which the reader's
 // entry point puts before it ("more than 16 MB of text after expanding entities (the limit)").
 class BudgetExceeded : public std::runtime_error {

@@ -290,8 +290,6 @@ constexpr ElementRole kRoles[] = {
 
 constexpr std::string_view kXIncludeNamespace = "http://www.w3.org/2001/XInclude";
 constexpr std::string_view kUrlSchemes[] = {"http://", "https://", "mailto:", "ftp://"};
-// Elements nest no deeper than this; the parsers stop long before.
-constexpr int kMaxDepth = 4096;
 
 Role RoleOf(std::string_view name) {
     // Looked up for every element: a hash table, not a search tree of string comparisons.
@@ -359,7 +357,7 @@ class ElementMapper {
 
     void Start(std::string_view name, const std::vector<Attribute>& attrs) {
         Frame frame;
-        if (skip_ > 0 || stack_.size() >= kMaxDepth) {
+        if (skip_ > 0 || stack_.size() >= static_cast<std::size_t>(kMaxElementDepth)) {
             ++skip_;
             frame.skipped = true;
             if (noteRef_ && noteKey_.empty() && name == "a") {
@@ -787,7 +785,8 @@ std::string OwnLimit(std::string message) {
     return message + " (the limit)";
 }
 
-void CaptureError(void* ctx, xmlErrorPtr e) {
+// Called by the parser, which is C: nothing may be thrown through it.
+void CaptureError(void* ctx, xmlErrorPtr e) noexcept try {
     auto* error = static_cast<ParseError*>(ctx);
     if (e != nullptr && e->level == XML_ERR_FATAL && error->message.empty()) {
         error->message = e->message ? e->message : "malformed";
@@ -798,6 +797,8 @@ void CaptureError(void* ctx, xmlErrorPtr e) {
         error->message = OwnLimit(std::move(error->message));
         error->line = e->line;
     }
+} catch (...) {
+    // out of memory for the message: the open still fails, as "not well-formed"
 }
 
 // Whether the XML declaration names a UTF-16 encoding. Open reads a UTF-16 file as the same text
@@ -1076,9 +1077,8 @@ bool IsInside(const std::string& path, const std::string& folder) {
 void ReadNestedMap(const std::string& path, const std::string& root,
                    std::vector<std::string>* files, std::vector<std::string>* maps,
                    std::string* error) {
-    constexpr std::size_t kMaxMaps = 256;
     if (!error->empty() || std::find(maps->begin(), maps->end(), path) != maps->end() ||
-        maps->size() >= kMaxMaps) {
+        maps->size() >= kMaxNestedMaps) {
         return;
     }
     if (!IsInside(path, root)) {
@@ -1172,7 +1172,7 @@ class TreeWalker {
                 break;
             }
             m_.Start(NodeName(node), TreeAttributes(node));
-            if (depth < kMaxDepth) {
+            if (depth < kMaxElementDepth) {
                 Walk(doc, node->children, dir, depth + 1);
             }
             m_.End();
@@ -1207,7 +1207,6 @@ class TreeWalker {
     }
 
     void Entity(xmlDocPtr doc, xmlNodePtr ref, const std::string& dir, int depth) {
-        constexpr int kMaxEntityDepth = 32;
         xmlEntityPtr entity = xmlGetDocEntity(doc, ref->name);
         if (entity != nullptr) {
             if (entity->etype == XML_INTERNAL_GENERAL_ENTITY && entities_ < kMaxEntityDepth) {
@@ -1240,7 +1239,6 @@ class TreeWalker {
     }
 
     void Include(xmlNodePtr node, const std::string& dir, int depth) {
-        constexpr std::size_t kMaxIncludeDepth = 16;
         const std::string path = ChapterPath(AttributeText(node, "href"), dir);
         if (path.empty()) {
             return; // a web address, or the file itself: nothing to read
