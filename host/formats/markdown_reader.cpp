@@ -402,6 +402,7 @@ bool ReadMarkdown(std::string_view data, Document& doc, const ReaderOptions& opt
     }
     std::unique_ptr<cmark_node, NodeDeleter> root = ParseMarkdown(data);
     MarkupBuilder out(doc, options);
+    out.AddInput(data.size());
     if (root != nullptr) {
         MarkdownWalk(out).Run(root.get());
     }

@@ -80,9 +80,18 @@ ObjectId MarkupBuilder::OpenParagraph(ObjectId owner, ObjectId frame, std::strin
                             MarkupFormatExcluded(options_, format) ? 0 : 1});
         known = formats_.end() - 1;
     }
+    Charge();
     const ObjectId id = doc_.AppendParagraph(owner, known->index, frame);
     doc_.FindParagraph(id)->textClass = known->textClass;
     return id;
+}
+
+void MarkupBuilder::Charge() {
+    const std::size_t budget = std::max(kMinObjects, input_ / kBytesPerObject);
+    if (++objects_ > budget) {
+        throw BudgetExceeded("more than " + std::to_string(budget) +
+                             " paragraphs, table cells and notes (the limit for its size)");
+    }
 }
 
 void MarkupBuilder::Push(ObjectId owner, std::string_view format) {
@@ -219,12 +228,14 @@ ObjectId MarkupBuilder::AnchorNewFootnote() {
     if (para_ == 0) {
         StartParagraph(stack_.back().format);
     }
+    Charge();
     const ObjectId footnote = doc_.AddFootnote();
     doc_.AnchorFootnote(para_, footnote);
     return footnote;
 }
 
 ObjectId MarkupBuilder::NewFootnote() {
+    Charge();
     return doc_.AddFootnote();
 }
 
@@ -255,6 +266,7 @@ void MarkupBuilder::StartTable() {
         return;
     }
     StartParagraph(kFormatBody);
+    Charge();
     table_ = doc_.AddTable(doc_.EnsureTableFormat(kTableFormat), 0);
     doc_.AnchorTable(para_, table_);
     EndParagraph();
@@ -284,6 +296,7 @@ void MarkupBuilder::StartRow(bool heading) {
         return;
     }
     EndRow();
+    Charge();
     row_ = doc_.AddRow(table_, heading ? RowType::Heading : RowType::Body);
     headingRow_ = heading;
     cellsInRow_ = 0;
@@ -302,6 +315,7 @@ void MarkupBuilder::StartCell() {
     }
     // Past the last column a row's cells are read into its last cell: their words still count.
     if (cellsInRow_ < kMaxTableColumns) {
+        Charge();
         lastCell_ = doc_.AddCell(row_);
         ++cellsInRow_;
     }

@@ -78,6 +78,11 @@ class MarkupBuilder {
     // Links the main flow to its frame and sets the selection; call once at the end.
     void Finish();
 
+    // Counts bytes that the reader read (the file, each file it includes) towards the objects
+    // the document may get: kMinObjects, or one for every kBytesPerObject bytes. Making one
+    // more throws BudgetExceeded.
+    void AddInput(std::size_t bytes) { input_ += bytes; }
+
   private:
     struct Container {
         ObjectId owner = 0;      // flow, footnote, table (title) or cell
@@ -92,6 +97,8 @@ class MarkupBuilder {
     // Appends to a paragraph; throws BudgetExceeded past kMaxParagraphBytes.
     void Append(Paragraph& para, std::string_view frameRoman);
     ObjectId OpenParagraph(ObjectId owner, ObjectId frame, std::string_view format);
+    // Counts one more object of the document against its budget.
+    void Charge();
 
     // A paragraph format used in the document: its index and the text class of its paragraphs.
     struct FormatUse {
@@ -115,6 +122,7 @@ class MarkupBuilder {
     bool headingRow_ = false;
     int flattened_ = 0;
     std::int32_t cellsInRow_ = 0;
+    std::size_t objects_ = 0, input_ = 0;
 };
 
 // Reads GitHub-flavoured Markdown (tables, footnotes, strikethrough, autolinks) into doc, a new

@@ -20,13 +20,6 @@ inline constexpr std::size_t kMiB = std::size_t{1} << 20;
 // readers read the cells past it in a row into the row's last cell.
 inline constexpr std::int32_t kMaxTableColumns = 1024;
 
-// Cells that the Markdown parser gives the rows of a file's tables: every row gets as many cells as
-// the header has, written or not, and a cell costs the parser and the model some 300 bytes. A file
-// may have this many, or one for every kMarkdownBytesPerCell bytes it holds: a real table spends
-// more than that on each cell's words and pipes, while a padded one spends a byte or two per row.
-inline constexpr std::size_t kMinMarkdownTableCells = std::size_t{1} << 17;
-inline constexpr std::size_t kMarkdownBytesPerCell = 4;
-
 // Text that entity references expand to in one document, counted at every reference, nested
 // references included. Entities in real documents name products and repeat a sentence or two;
 // a reference that expands into elements costs what the model spends on them, see below.
@@ -46,6 +39,20 @@ inline constexpr std::size_t kMaxIncludedBytes = 32 * kMiB;
 // Bytes of one paragraph. Prose paragraphs are a few kilobytes; the model keeps text offsets as
 // 32-bit numbers, which this keeps far out of reach.
 inline constexpr std::size_t kMaxParagraphBytes = 64 * kMiB;
+
+// Paragraphs, table rows and cells, footnotes and tables of one document. The model spends some
+// 200 bytes on each, and markup can ask for one every three bytes ("<p>x"). A document may have
+// this many, or one for every kBytesPerObject bytes that its reader read (included files too):
+// real documents spend forty and more on each.
+inline constexpr std::size_t kMinObjects = std::size_t{1} << 17;
+inline constexpr std::size_t kBytesPerObject = 8;
+
+// Cells that the Markdown parser gives the rows of a file's tables: every row gets as many cells as
+// the header has, written or not. A cell is two objects of the model (itself and its paragraph),
+// so these budgets refuse before the parser builds them the tables that kMinObjects and
+// kBytesPerObject would refuse after: padded rows cost a byte or two each.
+inline constexpr std::size_t kMinMarkdownTableCells = kMinObjects / 2;
+inline constexpr std::size_t kMarkdownBytesPerCell = 2 * kBytesPerObject;
 
 // The nesting the XML reader follows. Elements deeper than kMaxElementDepth are not read (libxml2
 // refuses a document nested past 256 levels first); an entity within entities deeper than

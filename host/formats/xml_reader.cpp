@@ -1153,8 +1153,8 @@ struct IncludedFile {
 // the walk throws BudgetExceeded.
 class TreeWalker {
   public:
-    TreeWalker(ElementMapper& mapper, std::string root, std::string* error)
-        : m_(mapper), root_(std::move(root)), error_(error) {}
+    TreeWalker(ElementMapper& mapper, MarkupBuilder& out, std::string root, std::string* error)
+        : m_(mapper), out_(out), root_(std::move(root)), error_(error) {}
 
     void Walk(xmlDocPtr doc, xmlNodePtr node, const std::string& dir, int depth) {
         for (; node != nullptr && error_->empty(); node = node->next) {
@@ -1263,6 +1263,7 @@ class TreeWalker {
             return;
         }
         includedBytes_ += file.data.size();
+        out_.AddInput(file.data.size());
         if (includedBytes_ > kMaxIncludedBytes) {
             throw BudgetExceeded("more than " + MegabytesText(kMaxIncludedBytes) +
                                  " of files read by XIncludes (the limit)");
@@ -1301,6 +1302,7 @@ class TreeWalker {
     }
 
     ElementMapper& m_;
+    MarkupBuilder& out_;
     std::string root_;
     std::string* error_;
     std::vector<std::string> open_;
@@ -1323,6 +1325,7 @@ bool ReadHtml(std::string_view data, Document& doc, const ReaderOptions& options
     }
     xmlInitParser();
     MarkupBuilder out(doc, options);
+    out.AddInput(data.size());
     ElementMapper mapper(out);
     int parseOptions =
         HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET;
@@ -1361,16 +1364,18 @@ bool ReadHtml(std::string_view data, Document& doc, const ReaderOptions& options
 namespace {
 
 // A document of the element `part` of a parsed file (the root: the whole file), with its XIncludes
-// read from the folder of `dir` only.
-ObjectId ReadXmlDocument(Session& session, xmlDocPtr xml, xmlNodePtr part, const std::string& dir,
-                         const std::string& path, bool asTemplate, std::int32_t* status,
-                         std::string* error) {
+// read from the folder of `dir` only. xmlBytes: the size of the file, which the budget of the
+// document's objects grows with.
+ObjectId ReadXmlDocument(Session& session, xmlDocPtr xml, std::size_t xmlBytes, xmlNodePtr part,
+                         const std::string& dir, const std::string& path, bool asTemplate,
+                         std::int32_t* status, std::string* error) {
     Document& doc = session.NewDocument();
     doc.path = asTemplate ? std::string() : path;
     MarkupBuilder out(doc, session.readerOptions);
+    out.AddInput(xmlBytes);
     ElementMapper mapper(out);
     error->clear();
-    TreeWalker(mapper, dir, error).WalkNode(xml, part, dir, 0);
+    TreeWalker(mapper, out, dir, error).WalkNode(xml, part, dir, 0);
     if (!error->empty()) {
         session.Close(doc.id(), 1);
         *status = kErrBadFile;
@@ -1418,7 +1423,8 @@ ObjectId ReadXml(Session& session, std::string_view data, const std::string& pat
                  std::string(name) + ">)";
         return 0;
     }
-    return ReadXmlDocument(session, xml.get(), root, dir, path, asTemplate, status, error);
+    return ReadXmlDocument(session, xml.get(), data.size(), root, dir, path, asTemplate, status,
+                           error);
 }
 
 } // namespace
@@ -1466,7 +1472,7 @@ ObjectId ReadXmlPart(Session& session, std::string_view data, const std::string&
         *error = path + ": cannot open: the file has no element '" + std::string(fragment) + "'";
         return 0;
     }
-    return ReadXmlDocument(session, xml.get(), part,
+    return ReadXmlDocument(session, xml.get(), data.size(), part,
                            std::filesystem::path(file).parent_path().string(), path, asTemplate,
                            status, error);
 }

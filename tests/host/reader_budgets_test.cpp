@@ -73,6 +73,7 @@ std::string MarkdownTable(std::size_t columns, std::size_t rows, std::string_vie
 
 struct EdgeCase {
     const char* name;
+    const char* ext;
     std::string within; // needs exactly the budget: read
     std::string past;   // needs a little more: refused
     const char* error;  // what the refusal says after "FILE: "
@@ -89,19 +90,21 @@ TEST_F(BudgetFolder, AFileAtABudgetIsReadAndOnePastItIsRefusedNamingTheBudget) {
         Write("big.xml", big);
         const std::string kilobyte(1024, 'x');
         const std::string entity = "<!ENTITY e '" + kilobyte + "'>";
-        const std::string paras = "<!ENTITY p '" + Repeat("<para/>", 1024) + "'>";
+        // Inline elements: they cost the walk, not the model.
+        const std::string phrases = "<!ENTITY p '" + Repeat("<phrase/>", 1024) + "'>";
         const std::size_t kilobytes = kMaxEntityText / 1024;
-        const std::size_t paraRefs = kMaxEntityText / kEntityElementCost / 1024;
+        const std::size_t phraseRefs = kMaxEntityText / kEntityElementCost / 1024;
         cases = {
-            {"includes", Includes("leaf.xml", kMaxIncludes), Includes("leaf.xml", kMaxIncludes + 1),
-             "more than 4096 XIncludes (the limit)"},
-            {"included bytes", Includes("big.xml", 8), Includes("big.xml", 9),
+            {"includes", ".xml", Includes("leaf.xml", kMaxIncludes),
+             Includes("leaf.xml", kMaxIncludes + 1), "more than 4096 XIncludes (the limit)"},
+            {"included bytes", ".xml", Includes("big.xml", 8), Includes("big.xml", 9),
              "more than 32 MB of files read by XIncludes (the limit)"},
-            {"entity text", DocBook("<para>" + Repeat("&e;", kilobytes) + "</para>", entity),
+            {"entity text", ".xml",
+             DocBook("<para>" + Repeat("&e;", kilobytes) + "</para>", entity),
              DocBook("<para>" + Repeat("&e;", kilobytes + 1) + "</para>", entity),
              "more than 16 MB of text after expanding entities (the limit)"},
-            {"entity elements", DocBook(Repeat("&p;", paraRefs), paras),
-             DocBook(Repeat("&p;", paraRefs + 1), paras),
+            {"entity elements", ".xml", DocBook(Repeat("&p;", phraseRefs), phrases),
+             DocBook(Repeat("&p;", phraseRefs + 1), phrases),
              "more than 16 MB of text after expanding entities (the limit)"},
         };
     }
@@ -109,22 +112,35 @@ TEST_F(BudgetFolder, AFileAtABudgetIsReadAndOnePastItIsRefusedNamingTheBudget) {
         const std::size_t columns = static_cast<std::size_t>(kMaxTableColumns);
         const std::size_t rows = kMinMarkdownTableCells / columns - 2;
         const std::string pipes = Repeat("|", columns + 1);
-        cases.push_back({"columns", MarkdownTable(columns, 1), MarkdownTable(columns + 1, 1),
+        cases.push_back({"columns", ".md", MarkdownTable(columns, 1), MarkdownTable(columns + 1, 1),
                          "a Markdown table of more than 1024 columns (the limit)"});
-        cases.push_back({"padded cells", MarkdownTable(columns, rows),
+        cases.push_back({"padded cells", ".md", MarkdownTable(columns, rows),
                          MarkdownTable(columns, rows + 1),
-                         "Markdown tables of more than 131072 cells in all, counting the cells "
+                         "Markdown tables of more than 65536 cells in all, counting the cells "
                          "every row gets (the limit)"});
-        cases.push_back({"pipes in a row", MarkdownTable(2, 3, pipes),
+        cases.push_back({"pipes in a row", ".md", MarkdownTable(2, 3, pipes),
                          MarkdownTable(2, 3, pipes + "|"),
                          "a Markdown table row of more than 1024 cells (the limit)"});
-        cases.push_back({"pipes before a delimiter row", pipes + "\n|-|-|\n", pipes + "|\n|-|-|\n",
+        cases.push_back({"pipes before a delimiter row", ".md", pipes + "\n|-|-|\n",
+                         pipes + "|\n|-|-|\n",
                          "a Markdown table row of more than 1024 cells (the limit)"});
     }
+    if (XmlSupported()) {
+        // Paragraphs at three bytes each: the floor of the budget, the file being small.
+        cases.push_back({"objects", ".html", Repeat("<p>x", kMinObjects),
+                         Repeat("<p>x", kMinObjects + 1),
+                         "more than 131072 paragraphs, table cells and notes (the limit for its "
+                         "size)"});
+        // Past the floor the budget grows with the file: a paragraph for every 8 bytes.
+        const std::string padded = "<p>x" + std::string(kBytesPerObject - 4, ' ');
+        cases.push_back({"objects of a large file", ".html", Repeat(padded, 2 * kMinObjects),
+                         Repeat(padded, 2 * kMinObjects - 1) + "<p>x<p>x   ",
+                         "more than 262144 paragraphs, table cells and notes (the limit for its "
+                         "size)"});
+    }
     for (const EdgeCase& c : cases) {
-        const std::string ext = std::string_view(c.within).starts_with("<?xml") ? ".xml" : ".md";
-        EXPECT_EQ(OpenError(Write(std::string(c.name) + ext, c.within)), "") << c.name;
-        const std::string past = Write(std::string(c.name) + " past" + ext, c.past);
+        EXPECT_EQ(OpenError(Write(std::string(c.name) + c.ext, c.within)), "") << c.name;
+        const std::string past = Write(std::string(c.name) + " past" + c.ext, c.past);
         EXPECT_EQ(OpenError(past), past + ": " + c.error) << c.name;
     }
 }

@@ -99,6 +99,11 @@ def entity_of_elements(folder):
     )
 
 
+def dense_paragraphs(folder):
+    # A paragraph every four bytes: the model's objects, not the text, take the memory.
+    return write(folder, "dense.html", "<html><body>" + "<p>x" * 330000 + "</body></html>")
+
+
 def markdown_table(columns, rows, row="|x|"):
     def make(folder):
         header = "|" + "h|" * columns + "\n|" + "-|" * columns + "\n"
@@ -143,7 +148,10 @@ CASES = [
     ("entity repeated", "xml", entity_repeated, 2, "repeated.xml: more than 16 MB " + ENTITIES),
     ("entity nested", "xml", entity_nested, 2, "nested.xml: more than 16 MB " + ENTITIES),
     ("paragraph past 2 GB", "xml", entity_one_paragraph, 2, "paragraph.xml: more than 16 MB " + ENTITIES),
-    ("entity of elements", "xml", entity_of_elements, 2, "elements.xml: more than 16 MB " + ENTITIES),
+    ("entity of elements", "xml", entity_of_elements, 2,
+     "elements.xml: more than 131072 paragraphs, table cells and notes (the limit for its size)"),
+    ("dense paragraphs", "xml", dense_paragraphs, 2,
+     "dense.html: more than 165003 paragraphs, table cells and notes (the limit for its size)"),
     ("utf-16 declared", "xml", utf16_declared, 0, None),
     ("too deep", "xml", xml_too_deep, 2, "deep.xml:2: malformed XML: elements nested more than 256 deep (the limit)"),
     ("table of 2,000 columns", "markdown", markdown_table(2000, 2000, "x"), 2,
@@ -152,7 +160,7 @@ CASES = [
      "table5000.md: a Markdown table of more than 1024 columns (the limit)"),
     ("table of 1,024 columns", "markdown", markdown_table(1024, 10), 0, None),
     ("padded rows", "markdown", markdown_table(1024, 5000, "x"), 2,
-     "table1024.md: Markdown tables of more than 131072 cells in all, counting the cells every "
+     "table1024.md: Markdown tables of more than 65536 cells in all, counting the cells every "
      "row gets (the limit)"),
     ("rows of pipes", "markdown", markdown_long_rows, 2,
      "pipes.md: a Markdown table row of more than 1024 cells (the limit)"),
