@@ -36,6 +36,12 @@ inline constexpr std::size_t kMaxIncludes = 4096;
 // reference walks its file's whole tree again.
 inline constexpr std::size_t kMaxIncludedBytes = 32 * kMiB;
 
+// The same over a whole run, whose documents (the chapters of a book) may all include the same
+// files; and the bytes of the files that XIncludes read kept between documents, parsed once (a
+// tree takes some ten times its file): shared files are small, and past this they are read again.
+inline constexpr std::size_t kMaxRunIncludedBytes = 512 * kMiB;
+inline constexpr std::size_t kMaxCachedIncludedBytes = 16 * kMiB;
+
 // Bytes of one paragraph. Prose paragraphs are a few kilobytes; the model keeps text offsets as
 // 32-bit numbers, which this keeps far out of reach.
 inline constexpr std::size_t kMaxParagraphBytes = 64 * kMiB;

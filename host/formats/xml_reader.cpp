@@ -1145,6 +1145,21 @@ struct IncludedFile {
     std::string parseError;
 };
 
+// The files that XIncludes read in a run, by path, kept in the session from one document to the
+// next (the chapters of a book often include the same files), and the bytes they were read for.
+struct IncludeCache {
+    std::map<std::string, std::shared_ptr<IncludedFile>> files;
+    std::size_t cachedBytes = 0;
+    std::size_t includedBytes = 0;
+};
+
+IncludeCache& IncludeCacheOf(Session& session) {
+    if (session.readerCache == nullptr) {
+        session.readerCache = std::make_shared<IncludeCache>();
+    }
+    return *static_cast<IncludeCache*>(session.readerCache.get());
+}
+
 // Walks a parsed XML tree into the mapper. Internal entities are expanded here (the parser
 // keeps the references); the characters of the DocBook and DITA entity sets, whose DTDs are never
 // loaded, are looked up by their HTML names. XIncludes of other files are read in place, from
@@ -1153,8 +1168,9 @@ struct IncludedFile {
 // the walk throws BudgetExceeded.
 class TreeWalker {
   public:
-    TreeWalker(ElementMapper& mapper, MarkupBuilder& out, std::string root, std::string* error)
-        : m_(mapper), out_(out), root_(std::move(root)), error_(error) {}
+    TreeWalker(ElementMapper& mapper, MarkupBuilder& out, IncludeCache& cache, std::string root,
+               std::string* error)
+        : m_(mapper), out_(out), cache_(cache), root_(std::move(root)), error_(error) {}
 
     void Walk(xmlDocPtr doc, xmlNodePtr node, const std::string& dir, int depth) {
         for (; node != nullptr && error_->empty(); node = node->next) {
@@ -1229,13 +1245,21 @@ class TreeWalker {
         }
     }
 
-    // The file at path, read at its first inclusion.
-    IncludedFile& Read(const std::string& path) {
-        auto [it, added] = files_.try_emplace(path);
-        if (added) {
-            ReadSourceFile(path, &it->second.data, &it->second.readError);
+    // The file at path, read at its first inclusion in the run. The files of the run are let go
+    // when they would hold more than their budget; a walk keeps those it is in.
+    std::shared_ptr<IncludedFile> Read(const std::string& path) {
+        if (auto it = cache_.files.find(path); it != cache_.files.end()) {
+            return it->second;
         }
-        return it->second;
+        auto file = std::make_shared<IncludedFile>();
+        ReadSourceFile(path, &file->data, &file->readError);
+        if (cache_.cachedBytes + file->data.size() > kMaxCachedIncludedBytes) {
+            cache_.files.clear();
+            cache_.cachedBytes = 0;
+        }
+        cache_.cachedBytes += file->data.size();
+        cache_.files.emplace(path, file);
+        return file;
     }
 
     void Include(xmlNodePtr node, const std::string& dir, int depth) {
@@ -1257,16 +1281,22 @@ class TreeWalker {
                                  " XIncludes (the limit)");
         }
         const std::string xpointer = AttributeText(node, "xpointer");
-        IncludedFile& file = Read(path);
+        const std::shared_ptr<IncludedFile> held = Read(path);
+        IncludedFile& file = *held;
         if (!file.readError.empty()) {
             *error_ = file.readError;
             return;
         }
         includedBytes_ += file.data.size();
+        cache_.includedBytes += file.data.size();
         out_.AddInput(file.data.size());
         if (includedBytes_ > kMaxIncludedBytes) {
             throw BudgetExceeded("more than " + MegabytesText(kMaxIncludedBytes) +
                                  " of files read by XIncludes (the limit)");
+        }
+        if (cache_.includedBytes > kMaxRunIncludedBytes) {
+            throw BudgetExceeded("more than " + MegabytesText(kMaxRunIncludedBytes) +
+                                 " of files read by XIncludes in this run (the limit)");
         }
         if (AttributeText(node, "parse") == "text") {
             if (!xpointer.empty()) {
@@ -1303,10 +1333,10 @@ class TreeWalker {
 
     ElementMapper& m_;
     MarkupBuilder& out_;
+    IncludeCache& cache_;
     std::string root_;
     std::string* error_;
     std::vector<std::string> open_;
-    std::map<std::string, IncludedFile> files_;
     int entities_ = 0;
     std::size_t entityText_ = 0, includes_ = 0, includedBytes_ = 0;
 };
@@ -1375,7 +1405,7 @@ ObjectId ReadXmlDocument(Session& session, xmlDocPtr xml, std::size_t xmlBytes, 
     out.AddInput(xmlBytes);
     ElementMapper mapper(out);
     error->clear();
-    TreeWalker(mapper, out, dir, error).WalkNode(xml, part, dir, 0);
+    TreeWalker(mapper, out, IncludeCacheOf(session), dir, error).WalkNode(xml, part, dir, 0);
     if (!error->empty()) {
         session.Close(doc.id(), 1);
         *status = kErrBadFile;

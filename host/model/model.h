@@ -427,6 +427,9 @@ class Session {
     std::vector<TextNote> textNotes;
     // Called for every recorded event (e.g. the command-line tool shows the status text).
     std::function<void(const HostEvent&)> onEvent;
+    // What the documentation-source readers keep from one file they open to the next: the files
+    // that XIncludes read, each parsed once in a run (host/formats/xml_reader.cpp).
+    std::shared_ptr<void> readerCache;
 
     // --- Documents and books
     Document* FindDocument(ObjectId id);

@@ -174,6 +174,51 @@ TEST_F(BudgetFolder, AnIncludeFanOutIsRefusedAtOnceAndOneWithinBudgetReadsEveryI
     EXPECT_EQ(last, 1024u); // 4^5: a file read once is walked at every inclusion
 }
 
+TEST_F(BudgetFolder, IncludedFilesAreReadOnceInARunAndCountedAcrossItsDocuments) {
+    if (!XmlSupported()) {
+        GTEST_SKIP() << "no XML reader in this build";
+    }
+    auto paragraphs = [](Session& s, ObjectId id) {
+        std::string out;
+        Document& d = *s.FindDocument(id);
+        for (ObjectId p = d.FindFlow(d.mainFlow)->firstPara; p != 0; p = d.FindParagraph(p)->next) {
+            out += d.FindParagraph(p)->body.text + "|";
+        }
+        return out;
+    };
+    const std::string shared = Write("shared.xml", "<para>First.</para>");
+    const std::string a = Write("a.xml", Includes("shared.xml", 2));
+    const std::string b = Write("b.xml", Includes("shared.xml", 1));
+    Session s;
+    ObjectId first = 0, second = 0;
+    std::string error;
+    ASSERT_EQ(s.Open(a, {}, &first, nullptr, &error), kOk) << error;
+    Write("shared.xml", "<para>Changed.</para>");
+    ASSERT_EQ(s.Open(b, {}, &second, nullptr, &error), kOk) << error;
+    EXPECT_EQ(paragraphs(s, first), "First.|First.|");
+    EXPECT_EQ(paragraphs(s, second), "First.|"); // read once in the run
+
+    // Each document within its budget, the run (a new one) past its own.
+    Session run;
+    const std::string big = "<section><para>Big.</para><!--" +
+                            std::string(kMaxIncludedBytes / 8 - 43, 'c') + "--></section>";
+    Write("big.xml", big);
+    const std::size_t documents = kMaxRunIncludedBytes / kMaxIncludedBytes;
+    for (std::size_t i = 0; i <= documents; ++i) {
+        const std::string doc = Write("doc" + std::to_string(i) + ".xml", Includes("big.xml", 8));
+        ObjectId id = 0;
+        const std::int32_t status = run.Open(doc, {}, &id, nullptr, &error);
+        if (i < documents) {
+            ASSERT_EQ(status, kOk) << i << ": " << error;
+            run.Close(id, 1);
+        } else {
+            EXPECT_EQ(status, kErrBadFile);
+            EXPECT_EQ(error, doc + ": more than 512 MB of files read by XIncludes in this run "
+                                   "(the limit)");
+        }
+    }
+}
+
 TEST_F(BudgetFolder, AFolderNamedAsABooksFileIsRefusedWithoutListingIt) {
     if (!MarkdownSupported()) {
         GTEST_SKIP() << "no Markdown reader in this build";
