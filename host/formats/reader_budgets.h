@@ -1,9 +1,10 @@
 // The budgets of the documentation-source readers (Markdown, HTML, DocBook, DITA): bounds on the
 // work that a small file can ask for through entities that expand again at every reference,
-// XIncludes that include the same files over and over, and tables whose rows are padded to the
-// header's width. A file that needs more than a budget is refused with one error that names the
-// file and the budget, like a file that cannot be read. The values are far above what real
-// documentation asks for and keep the memory of a reader near the size of the file it reads.
+// XIncludes that include the same files over and over, tables whose rows are padded to the
+// header's width, and markup that makes a paragraph or a cell every few bytes. A file that needs
+// more than a budget is refused with one error that names the file and the budget, like a file that
+// cannot be read. The values are far above what real documentation asks for and keep the memory of
+// a reader near the size of the file it reads.
 #pragma once
 
 #include <cstddef>
@@ -24,9 +25,9 @@ inline constexpr std::int32_t kMaxTableColumns = 1024;
 // references included. Entities in real documents name products and repeat a sentence or two;
 // a reference that expands into elements costs what the model spends on them, see below.
 inline constexpr std::size_t kMaxEntityText = 16 * kMiB;
-// What an element inside an expanded entity counts for against kMaxEntityText: a paragraph or a
-// cell of the model takes about this many bytes, and an entity of empty elements would otherwise
-// make millions of them for free.
+// What an element inside an expanded entity counts for against kMaxEntityText: walking and mapping
+// it costs about as much as this many characters of text, and an entity of empty elements would
+// otherwise expand into millions of them for free.
 inline constexpr std::size_t kEntityElementCost = 64;
 
 // XIncludes read into one document, each reference counted even when its file was read before.
