@@ -303,18 +303,35 @@ bool IsBlank(std::string_view line) {
     return line.find_first_not_of(" \t") == std::string_view::npos;
 }
 
-// Refuses, before the parser sees them, the tables that it would make too large or read too
-// slowly: cmark-gfm gives every row of a table as many cells as its header has, so a wide header
-// over many short rows costs the product of the two in memory and time; and it splits a row, and
-// the lines before a delimiter row that may be its header, in time that grows with the square of
-// the pipes on the line. A table is found by its delimiter row (its header has as many cells);
-// its rows run to the next blank line at most. Empty when the tables are within the budgets,
-// else the reason.
-std::string CheckTables(std::string_view data) {
+// Whether a line opens a list item or a heading, after the markers of the quotes it is in.
+bool OpensItemOrHeading(std::string_view line) {
+    const std::size_t start = line.find_first_not_of(" \t>");
+    line.remove_prefix(start == std::string_view::npos ? line.size() : start);
+    if (line.starts_with("#") || line.starts_with("- ") || line.starts_with("* ") ||
+        line.starts_with("+ ")) {
+        return true;
+    }
+    const std::size_t digits = line.find_first_not_of("0123456789");
+    return digits > 0 && digits != std::string_view::npos && digits + 1 < line.size() &&
+           (line[digits] == '.' || line[digits] == ')') && line[digits + 1] == ' ';
+}
+
+// Refuses, before the parser builds its tree of them, files of more blocks than the document may
+// have objects (each block becomes a paragraph at least): blocks start after a blank line and at
+// list items and headings. And the tables that it would make too large or read too slowly:
+// cmark-gfm gives every row of a table as many cells as its header has, so a wide header over many
+// short rows costs the product of the two in memory and time; and it splits a row, and the lines
+// before a delimiter row that may be its header, in time that grows with the square of the pipes on
+// the line. A table is found by its delimiter row (its header has as many cells); its rows run to
+// the next blank line at most. Empty when the tables are within the budgets, else the reason.
+std::string CheckBlocksAndTables(std::string_view data) {
     const std::size_t cellBudget =
         std::max(kMinMarkdownTableCells, data.size() / kMarkdownBytesPerCell);
     const std::size_t maxPipes = static_cast<std::size_t>(kMaxTableColumns) + 1;
+    const std::size_t blockBudget = ObjectBudget(data.size());
     std::size_t cells = 0, columns = 0, widest = 0; // widest: pipes on a line since a blank one
+    std::size_t blocks = 0;
+    bool afterBlank = true;
     std::string reason;
     ForEachLine(data, [&](std::string_view line) {
         if (!reason.empty()) {
@@ -323,8 +340,14 @@ std::string CheckTables(std::string_view data) {
         const auto pipes = static_cast<std::size_t>(std::count(line.begin(), line.end(), '|'));
         if (IsBlank(line)) {
             columns = widest = 0; // the end of a table, or of a paragraph
+            afterBlank = true;
             return;
         }
+        if ((afterBlank || OpensItemOrHeading(line)) && ++blocks > blockBudget) {
+            reason = TooManyObjects(blockBudget).what();
+            return;
+        }
+        afterBlank = false;
         if (columns > 0) {
             cells += columns;
         } else if ((columns = DelimiterRowColumns(line)) > 0) {
@@ -374,7 +397,7 @@ bool MarkdownSupported() {
 bool SummaryChapters(std::string_view data, const std::string& dir,
                      std::vector<std::string>* files) {
     files->clear();
-    if (const std::string reason = CheckTables(data); !reason.empty()) {
+    if (const std::string reason = CheckBlocksAndTables(data); !reason.empty()) {
         throw BudgetExceeded(reason);
     }
     std::unique_ptr<cmark_node, NodeDeleter> root = ParseMarkdown(data);
@@ -397,7 +420,7 @@ bool SummaryChapters(std::string_view data, const std::string& dir,
 
 bool ReadMarkdown(std::string_view data, Document& doc, const ReaderOptions& options,
                   std::string* /*error*/) {
-    if (const std::string reason = CheckTables(data); !reason.empty()) {
+    if (const std::string reason = CheckBlocksAndTables(data); !reason.empty()) {
         throw BudgetExceeded(reason);
     }
     std::unique_ptr<cmark_node, NodeDeleter> root = ParseMarkdown(data);

@@ -87,10 +87,8 @@ ObjectId MarkupBuilder::OpenParagraph(ObjectId owner, ObjectId frame, std::strin
 }
 
 void MarkupBuilder::Charge() {
-    const std::size_t budget = std::max(kMinObjects, input_ / kBytesPerObject);
-    if (++objects_ > budget) {
-        throw BudgetExceeded("more than " + std::to_string(budget) +
-                             " paragraphs, table cells and notes (the limit for its size)");
+    if (const std::size_t budget = ObjectBudget(input_); ++objects_ > budget) {
+        throw TooManyObjects(budget);
     }
 }
 

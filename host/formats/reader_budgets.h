@@ -81,6 +81,15 @@ class BudgetExceeded : public std::runtime_error {
     explicit BudgetExceeded(const std::string& what) : std::runtime_error(what) {}
 };
 
+// The objects a document read from this many bytes may have, and the refusal past them.
+inline std::size_t ObjectBudget(std::size_t inputBytes) {
+    return inputBytes / kBytesPerObject > kMinObjects ? inputBytes / kBytesPerObject : kMinObjects;
+}
+inline BudgetExceeded TooManyObjects(std::size_t budget) {
+    return BudgetExceeded("more than " + std::to_string(budget) +
+                          " paragraphs, table cells and notes (the limit for its size)");
+}
+
 // "16 MB" for a byte count.
 inline std::string MegabytesText(std::size_t bytes) {
     return std::to_string(bytes / kMiB) + " MB";

@@ -112,6 +112,11 @@ TEST_F(BudgetFolder, AFileAtABudgetIsReadAndOnePastItIsRefusedNamingTheBudget) {
         const std::size_t columns = static_cast<std::size_t>(kMaxTableColumns);
         const std::size_t rows = kMinMarkdownTableCells / columns - 2;
         const std::string pipes = Repeat("|", columns + 1);
+        // A block every few bytes: refused before the parser builds its tree of them.
+        cases.push_back({"blocks", ".md", Repeat("- x\n", kMinObjects),
+                         Repeat("- x\n", kMinObjects) + "\ny\n",
+                         "more than 131072 paragraphs, table cells and notes (the limit for its "
+                         "size)"});
         cases.push_back({"columns", ".md", MarkdownTable(columns, 1), MarkdownTable(columns + 1, 1),
                          "a Markdown table of more than 1024 columns (the limit)"});
         cases.push_back({"padded cells", ".md", MarkdownTable(columns, rows),

@@ -104,6 +104,11 @@ def dense_paragraphs(folder):
     return write(folder, "dense.html", "<html><body>" + "<p>x" * 330000 + "</body></html>")
 
 
+def dense_list(folder):
+    # A list item every four bytes: the parser's tree of them would take 150 bytes a byte.
+    return write(folder, "dense.md", "- x\n" * 330000)
+
+
 def markdown_table(columns, rows, row="|x|"):
     def make(folder):
         header = "|" + "h|" * columns + "\n|" + "-|" * columns + "\n"
@@ -150,6 +155,8 @@ CASES = [
     ("paragraph past 2 GB", "xml", entity_one_paragraph, 2, "paragraph.xml: more than 16 MB " + ENTITIES),
     ("entity of elements", "xml", entity_of_elements, 2,
      "elements.xml: more than 131072 paragraphs, table cells and notes (the limit for its size)"),
+    ("dense list", "markdown", dense_list, 2,
+     "dense.md: more than 165000 paragraphs, table cells and notes (the limit for its size)"),
     ("dense paragraphs", "xml", dense_paragraphs, 2,
      "dense.html: more than 165003 paragraphs, table cells and notes (the limit for its size)"),
     ("utf-16 declared", "xml", utf16_declared, 0, None),
