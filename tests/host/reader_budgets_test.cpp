@@ -268,7 +268,8 @@ TEST(ReaderBudgets, TablesKeepTheLastColumnsWordsInTheirLastCell) {
 TEST(ReaderBudgets, AParagraphStopsAtItsBudget) {
     Session s;
     Document& d = s.NewDocument();
-    MarkupBuilder out(d, {});
+    const ReaderOptions options; // the builder keeps a reference
+    MarkupBuilder out(d, options);
     const std::string megabyte(kMiB, 'w');
     out.StartParagraph(kFormatBody);
     for (std::size_t i = 0; i < kMaxParagraphBytes / kMiB; ++i) {
