@@ -1,12 +1,14 @@
 // The Markdown reader: GitHub-flavoured Markdown parsed by cmark-gfm with its table,
 // strikethrough, autolink and task-list extensions and footnotes, walked into a MarkupBuilder.
 #include "host/formats/markup.h"
+#include "host/formats/reader_budgets.h"
 
 #if defined(LX_HAVE_CMARK_GFM)
 #include <cmark-gfm-core-extensions.h>
 #include <cmark-gfm.h>
 #endif
 
+#include <algorithm>
 #include <charconv>
 #include <map>
 #include <memory>
@@ -261,6 +263,113 @@ class MarkdownWalk {
     int definitions_ = 0;
 };
 
+// The lines of text, without their line ends.
+template <typename F> void ForEachLine(std::string_view text, F&& each) {
+    while (!text.empty()) {
+        const std::size_t nl = text.find('\n');
+        std::string_view line = text.substr(0, nl);
+        text.remove_prefix(nl == std::string_view::npos ? text.size() : nl + 1);
+        if (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1);
+        }
+        each(line);
+    }
+}
+
+// The columns of a table that a line is the delimiter row of ("| --- | :-: |"), or 0 when it is
+// none. Quote markers and indentation before it are passed over: tables stand in quotes and
+// list items too.
+std::size_t DelimiterRowColumns(std::string_view line) {
+    const std::size_t start = line.find_first_not_of(" \t>");
+    line.remove_prefix(start == std::string_view::npos ? line.size() : start);
+    if (line.find_first_not_of(" \t|:-") != std::string_view::npos ||
+        line.find('-') == std::string_view::npos || line.find('|') == std::string_view::npos) {
+        return 0;
+    }
+    std::size_t columns = 0;
+    bool inCell = false;
+    for (const char c : line) {
+        if (c == '|') {
+            inCell = false;
+        } else if (c == '-' || c == ':') {
+            columns += inCell ? 0 : 1;
+            inCell = true;
+        }
+    }
+    return columns;
+}
+
+bool IsBlank(std::string_view line) {
+    return line.find_first_not_of(" \t") == std::string_view::npos;
+}
+
+// Whether a line opens a list item or a heading, after the markers of the quotes it is in.
+bool OpensItemOrHeading(std::string_view line) {
+    const std::size_t start = line.find_first_not_of(" \t>");
+    line.remove_prefix(start == std::string_view::npos ? line.size() : start);
+    if (line.starts_with("#") || line.starts_with("- ") || line.starts_with("* ") ||
+        line.starts_with("+ ")) {
+        return true;
+    }
+    const std::size_t digits = line.find_first_not_of("0123456789");
+    return digits > 0 && digits != std::string_view::npos && digits + 1 < line.size() &&
+           (line[digits] == '.' || line[digits] == ')') && line[digits + 1] == ' ';
+}
+
+// Refuses, before the parser builds its tree of them, files of more blocks than the document may
+// have objects (each block becomes a paragraph at least): blocks start after a blank line and at
+// list items and headings. And the tables that it would make too large or read too slowly:
+// cmark-gfm gives every row of a table as many cells as its header has, so a wide header over many
+// short rows costs the product of the two in memory and time; and it splits a row, and the lines
+// before a delimiter row that may be its header, in time that grows with the square of the pipes on
+// the line. A table is found by its delimiter row (its header has as many cells); its rows run to
+// the next blank line at most. Empty when the tables are within the budgets, else the reason.
+std::string CheckBlocksAndTables(std::string_view data) {
+    const std::size_t cellBudget =
+        std::max(kMinMarkdownTableCells, data.size() / kMarkdownBytesPerCell);
+    const std::size_t maxPipes = static_cast<std::size_t>(kMaxTableColumns) + 1;
+    const std::size_t blockBudget = ObjectBudget(data.size());
+    std::size_t cells = 0, columns = 0, widest = 0; // widest: pipes on a line since a blank one
+    std::size_t blocks = 0;
+    bool afterBlank = true;
+    std::string reason;
+    ForEachLine(data, [&](std::string_view line) {
+        if (!reason.empty()) {
+            return;
+        }
+        const auto pipes = static_cast<std::size_t>(std::count(line.begin(), line.end(), '|'));
+        if (IsBlank(line)) {
+            columns = widest = 0; // the end of a table, or of a paragraph
+            afterBlank = true;
+            return;
+        }
+        if ((afterBlank || OpensItemOrHeading(line)) && ++blocks > blockBudget) {
+            reason = TooManyObjects(blockBudget).what();
+            return;
+        }
+        afterBlank = false;
+        if (columns > 0) {
+            cells += columns;
+        } else if ((columns = DelimiterRowColumns(line)) > 0) {
+            cells += 2 * columns; // the header and the delimiter row
+            if (columns > static_cast<std::size_t>(kMaxTableColumns)) {
+                reason = "a Markdown table of more than " + std::to_string(kMaxTableColumns) +
+                         " columns (the limit)";
+            }
+        }
+        widest = std::max(widest, pipes);
+        if (reason.empty() && columns > 0 && widest > maxPipes) {
+            reason = "a Markdown table row of more than " + std::to_string(kMaxTableColumns) +
+                     " cells (the limit)";
+        }
+        if (reason.empty() && cells > cellBudget) {
+            reason = "Markdown tables of more than " + std::to_string(cellBudget) +
+                     " cells in all, counting the cells every row gets (the limit)";
+        }
+    });
+    return reason;
+}
+
 // Parses GitHub-flavoured Markdown; the tree is the caller's.
 std::unique_ptr<cmark_node, NodeDeleter> ParseMarkdown(std::string_view data) {
     if (data.starts_with("\xEF\xBB\xBF")) {
@@ -288,6 +397,9 @@ bool MarkdownSupported() {
 bool SummaryChapters(std::string_view data, const std::string& dir,
                      std::vector<std::string>* files) {
     files->clear();
+    if (const std::string reason = CheckBlocksAndTables(data); !reason.empty()) {
+        throw BudgetExceeded(reason);
+    }
     std::unique_ptr<cmark_node, NodeDeleter> root = ParseMarkdown(data);
     if (root == nullptr) {
         return true;
@@ -308,8 +420,12 @@ bool SummaryChapters(std::string_view data, const std::string& dir,
 
 bool ReadMarkdown(std::string_view data, Document& doc, const ReaderOptions& options,
                   std::string* /*error*/) {
+    if (const std::string reason = CheckBlocksAndTables(data); !reason.empty()) {
+        throw BudgetExceeded(reason);
+    }
     std::unique_ptr<cmark_node, NodeDeleter> root = ParseMarkdown(data);
     MarkupBuilder out(doc, options);
+    out.AddInput(data.size());
     if (root != nullptr) {
         MarkdownWalk(out).Run(root.get());
     }

@@ -3,10 +3,13 @@
 #include "host/formats/markup.h"
 
 #include "host/formats/frameroman.h"
+#include "host/formats/reader_budgets.h"
 
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <fstream>
+#include <new>
 
 namespace lxhost {
 
@@ -77,9 +80,16 @@ ObjectId MarkupBuilder::OpenParagraph(ObjectId owner, ObjectId frame, std::strin
                             MarkupFormatExcluded(options_, format) ? 0 : 1});
         known = formats_.end() - 1;
     }
+    Charge();
     const ObjectId id = doc_.AppendParagraph(owner, known->index, frame);
     doc_.FindParagraph(id)->textClass = known->textClass;
     return id;
+}
+
+void MarkupBuilder::Charge() {
+    if (const std::size_t budget = ObjectBudget(input_); ++objects_ > budget) {
+        throw TooManyObjects(budget);
+    }
 }
 
 void MarkupBuilder::Push(ObjectId owner, std::string_view format) {
@@ -106,7 +116,15 @@ void MarkupBuilder::EndParagraph() {
 }
 
 void MarkupBuilder::AppendBytes(std::string_view frameRoman) {
-    doc_.FindParagraph(para_)->body.Append(frameRoman, false);
+    Append(*doc_.FindParagraph(para_), frameRoman);
+}
+
+void MarkupBuilder::Append(Paragraph& para, std::string_view frameRoman) {
+    if (frameRoman.size() > kMaxParagraphBytes - para.body.text.size()) {
+        throw BudgetExceeded("a paragraph of more than " + MegabytesText(kMaxParagraphBytes) +
+                             " (the limit)");
+    }
+    para.body.Append(frameRoman, false);
 }
 
 void MarkupBuilder::Text(std::string_view utf8, std::string_view implicitFormat) {
@@ -126,9 +144,9 @@ void MarkupBuilder::Text(std::string_view utf8, std::string_view implicitFormat)
             StartParagraph(implicitFormat.empty() ? stack_.back().format : implicitFormat);
             para = doc_.FindParagraph(para_);
         } else if ((pendingSpace_ || begin > 0) && hasText) {
-            para->body.Append(" ", false);
+            Append(*para, " ");
         }
-        para->body.Append(core, false);
+        Append(*para, core);
         pendingSpace_ = end < utf8.size();
         return;
     }
@@ -170,12 +188,12 @@ void MarkupBuilder::Text(std::string_view utf8, std::string_view implicitFormat)
         para = doc_.FindParagraph(para_);
     }
     if (ascii) {
-        para->body.Append(norm, false);
+        Append(*para, norm);
         return;
     }
     converted_.clear();
     doc_.charactersWithoutForm += Utf8ToFrameRoman(norm, converted_);
-    para->body.Append(converted_, false);
+    Append(*para, converted_);
 }
 
 void MarkupBuilder::Space() {
@@ -208,12 +226,14 @@ ObjectId MarkupBuilder::AnchorNewFootnote() {
     if (para_ == 0) {
         StartParagraph(stack_.back().format);
     }
+    Charge();
     const ObjectId footnote = doc_.AddFootnote();
     doc_.AnchorFootnote(para_, footnote);
     return footnote;
 }
 
 ObjectId MarkupBuilder::NewFootnote() {
+    Charge();
     return doc_.AddFootnote();
 }
 
@@ -244,6 +264,7 @@ void MarkupBuilder::StartTable() {
         return;
     }
     StartParagraph(kFormatBody);
+    Charge();
     table_ = doc_.AddTable(doc_.EnsureTableFormat(kTableFormat), 0);
     doc_.AnchorTable(para_, table_);
     EndParagraph();
@@ -273,6 +294,7 @@ void MarkupBuilder::StartRow(bool heading) {
         return;
     }
     EndRow();
+    Charge();
     row_ = doc_.AddRow(table_, heading ? RowType::Heading : RowType::Body);
     headingRow_ = heading;
     cellsInRow_ = 0;
@@ -289,9 +311,13 @@ void MarkupBuilder::StartCell() {
     if (row_ == 0) {
         StartRow(false);
     }
-    const ObjectId cell = doc_.AddCell(row_);
-    ++cellsInRow_;
-    Push(cell, headingRow_ ? kFormatCellHeading : kFormatCellBody);
+    // Past the last column a row's cells are read into its last cell: their words still count.
+    if (cellsInRow_ < kMaxTableColumns) {
+        Charge();
+        lastCell_ = doc_.AddCell(row_);
+        ++cellsInRow_;
+    }
+    Push(lastCell_, headingRow_ ? kFormatCellHeading : kFormatCellBody);
 }
 
 void MarkupBuilder::EndCell() {
@@ -373,6 +399,31 @@ std::string ChapterPath(std::string_view href, const std::string& dir) {
     }
     const fs::path p(decoded);
     return (p.is_absolute() ? p : fs::path(dir) / p).lexically_normal().string();
+}
+
+ObjectId OpenGuarded(Session& session, const std::string& path, std::int32_t* status,
+                     std::string* error, const std::function<ObjectId()>& open) {
+    const std::size_t documents = session.openDocuments().size();
+    const std::size_t books = session.openBooks().size();
+    std::string reason;
+    try {
+        return open();
+    } catch (const BudgetExceeded& e) {
+        reason = e.what();
+    } catch (const std::bad_alloc&) {
+        reason = "cannot read: out of memory";
+    } catch (const std::exception& e) {
+        reason = std::string("cannot read: ") + e.what();
+    }
+    while (session.openDocuments().size() > documents) {
+        session.Close(session.openDocuments().back(), 1);
+    }
+    while (session.openBooks().size() > books) {
+        session.Close(session.openBooks().back(), 1);
+    }
+    *status = kErrBadFile;
+    *error = path + ": " + reason;
+    return 0;
 }
 
 namespace {

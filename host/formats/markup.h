@@ -7,6 +7,7 @@
 #include "host/formats/registry.h"
 #include "host/model/model.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -78,6 +79,11 @@ class MarkupBuilder {
     // Links the main flow to its frame and sets the selection; call once at the end.
     void Finish();
 
+    // Counts bytes that the reader read (the file, each file it includes) towards the objects
+    // the document may get: kMinObjects, or one for every kBytesPerObject bytes. Making one
+    // more throws BudgetExceeded.
+    void AddInput(std::size_t bytes) { input_ += bytes; }
+
   private:
     struct Container {
         ObjectId owner = 0;      // flow, footnote, table (title) or cell
@@ -89,7 +95,11 @@ class MarkupBuilder {
     void Push(ObjectId owner, std::string_view format);
     void Pop();
     void AppendBytes(std::string_view frameRoman);
+    // Appends to a paragraph; throws BudgetExceeded past kMaxParagraphBytes.
+    void Append(Paragraph& para, std::string_view frameRoman);
     ObjectId OpenParagraph(ObjectId owner, ObjectId frame, std::string_view format);
+    // Counts one more object of the document against its budget.
+    void Charge();
 
     // A paragraph format used in the document: its index and the text class of its paragraphs.
     struct FormatUse {
@@ -109,15 +119,18 @@ class MarkupBuilder {
     // Tables: the open one, its current row and cell, and how deep flattened tables go.
     ObjectId table_ = 0;
     ObjectId row_ = 0;
+    ObjectId lastCell_ = 0;
     bool headingRow_ = false;
     int flattened_ = 0;
     std::int32_t cellsInRow_ = 0;
+    std::size_t objects_ = 0, input_ = 0;
 };
 
 // Reads GitHub-flavoured Markdown (tables, footnotes, strikethrough, autolinks) into doc, a new
 // empty document. Front matter (YAML between "---" lines at the top) is not text. Every input is
-// a document, so this cannot fail; false only when this build has no Markdown reader, with the
-// reason in *error.
+// a document; tables past the readers' budgets (reader_budgets.h) throw BudgetExceeded before
+// the parser sees them. false only when this build has no Markdown reader, with the reason in
+// *error.
 bool ReadMarkdown(std::string_view data, Document& doc, const ReaderOptions& options,
                   std::string* error);
 
@@ -175,6 +188,12 @@ std::string ChapterPath(std::string_view href, const std::string& dir);
 // dir. false when this build has no Markdown reader.
 bool SummaryChapters(std::string_view data, const std::string& dir,
                      std::vector<std::string>* files);
+
+// Runs open, a reader's opening of the file at path. Whatever it throws (a reader's budget
+// exceeded, memory exhausted, the model out of object ids) closes what it had opened and fails
+// the open with kErrBadFile and "PATH: reason" in *error, as for a file that cannot be read.
+ObjectId OpenGuarded(Session& session, const std::string& path, std::int32_t* status,
+                     std::string* error, const std::function<ObjectId()>& open);
 
 // Reads a whole file (size-checked); false with "FILE: cannot open: reason" in *error.
 bool ReadSourceFile(const std::string& path, std::string* data, std::string* error);

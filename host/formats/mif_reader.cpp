@@ -6,6 +6,7 @@
 #include "host/formats/frameroman.h"
 #include "host/formats/mif_lexer.h"
 #include "host/formats/mif_statement.h"
+#include "host/formats/reader_budgets.h"
 
 #include <algorithm>
 #include <cctype>
@@ -271,7 +272,7 @@ struct PgfPatch {
 };
 
 constexpr int kMaxFrameNesting = 32;
-constexpr std::int64_t kMaxColumns = 1024;
+constexpr std::int64_t kMaxColumns = kMaxTableColumns; // as every reader
 constexpr std::int64_t kMaxSpan = 100000;
 
 class DocReader : public StatementReader {

@@ -140,7 +140,14 @@ Opened OpenFile(Session& session, const std::string& full, const std::string* pr
     Opened r;
     std::error_code dirError;
     if (provided == nullptr && fs::is_directory(full, dirError)) {
-        r.id = OpenFolderBook(session, full, &r.status, &r.message);
+        // A folder where a book's file is asked for is refused below; refused before it is
+        // listed, a link to a large tree ("/usr") costs nothing.
+        if (IsComponentOfOpenBook(session, full, 0))
+            return Failed(kErrNotDocument,
+                          full + ": a book, not a document: it cannot be a file of a book");
+        r.id = OpenGuarded(session, full, &r.status, &r.message, [&] {
+            return OpenFolderBook(session, full, &r.status, &r.message);
+        });
         return r;
     }
     std::string data;
@@ -174,7 +181,10 @@ Opened OpenFile(Session& session, const std::string& full, const std::string* pr
         encoding = TextEncoding::Windows1252;
     }
     const OpenRequest request{data, full, asTemplate, provided != nullptr};
-    r.id = format->open(session, request, &r.status, &r.message);
+    // Whatever a reader throws (a budget exceeded, memory or object ids exhausted) fails the
+    // open of this file alone.
+    r.id = OpenGuarded(session, full, &r.status, &r.message,
+                       [&] { return format->open(session, request, &r.status, &r.message); });
     if (const Document* d = session.FindDocument(r.id)) {
         NoteText(session.textNotes, full, encoding, d->charactersWithoutForm);
     }

@@ -12,12 +12,14 @@
 #endif
 
 #include "host/formats/frameroman.h"
+#include "host/formats/reader_budgets.h"
 #include "host/formats/text_encoding.h"
 
 #include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cstring>
+#include <exception>
 #include <filesystem>
 #include <iterator>
 #include <limits>
@@ -288,8 +290,6 @@ constexpr ElementRole kRoles[] = {
 
 constexpr std::string_view kXIncludeNamespace = "http://www.w3.org/2001/XInclude";
 constexpr std::string_view kUrlSchemes[] = {"http://", "https://", "mailto:", "ftp://"};
-// Elements nest no deeper than this; the parsers stop long before.
-constexpr int kMaxDepth = 4096;
 
 Role RoleOf(std::string_view name) {
     // Looked up for every element: a hash table, not a search tree of string comparisons.
@@ -357,7 +357,7 @@ class ElementMapper {
 
     void Start(std::string_view name, const std::vector<Attribute>& attrs) {
         Frame frame;
-        if (skip_ > 0 || stack_.size() >= kMaxDepth) {
+        if (skip_ > 0 || stack_.size() >= static_cast<std::size_t>(kMaxElementDepth)) {
             ++skip_;
             frame.skipped = true;
             if (noteRef_ && noteKey_.empty() && name == "a") {
@@ -710,28 +710,45 @@ const std::vector<Attribute>& SaxAttributes(const xmlChar** atts, std::vector<At
     return out;
 }
 
-// What the parser's callbacks reach through its private pointer.
+// What the parser's callbacks reach through its private pointer. An exception (a budget
+// exceeded, memory exhausted) must not unwind through the parser, which is C: the callback keeps
+// it and stops the parser, and the reader throws it again once the parser has returned.
 struct SaxState {
     ElementMapper& mapper;
     std::vector<Attribute> attributes;
+    std::exception_ptr failure;
 };
 
-SaxState& StateOf(void* ctx) {
-    return *static_cast<SaxState*>(static_cast<htmlParserCtxtPtr>(ctx)->_private);
+template <typename F> void SaxCall(void* ctx, F&& call) {
+    auto* parser = static_cast<htmlParserCtxtPtr>(ctx);
+    auto& state = *static_cast<SaxState*>(parser->_private);
+    if (state.failure) {
+        return;
+    }
+    try {
+        call(state);
+    } catch (...) {
+        state.failure = std::current_exception();
+        xmlStopParser(parser);
+    }
 }
 
 void SaxStart(void* ctx, const xmlChar* name, const xmlChar** atts) {
-    SaxState& state = StateOf(ctx);
-    state.mapper.Start(reinterpret_cast<const char*>(name), SaxAttributes(atts, state.attributes));
+    SaxCall(ctx, [&](SaxState& state) {
+        state.mapper.Start(reinterpret_cast<const char*>(name),
+                           SaxAttributes(atts, state.attributes));
+    });
 }
 
 void SaxEnd(void* ctx, const xmlChar*) {
-    StateOf(ctx).mapper.End();
+    SaxCall(ctx, [](SaxState& state) { state.mapper.End(); });
 }
 
 void SaxCharacters(void* ctx, const xmlChar* text, int len) {
-    StateOf(ctx).mapper.Characters(
-        std::string_view(reinterpret_cast<const char*>(text), static_cast<std::size_t>(len)));
+    SaxCall(ctx, [&](SaxState& state) {
+        state.mapper.Characters(
+            std::string_view(reinterpret_cast<const char*>(text), static_cast<std::size_t>(len)));
+    });
 }
 
 // --- XML: a tree, never with a DTD or an external entity loaded.
@@ -746,7 +763,30 @@ struct ParseError {
     int line = 0;
 };
 
-void CaptureError(void* ctx, xmlErrorPtr e) {
+// libxml2's messages about its own limits advise an option of its parser; the reader says the
+// limit as its own ("elements nested more than 256 deep (the limit)").
+std::string OwnLimit(std::string message) {
+    constexpr std::string_view kDepth = "Excessive depth in document: ";
+    constexpr std::string_view kAdvice = "use XML_PARSE_HUGE option";
+    if (message.starts_with(kDepth)) {
+        int levels = 0;
+        const char* digits = message.data() + kDepth.size();
+        std::from_chars(digits, message.data() + message.size(), levels);
+        return "elements nested more than " + std::to_string(levels) + " deep (the limit)";
+    }
+    const std::size_t advice = message.find(kAdvice);
+    if (advice == std::string::npos) {
+        return message;
+    }
+    message.erase(advice, kAdvice.size());
+    while (!message.empty() && std::strchr(" ,:;", message.back()) != nullptr) {
+        message.pop_back();
+    }
+    return message + " (the limit)";
+}
+
+// Called by the parser, which is C: nothing may be thrown through it.
+void CaptureError(void* ctx, xmlErrorPtr e) noexcept try {
     auto* error = static_cast<ParseError*>(ctx);
     if (e != nullptr && e->level == XML_ERR_FATAL && error->message.empty()) {
         error->message = e->message ? e->message : "malformed";
@@ -754,8 +794,35 @@ void CaptureError(void* ctx, xmlErrorPtr e) {
                (error->message.back() == '\n' || error->message.back() == ' ')) {
             error->message.pop_back();
         }
+        error->message = OwnLimit(std::move(error->message));
         error->line = e->line;
     }
+} catch (...) {
+    // out of memory for the message: the open still fails, as "not well-formed"
+}
+
+// Whether the XML declaration names a UTF-16 encoding. Open reads a UTF-16 file as the same text
+// in UTF-8; the declaration, still saying UTF-16, is then no longer true.
+bool DeclaresUtf16(std::string_view data) {
+    if (data.starts_with("\xEF\xBB\xBF")) {
+        data.remove_prefix(3);
+    }
+    if (!data.starts_with("<?xml")) {
+        return false;
+    }
+    const std::string_view decl = data.substr(0, data.find("?>"));
+    const std::size_t at = decl.find("encoding");
+    if (at == std::string_view::npos) {
+        return false;
+    }
+    const std::size_t quote = decl.find_first_of("\"'", at);
+    if (quote == std::string_view::npos) {
+        return false;
+    }
+    std::string name(decl.substr(quote + 1, 6));
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return name == "UTF-16" || name.starts_with("UTF16") || name.starts_with("UCS-2");
 }
 
 struct DocDeleter {
@@ -771,9 +838,13 @@ XmlDoc ParseXml(std::string_view data, const std::string& path, std::string* err
     ParseError captured;
     xmlSetStructuredErrorFunc(&captured, CaptureError);
     XmlDoc doc;
+    int options = XML_PARSE_NONET | XML_PARSE_NOCDATA;
+    if (DeclaresUtf16(data) && IsValidUtf8(data)) {
+        options |= XML_PARSE_IGNORE_ENC;
+    }
     if (data.size() <= static_cast<std::size_t>(std::numeric_limits<int>::max())) {
-        doc.reset(xmlReadMemory(data.data(), static_cast<int>(data.size()), nullptr, nullptr,
-                                XML_PARSE_NONET | XML_PARSE_NOCDATA));
+        doc.reset(
+            xmlReadMemory(data.data(), static_cast<int>(data.size()), nullptr, nullptr, options));
     } else {
         captured.message = "file too large";
     }
@@ -1006,9 +1077,8 @@ bool IsInside(const std::string& path, const std::string& folder) {
 void ReadNestedMap(const std::string& path, const std::string& root,
                    std::vector<std::string>* files, std::vector<std::string>* maps,
                    std::string* error) {
-    constexpr std::size_t kMaxMaps = 256;
     if (!error->empty() || std::find(maps->begin(), maps->end(), path) != maps->end() ||
-        maps->size() >= kMaxMaps) {
+        maps->size() >= kMaxNestedMaps) {
         return;
     }
     if (!IsInside(path, root)) {
@@ -1066,14 +1136,41 @@ ObjectId BookOfFiles(Session& session, const std::string& path,
     return book.id();
 }
 
+// A file that XIncludes read: read, and parsed, once however often it is included.
+struct IncludedFile {
+    std::string data;
+    std::string readError;
+    bool parsed = false;
+    XmlDoc xml;
+    std::string parseError;
+};
+
+// The files that XIncludes read in a run, by path, kept in the session from one document to the
+// next (the chapters of a book often include the same files), and the bytes they were read for.
+struct IncludeCache {
+    std::map<std::string, std::shared_ptr<IncludedFile>> files;
+    std::size_t cachedBytes = 0;
+    std::size_t includedBytes = 0;
+};
+
+IncludeCache& IncludeCacheOf(Session& session) {
+    if (session.readerCache == nullptr) {
+        session.readerCache = std::make_shared<IncludeCache>();
+    }
+    return *static_cast<IncludeCache*>(session.readerCache.get());
+}
+
 // Walks a parsed XML tree into the mapper. Internal entities are expanded here (the parser
 // keeps the references); the characters of the DocBook and DITA entity sets, whose DTDs are never
 // loaded, are looked up by their HTML names. XIncludes of other files are read in place, from
-// the folder of the top file only; an include that cannot be read fails the whole file.
+// the folder of the top file only; an include that cannot be read fails the whole file. What
+// entities expand to and what XIncludes read is counted against the readers' budgets; past one
+// the walk throws BudgetExceeded.
 class TreeWalker {
   public:
-    TreeWalker(ElementMapper& mapper, std::string root, std::string* error)
-        : m_(mapper), root_(std::move(root)), error_(error) {}
+    TreeWalker(ElementMapper& mapper, MarkupBuilder& out, IncludeCache& cache, std::string root,
+               std::string* error)
+        : m_(mapper), out_(out), cache_(cache), root_(std::move(root)), error_(error) {}
 
     void Walk(xmlDocPtr doc, xmlNodePtr node, const std::string& dir, int depth) {
         for (; node != nullptr && error_->empty(); node = node->next) {
@@ -1085,12 +1182,13 @@ class TreeWalker {
     void WalkNode(xmlDocPtr doc, xmlNodePtr node, const std::string& dir, int depth) {
         switch (node->type) {
         case XML_ELEMENT_NODE:
+            ChargeEntityText(kEntityElementCost);
             if (NodeName(node) == "include") {
                 Include(node, dir, depth);
                 break;
             }
             m_.Start(NodeName(node), TreeAttributes(node));
-            if (depth < kMaxDepth) {
+            if (depth < kMaxElementDepth) {
                 Walk(doc, node->children, dir, depth + 1);
             }
             m_.End();
@@ -1098,7 +1196,9 @@ class TreeWalker {
         case XML_TEXT_NODE:
         case XML_CDATA_SECTION_NODE:
             if (node->content != nullptr) {
-                m_.Characters(reinterpret_cast<const char*>(node->content));
+                const std::string_view text = reinterpret_cast<const char*>(node->content);
+                ChargeEntityText(text.size());
+                m_.Characters(text);
             }
             break;
         case XML_ENTITY_REF_NODE:
@@ -1110,8 +1210,19 @@ class TreeWalker {
     }
 
   private:
+    // Counts what an entity reference being expanded adds.
+    void ChargeEntityText(std::size_t amount) {
+        if (entities_ == 0) {
+            return;
+        }
+        entityText_ += amount;
+        if (entityText_ > kMaxEntityText) {
+            throw BudgetExceeded("more than " + MegabytesText(kMaxEntityText) +
+                                 " of text after expanding entities (the limit)");
+        }
+    }
+
     void Entity(xmlDocPtr doc, xmlNodePtr ref, const std::string& dir, int depth) {
-        constexpr int kMaxEntityDepth = 32;
         xmlEntityPtr entity = xmlGetDocEntity(doc, ref->name);
         if (entity != nullptr) {
             if (entity->etype == XML_INTERNAL_GENERAL_ENTITY && entities_ < kMaxEntityDepth) {
@@ -1119,7 +1230,9 @@ class TreeWalker {
                 if (entity->children != nullptr) {
                     Walk(doc, entity->children, dir, depth + 1);
                 } else if (entity->content != nullptr) {
-                    m_.Characters(reinterpret_cast<const char*>(entity->content));
+                    const std::string_view text = reinterpret_cast<const char*>(entity->content);
+                    ChargeEntityText(text.size());
+                    m_.Characters(text);
                 }
                 --entities_;
             }
@@ -1132,8 +1245,24 @@ class TreeWalker {
         }
     }
 
+    // The file at path, read at its first inclusion in the run. The files of the run are let go
+    // when they would hold more than their budget; a walk keeps those it is in.
+    std::shared_ptr<IncludedFile> Read(const std::string& path) {
+        if (auto it = cache_.files.find(path); it != cache_.files.end()) {
+            return it->second;
+        }
+        auto file = std::make_shared<IncludedFile>();
+        ReadSourceFile(path, &file->data, &file->readError);
+        if (cache_.cachedBytes + file->data.size() > kMaxCachedIncludedBytes) {
+            cache_.files.clear();
+            cache_.cachedBytes = 0;
+        }
+        cache_.cachedBytes += file->data.size();
+        cache_.files.emplace(path, file);
+        return file;
+    }
+
     void Include(xmlNodePtr node, const std::string& dir, int depth) {
-        constexpr std::size_t kMaxIncludeDepth = 16;
         const std::string path = ChapterPath(AttributeText(node, "href"), dir);
         if (path.empty()) {
             return; // a web address, or the file itself: nothing to read
@@ -1147,17 +1276,34 @@ class TreeWalker {
             *error_ = path + ": not read: it includes itself";
             return;
         }
-        std::string data;
-        if (!ReadSourceFile(path, &data, error_)) {
-            return;
+        if (++includes_ > kMaxIncludes) {
+            throw BudgetExceeded("more than " + std::to_string(kMaxIncludes) +
+                                 " XIncludes (the limit)");
         }
         const std::string xpointer = AttributeText(node, "xpointer");
+        const std::shared_ptr<IncludedFile> held = Read(path);
+        IncludedFile& file = *held;
+        if (!file.readError.empty()) {
+            *error_ = file.readError;
+            return;
+        }
+        includedBytes_ += file.data.size();
+        cache_.includedBytes += file.data.size();
+        out_.AddInput(file.data.size());
+        if (includedBytes_ > kMaxIncludedBytes) {
+            throw BudgetExceeded("more than " + MegabytesText(kMaxIncludedBytes) +
+                                 " of files read by XIncludes (the limit)");
+        }
+        if (cache_.includedBytes > kMaxRunIncludedBytes) {
+            throw BudgetExceeded("more than " + MegabytesText(kMaxRunIncludedBytes) +
+                                 " of files read by XIncludes in this run (the limit)");
+        }
         if (AttributeText(node, "parse") == "text") {
             if (!xpointer.empty()) {
                 *error_ = path + ": not read: an xpointer cannot select a part of a text inclusion";
                 return;
             }
-            m_.Characters(data);
+            m_.Characters(file.data);
             return;
         }
         std::string fragment, reason;
@@ -1165,27 +1311,34 @@ class TreeWalker {
             *error_ = path + ": not read: " + reason;
             return;
         }
-        XmlDoc included = ParseXml(data, path, error_);
-        if (included == nullptr) {
+        if (!file.parsed) {
+            file.parsed = true;
+            file.xml = ParseXml(file.data, path, &file.parseError);
+        }
+        if (file.xml == nullptr) {
+            *error_ = file.parseError;
             return;
         }
-        xmlNodePtr part = FindPart(xmlDocGetRootElement(included.get()), fragment);
+        xmlNodePtr part = FindPart(xmlDocGetRootElement(file.xml.get()), fragment);
         if (part == nullptr) {
             *error_ =
                 path + ": not read: no element '" + fragment + "' (xpointer '" + xpointer + "')";
             return;
         }
         open_.push_back(path);
-        WalkNode(included.get(), part, std::filesystem::path(path).parent_path().string(),
+        WalkNode(file.xml.get(), part, std::filesystem::path(path).parent_path().string(),
                  depth + 1);
         open_.pop_back();
     }
 
     ElementMapper& m_;
+    MarkupBuilder& out_;
+    IncludeCache& cache_;
     std::string root_;
     std::string* error_;
     std::vector<std::string> open_;
     int entities_ = 0;
+    std::size_t entityText_ = 0, includes_ = 0, includedBytes_ = 0;
 };
 
 } // namespace
@@ -1202,6 +1355,7 @@ bool ReadHtml(std::string_view data, Document& doc, const ReaderOptions& options
     }
     xmlInitParser();
     MarkupBuilder out(doc, options);
+    out.AddInput(data.size());
     ElementMapper mapper(out);
     int parseOptions =
         HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET;
@@ -1224,11 +1378,14 @@ bool ReadHtml(std::string_view data, Document& doc, const ReaderOptions& options
     // White space between two inline elements separates their words.
     sax.ignorableWhitespace = SaxCharacters;
     *ctxt->sax = sax;
-    SaxState state{mapper, {}};
+    SaxState state{mapper, {}, nullptr};
     ctxt->_private = &state;
     htmlCtxtUseOptions(ctxt, parseOptions);
     htmlParseDocument(ctxt);
     htmlFreeParserCtxt(ctxt);
+    if (state.failure) {
+        std::rethrow_exception(state.failure);
+    }
     mapper.Finish();
     out.Finish();
     return true;
@@ -1237,16 +1394,18 @@ bool ReadHtml(std::string_view data, Document& doc, const ReaderOptions& options
 namespace {
 
 // A document of the element `part` of a parsed file (the root: the whole file), with its XIncludes
-// read from the folder of `dir` only.
-ObjectId ReadXmlDocument(Session& session, xmlDocPtr xml, xmlNodePtr part, const std::string& dir,
-                         const std::string& path, bool asTemplate, std::int32_t* status,
-                         std::string* error) {
+// read from the folder of `dir` only. xmlBytes: the size of the file, which the budget of the
+// document's objects grows with.
+ObjectId ReadXmlDocument(Session& session, xmlDocPtr xml, std::size_t xmlBytes, xmlNodePtr part,
+                         const std::string& dir, const std::string& path, bool asTemplate,
+                         std::int32_t* status, std::string* error) {
     Document& doc = session.NewDocument();
     doc.path = asTemplate ? std::string() : path;
     MarkupBuilder out(doc, session.readerOptions);
+    out.AddInput(xmlBytes);
     ElementMapper mapper(out);
     error->clear();
-    TreeWalker(mapper, dir, error).WalkNode(xml, part, dir, 0);
+    TreeWalker(mapper, out, IncludeCacheOf(session), dir, error).WalkNode(xml, part, dir, 0);
     if (!error->empty()) {
         session.Close(doc.id(), 1);
         *status = kErrBadFile;
@@ -1258,9 +1417,7 @@ ObjectId ReadXmlDocument(Session& session, xmlDocPtr xml, xmlNodePtr part, const
     return doc.id();
 }
 
-} // namespace
-
-ObjectId OpenXml(Session& session, std::string_view data, const std::string& path, bool asTemplate,
+ObjectId ReadXml(Session& session, std::string_view data, const std::string& path, bool asTemplate,
                  std::int32_t* status, std::string* error) {
     namespace fs = std::filesystem;
     XmlDoc xml = ParseXml(data, path, error);
@@ -1296,10 +1453,21 @@ ObjectId OpenXml(Session& session, std::string_view data, const std::string& pat
                  std::string(name) + ">)";
         return 0;
     }
-    return ReadXmlDocument(session, xml.get(), root, dir, path, asTemplate, status, error);
+    return ReadXmlDocument(session, xml.get(), data.size(), root, dir, path, asTemplate, status,
+                           error);
 }
 
-std::vector<std::string> FolderBookEntries(const std::string& path) {
+} // namespace
+
+ObjectId OpenXml(Session& session, std::string_view data, const std::string& path, bool asTemplate,
+                 std::int32_t* status, std::string* error) {
+    return OpenGuarded(session, path, status, error,
+                       [&] { return ReadXml(session, data, path, asTemplate, status, error); });
+}
+
+namespace {
+
+std::vector<std::string> ReadFolderBookEntries(const std::string& path) {
     std::string data, error;
     XmlDoc xml;
     if (ReadSourceFile(path, &data, &error)) {
@@ -1320,7 +1488,7 @@ std::vector<std::string> FolderBookEntries(const std::string& path) {
     return own;
 }
 
-ObjectId OpenXmlPart(Session& session, std::string_view data, const std::string& file,
+ObjectId ReadXmlPart(Session& session, std::string_view data, const std::string& file,
                      std::string_view fragment, const std::string& path, bool asTemplate,
                      std::int32_t* status, std::string* error) {
     XmlDoc xml = ParseXml(data, file, error);
@@ -1334,9 +1502,27 @@ ObjectId OpenXmlPart(Session& session, std::string_view data, const std::string&
         *error = path + ": cannot open: the file has no element '" + std::string(fragment) + "'";
         return 0;
     }
-    return ReadXmlDocument(session, xml.get(), part,
+    return ReadXmlDocument(session, xml.get(), data.size(), part,
                            std::filesystem::path(file).parent_path().string(), path, asTemplate,
                            status, error);
+}
+
+} // namespace
+
+std::vector<std::string> FolderBookEntries(const std::string& path) {
+    try {
+        return ReadFolderBookEntries(path);
+    } catch (const std::exception&) {
+        return {path}; // opening the file will report what went wrong
+    }
+}
+
+ObjectId OpenXmlPart(Session& session, std::string_view data, const std::string& file,
+                     std::string_view fragment, const std::string& path, bool asTemplate,
+                     std::int32_t* status, std::string* error) {
+    return OpenGuarded(session, path, status, error, [&] {
+        return ReadXmlPart(session, data, file, fragment, path, asTemplate, status, error);
+    });
 }
 
 #endif

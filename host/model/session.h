@@ -66,6 +66,9 @@ struct ApplicationState {
     std::vector<HostEvent> events;
     // Called for every recorded event (e.g. the command-line tool shows the status text).
     std::function<void(const HostEvent&)> onEvent;
+    // What the documentation-source readers keep from one file they open to the next: the files
+    // that XIncludes read, each parsed once in a run (host/formats/xml_reader.cpp).
+    std::shared_ptr<void> readerCache;
 
     void Record(EventType type, ObjectId object, std::int32_t value, std::string text = {});
 };
