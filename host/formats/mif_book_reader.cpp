@@ -36,18 +36,7 @@ class BookReader : public StatementReader {
         utf8_ = version >= 8;
         lex_.SetStringMode(MifLexer::StringMode::Raw);
         Finish(head);
-        for (;;) {
-            const Tok t = lex_.Next();
-            if (t == Tok::End) {
-                return;
-            }
-            if (t == Tok::Close) {
-                Fail(lex_.line(), "unbalanced '>' outside any statement");
-            }
-            if (t != Tok::Open) {
-                Fail(lex_.line(), "unexpected value outside any statement");
-            }
-            const Stmt s{lex_.word(), lex_.line()};
+        for (Stmt s{}; NextTopLevel(&s);) {
             if (s.name == "BookComponent") {
                 ReadComponent(s);
             } else {

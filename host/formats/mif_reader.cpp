@@ -282,18 +282,8 @@ class DocReader : public StatementReader {
 
     void Run() {
         ReadHeader();
-        for (;;) {
-            const Tok t = lex_.Next();
-            if (t == Tok::End) {
-                break;
-            }
-            if (t == Tok::Close) {
-                Fail(lex_.line(), "unbalanced '>' outside any statement");
-            }
-            if (t != Tok::Open) {
-                Fail(lex_.line(), "unexpected value outside any statement");
-            }
-            TopLevel({lex_.word(), lex_.line()});
+        for (Stmt s{}; NextTopLevel(&s);) {
+            TopLevel(s);
         }
         Finalize();
         doc_.charactersWithoutForm = lex_.charactersWithoutForm();

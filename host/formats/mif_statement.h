@@ -31,6 +31,22 @@ class StatementReader {
 
     static std::string Quote(std::string_view name) { return "<" + std::string(name) + ">"; }
 
+    // The next statement at the top level of the file into *s; false at the end of the file.
+    bool NextTopLevel(Stmt* s) {
+        const Tok t = lex_.Next();
+        if (t == Tok::End) {
+            return false;
+        }
+        if (t == Tok::Close) {
+            Fail(lex_.line(), "unbalanced '>' outside any statement");
+        }
+        if (t != Tok::Open) {
+            Fail(lex_.line(), "unexpected value outside any statement");
+        }
+        *s = {lex_.word(), lex_.line()};
+        return true;
+    }
+
     Tok NextIn(const Stmt& s) {
         const Tok t = lex_.Next();
         if (t == Tok::End) {
