@@ -1,5 +1,6 @@
 #include "tool/commands.h"
 
+#include "tool/run.h"
 #include "tool/run_report.h"
 
 #include <CLI/CLI.hpp>
@@ -17,7 +18,7 @@ namespace lxcli {
 namespace {
 
 // The options every command that reads files takes, and those of the plug-in's file commands.
-constexpr unsigned kFileCommandOptions = kOptionsJson | kOptionsFormats;
+constexpr unsigned kFileCommandOptions = kOptionsJson | kOptionsFormats | kOptionsCounting;
 constexpr unsigned kPluginFileOptions =
     kFileCommandOptions | kOptionsPlugin | kOptionsSave | kOptionsForce | kOptionsCsv;
 
@@ -219,6 +220,10 @@ void DeclareOptions(OptionTable& t, CLI::App& app, ToolOptions& o) {
          })
         opt->expected(1)->allow_extra_args(false)->multi_option_policy(
             CLI::MultiOptionPolicy::TakeAll);
+    t.Value("--counting", o.countingGiven, "PROFILE",
+            "count by the classic rules (the plug-in's, the default) or the precise ones",
+            kOptionsCounting)
+        ->check(CLI::IsMember({"classic", "precise"}));
     t.Flag("--show-ids", o.showIds, "print the ids of the opened document or book", kOptionsPlugin);
     t.Value("--plugin", o.plugin, "PATH", "load this plug-in module instead of the default",
             kOptionsPlugin);
@@ -436,6 +441,14 @@ int RunLexameter(int argc, const char* const* argv, const std::string& defaultPl
                 break;
             }
 
+    if (command->options & kOptionsCounting) {
+        int status = kExitUsage;
+        bool usage = false;
+        if (std::string problem = lxinsight::SettleCounting(&options, &status, &usage);
+            !problem.empty())
+            return usage ? UsageError(options, problem, out, err)
+                         : FinishWithError(options, problem, status, out, err);
+    }
     if (command->loadsPlugin) {
         if (options.installDir.empty())
             options.installDir = defaultInstallDir;
