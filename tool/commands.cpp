@@ -99,6 +99,15 @@ constexpr ToolCommand kCommands[] = {
      "lexameter html samples/manual/aquila-manual.book -o report.html",
      kFileCommandOptions | kOptionsThresholds | kOptionsHotspots | kOptionsPage | kOptionsForce,
      false, true, false, lxinsight::RunHtml},
+    {"explain", "each sentence with its words, their syllables and the complex words", nullptr,
+     "Why a text counts as it does: every counted sentence on a line of its own, with its\n"
+     "number of words and syllables and each word as word/syllables, a complex word marked\n"
+     "'*' ('~' when only SMOG counts it complex), under the profile in force (--counting).",
+     "A line a sentence, numbered in each file; a book's files under their names.",
+     "lexameter --counting precise explain notes.txt\n"
+     "  Counting: precise (word/syllables; * complex; ~ complex for SMOG, not for Gunning Fog)\n"
+     "  1. [6 words, 9 syllables] Readability/5* matters/2 ...",
+     kFileCommandOptions, false, true, false, lxinsight::RunExplain},
     {"about", "show the plug-in's About alert", nullptr, nullptr,
      "The plug-in's About alert: its name, version and build.", "lexameter about",
      kOptionsJson | kOptionsPlugin, true, false, false, RunAbout},

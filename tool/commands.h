@@ -68,4 +68,6 @@ int RunHotspots(const lxcli::ToolCommand& command, const InsightOptions& options
                 std::ostream& err);
 int RunHtml(const lxcli::ToolCommand& command, const InsightOptions& options, std::ostream& out,
             std::ostream& err);
+int RunExplain(const lxcli::ToolCommand& command, const InsightOptions& options, std::ostream& out,
+               std::ostream& err);
 } // namespace lxinsight
