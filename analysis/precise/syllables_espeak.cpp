@@ -10,7 +10,9 @@
 
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <unordered_map>
+#include <vector>
 
 namespace lxprecise {
 
@@ -92,11 +94,30 @@ bool IsVowelSymbol(UChar32 c) {
     }
 }
 
-// The syllable nuclei of one phoneme: 1 for a vowel, a diphthong or a syllabic consonant; 2 for
-// "iə", which the voice writes for the two vowels of "idea" and "area".
-int NucleiOfPhoneme(std::string_view phoneme) {
-    if (phoneme == "i\xC9\x99" || phoneme == "i\xCB\x90\xC9\x99")
+// The stress marks that stand before a stressed phoneme.
+constexpr std::string_view kPrimaryStress = "\xCB\x88";   // ˈ
+constexpr std::string_view kSecondaryStress = "\xCB\x8C"; // ˌ
+constexpr std::string_view kSchwaAfterI = "i\xC9\x99";    // iə
+constexpr std::string_view kLongISchwa = "i\xCB\x90\xC9\x99";
+constexpr std::string_view kAiSchwa = "a\xC9\xAA\xC9\x99"; // aɪə
+constexpr std::string_view kR = "\xC9\xB9";                // ɹ
+
+std::string_view WithoutStress(std::string_view phoneme) {
+    while (phoneme.starts_with(kPrimaryStress) || phoneme.starts_with(kSecondaryStress))
+        phoneme.remove_prefix(kPrimaryStress.size());
+    return phoneme;
+}
+
+// The syllable nuclei of one phoneme: 1 for a vowel, a diphthong or a syllabic consonant, 0 for
+// a consonant. The voice writes some pairs of vowels as one phoneme: "aɪə" (cli-ent, sci-ence)
+// is two, and so is "iə" (i-de-a, ar-e-a) except before "ɹ", where it is the one vowel of
+// "period" and "series".
+int NucleiOfPhoneme(std::string_view phoneme, std::string_view next) {
+    phoneme = WithoutStress(phoneme);
+    if (phoneme == kAiSchwa)
         return 2;
+    if (phoneme == kSchwaAfterI || phoneme == kLongISchwa)
+        return WithoutStress(next).starts_with(kR) ? 1 : 2;
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(phoneme.data());
     const std::int32_t n = static_cast<std::int32_t>(phoneme.size());
     for (std::int32_t i = 0; i < n;) {
@@ -109,14 +130,18 @@ int NucleiOfPhoneme(std::string_view phoneme) {
 }
 
 int NucleiOfPhonemes(std::string_view phonemes) {
-    int count = 0;
+    std::vector<std::string_view> list;
     std::size_t from = 0;
     for (std::size_t i = 0; i <= phonemes.size(); ++i) {
         if (i == phonemes.size() || phonemes[i] == kSeparator || phonemes[i] == ' ') {
-            count += NucleiOfPhoneme(phonemes.substr(from, i - from));
+            if (i > from)
+                list.push_back(phonemes.substr(from, i - from));
             from = i + 1;
         }
     }
+    int count = 0;
+    for (std::size_t i = 0; i < list.size(); ++i)
+        count += NucleiOfPhoneme(list[i], i + 1 < list.size() ? list[i + 1] : std::string_view());
     return count;
 }
 
