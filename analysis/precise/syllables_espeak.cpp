@@ -24,6 +24,11 @@ constexpr const char* kVoice = "en-us";
 constexpr char kSeparator = '_';
 // The phoneme mode: IPA names, kSeparator between phonemes.
 constexpr int kPhonemeMode = 0x02 | (kSeparator << 8);
+// The cache of pronounced words stops growing here (a text of generated identifiers).
+constexpr std::size_t kMaxCachedWords = 1u << 20;
+// A run of letters longer than this (no word of any dictionary) is pronounced in pieces of this
+// length, so that untrusted text cannot hand espeak-ng one huge word.
+constexpr std::size_t kMaxRunBytes = 64;
 
 struct Engine {
     std::mutex lock;
@@ -162,7 +167,8 @@ int LookUp(Engine& e, const std::string& run) {
     }
     if (count < 1)
         count = 1;
-    e.cache.emplace(run, count);
+    if (e.cache.size() < kMaxCachedWords)
+        e.cache.emplace(run, count);
     return count;
 }
 
@@ -194,9 +200,11 @@ int Syllables(std::string_view word) {
     for (std::int32_t i = 0; i < n;) {
         UChar32 c = 0;
         U8_NEXT(bytes, i, n, c);
-        if (c >= 0 && u_isalpha(c))
+        if (c >= 0 && u_isalpha(c)) {
+            if (runs.back().size() >= kMaxRunBytes)
+                runs.emplace_back();
             AppendLower(&runs.back(), c);
-        else if (c == '\'' || c == 0x2019)
+        } else if (c == '\'' || c == 0x2019)
             continue;
         else if (!runs.back().empty())
             runs.emplace_back();

@@ -7,6 +7,7 @@
 
 #include <fstream>
 #include <iostream>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -229,6 +230,9 @@ TEST_F(Precise, SyllablesOfWordsWithoutLettersCapitalsAndCompounds) {
     EXPECT_EQ(lxprecise::Syllables("Readability"), lxprecise::Syllables("readability"));
     EXPECT_EQ(lxprecise::Syllables("well-known"), 2);
     EXPECT_EQ(lxprecise::Syllables("don't"), 1);
+    // A huge run of letters is pronounced in pieces: counted, and never fewer than its pieces.
+    const std::string huge(100000, 'a');
+    EXPECT_GE(lxprecise::Syllables(huge), 100000 / 64);
 }
 
 TEST_F(Precise, SyllablesFromManyThreadsAgree) {
@@ -249,6 +253,29 @@ TEST_F(Precise, SyllablesFromManyThreadsAgree) {
     for (std::thread& t : threads)
         t.join();
     EXPECT_EQ(failures, std::vector<int>(4, 0));
+}
+
+TEST_F(Precise, AnyBytesAreCountedWithoutHarm) {
+    // Malformed UTF-8, control bytes and runs of punctuation: every span stays inside the text
+    // and the totals agree with the sentences analysed.
+    std::mt19937 rng(99);
+    std::uniform_int_distribution<int> byte(0, 255);
+    std::uniform_int_distribution<int> length(0, 400);
+    for (int i = 0; i < 300; ++i) {
+        std::string text(static_cast<std::size_t>(length(rng)), ' ');
+        for (char& c : text)
+            c = static_cast<char>(byte(rng) % 3 == 0 ? " .:;!?\n-/a"[byte(rng) % 11] : byte(rng));
+        ReadabilityCounts counts{};
+        lxprecise::CountText(text, &counts, nullptr);
+        int words = 0;
+        for (const lxprecise::Sentence& s : lxprecise::Analyse(text)) {
+            ASSERT_LE(s.span.offset + s.span.length, text.size());
+            for (const lxprecise::Word& w : s.words)
+                ASSERT_LE(w.span.offset + w.span.length, text.size());
+            words += static_cast<int>(s.words.size());
+        }
+        EXPECT_EQ(counts.words, words);
+    }
 }
 
 // The README's table of the precise rules: each example counts what the table says.
