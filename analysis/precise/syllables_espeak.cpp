@@ -8,6 +8,7 @@
 #include <unicode/uchar.h>
 #include <unicode/utf8.h>
 
+#include <cstdlib>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -57,6 +58,8 @@ bool Start(Engine& e) {
         return false;
     }
     e.ready = true;
+    // espeak-ng's tables are released when the program ends, after every lookup.
+    std::atexit([] { espeak_Terminate(); });
     return true;
 }
 
