@@ -25,19 +25,10 @@ std::vector<ExplainedWord> WordsOf(std::string_view sentence, Counting counting)
         const std::string utf8 = Utf8OfHostText(sentence);
         bool first = true;
         for (const lxprecise::Span& s : lxprecise::Words(utf8)) {
-            ExplainedWord w;
-            w.text = utf8.substr(s.offset, s.length);
-            // The word's own analysis, as the profile counts it in this place of the sentence.
-            const std::vector<lxprecise::Sentence> alone =
-                lxprecise::Analyse((first ? "" : "x ") + w.text);
-            if (!alone.empty() && !alone.front().words.empty()) {
-                const lxprecise::Word& counted = alone.front().words.back();
-                w.syllables = counted.syllables;
-                w.complex = counted.complex;
-                w.fogComplex = counted.fogComplex;
-            }
+            const lxprecise::Word counted =
+                lxprecise::CountWord(std::string_view(utf8).substr(s.offset, s.length), first);
+            words.push_back({counted.text, counted.syllables, counted.complex, counted.fogComplex});
             first = false;
-            words.push_back(std::move(w));
         }
         return words;
     }

@@ -400,6 +400,23 @@ int Characters(std::string_view word) {
     return n;
 }
 
+Word CountWord(std::string_view text, bool first) {
+    Word word;
+    word.span = {0, text.size()};
+    word.text = std::string(text);
+    word.syllables = Syllables(text);
+    word.characters = Characters(text);
+    word.complex = word.syllables >= kComplexSyllables;
+    if (word.complex) {
+        std::size_t next = 0;
+        const UChar32 c = CodePointAt(text, 0, &next);
+        const bool properNoun = !first && (u_isupper(c) || u_istitle(c));
+        const bool compound = text.find('-') != std::string_view::npos;
+        word.fogComplex = !properNoun && !compound && !ComplexOnlyThroughEnding(Lower(text));
+    }
+    return word;
+}
+
 std::vector<Sentence> Analyse(std::string_view text) {
     std::vector<Sentence> out;
     for (const Span& s : Sentences(text)) {
@@ -408,20 +425,8 @@ std::vector<Sentence> Analyse(std::string_view text) {
         const std::string_view body = text.substr(s.offset, s.length);
         bool first = true;
         for (const Span& w : Words(body)) {
-            Word word;
+            Word word = CountWord(body.substr(w.offset, w.length), first);
             word.span = {s.offset + w.offset, w.length};
-            word.text = std::string(body.substr(w.offset, w.length));
-            word.syllables = Syllables(word.text);
-            word.characters = Characters(word.text);
-            word.complex = word.syllables >= kComplexSyllables;
-            if (word.complex) {
-                std::size_t next = 0;
-                const UChar32 c = CodePointAt(word.text, 0, &next);
-                const bool properNoun = !first && (u_isupper(c) || u_istitle(c));
-                const bool compound = word.text.find('-') != std::string::npos;
-                word.fogComplex =
-                    !properNoun && !compound && !ComplexOnlyThroughEnding(Lower(word.text));
-            }
             first = false;
             sentence.words.push_back(std::move(word));
         }

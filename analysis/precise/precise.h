@@ -58,6 +58,10 @@ int Syllables(std::string_view word);
 // Letters and digits of a word (UTF-8: each code point that is a letter or digit counts once).
 int Characters(std::string_view word);
 
+// One word as the profile counts it: its syllables, characters and whether it is complex, for
+// SMOG and for Gunning Fog (first: it begins its sentence, so a capital does not make it a name).
+Word CountWord(std::string_view word, bool first);
+
 // The whole analysis of a text: its sentences with their words. Needs Available().
 std::vector<Sentence> Analyse(std::string_view text);
 

@@ -20,6 +20,9 @@ int Syllables(std::string_view) {
 int Characters(std::string_view) {
     return 0;
 }
+Word CountWord(std::string_view, bool) {
+    return {};
+}
 std::vector<Sentence> Analyse(std::string_view) {
     return {};
 }
