@@ -61,7 +61,7 @@ constexpr ToolCommand kCommands[] = {
      "A word-list document: each word, four blanks and its count, then the number of unique\n"
      "words. With --out: <stem>.word-counts.mif and <stem>.word-counts.txt.",
      "lexameter --json word-counts samples/article.txt | jq '.documents[0].words[0]'\n"
-     "  {\"count\": 7, \"word\": \"A\"}",
+     "  {\"complex\": false, \"count\": 7, \"syllables\": 1, \"word\": \"A\"}",
      kPluginFileOptions, true, true, true, RunPluginCommand},
     {"report", "the readability report (a table per file for a book)",
      "Generate Readability Report", nullptr,
