@@ -34,6 +34,8 @@ constexpr unsigned char kClassPeriod = 1u << kBitPeriod;
 constexpr unsigned char kClassLetterE = 1u << kBitLetterE;
 // Bytes at which the sentence scan has to look closer: terminators and the period.
 constexpr unsigned char kClassSentenceStop = kClassTerminator | kClassPeriod;
+// Bytes consumed with the terminator when they follow it right away.
+constexpr unsigned char kClassSkippedAfterEnd = kClassSeparator | kClassTrim;
 
 template <std::size_t N>
 constexpr void MarkClass(std::array<unsigned char, 256>& table,
@@ -89,6 +91,18 @@ char* CopyView(std::string_view view) {
     return copy;
 }
 
+// Where the next sentence scan starts after a sentence that ends at `end` (its terminator, or the
+// text's size). The terminator is consumed, and so is the byte after it when that byte is a word
+// separator or a trimmed punctuation byte (a space, a closing quotation mark or bracket, another
+// terminator); any other byte begins the next sentence's first word and is kept, so "time:10"
+// goes on with "10".
+inline std::size_t PastSentenceEnd(std::string_view text, std::size_t end) {
+    const std::size_t n = text.size();
+    if (n - end <= 1)
+        return n;
+    return (ClassAt(text, end + 1) & kClassSkippedAfterEnd) ? end + 2 : end + 1;
+}
+
 } // namespace
 
 bool IsWordSeparator(unsigned char byte) {
@@ -115,8 +129,7 @@ bool NextSentenceView(std::string_view text, std::size_t* pos, std::string_view*
                 break; // a period before a space or a tab
             ++t;
         }
-        // The terminator and the one byte after it are consumed, whatever that byte is.
-        *pos = n - t > 2 ? t + 2 : n;
+        *pos = PastSentenceEnd(text, t);
         if (textSeen) {
             *sentence = text.substr(start, t - start);
             return true;
@@ -346,7 +359,7 @@ bool NextSentenceMasked(TextMasks* t, std::size_t* pos, std::size_t* begin, std:
                 break;
             ++stop;
         }
-        *pos = n - stop > 2 ? stop + 2 : n;
+        *pos = PastSentenceEnd(std::string_view(reinterpret_cast<const char*>(t->text), n), stop);
         if (textSeen) {
             *begin = start;
             *end = stop;

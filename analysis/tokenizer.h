@@ -65,12 +65,14 @@ char* JoinTextItems(const TextItemList* list);
 
 // Cuts the next sentence off the front of *cursor, an owned string (MemFree). Returns the
 // sentence as a new string (MemFree), its leading separators removed and its terminator left
-// out, and drops from the cursor the sentence, its terminator and the one byte after it. A
-// candidate that holds nothing but periods and separators before its terminator is dropped the
-// same way and the cut goes on with the rest. Null only when no sentence is left: the cursor is
-// null, empty, or held only such candidates (it is then emptied). Null too when the copy cannot
-// be allocated; the cursor is then unchanged. The cursor's string is shortened in place, so
-// *cursor keeps its address and stays owned by the caller.
+// out, and drops from the cursor the sentence, its terminator and, when it is a word separator or
+// one of the TrimCharacters, the one byte after it; any other byte after the terminator (a letter
+// or digit glued to it, as in "time:10") is left to begin the next sentence. A candidate that holds
+// nothing but periods and separators before its terminator is dropped the same way and the cut goes
+// on with the rest. Null only when no sentence is left: the cursor is null, empty, or held only
+// such candidates (it is then emptied). Null too when the copy cannot be allocated; the cursor is
+// then unchanged. The cursor's string is shortened in place, so *cursor keeps its address and stays
+// owned by the caller.
 char* NextSentence(char** cursor);
 
 // The number of words of a sentence as NextSentence returns it (beginning on a word byte): the

@@ -25,22 +25,23 @@ struct CheckRow {
 std::vector<CheckRow> Rows(const InputFigures& figures, const Thresholds& thresholds) {
     std::vector<CheckRow> rows;
     auto add = [&](const std::string& name, bool overall, bool read,
-                   const ReadabilityCounts& counts, std::int32_t longWords) {
+                   const ReadabilityCounts& counts, std::int32_t longWords,
+                   std::int32_t fogComplexWords) {
         CheckRow row;
         row.name = name;
         row.overall = overall;
         row.read = read;
         row.counts = counts;
         row.longWords = longWords;
-        row.measures = ComputeMeasures(counts, longWords);
+        row.measures = ComputeMeasures(counts, longWords, fogComplexWords);
         if (read)
             row.misses = Evaluate(thresholds, row.measures);
         rows.push_back(std::move(row));
     };
     for (const FileFigures& f : figures.files)
-        add(f.name, false, f.opened, f.totals, f.longWords);
+        add(f.name, false, f.opened, f.totals, f.longWords, f.fogComplexWords);
     if (figures.isBook)
-        add(kOverall, true, true, figures.totals, figures.longWords);
+        add(kOverall, true, true, figures.totals, figures.longWords, figures.fogComplexWords);
     return rows;
 }
 

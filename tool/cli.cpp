@@ -1,5 +1,6 @@
 #include "tool/cli.h"
 
+#include "analysis/measures.h"
 #include "host/api/host.h"
 #include "host/api/loader.h"
 #include "host/formats/frameroman.h"
@@ -75,6 +76,8 @@ struct Session {
     std::size_t& consolePieces;
     // The files as they are opened: '-' is given to the host as "stdin".
     std::vector<std::string> files;
+    // Under --counting precise: the alert the command shows instead of the plug-in's.
+    std::vector<std::string>& preciseAlerts;
 };
 
 int AboutInSession(Session& s) {
@@ -219,6 +222,49 @@ void AddEveryCount(Session& s, ObjectId input) {
     }
 }
 
+// The plug-in's measure of an alert command, for its alert under the precise profile.
+std::optional<Measure> AlertMeasureOf(const std::string& command) {
+    const std::pair<const char*, Measure> measures[] = {{"stats", MeasureCounts},
+                                                        {"flesch", MeasureFlesch},
+                                                        {"ari", MeasureAri},
+                                                        {"smog", MeasureSmog},
+                                                        {"fog", MeasureFog}};
+    for (const auto& [name, measure] : measures)
+        if (command == name)
+            return measure;
+    return std::nullopt;
+}
+
+// Under --counting precise: counts the input the plug-in opened with the precise profile and
+// makes the alert the plug-in would show for those counts, with its own measure lines (Gunning
+// Fog from the profile's own complex words). Returns the alert's text, "" when the tool could
+// not connect to its host.
+std::string PreciseAlert(Session& s, ObjectId input, Measure measure) {
+    s.host.SetConsoleStream(nullptr);
+    lxinsight::InputFigures figures;
+    {
+        lxinsight::HostClient client(s.host);
+        if (!client.connected())
+            return "";
+        figures = lxinsight::CollectFigures(s.host, input, false, lxinsight::Counting::Precise);
+    }
+    const ReadabilityCounts counts =
+        measure == MeasureFog ? lxinsight::FogCounts(figures.totals, figures.fogComplexWords)
+                              : figures.totals;
+    MeasureLine lines[kMeasureMaxLines];
+    const int n = MeasureLines(measure, counts, lines);
+    std::string text;
+    for (int i = 0; i < n; ++i)
+        text += std::string(lines[i].label) + lines[i].value +
+                (lines[i].alertBreak == kLineBreakDouble ? "\n\n" : "\n");
+    if (s.options.json && s.options.command == kCountsCommand) {
+        s.report.extra["counts"] = lxinsight::CountsJson(figures.totals, figures.longWords);
+        s.report.extra["measures"] = lxinsight::MeasuresJson(
+            lxinsight::ComputeMeasures(figures.totals, figures.longWords, figures.fogComplexWords));
+    }
+    return text;
+}
+
 // Delivers the --message messages in order; one the plug-in does not take is a warning.
 void DeliverMessages(Session& s) {
     for (const std::string& message : s.options.messages) {
@@ -306,6 +352,21 @@ int RunOnFiles(Session& s) {
         sources.push_back({doc, described.rendered});
         s.report.documents.push_back(std::move(described));
     }
+    // Under the precise profile the alert is the tool's, counted with the profile.
+    const std::optional<Measure> preciseMeasure = s.options.counting == lxinsight::Counting::Precise
+                                                      ? AlertMeasureOf(s.options.command)
+                                                      : std::nullopt;
+    if (preciseMeasure && sources.empty()) {
+        s.consolePieces = s.host.record().console.size();
+        const std::string alert = PreciseAlert(s, input, *preciseMeasure);
+        if (alert.empty()) {
+            s.report.errors.push_back("cannot count with the precise profile: the tool could not "
+                                      "connect to its host");
+            return kExitPlugin;
+        }
+        s.preciseAlerts.push_back(alert);
+        sources.push_back({nullptr, AsTextBlock(alert)});
+    }
     // A command whose result is an alert: its text is the output.
     if (sources.empty()) {
         std::string text;
@@ -333,8 +394,10 @@ int RunOnFiles(Session& s) {
             s.report.warnings.push_back("--exclude-format '" + name +
                                         "': no examined document defines this paragraph format");
 
-    if ((s.options.json && s.options.command == kCountsCommand) ||
-        ((s.options.json || s.options.csv) && s.options.command == kReportCommand))
+    if (preciseMeasure) {
+        // The counts and measures of the JSON document were the profile's.
+    } else if ((s.options.json && s.options.command == kCountsCommand) ||
+               ((s.options.json || s.options.csv) && s.options.command == kReportCommand))
         AddEveryCount(s, input);
 
     if (!s.options.outDir.empty() && !SaveOutputs(s, sources, inputs))
@@ -370,7 +433,9 @@ int RunWithPlugin(const ToolCommand& command, const ToolOptions& options,
     lxhost::Host host;
     // With --json everything goes into the one document at the end.
     // With --csv the alerts become a table at the end.
-    host.SetAlertStream(options.json || options.csv ? nullptr : &alertStream);
+    // Under the precise profile the plug-in's alert is replaced by the tool's, shown below.
+    const bool preciseAlerts = options.counting == lxinsight::Counting::Precise;
+    host.SetAlertStream(options.json || options.csv || preciseAlerts ? nullptr : &alertStream);
     host.SetConsoleStream(options.json ? nullptr : &consoleStream);
     host.session().installDir = options.installDir;
     host.session().readerOptions.excludedFormats = options.excludeFormats;
@@ -378,6 +443,7 @@ int RunWithPlugin(const ToolCommand& command, const ToolOptions& options,
 
     int status = kExitOk;
     std::size_t consolePieces = SIZE_MAX;
+    std::vector<std::string> alerts;
     {
         // Declared after the host so that the module is unloaded while the host still stands.
         lxhost::PluginLoader loader(host);
@@ -387,7 +453,7 @@ int RunWithPlugin(const ToolCommand& command, const ToolOptions& options,
         } else {
             Session session{host,     loader,        options,          out,
                             err,      command.label, command.wordList, report,
-                            progress, consolePieces, options.files};
+                            progress, consolePieces, options.files,    alerts};
             // A command without files has nothing to wait for: its messages go first.
             if (!command.takesFiles)
                 DeliverMessages(session);
@@ -396,6 +462,12 @@ int RunWithPlugin(const ToolCommand& command, const ToolOptions& options,
     }
 
     report.alerts = host.record().alerts;
+    if (preciseAlerts) {
+        report.alerts = alerts;
+        if (!options.json && !options.csv)
+            for (std::size_t i = 0; i < alerts.size(); ++i)
+                alertStream << (i > 0 ? "\n" : "") << AsTextBlock(alerts[i]);
+    }
     // The console's pieces, joined and cut into lines.
     std::string console;
     const std::vector<std::string>& pieces = host.record().console;

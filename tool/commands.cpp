@@ -1,5 +1,6 @@
 #include "tool/commands.h"
 
+#include "tool/run.h"
 #include "tool/run_report.h"
 
 #include <CLI/CLI.hpp>
@@ -17,7 +18,7 @@ namespace lxcli {
 namespace {
 
 // The options every command that reads files takes, and those of the plug-in's file commands.
-constexpr unsigned kFileCommandOptions = kOptionsJson | kOptionsFormats;
+constexpr unsigned kFileCommandOptions = kOptionsJson | kOptionsFormats | kOptionsCounting;
 constexpr unsigned kPluginFileOptions =
     kFileCommandOptions | kOptionsPlugin | kOptionsSave | kOptionsForce | kOptionsCsv;
 
@@ -60,7 +61,7 @@ constexpr ToolCommand kCommands[] = {
      "A word-list document: each word, four blanks and its count, then the number of unique\n"
      "words. With --out: <stem>.word-counts.mif and <stem>.word-counts.txt.",
      "lexameter --json word-counts samples/article.txt | jq '.documents[0].words[0]'\n"
-     "  {\"count\": 7, \"word\": \"A\"}",
+     "  {\"complex\": false, \"count\": 7, \"syllables\": 1, \"word\": \"A\"}",
      kPluginFileOptions, true, true, true, RunPluginCommand},
     {"report", "the readability report (a table per file for a book)",
      "Generate Readability Report", nullptr,
@@ -98,6 +99,15 @@ constexpr ToolCommand kCommands[] = {
      "lexameter html samples/manual/aquila-manual.book -o report.html",
      kFileCommandOptions | kOptionsThresholds | kOptionsHotspots | kOptionsPage | kOptionsForce,
      false, true, false, lxinsight::RunHtml},
+    {"explain", "each sentence with its words, their syllables and the complex words", nullptr,
+     "Why a text counts as it does: every counted sentence on a line of its own, with its\n"
+     "number of words and syllables and each word as word/syllables, a complex word marked\n"
+     "'*' ('~' when only SMOG counts it complex), under the profile in force (--counting).",
+     "A line a sentence, numbered in each file; a book's files under their names.",
+     "lexameter --counting precise explain notes.txt\n"
+     "  Counting: precise (word/syllables; * complex; ~ complex for SMOG, not for Gunning Fog)\n"
+     "  1. [6 words, 9 syllables] Readability/5* matters/2 ...",
+     kFileCommandOptions, false, true, false, lxinsight::RunExplain},
     {"about", "show the plug-in's About alert", nullptr, nullptr,
      "The plug-in's About alert: its name, version and build.", "lexameter about",
      kOptionsJson | kOptionsPlugin, true, false, false, RunAbout},
@@ -220,6 +230,10 @@ void DeclareOptions(OptionTable& t, CLI::App& app, ToolOptions& o) {
          })
         opt->expected(1)->allow_extra_args(false)->multi_option_policy(
             CLI::MultiOptionPolicy::TakeAll);
+    t.Value("--counting", o.countingGiven, "PROFILE",
+            "count by the classic rules (the plug-in's, the default) or the precise ones",
+            kOptionsCounting)
+        ->check(CLI::IsMember({"classic", "precise"}));
     t.Flag("--show-ids", o.showIds, "print the ids of the opened document or book", kOptionsPlugin);
     t.Value("--plugin", o.plugin, "PATH", "load this plug-in module instead of the default",
             kOptionsPlugin);
@@ -438,6 +452,14 @@ int RunLexameter(int argc, const char* const* argv, const std::string& defaultPl
                 break;
             }
 
+    if (command->options & kOptionsCounting) {
+        int status = kExitUsage;
+        bool usage = false;
+        if (std::string problem = lxinsight::SettleCounting(&options, &status, &usage);
+            !problem.empty())
+            return usage ? UsageError(options, problem, out, err)
+                         : FinishWithError(options, problem, status, out, err);
+    }
     if (command->loadsPlugin) {
         if (options.installDir.empty())
             options.installDir = defaultInstallDir;

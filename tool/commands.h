@@ -22,6 +22,7 @@ enum OptionGroup : unsigned {
     kOptionsThresholds = 1u << 6, // --config and the thresholds
     kOptionsHotspots = 1u << 7,   // --top, --long
     kOptionsPage = 1u << 8,       // -o, --output
+    kOptionsCounting = 1u << 9,   // --counting
 };
 
 struct ToolCommand;
@@ -67,4 +68,6 @@ int RunHotspots(const lxcli::ToolCommand& command, const InsightOptions& options
                 std::ostream& err);
 int RunHtml(const lxcli::ToolCommand& command, const InsightOptions& options, std::ostream& out,
             std::ostream& err);
+int RunExplain(const lxcli::ToolCommand& command, const InsightOptions& options, std::ostream& out,
+               std::ostream& err);
 } // namespace lxinsight

@@ -1,5 +1,6 @@
 #include "tool/figures.h"
 
+#include "analysis/precise/precise.h"
 #include "analysis/sentence_counts.h"
 #include "analysis/tokenizer.h"
 #include "analysis/traversal.h"
@@ -40,6 +41,7 @@ struct FileWalk {
     // Sorted once the first walk is over, for the second walk to search.
     std::vector<ObjectId> examined;
     WordBatch batch; // the words of the text being counted
+    Counting counting = Counting::Classic;
 };
 
 void BatchWord(std::string_view word, void* context) {
@@ -79,6 +81,37 @@ void SentenceVisit(std::string_view sentence, const ReadabilityCounts& counts,
     paragraph->sentences.push_back(s);
 }
 
+// Counts a paragraph's text with the precise profile: its counts and its sentences, whose
+// offsets are mapped back from the UTF-8 text to the host's bytes.
+void CountPrecisely(ParagraphFigures* p) {
+    std::string utf8;
+    std::vector<std::size_t> hostByteAt; // for each UTF-8 offset, the host byte it came from
+    for (std::size_t i = 0; i < p->text.size(); ++i) {
+        const std::size_t before = utf8.size();
+        lxhost::FrameRomanToUtf8(std::string_view(p->text).substr(i, 1), utf8);
+        hostByteAt.insert(hostByteAt.end(), utf8.size() - before, i);
+    }
+    hostByteAt.push_back(p->text.size());
+    for (const lxprecise::Sentence& s : lxprecise::Analyse(utf8)) {
+        SentenceFigures f;
+        f.offset = static_cast<std::uint32_t>(hostByteAt[s.span.offset]);
+        f.length = static_cast<std::uint32_t>(hostByteAt[s.span.offset + s.span.length] - f.offset);
+        f.counts.sentences = 1;
+        for (const lxprecise::Word& w : s.words) {
+            ++f.counts.words;
+            f.counts.syllables += w.syllables;
+            f.counts.characters += w.characters;
+            f.counts.complexWords += w.complex ? 1 : 0;
+            f.fogComplexWords += w.fogComplex ? 1 : 0;
+            f.longWords += w.characters >= static_cast<int>(kLongWordBytes) ? 1 : 0;
+        }
+        AddCounts(p->counts, f.counts);
+        p->longWords += f.longWords;
+        p->fogComplexWords += f.fogComplexWords;
+        p->sentences.push_back(f);
+    }
+}
+
 // The visit of the walk: the object's text counted exactly as the plug-in's counting visit
 // counts it (fetch, join, CountText), kept when it yields a counted sentence.
 void ParagraphVisit(ObjectId docId, ObjectId object, void* context) {
@@ -89,10 +122,13 @@ void ParagraphVisit(ObjectId docId, ObjectId object, void* context) {
     ParagraphFigures p;
     p.text = text;
     MemFree(text);
-    CountText(p.text, &p.counts);
+    if (walk->counting == Counting::Classic)
+        CountText(p.text, &p.counts);
     WordOccurrences* words = walk->occurrences;
     if (words)
         walk->examined.push_back(object);
+    if (walk->counting == Counting::Precise)
+        CountPrecisely(&p);
     if (p.counts.sentences == 0) {
         // No counted sentence: whatever words the word list's own walk finds are listed still.
         if (words) {
@@ -102,8 +138,15 @@ void ParagraphVisit(ObjectId docId, ObjectId object, void* context) {
         return;
     }
     p.counts.paragraphs = 1;
-    // The listed words are the words of the counted sentences: one pass finds both.
-    ForEachCountedSentence(p.text, SentenceVisit, &p, words ? BatchWord : nullptr, &walk->batch);
+    if (walk->counting == Counting::Precise) {
+        if (words)
+            ForEachListedWord(p.text, BatchWord, &walk->batch);
+    } else {
+        // The listed words are the words of the counted sentences: one pass finds both.
+        ForEachCountedSentence(p.text, SentenceVisit, &p, words ? BatchWord : nullptr,
+                               &walk->batch);
+        p.fogComplexWords = p.counts.complexWords;
+    }
     if (words)
         walk->batch.CountInto(words, true);
     if (lxhost::Document* doc = walk->session->FindDocument(docId)) {
@@ -115,6 +158,7 @@ void ParagraphVisit(ObjectId docId, ObjectId object, void* context) {
     p.number = static_cast<std::uint32_t>(file.paragraphs.size() + 1);
     AddCounts(file.totals, p.counts);
     file.longWords += p.longWords;
+    file.fogComplexWords += p.fogComplexWords;
     file.paragraphs.push_back(std::move(p));
 }
 
@@ -163,7 +207,8 @@ std::string_view PathInside(std::string_view path, std::string_view folder) {
 
 // The figures of one document; bookPath is the path of the book it belongs to, or "".
 FileFigures CollectFile(lxhost::Session& session, ObjectId doc, const std::string& name,
-                        const std::string& bookPath, WordOccurrences* occurrences) {
+                        const std::string& bookPath, WordOccurrences* occurrences,
+                        Counting counting) {
     FileFigures file;
     const lxhost::Document* opened = doc != 0 ? session.FindDocument(doc) : nullptr;
     const std::string path = opened ? opened->path : "";
@@ -171,7 +216,7 @@ FileFigures CollectFile(lxhost::Session& session, ObjectId doc, const std::strin
     if (file.name.empty())
         file.name = Utf8FileName(path, name);
     file.opened = doc != 0;
-    FileWalk walk{&session, &file, occurrences, {}, {}};
+    FileWalk walk{&session, &file, occurrences, {}, {}, counting};
     if (doc != 0) {
         WalkTextObjects(doc, true, ParagraphVisit, &walk);
         if (occurrences) {
@@ -187,12 +232,13 @@ struct BookWalk {
     InputFigures* input;
     WordOccurrences* occurrences;
     std::string bookPath;
+    Counting counting;
 };
 
 void BookFileVisit(ObjectId doc, const char* name, void* context) {
     auto* walk = static_cast<BookWalk*>(context);
-    walk->input->files.push_back(
-        CollectFile(*walk->session, doc, name ? name : "", walk->bookPath, walk->occurrences));
+    walk->input->files.push_back(CollectFile(*walk->session, doc, name ? name : "", walk->bookPath,
+                                             walk->occurrences, walk->counting));
 }
 
 } // namespace
@@ -285,7 +331,12 @@ std::string PathFromBookFolder(const std::string& bookPath, const std::string& p
     return std::string(inside);
 }
 
-InputFigures CollectFigures(lxhost::Host& host, ObjectId input, bool occurrences) {
+const char* CountingName(Counting counting) {
+    return counting == Counting::Precise ? "precise" : "classic";
+}
+
+InputFigures CollectFigures(lxhost::Host& host, ObjectId input, bool occurrences,
+                            Counting counting) {
     lxhost::Session& session = host.session();
     InputFigures figures;
     figures.isBook = lxhost::KindOf(input) == lxhost::kKindBook;
@@ -294,17 +345,18 @@ InputFigures CollectFigures(lxhost::Host& host, ObjectId input, bool occurrences
         figures.name =
             Utf8FileName(book ? book->path : "", TakeString(BookFileName(input), "Untitled"));
         BookWalk walk{&session, &figures, occurrences ? &figures.occurrences : nullptr,
-                      book ? book->path : ""};
+                      book ? book->path : "", counting};
         WalkBookFiles(input, kStatusExamining, BookFileVisit, &walk);
     } else {
         const std::string served = TakeString(DocumentFileName(input), "Untitled");
-        figures.files.push_back(
-            CollectFile(session, input, served, "", occurrences ? &figures.occurrences : nullptr));
+        figures.files.push_back(CollectFile(
+            session, input, served, "", occurrences ? &figures.occurrences : nullptr, counting));
         figures.name = figures.files.back().name;
     }
     for (const FileFigures& f : figures.files) {
         AddCounts(figures.totals, f.totals);
         figures.longWords += f.longWords;
+        figures.fogComplexWords += f.fogComplexWords;
     }
     return figures;
 }

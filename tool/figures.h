@@ -16,12 +16,21 @@
 
 namespace lxinsight {
 
+// How the figures are counted: by the plug-in's rules, or by the precise profile
+// (analysis/precise), which only the tool has.
+enum class Counting { Classic, Precise };
+
+// The profile's name as options, configuration files and JSON documents give it.
+const char* CountingName(Counting counting);
+
 // A counted sentence: where it lies in its paragraph's text, and its counts.
 struct SentenceFigures {
     std::uint32_t offset = 0; // into ParagraphFigures::text
     std::uint32_t length = 0;
     ReadabilityCounts counts{};
     std::int32_t longWords = 0;
+    // Complex words as Gunning Fog counts them: under the classic profile every complex word.
+    std::int32_t fogComplexWords = 0;
 };
 
 // A text object (paragraph or text line) that yielded at least one counted sentence.
@@ -32,6 +41,8 @@ struct ParagraphFigures {
     std::string text;         // the host's text, FrameRoman bytes
     ReadabilityCounts counts{};
     std::int32_t longWords = 0;
+    // Complex words as Gunning Fog counts them: under the classic profile every complex word.
+    std::int32_t fogComplexWords = 0;
     std::vector<SentenceFigures> sentences;
 };
 
@@ -42,6 +53,8 @@ struct FileFigures {
     bool opened = true;
     ReadabilityCounts totals{};
     std::int32_t longWords = 0;
+    // Complex words as Gunning Fog counts them: under the classic profile every complex word.
+    std::int32_t fogComplexWords = 0;
     std::vector<ParagraphFigures> paragraphs;
 };
 
@@ -84,6 +97,8 @@ struct InputFigures {
     std::vector<FileFigures> files;
     ReadabilityCounts totals{};
     std::int32_t longWords = 0;
+    // Complex words as Gunning Fog counts them: under the classic profile every complex word.
+    std::int32_t fogComplexWords = 0;
     // When asked for: the words a word list holds, and how often each word occurs, counted as
     // the plug-in's word lists count occurrences (in every paragraph of the walk, the paragraph
     // filter off). Host bytes.
@@ -107,7 +122,11 @@ class HostClient {
 // Counts one open document, or every examined file of an open book (opening and closing its
 // files through the host, as the plug-in's book commands do). Needs a connected HostClient.
 // With occurrences, also counts the words of every file while it is open.
-InputFigures CollectFigures(lxhost::Host& host, ObjectId input, bool occurrences = false);
+// With Counting::Precise the sentences, words and syllables are the precise profile's (the text
+// converted to UTF-8 and cut by its rules); sentence offsets stay offsets into the host's text.
+// The word list's occurrences are counted by the classic rules either way.
+InputFigures CollectFigures(lxhost::Host& host, ObjectId input, bool occurrences = false,
+                            Counting counting = Counting::Classic);
 
 // A book's file is named by its path from the book's folder (the folder itself for a folder
 // book, else the one that holds the book file), so that files of one name in different folders

@@ -84,7 +84,7 @@ std::string Fixed(double v, int decimals) {
 
 void Summary(std::string& h, const InputFigures& f, const Measured& m) {
     const ReadabilityCounts& c = f.totals;
-    const MeasureSet measures = ComputeMeasures(c, f.longWords);
+    const MeasureSet measures = ComputeMeasures(c, f.longWords, f.fogComplexWords);
     h += "<section id=\"summary\">\n<h2>Summary</h2>\n<table class=\"figures\">\n";
     auto row = [&](const std::string& label, const std::string& value) {
         h += "<tr><th scope=\"row\">" + HtmlEscape(label) + "</th><td>" + value + "</td></tr>\n";
@@ -195,8 +195,9 @@ void FileTable(std::string& h, const InputFigures& f, const Thresholds& t) {
     if (!t.limits.empty())
         h += "<th>Result</th>";
     h += "</tr></thead>\n<tbody>\n";
-    auto row = [&](const std::string& name, const ReadabilityCounts& c, std::int32_t longWords) {
-        const MeasureSet m = ComputeMeasures(c, longWords);
+    auto row = [&](const std::string& name, const ReadabilityCounts& c, std::int32_t longWords,
+                   std::int32_t fogComplexWords) {
+        const MeasureSet m = ComputeMeasures(c, longWords, fogComplexWords);
         const std::vector<Miss> misses = Evaluate(t, m);
         h += "<tr><td>" + HtmlEscape(name) + "</td>";
         for (MeasureId id = 0; id < kMeasureRowCount; ++id)
@@ -213,9 +214,9 @@ void FileTable(std::string& h, const InputFigures& f, const Thresholds& t) {
         h += "</tr>\n";
     };
     for (const FileFigures& file : f.files)
-        row(file.name, file.totals, file.longWords);
+        row(file.name, file.totals, file.longWords, file.fogComplexWords);
     if (f.isBook)
-        row("Overall", f.totals, f.longWords);
+        row("Overall", f.totals, f.longWords, f.fogComplexWords);
     h += "</tbody>\n</table>\n</section>\n";
 }
 

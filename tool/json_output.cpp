@@ -1,5 +1,8 @@
 #include "tool/json_output.h"
 
+#include "analysis/tokenizer.h"
+#include "host/formats/frameroman.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <sstream>
@@ -42,7 +45,17 @@ nlohmann::json WordsJson(const OutputDocument& d) {
             if (n.is_number_integer())
                 count = n;
         }
-        words.push_back({{"word", count.is_null() ? text : text.substr(0, at)}, {"count", count}});
+        const std::string word = count.is_null() ? text : text.substr(0, at);
+        nlohmann::json entry = {{"word", word}, {"count", count}};
+        if (!count.is_null()) {
+            // The word's syllables as the list's counting counted them, from its host bytes.
+            std::string host;
+            lxhost::Utf8ToFrameRoman(word, host);
+            const int syllables = CountSyllablesView(host);
+            entry["syllables"] = syllables;
+            entry["complex"] = syllables >= kComplexWordSyllables;
+        }
+        words.push_back(std::move(entry));
     }
     return words;
 }

@@ -7,10 +7,20 @@
 
 namespace lxinsight {
 
-MeasureSet ComputeMeasures(const ReadabilityCounts& counts, std::int32_t longWords) {
+ReadabilityCounts FogCounts(const ReadabilityCounts& counts, std::int32_t fogComplexWords) {
+    ReadabilityCounts fog = counts;
+    if (fogComplexWords >= 0)
+        fog.complexWords = fogComplexWords;
+    return fog;
+}
+
+MeasureSet ComputeMeasures(const ReadabilityCounts& counts, std::int32_t longWords,
+                           std::int32_t fogComplexWords) {
     MeasureSet set;
     for (MeasureId id = 0; id < kMeasureRowCount; ++id)
-        set.values[id] = MeasureValue(id, counts, longWords);
+        set.values[id] = RowOf(id).compute == GunningFog
+                             ? MeasureValue(id, FogCounts(counts, fogComplexWords), longWords)
+                             : MeasureValue(id, counts, longWords);
     return set;
 }
 

@@ -25,7 +25,14 @@ struct MeasureSet {
     double operator[](MeasureId id) const { return values[id]; }
 };
 
-MeasureSet ComputeMeasures(const ReadabilityCounts& counts, std::int32_t longWords);
+// fogComplexWords: the complex words Gunning Fog counts, where a profile counts them apart from
+// SMOG's (the precise one); negative: the counts' own complex words.
+MeasureSet ComputeMeasures(const ReadabilityCounts& counts, std::int32_t longWords,
+                           std::int32_t fogComplexWords = -1);
+
+// The counts as Gunning Fog reads them: complexWords replaced by fogComplexWords when that is
+// not negative.
+ReadabilityCounts FogCounts(const ReadabilityCounts& counts, std::int32_t fogComplexWords);
 
 // The value as the plug-in shows a measure: one decimal, "n/a" when it is not a number.
 std::string ValueText(double value);

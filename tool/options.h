@@ -2,6 +2,7 @@
 // exit statuses every command answers with.
 #pragma once
 
+#include "tool/figures.h"
 #include "tool/hotspots.h"
 #include "tool/thresholds.h"
 
@@ -40,6 +41,10 @@ struct ToolOptions {
     // How results are printed.
     bool json = false; // one JSON document instead of text
     bool csv = false;  // the tables as CSV
+    // How the files are counted: --counting as given (empty when not given), and the profile in
+    // force once the option and the configuration are settled.
+    std::string countingGiven;
+    lxinsight::Counting counting = lxinsight::Counting::Classic;
     // The tool's own commands.
     std::string config; // --config FILE; empty: .lexameter.toml in the current directory, if any
     lxinsight::ThresholdSettings thresholds;

@@ -1,5 +1,6 @@
 #include "tool/run.h"
 
+#include "analysis/precise/precise.h"
 #include "analysis/words.h"
 #include "host/api/host.h"
 #include "tool/json_output.h"
@@ -140,7 +141,7 @@ Measured MeasureInput(const InsightOptions& options, const std::vector<std::stri
     {
         lxcli::Progress progress(err, lxcli::IsTerminal(err));
         lxcli::ShowProgress shown(session, progress, !options.json);
-        m.figures = CollectFigures(host, input, words);
+        m.figures = CollectFigures(host, input, words, options.counting);
     }
     // The files the run read: an output of the run never replaces one of them.
     m.inputs = options.files;
@@ -185,6 +186,36 @@ bool LoadSettings(const InsightOptions& options, ThresholdSettings* file, int* s
         return false;
     }
     return true;
+}
+
+std::string SettleCounting(InsightOptions* options, int* status, bool* usage) {
+    *usage = false;
+    std::string profile = options->countingGiven;
+    // A build that cannot read configuration files counts by the option alone.
+    if (profile.empty() && ConfigSupported()) {
+        ThresholdSettings file;
+        std::string error;
+        if (!LoadSettings(*options, &file, status, &error))
+            return error;
+        profile = file.counting.value_or("");
+    }
+    if (profile.empty())
+        profile = "classic";
+    options->countingGiven = profile; // named in the JSON document
+    options->counting = profile == "precise" ? Counting::Precise : Counting::Classic;
+    if (options->counting == Counting::Classic)
+        return "";
+    *status = kExitUsage;
+    *usage = true;
+    std::string why;
+    if (!lxprecise::Available(&why))
+        return "--counting precise is not available: " + why;
+    for (const char* refused : {"report", "words", "word-counts", "open"})
+        if (options->command == refused)
+            return "the command '" + options->command +
+                   "' counts only by the classic rules (the plug-in's); --counting precise is "
+                   "for stats, flesch, ari, smog, fog, check, hotspots, html and explain";
+    return "";
 }
 
 bool SettleThresholds(const InsightOptions& options, Thresholds* thresholds, int* status,

@@ -62,9 +62,17 @@ bool LoadSettings(const InsightOptions& options, ThresholdSettings* file, int* s
 bool SettleThresholds(const InsightOptions& options, Thresholds* thresholds, int* status,
                       std::string* error);
 
+// The counting profile in force: --counting when given, else the configuration's "counting",
+// else classic; stored in options->counting. A message (and *status) when the configuration
+// cannot be read, when the precise profile is not available in this build, or when the command
+// cannot count with it; *usage tells a usage error (the profile refused) from a failed read.
+std::string SettleCounting(InsightOptions* options, int* status, bool* usage);
+
 // The counts and measures of one file or of the whole input, as JSON.
 nlohmann::json CountsJson(const ReadabilityCounts& counts, std::int32_t longWords);
 nlohmann::json MeasuresJson(const MeasureSet& measures);
+// The JSON document's member that names the profile that counted.
+constexpr const char* kCountingMember = "counting";
 // A measure's value as shown, or null when it is not a number.
 nlohmann::json ValueJson(double value);
 

@@ -258,7 +258,11 @@ std::string BlankControls(std::string text) {
 int Finish(const ToolOptions& options, const RunReport& report, std::ostream& out,
            std::ostream& err) {
     if (options.json) {
-        out << JsonText(RunReportToJson(report));
+        nlohmann::json document = RunReportToJson(report);
+        // The profile that counted, for the commands that count files.
+        if (!options.countingGiven.empty())
+            document["counting"] = lxinsight::CountingName(options.counting);
+        out << JsonText(document);
     } else {
         // One blank line separates a document from the alerts and documents before it; CSV
         // is one table after another, without blank lines.

@@ -38,6 +38,7 @@ constexpr const char* kMaxGradeKey = "max_grade";
 
 constexpr const char* kThresholdsTable = "thresholds";
 constexpr const char* kExcludeFormatsKey = "exclude_formats";
+constexpr const char* kCountingKey = "counting";
 
 // The measure's limit from one source: its own, else the grade limit for the grade measures.
 std::optional<double> OwnOrGrade(const ThresholdSettings& s, MeasureId measure) {
@@ -240,9 +241,17 @@ bool ParseConfig(std::string_view text, const std::string& source, ThresholdSett
         } else if (key.str() == kExcludeFormatsKey) {
             if (!ReadExcludeFormats(node, source, &settings, error))
                 return false;
+        } else if (key.str() == kCountingKey) {
+            const std::optional<std::string> value = node.value<std::string>();
+            if (!node.is_string() || (*value != "classic" && *value != "precise")) {
+                *error = At(source, node) + ": " + kCountingKey +
+                         ": expected \"classic\" or \"precise\"";
+                return false;
+            }
+            settings.counting = *value;
         } else {
             *error = At(source, node) + ": unknown key '" + std::string(key.str()) +
-                     "' (known: [thresholds], exclude_formats)";
+                     "' (known: [thresholds], exclude_formats, counting)";
             return false;
         }
     }

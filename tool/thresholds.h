@@ -23,6 +23,7 @@ struct ThresholdSettings {
     // Each measure's own threshold, by row (only rows with a threshold take one).
     std::array<std::optional<double>, kMeasureRowCount> own;
     std::optional<std::vector<std::string>> excludeFormats;
+    std::optional<std::string> counting; // "classic" or "precise"
 };
 
 // A threshold as an option and a configuration key: max-grade, or a measure's own.

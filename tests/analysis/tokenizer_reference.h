@@ -7,6 +7,7 @@
 #include "support/mem.h"
 #include "support/str.h"
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,89 @@ inline std::vector<std::vector<std::string>> TokensWithCursors(const std::string
     MemFree(cursor);
     return out;
 }
+
+// The rules once more, written from their description over plain indexes and the byte sets of
+// the header, sharing no routine with the tokenizer: the independent reference for the rule of the
+// byte after a sentence end (consumed when it is a separator or trimmed punctuation, kept when it
+// begins a word).
+namespace by_index {
+
+template <std::size_t N> bool In(const std::array<unsigned char, N>& set, char c) {
+    for (unsigned char b : set)
+        if (b == static_cast<unsigned char>(c))
+            return true;
+    return false;
+}
+
+inline int Syllables(const std::string& word) {
+    int groups = 0;
+    bool silentE = false;
+    for (std::size_t i = 0; i < word.size(); ++i) {
+        const bool vowel = In(Vowels, word[i]);
+        const bool afterVowel = i > 0 && In(Vowels, word[i - 1]);
+        if (vowel && !afterVowel) {
+            ++groups;
+            silentE = i + 1 == word.size() && (word[i] == 'e' || word[i] == 'E');
+        }
+    }
+    groups -= silentE ? 1 : 0;
+    return groups < 1 ? 1 : groups;
+}
+
+inline void CountSentence(const std::string& sentence, Totals* t) {
+    ++t->sentences;
+    std::size_t i = 0;
+    while (i < sentence.size()) {
+        if (In(WordSeparators, sentence[i])) {
+            ++i;
+            continue;
+        }
+        std::size_t end = i;
+        while (end < sentence.size() && !In(WordSeparators, sentence[end]))
+            ++end;
+        std::size_t b = i, e = end;
+        while (b < e && In(TrimCharacters, sentence[b]))
+            ++b;
+        while (e > b && In(TrimCharacters, sentence[e - 1]))
+            --e;
+        const int s = Syllables(sentence.substr(b, e - b));
+        ++t->words;
+        t->syllables += s;
+        t->complexWords += s >= kComplexWordSyllables ? 1 : 0;
+        t->characters += static_cast<int>(e - b);
+        i = end;
+    }
+}
+
+inline Totals Count(const std::string& text) {
+    Totals t{};
+    const std::size_t n = text.size();
+    std::size_t pos = 0;
+    while (pos < n) {
+        std::size_t start = pos;
+        while (start < n && In(WordSeparators, text[start]))
+            ++start;
+        std::size_t end = start;
+        bool text_seen = false;
+        while (end < n) {
+            const char c = text[end];
+            if (In(SentenceTerminators, c))
+                break;
+            if (c == '.' && end + 1 < n && In(kPeriodEnders, text[end + 1]))
+                break;
+            text_seen |= c != '.';
+            ++end;
+        }
+        pos = end + 1; // past the terminator
+        if (pos < n && (In(WordSeparators, text[pos]) || In(TrimCharacters, text[pos])))
+            ++pos;
+        if (text_seen && end - start >= kMinSentenceBytes)
+            CountSentence(text.substr(start, end - start), &t);
+    }
+    return t;
+}
+
+} // namespace by_index
 
 inline std::vector<std::vector<std::string>> TokensWithViews(const std::string& text) {
     std::vector<std::vector<std::string>> out;

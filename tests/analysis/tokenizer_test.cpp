@@ -56,7 +56,17 @@ const std::vector<ParagraphCase> kParagraphCases = {
     {"leading period candidate skipped", ". Hello world.", {1, 2, 3, 10, 0}},
     {"terminator run skipped", "Hi!!! Yes.", {2, 2, 2, 5, 0}},
     {"question and exclamation", "Really?! No way.", {2, 3, 4, 11, 0}},
-    {"byte after colon consumed", "time:10 and (more) words, see?", {2, 6, 6, 20, 0}},
+    {"digit glued to a colon kept", "time:10 and (more) words, see?", {2, 6, 6, 21, 0}},
+    // A letter or digit right after a sentence end begins the next word; a space, a closing
+    // bracket or quotation mark, or another terminator there is consumed with the terminator.
+    {"letter glued to a colon kept", "${binary:Version}", {2, 3, 6, 14, 1}},
+    {"host after port number", "Open 8080:localhost now", {2, 4, 7, 20, 1}},
+    {"letter glued to a question mark", "Why?Because we can.", {2, 4, 5, 15, 0}},
+    {"letter glued to a semicolon", "Stop;go on", {2, 3, 3, 8, 0}},
+    {"closing bracket after a colon consumed", "(see:) more text", {2, 3, 3, 11, 0}},
+    {"quotation mark after a question mark consumed", "\"Why?\" he asked.", {2, 3, 4, 10, 0}},
+    {"glued byte at the very end", "Go on:x", {1, 2, 2, 4, 0}},
+    {"slash glued to a colon", "see:/usr/bin here", {2, 3, 4, 15, 0}},
     {"tab and non-breaking space",
      "Tom\x08"
      "and\x11Jerry ran.",
@@ -198,17 +208,20 @@ TEST(NextSentence, CutsAndAdvancesTheCursor) {
         const char* sentence; // null: no sentence
         const char* rest;
     } cases[] = {
-        {"here;and there", "here", "nd there"},
+        {"here;and there", "here", "and there"},
+        {"here; and there", "here", "and there"},
+        {"here;(and) there", "here", "and) there"},
         {"Hello world", "Hello world", ""},
         {"  (Leading) text. Next", "Leading) text", "Next"},
-        {"a b ;c", "a b ", ""},
+        {"a b ;c", "a b ", "c"},
         {"Mr. Smith", "Mr", "Smith"},
         {"No way.", "No way.", ""},
         {"e.g.x done. z", "e.g.x done", "z"},
         {". Hello world.", "Hello world.", ""},
         {"Hi!!! Yes.", "Hi", "! Yes."},
         {"! Yes.", "Yes.", ""},
-        {"!Hi", "i", ""},
+        {"!Hi", "Hi", ""},
+        {"!!Hi", "Hi", ""},
         {". . . and on", "and on", ""},
         {"...", nullptr, ""},
         {"?! ", nullptr, ""},
@@ -327,6 +340,32 @@ std::string PunctuatedText(std::mt19937& rng) {
 void ExpectSameAsCursorRoutines(const std::string& text) {
     ASSERT_EQ(TokensWithViews(text), TokensWithCursors(text)) << text;
     ASSERT_EQ(CountFast(text), CountWithCursors(text)) << text;
+    ASSERT_EQ(CountFast(text), tokenizer_reference::by_index::Count(text)) << text;
+}
+
+// Technical text where sentence ends are glued to what follows: options, ports, keys, package
+// fields, times, with spaces, brackets and quotation marks between some of them.
+std::string GluedText(std::mt19937& rng) {
+    static const std::vector<std::string> words = {
+        "time",  "10", "${binary", "Version}", "8080",        "localhost", "key",
+        "value", "x",  "e",        "Area",     "readability", "I",         "3.14",
+        "\xD2q", "'a", "_",        "/usr",     "$HOME",       "\x8E"};
+    static const std::vector<std::string> glue = {
+        ":", ";", "!",    "?",    ".", ". ", ": ",   "?\"",  "!)", ":(",  ";;", " ",
+        " ", " ", "\x08", "\x11", "-", ",",  "\xD1", "\xC9", "=",  "...", ""};
+    std::uniform_int_distribution<std::size_t> count(0, 40);
+    std::uniform_int_distribution<std::size_t> word(0, words.size() - 1);
+    std::uniform_int_distribution<std::size_t> join(0, glue.size() - 1);
+    std::string text;
+    for (std::size_t n = count(rng); n > 0; --n)
+        text += words[word(rng)] + glue[join(rng)];
+    return text;
+}
+
+TEST(CountText, GluedSentenceEndsAgreeWithTheIndexReference) {
+    std::mt19937 rng(424242);
+    for (int i = 0; i < 6000; ++i)
+        ExpectSameAsCursorRoutines(GluedText(rng));
 }
 
 TEST(CountText, AgreesWithTheCursorRoutinesOnRandomText) {

@@ -73,6 +73,11 @@ TEST_F(Words, WhatCountsAsAWord) {
         {"Stop!!! Then go.", {"Stop", "Then", "go"}},
         {"Is it (or not?). Yes we can", {"Is", "it", "or", "not", "Yes", "we", "can"}},
         {". . . and waited", {"and", "waited"}},
+        // A letter or digit glued to a sentence end begins the next sentence's first word.
+        {"${binary:Version}", {"$", "binary", "Version"}},
+        {"port 8080:localhost", {"port", "8080", "localhost"}},
+        {"Run it;then stop", {"Run", "it", "then", "stop"}},
+        {"say \"yes!\" now", {"say", "yes", "now"}},
     };
     for (const Case& c : cases) {
         StrListFree(list_);

@@ -86,6 +86,11 @@ TEST(EndToEnd, EveryCaseMatchesItsReviewedOutput) {
         if (c.name.rfind("xml-", 0) == 0)
             continue;
 #endif
+#if !defined(LX_E2E_PRECISE)
+        // This build has no precise counting profile (no espeak-ng).
+        if (c.name.rfind("precise-", 0) == 0)
+            continue;
+#endif
 #if !defined(LX_E2E_TOML)
         // This build reads no configuration files.
         if (c.name.rfind("toml-", 0) == 0)
@@ -325,8 +330,12 @@ TEST(EndToEnd, CsvQuotesNamesWithCommasAndQuotationMarks) {
         std::string rest; // the cells after the name
     };
     const Run runs[] = {
-        {{"report", "--csv"}, 0, ",83.0,4.3,3.4,8.0,6.9,46,79,817,3402,1.7,10.3,5.8,24.3,4.9,1.4\n"},
-        {{"check", "--csv", "--max-grade", "8"}, 0, ",83.0,4.3,3.4,8.0,6.9,5.8,24.3,4.9,1.4,10.3,pass,\n"},
+        {{"report", "--csv"},
+         0,
+         ",83.0,4.3,3.4,8.0,6.9,46,79,817,3402,1.7,10.3,5.8,24.3,4.9,1.4\n"},
+        {{"check", "--csv", "--max-grade", "8"},
+         0,
+         ",83.0,4.3,3.4,8.0,6.9,5.8,24.3,4.9,1.4,10.3,pass,\n"},
     };
     for (const Run& r : runs) {
         std::vector<std::string> args = r.args;

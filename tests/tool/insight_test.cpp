@@ -154,6 +154,9 @@ TEST(Config, ReadsThresholdsAndExcludeFormats) {
     EXPECT_EQ(s.own[kWordsPerSentenceMeasure], 22.0);
     EXPECT_FALSE(s.own[kSmogMeasure].has_value());
     EXPECT_EQ(*s.excludeFormats, (std::vector<std::string>{"Code", "Listing"}));
+    EXPECT_FALSE(s.counting.has_value());
+    ASSERT_TRUE(ParseConfig("counting = \"precise\"\n", "team.toml", &s, &error)) << error;
+    EXPECT_EQ(s.counting, "precise");
 }
 
 TEST(Config, ErrorsNameTheFileLineAndKey) {
@@ -174,6 +177,8 @@ TEST(Config, ErrorsNameTheFileLineAndKey) {
         {"exclude_formats = \"Code\"\n", "team.toml:1: exclude_formats: expected a list"},
         {"exclude_formats = [1]\n", "team.toml:1: exclude_formats: expected a list"},
         {"[thresholds\nmax_grade = 10\n", "team.toml:1: "},
+        {"counting = \"exact\"\n", "team.toml:1: counting: expected \"classic\" or \"precise\""},
+        {"counting = 1\n", "team.toml:1: counting: expected \"classic\" or \"precise\""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
@@ -440,6 +445,21 @@ TEST(Html, ChartLabelsKeepTheEndOfALongName) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(ChartLabel(c.name, c.characters), c.label) << c.name;
+}
+
+TEST(Measures, GunningFogAloneReadsTheProfilesOwnComplexWords) {
+    const ReadabilityCounts counts = {1, 10, 300, 200, 900, 30};
+    const MeasureSet same = ComputeMeasures(counts, 40);
+    const MeasureSet classic = ComputeMeasures(counts, 40, counts.complexWords);
+    const MeasureSet fewer = ComputeMeasures(counts, 40, 10);
+    for (MeasureId id = 0; id < kMeasureRowCount; ++id) {
+        SCOPED_TRACE(RowOf(id).heading);
+        EXPECT_EQ(classic[id], same[id]);
+        if (RowOf(id).compute == GunningFog)
+            EXPECT_LT(fewer[id], same[id]);
+        else
+            EXPECT_EQ(fewer[id], same[id]);
+    }
 }
 
 } // namespace

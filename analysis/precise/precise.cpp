@@ -1,0 +1,462 @@
+#include "analysis/precise/precise.h"
+
+#include <unicode/brkiter.h>
+#include <unicode/locid.h>
+#include <unicode/uchar.h>
+#include <unicode/utext.h>
+#include <unicode/utf8.h>
+
+#include <algorithm>
+#include <array>
+#include <limits>
+#include <memory>
+
+namespace lxprecise {
+
+namespace {
+
+// Abbreviations after which a capitalised word or a number goes on with the same sentence.
+constexpr std::array<std::string_view, 24> kTitleAbbreviations = {
+    "mr", "mrs", "ms", "dr",   "st",  "prof", "fig", "figs", "no", "nos", "inc", "ltd",
+    "jr", "sr",  "co", "corp", "vol", "p",    "pp",  "sec",  "ch", "eq",  "ref", "approx"};
+// Abbreviations after which a lower-case word goes on with the same sentence.
+constexpr std::array<std::string_view, 5> kLowerCaseAbbreviations = {"etc", "e.g", "i.e", "vs",
+                                                                     "cf"};
+
+constexpr UChar32 kEmDash = 0x2014;
+constexpr UChar32 kEnDash = 0x2013;
+constexpr UChar32 kEllipsis = 0x2026;
+
+// The code point at text[i] and the index after it; U+FFFD for a malformed sequence.
+UChar32 CodePointAt(std::string_view text, std::size_t i, std::size_t* next) {
+    int32_t at = static_cast<int32_t>(i);
+    UChar32 c = 0;
+    U8_NEXT(reinterpret_cast<const uint8_t*>(text.data()), at, static_cast<int32_t>(text.size()),
+            c);
+    *next = static_cast<std::size_t>(at);
+    return c < 0 ? 0xFFFD : c;
+}
+
+// The code point that ends before text[end], and where it starts.
+UChar32 CodePointBefore(std::string_view text, std::size_t end, std::size_t* start) {
+    int32_t at = static_cast<int32_t>(end);
+    UChar32 c = 0;
+    U8_PREV(reinterpret_cast<const uint8_t*>(text.data()), 0, at, c);
+    *start = static_cast<std::size_t>(at);
+    return c < 0 ? 0xFFFD : c;
+}
+
+bool IsSpace(UChar32 c) {
+    return u_isUWhiteSpace(c) || c == 0xA0;
+}
+
+bool IsWordChar(UChar32 c) {
+    return u_isalnum(c);
+}
+
+bool HasLetterOrDigit(std::string_view text) {
+    for (std::size_t i = 0, next = 0; i < text.size(); i = next)
+        if (IsWordChar(CodePointAt(text, i, &next)))
+            return true;
+    return false;
+}
+
+// The span without the white space at its ends.
+Span Trimmed(std::string_view text, Span s) {
+    std::size_t b = s.offset, e = s.offset + s.length, next = 0, start = 0;
+    while (b < e && IsSpace(CodePointAt(text, b, &next)))
+        b = next;
+    while (e > b && IsSpace(CodePointBefore(text, e, &start)))
+        e = start;
+    return {b, e - b};
+}
+
+std::string Lower(std::string_view word) {
+    std::string out;
+    for (std::size_t i = 0, next = 0; i < word.size(); i = next) {
+        const UChar32 c = u_tolower(CodePointAt(word, i, &next));
+        char buffer[4];
+        int32_t n = 0;
+        UBool error = false;
+        U8_APPEND(reinterpret_cast<uint8_t*>(buffer), n, 4, c, error);
+        if (!error)
+            out.append(buffer, static_cast<std::size_t>(n));
+    }
+    return out;
+}
+
+// The last white-space separated token of a piece of text, and the first code point of a text
+// after its white space and opening quotation marks or brackets (0 when there is none).
+std::string_view LastToken(std::string_view text) {
+    std::size_t e = text.size(), start = 0;
+    while (e > 0 && IsSpace(CodePointBefore(text, e, &start)))
+        e = start;
+    std::size_t b = e;
+    while (b > 0 && !IsSpace(CodePointBefore(text, b, &start)))
+        b = start;
+    return text.substr(b, e - b);
+}
+
+UChar32 FirstLetterOrDigit(std::string_view text) {
+    for (std::size_t i = 0, next = 0; i < text.size(); i = next) {
+        const UChar32 c = CodePointAt(text, i, &next);
+        if (IsWordChar(c))
+            return c;
+        if (!IsSpace(c) && !u_hasBinaryProperty(c, UCHAR_QUOTATION_MARK) && c != '(' && c != '[')
+            return 0;
+    }
+    return 0;
+}
+
+// A token with its closing punctuation and its final period taken off, lower case: "Dr." ->
+// "dr", "(e.g.," -> "e.g".
+std::string AbbreviationOf(std::string_view token) {
+    while (!token.empty() &&
+           (token.front() == '(' || token.front() == '"' || token.front() == '\''))
+        token.remove_prefix(1);
+    if (token.empty() || token.back() != '.')
+        return "";
+    token.remove_suffix(1);
+    return Lower(token);
+}
+
+template <std::size_t N>
+bool Listed(const std::array<std::string_view, N>& list, const std::string& word) {
+    return std::find(list.begin(), list.end(), word) != list.end();
+}
+
+bool EndsWithEllipsis(std::string_view token) {
+    return token.ends_with("...") || token.ends_with("\xE2\x80\xA6");
+}
+
+// A '!' or '?' inside closing quotation marks or brackets: `"Why?"`, `(really!)`.
+bool EndsWithQuotedMark(std::string_view token) {
+    std::size_t e = token.size(), start = 0;
+    bool closing = false;
+    while (e > 0) {
+        const UChar32 c = CodePointBefore(token, e, &start);
+        if (c == ')' || c == ']' || u_hasBinaryProperty(c, UCHAR_QUOTATION_MARK)) {
+            closing = true;
+            e = start;
+            continue;
+        }
+        return closing && (c == '!' || c == '?');
+    }
+    return false;
+}
+
+// "1.", "10.", "2.1.", "a)", "(iv)", "3)": a list or section number standing alone.
+bool IsListNumber(std::string_view piece) {
+    if (piece.empty() || piece.size() > 12)
+        return false;
+    const char last = piece.back();
+    if (last != '.' && last != ')')
+        return false;
+    std::string_view body = piece.substr(0, piece.size() - 1);
+    if (!body.empty() && body.front() == '(')
+        body.remove_prefix(1);
+    if (body.empty())
+        return false;
+    const bool digits = std::all_of(body.begin(), body.end(),
+                                    [](char c) { return (c >= '0' && c <= '9') || c == '.'; });
+    if (digits)
+        return body.front() != '.';
+    const bool letters = std::all_of(body.begin(), body.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    });
+    return letters && (body.size() == 1 || std::all_of(body.begin(), body.end(), [](char c) {
+                           return c == 'i' || c == 'v' || c == 'x';
+                       }));
+}
+
+// Whether the sentence that ends with `before` goes on into `after`.
+bool GoesOn(std::string_view before, std::string_view after) {
+    const std::string_view token = LastToken(before);
+    if (token.empty())
+        return true;
+    const char last = token.back();
+    if (last == ':' || last == ';' || last == ',')
+        return true;
+    const UChar32 next = FirstLetterOrDigit(after);
+    if (next == 0)
+        return false;
+    const bool lower = u_islower(next);
+    const bool capitalOrDigit = u_isupper(next) || u_istitle(next) || u_isdigit(next);
+    const std::string abbreviation = AbbreviationOf(token);
+    if (capitalOrDigit && Listed(kTitleAbbreviations, abbreviation))
+        return true;
+    if (lower && Listed(kLowerCaseAbbreviations, abbreviation))
+        return true;
+    // A dotted abbreviation ("p.m.", "a.m.", "U.S.") before a lower-case word.
+    if (lower && abbreviation.find('.') != std::string::npos && !EndsWithEllipsis(token))
+        return true;
+    if (lower && (EndsWithEllipsis(token) || EndsWithQuotedMark(token)))
+        return true;
+    return false;
+}
+
+// Where a lower-case word after ". " starts a sentence that ICU ran on: after a plain word (no
+// abbreviation, no dotted word, no ellipsis) that ends with a period and white space.
+void SplitBeforeLowerCase(std::string_view text, Span s, std::vector<std::size_t>* cuts) {
+    const std::size_t end = s.offset + s.length;
+    for (std::size_t i = s.offset; i + 2 < end; ++i) {
+        if (text[i] != '.' || !IsSpace(static_cast<unsigned char>(text[i + 1])))
+            continue;
+        std::size_t j = i + 1;
+        while (j < end && (text[j] == ' ' || text[j] == '\t'))
+            ++j;
+        if (j >= end)
+            break;
+        const std::string_view before = text.substr(s.offset, i + 1 - s.offset);
+        const std::string_view after = text.substr(j, end - j);
+        std::size_t next = 0;
+        if (!u_islower(CodePointAt(text, j, &next)))
+            continue;
+        if (GoesOn(before, after))
+            continue;
+        const std::string_view token = LastToken(before);
+        if (token.size() < 2 || !IsWordChar(static_cast<unsigned char>(token[token.size() - 2])))
+            continue;
+        cuts->push_back(j);
+    }
+}
+
+std::unique_ptr<icu::BreakIterator> NewSentenceIterator() {
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<icu::BreakIterator> it(
+        icu::BreakIterator::createSentenceInstance(icu::Locale("en"), status));
+    if (U_FAILURE(status))
+        return nullptr;
+    return it;
+}
+
+// The text with each single line break made a space (a break next to another stays), so that
+// lines wrapped inside a paragraph do not end its sentences. The same length as the text.
+std::string JoinSingleLineBreaks(std::string_view text) {
+    std::string out(text);
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        if (out[i] != '\n')
+            continue;
+        std::size_t b = i, e = i + 1;
+        if (b > 0 && out[b - 1] == '\r')
+            --b;
+        const bool lonely = (b == 0 || (out[b - 1] != '\n' && out[b - 1] != '\r')) &&
+                            (e >= out.size() || (out[e] != '\n' && out[e] != '\r'));
+        if (lonely)
+            for (std::size_t k = b; k < e; ++k)
+                out[k] = ' ';
+    }
+    return out;
+}
+
+// A token of a sentence that a slash cuts into words: plain words on both sides ("and/or",
+// "input/output"), nothing that looks like a path or an address.
+bool SlashSeparatesWords(std::string_view token) {
+    if (token.find('/') == std::string_view::npos || token.front() == '/' || token.back() == '/')
+        return false;
+    for (std::size_t i = 0, next = 0; i < token.size(); i = next) {
+        const UChar32 c = CodePointAt(token, i, &next);
+        if (c != '/' && !u_isalpha(c))
+            return false;
+    }
+    return true;
+}
+
+void AddWord(std::string_view sentence, std::size_t b, std::size_t e, std::vector<Span>* words) {
+    std::size_t next = 0, start = 0;
+    while (b < e && !IsWordChar(CodePointAt(sentence, b, &next)))
+        b = next;
+    while (e > b && !IsWordChar(CodePointBefore(sentence, e, &start)))
+        e = start;
+    if (e > b)
+        words->push_back({b, e - b});
+}
+
+bool IsWordBreak(UChar32 c) {
+    return IsSpace(c) || c == kEmDash || c == kEnDash;
+}
+
+void AddToTotal(std::int32_t* total, std::int64_t add) {
+    std::int64_t sum = static_cast<std::int64_t>(*total) + add;
+    if (sum > std::numeric_limits<std::int32_t>::max())
+        sum = std::numeric_limits<std::int32_t>::max();
+    *total = static_cast<std::int32_t>(sum);
+}
+
+// Whether a word reaches three syllables only through an -es, -ed or -ing ending.
+bool ComplexOnlyThroughEnding(const std::string& lower) {
+    for (std::string_view ending : {"ing", "ed", "es"}) {
+        if (lower.size() > ending.size() + 2 && lower.ends_with(ending))
+            return Syllables(lower.substr(0, lower.size() - ending.size())) < kComplexSyllables;
+    }
+    return false;
+}
+
+} // namespace
+
+std::vector<Span> Sentences(std::string_view original) {
+    std::vector<Span> out;
+    if (original.empty())
+        return out;
+    const std::string joined = JoinSingleLineBreaks(original);
+    const std::string_view text = joined;
+    thread_local std::unique_ptr<icu::BreakIterator> iterator = NewSentenceIterator();
+    std::vector<Span> pieces;
+    if (iterator) {
+        UErrorCode status = U_ZERO_ERROR;
+        UText* ut =
+            utext_openUTF8(nullptr, text.data(), static_cast<int64_t>(text.size()), &status);
+        if (U_SUCCESS(status)) {
+            iterator->setText(ut, status);
+            std::int32_t from = iterator->first();
+            for (std::int32_t to = iterator->next(); to != icu::BreakIterator::DONE;
+                 from = to, to = iterator->next())
+                pieces.push_back(
+                    {static_cast<std::size_t>(from), static_cast<std::size_t>(to - from)});
+            iterator->setText(icu::UnicodeString());
+        }
+        utext_close(ut);
+    }
+    if (pieces.empty())
+        pieces.push_back({0, text.size()});
+    // The rule layer: cut before lower-case sentences ICU ran on, then join what goes on.
+    std::vector<Span> cut;
+    for (const Span& p : pieces) {
+        std::vector<std::size_t> cuts;
+        SplitBeforeLowerCase(text, p, &cuts);
+        std::size_t from = p.offset;
+        for (std::size_t at : cuts) {
+            cut.push_back({from, at - from});
+            from = at;
+        }
+        cut.push_back({from, p.offset + p.length - from});
+    }
+    std::vector<Span> joinedSpans;
+    for (const Span& p : cut) {
+        const Span t = Trimmed(text, p);
+        if (t.length == 0)
+            continue;
+        if (!joinedSpans.empty()) {
+            Span& last = joinedSpans.back();
+            const std::string_view before = text.substr(last.offset, last.length);
+            if (IsListNumber(before)) {
+                last = t; // a list or section number is neither a sentence nor words of one
+                continue;
+            }
+            if (GoesOn(before, text.substr(t.offset, t.length))) {
+                last.length = t.offset + t.length - last.offset;
+                continue;
+            }
+        }
+        joinedSpans.push_back(t);
+    }
+    for (const Span& s : joinedSpans) {
+        const std::string_view piece = text.substr(s.offset, s.length);
+        if (IsListNumber(piece) || !HasLetterOrDigit(piece))
+            continue;
+        out.push_back(s);
+    }
+    return out;
+}
+
+std::vector<Span> Words(std::string_view sentence) {
+    std::vector<Span> words;
+    std::size_t i = 0, next = 0;
+    while (i < sentence.size()) {
+        while (i < sentence.size() && IsWordBreak(CodePointAt(sentence, i, &next)))
+            i = next;
+        std::size_t e = i;
+        while (e < sentence.size() && !IsWordBreak(CodePointAt(sentence, e, &next)))
+            e = next;
+        if (e == i)
+            break;
+        // The token trimmed of punctuation, then cut at its slashes when they join plain words.
+        std::size_t b = i, t = e, start = 0;
+        while (b < t && !IsWordChar(CodePointAt(sentence, b, &next)))
+            b = next;
+        while (t > b && !IsWordChar(CodePointBefore(sentence, t, &start)))
+            t = start;
+        const bool leadingSlash = b > i && sentence[b - 1] == '/';
+        if (t > b && !leadingSlash && SlashSeparatesWords(sentence.substr(b, t - b))) {
+            std::size_t from = b;
+            for (std::size_t k = b; k <= t; ++k) {
+                if (k == t || sentence[k] == '/') {
+                    AddWord(sentence, from, k, &words);
+                    from = k + 1;
+                }
+            }
+        } else {
+            AddWord(sentence, i, e, &words);
+        }
+        i = e;
+    }
+    return words;
+}
+
+int Characters(std::string_view word) {
+    int n = 0;
+    for (std::size_t i = 0, next = 0; i < word.size(); i = next)
+        n += IsWordChar(CodePointAt(word, i, &next)) ? 1 : 0;
+    return n;
+}
+
+Word CountWord(std::string_view text, bool first) {
+    Word word;
+    word.span = {0, text.size()};
+    word.text = std::string(text);
+    word.syllables = Syllables(text);
+    word.characters = Characters(text);
+    word.complex = word.syllables >= kComplexSyllables;
+    if (word.complex) {
+        std::size_t next = 0;
+        const UChar32 c = CodePointAt(text, 0, &next);
+        const bool properNoun = !first && (u_isupper(c) || u_istitle(c));
+        const bool compound = text.find('-') != std::string_view::npos;
+        word.fogComplex = !properNoun && !compound && !ComplexOnlyThroughEnding(Lower(text));
+    }
+    return word;
+}
+
+std::vector<Sentence> Analyse(std::string_view text) {
+    std::vector<Sentence> out;
+    for (const Span& s : Sentences(text)) {
+        Sentence sentence;
+        sentence.span = s;
+        const std::string_view body = text.substr(s.offset, s.length);
+        bool first = true;
+        for (const Span& w : Words(body)) {
+            Word word = CountWord(body.substr(w.offset, w.length), first);
+            word.span = {s.offset + w.offset, w.length};
+            first = false;
+            sentence.words.push_back(std::move(word));
+        }
+        if (!sentence.words.empty())
+            out.push_back(std::move(sentence));
+    }
+    return out;
+}
+
+void CountText(std::string_view text, ReadabilityCounts* counts, std::int32_t* fogComplex) {
+    if (!counts)
+        return;
+    std::int64_t sentences = 0, words = 0, syllables = 0, characters = 0, complex = 0, fog = 0;
+    for (const Sentence& s : Analyse(text)) {
+        ++sentences;
+        for (const Word& w : s.words) {
+            ++words;
+            syllables += w.syllables;
+            characters += w.characters;
+            complex += w.complex ? 1 : 0;
+            fog += w.fogComplex ? 1 : 0;
+        }
+    }
+    AddToTotal(&counts->sentences, sentences);
+    AddToTotal(&counts->words, words);
+    AddToTotal(&counts->syllables, syllables);
+    AddToTotal(&counts->characters, characters);
+    AddToTotal(&counts->complexWords, complex);
+    if (fogComplex)
+        AddToTotal(fogComplex, fog);
+}
+
+} // namespace lxprecise

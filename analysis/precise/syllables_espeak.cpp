@@ -1,0 +1,226 @@
+// Syllables from espeak-ng: the word's phonemes (IPA, one phoneme between separators), one
+// syllable for each phoneme that is a vowel or a syllabic consonant. espeak-ng keeps global state
+// and is not thread-safe, so every call goes through one lock, and each distinct word is looked
+// up once.
+#include "analysis/precise/precise.h"
+
+#include <espeak-ng/speak_lib.h>
+#include <unicode/uchar.h>
+#include <unicode/utf8.h>
+
+#include <cstdlib>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace lxprecise {
+
+namespace {
+
+// The voice whose pronunciations are counted: American English, whose phonemes have no
+// centring diphthongs, so that "idea" and "area" keep their three syllables.
+constexpr const char* kVoice = "en-us";
+constexpr char kSeparator = '_';
+// The phoneme mode: IPA names, kSeparator between phonemes.
+constexpr int kPhonemeMode = 0x02 | (kSeparator << 8);
+// The cache of pronounced words stops growing here (a text of generated identifiers).
+constexpr std::size_t kMaxCachedWords = 1u << 20;
+// A run of letters longer than this (no word of any dictionary) is pronounced in pieces of this
+// length, so that untrusted text cannot hand espeak-ng one huge word.
+constexpr std::size_t kMaxRunBytes = 64;
+
+struct Engine {
+    std::mutex lock;
+    bool started = false;
+    bool ready = false;
+    std::string why;
+    std::unordered_map<std::string, int> cache;
+};
+
+Engine& TheEngine() {
+    static Engine engine;
+    return engine;
+}
+
+// Starts espeak-ng once; the caller holds the lock.
+bool Start(Engine& e) {
+    if (e.started)
+        return e.ready;
+    e.started = true;
+    if (espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 0, nullptr, espeakINITIALIZE_DONT_EXIT) < 0) {
+        e.why = "espeak-ng could not start (is its data installed?)";
+        return false;
+    }
+    if (espeak_SetVoiceByName(kVoice) != EE_OK) {
+        e.why = std::string("espeak-ng has no '") + kVoice + "' voice";
+        return false;
+    }
+    e.ready = true;
+    // espeak-ng's tables are released when the program ends, after every lookup.
+    std::atexit([] { espeak_Terminate(); });
+    return true;
+}
+
+bool IsVowelSymbol(UChar32 c) {
+    switch (c) {
+    case 'a':
+    case 'e':
+    case 'i':
+    case 'o':
+    case 'u':
+    case 'y':
+    case 0x00E6: // æ
+    case 0x00F8: // ø
+    case 0x0153: // œ
+    case 0x0250: // ɐ
+    case 0x0251: // ɑ
+    case 0x0252: // ɒ
+    case 0x0254: // ɔ
+    case 0x0258: // ɘ
+    case 0x0259: // ə
+    case 0x025A: // ɚ
+    case 0x025B: // ɛ
+    case 0x025C: // ɜ
+    case 0x025D: // ɝ
+    case 0x025E: // ɞ
+    case 0x0264: // ɤ
+    case 0x0268: // ɨ
+    case 0x026A: // ɪ
+    case 0x026F: // ɯ
+    case 0x0275: // ɵ
+    case 0x0289: // ʉ
+    case 0x028A: // ʊ
+    case 0x028C: // ʌ
+    case 0x028F: // ʏ
+    case 0x1D7B: // ᵻ
+    case 0x0329: // the mark of a syllabic consonant
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The stress marks that stand before a stressed phoneme.
+constexpr std::string_view kPrimaryStress = "\xCB\x88";   // ˈ
+constexpr std::string_view kSecondaryStress = "\xCB\x8C"; // ˌ
+constexpr std::string_view kSchwaAfterI = "i\xC9\x99";    // iə
+constexpr std::string_view kLongISchwa = "i\xCB\x90\xC9\x99";
+constexpr std::string_view kAiSchwa = "a\xC9\xAA\xC9\x99"; // aɪə
+constexpr std::string_view kR = "\xC9\xB9";                // ɹ
+
+std::string_view WithoutStress(std::string_view phoneme) {
+    while (phoneme.starts_with(kPrimaryStress) || phoneme.starts_with(kSecondaryStress))
+        phoneme.remove_prefix(kPrimaryStress.size());
+    return phoneme;
+}
+
+// The syllable nuclei of one phoneme: 1 for a vowel, a diphthong or a syllabic consonant, 0 for
+// a consonant. The voice writes some pairs of vowels as one phoneme: "aɪə" (cli-ent, sci-ence)
+// is two, and so is "iə" (i-de-a, ar-e-a) except before "ɹ", where it is the one vowel of
+// "period" and "series".
+int NucleiOfPhoneme(std::string_view phoneme, std::string_view next) {
+    phoneme = WithoutStress(phoneme);
+    if (phoneme == kAiSchwa)
+        return 2;
+    if (phoneme == kSchwaAfterI || phoneme == kLongISchwa)
+        return WithoutStress(next).starts_with(kR) ? 1 : 2;
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(phoneme.data());
+    const std::int32_t n = static_cast<std::int32_t>(phoneme.size());
+    for (std::int32_t i = 0; i < n;) {
+        UChar32 c = 0;
+        U8_NEXT(bytes, i, n, c);
+        if (c >= 0 && IsVowelSymbol(c))
+            return 1;
+    }
+    return 0;
+}
+
+int NucleiOfPhonemes(std::string_view phonemes) {
+    std::vector<std::string_view> list;
+    std::size_t from = 0;
+    for (std::size_t i = 0; i <= phonemes.size(); ++i) {
+        if (i == phonemes.size() || phonemes[i] == kSeparator || phonemes[i] == ' ') {
+            if (i > from)
+                list.push_back(phonemes.substr(from, i - from));
+            from = i + 1;
+        }
+    }
+    int count = 0;
+    for (std::size_t i = 0; i < list.size(); ++i)
+        count += NucleiOfPhoneme(list[i], i + 1 < list.size() ? list[i + 1] : std::string_view());
+    return count;
+}
+
+// The syllables of a run of lower-case letters, looked up by espeak-ng; the lock is held. A run
+// that espeak-ng reads as several words (a run it spells letter by letter) counts the syllables
+// of all of them: they are what a reader says for it.
+int LookUp(Engine& e, const std::string& run) {
+    auto found = e.cache.find(run);
+    if (found != e.cache.end())
+        return found->second;
+    int count = 0;
+    const void* text = run.c_str();
+    while (text) {
+        const char* phonemes = espeak_TextToPhonemes(&text, espeakCHARS_UTF8, kPhonemeMode);
+        if (!phonemes)
+            break;
+        count += NucleiOfPhonemes(phonemes);
+    }
+    if (count < 1)
+        count = 1;
+    if (e.cache.size() < kMaxCachedWords)
+        e.cache.emplace(run, count);
+    return count;
+}
+
+void AppendLower(std::string* out, UChar32 c) {
+    char buffer[4];
+    std::int32_t n = 0;
+    UBool error = false;
+    U8_APPEND(reinterpret_cast<std::uint8_t*>(buffer), n, 4, u_tolower(c), error);
+    if (!error)
+        out->append(buffer, static_cast<std::size_t>(n));
+}
+
+} // namespace
+
+bool Available(std::string* why) {
+    Engine& e = TheEngine();
+    std::lock_guard<std::mutex> hold(e.lock);
+    const bool ready = Start(e);
+    if (!ready && why)
+        *why = e.why;
+    return ready;
+}
+
+int Syllables(std::string_view word) {
+    // The runs of letters, lower case; an apostrophe inside a word joins its letters ("don't").
+    std::vector<std::string> runs(1);
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(word.data());
+    const std::int32_t n = static_cast<std::int32_t>(word.size());
+    for (std::int32_t i = 0; i < n;) {
+        UChar32 c = 0;
+        U8_NEXT(bytes, i, n, c);
+        if (c >= 0 && u_isalpha(c)) {
+            if (runs.back().size() >= kMaxRunBytes)
+                runs.emplace_back();
+            AppendLower(&runs.back(), c);
+        } else if (c == '\'' || c == 0x2019)
+            continue;
+        else if (!runs.back().empty())
+            runs.emplace_back();
+    }
+    Engine& e = TheEngine();
+    std::lock_guard<std::mutex> hold(e.lock);
+    if (!Start(e))
+        return 1;
+    int total = 0;
+    for (const std::string& run : runs)
+        if (!run.empty())
+            total += LookUp(e, run);
+    return total < 1 ? 1 : total;
+}
+
+} // namespace lxprecise
