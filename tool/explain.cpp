@@ -87,8 +87,9 @@ int RunExplain(const lxcli::ToolCommand&, const InsightOptions& options, std::os
                                          {"words", std::move(list)}});
                     continue;
                 }
-                out << number << ". [" << s.counts.words << " words, " << s.counts.syllables
-                    << " syllables]";
+                out << number << ". [" << s.counts.words
+                    << (s.counts.words == 1 ? " word, " : " words, ") << s.counts.syllables
+                    << (s.counts.syllables == 1 ? " syllable]" : " syllables]");
                 for (const ExplainedWord& w : words)
                     out << " " << Shown(w);
                 out << "\n";
