@@ -201,9 +201,24 @@ bool ReadSourceFile(const std::string& path, std::string* data, std::string* err
 bool MarkdownSupported();
 bool XmlSupported();
 
+// A file or folder that a folder book names but does not read, and the message that opening it
+// gives.
+struct FolderRefusal {
+    std::string path;
+    std::string message;
+};
+
 // The files of a folder that a book made of the folder takes, in path order: Markdown, HTML,
-// DocBook, DITA and MIF files anywhere under it, hidden files and folders left out. false with
-// the reason in *error when the folder cannot be listed.
+// DocBook, DITA and MIF files anywhere under it, hidden files and folders, mdBook summaries and the
+// MIF files that the tool wrote left out. Confined, a file that lies outside the folder once links
+// are followed is not read; a subfolder that cannot be listed is not either: each is in *files,
+// in its place, and in *refused with the reason. false with the reason in *error when the folder
+// itself cannot be listed.
+bool ListFolder(const std::string& folder, bool confined, std::vector<std::string>* files,
+                std::vector<FolderRefusal>* refused, std::string* error);
+
+// The files of a folder (ListFolder, not confined). A subfolder that cannot be listed makes it
+// false with the reason in *error, *files holding the rest.
 bool ListFolderFiles(const std::string& folder, std::vector<std::string>* files,
                      std::string* error);
 

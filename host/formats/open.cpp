@@ -1,6 +1,7 @@
 // The Open operation: reads a file, tells a MIF document, a MIF book, a documentation source
 // (Markdown, HTML, XML) and plain text apart, and makes the document or book. A folder is a book
 // of the files under it.
+#include "host/formats/book_folder.h"
 #include "host/formats/markup.h"
 #include "host/formats/mif_reader.h"
 #include "host/formats/text_encoding.h"
@@ -148,6 +149,11 @@ std::int32_t Session::Open(std::string_view path, const std::vector<OpenParamEnt
         message = "no file name given";
     } else {
         full = AbsolutePath(std::string(path));
+        // A chapter outside its book's folder, a folder a book could not list: not read.
+        if (const std::string* refusal = RefusalOfOpenBook(*this, full)) {
+            status = kErrFileNotFound;
+            message = *refusal;
+        }
     }
     if (status == kOk && !asTemplate) {
         *out = FindOpenByPath(full);

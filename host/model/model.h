@@ -352,6 +352,10 @@ class Book {
     std::string statusText;
     std::vector<Component> components;
     ObjectId firstComponent = 0, lastComponent = 0;
+    // Files and folders the book names that are not read, by path, with the reason (a file
+    // outside the book's folder, a folder that could not be listed): opening one fails like
+    // opening a missing file, with that message.
+    std::map<std::string, std::string, std::less<>> refused;
 
     Component* FindComponent(ObjectId id);
     // Appends a component under parent (0: the top level), in book order.
@@ -401,6 +405,9 @@ struct ReaderOptions {
     // Formats counted although a reader leaves them out by default (code in Markdown, HTML and
     // XML sources).
     std::vector<std::string> includedFormats;
+    // Whether a book may read files outside its folder: chapters, XIncludes, nested maps, a
+    // folder book's links (by default none is read once links are followed out of the folder).
+    bool allowOutside = false;
 };
 
 class Session {
