@@ -248,6 +248,7 @@ std::string CommandHelpText(const CliCommand& c) {
                                 : "") +
                 "  --exclude-format NAME do not examine paragraphs of this format (repeatable)\n"
                 "  --include-format NAME examine a format left out by default, e.g. Code\n"
+                "  --allow-outside       let a book read files outside its folder\n"
                 "  --message TEXT        a command message, delivered once the files are open\n"
                 "  --show-ids            print the ids of the opened document or book\n";
     } else if (name == "help") {
@@ -764,6 +765,7 @@ int Run(const CliOptions& options, const CliCommand& command, const std::string&
     host.session().installDir = options.installDir;
     host.session().readerOptions.excludedFormats = options.excludeFormats;
     host.session().readerOptions.includedFormats = options.includeFormats;
+    host.session().readerOptions.allowOutside = options.allowOutside;
 
     int status = kExitOk;
     std::size_t consolePieces = SIZE_MAX;
@@ -853,7 +855,7 @@ int RunLexameter(int argc, const char* const* argv, const std::string& defaultPl
         ->type_name("DIR");
     app.add_flag("--force", options.force,
                  "with --out, replace output files that exist (never an input of the run)");
-    AddFormatOptions(app, options.excludeFormats, options.includeFormats);
+    AddFormatOptions(app, options.excludeFormats, options.includeFormats, options.allowOutside);
     app.add_flag("--show-ids", options.showIds,
                  "print the id of the opened document or book, as \"SetDocId\" and \"SetBookId\" "
                  "take it");

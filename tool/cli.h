@@ -22,6 +22,7 @@ struct CliOptions {
     std::string outDir;                // --out: where output documents are saved
     std::vector<std::string> excludeFormats; // paragraph formats that are not examined
     std::vector<std::string> includeFormats; // formats examined although left out by default
+    bool allowOutside = false;               // a book may read files outside its folder
     bool force = false;                      // --out may replace existing files
     bool showIds = false;                    // print the ids of what was opened
     bool json = false;                       // one JSON document instead of text

@@ -150,7 +150,8 @@ bool RunInsightCommand(int argc, const char* const* argv, std::ostream& out, std
         return false;
     InsightOptions options;
     CLI::App app{Usage(*command), kProgram};
-    lxcli::AddFormatOptions(app, options.excludeFormats, options.includeFormats);
+    lxcli::AddFormatOptions(app, options.excludeFormats, options.includeFormats,
+                            options.allowOutside);
     const bool isCheck = std::strcmp(command->name, "check") == 0;
     const bool isHtml = std::strcmp(command->name, "html") == 0;
     app.add_flag("--json", options.json, "print the run and its results as one JSON document");

@@ -7,11 +7,11 @@
 
 namespace lxcli {
 
-// The options that choose which paragraph formats are examined, the same for every command of
-// the tool: --exclude-format leaves a format out, --include-format counts one the reader leaves
-// out by default. Each is repeatable and takes one NAME a time.
+// The options of the file readers, the same for every command of the tool: --exclude-format
+// leaves a format out, --include-format counts one the reader leaves out by default (each is
+// repeatable and takes one NAME a time); --allow-outside lets a book read files outside its folder.
 inline void AddFormatOptions(CLI::App& app, std::vector<std::string>& excludeFormats,
-                             std::vector<std::string>& includeFormats) {
+                             std::vector<std::string>& includeFormats, bool& allowOutside) {
     app.add_option("--exclude-format", excludeFormats,
                    "do not examine paragraphs of this paragraph format (repeatable)")
         ->type_name("NAME")
@@ -25,6 +25,8 @@ inline void AddFormatOptions(CLI::App& app, std::vector<std::string>& excludeFor
         ->expected(1)
         ->allow_extra_args(false)
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    app.add_flag("--allow-outside", allowOutside,
+                 "let a book read files outside its folder (once links are followed)");
 }
 
 } // namespace lxcli

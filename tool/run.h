@@ -29,6 +29,7 @@ struct InsightOptions {
     std::vector<std::string> excludeFormats;
     bool excludeFormatsGiven = false;
     std::vector<std::string> includeFormats; // formats a reader leaves out by default
+    bool allowOutside = false;               // a book may read files outside its folder
     bool json = false;
     bool csv = false;
     std::string config; // --config FILE; empty: .lexameter.toml in the current directory, if any
