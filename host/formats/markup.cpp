@@ -505,11 +505,11 @@ bool ListFolder(const std::string& folder, bool confined, std::vector<std::strin
     return true;
 }
 
-bool ListFolderFiles(const std::string& folder, std::vector<std::string>* files,
-                     std::string* error) {
+bool ListFolderFiles(const std::string& folder, std::vector<std::string>* files, std::string* error,
+                     bool allowOutside) {
     std::vector<std::string> listed;
     std::vector<FolderRefusal> refused;
-    if (!ListFolder(folder, false, &listed, &refused, error)) {
+    if (!ListFolder(folder, !allowOutside, &listed, &refused, error)) {
         return false;
     }
     files->clear();

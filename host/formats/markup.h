@@ -217,9 +217,10 @@ struct FolderRefusal {
 bool ListFolder(const std::string& folder, bool confined, std::vector<std::string>* files,
                 std::vector<FolderRefusal>* refused, std::string* error);
 
-// The files of a folder (ListFolder, not confined). A subfolder that cannot be listed makes it
-// false with the reason in *error, *files holding the rest.
-bool ListFolderFiles(const std::string& folder, std::vector<std::string>* files,
-                     std::string* error);
+// The files of a folder (ListFolder, confined unless allowOutside), for a book of several files,
+// which has no folder of its own. A file outside the folder or a subfolder that cannot be listed
+// makes it false with the first reason in *error, *files holding the rest.
+bool ListFolderFiles(const std::string& folder, std::vector<std::string>* files, std::string* error,
+                     bool allowOutside = false);
 
 } // namespace lxhost

@@ -7,6 +7,10 @@
 
 #include <gtest/gtest.h>
 
+// Links, and folders deeper than a path can name, are made with POSIX calls; the walks read
+// Markdown and XML.
+#if !defined(_WIN32) && defined(LX_HAVE_CMARK_GFM) && defined(LX_HAVE_LIBXML2)
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -20,6 +24,12 @@ namespace lxhost {
 namespace {
 
 namespace fs = std::filesystem;
+
+std::string OutsideFolderMessageFor(const std::string& what, const std::string& path,
+                                    const std::string& folder) {
+    return what + " '" + path + "' is outside the book's folder '" + folder +
+           "' (after links are followed); --allow-outside reads it";
+}
 
 constexpr std::string_view kXi = "xmlns:xi='http://www.w3.org/2001/XInclude'";
 
@@ -307,5 +317,20 @@ TEST_F(BookFolder, TheToolsOwnOutputsAreNotGathered) {
     EXPECT_EQ(files, expected);
 }
 
+TEST_F(BookFolder, AFolderAmongSeveralFilesIsHeldToItselfUnlessAllowed) {
+    const std::string in = Write("docs/in.md", "# Inside words\n");
+    fs::create_symlink(outside_ + "/secret.md", dir_ / "docs/leak.md");
+    const std::string leak = (dir_ / "docs/leak.md").string();
+    std::vector<std::string> files;
+    std::string error;
+    EXPECT_FALSE(ListFolderFiles((dir_ / "docs").string(), &files, &error));
+    EXPECT_EQ(error, OutsideFolderMessageFor("file", leak, (dir_ / "docs").string()));
+    EXPECT_EQ(files, std::vector<std::string>{in});
+    EXPECT_TRUE(ListFolderFiles((dir_ / "docs").string(), &files, &error, true)) << error;
+    EXPECT_EQ(files, (std::vector<std::string>{in, leak}));
+}
+
 } // namespace
 } // namespace lxhost
+
+#endif
