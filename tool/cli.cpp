@@ -117,10 +117,13 @@ ObjectId OpenInput(Session& s, bool* isBook) {
             std::error_code ec;
             if (!std::filesystem::is_directory(file, ec))
                 paths.push_back(file);
-            else if (lxhost::ListFolderFiles(file, &under, &error))
+            else if (lxhost::ListFolderFiles(file, &under, &error,
+                                             model.readerOptions.allowOutside))
                 paths.insert(paths.end(), under.begin(), under.end());
-            else
+            else {
                 s.report.errors.push_back(error);
+                paths.insert(paths.end(), under.begin(), under.end()); // the rest is measured
+            }
         }
         if (paths.empty()) {
             s.report.errors.push_back("no Markdown, HTML, XML or MIF files in the folders given");
@@ -303,6 +306,8 @@ int RunOnFiles(Session& s) {
     ObjectId input = OpenInput(s, &isBook);
     if (input == 0)
         return kExitFile;
+    // A folder among the files that was not listed whole: the rest is measured, the run fails.
+    const bool partlyOpened = !s.report.errors.empty();
 
     // The plug-in's menu command of that label; none for "open", where only messages act.
     std::optional<std::int32_t> number;
@@ -378,7 +383,7 @@ int RunOnFiles(Session& s) {
             sources.push_back({nullptr, text});
     }
 
-    int status = kExitOk;
+    int status = partlyOpened ? kExitFile : kExitOk;
     // Files of the book that did not open: the plug-in said so on the console and went on; the
     // run reports the failure in its exit status (and its errors, for JSON).
     const std::vector<lxhost::Host::OpenError>& openErrors = s.host.record().openErrors;
@@ -440,6 +445,7 @@ int RunWithPlugin(const ToolCommand& command, const ToolOptions& options,
     host.session().installDir = options.installDir;
     host.session().readerOptions.excludedFormats = options.excludeFormats;
     host.session().readerOptions.includedFormats = options.includeFormats;
+    host.session().readerOptions.allowOutside = options.allowOutside;
 
     int status = kExitOk;
     std::size_t consolePieces = SIZE_MAX;

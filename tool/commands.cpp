@@ -234,6 +234,8 @@ void DeclareOptions(OptionTable& t, CLI::App& app, ToolOptions& o) {
             "count by the classic rules (the plug-in's, the default) or the precise ones",
             kOptionsCounting)
         ->check(CLI::IsMember({"classic", "precise"}));
+    t.Flag("--allow-outside", o.allowOutside,
+           "let a book read files outside its folder (for trusted trees)", kOptionsFormats);
     t.Flag("--show-ids", o.showIds, "print the ids of the opened document or book", kOptionsPlugin);
     t.Value("--plugin", o.plugin, "PATH", "load this plug-in module instead of the default",
             kOptionsPlugin);

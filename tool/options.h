@@ -38,6 +38,7 @@ struct ToolOptions {
     std::vector<std::string> excludeFormats; // paragraph formats that are not examined
     bool excludeFormatsGiven = false;        // given as options (they replace the config's)
     std::vector<std::string> includeFormats; // formats examined although left out by default
+    bool allowOutside = false; // a book may read files outside its folder (trusted trees)
     // How results are printed.
     bool json = false; // one JSON document instead of text
     bool csv = false;  // the tables as CSV

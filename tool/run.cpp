@@ -111,6 +111,7 @@ Measured MeasureInput(const InsightOptions& options, const std::vector<std::stri
     lxhost::Session& session = host.session();
     session.readerOptions.excludedFormats = excludeFormats;
     session.readerOptions.includedFormats = options.includeFormats;
+    session.readerOptions.allowOutside = options.allowOutside;
 
     HostClient client(host);
     if (!client.connected()) {

@@ -1,5 +1,7 @@
 // Folder books: the files of a folder that a book made of it takes, by the formats' rows.
+#include "host/formats/book_folder.h"
 #include "host/formats/markup.h"
+#include "host/formats/mif_writer.h"
 #include "host/formats/registry.h"
 
 #include <algorithm>
@@ -54,49 +56,117 @@ std::vector<std::string> XmlFolderEntries(const std::string& path) {
     return {path};
 }
 
-bool ListFolderFiles(const std::string& folder, std::vector<std::string>* files,
-                     std::string* error) {
+// Whether a MIF file is one that the tool wrote (a report, a word list, ...), perhaps into the
+// folder it measures: a folder book leaves those out, or the next run would count the last run's
+// report as a chapter. Told by the first line that the MIF writer puts in every file it writes,
+// read cheaply from the file's first bytes; no MIF from elsewhere begins so. (The tool's text
+// outputs, "<stem>.<command>.txt", are never gathered: a folder book takes no .txt files.)
+bool IsWrittenByTool(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string head(kWrittenMifHead.size(), '\0');
+    in.read(head.data(), static_cast<std::streamsize>(head.size()));
+    return static_cast<std::size_t>(in.gcount()) == head.size() && head == kWrittenMifHead;
+}
+
+bool ListFolder(const std::string& folder, bool confined, std::vector<std::string>* files,
+                std::vector<FolderRefusal>* refused, std::string* error) {
     namespace fs = std::filesystem;
+    struct Entry {
+        std::string path;
+        std::string refusal; // not read, for this reason
+        const FileFormat* format = nullptr;
+    };
     files->clear();
-    std::error_code ec;
-    fs::recursive_directory_iterator it(folder, fs::directory_options::none, ec);
-    if (ec) {
-        *error = folder + ": cannot list the folder: " + ec.message();
-        return false;
-    }
-    std::vector<std::string> gathered;
-    for (const fs::recursive_directory_iterator end; it != end; it.increment(ec)) {
-        if (ec) {
+    refused->clear();
+    std::vector<Entry> entries;
+    const fs::path top = fs::path(folder).lexically_normal();
+    // Folder by folder rather than with recursive_directory_iterator, which ends the whole walk
+    // at the first subfolder that cannot be listed: that subfolder is refused, the rest listed.
+    // Links to folders are not followed, so the walk ends.
+    std::vector<fs::path> pending{top};
+    while (!pending.empty()) {
+        const fs::path dir = std::move(pending.back());
+        pending.pop_back();
+        std::error_code ec;
+        fs::directory_iterator it(dir, ec);
+        for (const fs::directory_iterator end; !ec && it != end; it.increment(ec)) {
+            const fs::path& path = it->path();
+            const std::string name = path.filename().string();
+            // Hidden files and folders (version control, editor state) are not the book's.
+            if (name.starts_with(".")) {
+                continue;
+            }
+            // The types that the listing gave (no call to the system where it gave them).
+            std::error_code linkError, fileError;
+            const bool isLink = it->is_symlink(linkError);
+            if (!linkError && !isLink && it->is_directory(linkError) && !linkError) {
+                pending.push_back(path);
+                continue;
+            }
+            const FileFormat* format = FormatOfExtension(name);
+            const bool named = format != nullptr && format->gathered;
+            const bool isFile = !linkError && it->is_regular_file(fileError);
+            // What cannot be looked at is reported: a folder, or a file of the book's kinds.
+            const std::error_code statError = linkError ? linkError : named ? fileError : linkError;
+            if (!statError && (!named || !isFile)) {
+                continue;
+            }
+            Entry entry{path.lexically_normal().string(), {}, format};
+            if (statError) {
+                entry.refusal = entry.path + ": cannot open: " + statError.message();
+            } else if (confined && !LiesInFolder(entry.path, folder)) {
+                // A file outside the folder is not opened, not even to look at its first bytes.
+                entry.refusal = OutsideFolderMessage("file", entry.path, folder);
+            } else if (format->id == FormatId::MifDocument && IsWrittenByTool(path)) {
+                continue;
+            }
+            entries.push_back(std::move(entry));
+        }
+        if (ec && dir == top) {
             *error = folder + ": cannot list the folder: " + ec.message();
             return false;
         }
-        const std::string name = it->path().filename().string();
-        if (name.starts_with(".")) {
-            // Hidden files and folders (version control, editor state) are not the book's.
-            if (it->is_directory(ec)) {
-                it.disable_recursion_pending();
-            }
-            continue;
-        }
-        if (!it->is_regular_file(ec)) {
-            continue;
-        }
-        const FileFormat* format = FormatOfExtension(name);
-        if (format != nullptr && format->gathered) {
-            gathered.push_back(it->path().lexically_normal().string());
+        if (ec) {
+            const std::string path = dir.string();
+            entries.push_back({path, path + ": cannot list the folder: " + ec.message(), nullptr});
         }
     }
     // Path order: byte order of the whole path, the same on every platform and file system.
-    std::sort(gathered.begin(), gathered.end());
-    for (std::string& file : gathered) {
-        const FileFormat* format = FormatOfExtension(file);
-        if (format->folderEntries == nullptr) {
+    std::sort(entries.begin(), entries.end(),
+              [](const Entry& a, const Entry& b) { return a.path < b.path; });
+    for (Entry& entry : entries) {
+        if (!entry.refusal.empty()) {
+            refused->push_back({entry.path, std::move(entry.refusal)});
+            files->push_back(std::move(entry.path));
+        } else if (entry.format->folderEntries == nullptr) {
+            files->push_back(std::move(entry.path));
+        } else {
+            for (std::string& part : entry.format->folderEntries(entry.path)) {
+                files->push_back(std::move(part));
+            }
+        }
+    }
+    return true;
+}
+
+bool ListFolderFiles(const std::string& folder, std::vector<std::string>* files, std::string* error,
+                     bool allowOutside) {
+    std::vector<std::string> listed;
+    std::vector<FolderRefusal> refused;
+    if (!ListFolder(folder, !allowOutside, &listed, &refused, error)) {
+        return false;
+    }
+    files->clear();
+    for (std::string& file : listed) {
+        const bool isRefused = std::any_of(refused.begin(), refused.end(),
+                                           [&](const FolderRefusal& r) { return r.path == file; });
+        if (!isRefused) {
             files->push_back(std::move(file));
-            continue;
         }
-        for (std::string& entry : format->folderEntries(file)) {
-            files->push_back(std::move(entry));
-        }
+    }
+    if (!refused.empty()) {
+        *error = refused.front().message;
+        return false;
     }
     return true;
 }
@@ -104,7 +174,8 @@ bool ListFolderFiles(const std::string& folder, std::vector<std::string>* files,
 ObjectId OpenFolderBook(Session& session, const std::string& folder, std::int32_t* status,
                         std::string* error) {
     std::vector<std::string> files;
-    if (!ListFolderFiles(folder, &files, error)) {
+    std::vector<FolderRefusal> refused;
+    if (!ListFolder(folder, !session.readerOptions.allowOutside, &files, &refused, error)) {
         *status = kErrFileNotFound;
         return 0;
     }
@@ -117,6 +188,9 @@ ObjectId OpenFolderBook(Session& session, const std::string& folder, std::int32_
     book.path = folder;
     for (std::string& file : files) {
         book.AddComponent(0, kComponentFile, std::move(file));
+    }
+    for (FolderRefusal& r : refused) {
+        book.refused.emplace(std::move(r.path), std::move(r.message));
     }
     *status = kOk;
     return book.id();

@@ -2,7 +2,9 @@
 // files.
 #include "host/formats/markup.h"
 
+#include "host/formats/book_folder.h"
 #include "host/formats/frameroman.h"
+#include "host/formats/mif_writer.h"
 #include "host/formats/reader_budgets.h"
 
 #include <algorithm>
@@ -462,6 +464,7 @@ ObjectId OpenMarkdownFile(Session& session, const OpenRequest& request, std::int
         for (const std::string& chapter : chapters) {
             book.AddComponent(0, kComponentFile, chapter);
         }
+        ConfineBook(book, path.parent_path().string(), session.readerOptions);
         return book.id();
     }
     return OpenSourceDocument(session, request, ReadMarkdown, status, error);

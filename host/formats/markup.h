@@ -202,12 +202,27 @@ bool ReadSourceFile(const std::string& path, std::string* data, std::string* err
 bool MarkdownSupported();
 bool XmlSupported();
 
-// The files of a folder that a book made of the folder takes, in path order: files of the formats
-// that folder books gather (Markdown, HTML, DocBook, DITA and MIF) anywhere under it, hidden files
-// and folders left out, each as its format's row takes it. false with the reason in *error when
-// the folder cannot be listed. (folder_book.cpp)
-bool ListFolderFiles(const std::string& folder, std::vector<std::string>* files,
-                     std::string* error);
+// A file or folder that a folder book names but does not read, and the message that opening it
+// gives.
+struct FolderRefusal {
+    std::string path;
+    std::string message;
+};
+
+// The files of a folder that a book made of the folder takes, in path order: Markdown, HTML,
+// DocBook, DITA and MIF files anywhere under it, hidden files and folders, mdBook summaries and the
+// MIF files that the tool wrote left out. Confined, a file that lies outside the folder once links
+// are followed is not read; a subfolder that cannot be listed is not either: each is in *files,
+// in its place, and in *refused with the reason. false with the reason in *error when the folder
+// itself cannot be listed. (folder_book.cpp)
+bool ListFolder(const std::string& folder, bool confined, std::vector<std::string>* files,
+                std::vector<FolderRefusal>* refused, std::string* error);
+
+// The files of a folder (ListFolder, confined unless allowOutside), for a book of several files,
+// which has no folder of its own. A file outside the folder or a subfolder that cannot be listed
+// makes it false with the first reason in *error, *files holding the rest.
+bool ListFolderFiles(const std::string& folder, std::vector<std::string>* files, std::string* error,
+                     bool allowOutside = false);
 
 // What a folder book takes of a Markdown file: the file, but nothing of an mdBook summary (the
 // table of contents of files the folder holds already).

@@ -73,7 +73,7 @@ class Writer {
     }
 
     std::string Run() {
-        out_ = "<MIFFile 7.00> # written by the Lexameter headless host\n<Units Upt>\n";
+        out_ = std::string(kWrittenMifHead) + "<Units Upt>\n";
         Catalogs();
         out_ += "<Document\n <DPageSize " + Points(d_.pageWidth) + " " + Points(d_.pageHeight) +
                 ">\n> # end of Document\n";

@@ -4,8 +4,14 @@
 #include "host/model/model.h"
 
 #include <string>
+#include <string_view>
 
 namespace lxhost {
+
+// The first line of every file WriteMif writes. A folder book leaves files that begin with it out:
+// they are the tool's own outputs (reports, word lists), saved perhaps into the very folder.
+inline constexpr std::string_view kWrittenMifHead =
+    "<MIFFile 7.00> # written by the Lexameter headless host\n";
 
 // The document as MIF 7.00 with FrameRoman escapes: formats, tables, one body page with a
 // TextRect per text frame, and one TextFlow per flow. Reading it back gives the same

@@ -1,5 +1,6 @@
 // The Open operation: reads a file, asks the format registry what it holds, and has that format's
 // reader make the document or book. A folder is a book of the files under it.
+#include "host/formats/book_folder.h"
 #include "host/formats/markup.h"
 #include "host/formats/registry.h"
 #include "host/formats/text_encoding.h"
@@ -211,6 +212,10 @@ std::int32_t Session::Open(std::string_view path, const std::vector<OpenParamEnt
         r = Failed(kErrFileNotFound, "no file name given");
     } else {
         full = AbsolutePath(std::string(path));
+        // A chapter outside its book's folder, a folder a book could not list: not read.
+        if (const std::string* refusal = RefusalOfOpenBook(*this, full)) {
+            r = Failed(kErrFileNotFound, *refusal);
+        }
     }
     const ObjectId open = r.status == kOk && !asTemplate ? FindOpenByPath(full) : 0;
     if (open != 0) {

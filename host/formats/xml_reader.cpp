@@ -1,6 +1,7 @@
 // The HTML and XML readers: HTML pages through libxml2's HTML parser (which repairs broken markup
 // as browsers do), DocBook and DITA topics through its XML parser. Both feed one element mapper
 // that knows the three vocabularies; the XML parser never loads a DTD or an external entity.
+#include "host/formats/book_folder.h"
 #include "host/formats/markup.h"
 
 #if defined(LX_HAVE_LIBXML2)
@@ -1062,30 +1063,32 @@ bool BookChapters(xmlNodePtr parent, const std::string& bookPath, const std::str
     return true;
 }
 
+// What the walk of a DITA map gathers: its topics, the maps read, and the nested maps refused.
+struct MapWalk {
+    std::string root; // the folder of the top map
+    bool allowOutside = false;
+    std::vector<std::string> files;
+    std::vector<std::string> maps;
+    std::vector<FolderRefusal> refused;
+};
+
 // The topics of a DITA map in map order. Nested maps are followed, each once, when they lie in
-// the folder of the top map (root): reading a map is the reader's own doing, and the reader
-// reads nothing outside the book's folder.
-void MapTopics(xmlNodePtr node, const std::string& dir, const std::string& root,
-               std::vector<std::string>* files, std::vector<std::string>* maps, std::string* error);
+// the folder of the top map once links are followed (unless allowed anywhere): a nested map
+// outside it takes the place of its topics in the book, refused like a chapter outside.
+void MapTopics(xmlNodePtr node, const std::string& dir, MapWalk& walk, std::string* error);
 
-bool IsInside(const std::string& path, const std::string& folder) {
-    const std::filesystem::path rel =
-        std::filesystem::path(path).lexically_relative(std::filesystem::path(folder));
-    return !rel.empty() && *rel.begin() != "..";
-}
-
-void ReadNestedMap(const std::string& path, const std::string& root,
-                   std::vector<std::string>* files, std::vector<std::string>* maps,
-                   std::string* error) {
-    if (!error->empty() || std::find(maps->begin(), maps->end(), path) != maps->end() ||
-        maps->size() >= kMaxNestedMaps) {
+void ReadNestedMap(const std::string& path, MapWalk& walk, std::string* error) {
+    std::vector<std::string>& maps = walk.maps;
+    if (!error->empty() || std::find(maps.begin(), maps.end(), path) != maps.end() ||
+        maps.size() >= kMaxNestedMaps) {
         return;
     }
-    if (!IsInside(path, root)) {
-        *error = path + ": not read: a nested map must lie in the folder of the book's map";
+    maps.push_back(path);
+    if (!walk.allowOutside && !LiesInFolder(path, walk.root)) {
+        walk.files.push_back(path);
+        walk.refused.push_back({path, OutsideFolderMessage("nested map", path, walk.root)});
         return;
     }
-    maps->push_back(path);
     std::string data;
     if (!ReadSourceFile(path, &data, error)) {
         return;
@@ -1093,13 +1096,11 @@ void ReadNestedMap(const std::string& path, const std::string& root,
     XmlDoc doc = ParseXml(data, path, error);
     if (doc != nullptr) {
         MapTopics(xmlDocGetRootElement(doc.get()),
-                  std::filesystem::path(path).parent_path().string(), root, files, maps, error);
+                  std::filesystem::path(path).parent_path().string(), walk, error);
     }
 }
 
-void MapTopics(xmlNodePtr node, const std::string& dir, const std::string& root,
-               std::vector<std::string>* files, std::vector<std::string>* maps,
-               std::string* error) {
+void MapTopics(xmlNodePtr node, const std::string& dir, MapWalk& walk, std::string* error) {
     for (; node != nullptr; node = node->next) {
         if (node->type != XML_ELEMENT_NODE) {
             continue;
@@ -1116,16 +1117,17 @@ void MapTopics(xmlNodePtr node, const std::string& dir, const std::string& root,
         const std::string path = external ? std::string() : ChapterPath(href, dir);
         if (!path.empty()) {
             if (format == "ditamap" || std::filesystem::path(path).extension() == ".ditamap") {
-                ReadNestedMap(path, root, files, maps, error);
+                ReadNestedMap(path, walk, error);
             } else if (format.empty() || format == "dita" || format == "markdown" ||
                        format == "md" || format == "html") {
-                files->push_back(path);
+                walk.files.push_back(path);
             }
         }
-        MapTopics(node->children, dir, root, files, maps, error);
+        MapTopics(node->children, dir, walk, error);
     }
 }
 
+// A book of the files, held to the folder of the book file.
 ObjectId BookOfFiles(Session& session, const std::string& path,
                      const std::vector<std::string>& files) {
     Book& book = session.NewBook();
@@ -1133,6 +1135,7 @@ ObjectId BookOfFiles(Session& session, const std::string& path,
     for (const std::string& file : files) {
         book.AddComponent(0, kComponentFile, file);
     }
+    ConfineBook(book, std::filesystem::path(path).parent_path().string(), session.readerOptions);
     return book.id();
 }
 
@@ -1163,14 +1166,16 @@ IncludeCache& IncludeCacheOf(Session& session) {
 // Walks a parsed XML tree into the mapper. Internal entities are expanded here (the parser
 // keeps the references); the characters of the DocBook and DITA entity sets, whose DTDs are never
 // loaded, are looked up by their HTML names. XIncludes of other files are read in place, from
-// the folder of the top file only; an include that cannot be read fails the whole file. What
-// entities expand to and what XIncludes read is counted against the readers' budgets; past one
-// the walk throws BudgetExceeded.
+// the folder of the top file only, once links are followed (anywhere when the options allow);
+// an include that cannot be read fails the whole file. What entities expand to and what
+// XIncludes read is counted against the readers' budgets; past one the walk throws
+// BudgetExceeded.
 class TreeWalker {
   public:
     TreeWalker(ElementMapper& mapper, MarkupBuilder& out, IncludeCache& cache, std::string root,
-               std::string* error)
-        : m_(mapper), out_(out), cache_(cache), root_(std::move(root)), error_(error) {}
+               bool allowOutside, std::string* error)
+        : m_(mapper), out_(out), cache_(cache), root_(std::move(root)), allowOutside_(allowOutside),
+          error_(error) {}
 
     void Walk(xmlDocPtr doc, xmlNodePtr node, const std::string& dir, int depth) {
         for (; node != nullptr && error_->empty(); node = node->next) {
@@ -1267,8 +1272,8 @@ class TreeWalker {
         if (path.empty()) {
             return; // a web address, or the file itself: nothing to read
         }
-        if (!IsInside(path, root_)) {
-            *error_ = path + ": not read: an included file must lie in the folder of the book";
+        if (!allowOutside_ && !LiesInFolder(path, root_)) {
+            *error_ = OutsideFolderMessage("included file", path, root_);
             return;
         }
         if (open_.size() >= kMaxIncludeDepth ||
@@ -1335,6 +1340,7 @@ class TreeWalker {
     MarkupBuilder& out_;
     IncludeCache& cache_;
     std::string root_;
+    bool allowOutside_;
     std::string* error_;
     std::vector<std::string> open_;
     int entities_ = 0;
@@ -1405,7 +1411,8 @@ ObjectId ReadXmlDocument(Session& session, xmlDocPtr xml, std::size_t xmlBytes, 
     out.AddInput(xmlBytes);
     ElementMapper mapper(out);
     error->clear();
-    TreeWalker(mapper, out, IncludeCacheOf(session), dir, error).WalkNode(xml, part, dir, 0);
+    TreeWalker(mapper, out, IncludeCacheOf(session), dir, session.readerOptions.allowOutside, error)
+        .WalkNode(xml, part, dir, 0);
     if (!error->empty()) {
         session.Close(doc.id(), 1);
         *status = kErrBadFile;
@@ -1430,14 +1437,18 @@ ObjectId ReadXml(Session& session, std::string_view data, const std::string& pat
     const std::string dir = fs::path(path).parent_path().string();
     *status = kOk;
     if (name == "map" || name == "bookmap") {
-        std::vector<std::string> files, maps{path};
+        MapWalk walk{dir, session.readerOptions.allowOutside, {}, {path}, {}};
         error->clear();
-        MapTopics(root->children, dir, dir, &files, &maps, error);
+        MapTopics(root->children, dir, walk, error);
         if (!error->empty()) {
             *status = kErrBadFile;
             return 0;
         }
-        return BookOfFiles(session, path, files);
+        const ObjectId id = BookOfFiles(session, path, walk.files);
+        for (FolderRefusal& r : walk.refused) {
+            session.FindBook(id)->refused.insert_or_assign(std::move(r.path), std::move(r.message));
+        }
+        return id;
     }
     if (name == "book" && HasXInclude(root->children)) {
         std::vector<std::string> files;

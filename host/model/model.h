@@ -17,6 +17,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -350,6 +351,10 @@ class Book {
     std::string statusText;
     std::vector<Component> components;
     ObjectId firstComponent = 0, lastComponent = 0;
+    // Files and folders the book names that are not read, by path, with the reason (a file
+    // outside the book's folder, a folder that could not be listed): opening one fails like
+    // opening a missing file, with that message.
+    std::map<std::string, std::string, std::less<>> refused;
 
     Component* FindComponent(ObjectId id);
     // Appends a component under parent (0: the top level), in book order.

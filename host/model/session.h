@@ -53,6 +53,9 @@ struct ReaderOptions {
     // Formats counted although a reader leaves them out by default (code in Markdown, HTML and
     // XML sources).
     std::vector<std::string> includedFormats;
+    // Whether a book may read files outside its folder: chapters, XIncludes, nested maps, a
+    // folder book's links (by default none is read once links are followed out of the folder).
+    bool allowOutside = false;
 };
 
 // The application's state: what the application's properties answer, the user's reader options,

@@ -123,8 +123,9 @@ def markdown_long_rows(folder):
 
 
 def summary_to_a_folder(folder):
-    # A summary linking to a folder (once "/usr", listed whole before it was refused): refused.
-    tree = os.path.join(folder, "tree")
+    # A summary linking to a folder in the book (once "/usr", listed whole before it was refused;
+    # now outside the book's folder, refused before that): refused.
+    tree = os.path.join(folder, "book", "tree")
     for i in range(20):
         os.makedirs(os.path.join(tree, "d%d" % i, "e"), exist_ok=True)
     write(folder, "book/chapter.md", "# Chapter\n\nSome words here.\n")

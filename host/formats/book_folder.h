@@ -1,0 +1,32 @@
+// The folder rule of books: a book (an mdBook summary, a DITA map, a DocBook book, a folder) reads
+// only files that lie in its folder once symbolic links are followed, so that running the tool
+// on documents from a stranger reads nothing else of the machine. The reader option allowOutside
+// lifts the rule; MIF books name their files anywhere and are not held to it.
+#pragma once
+
+#include "host/model/model.h"
+
+#include <string>
+#include <string_view>
+
+namespace lxhost {
+
+// Whether path lies in folder (or is the folder) once both are made canonical: links followed,
+// "." and ".." resolved; the part of a path that does not exist is taken as written. A path
+// whose links cannot be followed (a loop, a name too long) does not lie in it.
+bool LiesInFolder(const std::string& path, const std::string& folder);
+
+// The refusal of a file outside the folder: "WHAT 'PATH' is outside the book's folder 'FOLDER'
+// (after links are followed); --allow-outside reads it". what: "chapter", "included file", ...
+std::string OutsideFolderMessage(std::string_view what, const std::string& path,
+                                 const std::string& folder);
+
+// Refuses the file components of the book that lie outside folder (book.refused), unless the
+// options allow them. A part of a file ("FILE#fragment") is judged by its file; the parts of the
+// book file itself are the book's own.
+void ConfineBook(Book& book, const std::string& folder, const ReaderOptions& options);
+
+// Why an open book refuses the file at path (its full path), or null when none does.
+const std::string* RefusalOfOpenBook(Session& session, std::string_view path);
+
+} // namespace lxhost
