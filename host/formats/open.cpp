@@ -146,9 +146,8 @@ Opened OpenFile(Session& session, const std::string& full, const std::string* pr
         if (IsComponentOfOpenBook(session, full, 0))
             return Failed(kErrNotDocument,
                           full + ": a book, not a document: it cannot be a file of a book");
-        r.id = OpenGuarded(session, full, &r.status, &r.message, [&] {
-            return OpenFolderBook(session, full, &r.status, &r.message);
-        });
+        r.id = OpenGuarded(session, full, &r.status, &r.message,
+                           [&] { return OpenFolderBook(session, full, &r.status, &r.message); });
         return r;
     }
     std::string data;
