@@ -113,7 +113,10 @@ TEST(FormatRegistry, MarksBeforeNamesThenNamesThenOtherMarks) {
 class FolderFiles : public ::testing::Test {
   protected:
     void SetUp() override {
-        dir_ = std::filesystem::path(::testing::TempDir()) / "lx_registry_folder";
+        // A folder of each test's own: CTest runs the tests of this fixture side by side.
+        dir_ = std::filesystem::path(::testing::TempDir()) /
+               ("lx_registry_folder_" +
+                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         std::filesystem::remove_all(dir_);
         std::filesystem::create_directories(dir_);
     }
