@@ -295,7 +295,10 @@ int Finish(const ToolOptions& options, const RunReport& report, std::ostream& ou
                 err << kProgram << ": " << BlankControls(line) << "\n";
         for (const std::string& w : report.warnings)
             err << kProgram << ": warning: " << BlankControls(w) << "\n";
-        // Book components that did not open were reported by the plug-in on the console.
+        // Book files that did not open: the plug-in named them on the console; the reason (a
+        // missing file, a budget, a file outside the book's folder) is the host's.
+        for (const std::string& e : report.componentErrors)
+            err << kProgram << ": " << BlankControls(e) << "\n";
         for (const std::string& e : report.errors)
             err << kProgram << ": " << BlankControls(e) << "\n";
     }

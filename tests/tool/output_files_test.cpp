@@ -126,6 +126,29 @@ TEST_F(OutputFiles, AFailedWriteLeavesTheOldPairWhole) {
     EXPECT_EQ(Names(dir_ / "out"), (std::vector<std::string>{"a.report.mif", "a.report.txt"}));
 }
 
+// A writer killed part-way (here by the signal a file size limit sends) leaves the old file as
+// it was: the new one is put in place only once it is whole.
+TEST_F(OutputFiles, AKilledWriterLeavesTheOldFile) {
+    const fs::path out = dir_ / "out" / "a.report.txt";
+    Write(out, "old report");
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_DFL);
+        rlimit limit{4096, 4096};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        std::vector<std::string> errors, saved;
+        SaveOutputFiles({{out.string(), std::string(100000, 'x')}}, SavePolicy{true, {}}, &errors,
+                        &saved);
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(WTERMSIG(status), SIGXFSZ);
+    EXPECT_EQ(Read(out), "old report");
+}
+
 #endif
 
 TEST(OutputStem, FoldersAndStandardInputAreNamedAlike) {
