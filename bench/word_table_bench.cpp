@@ -47,7 +47,7 @@ void BM_WordOccurrences_1MWords_50kDistinct(benchmark::State& state) {
     const Corpus& corpus = MillionWords();
     std::size_t found = 0;
     for (auto _ : state) {
-        lxinsight::WordOccurrences occurrences;
+        lxtool::WordOccurrences occurrences;
         for (std::size_t at = 0; at < corpus.text.size(); at += kParagraphWords) {
             const std::size_t n = std::min(kParagraphWords, corpus.text.size() - at);
             occurrences.CountAll(corpus.text.data() + at, n, at % 3 == 0);

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <ostream>
 
-namespace lxinsight {
+namespace lxtool {
 
 namespace {
 
@@ -170,8 +170,7 @@ nlohmann::json Json(const Thresholds& t, const std::vector<CheckRow>& rows) {
 
 } // namespace
 
-int RunCheck(const lxcli::ToolCommand&, const InsightOptions& options, std::ostream& out,
-             std::ostream& err) {
+int RunCheck(const ToolCommand&, const ToolOptions& options, std::ostream& out, std::ostream& err) {
     int status = kExitOk;
     std::string error;
     Thresholds thresholds;
@@ -184,7 +183,7 @@ int RunCheck(const lxcli::ToolCommand&, const InsightOptions& options, std::ostr
     if (status == kExitOk && FailedRows(rows) > 0)
         status = kExitThresholdMissed;
 
-    lxcli::RunReport report = ReportOf(options, m, status);
+    RunReport report = ReportOf(options, m, status);
     if (options.json) {
         if (measured)
             report.extra["check"] = Json(thresholds, rows);
@@ -198,4 +197,4 @@ int RunCheck(const lxcli::ToolCommand&, const InsightOptions& options, std::ostr
     return Finish(options, report, out, err);
 }
 
-} // namespace lxinsight
+} // namespace lxtool

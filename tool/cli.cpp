@@ -40,7 +40,7 @@
 #define LX_VERSION "0.0.0"
 #endif
 
-namespace lxcli {
+namespace lxtool {
 
 namespace {
 
@@ -203,25 +203,25 @@ void AddEveryCount(Session& s, ObjectId input) {
     // The second walk's console lines (a book's file that does not open) were the plug-in's.
     s.host.SetConsoleStream(nullptr);
     s.host.SetAlertStream(nullptr);
-    lxinsight::InputFigures figures;
+    InputFigures figures;
     {
-        lxinsight::HostClient client(s.host);
+        HostClient client(s.host);
         if (!client.connected()) {
             s.report.warnings.push_back("cannot count syllables and complex words: the tool "
                                         "could not connect to its host");
             return;
         }
-        figures = lxinsight::CollectFigures(s.host, input);
+        figures = CollectFigures(s.host, input);
     }
     if (s.options.command == kCountsCommand) {
-        s.report.extra["counts"] = lxinsight::CountsJson(figures.totals, figures.longWords);
+        s.report.extra["counts"] = CountsJson(figures.totals, figures.longWords);
         s.report.extra["measures"] =
-            lxinsight::MeasuresJson(lxinsight::ComputeMeasures(figures.totals, figures.longWords));
+            MeasuresJson(ComputeMeasures(figures.totals, figures.longWords));
     } else if (s.options.json) {
-        s.report.extra["report"] = lxinsight::ReportRowsJson(figures);
+        s.report.extra["report"] = ReportRowsJson(figures);
     } else if (!s.report.documents.empty()) {
         OutputDocument& d = s.report.documents.back();
-        lxinsight::AddMeasureColumns(figures, &d.addedHeadings, &d.addedRows);
+        AddMeasureColumns(figures, &d.addedHeadings, &d.addedRows);
     }
 }
 
@@ -244,16 +244,15 @@ std::optional<Measure> AlertMeasureOf(const std::string& command) {
 // not connect to its host.
 std::string PreciseAlert(Session& s, ObjectId input, Measure measure) {
     s.host.SetConsoleStream(nullptr);
-    lxinsight::InputFigures figures;
+    InputFigures figures;
     {
-        lxinsight::HostClient client(s.host);
+        HostClient client(s.host);
         if (!client.connected())
             return "";
-        figures = lxinsight::CollectFigures(s.host, input, false, lxinsight::Counting::Precise);
+        figures = CollectFigures(s.host, input, false, Counting::Precise);
     }
     const ReadabilityCounts counts =
-        measure == MeasureFog ? lxinsight::FogCounts(figures.totals, figures.fogComplexWords)
-                              : figures.totals;
+        measure == MeasureFog ? FogCounts(figures.totals, figures.fogComplexWords) : figures.totals;
     MeasureLine lines[kMeasureMaxLines];
     const int n = MeasureLines(measure, counts, lines);
     std::string text;
@@ -261,9 +260,9 @@ std::string PreciseAlert(Session& s, ObjectId input, Measure measure) {
         text += std::string(lines[i].label) + lines[i].value +
                 (lines[i].alertBreak == kLineBreakDouble ? "\n\n" : "\n");
     if (s.options.json && s.options.command == kCountsCommand) {
-        s.report.extra["counts"] = lxinsight::CountsJson(figures.totals, figures.longWords);
-        s.report.extra["measures"] = lxinsight::MeasuresJson(
-            lxinsight::ComputeMeasures(figures.totals, figures.longWords, figures.fogComplexWords));
+        s.report.extra["counts"] = CountsJson(figures.totals, figures.longWords);
+        s.report.extra["measures"] = MeasuresJson(
+            ComputeMeasures(figures.totals, figures.longWords, figures.fogComplexWords));
     }
     return text;
 }
@@ -358,9 +357,8 @@ int RunOnFiles(Session& s) {
         s.report.documents.push_back(std::move(described));
     }
     // Under the precise profile the alert is the tool's, counted with the profile.
-    const std::optional<Measure> preciseMeasure = s.options.counting == lxinsight::Counting::Precise
-                                                      ? AlertMeasureOf(s.options.command)
-                                                      : std::nullopt;
+    const std::optional<Measure> preciseMeasure =
+        s.options.counting == Counting::Precise ? AlertMeasureOf(s.options.command) : std::nullopt;
     if (preciseMeasure && sources.empty()) {
         s.consolePieces = s.host.record().console.size();
         const std::string alert = PreciseAlert(s, input, *preciseMeasure);
@@ -439,7 +437,7 @@ int RunWithPlugin(const ToolCommand& command, const ToolOptions& options,
     // With --json everything goes into the one document at the end.
     // With --csv the alerts become a table at the end.
     // Under the precise profile the plug-in's alert is replaced by the tool's, shown below.
-    const bool preciseAlerts = options.counting == lxinsight::Counting::Precise;
+    const bool preciseAlerts = options.counting == Counting::Precise;
     host.SetAlertStream(options.json || options.csv || preciseAlerts ? nullptr : &alertStream);
     host.SetConsoleStream(options.json ? nullptr : &consoleStream);
     host.session().installDir = options.installDir;
@@ -528,4 +526,4 @@ std::string ExecutableDirectory() {
     return slash == std::string::npos ? "" : path.substr(0, slash);
 }
 
-} // namespace lxcli
+} // namespace lxtool

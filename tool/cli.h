@@ -7,9 +7,9 @@
 
 #include <string>
 
-namespace lxcli {
+namespace lxtool {
 
 // The folder of the running executable, or "" when it cannot be found.
 std::string ExecutableDirectory();
 
-} // namespace lxcli
+} // namespace lxtool

@@ -13,7 +13,7 @@
 #define LX_VERSION "0.0.0"
 #endif
 
-namespace lxcli {
+namespace lxtool {
 
 namespace {
 
@@ -79,16 +79,14 @@ constexpr ToolCommand kCommands[] = {
      "lexameter check --max-grade 9 samples/manual/aquila-manual.book\n"
      "  File                  Flesch Reading Ease  ...  Result  Missed\n"
      "  ch1-introduction.mif  67.4                 ...  FAIL    SMOG 10.0 > 9.0; ...",
-     kFileCommandOptions | kOptionsCsv | kOptionsThresholds, false, true, false,
-     lxinsight::RunCheck},
+     kFileCommandOptions | kOptionsCsv | kOptionsThresholds, false, true, false, RunCheck},
     {"hotspots", "the hardest paragraphs, the longest sentences, the most complex words", nullptr,
      "Where the difficulty is: the paragraphs of three sentences or more with the highest\n"
      "Flesch-Kincaid grade, the sentences of --long words or more, and the paragraphs with\n"
      "the most complex words, each with its file, page, format, figures and first words.",
      "Three tables of at most --top rows each.",
      "lexameter hotspots --top 3 samples/manual/aquila-manual.book",
-     kFileCommandOptions | kOptionsCsv | kOptionsHotspots, false, true, false,
-     lxinsight::RunHotspots},
+     kFileCommandOptions | kOptionsCsv | kOptionsHotspots, false, true, false, RunHotspots},
     {"html", "a self-contained HTML page with charts, hot spots and the word list (-o FILE)",
      nullptr,
      "One page to look at: the summary figures, a chart of the grade per file (with the\n"
@@ -98,7 +96,7 @@ constexpr ToolCommand kCommands[] = {
      "The page, written to -o FILE (an existing file is replaced only with --force).",
      "lexameter html samples/manual/aquila-manual.book -o report.html",
      kFileCommandOptions | kOptionsThresholds | kOptionsHotspots | kOptionsPage | kOptionsForce,
-     false, true, false, lxinsight::RunHtml},
+     false, true, false, RunHtml},
     {"explain", "each sentence with its words, their syllables and the complex words", nullptr,
      "Why a text counts as it does: every counted sentence on a line of its own, with its\n"
      "number of words and syllables and each word as word/syllables, a complex word marked\n"
@@ -107,7 +105,7 @@ constexpr ToolCommand kCommands[] = {
      "lexameter --counting precise explain notes.txt\n"
      "  Counting: precise (word/syllables; * complex; ~ complex for SMOG, not for Gunning Fog)\n"
      "  1. [6 words, 9 syllables] Readability/5* matters/2 ...",
-     kFileCommandOptions, false, true, false, lxinsight::RunExplain},
+     kFileCommandOptions, false, true, false, RunExplain},
     {"about", "show the plug-in's About alert", nullptr, nullptr,
      "The plug-in's About alert: its name, version and build.", "lexameter about",
      kOptionsJson | kOptionsPlugin, true, false, false, RunAbout},
@@ -247,10 +245,9 @@ void DeclareOptions(OptionTable& t, CLI::App& app, ToolOptions& o) {
     t.Flag("--force", o.force, "replace output files that exist (never an input of the run)",
            kOptionsForce);
     t.Value("--config", o.config, "FILE",
-            std::string("read thresholds from FILE (default: ./") + lxinsight::kConfigFileName +
-                ")",
+            std::string("read thresholds from FILE (default: ./") + kConfigFileName + ")",
             kOptionsThresholds);
-    for (CLI::Option* opt : lxinsight::AddThresholdOptions(app, o.thresholds))
+    for (CLI::Option* opt : AddThresholdOptions(app, o.thresholds))
         t.Adopt(opt, "N", kOptionsThresholds);
     t.Value("--top", o.hotspots.top, "N", "how many hot spots of each kind to show (5)",
             kOptionsHotspots)
@@ -457,8 +454,7 @@ int RunLexameter(int argc, const char* const* argv, const std::string& defaultPl
     if (command->options & kOptionsCounting) {
         int status = kExitUsage;
         bool usage = false;
-        if (std::string problem = lxinsight::SettleCounting(&options, &status, &usage);
-            !problem.empty())
+        if (std::string problem = SettleCounting(&options, &status, &usage); !problem.empty())
             return usage ? UsageError(options, problem, out, err)
                          : FinishWithError(options, problem, status, out, err);
     }
@@ -476,4 +472,4 @@ int RunLexameter(int argc, const char* const* argv, const std::string& defaultPl
     return status;
 }
 
-} // namespace lxcli
+} // namespace lxtool

@@ -9,7 +9,7 @@
 #include <iosfwd>
 #include <string>
 
-namespace lxcli {
+namespace lxtool {
 
 // The groups of options a command takes; every option belongs to one group.
 enum OptionGroup : unsigned {
@@ -58,16 +58,14 @@ int RunAbout(const ToolCommand& command, const ToolOptions& options, std::ostrea
 int RunMenus(const ToolCommand& command, const ToolOptions& options, std::ostream& out,
              std::ostream& err);
 
-} // namespace lxcli
-
-namespace lxinsight {
 // The run functions of the tool's own commands.
-int RunCheck(const lxcli::ToolCommand& command, const InsightOptions& options, std::ostream& out,
+int RunCheck(const ToolCommand& command, const ToolOptions& options, std::ostream& out,
              std::ostream& err);
-int RunHotspots(const lxcli::ToolCommand& command, const InsightOptions& options, std::ostream& out,
+int RunHotspots(const ToolCommand& command, const ToolOptions& options, std::ostream& out,
                 std::ostream& err);
-int RunHtml(const lxcli::ToolCommand& command, const InsightOptions& options, std::ostream& out,
+int RunHtml(const ToolCommand& command, const ToolOptions& options, std::ostream& out,
             std::ostream& err);
-int RunExplain(const lxcli::ToolCommand& command, const InsightOptions& options, std::ostream& out,
+int RunExplain(const ToolCommand& command, const ToolOptions& options, std::ostream& out,
                std::ostream& err);
-} // namespace lxinsight
+
+} // namespace lxtool

@@ -1,6 +1,6 @@
 #include "tool/digest.h"
 
-namespace lxinsight {
+namespace lxtool {
 
 namespace {
 
@@ -105,4 +105,4 @@ std::string Base64(const std::uint8_t* data, std::size_t size) {
     return out;
 }
 
-} // namespace lxinsight
+} // namespace lxtool

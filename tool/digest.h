@@ -7,9 +7,9 @@
 #include <string>
 #include <string_view>
 
-namespace lxinsight {
+namespace lxtool {
 
 std::array<std::uint8_t, 32> Sha256(std::string_view data);
 std::string Base64(const std::uint8_t* data, std::size_t size);
 
-} // namespace lxinsight
+} // namespace lxtool

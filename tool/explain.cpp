@@ -7,7 +7,7 @@
 
 #include <ostream>
 
-namespace lxinsight {
+namespace lxtool {
 
 namespace {
 
@@ -56,10 +56,10 @@ std::string Shown(const ExplainedWord& w) {
 
 } // namespace
 
-int RunExplain(const lxcli::ToolCommand&, const InsightOptions& options, std::ostream& out,
+int RunExplain(const ToolCommand&, const ToolOptions& options, std::ostream& out,
                std::ostream& err) {
     Measured m = MeasureInput(options, options.excludeFormats, err);
-    lxcli::RunReport report = ReportOf(options, m, m.status);
+    RunReport report = ReportOf(options, m, m.status);
     nlohmann::json files = nlohmann::json::array();
     const bool book = m.figures.files.size() > 1;
     if (!options.json && !m.figures.files.empty())
@@ -102,4 +102,4 @@ int RunExplain(const lxcli::ToolCommand&, const InsightOptions& options, std::os
     return Finish(options, report, out, err);
 }
 
-} // namespace lxinsight
+} // namespace lxtool

@@ -18,7 +18,7 @@
 #include <limits>
 #include <new>
 
-namespace lxinsight {
+namespace lxtool {
 
 namespace {
 
@@ -361,4 +361,4 @@ InputFigures CollectFigures(lxhost::Host& host, ObjectId input, bool occurrences
     return figures;
 }
 
-} // namespace lxinsight
+} // namespace lxtool

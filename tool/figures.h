@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-namespace lxinsight {
+namespace lxtool {
 
 // How the figures are counted: by the plug-in's rules, or by the precise profile
 // (analysis/precise), which only the tool has.
@@ -140,4 +140,4 @@ void AddCounts(ReadabilityCounts& a, const ReadabilityCounts& b);
 // The UTF-8 form of host text.
 std::string Utf8OfHostText(std::string_view text);
 
-} // namespace lxinsight
+} // namespace lxtool

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace lxinsight {
+namespace lxtool {
 
 namespace {
 
@@ -73,4 +73,4 @@ std::string SentenceText(const ParagraphFigures& paragraph, const SentenceFigure
         std::string_view(paragraph.text).substr(sentence.offset, sentence.length));
 }
 
-} // namespace lxinsight
+} // namespace lxtool

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace lxinsight {
+namespace lxtool {
 
 // Hardest paragraphs are ranked among paragraphs of at least this many sentences: the grade of
 // a one-sentence heading or caption says little about the prose.
@@ -48,4 +48,4 @@ std::string FirstWords(std::string_view hostText, int words = kFirstWords);
 std::string SentenceText(const ParagraphFigures& paragraph, const SentenceFigures& sentence);
 double GradeOf(const ReadabilityCounts& counts);
 
-} // namespace lxinsight
+} // namespace lxtool

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <ostream>
 
-namespace lxinsight {
+namespace lxtool {
 
 namespace {
 
@@ -98,7 +98,7 @@ nlohmann::json SpotJson(const SpotRow& r) {
 
 } // namespace
 
-int RunHotspots(const lxcli::ToolCommand&, const InsightOptions& options, std::ostream& out,
+int RunHotspots(const ToolCommand&, const ToolOptions& options, std::ostream& out,
                 std::ostream& err) {
     Measured m = MeasureInput(options, options.excludeFormats, err);
     const bool measured = m.status == kExitOk || !m.figures.files.empty();
@@ -108,7 +108,7 @@ int RunHotspots(const lxcli::ToolCommand&, const InsightOptions& options, std::o
                                   " words or more)";
     const std::string hardestTitle = "Hardest paragraphs (Flesch-Kincaid grade, " +
                                      std::to_string(kHardestMinSentences) + " sentences or more)";
-    lxcli::RunReport report = ReportOf(options, m, m.status);
+    RunReport report = ReportOf(options, m, m.status);
     if (options.json) {
         if (measured) {
             nlohmann::json j;
@@ -163,4 +163,4 @@ int RunHotspots(const lxcli::ToolCommand&, const InsightOptions& options, std::o
     return Finish(options, report, out, err);
 }
 
-} // namespace lxinsight
+} // namespace lxtool

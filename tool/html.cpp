@@ -16,7 +16,7 @@
 #define LX_VERSION "0.0.0"
 #endif
 
-namespace lxinsight {
+namespace lxtool {
 
 namespace {
 
@@ -377,8 +377,7 @@ std::string RenderHtml(const HtmlInput& input) {
     return h;
 }
 
-int RunHtml(const lxcli::ToolCommand&, const InsightOptions& options, std::ostream& out,
-            std::ostream& err) {
+int RunHtml(const ToolCommand&, const ToolOptions& options, std::ostream& out, std::ostream& err) {
     int status = kExitOk;
     std::string error;
     Thresholds thresholds;
@@ -398,11 +397,11 @@ int RunHtml(const lxcli::ToolCommand&, const InsightOptions& options, std::ostre
     const Hotspots spots = FindHotspots(m.figures, options.hotspots);
     const std::string page = RenderHtml({&m, &spots, &options.hotspots, &thresholds});
     // Written as --out writes: never over an input, over an existing file only with --force.
-    lxcli::RunReport report = ReportOf(options, m, m.status);
-    lxcli::SavePolicy policy{options.force, m.inputs};
-    if (!lxcli::SaveOutputFiles({{options.output, page}}, policy, &report.errors, &report.saved))
+    RunReport report = ReportOf(options, m, m.status);
+    SavePolicy policy{options.force, m.inputs};
+    if (!SaveOutputFiles({{options.output, page}}, policy, &report.errors, &report.saved))
         report.exitStatus = kExitFile;
     return Finish(options, report, out, err);
 }
 
-} // namespace lxinsight
+} // namespace lxtool

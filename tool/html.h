@@ -10,7 +10,7 @@
 #include <optional>
 #include <string>
 
-namespace lxinsight {
+namespace lxtool {
 
 struct HtmlInput {
     const Measured* measured;
@@ -32,4 +32,4 @@ std::string ChartLabel(std::string_view name, std::size_t characters);
 // paragraph whose grade cannot be computed.
 int DifficultyClass(double grade);
 
-} // namespace lxinsight
+} // namespace lxtool

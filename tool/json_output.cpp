@@ -11,7 +11,7 @@
 #define LX_VERSION "0.0.0"
 #endif
 
-namespace lxcli {
+namespace lxtool {
 
 namespace {
 
@@ -198,4 +198,4 @@ std::string JsonText(const nlohmann::json& document) {
     return document.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
 }
 
-} // namespace lxcli
+} // namespace lxtool

@@ -10,7 +10,7 @@
 
 #include <string>
 
-namespace lxcli {
+namespace lxtool {
 
 // The version of the schema the documents follow: raised whenever a member changes meaning or
 // goes away (adding an optional member keeps it).
@@ -32,4 +32,4 @@ nlohmann::json MenusJson(const lxhost::MenuModel& menus);
 nlohmann::json RunReportToJson(const RunReport& report);
 std::string JsonText(const nlohmann::json& document);
 
-} // namespace lxcli
+} // namespace lxtool

@@ -35,10 +35,10 @@ std::string DefaultInstallDir(const std::string& dir) {
 } // namespace
 
 int main(int argc, char** argv) {
-    std::string dir = lxcli::ExecutableDirectory();
+    std::string dir = lxtool::ExecutableDirectory();
     std::string plugin = dir.empty() ? "" : DefaultPlugin(dir);
     std::string installDir = dir.empty() ? "" : DefaultInstallDir(dir);
-    int status = lxcli::RunLexameter(argc, argv, plugin, installDir, std::cout, std::cerr);
+    int status = lxtool::RunLexameter(argc, argv, plugin, installDir, std::cout, std::cerr);
     // What could not be written to standard output (a full disk, a closed pipe) is lost: the run
     // failed, whatever the command made of it.
     std::cout.flush();
@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
         static_cast<bool>(std::cout) && std::fflush(stdout) == 0 && !std::ferror(stdout);
     if (!written) {
         std::cerr << "lexameter: cannot write to standard output: " << std::strerror(errno) << "\n";
-        return lxcli::kExitFile;
+        return lxtool::kExitFile;
     }
     return status;
 }

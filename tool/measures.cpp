@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 
-namespace lxinsight {
+namespace lxtool {
 
 ReadabilityCounts FogCounts(const ReadabilityCounts& counts, std::int32_t fogComplexWords) {
     ReadabilityCounts fog = counts;
@@ -36,4 +36,4 @@ double ShownValue(double value) {
     return std::strtod(ValueText(value).c_str(), nullptr);
 }
 
-} // namespace lxinsight
+} // namespace lxtool

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string>
 
-namespace lxinsight {
+namespace lxtool {
 
 // A measure: the index of its row in kMeasureRows.
 using MeasureId = std::size_t;
@@ -39,4 +39,4 @@ std::string ValueText(double value);
 // The value rounded as ValueText shows it; thresholds are compared with what the user sees.
 double ShownValue(double value);
 
-} // namespace lxinsight
+} // namespace lxtool

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace lxcli {
+namespace lxtool {
 
 // Exit statuses, the same for every command.
 constexpr int kExitOk = 0;
@@ -45,24 +45,14 @@ struct ToolOptions {
     // How the files are counted: --counting as given (empty when not given), and the profile in
     // force once the option and the configuration are settled.
     std::string countingGiven;
-    lxinsight::Counting counting = lxinsight::Counting::Classic;
+    Counting counting = Counting::Classic;
     // The tool's own commands.
     std::string config; // --config FILE; empty: .lexameter.toml in the current directory, if any
-    lxinsight::ThresholdSettings thresholds;
-    lxinsight::HotspotOptions hotspots;
+    ThresholdSettings thresholds;
+    HotspotOptions hotspots;
     // What the arguments ask that works but may not be meant (a FILE named twice); every run's
     // report carries them.
     std::vector<std::string> warnings;
 };
 
-} // namespace lxcli
-
-namespace lxinsight {
-using InsightOptions = lxcli::ToolOptions;
-using lxcli::kExitFile;
-using lxcli::kExitOk;
-using lxcli::kExitThresholdMissed;
-using lxcli::kExitUsage;
-using lxcli::kProgram;
-constexpr int kExitHost = lxcli::kExitPlugin;
-} // namespace lxinsight
+} // namespace lxtool

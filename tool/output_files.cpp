@@ -15,7 +15,7 @@
 #include <unistd.h>
 #endif
 
-namespace lxcli {
+namespace lxtool {
 
 namespace fs = std::filesystem;
 
@@ -217,4 +217,4 @@ bool SaveOutputFiles(const std::vector<OutputFile>& files, const SavePolicy& pol
     return true;
 }
 
-} // namespace lxcli
+} // namespace lxtool

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace lxcli {
+namespace lxtool {
 
 // The name given to the outputs of standard input and of several files measured together.
 constexpr const char* kStdinStem = "stdin";
@@ -41,4 +41,4 @@ bool PrepareOutputFolder(const std::string& dir, std::string* error);
 bool SaveOutputFiles(const std::vector<OutputFile>& files, const SavePolicy& policy,
                      std::vector<std::string>* errors, std::vector<std::string>* saved);
 
-} // namespace lxcli
+} // namespace lxtool

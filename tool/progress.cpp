@@ -10,13 +10,13 @@
 #include <unistd.h>
 #endif
 
-namespace lxcli {
+namespace lxtool {
 
 void Progress::SetBook(const lxhost::Book& book) {
     names_.clear();
     for (const lxhost::Component& c : book.components)
         if (c.kind == lxhost::kComponentFile && c.excluded == 0)
-            names_.push_back(lxinsight::PathFromBookFolder(book.path, c.path));
+            names_.push_back(PathFromBookFolder(book.path, c.path));
 }
 
 void Progress::Show(const std::string& status) {
@@ -75,4 +75,4 @@ ShowProgress::~ShowProgress() {
     progress_.Clear();
 }
 
-} // namespace lxcli
+} // namespace lxtool

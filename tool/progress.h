@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace lxcli {
+namespace lxtool {
 
 // Shows the book's status text as a progress line on standard error: "[2/3] Examining: b.mif".
 // On a terminal the line is redrawn in place; elsewhere each status is a line of its own. The
@@ -92,4 +92,4 @@ class ShowProgress {
     const lxhost::Book* book_ = nullptr;
 };
 
-} // namespace lxcli
+} // namespace lxtool

@@ -14,7 +14,7 @@
 #include <ostream>
 #include <sstream>
 
-namespace lxinsight {
+namespace lxtool {
 
 namespace {
 
@@ -102,7 +102,7 @@ void CollectWordCounts(const InputFigures& figures, Measured* m) {
     }
 }
 
-Measured MeasureInput(const InsightOptions& options, const std::vector<std::string>& excludeFormats,
+Measured MeasureInput(const ToolOptions& options, const std::vector<std::string>& excludeFormats,
                       std::ostream& err, bool words) {
     Measured m;
     lxhost::Host host;
@@ -116,12 +116,12 @@ Measured MeasureInput(const InsightOptions& options, const std::vector<std::stri
     HostClient client(host);
     if (!client.connected()) {
         m.errors.push_back("cannot connect to the host");
-        m.status = kExitHost;
+        m.status = kExitPlugin;
         return m;
     }
     std::vector<std::string> files = options.files;
     std::string stdinError;
-    if (!lxcli::ProvideStandardInput(session, &files, &stdinError)) {
+    if (!ProvideStandardInput(session, &files, &stdinError)) {
         m.errors.push_back(stdinError);
         m.status = kExitFile;
         return m;
@@ -140,8 +140,8 @@ Measured MeasureInput(const InsightOptions& options, const std::vector<std::stri
         }
     }
     {
-        lxcli::Progress progress(err, lxcli::IsTerminal(err));
-        lxcli::ShowProgress shown(session, progress, !options.json);
+        Progress progress(err, IsTerminal(err));
+        ShowProgress shown(session, progress, !options.json);
         m.figures = CollectFigures(host, input, words, options.counting);
     }
     // The files the run read: an output of the run never replaces one of them.
@@ -168,7 +168,7 @@ Measured MeasureInput(const InsightOptions& options, const std::vector<std::stri
     return m;
 }
 
-bool LoadSettings(const InsightOptions& options, ThresholdSettings* file, int* status,
+bool LoadSettings(const ToolOptions& options, ThresholdSettings* file, int* status,
                   std::string* error) {
     std::string path = options.config;
     if (path.empty()) {
@@ -189,7 +189,7 @@ bool LoadSettings(const InsightOptions& options, ThresholdSettings* file, int* s
     return true;
 }
 
-std::string SettleCounting(InsightOptions* options, int* status, bool* usage) {
+std::string SettleCounting(ToolOptions* options, int* status, bool* usage) {
     *usage = false;
     std::string profile = options->countingGiven;
     // A build that cannot read configuration files counts by the option alone.
@@ -219,7 +219,7 @@ std::string SettleCounting(InsightOptions* options, int* status, bool* usage) {
     return "";
 }
 
-bool SettleThresholds(const InsightOptions& options, Thresholds* thresholds, int* status,
+bool SettleThresholds(const ToolOptions& options, Thresholds* thresholds, int* status,
                       std::string* error) {
     ThresholdSettings file;
     if (!LoadSettings(options, &file, status, error))
@@ -296,11 +296,11 @@ void AddMeasureColumns(const InputFigures& figures, std::vector<std::string>* he
     });
 }
 
-lxcli::RunReport ReportOf(const InsightOptions& options, const Measured& m, int status) {
-    lxcli::RunReport report;
+RunReport ReportOf(const ToolOptions& options, const Measured& m, int status) {
+    RunReport report;
     report.command = options.command;
     report.files = options.files;
-    report.inputName = lxcli::InputName(options.files);
+    report.inputName = InputName(options.files);
     report.errors = m.errors;
     report.warnings = options.warnings;
     report.warnings.insert(report.warnings.end(), m.warnings.begin(), m.warnings.end());
@@ -309,4 +309,4 @@ lxcli::RunReport ReportOf(const InsightOptions& options, const Measured& m, int 
     return report;
 }
 
-} // namespace lxinsight
+} // namespace lxtool

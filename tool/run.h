@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-namespace lxinsight {
+namespace lxtool {
 
 struct WordCount {
     std::string word; // UTF-8
@@ -44,7 +44,7 @@ struct Measured {
 // the given formats excluded, and counts them; with words, also collects the word list with
 // counts as the plug-in's word-list command does. Errors name the file and the reason.
 // A book's walk is shown as progress on err, as for the plug-in's commands.
-Measured MeasureInput(const InsightOptions& options, const std::vector<std::string>& excludeFormats,
+Measured MeasureInput(const ToolOptions& options, const std::vector<std::string>& excludeFormats,
                       std::ostream& err, bool words = false);
 
 // The word list with counts of measured figures (collected with occurrences), in the plug-in's
@@ -53,20 +53,20 @@ void CollectWordCounts(const InputFigures& figures, Measured* m);
 
 // The configuration's settings: from --config, else from .lexameter.toml in the current
 // directory when there is one. false with the exit status and a message on failure.
-bool LoadSettings(const InsightOptions& options, ThresholdSettings* file, int* status,
+bool LoadSettings(const ToolOptions& options, ThresholdSettings* file, int* status,
                   std::string* error);
 
 // The thresholds in force: the configuration's, overridden by the options given (an
 // --exclude-format given replaces the file's list). false with the exit status and a message
 // when the configuration cannot be read.
-bool SettleThresholds(const InsightOptions& options, Thresholds* thresholds, int* status,
+bool SettleThresholds(const ToolOptions& options, Thresholds* thresholds, int* status,
                       std::string* error);
 
 // The counting profile in force: --counting when given, else the configuration's "counting",
 // else classic; stored in options->counting. A message (and *status) when the configuration
 // cannot be read, when the precise profile is not available in this build, or when the command
 // cannot count with it; *usage tells a usage error (the profile refused) from a failed read.
-std::string SettleCounting(InsightOptions* options, int* status, bool* usage);
+std::string SettleCounting(ToolOptions* options, int* status, bool* usage);
 
 // The counts and measures of one file or of the whole input, as JSON.
 nlohmann::json CountsJson(const ReadabilityCounts& counts, std::int32_t longWords);
@@ -86,8 +86,6 @@ void AddMeasureColumns(const InputFigures& figures, std::vector<std::string>* he
 
 // The run as the tool reports every run: the command, its files, the errors and text notes of
 // the measured input and the exit status; the command adds its results to extra.
-lxcli::RunReport ReportOf(const InsightOptions& options, const Measured& m, int status);
-using lxcli::Finish;
-using lxcli::FinishWithError;
+RunReport ReportOf(const ToolOptions& options, const Measured& m, int status);
 
-} // namespace lxinsight
+} // namespace lxtool

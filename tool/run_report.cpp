@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <ostream>
 
-namespace lxcli {
+namespace lxtool {
 
 namespace {
 
@@ -99,9 +99,9 @@ std::vector<std::string> TextNoteLines(const lxhost::TextNote& note) {
     return lines;
 }
 
-} // namespace lxcli
+} // namespace lxtool
 
-namespace lxcli {
+namespace lxtool {
 
 namespace {
 
@@ -174,7 +174,7 @@ void AddCells(std::vector<std::string>& cells, const OutputDocument& d, std::siz
 
 // A word list as CSV: a word a row, with its count when the list has counts ("word    7").
 std::string WordListCsv(const OutputDocument& d) {
-    lxinsight::TextTable table;
+    TextTable table;
     bool counts = false;
     for (std::size_t i = 1; i < d.paragraphs.size(); ++i) {
         const std::string& text = d.paragraphs[i].text;
@@ -191,7 +191,7 @@ std::string WordListCsv(const OutputDocument& d) {
     }
     table.headings =
         counts ? std::vector<std::string>{"word", "count"} : std::vector<std::string>{"word"};
-    return lxinsight::RenderCsv(table);
+    return RenderCsv(table);
 }
 
 } // namespace
@@ -203,7 +203,7 @@ std::string CsvOf(const OutputDocument& d, const std::string& fileName) {
     for (const OutputTable& t : d.tables) {
         if (t.rows.empty())
             continue;
-        lxinsight::TextTable table;
+        TextTable table;
         for (const std::string& heading : t.rows.front())
             table.headings.push_back(CsvKey(heading));
         AddColumns(table.headings, d.addedHeadings);
@@ -214,11 +214,11 @@ std::string CsvOf(const OutputDocument& d, const std::string& fileName) {
             AddCells(cells, d, i - 1);
             table.rows.push_back(std::move(cells));
         }
-        csv += lxinsight::RenderCsv(table);
+        csv += RenderCsv(table);
     }
     if (!d.tables.empty())
         return csv;
-    lxinsight::TextTable table;
+    TextTable table;
     std::vector<std::string> row;
     for (const OutputParagraph& p : d.paragraphs) {
         const std::size_t colon = p.text.find(": ");
@@ -234,7 +234,7 @@ std::string CsvOf(const OutputDocument& d, const std::string& fileName) {
         row.insert(row.begin(), fileName);
     }
     table.rows.push_back(std::move(row));
-    return lxinsight::RenderCsv(table);
+    return RenderCsv(table);
 }
 
 std::string InputName(const std::vector<std::string>& files) {
@@ -261,7 +261,7 @@ int Finish(const ToolOptions& options, const RunReport& report, std::ostream& ou
         nlohmann::json document = RunReportToJson(report);
         // The profile that counted, for the commands that count files.
         if (!options.countingGiven.empty())
-            document["counting"] = lxinsight::CountingName(options.counting);
+            document["counting"] = CountingName(options.counting);
         out << JsonText(document);
     } else {
         // One blank line separates a document from the alerts and documents before it; CSV
@@ -331,4 +331,4 @@ int UsageError(const ToolOptions& options, const std::string& message, std::ostr
     return kExitUsage;
 }
 
-} // namespace lxcli
+} // namespace lxtool

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-namespace lxcli {
+namespace lxtool {
 
 struct OutputParagraph {
     std::string format;
@@ -95,4 +95,4 @@ int FinishWithError(const ToolOptions& options, const std::string& error, int st
 int UsageError(const ToolOptions& options, const std::string& message, std::ostream& out,
                std::ostream& err);
 
-} // namespace lxcli
+} // namespace lxtool

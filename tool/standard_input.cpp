@@ -13,7 +13,7 @@
 #include <io.h>
 #endif
 
-namespace lxcli {
+namespace lxtool {
 
 bool ProvideStandardInput(lxhost::Session& session, std::vector<std::string>* files,
                           std::string* error) {
@@ -44,4 +44,4 @@ bool ProvideStandardInput(lxhost::Session& session, std::vector<std::string>* fi
     return true;
 }
 
-} // namespace lxcli
+} // namespace lxtool

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace lxcli {
+namespace lxtool {
 
 // Standard input is read up to the size of the largest file the host opens (2 GiB); more is
 // an error, not a truncated document.
@@ -20,4 +20,4 @@ constexpr std::uintmax_t kMaxStandardInputBytes = std::uintmax_t{1} << 31;
 bool ProvideStandardInput(lxhost::Session& session, std::vector<std::string>* files,
                           std::string* error);
 
-} // namespace lxcli
+} // namespace lxtool

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-namespace lxinsight {
+namespace lxtool {
 
 namespace {
 
@@ -97,4 +97,4 @@ std::string RenderCsv(const TextTable& table) {
     return out;
 }
 
-} // namespace lxinsight
+} // namespace lxtool

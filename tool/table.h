@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace lxinsight {
+namespace lxtool {
 
 struct TextTable {
     std::vector<std::string> headings;
@@ -20,4 +20,4 @@ std::string RenderTable(const TextTable& table);
 std::string RenderCsv(const TextTable& table);
 std::string CsvField(const std::string& text);
 
-} // namespace lxinsight
+} // namespace lxtool

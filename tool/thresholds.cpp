@@ -8,7 +8,7 @@
 #include <toml++/toml.h>
 #endif
 
-namespace lxinsight {
+namespace lxtool {
 
 std::vector<CLI::Option*> AddThresholdOptions(CLI::App& app, ThresholdSettings& t) {
     const CLI::Validator finite(
@@ -274,4 +274,4 @@ bool ParseConfig(std::string_view, const std::string& source, ThresholdSettings*
 
 #endif
 
-} // namespace lxinsight
+} // namespace lxtool

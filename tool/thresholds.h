@@ -15,7 +15,7 @@ class App;
 class Option;
 } // namespace CLI
 
-namespace lxinsight {
+namespace lxtool {
 
 // What one source (the configuration file, or the command line) sets.
 struct ThresholdSettings {
@@ -87,4 +87,4 @@ std::string DescribeMiss(const Miss& miss);
 // The threshold's name as an option: "max-smog".
 std::string ThresholdName(const Threshold& t);
 
-} // namespace lxinsight
+} // namespace lxtool

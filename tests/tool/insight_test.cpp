@@ -20,7 +20,7 @@
 
 namespace {
 
-using namespace lxinsight;
+using namespace lxtool;
 
 MeasureSet WithValue(MeasureId id, double v) {
     MeasureSet m;

@@ -21,9 +21,9 @@
 namespace {
 
 namespace fs = std::filesystem;
-using lxcli::OutputFile;
-using lxcli::SaveOutputFiles;
-using lxcli::SavePolicy;
+using lxtool::OutputFile;
+using lxtool::SaveOutputFiles;
+using lxtool::SavePolicy;
 
 #if !defined(_WIN32) // symbolic links, fork and file size limits are POSIX's
 
@@ -162,7 +162,7 @@ TEST(OutputStem, FoldersAndStandardInputAreNamedAlike) {
         {{"a.md", "b.md"}, "book"}, {{".hidden"}, "book"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(lxcli::OutputStem(c.files), c.stem) << c.files[0];
+        EXPECT_EQ(lxtool::OutputStem(c.files), c.stem) << c.files[0];
 }
 
 } // namespace

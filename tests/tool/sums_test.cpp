@@ -18,7 +18,7 @@
 
 namespace {
 
-using lxinsight::InputFigures;
+using lxtool::InputFigures;
 
 // "Label: 1,234" lines of an alert as label -> value text.
 std::map<std::string, std::string> AlertValues(const std::string& alert) {
@@ -64,9 +64,9 @@ class PluginAndTool : public ::testing::Test {
     }
 
     InputFigures ToolFigures(ObjectId input) {
-        lxinsight::HostClient client(host_);
+        lxtool::HostClient client(host_);
         EXPECT_TRUE(client.connected());
-        return lxinsight::CollectFigures(host_, input);
+        return lxtool::CollectFigures(host_, input);
     }
 
     // Everything the plug-in shows for the input agrees with the tool's paragraphs and sentences.
@@ -78,27 +78,27 @@ class PluginAndTool : public ::testing::Test {
         const InputFigures figures = ToolFigures(input);
 
         ReadabilityCounts sum = {};
-        for (const lxinsight::FileFigures& f : figures.files) {
+        for (const lxtool::FileFigures& f : figures.files) {
             ReadabilityCounts fileSum = {};
-            for (const lxinsight::ParagraphFigures& p : f.paragraphs) {
+            for (const lxtool::ParagraphFigures& p : f.paragraphs) {
                 ReadabilityCounts sentences = {};
-                for (const lxinsight::SentenceFigures& s : p.sentences)
-                    lxinsight::AddCounts(sentences, s.counts);
+                for (const lxtool::SentenceFigures& s : p.sentences)
+                    lxtool::AddCounts(sentences, s.counts);
                 sentences.paragraphs = 1;
                 ASSERT_EQ(std::memcmp(&sentences, &p.counts, sizeof sentences), 0)
                     << f.name << " paragraph " << p.number;
-                lxinsight::AddCounts(fileSum, p.counts);
+                lxtool::AddCounts(fileSum, p.counts);
             }
             EXPECT_EQ(std::memcmp(&fileSum, &f.totals, sizeof fileSum), 0) << f.name;
-            lxinsight::AddCounts(sum, fileSum);
+            lxtool::AddCounts(sum, fileSum);
         }
         EXPECT_EQ(sum.paragraphs, CountOf(stats.at("Total Paragraphs")));
         EXPECT_EQ(sum.sentences, CountOf(stats.at("Total Sentences")));
         EXPECT_EQ(sum.words, CountOf(stats.at("Total Words")));
         EXPECT_EQ(sum.characters, CountOf(stats.at("Total Characters")));
         // Syllables and complex words show through the measures built on them.
-        const lxinsight::MeasureSet m = lxinsight::ComputeMeasures(sum, 0);
-        using lxinsight::ValueText;
+        const lxtool::MeasureSet m = lxtool::ComputeMeasures(sum, 0);
+        using lxtool::ValueText;
         EXPECT_EQ(ValueText(m[kReadingEaseMeasure]), flesch.at("Flesch Reading Ease"));
         EXPECT_EQ(ValueText(m[kKincaidGradeMeasure]), flesch.at("Flesch-Kincaid Grade Level"));
         EXPECT_EQ(ValueText(m[kSmogMeasure]), smog.at("SMOG Grade Level"));
@@ -120,14 +120,14 @@ class PluginAndTool : public ::testing::Test {
             plugin.push_back(p.body.text);
         s.Close(list->id(), 1);
 
-        lxinsight::Measured m;
+        lxtool::Measured m;
         {
-            lxinsight::HostClient client(host_);
-            m.figures = lxinsight::CollectFigures(host_, input, true);
+            lxtool::HostClient client(host_);
+            m.figures = lxtool::CollectFigures(host_, input, true);
         }
-        lxinsight::CollectWordCounts(m.figures, &m);
+        lxtool::CollectWordCounts(m.figures, &m);
         std::vector<std::string> tool = {"Words"};
-        for (const lxinsight::WordCount& w : m.words)
+        for (const lxtool::WordCount& w : m.words)
             tool.push_back(w.word + "    " + std::to_string(w.count));
         tool.push_back("");
         tool.push_back("Total unique words: " + std::to_string(m.uniqueWords));
@@ -135,7 +135,7 @@ class PluginAndTool : public ::testing::Test {
         while (plugin.size() > tool.size() && plugin.back().empty())
             plugin.pop_back();
         for (std::string& line : plugin)
-            line = lxinsight::Utf8OfHostText(line);
+            line = lxtool::Utf8OfHostText(line);
         EXPECT_EQ(tool, plugin);
     }
 
