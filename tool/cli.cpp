@@ -36,10 +36,6 @@
 #include <unistd.h>
 #endif
 
-#ifndef LX_VERSION
-#define LX_VERSION "0.0.0"
-#endif
-
 namespace lxtool {
 
 namespace {

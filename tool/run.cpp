@@ -12,7 +12,6 @@
 #include <filesystem>
 #include <fstream>
 #include <ostream>
-#include <sstream>
 
 namespace lxtool {
 

@@ -248,9 +248,9 @@ std::string InputName(const std::vector<std::string>& files) {
     return path.filename().string();
 }
 
-std::string BlankControls(std::string text) {
+std::string BlankControls(std::string text, bool keepLineFeeds) {
     for (char& c : text)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
+        if ((static_cast<unsigned char>(c) < 0x20 && !(keepLineFeeds && c == '\n')) || c == 0x7f)
             c = ' ';
     return text;
 }
@@ -321,10 +321,7 @@ int UsageError(const ToolOptions& options, const std::string& message, std::ostr
     if (options.json)
         return FinishWithError(options, message, kExitUsage, out, err);
     // The message's own lines (a list of commands) are kept; anything else is blanked.
-    std::string shown;
-    for (char c : message)
-        shown += c == '\n' ? c : BlankControls(std::string(1, c))[0];
-    err << kProgram << ": " << shown << "\n"
+    err << kProgram << ": " << BlankControls(message, true) << "\n"
         << "Run '" << kProgram
         << (options.command.empty() ? std::string(" help") : " help " + options.command)
         << "' for usage.\n";

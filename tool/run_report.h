@@ -70,7 +70,8 @@ OutputDocument DescribeDocument(lxhost::Document& doc);
 
 // The text with every control character (a terminal escape in a file name, a line break inside a
 // name) blanked, for a message on the terminal: what a document says never drives the terminal.
-std::string BlankControls(std::string text);
+// keepLineFeeds keeps the line feeds of a message of several lines.
+std::string BlankControls(std::string text, bool keepLineFeeds = false);
 
 // The input as the user knows it: the file's name, "stdin" for standard input, "book" for
 // several files.

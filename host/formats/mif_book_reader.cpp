@@ -24,16 +24,8 @@ class BookReader : public StatementReader {
         : StatementReader(data), book_(book), bookDir_(bookDir) {}
 
     void Run() {
-        if (lex_.Next() != Tok::Open || lex_.word() != "Book") {
-            Fail(lex_.line(), "not a MIF book: it must begin with <Book version>");
-        }
-        const Stmt head{lex_.word(), lex_.line()};
-        double version = 0;
-        std::string_view unit;
-        if (!ParseMifNumber(ReadWord(head), &version, &unit)) {
-            Fail(head.line, "bad MIF version");
-        }
-        utf8_ = version >= 8;
+        Stmt head{};
+        utf8_ = ReadFileHead("Book", "a MIF book", &head) >= 8;
         lex_.SetStringMode(MifLexer::StringMode::Raw);
         Finish(head);
         for (Stmt s{}; NextTopLevel(&s);) {

@@ -308,15 +308,8 @@ class DocReader : public StatementReader {
     };
 
     void ReadHeader() {
-        if (lex_.Next() != Tok::Open || lex_.word() != "MIFFile") {
-            Fail(lex_.line(), "not a MIF document: it must begin with <MIFFile version>");
-        }
-        const Stmt s{lex_.word(), lex_.line()};
-        double version = 0;
-        std::string_view unit;
-        if (!ParseMifNumber(ReadWord(s), &version, &unit)) {
-            Fail(s.line, "bad MIF version");
-        }
+        Stmt s{};
+        const double version = ReadFileHead("MIFFile", "a MIF document", &s);
         // From version 8 on, strings are UTF-8.
         lex_.SetStringMode(version >= 8 ? MifLexer::StringMode::Utf8
                                         : MifLexer::StringMode::FrameRoman);

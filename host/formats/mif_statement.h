@@ -31,6 +31,23 @@ class StatementReader {
 
     static std::string Quote(std::string_view name) { return "<" + std::string(name) + ">"; }
 
+    // The file's first statement, <name version>, as a MIF file of that kind must begin: its
+    // version number (the caller reads the rest of the statement). what names the kind in the
+    // error ("a MIF document").
+    double ReadFileHead(std::string_view name, const char* what, Stmt* head) {
+        if (lex_.Next() != Tok::Open || lex_.word() != name) {
+            Fail(lex_.line(), "not " + std::string(what) + ": it must begin with <" +
+                                  std::string(name) + " version>");
+        }
+        *head = {lex_.word(), lex_.line()};
+        double version = 0;
+        std::string_view unit;
+        if (!ParseMifNumber(ReadWord(*head), &version, &unit)) {
+            Fail(head->line, "bad MIF version");
+        }
+        return version;
+    }
+
     // The next statement at the top level of the file into *s; false at the end of the file.
     bool NextTopLevel(Stmt* s) {
         const Tok t = lex_.Next();
