@@ -37,10 +37,24 @@ std::vector<std::string> Paragraphs(Document& doc) {
         for (std::string& p : Chain(doc, flow.firstPara))
             out.push_back(std::move(p));
     }
-    for (const Cell& cell : doc.cells) {
-        out.push_back("cell");
-        for (std::string& p : Chain(doc, cell.firstPara))
-            out.push_back(std::move(p));
+    // Cells as a reader meets them: table by table, row by row in the table's order (heading,
+    // body, footing), not in the order the reader made them: a file may give a table's body
+    // before its heading rows, and the writer writes the heading first.
+    for (const Table& table : doc.tables) {
+        std::size_t rows = 0;
+        for (ObjectId r = table.firstRow; r != 0 && rows <= doc.rows.size(); ++rows) {
+            const Row* row = doc.FindRow(r);
+            if (!row) {
+                out.push_back("(missing row)");
+                break;
+            }
+            for (std::uint32_t c = 0; c < row->cellCount; ++c) {
+                out.push_back("cell");
+                for (std::string& p : Chain(doc, doc.cells[row->firstCell + c].firstPara))
+                    out.push_back(std::move(p));
+            }
+            r = row->next;
+        }
     }
     return out;
 }
