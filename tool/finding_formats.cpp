@@ -132,11 +132,10 @@ void WriteJunit(const FindingsReport& r, std::ostream& out) {
 }
 
 constexpr FindingFormat kFindingFormats[] = {
-    {"text", "the table, each finding as path:line:column: message [rule], the verdict", WriteText},
-    {"github", "GitHub Actions workflow annotations (::warning file=...,line=...,col=...::)",
-     WriteGithub},
-    {"sarif", "a SARIF 2.1.0 log (code scanning)", WriteSarif},
-    {"junit", "JUnit XML, a test case for each file and rule", WriteJunit},
+    {"text", WriteText},
+    {"github", WriteGithub},
+    {"sarif", WriteSarif},
+    {"junit", WriteJunit},
 };
 
 // Replaces each byte of `special` in text with its percent-encoded form.
@@ -174,8 +173,10 @@ std::vector<std::string> FindingFormatNames() {
 
 std::string FindingFormatHelp() {
     std::string text;
-    for (const FindingFormat& f : kFindingFormats)
-        text += std::string(text.empty() ? "" : "; ") + f.name + ": " + f.description;
+    const std::size_t n = std::size(kFindingFormats);
+    for (std::size_t i = 0; i < n; ++i)
+        text += std::string(i == 0 ? "" : i + 1 == n ? " or " : ", ") + kFindingFormats[i].name +
+                (i == 0 ? " (the default)" : "");
     return text;
 }
 
