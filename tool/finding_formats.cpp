@@ -6,6 +6,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <iterator>
 #include <ostream>
 
 #ifndef LX_VERSION
@@ -250,7 +251,7 @@ std::string UriOfPath(std::string_view path) {
         if (c == '\\')
             c = '/';
     std::string special;
-    for (int b = 1; b < 256; ++b) {
+    for (int b = 0; b < 256; ++b) {
         const char c = static_cast<char>(b);
         const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
                            (c >= '0' && c <= '9') ||
@@ -258,7 +259,6 @@ std::string UriOfPath(std::string_view path) {
         if (!plain)
             special += c;
     }
-    special += '\0';
     std::string uri = PercentEncoded(slashes, special);
     // "C:/docs" on Windows: the drive's colon stays, as file URIs write it.
     const bool drive =
