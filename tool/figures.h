@@ -23,7 +23,10 @@ enum class Counting { Classic, Precise };
 // The profile's name as options, configuration files and JSON documents give it.
 const char* CountingName(Counting counting);
 
-// A counted sentence: where it lies in its paragraph's text, and its counts.
+// A counted sentence: where it lies in its paragraph's text, and its counts. Lines and columns
+// are those of the source file the host read (columns in characters): exact in plain text and
+// MIF strings; in Markdown, HTML and XML exact for the line, and for the column where the text
+// stands in the source as written (see the host's readers).
 struct SentenceFigures {
     std::uint32_t offset = 0; // into ParagraphFigures::text
     std::uint32_t length = 0;
@@ -31,6 +34,8 @@ struct SentenceFigures {
     std::int32_t longWords = 0;
     // Complex words as Gunning Fog counts them: under the classic profile every complex word.
     std::int32_t fogComplexWords = 0;
+    std::uint32_t line = 0;   // 1-based; 0 when not known
+    std::uint32_t column = 0; // 1-based; 0 when not known
 };
 
 // A text object (paragraph or text line) that yielded at least one counted sentence.
@@ -44,6 +49,8 @@ struct ParagraphFigures {
     // Complex words as Gunning Fog counts them: under the classic profile every complex word.
     std::int32_t fogComplexWords = 0;
     std::vector<SentenceFigures> sentences;
+    std::uint32_t line = 0;   // 1-based; 0 when not known
+    std::uint32_t column = 0; // 1-based; 0 when not known
 };
 
 struct FileFigures {
@@ -56,6 +63,7 @@ struct FileFigures {
     // Complex words as Gunning Fog counts them: under the classic profile every complex word.
     std::int32_t fogComplexWords = 0;
     std::vector<ParagraphFigures> paragraphs;
+    std::string path; // the file as it can be opened from the working folder
 };
 
 // A word's occurrences, and whether a word list holds it (it occurs in an examined paragraph).
