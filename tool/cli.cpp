@@ -473,7 +473,8 @@ int RunWithPlugin(const ToolCommand& command, const ToolOptions& options,
             try {
                 status = inSession(session);
             } catch (const std::exception& e) {
-                report.errors.push_back(StoppedRunError(FileBeingRead(host.session(), options.files), e));
+                report.errors.push_back(
+                    StoppedRunError(FileBeingRead(host.session(), options.files), e));
                 status = kExitFile;
             }
         }

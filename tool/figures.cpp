@@ -340,8 +340,8 @@ const char* CountingName(Counting counting) {
     return counting == Counting::Precise ? "precise" : "classic";
 }
 
-InputFigures CollectFigures(lxhost::Host& host, ObjectId input, bool occurrences,
-                            Counting counting, bool paragraphs) {
+InputFigures CollectFigures(lxhost::Host& host, ObjectId input, bool occurrences, Counting counting,
+                            bool paragraphs) {
     lxhost::Session& session = host.session();
     InputFigures figures;
     figures.isBook = lxhost::KindOf(input) == lxhost::kKindBook;
@@ -349,14 +349,18 @@ InputFigures CollectFigures(lxhost::Host& host, ObjectId input, bool occurrences
         const lxhost::Book* book = session.FindBook(input);
         figures.name =
             Utf8FileName(book ? book->path : "", TakeString(BookFileName(input), "Untitled"));
-        BookWalk walk{&session, &figures, occurrences ? &figures.occurrences : nullptr,
-                      book ? book->path : "", counting, paragraphs};
+        BookWalk walk{&session,
+                      &figures,
+                      occurrences ? &figures.occurrences : nullptr,
+                      book ? book->path : "",
+                      counting,
+                      paragraphs};
         WalkBookFiles(input, kStatusExamining, BookFileVisit, &walk);
     } else {
         const std::string served = TakeString(DocumentFileName(input), "Untitled");
-        figures.files.push_back(CollectFile(
-            session, input, served, "", occurrences ? &figures.occurrences : nullptr, counting,
-            paragraphs));
+        figures.files.push_back(CollectFile(session, input, served, "",
+                                            occurrences ? &figures.occurrences : nullptr, counting,
+                                            paragraphs));
         figures.name = figures.files.back().name;
     }
     for (const FileFigures& f : figures.files) {

@@ -140,7 +140,7 @@ TEST(ObjectRegistry, ReleasedSerialsComeBackOldestFirstAndOnlyOnce) {
     EXPECT_EQ(r.Register(kKindFlow, 1, 0), MakeId(kKindFlow, 1)); // kinds count apart
     r.Release(z);
     r.Release(x);
-    r.Release(x);                        // twice: once in the list
+    r.Release(x);                         // twice: once in the list
     r.Release(MakeId(kKindParagraph, 9)); // never given: passed over
     EXPECT_EQ(r.Find(x), nullptr);
     ASSERT_NE(r.Find(y), nullptr);
