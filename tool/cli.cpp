@@ -207,7 +207,7 @@ void AddEveryCount(Session& s, ObjectId input) {
                                         "could not connect to its host");
             return;
         }
-        figures = CollectFigures(s.host, input);
+        figures = CollectFigures(s.host, input, false, Counting::Classic, false);
     }
     if (s.options.command == kCountsCommand) {
         s.report.extra["counts"] = CountsJson(figures.totals, figures.longWords);
@@ -245,7 +245,7 @@ std::string PreciseAlert(Session& s, ObjectId input, Measure measure) {
         HostClient client(s.host);
         if (!client.connected())
             return "";
-        figures = CollectFigures(s.host, input, false, Counting::Precise);
+        figures = CollectFigures(s.host, input, false, Counting::Precise, false);
     }
     const ReadabilityCounts counts =
         measure == MeasureFog ? FogCounts(figures.totals, figures.fogComplexWords) : figures.totals;
@@ -404,6 +404,17 @@ int RunOnFiles(Session& s) {
     return status;
 }
 
+// The file a run was reading when it stopped: the document opened last and still open (a book's
+// file), else the input as named.
+std::string FileBeingRead(lxhost::Session& model, const std::vector<std::string>& files) {
+    for (auto it = model.openDocuments().rbegin(); it != model.openDocuments().rend(); ++it)
+        if (const lxhost::Document* d = model.FindDocument(*it); d && !d->path.empty())
+            return d->path;
+    if (files.size() == 1)
+        return files[0];
+    return "the book of " + std::to_string(files.size()) + " files";
+}
+
 // Loads the plug-in into a new host, runs the command in it and reports the run.
 int RunWithPlugin(const ToolCommand& command, const ToolOptions& options,
                   int (*inSession)(Session&), std::ostream& out, std::ostream& err) {
@@ -457,7 +468,15 @@ int RunWithPlugin(const ToolCommand& command, const ToolOptions& options,
             // A command without files has nothing to wait for: its messages go first.
             if (!command.takesFiles)
                 DeliverMessages(session);
-            status = inSession(session);
+            // Whatever no reader caught (memory, the host's object ids running out while the
+            // plug-in works) ends the run with one error, not an abort.
+            try {
+                status = inSession(session);
+            } catch (const std::exception& e) {
+                report.errors.push_back(
+                    StoppedRunError(FileBeingRead(host.session(), options.files), e));
+                status = kExitFile;
+            }
         }
     }
 

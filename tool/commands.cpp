@@ -487,7 +487,15 @@ int RunLexameter(int argc, const char* const* argv, const std::string& defaultPl
             return UsageError(
                 options, "no plug-in module is known to this build: pass --plugin PATH", out, err);
     }
-    const int status = command->run(*command, options, out, err);
+    int status = kExitOk;
+    try {
+        status = command->run(*command, options, out, err);
+    } catch (const std::exception& e) {
+        // The last resort: the commands that read files report their own failures, naming the
+        // file they were reading; what escapes them still ends the run as one error.
+        const std::string file = options.files.size() == 1 ? options.files[0] : kProgram;
+        status = FinishWithError(options, StoppedRunError(file, e), kExitFile, out, err);
+    }
     out.flush();
     return status;
 }

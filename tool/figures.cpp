@@ -43,6 +43,7 @@ struct FileWalk {
     std::vector<ObjectId> examined;
     WordBatch batch; // the words of the text being counted
     Counting counting = Counting::Classic;
+    bool keepParagraphs = true;
 };
 
 void BatchWord(std::string_view word, void* context) {
@@ -150,6 +151,12 @@ void ParagraphVisit(ObjectId docId, ObjectId object, void* context) {
     }
     if (words)
         walk->batch.CountInto(words, true);
+    FileFigures& file = *walk->file;
+    AddCounts(file.totals, p.counts);
+    file.longWords += p.longWords;
+    file.fogComplexWords += p.fogComplexWords;
+    if (!walk->keepParagraphs)
+        return;
     if (lxhost::Document* doc = walk->session->FindDocument(docId)) {
         if (const lxhost::Paragraph* para = doc->FindParagraph(object)) {
             p.format = Utf8OfHostText(doc->FormatNameOf(*para));
@@ -166,11 +173,7 @@ void ParagraphVisit(ObjectId docId, ObjectId object, void* context) {
         }
         p.page = Utf8OfHostText(PageOf(*doc, object));
     }
-    FileFigures& file = *walk->file;
     p.number = static_cast<std::uint32_t>(file.paragraphs.size() + 1);
-    AddCounts(file.totals, p.counts);
-    file.longWords += p.longWords;
-    file.fogComplexWords += p.fogComplexWords;
     file.paragraphs.push_back(std::move(p));
 }
 
@@ -240,7 +243,7 @@ std::string OpenablePath(const std::string& path) {
 // The figures of one document; bookPath is the path of the book it belongs to, or "".
 FileFigures CollectFile(lxhost::Session& session, ObjectId doc, const std::string& name,
                         const std::string& bookPath, WordOccurrences* occurrences,
-                        Counting counting) {
+                        Counting counting, bool keepParagraphs) {
     FileFigures file;
     const lxhost::Document* opened = doc != 0 ? session.FindDocument(doc) : nullptr;
     const std::string path = opened ? opened->path : "";
@@ -249,7 +252,7 @@ FileFigures CollectFile(lxhost::Session& session, ObjectId doc, const std::strin
         file.name = Utf8FileName(path, name);
     file.opened = doc != 0;
     file.path = OpenablePath(path);
-    FileWalk walk{&session, &file, occurrences, {}, {}, counting};
+    FileWalk walk{&session, &file, occurrences, {}, {}, counting, keepParagraphs};
     if (doc != 0) {
         WalkTextObjects(doc, true, ParagraphVisit, &walk);
         if (occurrences) {
@@ -266,12 +269,14 @@ struct BookWalk {
     WordOccurrences* occurrences;
     std::string bookPath;
     Counting counting;
+    bool keepParagraphs;
 };
 
 void BookFileVisit(ObjectId doc, const char* name, void* context) {
     auto* walk = static_cast<BookWalk*>(context);
     walk->input->files.push_back(CollectFile(*walk->session, doc, name ? name : "", walk->bookPath,
-                                             walk->occurrences, walk->counting));
+                                             walk->occurrences, walk->counting,
+                                             walk->keepParagraphs));
 }
 
 } // namespace
@@ -368,8 +373,8 @@ const char* CountingName(Counting counting) {
     return counting == Counting::Precise ? "precise" : "classic";
 }
 
-InputFigures CollectFigures(lxhost::Host& host, ObjectId input, bool occurrences,
-                            Counting counting) {
+InputFigures CollectFigures(lxhost::Host& host, ObjectId input, bool occurrences, Counting counting,
+                            bool paragraphs) {
     lxhost::Session& session = host.session();
     InputFigures figures;
     figures.isBook = lxhost::KindOf(input) == lxhost::kKindBook;
@@ -377,13 +382,18 @@ InputFigures CollectFigures(lxhost::Host& host, ObjectId input, bool occurrences
         const lxhost::Book* book = session.FindBook(input);
         figures.name =
             Utf8FileName(book ? book->path : "", TakeString(BookFileName(input), "Untitled"));
-        BookWalk walk{&session, &figures, occurrences ? &figures.occurrences : nullptr,
-                      book ? book->path : "", counting};
+        BookWalk walk{&session,
+                      &figures,
+                      occurrences ? &figures.occurrences : nullptr,
+                      book ? book->path : "",
+                      counting,
+                      paragraphs};
         WalkBookFiles(input, kStatusExamining, BookFileVisit, &walk);
     } else {
         const std::string served = TakeString(DocumentFileName(input), "Untitled");
-        figures.files.push_back(CollectFile(
-            session, input, served, "", occurrences ? &figures.occurrences : nullptr, counting));
+        figures.files.push_back(CollectFile(session, input, served, "",
+                                            occurrences ? &figures.occurrences : nullptr, counting,
+                                            paragraphs));
         figures.name = figures.files.back().name;
     }
     for (const FileFigures& f : figures.files) {

@@ -133,8 +133,10 @@ class HostClient {
 // With Counting::Precise the sentences, words and syllables are the precise profile's (the text
 // converted to UTF-8 and cut by its rules); sentence offsets stay offsets into the host's text.
 // The word list's occurrences are counted by the classic rules either way.
+// Without paragraphs, only the totals of each file are kept, not its paragraphs' figures (which
+// take some forty times the text they count: a book of many large files would not fit in memory).
 InputFigures CollectFigures(lxhost::Host& host, ObjectId input, bool occurrences = false,
-                            Counting counting = Counting::Classic);
+                            Counting counting = Counting::Classic, bool paragraphs = true);
 
 // A book's file is named by its path from the book's folder (the folder itself for a folder
 // book, else the one that holds the book file), so that files of one name in different folders

@@ -1,4 +1,5 @@
 #include "tool/html.h"
+#include "host/formats/book_folder.h"
 #include "tool/commands.h"
 #include "tool/output_files.h"
 
@@ -348,7 +349,10 @@ std::string RenderHtml(const HtmlInput& input) {
     const auto digest = Sha256(kStyle);
     const std::string styleHash = Base64(digest.data(), digest.size());
     std::string h;
-    h += "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n";
+    // Marked as the tool's own, so that a folder book made of the folder it is saved in leaves it
+    // out.
+    h += std::string(lxhost::kWrittenHtmlHead);
+    h += "<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n";
     h += "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; "
          "style-src 'sha256-" +
          styleHash + "'; base-uri 'none'; form-action 'none'\">\n";

@@ -8,6 +8,7 @@
 #include "tool/output_files.h"
 
 #include <filesystem>
+#include <new>
 #include <ostream>
 
 namespace lxtool {
@@ -246,6 +247,11 @@ std::string InputName(const std::vector<std::string>& files) {
     if (!path.has_filename())
         path = path.parent_path();
     return path.filename().string();
+}
+
+std::string StoppedRunError(const std::string& file, const std::exception& e) {
+    const bool memory = dynamic_cast<const std::bad_alloc*>(&e) != nullptr;
+    return file + ": cannot read: " + (memory ? std::string("out of memory") : e.what());
 }
 
 std::string BlankControls(std::string text, bool keepLineFeeds) {

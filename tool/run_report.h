@@ -9,6 +9,7 @@
 
 #include <iosfwd>
 
+#include <exception>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -76,6 +77,9 @@ std::string BlankControls(std::string text, bool keepLineFeeds = false);
 // The input as the user knows it: the file's name, "stdin" for standard input, "book" for
 // several files.
 std::string InputName(const std::vector<std::string>& files);
+// Why a run stopped on an exception no reader caught (memory, the host's object ids): the error
+// that names the file it was reading, e.g. "big.txt: cannot read: out of memory".
+std::string StoppedRunError(const std::string& file, const std::exception& e);
 
 // An output document's figures as CSV: its tables (a book report's, one row a file), or for a
 // document without tables (and for an alert) one row of its "Label: value" lines. Headings are

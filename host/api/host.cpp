@@ -23,9 +23,9 @@ template <typename T> const T* As(const StoredValue* v) {
 
 // ---- the host object ----
 
-Host::Host()
+Host::Host(std::uint32_t serialsPerKind)
     : api_(*this), memoryInterface_(*this), moduleInterface_(*this), alertStream_(&std::cout),
-      consoleStream_(&std::cerr) {}
+      consoleStream_(&std::cerr), session_(serialsPerKind) {}
 
 Host::~Host() {
     ReleaseSink();

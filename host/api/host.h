@@ -167,7 +167,8 @@ class HostModule final : public IHostModule {
 // The host object: the IUnknown the plug-in receives, from which it queries the interfaces.
 class Host final : public IUnknown {
   public:
-    Host();
+    // serialsPerKind: the ids the session has for each kind of object (fewer for tests).
+    explicit Host(std::uint32_t serialsPerKind = ObjectRegistry::kMaxSerials);
     Host(const Host&) = delete;
     Host& operator=(const Host&) = delete;
     ~Host();

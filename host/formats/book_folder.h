@@ -11,6 +11,12 @@
 
 namespace lxhost {
 
+// The first lines of the HTML page the tool writes. A folder book leaves HTML files that begin
+// with them out, as it leaves out the MIF files the tool wrote (kWrittenMifHead): a page saved into
+// the folder that a book is made of is the tool's output, not a chapter.
+inline constexpr std::string_view kWrittenHtmlHead =
+    "<!DOCTYPE html>\n<!-- readability page written by lexameter -->\n";
+
 // Whether path lies in folder (or is the folder) once both are made canonical: links followed,
 // "." and ".." resolved; the part of a path that does not exist is taken as written. A path
 // whose links cannot be followed (a loop, a name too long) does not lie in it.

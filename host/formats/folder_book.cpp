@@ -56,16 +56,22 @@ std::vector<std::string> XmlFolderEntries(const std::string& path) {
     return {path};
 }
 
-// Whether a MIF file is one that the tool wrote (a report, a word list, ...), perhaps into the
-// folder it measures: a folder book leaves those out, or the next run would count the last run's
-// report as a chapter. Told by the first line that the MIF writer puts in every file it writes,
-// read cheaply from the file's first bytes; no MIF from elsewhere begins so. (The tool's text
-// outputs, "<stem>.<command>.txt", are never gathered: a folder book takes no .txt files.)
-bool IsWrittenByTool(const std::filesystem::path& path) {
+// Whether a MIF or HTML file is one that the tool wrote (a report, a word list, an HTML page),
+// perhaps into the folder it measures: a folder book leaves those out, or the next run would count
+// the last run's report as a chapter. Told by the first line that the tool puts in every such file,
+// read cheaply from the file's first bytes; no file from elsewhere begins so. (The tool's text
+// outputs, "<stem>.<command>.txt", and its CSV are never gathered: a folder book takes neither.)
+bool IsWrittenByTool(const std::filesystem::path& path, FormatId format) {
+    const std::string_view mark = format == FormatId::MifDocument ? kWrittenMifHead
+                                  : format == FormatId::Html      ? kWrittenHtmlHead
+                                                                  : std::string_view();
+    if (mark.empty()) {
+        return false;
+    }
     std::ifstream in(path, std::ios::binary);
-    std::string head(kWrittenMifHead.size(), '\0');
+    std::string head(mark.size(), '\0');
     in.read(head.data(), static_cast<std::streamsize>(head.size()));
-    return static_cast<std::size_t>(in.gcount()) == head.size() && head == kWrittenMifHead;
+    return static_cast<std::size_t>(in.gcount()) == head.size() && head == mark;
 }
 
 bool ListFolder(const std::string& folder, bool confined, std::vector<std::string>* files,
@@ -117,7 +123,7 @@ bool ListFolder(const std::string& folder, bool confined, std::vector<std::strin
             } else if (confined && !LiesInFolder(entry.path, folder)) {
                 // A file outside the folder is not opened, not even to look at its first bytes.
                 entry.refusal = OutsideFolderMessage("file", entry.path, folder);
-            } else if (format->id == FormatId::MifDocument && IsWrittenByTool(path)) {
+            } else if (IsWrittenByTool(path, format->id)) {
                 continue;
             }
             entries.push_back(std::move(entry));

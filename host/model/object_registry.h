@@ -1,6 +1,15 @@
 // The ids of a session's objects. An id is a kind and a serial; per kind, the registry keeps a
 // table from serial to the object's owner (the serial of its document or book, 0 for none) and its
-// index in the owner's vector. Ids are never reused: a closed owner's objects keep their slots.
+// index in the owner's vector.
+//
+// A closed document's or book's objects are released: their ids are unknown from then on, as the
+// host promises for the ids of a closed document. Their serials are given again only once a
+// kind's fresh serials are used up, the one released longest ago first. So ids are unique in every
+// session of fewer than 16.7M objects of a kind, and a book of many large files, which opens and
+// closes them one by one, never runs out of ids. The serials of documents and books themselves are
+// never given again: they are the document argument of every operation on an object, and an old
+// object id passed with its own closed document (as the plug-in passes the ids it holds) fails
+// even once the object's serial is someone else's.
 #pragma once
 
 #include "host/model/vocab.h"
@@ -17,22 +26,40 @@ class ObjectRegistry {
         std::uint32_t index;
     };
 
-    // A new id of the kind for the object at index of owner. Throws std::length_error when the
-    // kind's serials are used up.
-    ObjectId Register(Kind kind, std::uint32_t owner, std::uint32_t index);
+    // The serials an id can carry; a registry with fewer runs out of them sooner (for tests).
+    static constexpr std::uint32_t kMaxSerials = 0xFFFFFFu;
+    explicit ObjectRegistry(std::uint32_t serialsPerKind = kMaxSerials);
 
-    // The slot of an id, or null when no object of its kind has that serial.
+    // A new id of the kind for the object at index of owner: a fresh serial, else the serial
+    // released longest ago (never for documents and books). Throws std::length_error when the
+    // kind has neither.
+    ObjectId Register(Kind kind, std::uint32_t owner, std::uint32_t index);
+    // The object of the id is gone (its owner closed): the id is unknown from now on and its
+    // serial may be given again. Unknown and released ids are passed over.
+    void Release(ObjectId id);
+
+    // The slot of an id, or null when no object of its kind has that serial now.
     const Slot* Find(ObjectId id) const {
         const Kind kind = KindOf(id);
         const std::uint32_t serial = SerialOf(id);
-        if (kind >= kKindCount || serial == 0 || serial > slots_[kind].size()) {
+        if (kind >= kKindCount || serial == 0 || serial > tables_[kind].slots.size()) {
             return nullptr;
         }
-        return &slots_[kind][serial - 1];
+        const Slot& slot = tables_[kind].slots[serial - 1];
+        return slot.owner == kReleased ? nullptr : &slot;
     }
 
   private:
-    std::vector<Slot> slots_[kKindCount];
+    // The owner of a released slot; its index is the serial released after it (0: none yet).
+    static constexpr std::uint32_t kReleased = 0xFFFFFFFFu;
+
+    struct Table {
+        std::vector<Slot> slots; // by serial - 1
+        std::uint32_t firstReleased = 0, lastReleased = 0;
+    };
+
+    Table tables_[kKindCount];
+    std::uint32_t serialsPerKind_;
 };
 
 } // namespace lxhost

@@ -13,11 +13,31 @@ bool IsDocumentKind(Kind k) {
     return k >= kKindFlow && k <= kKindTableFormat && k != 0x13;
 }
 
+// Releases the ids of every object of a document, so that a book of many large files, read one
+// file at a time, never runs out of them.
+void ReleaseObjects(ObjectRegistry& ids, const Document& d) {
+    auto release = [&ids](const auto& objects) {
+        for (const auto& o : objects) {
+            ids.Release(o.id);
+        }
+    };
+    release(d.pages);
+    release(d.graphics);
+    release(d.flows);
+    release(d.paras);
+    release(d.footnotes);
+    release(d.tables);
+    release(d.rows);
+    release(d.cells);
+    release(d.pgfFormats);
+    release(d.tableFormats);
+}
+
 } // namespace
 
 // --- Session: ids and documents
 
-Session::Session() = default;
+Session::Session(std::uint32_t serialsPerKind) : ids_(serialsPerKind) {}
 Session::~Session() = default;
 
 ObjectId Session::Register(Kind kind, std::uint32_t owner, std::uint32_t index) {
@@ -646,7 +666,7 @@ std::int32_t Session::CustomDoc(const CustomDocParams& p, ObjectId* out) {
 
 std::int32_t Session::Close(ObjectId doc, std::int32_t /*flags*/) {
     if (Document* d = FindDocument(doc)) {
-        (void)d;
+        ReleaseObjects(ids_, *d);
         openDocs_.erase(std::remove(openDocs_.begin(), openDocs_.end(), doc), openDocs_.end());
         if (activeDocument == doc) {
             activeDocument = 0;
@@ -654,7 +674,10 @@ std::int32_t Session::Close(ObjectId doc, std::int32_t /*flags*/) {
         docs_[SerialOf(doc) - 1].reset();
         return kOk;
     }
-    if (FindBook(doc) != nullptr) {
+    if (Book* b = FindBook(doc)) {
+        for (const Component& c : b->components) {
+            ids_.Release(c.id);
+        }
         openBooks_.erase(std::remove(openBooks_.begin(), openBooks_.end(), doc), openBooks_.end());
         if (activeBook == doc) {
             activeBook = 0;

@@ -93,7 +93,8 @@ struct ToolRecords {
 // over them. Properties are answered by the tables of host/model/properties.cpp.
 class Session : public ApplicationState, public ToolRecords {
   public:
-    Session();
+    // serialsPerKind below the ids' full range makes the session run out of ids sooner (tests).
+    explicit Session(std::uint32_t serialsPerKind = ObjectRegistry::kMaxSerials);
     ~Session();
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
@@ -155,6 +156,7 @@ class Session : public ApplicationState, public ToolRecords {
     std::int32_t Open(std::string_view path, const std::vector<OpenParamEntry>& params,
                       ObjectId* out, std::vector<PropEntry>* returned,
                       std::string* error = nullptr);
+    // Closes a document or book and releases the ids of its objects (host/model/object_registry.h).
     std::int32_t Close(ObjectId doc, std::int32_t flags);
     std::int32_t Redisplay(ObjectId doc);
 

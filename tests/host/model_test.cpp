@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <stdexcept>
+
 namespace lxhost {
 namespace {
 
@@ -58,6 +61,102 @@ TEST(SessionIds, KindsSerialsAndClosedDocuments) {
     // An object of one document is not one of another.
     EXPECT_EQ(s.GetId(b, para, kPropNextParagraph, &out), kErrBadObject);
     EXPECT_EQ(s.GetId(0, 0x7F000001, kPropNextParagraph, &out), kErrBadObject);
+}
+
+// A custom document of n paragraphs, and its paragraphs' ids in the order they were made.
+ObjectId DocOfParagraphs(Session& s, int n, std::vector<ObjectId>* paras) {
+    const ObjectId doc = NewCustomDoc(s);
+    TextLoc after{};
+    EXPECT_EQ(s.AddText(doc, {LastParagraph(s, doc), 0}, std::string(n - 1, '\n'), &after), kOk);
+    paras->clear();
+    for (const Paragraph& p : s.FindDocument(doc)->paras)
+        paras->push_back(p.id);
+    EXPECT_EQ(paras->size(), static_cast<std::size_t>(n));
+    return doc;
+}
+
+std::vector<std::uint32_t> Serials(const std::vector<ObjectId>& ids) {
+    std::vector<std::uint32_t> out;
+    for (ObjectId id : ids)
+        out.push_back(SerialOf(id));
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+std::vector<std::uint32_t> SerialRange(std::uint32_t first, std::uint32_t last) {
+    std::vector<std::uint32_t> out;
+    for (std::uint32_t i = first; i <= last; ++i)
+        out.push_back(i);
+    return out;
+}
+
+TEST(SessionIds, AClosedDocumentsSerialsAreGivenAgainOnlyOnceFreshOnesAreUsedUp) {
+    Session s(100); // 100 serials a kind
+    std::vector<ObjectId> a, b, c, d;
+    const ObjectId docA = DocOfParagraphs(s, 60, &a);
+    DocOfParagraphs(s, 30, &b);
+    EXPECT_EQ(Serials(a), SerialRange(1, 60));
+    ASSERT_EQ(s.Close(docA, 1), kOk);
+    ObjectId out = 1;
+    // Released, an id is unknown, with or without its document.
+    EXPECT_EQ(s.GetId(0, a[0], kPropNextParagraph, &out), kErrBadObject);
+    EXPECT_EQ(s.GetId(docA, a[0], kPropNextParagraph, &out), kErrBadDocument);
+
+    // The fresh serials first, then the ones released longest ago.
+    const ObjectId docC = DocOfParagraphs(s, 50, &c);
+    EXPECT_EQ(Serials(c), [] {
+        auto v = SerialRange(1, 40);
+        auto fresh = SerialRange(91, 100);
+        v.insert(v.end(), fresh.begin(), fresh.end());
+        return v;
+    }());
+    // An old id passed with its own closed document still fails; the serial is the new
+    // paragraph's, whole and working, in its own document.
+    EXPECT_EQ(s.GetId(docA, a[0], kPropNextParagraph, &out), kErrBadDocument);
+    EXPECT_EQ(s.GetId(docC, c.back(), kPropNextParagraph, &out), kOk);
+
+    DocOfParagraphs(s, 20, &d);
+    EXPECT_EQ(Serials(d), SerialRange(41, 60));
+    // Every serial is taken by an open document: one more paragraph is refused.
+    TextLoc after{};
+    EXPECT_THROW(s.AddText(docC, {c[0], 0}, "\n", &after), std::length_error);
+}
+
+TEST(SessionIds, DocumentsAndBooksNeverGetAReleasedSerial) {
+    Session s(2);
+    s.Close(s.NewDocument().id(), 1);
+    s.Close(s.NewDocument().id(), 1);
+    EXPECT_THROW(s.NewDocument(), std::length_error);
+    s.Close(s.NewBook().id(), 1);
+    s.Close(s.NewBook().id(), 1);
+    EXPECT_THROW(s.NewBook(), std::length_error);
+}
+
+TEST(ObjectRegistry, ReleasedSerialsComeBackOldestFirstAndOnlyOnce) {
+    ObjectRegistry r(3);
+    const ObjectId x = r.Register(kKindParagraph, 1, 0);
+    const ObjectId y = r.Register(kKindParagraph, 1, 1);
+    const ObjectId z = r.Register(kKindParagraph, 2, 0);
+    EXPECT_EQ(r.Register(kKindFlow, 1, 0), MakeId(kKindFlow, 1)); // kinds count apart
+    r.Release(z);
+    r.Release(x);
+    r.Release(x);                         // twice: once in the list
+    r.Release(MakeId(kKindParagraph, 9)); // never given: passed over
+    EXPECT_EQ(r.Find(x), nullptr);
+    ASSERT_NE(r.Find(y), nullptr);
+    EXPECT_EQ(r.Find(y)->index, 1u);
+    EXPECT_EQ(r.Register(kKindParagraph, 3, 7), z);
+    EXPECT_EQ(r.Register(kKindParagraph, 3, 8), x);
+    ASSERT_NE(r.Find(x), nullptr);
+    EXPECT_EQ(r.Find(x)->owner, 3u);
+    EXPECT_EQ(r.Find(x)->index, 8u);
+    EXPECT_THROW(r.Register(kKindParagraph, 3, 9), std::length_error);
+    r.Release(y);
+    EXPECT_EQ(r.Register(kKindParagraph, 4, 0), y);
+    // A document's id stays its own: it is the document argument of its objects' operations.
+    const ObjectId doc = r.Register(kKindDocument, 0, 0);
+    r.Release(doc);
+    EXPECT_NE(r.Find(doc), nullptr);
 }
 
 TEST(SessionProps, ApplicationAndDocumentList) {

@@ -108,6 +108,30 @@ TEST(Cli, ArgumentsExitStatusesAndMessages) {
 #if !defined(_WIN32)
 // Inputs and outputs that are not plain files end the run with an error, never with a hang or
 // a lost output reported as success.
+TEST(Cli, APageTheToolWroteIsNoChapterOfAFolderBook) {
+    const std::string dir = ::testing::TempDir() + "lexameter_cli_page_" + std::to_string(getpid());
+    ASSERT_EQ(
+        std::system(("mkdir -p '" + dir + "' && printf '# Chapter\\n\\nSome words here.\\n' > '" +
+                     dir + "/ch1.md'")
+                        .c_str()),
+        0);
+    const Outcome page = RunCli({"html", "-o", dir + "/page.html", dir + "/ch1.md"});
+    ASSERT_EQ(page.status, 0) << page.err;
+    // Its copy under another name is the tool's page still; a page of someone else's is read.
+    ASSERT_EQ(std::system(("cp '" + dir + "/page.html' '" + dir + "/copy.html' && " +
+                           "printf '<!DOCTYPE html>\\n<p>Their words.</p>\\n' > '" + dir +
+                           "/theirs.html'")
+                              .c_str()),
+              0);
+    const Outcome book = RunCli({"--json", "check", dir});
+    EXPECT_EQ(book.status, 0) << book.err;
+    EXPECT_NE(book.out.find("ch1.md"), std::string::npos) << book.out;
+    EXPECT_NE(book.out.find("theirs.html"), std::string::npos) << book.out;
+    EXPECT_EQ(book.out.find("page.html"), std::string::npos) << book.out;
+    EXPECT_EQ(book.out.find("copy.html"), std::string::npos) << book.out;
+    std::system(("rm -rf '" + dir + "'").c_str());
+}
+
 TEST(Cli, DevicesPipesAndFullDisksAreErrors) {
     const std::string fifo =
         ::testing::TempDir() + "lexameter_cli_fifo_" + std::to_string(getpid());
