@@ -15,7 +15,7 @@ namespace lxprecise {
 
 namespace {
 
-// Abbreviations after which a capitalised word or a number goes on with the same sentence.
+// Abbreviations after which a word goes on with the same sentence, whatever its case.
 constexpr std::array<std::string_view, 24> kTitleAbbreviations = {
     "mr", "mrs", "ms", "dr",   "st",  "prof", "fig", "figs", "no", "nos", "inc", "ltd",
     "jr", "sr",  "co", "corp", "vol", "p",    "pp",  "sec",  "ch", "eq",  "ref", "approx"};
@@ -183,7 +183,9 @@ bool GoesOn(std::string_view before, std::string_view after) {
     const bool lower = u_islower(next);
     const bool capitalOrDigit = u_isupper(next) || u_istitle(next) || u_isdigit(next);
     const std::string abbreviation = AbbreviationOf(token);
-    if (capitalOrDigit && Listed(kTitleAbbreviations, abbreviation))
+    // After a title a name or a number follows, and a lower-case word does not start a sentence
+    // after one either ("Acme Inc. in Boston").
+    if ((capitalOrDigit || lower) && Listed(kTitleAbbreviations, abbreviation))
         return true;
     if (lower && Listed(kLowerCaseAbbreviations, abbreviation))
         return true;
@@ -350,10 +352,19 @@ std::vector<Span> Sentences(std::string_view original) {
         }
         joinedSpans.push_back(t);
     }
-    for (const Span& s : joinedSpans) {
-        const std::string_view piece = text.substr(s.offset, s.length);
+    for (Span s : joinedSpans) {
+        std::string_view piece = text.substr(s.offset, s.length);
         if (IsListNumber(piece) || !HasLetterOrDigit(piece))
             continue;
+        // A list letter or number with a bracket ("a) Close it.") that ICU left at the start.
+        const std::size_t blank = piece.find_first_of(" \t");
+        if (blank != std::string_view::npos && piece[blank - 1] == ')' &&
+            IsListNumber(piece.substr(0, blank))) {
+            const Span rest = Trimmed(text, {s.offset + blank, s.length - blank});
+            if (!HasLetterOrDigit(text.substr(rest.offset, rest.length)))
+                continue;
+            s = rest;
+        }
         out.push_back(s);
     }
     return out;
