@@ -8,6 +8,8 @@
 #include "host/formats/mif_writer.h"
 #include "output/report.h"
 #include "output/word_list.h"
+#include "runtime/api.h"
+#include "support/enc_convert.h"
 #include "tool/commands.h"
 #include "tool/figures.h"
 #include "tool/json_output.h"
@@ -305,6 +307,13 @@ bool MakePreciseDocument(Session& s, ObjectId input, bool isBook) {
     HostClient client(s.host);
     if (!client.connected())
         return false;
+    // A book's file that does not open is named on the console, as the plug-in's walk names it.
+    const ConsoleOutput console = ConsoleCallback;
+    ConsoleCallback = ApiPrintConsole;
+    struct Restore {
+        ConsoleOutput console;
+        ~Restore() { ConsoleCallback = console; }
+    } restore{console};
     if (s.options.command == kReportCommand) {
         if (isBook)
             WriteBookReport(input, CountForReport, &s.host.session());
@@ -418,6 +427,8 @@ int RunOnFiles(Session& s) {
     // Under the precise profile the alert is the tool's, counted with the profile.
     const std::optional<Measure> preciseMeasure =
         s.options.counting == Counting::Precise ? AlertMeasureOf(s.options.command) : std::nullopt;
+    // The files that did not open for the command; the precise alert's own walk meets them again.
+    const std::size_t openErrorsAfter = s.host.record().openErrors.size();
     if (preciseMeasure && sources.empty()) {
         s.consolePieces = s.host.record().console.size();
         const std::string alert = PreciseAlert(s, input, *preciseMeasure);
@@ -444,7 +455,7 @@ int RunOnFiles(Session& s) {
     // Files of the book that did not open: the plug-in said so on the console and went on; the
     // run reports the failure in its exit status (and its errors, for JSON).
     const std::vector<lxhost::Host::OpenError>& openErrors = s.host.record().openErrors;
-    for (std::size_t i = openErrorsBefore; i < openErrors.size(); ++i) {
+    for (std::size_t i = openErrorsBefore; i < openErrorsAfter; ++i) {
         if (!IsInputPath(openErrors[i].path, inputs))
             continue;
         s.report.componentErrors.push_back(openErrors[i].message);
