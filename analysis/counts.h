@@ -12,3 +12,17 @@ struct ReadabilityCounts {
     std::int32_t characters;   // bytes of all words after trimming
     std::int32_t complexWords; // words of three or more syllables
 };
+
+// Adds b's counts to a, each total held at the largest value its field holds.
+inline void AddHeldCounts(ReadabilityCounts& a, const ReadabilityCounts& b) {
+    auto add = [](std::int32_t& total, std::int32_t value) {
+        const std::int64_t sum = static_cast<std::int64_t>(total) + value;
+        total = static_cast<std::int32_t>(sum > INT32_MAX ? INT32_MAX : sum);
+    };
+    add(a.paragraphs, b.paragraphs);
+    add(a.sentences, b.sentences);
+    add(a.syllables, b.syllables);
+    add(a.words, b.words);
+    add(a.characters, b.characters);
+    add(a.complexWords, b.complexWords);
+}

@@ -74,48 +74,71 @@ void StartRow(ObjectId outDoc, ObjectId table, const char* text) {
     SetInsertionPoint(outDoc, ApiGetId(outDoc, next, kPropFirstParagraph));
 }
 
-void WriteRow(ObjectId outDoc, ObjectId table, const char* name, const ReadabilityCounts& counts) {
+// The counts of one measure: Gunning Fog's own, or everyone's.
+const ReadabilityCounts& CountsOf(Measure measure, const ReportCounts& counts) {
+    return measure == MeasureFog ? counts.fog : counts.counts;
+}
+
+void WriteRow(ObjectId outDoc, ObjectId table, const char* name, const ReportCounts& counts) {
     StartRow(outDoc, table, name);
     for (Measure measure : kReportMeasures)
-        ReportMeasure(measure, outDoc, counts, OutputTableCells);
+        ReportMeasure(measure, outDoc, CountsOf(measure, counts), OutputTableCells);
 }
 
 struct RowsContext {
     ObjectId outDoc;
     ObjectId table;
-    ReadabilityCounts totals;
+    ReportCounts totals;
+    ReportCounter count;
+    void* countContext;
 };
 
 void RowWork(ObjectId doc, const char* name, void* context) {
     auto* c = static_cast<RowsContext*>(context);
-    CountDocument(doc, &c->totals);
-    ReadabilityCounts counts = {};
-    CountDocument(doc, &counts);
+    ReportCounts counts = {};
+    if (c->count) {
+        c->count(doc, &counts, c->countContext);
+        AddHeldCounts(c->totals.counts, counts.counts);
+        AddHeldCounts(c->totals.fog, counts.fog);
+    } else {
+        CountDocument(doc, &c->totals.counts);
+        c->totals.fog = c->totals.counts;
+        CountDocument(doc, &counts.counts);
+        counts.fog = counts.counts;
+    }
     WriteRow(c->outDoc, c->table, name, counts);
 }
 
 } // namespace
 
-void WriteDocumentReport(ObjectId doc) {
+void WriteDocumentReport(ObjectId doc, ReportCounter count, void* context) {
     ObjectId outDoc = NewOutputDocument(OutputDocText);
     char* heading = nullptr;
     char* name = DocumentFileName(doc);
     StrAppendGrow(&heading, "File: ");
     StrAppendGrow(&heading, name);
     AppendParagraph(outDoc, heading, kHeadingFormat);
-    for (Measure measure : kReportMeasures)
-        AnalyzeDocument(doc, measure, OutputDocument, outDoc);
+    if (count) {
+        ReportCounts counts = {};
+        count(doc, &counts, context);
+        for (Measure measure : kReportMeasures)
+            ReportMeasure(measure, outDoc, CountsOf(measure, counts), OutputDocument);
+    } else {
+        for (Measure measure : kReportMeasures)
+            AnalyzeDocument(doc, measure, OutputDocument, outDoc);
+    }
     MemFree(name);
     MemFree(heading);
 }
 
-void WriteBookReportRows(ObjectId book, ObjectId outDoc, ObjectId table) {
-    RowsContext context = {outDoc, table, {}};
+void WriteBookReportRows(ObjectId book, ObjectId outDoc, ObjectId table, ReportCounter count,
+                         void* countContext) {
+    RowsContext context = {outDoc, table, {}, count, countContext};
     WalkBookFiles(book, kStatusExamining, RowWork, &context);
     WriteRow(outDoc, table, kOverall, context.totals);
 }
 
-void WriteBookReport(ObjectId book) {
+void WriteBookReport(ObjectId book, ReportCounter count, void* context) {
     ObjectId outDoc = NewOutputDocument(OutputDocTable);
     ApiSetInt(0, outDoc, kPropDocumentShown, 0);
     char* heading = nullptr;
@@ -153,6 +176,6 @@ void WriteBookReport(ObjectId book) {
         cell = ApiGetId(outDoc, cell, kPropNextCell);
     }
 
-    WriteBookReportRows(book, outDoc, table);
+    WriteBookReportRows(book, outDoc, table, count, context);
     ApiSetInt(0, outDoc, kPropDocumentShown, 1);
 }

@@ -6,9 +6,14 @@
 #include "host/formats/frameroman.h"
 #include "host/formats/markup.h"
 #include "host/formats/mif_writer.h"
+#include "output/report.h"
+#include "output/word_list.h"
+#include "runtime/api.h"
+#include "support/enc_convert.h"
 #include "tool/commands.h"
 #include "tool/figures.h"
 #include "tool/json_output.h"
+#include "tool/measures.h"
 #include "tool/output_files.h"
 #include "tool/progress.h"
 #include "tool/run.h"
@@ -20,6 +25,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <new>
 #include <optional>
 #include <ostream>
 #include <string_view>
@@ -49,6 +55,8 @@ constexpr const char* kBookToolsMenuTag = "LXToolsBook";
 // The command whose JSON adds every count, and the one whose JSON and CSV add every measure.
 constexpr const char* kCountsCommand = "stats";
 constexpr const char* kReportCommand = "report";
+// The word list with counts, which the precise profile makes as the tool's own.
+constexpr const char* kWordCountsCommand = "word-counts";
 
 // What one output file is made from: an output document (saved as MIF and as text), or the
 // text of the command's alerts (saved as text).
@@ -207,7 +215,7 @@ void AddEveryCount(Session& s, ObjectId input) {
                                         "could not connect to its host");
             return;
         }
-        figures = CollectFigures(s.host, input, false, Counting::Classic, false);
+        figures = CollectFigures(s.host, input, false, s.options.counting, false);
     }
     if (s.options.command == kCountsCommand) {
         s.report.extra["counts"] = CountsJson(figures.totals, figures.longWords);
@@ -261,6 +269,61 @@ std::string PreciseAlert(Session& s, ObjectId input, Measure measure) {
             ComputeMeasures(figures.totals, figures.longWords, figures.fogComplexWords));
     }
     return text;
+}
+
+// Counts one open document with the precise profile for a report the tool makes.
+void CountForReport(ObjectId doc, ReportCounts* counts, void* context) {
+    const FileFigures f =
+        CollectDocument(*static_cast<lxhost::Session*>(context), doc, Counting::Precise);
+    AddCounts(counts->counts, f.totals);
+    AddCounts(counts->fog, FogCounts(f.totals, f.fogComplexWords));
+}
+
+// A word list of the figures' words, made with the plug-in's writer: with counts, each word's
+// occurrences and the number of unique words.
+void WriteWordListOf(const InputFigures& figures, bool withCounts) {
+    const std::vector<ListedWord> words = SortedListedWords(figures);
+    StrList* list = StrListNew(static_cast<std::uint32_t>(words.size()) + 1, 1);
+    if (!list)
+        throw std::bad_alloc();
+    WordCounts counts = WordCountsNew(static_cast<std::uint32_t>(words.size()));
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        StrListAppend(list, words[i].word);
+        if (i < counts.count)
+            counts.items[i] = words[i].count;
+    }
+    if (withCounts)
+        WriteUniqueWordTotal(list, WriteWordList(list, &counts));
+    else
+        WriteWordList(list, nullptr);
+    WordCountsFree(&counts);
+    StrListFree(list);
+}
+
+// Under --counting precise, the report and the word lists are the tool's: the same documents the
+// plug-in's commands make, made by the tool as a client of the host with the plug-in's own
+// writers, from the profile's figures. false when the tool could not connect to its host.
+bool MakePreciseDocument(Session& s, ObjectId input, bool isBook) {
+    HostClient client(s.host);
+    if (!client.connected())
+        return false;
+    // A book's file that does not open is named on the console, as the plug-in's walk names it.
+    const ConsoleOutput console = ConsoleCallback;
+    ConsoleCallback = ApiPrintConsole;
+    struct Restore {
+        ConsoleOutput console;
+        ~Restore() { ConsoleCallback = console; }
+    } restore{console};
+    if (s.options.command == kReportCommand) {
+        if (isBook)
+            WriteBookReport(input, CountForReport, &s.host.session());
+        else
+            WriteDocumentReport(input, CountForReport, &s.host.session());
+    } else {
+        WriteWordListOf(CollectFigures(s.host, input, true, Counting::Precise),
+                        s.options.command == kWordCountsCommand);
+    }
+    return true;
 }
 
 // Delivers the --message messages in order; one the plug-in does not take is a warning.
@@ -329,10 +392,18 @@ int RunOnFiles(Session& s) {
     // Messages arrive while the files are open, as in the desktop host: "SetDocId N" names a
     // document, and a command's tag acts on it (or on the active document or book).
     bool ran = false;
+    // The documents of the report and the word lists under the precise profile are the tool's.
+    const bool preciseDocument = s.options.counting == Counting::Precise &&
+                                 (s.wordList || s.options.command == kReportCommand);
     {
         ShowProgress shown(model, s.progress, !s.options.json, &s.report.status);
         DeliverMessages(s);
-        ran = !number || s.loader.Command(*number);
+        if (preciseDocument && !MakePreciseDocument(s, input, isBook)) {
+            s.report.errors.push_back("cannot count with the precise profile: the tool could not "
+                                      "connect to its host");
+            return kExitPlugin;
+        }
+        ran = preciseDocument || !number || s.loader.Command(*number);
     }
     if (!ran) {
         s.report.errors.push_back(s.loader.error());
@@ -349,12 +420,15 @@ int RunOnFiles(Session& s) {
             continue;
         OutputDocument described = DescribeDocument(*doc);
         described.wordList = s.wordList;
+        described.counting = s.options.counting;
         sources.push_back({doc, described.rendered});
         s.report.documents.push_back(std::move(described));
     }
     // Under the precise profile the alert is the tool's, counted with the profile.
     const std::optional<Measure> preciseMeasure =
         s.options.counting == Counting::Precise ? AlertMeasureOf(s.options.command) : std::nullopt;
+    // The files that did not open for the command; the precise alert's own walk meets them again.
+    const std::size_t openErrorsAfter = s.host.record().openErrors.size();
     if (preciseMeasure && sources.empty()) {
         s.consolePieces = s.host.record().console.size();
         const std::string alert = PreciseAlert(s, input, *preciseMeasure);
@@ -381,7 +455,7 @@ int RunOnFiles(Session& s) {
     // Files of the book that did not open: the plug-in said so on the console and went on; the
     // run reports the failure in its exit status (and its errors, for JSON).
     const std::vector<lxhost::Host::OpenError>& openErrors = s.host.record().openErrors;
-    for (std::size_t i = openErrorsBefore; i < openErrors.size(); ++i) {
+    for (std::size_t i = openErrorsBefore; i < openErrorsAfter; ++i) {
         if (!IsInputPath(openErrors[i].path, inputs))
             continue;
         s.report.componentErrors.push_back(openErrors[i].message);

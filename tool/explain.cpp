@@ -27,7 +27,8 @@ std::vector<ExplainedWord> WordsOf(std::string_view sentence, Counting counting)
         for (const lxprecise::Span& s : lxprecise::Words(utf8)) {
             const lxprecise::Word counted =
                 lxprecise::CountWord(std::string_view(utf8).substr(s.offset, s.length), first);
-            words.push_back({counted.text, counted.syllables, counted.complex, counted.fogComplex});
+            words.push_back({std::string(counted.text), counted.syllables, counted.complex,
+                             counted.fogComplex});
             first = false;
         }
         return words;

@@ -83,21 +83,60 @@ void SentenceVisit(std::string_view sentence, const ReadabilityCounts& counts,
     paragraph->sentences.push_back(s);
 }
 
-// Counts a paragraph's text with the precise profile: its counts and its sentences, whose
-// offsets are mapped back from the UTF-8 text to the host's bytes.
-void CountPrecisely(ParagraphFigures* p) {
-    std::string utf8;
-    std::vector<std::size_t> hostByteAt; // for each UTF-8 offset, the host byte it came from
-    for (std::size_t i = 0; i < p->text.size(); ++i) {
-        const std::size_t before = utf8.size();
-        lxhost::FrameRomanToUtf8(std::string_view(p->text).substr(i, 1), utf8);
-        hostByteAt.insert(hostByteAt.end(), utf8.size() - before, i);
+// A byte that FrameRoman and UTF-8 write alike (the host's bytes below 0x20 are spaces, hyphens
+// and breaks of their own).
+bool IsPrintableAscii(char c) {
+    return c >= 0x20 && c < 0x7F;
+}
+
+// Host text in UTF-8 for the precise profile, with the way back to the host's bytes.
+class PreciseText {
+  public:
+    explicit PreciseText(std::string_view host) : host_(host) {
+        // Text of printable ASCII alone (most text) is the same in both: no table is needed.
+        if (std::all_of(host.begin(), host.end(), IsPrintableAscii)) {
+            utf8_ = host;
+            return;
+        }
+        owned_.reserve(host.size() + host.size() / 8);
+        hostByteAt_.reserve(host.size() + host.size() / 8 + 1);
+        for (std::size_t i = 0; i < host.size(); ++i) {
+            const std::size_t before = owned_.size();
+            if (IsPrintableAscii(host[i]))
+                owned_ += host[i];
+            else
+                lxhost::FrameRomanToUtf8(host.substr(i, 1), owned_);
+            hostByteAt_.insert(hostByteAt_.end(), owned_.size() - before, i);
+        }
+        hostByteAt_.push_back(host.size());
+        utf8_ = owned_;
     }
-    hostByteAt.push_back(p->text.size());
-    for (const lxprecise::Sentence& s : lxprecise::Analyse(utf8)) {
+    std::string_view utf8() const { return utf8_; }
+    // The host's bytes of a span of the UTF-8 text.
+    std::string_view Host(const lxprecise::Span& s) const {
+        if (hostByteAt_.empty())
+            return host_.substr(s.offset, s.length);
+        const std::size_t b = hostByteAt_[s.offset];
+        return host_.substr(b, hostByteAt_[s.offset + s.length] - b);
+    }
+
+  private:
+    std::string_view host_;
+    std::string owned_;
+    std::string_view utf8_;
+    std::vector<std::size_t> hostByteAt_; // for each UTF-8 offset, the host byte it came from
+};
+
+// Counts a paragraph's text with the precise profile: its counts and its sentences, whose
+// offsets are mapped back from the UTF-8 text to the host's bytes; with a batch, each word of
+// its sentences (host bytes) goes into it.
+void CountPrecisely(ParagraphFigures* p, WordBatch* batch) {
+    const PreciseText text(p->text);
+    for (const lxprecise::Sentence& s : lxprecise::Analyse(text.utf8())) {
         SentenceFigures f;
-        f.offset = static_cast<std::uint32_t>(hostByteAt[s.span.offset]);
-        f.length = static_cast<std::uint32_t>(hostByteAt[s.span.offset + s.span.length] - f.offset);
+        const std::string_view host = text.Host(s.span);
+        f.offset = static_cast<std::uint32_t>(host.data() - p->text.data());
+        f.length = static_cast<std::uint32_t>(host.size());
         f.counts.sentences = 1;
         for (const lxprecise::Word& w : s.words) {
             ++f.counts.words;
@@ -106,12 +145,22 @@ void CountPrecisely(ParagraphFigures* p) {
             f.counts.complexWords += w.complex ? 1 : 0;
             f.fogComplexWords += w.fogComplex ? 1 : 0;
             f.longWords += w.characters >= static_cast<int>(kLongWordBytes) ? 1 : 0;
+            if (batch)
+                batch->Add(text.Host(w.span));
         }
         AddCounts(p->counts, f.counts);
         p->longWords += f.longWords;
         p->fogComplexWords += f.fogComplexWords;
         p->sentences.push_back(f);
     }
+}
+
+// The words of a text as the precise profile cuts them, host bytes, into the batch.
+void BatchPreciseWords(std::string_view hostText, WordBatch* batch) {
+    const PreciseText text(hostText);
+    for (const lxprecise::Sentence& s : lxprecise::Analyse(text.utf8()))
+        for (const lxprecise::Word& w : s.words)
+            batch->Add(text.Host(w.span));
 }
 
 // The visit of the walk: the object's text counted exactly as the plug-in's counting visit
@@ -130,20 +179,19 @@ void ParagraphVisit(ObjectId docId, ObjectId object, void* context) {
     if (words)
         walk->examined.push_back(object);
     if (walk->counting == Counting::Precise)
-        CountPrecisely(&p);
+        CountPrecisely(&p, words ? &walk->batch : nullptr);
     if (p.counts.sentences == 0) {
-        // No counted sentence: whatever words the word list's own walk finds are listed still.
+        // No counted sentence: whatever words the plug-in's word list finds are listed still (the
+        // precise profile finds a word only in a sentence).
         if (words) {
-            ForEachListedWord(p.text, BatchWord, &walk->batch);
+            if (walk->counting == Counting::Classic)
+                ForEachListedWord(p.text, BatchWord, &walk->batch);
             walk->batch.CountInto(words, true);
         }
         return;
     }
     p.counts.paragraphs = 1;
-    if (walk->counting == Counting::Precise) {
-        if (words)
-            ForEachListedWord(p.text, BatchWord, &walk->batch);
-    } else {
+    if (walk->counting == Counting::Classic) {
         // The listed words are the words of the counted sentences: one pass finds both.
         ForEachCountedSentence(p.text, SentenceVisit, &p, words ? BatchWord : nullptr,
                                &walk->batch);
@@ -186,7 +234,10 @@ void OccurrenceVisit(ObjectId docId, ObjectId object, void* context) {
     char* text = FetchObjectText(docId, object);
     if (!text)
         return;
-    ForEachListedWord(text, BatchWord, &walk->batch);
+    if (walk->counting == Counting::Precise)
+        BatchPreciseWords(text, &walk->batch);
+    else
+        ForEachListedWord(text, BatchWord, &walk->batch);
     walk->batch.CountInto(walk->occurrences, false);
     MemFree(text);
 }
@@ -338,18 +389,7 @@ HostClient::~HostClient() {
 }
 
 void AddCounts(ReadabilityCounts& a, const ReadabilityCounts& b) {
-    auto add = [](std::int32_t& total, std::int32_t value) {
-        std::int64_t sum = static_cast<std::int64_t>(total) + value;
-        if (sum > std::numeric_limits<std::int32_t>::max())
-            sum = std::numeric_limits<std::int32_t>::max();
-        total = static_cast<std::int32_t>(sum);
-    };
-    add(a.paragraphs, b.paragraphs);
-    add(a.sentences, b.sentences);
-    add(a.syllables, b.syllables);
-    add(a.words, b.words);
-    add(a.characters, b.characters);
-    add(a.complexWords, b.complexWords);
+    AddHeldCounts(a, b);
 }
 
 std::string Utf8OfHostText(std::string_view text) {
@@ -371,6 +411,10 @@ std::string PathFromBookFolder(const std::string& bookPath, const std::string& p
 
 const char* CountingName(Counting counting) {
     return counting == Counting::Precise ? "precise" : "classic";
+}
+
+FileFigures CollectDocument(lxhost::Session& session, ObjectId doc, Counting counting) {
+    return CollectFile(session, doc, "", "", nullptr, counting, true);
 }
 
 InputFigures CollectFigures(lxhost::Host& host, ObjectId input, bool occurrences, Counting counting,

@@ -132,11 +132,14 @@ class HostClient {
 // With occurrences, also counts the words of every file while it is open.
 // With Counting::Precise the sentences, words and syllables are the precise profile's (the text
 // converted to UTF-8 and cut by its rules); sentence offsets stay offsets into the host's text.
-// The word list's occurrences are counted by the classic rules either way.
+// The word list's words and occurrences are the profile's words.
 // Without paragraphs, only the totals of each file are kept, not its paragraphs' figures (which
 // take some forty times the text they count: a book of many large files would not fit in memory).
 InputFigures CollectFigures(lxhost::Host& host, ObjectId input, bool occurrences = false,
                             Counting counting = Counting::Classic, bool paragraphs = true);
+
+// The figures of one open document, counted with the profile. Needs a connected HostClient.
+FileFigures CollectDocument(lxhost::Session& session, ObjectId doc, Counting counting);
 
 // A book's file is named by its path from the book's folder (the folder itself for a folder
 // book, else the one that holds the book file), so that files of one name in different folders

@@ -1,4 +1,6 @@
 #include "tool/html.h"
+
+#include "analysis/tokenizer.h"
 #include "host/formats/book_folder.h"
 #include "tool/commands.h"
 #include "tool/output_files.h"
@@ -279,9 +281,12 @@ void WordSection(std::string& h, const Measured& m) {
          Number(m.uniqueWords) +
          " unique (a capitalised word counts once when its small-letter "
          "form is listed too)</summary>\n";
-    h += "<table class=\"words\">\n<thead><tr><th>Word</th><th>Count</th></tr></thead>\n<tbody>\n";
+    h += "<table class=\"words\">\n<thead><tr><th>Word</th><th>Count</th><th>Syllables</th>"
+         "<th>Complex</th></tr></thead>\n<tbody>\n";
     for (const WordCount& w : m.words)
-        h += "<tr><td>" + HtmlEscape(w.word) + "</td><td>" + Number(w.count) + "</td></tr>\n";
+        h += "<tr><td>" + HtmlEscape(w.word) + "</td><td>" + Number(w.count) + "</td><td>" +
+             Number(w.syllables) + "</td><td>" +
+             (w.syllables >= kComplexWordSyllables ? "yes" : "") + "</td></tr>\n";
     h += "</tbody>\n</table>\n</details>\n</section>\n";
 }
 

@@ -1,5 +1,6 @@
 #include "tool/json_output.h"
 
+#include "analysis/precise/precise.h"
 #include "analysis/tokenizer.h"
 #include "host/formats/frameroman.h"
 
@@ -48,10 +49,13 @@ nlohmann::json WordsJson(const OutputDocument& d) {
         const std::string word = count.is_null() ? text : text.substr(0, at);
         nlohmann::json entry = {{"word", word}, {"count", count}};
         if (!count.is_null()) {
-            // The word's syllables as the list's counting counted them, from its host bytes.
+            // The word's syllables as the list's profile counts them: the classic rules read its
+            // host bytes.
             std::string host;
-            lxhost::Utf8ToFrameRoman(word, host);
-            const int syllables = CountSyllablesView(host);
+            if (d.counting == Counting::Classic)
+                lxhost::Utf8ToFrameRoman(word, host);
+            const int syllables = d.counting == Counting::Precise ? lxprecise::Syllables(word)
+                                                                  : CountSyllablesView(host);
             entry["syllables"] = syllables;
             entry["complex"] = syllables >= kComplexWordSyllables;
         }

@@ -1,6 +1,7 @@
 #include "tool/run.h"
 
 #include "analysis/precise/precise.h"
+#include "analysis/tokenizer.h"
 #include "analysis/words.h"
 #include "host/api/host.h"
 #include "tool/json_output.h"
@@ -60,34 +61,37 @@ bool ReadConfigFile(const std::string& path, std::string* text, std::string* err
 
 } // namespace
 
-// The word list with counts, as the plug-in's word list makes it: the words of the examined
-// paragraphs, sorted in the list's order (which leaves no two words tied, so the order they were
-// found in does not matter), each with its occurrences counted without the paragraph filter. A
-// word counts as unique, as in the plug-in's total, unless it has ASCII capitals and the list
-// also holds it with small letters; the table answers that without a second index of the list.
-void CollectWordCounts(const InputFigures& figures, Measured* m) {
-    struct Listed {
-        const char* word; // first, so that CompareWords sees a pointer to it
-        std::int32_t count;
-    };
-    std::vector<std::pair<std::string, std::int32_t>> found;
-    found.reserve(figures.occurrences.size());
+// The listed words, sorted in the list's order (which leaves no two words tied, so the order they
+// were found in does not matter), each with its occurrences counted without the paragraph filter.
+std::vector<ListedWord> SortedListedWords(const InputFigures& figures) {
+    std::vector<ListedWord> listed;
+    listed.reserve(figures.occurrences.size());
+    // The table's words are strings of their own that stay where they are: their bytes end in
+    // a terminator, as the list's order reads them.
     figures.occurrences.ForEach([&](std::string_view word, const WordTally& tally) {
         if (tally.listed)
-            found.emplace_back(word, tally.count);
+            listed.push_back({word.data(), tally.count});
     });
-    // The strings stay where they are from here on: found does not grow again.
-    std::vector<Listed> listed;
-    listed.reserve(found.size());
-    for (const auto& [word, count] : found)
-        listed.push_back({word.c_str(), count});
-    std::sort(listed.begin(), listed.end(),
-              [](const Listed& a, const Listed& b) { return CompareWords(&a.word, &b.word) < 0; });
+    std::sort(listed.begin(), listed.end(), [](const ListedWord& a, const ListedWord& b) {
+        return CompareWords(&a.word, &b.word) < 0;
+    });
+    return listed;
+}
+
+// The word list with counts, as the plug-in's word list makes it. A word counts as unique, as in
+// the plug-in's total, unless it has ASCII capitals and the list also holds it with small
+// letters; the table answers that without a second index of the list. Each word's syllables
+// are the profile's.
+void CollectWordCounts(const InputFigures& figures, Measured* m, Counting counting) {
+    const std::vector<ListedWord> listed = SortedListedWords(figures);
     m->words.reserve(listed.size());
     m->uniqueWords = 0;
     std::string small;
-    for (const Listed& l : listed) {
-        m->words.push_back({Utf8OfHostText(l.word), l.count});
+    for (const ListedWord& l : listed) {
+        WordCount w{Utf8OfHostText(l.word), l.count};
+        w.syllables = counting == Counting::Precise ? lxprecise::Syllables(w.word)
+                                                    : CountSyllablesView(l.word);
+        m->words.push_back(std::move(w));
         small = l.word;
         bool capitals = false;
         for (char& c : small)
@@ -161,7 +165,7 @@ Measured MeasureInput(const ToolOptions& options, const std::vector<std::string>
     if (!host.record().openErrors.empty())
         m.status = kExitFile;
     if (words) {
-        CollectWordCounts(m.figures, &m);
+        CollectWordCounts(m.figures, &m, options.counting);
         m.figures.occurrences.clear();
     }
     return m;
@@ -191,6 +195,7 @@ bool LoadSettings(const ToolOptions& options, ThresholdSettings* file, int* stat
 std::string SettleCounting(ToolOptions* options, int* status, bool* usage) {
     *usage = false;
     std::string profile = options->countingGiven;
+    const bool given = !profile.empty();
     // A build that cannot read configuration files counts by the option alone.
     if (profile.empty() && ConfigSupported()) {
         ThresholdSettings file;
@@ -201,20 +206,32 @@ std::string SettleCounting(ToolOptions* options, int* status, bool* usage) {
     }
     if (profile.empty())
         profile = "classic";
+    // Messages run the plug-in's own commands, and the plug-in counts only by the classic rules:
+    // its figures are what the desktop host shows. The option is refused there; the
+    // configuration's profile (meant for the tool's commands) gives way, and the run says so.
+    const bool messages = options->command == "open" || !options->messages.empty();
+    if (profile == "precise" && messages && !given) {
+        options->warnings.push_back(
+            std::string("counting = \"precise\" of the configuration does not apply: ") +
+            (options->command == "open" ? "'open' delivers" : "--message delivers") +
+            " messages to the plug-in, which counts by the classic rules");
+        profile = "classic";
+    }
     options->countingGiven = profile; // named in the JSON document
     options->counting = profile == "precise" ? Counting::Precise : Counting::Classic;
     if (options->counting == Counting::Classic)
         return "";
     *status = kExitUsage;
     *usage = true;
+    if (messages)
+        return std::string(options->command == "open" ? "the command 'open'" : "--message") +
+               " delivers messages to the plug-in, whose commands count only by the classic "
+               "rules (its figures are those of the desktop host); --counting precise is for "
+               "the tool's commands: run the command itself, e.g. 'lexameter --counting precise "
+               "stats FILE'";
     std::string why;
     if (!lxprecise::Available(&why))
         return "--counting precise is not available: " + why;
-    for (const char* refused : {"report", "words", "word-counts", "open"})
-        if (options->command == refused)
-            return "the command '" + options->command +
-                   "' counts only by the classic rules (the plug-in's); --counting precise is "
-                   "for stats, flesch, ari, smog, fog, check, hotspots, html and explain";
     return "";
 }
 
@@ -255,25 +272,28 @@ namespace {
 
 constexpr const char* kOverall = "Overall";
 
-// Calls add(name, overall, counts, longWords) for each file and, for a book, for the whole.
+// Calls add(name, overall, counts, measures) for each file and, for a book, for the whole.
 template <typename Add> void ForEachReportRow(const InputFigures& figures, Add add) {
     for (const FileFigures& f : figures.files)
-        add(f.name, false, f.totals, f.longWords);
+        add(f.name, false, f.totals, f.longWords,
+            ComputeMeasures(f.totals, f.longWords, f.fogComplexWords));
     if (figures.isBook)
-        add(kOverall, true, figures.totals, figures.longWords);
+        add(kOverall, true, figures.totals, figures.longWords,
+            ComputeMeasures(figures.totals, figures.longWords, figures.fogComplexWords));
 }
 
 } // namespace
 
 nlohmann::json ReportRowsJson(const InputFigures& figures) {
     nlohmann::json rows = nlohmann::json::array();
-    ForEachReportRow(figures, [&](const std::string& name, bool overall,
-                                  const ReadabilityCounts& counts, std::int32_t longWords) {
-        rows.push_back({{"file", name},
-                        {"overall", overall},
-                        {"counts", CountsJson(counts, longWords)},
-                        {"measures", MeasuresJson(ComputeMeasures(counts, longWords))}});
-    });
+    ForEachReportRow(figures,
+                     [&](const std::string& name, bool overall, const ReadabilityCounts& counts,
+                         std::int32_t longWords, const MeasureSet& measures) {
+                         rows.push_back({{"file", name},
+                                         {"overall", overall},
+                                         {"counts", CountsJson(counts, longWords)},
+                                         {"measures", MeasuresJson(measures)}});
+                     });
     return {{"rows", rows}};
 }
 
@@ -284,9 +304,8 @@ void AddMeasureColumns(const InputFigures& figures, std::vector<std::string>* he
     for (MeasureId id = 0; id < kMeasureRowCount; ++id)
         if (!RowOf(id).alertLabel)
             headings->push_back(RowOf(id).heading);
-    ForEachReportRow(figures, [&](const std::string&, bool, const ReadabilityCounts& counts,
-                                  std::int32_t longWords) {
-        const MeasureSet measures = ComputeMeasures(counts, longWords);
+    ForEachReportRow(figures, [&](const std::string&, bool, const ReadabilityCounts&, std::int32_t,
+                                  const MeasureSet& measures) {
         std::vector<std::string> cells;
         for (MeasureId id = 0; id < kMeasureRowCount; ++id)
             if (!RowOf(id).alertLabel)

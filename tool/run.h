@@ -21,6 +21,13 @@ namespace lxtool {
 struct WordCount {
     std::string word; // UTF-8
     std::int32_t count;
+    int syllables = 1; // under the profile in force; complex from three on
+};
+
+// A word of a word list: host bytes (owned by the figures' occurrences), and its occurrences.
+struct ListedWord {
+    const char* word; // first, so that CompareWords sees a pointer to it
+    std::int32_t count;
 };
 
 // The measured input and what went wrong on the way; status is kExitOk or an error status.
@@ -47,9 +54,13 @@ struct Measured {
 Measured MeasureInput(const ToolOptions& options, const std::vector<std::string>& excludeFormats,
                       std::ostream& err, bool words = false);
 
+// The words a word list of the figures (collected with occurrences) holds, in the plug-in's order.
+std::vector<ListedWord> SortedListedWords(const InputFigures& figures);
+
 // The word list with counts of measured figures (collected with occurrences), in the plug-in's
-// order, and its number of unique words.
-void CollectWordCounts(const InputFigures& figures, Measured* m);
+// order, each word's syllables as the profile counts them, and its number of unique words.
+void CollectWordCounts(const InputFigures& figures, Measured* m,
+                       Counting counting = Counting::Classic);
 
 // The configuration's settings: from --config, else from .lexameter.toml in the current
 // directory when there is one. false with the exit status and a message on failure.

@@ -28,6 +28,8 @@ struct OutputTable {
 struct OutputDocument {
     std::string heading;   // the first paragraph's text
     bool wordList = false; // a word list: one word (and its count) a paragraph
+    // The profile that counted its figures (and counts its words' syllables in the JSON).
+    Counting counting = Counting::Classic;
     std::vector<OutputParagraph> paragraphs;
     std::vector<OutputTable> tables;
     std::string rendered; // the document as terminal text

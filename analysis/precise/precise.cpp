@@ -1,4 +1,5 @@
 #include "analysis/precise/precise.h"
+#include "analysis/word_table.h"
 
 #include <unicode/brkiter.h>
 #include <unicode/locid.h>
@@ -15,7 +16,7 @@ namespace lxprecise {
 
 namespace {
 
-// Abbreviations after which a capitalised word or a number goes on with the same sentence.
+// Abbreviations after which a word goes on with the same sentence, whatever its case.
 constexpr std::array<std::string_view, 24> kTitleAbbreviations = {
     "mr", "mrs", "ms", "dr",   "st",  "prof", "fig", "figs", "no", "nos", "inc", "ltd",
     "jr", "sr",  "co", "corp", "vol", "p",    "pp",  "sec",  "ch", "eq",  "ref", "approx"};
@@ -29,6 +30,11 @@ constexpr UChar32 kEllipsis = 0x2026;
 
 // The code point at text[i] and the index after it; U+FFFD for a malformed sequence.
 UChar32 CodePointAt(std::string_view text, std::size_t i, std::size_t* next) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    if (byte < 0x80) {
+        *next = i + 1;
+        return byte;
+    }
     int32_t at = static_cast<int32_t>(i);
     UChar32 c = 0;
     U8_NEXT(reinterpret_cast<const uint8_t*>(text.data()), at, static_cast<int32_t>(text.size()),
@@ -46,11 +52,16 @@ UChar32 CodePointBefore(std::string_view text, std::size_t end, std::size_t* sta
     return c < 0 ? 0xFFFD : c;
 }
 
+// ASCII is most of any text: its classes are answered without ICU's property tables.
 bool IsSpace(UChar32 c) {
+    if (c < 0x80)
+        return c == ' ' || (c >= 0x09 && c <= 0x0D);
     return u_isUWhiteSpace(c) || c == 0xA0;
 }
 
 bool IsWordChar(UChar32 c) {
+    if (c < 0x80)
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
     return u_isalnum(c);
 }
 
@@ -183,7 +194,9 @@ bool GoesOn(std::string_view before, std::string_view after) {
     const bool lower = u_islower(next);
     const bool capitalOrDigit = u_isupper(next) || u_istitle(next) || u_isdigit(next);
     const std::string abbreviation = AbbreviationOf(token);
-    if (capitalOrDigit && Listed(kTitleAbbreviations, abbreviation))
+    // After a title a name or a number follows, and a lower-case word does not start a sentence
+    // after one either ("Acme Inc. in Boston").
+    if ((capitalOrDigit || lower) && Listed(kTitleAbbreviations, abbreviation))
         return true;
     if (lower && Listed(kLowerCaseAbbreviations, abbreviation))
         return true;
@@ -231,9 +244,13 @@ std::unique_ptr<icu::BreakIterator> NewSentenceIterator() {
 }
 
 // The text with each single line break made a space (a break next to another stays), so that
-// lines wrapped inside a paragraph do not end its sentences. The same length as the text.
+// lines wrapped inside a paragraph do not end its sentences. The same length as the text; empty
+// when it has no line break.
 std::string JoinSingleLineBreaks(std::string_view text) {
-    std::string out(text);
+    std::string out;
+    if (text.find('\n') == std::string_view::npos)
+        return out;
+    out = text;
     for (std::size_t i = 0; i < out.size(); ++i) {
         if (out[i] != '\n')
             continue;
@@ -292,6 +309,51 @@ bool ComplexOnlyThroughEnding(const std::string& lower) {
     return false;
 }
 
+// What a word counts wherever it stands: its syllables, its characters, and whether Gunning Fog
+// counts it complex when it is not a name (not a compound, not complex only through an ending).
+struct WordFigures {
+    int syllables = 1;
+    int characters = 0;
+    bool fogComplexInside = false;
+};
+
+WordFigures CountFigures(std::string_view text) {
+    WordFigures f;
+    f.syllables = Syllables(text);
+    f.characters = Characters(text);
+    f.fogComplexInside = f.syllables >= kComplexSyllables &&
+                         text.find('-') == std::string_view::npos &&
+                         !ComplexOnlyThroughEnding(Lower(text));
+    return f;
+}
+
+// The figures of the words a thread has counted, as they are written: a word of a text is
+// mostly one met before, and is then counted without a lock or a conversion. Held to a size,
+// so that a text of generated identifiers cannot grow it without end.
+constexpr std::size_t kMaxWordFigures = 1u << 18;
+
+struct KnownWords {
+    WordTable<> table;
+    std::vector<std::string> words;
+    std::vector<WordFigures> figures;
+    WordFigures uncached;
+};
+
+WordFigures FiguresOf(std::string_view text) {
+    thread_local KnownWords known;
+    const std::uint64_t hash = WordHash(text);
+    auto wordAt = [&](std::uint32_t i) { return std::string_view(known.words[i]); };
+    if (const auto* slot = known.table.Find(text, hash, wordAt))
+        return known.figures[slot->index()];
+    const WordFigures figures = CountFigures(text);
+    if (known.words.size() < kMaxWordFigures &&
+        known.table.Insert(text, hash, static_cast<std::uint32_t>(known.words.size()), wordAt)) {
+        known.words.emplace_back(text);
+        known.figures.push_back(figures);
+    }
+    return figures;
+}
+
 } // namespace
 
 std::vector<Span> Sentences(std::string_view original) {
@@ -299,7 +361,7 @@ std::vector<Span> Sentences(std::string_view original) {
     if (original.empty())
         return out;
     const std::string joined = JoinSingleLineBreaks(original);
-    const std::string_view text = joined;
+    const std::string_view text = joined.empty() ? original : std::string_view(joined);
     thread_local std::unique_ptr<icu::BreakIterator> iterator = NewSentenceIterator();
     std::vector<Span> pieces;
     if (iterator) {
@@ -350,10 +412,19 @@ std::vector<Span> Sentences(std::string_view original) {
         }
         joinedSpans.push_back(t);
     }
-    for (const Span& s : joinedSpans) {
-        const std::string_view piece = text.substr(s.offset, s.length);
+    for (Span s : joinedSpans) {
+        std::string_view piece = text.substr(s.offset, s.length);
         if (IsListNumber(piece) || !HasLetterOrDigit(piece))
             continue;
+        // A list letter or number with a bracket ("a) Close it.") that ICU left at the start.
+        const std::size_t blank = piece.find_first_of(" \t");
+        if (blank != std::string_view::npos && piece[blank - 1] == ')' &&
+            IsListNumber(piece.substr(0, blank))) {
+            const Span rest = Trimmed(text, {s.offset + blank, s.length - blank});
+            if (!HasLetterOrDigit(text.substr(rest.offset, rest.length)))
+                continue;
+            s = rest;
+        }
         out.push_back(s);
     }
     return out;
@@ -361,15 +432,34 @@ std::vector<Span> Sentences(std::string_view original) {
 
 std::vector<Span> Words(std::string_view sentence) {
     std::vector<Span> words;
+    words.reserve(sentence.size() / 6 + 1);
+    const std::size_t n = sentence.size();
     std::size_t i = 0, next = 0;
-    while (i < sentence.size()) {
-        while (i < sentence.size() && IsWordBreak(CodePointAt(sentence, i, &next)))
+    // Whether the code point at k breaks words; next is set past it. ASCII is read directly.
+    auto breaksAt = [&](std::size_t k) {
+        const auto byte = static_cast<unsigned char>(sentence[k]);
+        if (byte < 0x80) {
+            next = k + 1;
+            return byte == ' ' || (byte >= 0x09 && byte <= 0x0D);
+        }
+        return IsWordBreak(CodePointAt(sentence, k, &next));
+    };
+    while (i < n) {
+        while (i < n && breaksAt(i))
             i = next;
         std::size_t e = i;
-        while (e < sentence.size() && !IsWordBreak(CodePointAt(sentence, e, &next)))
+        bool slash = false;
+        while (e < n && !breaksAt(e)) {
+            slash = slash || sentence[e] == '/';
             e = next;
+        }
         if (e == i)
             break;
+        if (!slash) {
+            AddWord(sentence, i, e, &words);
+            i = e;
+            continue;
+        }
         // The token trimmed of punctuation, then cut at its slashes when they join plain words.
         std::size_t b = i, t = e, start = 0;
         while (b < t && !IsWordChar(CodePointAt(sentence, b, &next)))
@@ -403,32 +493,36 @@ int Characters(std::string_view word) {
 Word CountWord(std::string_view text, bool first) {
     Word word;
     word.span = {0, text.size()};
-    word.text = std::string(text);
-    word.syllables = Syllables(text);
-    word.characters = Characters(text);
+    word.text = text;
+    const WordFigures figures = FiguresOf(text);
+    word.syllables = figures.syllables;
+    word.characters = figures.characters;
     word.complex = word.syllables >= kComplexSyllables;
     if (word.complex) {
         std::size_t next = 0;
         const UChar32 c = CodePointAt(text, 0, &next);
         const bool properNoun = !first && (u_isupper(c) || u_istitle(c));
-        const bool compound = text.find('-') != std::string_view::npos;
-        word.fogComplex = !properNoun && !compound && !ComplexOnlyThroughEnding(Lower(text));
+        word.fogComplex = !properNoun && figures.fogComplexInside;
     }
     return word;
 }
 
 std::vector<Sentence> Analyse(std::string_view text) {
     std::vector<Sentence> out;
-    for (const Span& s : Sentences(text)) {
+    const std::vector<Span> sentences = Sentences(text);
+    out.reserve(sentences.size());
+    for (const Span& s : sentences) {
         Sentence sentence;
         sentence.span = s;
         const std::string_view body = text.substr(s.offset, s.length);
         bool first = true;
-        for (const Span& w : Words(body)) {
+        const std::vector<Span> words = Words(body);
+        sentence.words.reserve(words.size());
+        for (const Span& w : words) {
             Word word = CountWord(body.substr(w.offset, w.length), first);
             word.span = {s.offset + w.offset, w.length};
             first = false;
-            sentence.words.push_back(std::move(word));
+            sentence.words.push_back(word);
         }
         if (!sentence.words.empty())
             out.push_back(std::move(sentence));

@@ -22,8 +22,8 @@ struct Span {
 
 // A word of a sentence with what the profile counts of it.
 struct Word {
-    Span span;        // into the text given to Analyse
-    std::string text; // the word as counted (UTF-8)
+    Span span;             // into the text given to Analyse
+    std::string_view text; // the word as counted (UTF-8), in the text given to Analyse or CountWord
     int syllables = 1;
     int characters = 0;      // its letters and digits
     bool complex = false;    // three syllables or more (SMOG)

@@ -57,6 +57,11 @@ const Probe kProbes[] = {
     {"... --- *** |", 0, 0},
     {"", 0, 0},
     {"Version 2.5.1 of example.org fixes it.", 1, 6},
+    {"It is made by Acme Inc. in Boston.", 1, 8},
+    {"a) Close it.", 1, 2},
+    {"(iv) Close it.\n\nb) Open it.", 2, 4},
+    {"b)", 0, 0},
+    {"Call f(a) now.", 1, 3},
 };
 
 class Precise : public ::testing::Test {

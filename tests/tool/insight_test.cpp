@@ -1,4 +1,5 @@
 // Thresholds and the configuration file, long words, CSV quoting, and hot spots.
+#include "analysis/precise/precise.h"
 #include "analysis/sentence_counts.h"
 #include "analysis/words.h"
 #include "host/api/host.h"
@@ -8,12 +9,15 @@
 #include "tool/hotspots.h"
 #include "tool/html.h"
 #include "tool/measures.h"
+#include "tool/run.h"
 #include "tool/table.h"
 #include "tool/thresholds.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <fstream>
 #include <set>
 #include <string>
 #include <vector>
@@ -212,6 +216,60 @@ TEST(Config, ErrorsNameTheFileLineAndKey) {
         EXPECT_EQ(error.rfind(c.message, 0), 0u) << error;
         EXPECT_EQ(s.own[kAriMeasure], 1.0); // nothing is taken from a file with an error
     }
+}
+
+// The plug-in's messages count by the classic rules: the option is refused with them, and the
+// configuration's precise profile gives way, with a warning.
+TEST(Config, PreciseCountingGivesWayToTheClassicRulesForMessages) {
+    const std::string path = ::testing::TempDir() + "counting-messages.toml";
+    {
+        std::ofstream file(path);
+        file << "counting = \"precise\"\n";
+    }
+    struct Case {
+        const char* command;
+        bool message;        // a --message is given
+        const char* given;   // --counting, "" when not given
+        const char* refusal; // what the refusal says, "" when the run goes on
+        Counting counting;   // the profile in force when it goes on
+        bool warned;         // the run says that the configuration's profile gave way
+    };
+    const Case cases[] = {
+        {"open", true, "", "", Counting::Classic, true},
+        {"stats", true, "", "", Counting::Classic, true},
+        {"open", true, "precise", "the command 'open' delivers messages", Counting::Classic, false},
+        {"stats", true, "precise", "--message delivers messages", Counting::Classic, false},
+        {"open", true, "classic", "", Counting::Classic, false},
+        {"report", false, "", "", Counting::Precise, false},
+        {"word-counts", false, "precise", "", Counting::Precise, false},
+    };
+    std::string why;
+    const bool precise = lxprecise::Available(&why);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.command) + " " + c.given);
+        if (c.counting == Counting::Precise && !precise)
+            continue;
+        ToolOptions options;
+        options.command = c.command;
+        options.config = path;
+        options.countingGiven = c.given;
+        if (c.message)
+            options.messages.push_back("GetStatisticsDoc");
+        int status = 0;
+        bool usage = false;
+        const std::string problem = SettleCounting(&options, &status, &usage);
+        if (*c.refusal) {
+            EXPECT_NE(problem.find(c.refusal), std::string::npos) << problem;
+            EXPECT_TRUE(usage);
+            EXPECT_EQ(status, kExitUsage);
+            continue;
+        }
+        EXPECT_EQ(problem, "");
+        EXPECT_EQ(options.counting, c.counting);
+        EXPECT_EQ(options.countingGiven, CountingName(c.counting));
+        EXPECT_EQ(options.warnings.size(), c.warned ? 1u : 0u);
+    }
+    std::remove(path.c_str());
 }
 
 #else

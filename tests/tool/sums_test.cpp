@@ -1,6 +1,7 @@
 // One source of truth: the tool's per-paragraph and per-sentence figures add up exactly to what
 // the plug-in itself shows for the same open documents, on the samples and on generated
 // documents, with and without excluded paragraph formats.
+#include "analysis/precise/precise.h"
 #include "host/api/loader.h"
 #include "host/model/builder.h"
 #include "tool/figures.h"
@@ -259,6 +260,36 @@ TEST_F(PluginAndTool, GeneratedBookAddsUp) {
     const InputFigures figures = ToolFigures(book.id());
     ASSERT_EQ(figures.files.size(), 2u); // the excluded component is not examined
     EXPECT_EQ(figures.files[1].name, "article.txt");
+}
+
+// Under either profile the word list holds every counted word: on a text whose paragraphs are all
+// examined, its counts add up to the words counted and its syllables to the syllables counted.
+TEST_F(PluginAndTool, WordListsAddUpToTheCountsOfEitherProfile) {
+    std::string why;
+    const bool precise = lxprecise::Available(&why);
+    for (lxtool::Counting counting : {lxtool::Counting::Classic, lxtool::Counting::Precise}) {
+        if (counting == lxtool::Counting::Precise && !precise)
+            continue;
+        for (const char* sample : {"article.txt", "counting/what-counts.mif"}) {
+            SCOPED_TRACE(std::string(sample) + " " + lxtool::CountingName(counting));
+            const ObjectId input = OpenSample(sample);
+            lxtool::Measured m;
+            {
+                lxtool::HostClient client(host_);
+                m.figures = lxtool::CollectFigures(host_, input, true, counting);
+            }
+            lxtool::CollectWordCounts(m.figures, &m, counting);
+            std::int64_t words = 0, syllables = 0;
+            for (const lxtool::WordCount& w : m.words) {
+                words += w.count;
+                syllables += std::int64_t{w.count} * w.syllables;
+            }
+            EXPECT_GT(words, 0);
+            EXPECT_EQ(words, m.figures.totals.words);
+            EXPECT_EQ(syllables, m.figures.totals.syllables);
+            host_.session().Close(input, 1);
+        }
+    }
 }
 
 } // namespace
