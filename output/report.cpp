@@ -88,9 +88,9 @@ struct RowsContext {
 
 void RowWork(ObjectId doc, const char* name, void* context) {
     auto* c = static_cast<RowsContext*>(context);
-    CountDocument(doc, &c->totals);
     ReadabilityCounts counts = {};
     CountDocument(doc, &counts);
+    AddCounts(c->totals, counts);
     WriteRow(c->outDoc, c->table, name, counts);
 }
 
@@ -103,8 +103,11 @@ void WriteDocumentReport(ObjectId doc) {
     StrAppendGrow(&heading, "File: ");
     StrAppendGrow(&heading, name);
     AppendParagraph(outDoc, heading, kHeadingFormat);
+    // The document is counted once; every measure is computed from the same counts.
+    ReadabilityCounts counts = {};
+    CountDocument(doc, &counts);
     for (Measure measure : kReportMeasures)
-        AnalyzeDocument(doc, measure, OutputDocument, outDoc);
+        ReportMeasure(measure, outDoc, counts, OutputDocument);
     MemFree(name);
     MemFree(heading);
 }

@@ -299,21 +299,6 @@ HostClient::~HostClient() {
     ClientShutdown();
 }
 
-void AddCounts(ReadabilityCounts& a, const ReadabilityCounts& b) {
-    auto add = [](std::int32_t& total, std::int32_t value) {
-        std::int64_t sum = static_cast<std::int64_t>(total) + value;
-        if (sum > std::numeric_limits<std::int32_t>::max())
-            sum = std::numeric_limits<std::int32_t>::max();
-        total = static_cast<std::int32_t>(sum);
-    };
-    add(a.paragraphs, b.paragraphs);
-    add(a.sentences, b.sentences);
-    add(a.syllables, b.syllables);
-    add(a.words, b.words);
-    add(a.characters, b.characters);
-    add(a.complexWords, b.complexWords);
-}
-
 std::string Utf8OfHostText(std::string_view text) {
     std::string out;
     lxhost::FrameRomanToUtf8(text, out);

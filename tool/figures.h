@@ -134,9 +134,6 @@ InputFigures CollectFigures(lxhost::Host& host, ObjectId input, bool occurrences
 // book keep their bare names. "" for a file outside that folder, which is named as any file.
 std::string PathFromBookFolder(const std::string& bookPath, const std::string& path);
 
-// Adds b's counts to a, each total held at the range of its field.
-void AddCounts(ReadabilityCounts& a, const ReadabilityCounts& b);
-
 // The UTF-8 form of host text.
 std::string Utf8OfHostText(std::string_view text);
 
