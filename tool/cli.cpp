@@ -404,6 +404,8 @@ int RunOnFiles(Session& s) {
     return status;
 }
 
+bool documentsLeftToExit = false;
+
 // Loads the plug-in into a new host, runs the command in it and reports the run.
 int RunWithPlugin(const ToolCommand& command, const ToolOptions& options,
                   int (*inSession)(Session&), std::ostream& out, std::ostream& err) {
@@ -437,6 +439,7 @@ int RunWithPlugin(const ToolCommand& command, const ToolOptions& options,
     host.SetAlertStream(options.json || options.csv || preciseAlerts ? nullptr : &alertStream);
     host.SetConsoleStream(options.json ? nullptr : &consoleStream);
     host.session().installDir = options.installDir;
+    host.session().keepEvents = false; // watched as they come (the progress line), never read back
     host.session().readerOptions.excludedFormats = options.excludeFormats;
     host.session().readerOptions.includedFormats = options.includeFormats;
     host.session().readerOptions.allowOutside = options.allowOutside;
@@ -482,10 +485,16 @@ int RunWithPlugin(const ToolCommand& command, const ToolOptions& options,
     }
     report.textNotes = host.session().textNotes;
     report.exitStatus = status;
+    if (documentsLeftToExit)
+        host.session().LeaveModelToExit();
     return Finish(options, report, out, err);
 }
 
 } // namespace
+
+void LeaveDocumentsToExit(bool leave) {
+    documentsLeftToExit = leave;
+}
 
 int RunPluginCommand(const ToolCommand& command, const ToolOptions& options, std::ostream& out,
                      std::ostream& err) {
