@@ -330,7 +330,10 @@ int RunOnFiles(Session& s) {
     // document, and a command's tag acts on it (or on the active document or book).
     bool ran = false;
     {
-        ShowProgress shown(model, s.progress, !s.options.json, &s.report.status);
+        // The status texts are kept only for the JSON document, which lists them; otherwise a
+        // book's walk would keep one per file.
+        ShowProgress shown(model, s.progress, !s.options.json,
+                           s.options.json ? &s.report.status : nullptr);
         DeliverMessages(s);
         ran = !number || s.loader.Command(*number);
     }
