@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 
 // The caller zeroes the record; every counting routine only adds to it.
 struct ReadabilityCounts {
@@ -13,11 +14,14 @@ struct ReadabilityCounts {
     std::int32_t complexWords; // words of three or more syllables
 };
 
-// Adds b's counts to a, each total held at the largest value its field holds.
-inline void AddHeldCounts(ReadabilityCounts& a, const ReadabilityCounts& b) {
+// Adds b's counts to a, each total held at the range of its field (a file's counts added to a
+// book's total give what counting the file into the total directly gives).
+inline void AddCounts(ReadabilityCounts& a, const ReadabilityCounts& b) {
     auto add = [](std::int32_t& total, std::int32_t value) {
-        const std::int64_t sum = static_cast<std::int64_t>(total) + value;
-        total = static_cast<std::int32_t>(sum > INT32_MAX ? INT32_MAX : sum);
+        std::int64_t sum = static_cast<std::int64_t>(total) + value;
+        if (sum > std::numeric_limits<std::int32_t>::max())
+            sum = std::numeric_limits<std::int32_t>::max();
+        total = static_cast<std::int32_t>(sum);
     };
     add(a.paragraphs, b.paragraphs);
     add(a.sentences, b.sentences);

@@ -93,19 +93,25 @@ struct RowsContext {
     void* countContext;
 };
 
-void RowWork(ObjectId doc, const char* name, void* context) {
-    auto* c = static_cast<RowsContext*>(context);
+// A document's counts by the given counter, or by the plug-in's rules when there is none (the
+// Fog count then the same counts).
+ReportCounts CountForReport(ObjectId doc, ReportCounter count, void* context) {
     ReportCounts counts = {};
-    if (c->count) {
-        c->count(doc, &counts, c->countContext);
-        AddHeldCounts(c->totals.counts, counts.counts);
-        AddHeldCounts(c->totals.fog, counts.fog);
+    if (count) {
+        count(doc, &counts, context);
     } else {
-        CountDocument(doc, &c->totals.counts);
-        c->totals.fog = c->totals.counts;
         CountDocument(doc, &counts.counts);
         counts.fog = counts.counts;
     }
+    return counts;
+}
+
+void RowWork(ObjectId doc, const char* name, void* context) {
+    auto* c = static_cast<RowsContext*>(context);
+    // The file is counted once; its counts are added to the book's total.
+    ReportCounts counts = CountForReport(doc, c->count, c->countContext);
+    AddCounts(c->totals.counts, counts.counts);
+    AddCounts(c->totals.fog, counts.fog);
     WriteRow(c->outDoc, c->table, name, counts);
 }
 
@@ -118,15 +124,10 @@ void WriteDocumentReport(ObjectId doc, ReportCounter count, void* context) {
     StrAppendGrow(&heading, "File: ");
     StrAppendGrow(&heading, name);
     AppendParagraph(outDoc, heading, kHeadingFormat);
-    if (count) {
-        ReportCounts counts = {};
-        count(doc, &counts, context);
-        for (Measure measure : kReportMeasures)
-            ReportMeasure(measure, outDoc, CountsOf(measure, counts), OutputDocument);
-    } else {
-        for (Measure measure : kReportMeasures)
-            AnalyzeDocument(doc, measure, OutputDocument, outDoc);
-    }
+    // The document is counted once; every measure is computed from the same counts.
+    const ReportCounts counts = CountForReport(doc, count, context);
+    for (Measure measure : kReportMeasures)
+        ReportMeasure(measure, outDoc, CountsOf(measure, counts), OutputDocument);
     MemFree(name);
     MemFree(heading);
 }

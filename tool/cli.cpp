@@ -396,7 +396,10 @@ int RunOnFiles(Session& s) {
     const bool preciseDocument = s.options.counting == Counting::Precise &&
                                  (s.wordList || s.options.command == kReportCommand);
     {
-        ShowProgress shown(model, s.progress, !s.options.json, &s.report.status);
+        // The status texts are kept only for the JSON document, which lists them; otherwise a
+        // book's walk would keep one per file.
+        ShowProgress shown(model, s.progress, !s.options.json,
+                           s.options.json ? &s.report.status : nullptr);
         DeliverMessages(s);
         if (preciseDocument && !MakePreciseDocument(s, input, isBook)) {
             s.report.errors.push_back("cannot count with the precise profile: the tool could not "
@@ -489,6 +492,8 @@ std::string FileBeingRead(lxhost::Session& model, const std::vector<std::string>
     return "the book of " + std::to_string(files.size()) + " files";
 }
 
+bool documentsLeftToExit = false;
+
 // Loads the plug-in into a new host, runs the command in it and reports the run.
 int RunWithPlugin(const ToolCommand& command, const ToolOptions& options,
                   int (*inSession)(Session&), std::ostream& out, std::ostream& err) {
@@ -522,6 +527,7 @@ int RunWithPlugin(const ToolCommand& command, const ToolOptions& options,
     host.SetAlertStream(options.json || options.csv || preciseAlerts ? nullptr : &alertStream);
     host.SetConsoleStream(options.json ? nullptr : &consoleStream);
     host.session().installDir = options.installDir;
+    host.session().keepEvents = false; // watched as they come (the progress line), never read back
     host.session().readerOptions.excludedFormats = options.excludeFormats;
     host.session().readerOptions.includedFormats = options.includeFormats;
     host.session().readerOptions.allowOutside = options.allowOutside;
@@ -575,10 +581,16 @@ int RunWithPlugin(const ToolCommand& command, const ToolOptions& options,
     }
     report.textNotes = host.session().textNotes;
     report.exitStatus = status;
+    if (documentsLeftToExit)
+        host.session().LeaveModelToExit();
     return Finish(options, report, out, err);
 }
 
 } // namespace
+
+void LeaveDocumentsToExit(bool leave) {
+    documentsLeftToExit = leave;
+}
 
 int RunPluginCommand(const ToolCommand& command, const ToolOptions& options, std::ostream& out,
                      std::ostream& err) {

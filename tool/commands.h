@@ -51,6 +51,11 @@ struct ToolCommand {
 int RunLexameter(int argc, const char* const* argv, const std::string& defaultPlugin,
                  const std::string& defaultInstallDir, std::ostream& out, std::ostream& err);
 
+// Whether the plug-in's runs that follow leave the documents still open to the end of the process
+// instead of freeing them paragraph by paragraph: on for the program, which exits right after
+// (a tenth of the run on a large text); off by default, for runs inside a longer-lived process.
+void LeaveDocumentsToExit(bool leave);
+
 // The run functions of the commands that load the plug-in (tool/cli.cpp): a menu command on the
 // files (or, for "open", only the messages), the About alert, the menus.
 int RunPluginCommand(const ToolCommand& command, const ToolOptions& options, std::ostream& out,

@@ -388,10 +388,6 @@ HostClient::~HostClient() {
     ClientShutdown();
 }
 
-void AddCounts(ReadabilityCounts& a, const ReadabilityCounts& b) {
-    AddHeldCounts(a, b);
-}
-
 std::string Utf8OfHostText(std::string_view text) {
     std::string out;
     lxhost::FrameRomanToUtf8(text, out);

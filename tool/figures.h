@@ -147,9 +147,6 @@ FileFigures CollectDocument(lxhost::Session& session, ObjectId doc, Counting cou
 // book keep their bare names. "" for a file outside that folder, which is named as any file.
 std::string PathFromBookFolder(const std::string& bookPath, const std::string& path);
 
-// Adds b's counts to a, each total held at the range of its field.
-void AddCounts(ReadabilityCounts& a, const ReadabilityCounts& b);
-
 // The UTF-8 form of host text.
 std::string Utf8OfHostText(std::string_view text);
 

@@ -38,6 +38,7 @@ int main(int argc, char** argv) {
     std::string dir = lxtool::ExecutableDirectory();
     std::string plugin = dir.empty() ? "" : DefaultPlugin(dir);
     std::string installDir = dir.empty() ? "" : DefaultInstallDir(dir);
+    lxtool::LeaveDocumentsToExit(true);
     int status = lxtool::RunLexameter(argc, argv, plugin, installDir, std::cout, std::cerr);
     // What could not be written to standard output (a full disk, a closed pipe) is lost: the run
     // failed, whatever the command made of it.

@@ -112,6 +112,7 @@ Measured MeasureInput(const ToolOptions& options, const std::vector<std::string>
     host.SetAlertStream(nullptr);
     host.SetConsoleStream(nullptr);
     lxhost::Session& session = host.session();
+    session.keepEvents = false; // watched as they come (the progress line), never read back
     session.readerOptions.excludedFormats = excludeFormats;
     session.readerOptions.includedFormats = options.includeFormats;
     session.readerOptions.allowOutside = options.allowOutside;

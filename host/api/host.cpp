@@ -414,7 +414,11 @@ HRESULT LX_STDCALL HostApi::Open(const char* fileName, const PropValList* params
                                  PropValList* returned, std::int32_t* err, ObjectId* result) {
     if (auto fault = host_.Inject(kSlotOpen))
         return *fault;
-    host_.record_.openParams.push_back(ReadPropValList(params));
+    // The parameters are recorded for the tests; a session that keeps no events (the
+    // command-line tool's) keeps none of them either, so that a book's walk keeps nothing per file.
+    std::vector<HostProp> given = ReadPropValList(params);
+    if (host_.session_.keepEvents)
+        host_.record_.openParams.push_back(given);
     std::string path = fileName ? fileName : "";
     auto it = host_.opens_.find(path);
     if (it == host_.opens_.end())
@@ -426,7 +430,7 @@ HRESULT LX_STDCALL HostApi::Open(const char* fileName, const PropValList* params
             *result = it->second.id;
     } else {
         std::vector<OpenParamEntry> openParams;
-        for (const HostProp& p : host_.record_.openParams.back())
+        for (const HostProp& p : given)
             if (const auto* v = std::get_if<std::int32_t>(&p.value.payload))
                 openParams.push_back({p.num, *v});
         std::vector<PropEntry> back;
@@ -463,7 +467,8 @@ HRESULT LX_STDCALL HostApi::CustomDoc(Metric width, Metric height, std::int32_t 
 HRESULT LX_STDCALL HostApi::Close(ObjectId obj, std::int32_t flags, std::int32_t* err) {
     if (auto fault = host_.Inject(kSlotClose))
         return *fault;
-    host_.record_.closed.push_back(obj);
+    if (host_.session_.keepEvents)
+        host_.record_.closed.push_back(obj);
     *err = host_.session_.FindDocument(obj) || host_.session_.FindBook(obj)
                ? host_.session_.Close(obj, flags)
                : kNoError; // objects the test store made up close without complaint

@@ -17,6 +17,13 @@ void ReadPlainText(std::string_view data, Document& doc) {
     if (data.starts_with("\xEF\xBB\xBF")) {
         data.remove_prefix(3);
     }
+    // Room for a paragraph per empty line at once: growing the list by doubling would move
+    // every paragraph read so far, and hold both copies at the peak.
+    std::size_t blankLines = 0;
+    for (std::size_t at = data.find("\n\n"); at != std::string_view::npos;
+         at = data.find("\n\n", at + 2))
+        ++blankLines;
+    doc.paras.reserve(doc.paras.size() + blankLines + 1);
     std::string paragraph;
     std::string line;
     // Where each line of the paragraph begins: its offset in the paragraph and in the file.
@@ -33,19 +40,25 @@ void ReadPlainText(std::string_view data, Document& doc) {
         }
         lineStarts.clear();
     };
+    auto isBlank = [](char c) {
+        return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v';
+    };
     while (!data.empty()) {
         ++lineNumber;
         const std::size_t nl = data.find('\n');
         std::string_view raw = data.substr(0, nl);
         data.remove_prefix(nl == std::string_view::npos ? data.size() : nl + 1);
-        const std::size_t b = raw.find_first_not_of(" \t\r\f\v");
-        if (b == std::string_view::npos) {
+        std::size_t b = 0, e = raw.size();
+        while (b < e && isBlank(raw[b]))
+            ++b;
+        if (b == e) {
             flush(); // a blank line ends the paragraph
             continue;
         }
-        raw = raw.substr(b, raw.find_last_not_of(" \t\r\f\v") - b + 1);
+        while (isBlank(raw[e - 1]))
+            --e;
         line.clear();
-        doc.charactersWithoutForm += Utf8ToFrameRoman(raw, line);
+        doc.charactersWithoutForm += Utf8ToFrameRoman(raw.substr(b, e - b), line);
         if (!paragraph.empty()) {
             paragraph.push_back(' ');
         }

@@ -40,6 +40,22 @@ void ReleaseObjects(ObjectRegistry& ids, const Document& d) {
 Session::Session(std::uint32_t serialsPerKind) : ids_(serialsPerKind) {}
 Session::~Session() = default;
 
+void Session::LeaveModelToExit() {
+    // Held from a static, so that leak checkers see the memory reachable, not lost.
+    static auto* const keptDocs = new std::vector<std::unique_ptr<Document>>();
+    static auto* const keptBooks = new std::vector<std::unique_ptr<Book>>();
+    for (std::unique_ptr<Document>& d : docs_)
+        if (d)
+            keptDocs->push_back(std::move(d));
+    for (std::unique_ptr<Book>& b : books_)
+        if (b)
+            keptBooks->push_back(std::move(b));
+    docs_.clear();
+    books_.clear();
+    openDocs_.clear();
+    openBooks_.clear();
+}
+
 ObjectId Session::Register(Kind kind, std::uint32_t owner, std::uint32_t index) {
     return ids_.Register(kind, owner, index);
 }
@@ -133,9 +149,12 @@ ObjectId Session::FindOpenByPath(const std::string& path) const {
 
 void ApplicationState::Record(EventType type, ObjectId object, std::int32_t value,
                               std::string text) {
-    events.push_back({type, object, value, std::move(text)});
+    HostEvent event{type, object, value, std::move(text)};
     if (onEvent) {
-        onEvent(events.back());
+        onEvent(event);
+    }
+    if (keepEvents) {
+        events.push_back(std::move(event));
     }
 }
 

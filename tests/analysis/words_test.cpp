@@ -176,4 +176,52 @@ TEST_F(Words, ACollectionShortOfMemoryListsNoWordTwice) {
     }
 }
 
+// One walk collecting and counting gives the list and the counts of the two walks, whatever the
+// paragraphs' classes: a word met only in a left-out paragraph is not listed, and a listed word
+// counts its occurrences in left-out paragraphs too.
+TEST_F(Words, OneTallyingWalkGivesWhatCollectingThenCountingGives) {
+    struct Case {
+        std::vector<std::string> texts;
+        std::vector<std::int32_t> classes; // one per paragraph
+    };
+    std::string many;
+    for (int i = 0; i < 300; ++i)
+        many += "w" + std::to_string(i % 170) + " ";
+    const Case cases[] = {
+        {{"The cat. the Cat sat"}, {1}},
+        {{"alpha beta.", "beta gamma."}, {1, 0}},
+        {{"gamma only here.", "alpha gamma gamma."}, {0, 2}},
+        {{"left out entirely.", "nothing listed"}, {0, 3}},
+        {{many, "w1 w2 extra.", many}, {0, 1, 2}},
+        {{"Go!!! Go now. Now?! go", "\x83tude Apple apple"}, {2, 1}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.texts));
+        std::vector<ObjectId> ps = BodyText(c.texts);
+        for (std::size_t i = 0; i < ps.size(); ++i)
+            Int(ps[i], kPropTextClass, c.classes[i]);
+        StrListFree(list_);
+        list_ = StrListNew(1, 1);
+        WordCountsFree(&counts_);
+        std::map<std::string, int> twoWalks = CollectSortCount();
+        const std::vector<std::string> twoWalkList = Items(list_);
+
+        WordLedger* tally = WordLedgerNew();
+        ASSERT_NE(tally, nullptr);
+        TallyWords(kWiredDoc, tally);
+        StrList* list = StrListNew(1, 1);
+        ListTalliedWords(tally, list);
+        StrListSort(list, CompareWords);
+        WordCounts counts = TalliedCounts(tally, list);
+        WordLedgerFree(tally);
+        EXPECT_EQ(Items(list), twoWalkList);
+        std::map<std::string, int> oneWalk;
+        for (std::uint32_t i = 0; i < StrListCount(list); ++i)
+            oneWalk[StrListGet(list, i)] = counts.items[i];
+        EXPECT_EQ(oneWalk, twoWalks);
+        WordCountsFree(&counts);
+        StrListFree(list);
+    }
+}
+
 } // namespace

@@ -215,6 +215,34 @@ TEST(SessionProps, ErrorsForUnknownPropertiesTypesAndReadOnly) {
     }
 }
 
+// A session that only watches its events keeps none of them, so that a long book walk leaves
+// nothing behind per file; watching sees each one either way.
+TEST(SessionProps, EventsAreKeptOnlyWhenAsked) {
+    for (const bool keep : {true, false}) {
+        Session s;
+        s.keepEvents = keep;
+        std::vector<std::string> seen;
+        s.onEvent = [&seen](const HostEvent& e) { seen.push_back(e.text); };
+        const ObjectId doc = NewCustomDoc(s);
+        s.events.clear();
+        seen.clear();
+        EXPECT_EQ(s.SetInt(0, 0, kPropDisplayUpdating, 0), kOk);
+        EXPECT_EQ(s.Redisplay(doc), kOk);
+        EXPECT_EQ(seen.size(), 2u) << keep;
+        EXPECT_EQ(s.events.size(), keep ? 2u : 0u);
+    }
+}
+
+// Documents left to the end of the process are closed for the session and stay reachable: the
+// leak checks of the sanitizer and valgrind runs report nothing for them.
+TEST(SessionProps, DocumentsLeftToExitAreClosedNotLost) {
+    Session s;
+    const ObjectId doc = NewCustomDoc(s);
+    s.LeaveModelToExit();
+    EXPECT_TRUE(s.openDocuments().empty());
+    EXPECT_EQ(s.FindDocument(doc), nullptr);
+}
+
 TEST(SessionProps, SettableIntsAreRecorded) {
     Session s;
     const ObjectId doc = NewCustomDoc(s);

@@ -402,6 +402,18 @@ TEST_F(CallLayer, OpenWithDefaultsPassesParameter29AndEmptiesTheReturnList) {
     EXPECT_EQ(ApiErrno, lxhost::kHostErrFile);
 }
 
+// A host whose session keeps no events (the command-line tool's) still opens with the given
+// parameters but records neither them nor the closing, so a book's walk keeps nothing per file.
+TEST_F(CallLayer, AHostThatKeepsNoEventsRecordsNoOpenParameters) {
+    host_.session().keepEvents = false;
+    Connect();
+    const ObjectId doc = OpenWithDefaults("a.mif");
+    EXPECT_EQ(doc, 0x02000001u);
+    EXPECT_EQ(ApiClose(doc, 0), 0);
+    EXPECT_TRUE(host_.record().openParams.empty());
+    EXPECT_TRUE(host_.record().closed.empty());
+}
+
 TEST_F(CallLayer, AfterShutdownEveryOperationFailsAgain) {
     Connect();
     EXPECT_EQ(ApiGetInt(0, kObj, kPropInt), 5);

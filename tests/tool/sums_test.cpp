@@ -84,14 +84,14 @@ class PluginAndTool : public ::testing::Test {
             for (const lxtool::ParagraphFigures& p : f.paragraphs) {
                 ReadabilityCounts sentences = {};
                 for (const lxtool::SentenceFigures& s : p.sentences)
-                    lxtool::AddCounts(sentences, s.counts);
+                    AddCounts(sentences, s.counts);
                 sentences.paragraphs = 1;
                 ASSERT_EQ(std::memcmp(&sentences, &p.counts, sizeof sentences), 0)
                     << f.name << " paragraph " << p.number;
-                lxtool::AddCounts(fileSum, p.counts);
+                AddCounts(fileSum, p.counts);
             }
             EXPECT_EQ(std::memcmp(&fileSum, &f.totals, sizeof fileSum), 0) << f.name;
-            lxtool::AddCounts(sum, fileSum);
+            AddCounts(sum, fileSum);
         }
         EXPECT_EQ(sum.paragraphs, CountOf(stats.at("Total Paragraphs")));
         EXPECT_EQ(sum.sentences, CountOf(stats.at("Total Sentences")));
