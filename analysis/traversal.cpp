@@ -119,10 +119,6 @@ void WalkTextObjects(ObjectId docId, bool paragraphFilter, TextObjectVisit visit
     WalkTables(docId, paragraphFilter, visit, context);
 }
 
-bool AdmittedTextObject(ObjectId docId, ObjectId object) {
-    return KindOf(object) == kKindTextLine || Admitted(docId, object, true);
-}
-
 void CountDocument(ObjectId docId, ReadabilityCounts* counts) {
     if (counts)
         WalkTextObjects(docId, true, CountVisit, counts);

@@ -19,10 +19,6 @@ std::uint32_t TopContainerKind(ObjectId docId, ObjectId start);
 // the paragraph filter on, a paragraph is visited only when its text class (577) is 1 or 2.
 void WalkTextObjects(ObjectId docId, bool paragraphFilter, TextObjectVisit visit, void* context);
 
-// Whether the walk with the paragraph filter on visits an object the walk without it meets: every
-// text line, and a paragraph whose text class (577) is 1 or 2.
-bool AdmittedTextObject(ObjectId docId, ObjectId object);
-
 // Counts every admitted text object into counts; paragraphs counts the objects that yielded at
 // least one counted sentence.
 void CountDocument(ObjectId docId, ReadabilityCounts* counts);

@@ -7,7 +7,6 @@
 #include "support/str.h"
 
 #include <cstring>
-#include <new>
 #include <string_view>
 
 namespace {
@@ -41,26 +40,6 @@ template <typename F> void ForEachWord(ObjectId docId, ObjectId object, F f) {
 // Room for the bytes of most words, and their terminator, on the stack.
 constexpr std::size_t kWordBufferBytes = 64;
 
-// Appends a copy of the word to the list: 0, or -1 when there is no memory for it. The list
-// grows by doubling here, whatever its own growth step: appending tens of thousands of words one
-// slot at a time would copy the array over and over.
-int AppendWord(StrList* list, std::string_view word) {
-    const std::uint32_t n = StrListCount(list);
-    if (n == list->capacity)
-        StrListReserve(list, n < 16 ? 16 : 2 * n);
-    // The list copies a terminated string: the word is terminated in a buffer first.
-    char small[kWordBufferBytes];
-    char* copy = word.size() < sizeof small ? small : StrAlloc(word.size());
-    if (!copy)
-        return -1;
-    std::memcpy(copy, word.data(), word.size());
-    copy[word.size()] = '\0';
-    const int appended = StrListAppend(list, copy);
-    if (copy != small)
-        MemFree(copy);
-    return appended < 0 ? -1 : 0;
-}
-
 struct Collection {
     StrList* list;
     StrListIndex index;
@@ -71,9 +50,23 @@ void CollectVisit(ObjectId docId, ObjectId object, void* context) {
     ForEachWord(docId, object, [c](std::string_view word) {
         if (c->index.Find(word) != StrListIndex::kAbsent)
             return;
-        const std::uint32_t n = StrListCount(c->list);
-        if (AppendWord(c->list, word) < 0)
+        std::uint32_t n = StrListCount(c->list);
+        // The list grows by doubling here, whatever its own growth step: appending tens of
+        // thousands of words one slot at a time would copy the array over and over.
+        if (n == c->list->capacity)
+            StrListReserve(c->list, n < 16 ? 16 : 2 * n);
+        // The list copies a terminated string: the word is terminated in a buffer first.
+        char small[kWordBufferBytes];
+        char* copy = word.size() < sizeof small ? small : StrAlloc(word.size());
+        if (!copy)
             return; // no memory: the word is dropped, the walk goes on
+        std::memcpy(copy, word.data(), word.size());
+        copy[word.size()] = '\0';
+        const int appended = StrListAppend(c->list, copy);
+        if (copy != small)
+            MemFree(copy);
+        if (appended < 0)
+            return;
         c->index.Add(word, n);
     });
 }
@@ -92,110 +85,11 @@ void CountVisit(ObjectId docId, ObjectId object, void* context) {
     });
 }
 
-// A tallied word's figures; all zero for a word just added.
-struct TallyFigures {
-    std::int32_t occurrences;
-    std::uint32_t listed; // 1 once the word was met in admitted text
-};
-
-std::string_view ItemView(const StrList* list, std::uint32_t index) {
-    const char* item = StrListGet(list, index);
-    return item ? item : "";
-}
-
 unsigned char FoldAscii(unsigned char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
 }
 
 } // namespace
-
-struct WordLedger {
-    StrList* words; // every distinct word met, in order of first appearance
-    WordTable<TallyFigures> table;
-};
-
-namespace {
-
-// The word's slot in the tally, the word added when it is new; null when there is no memory.
-WordTable<TallyFigures>::Slot* TallySlot(WordLedger* tally, std::string_view word) {
-    auto wordAt = [tally](std::uint32_t i) { return ItemView(tally->words, i); };
-    const std::uint64_t hash = WordHash(word);
-    if (auto* found = tally->table.Find(word, hash, wordAt))
-        return const_cast<WordTable<TallyFigures>::Slot*>(found);
-    const std::uint32_t n = StrListCount(tally->words);
-    if (AppendWord(tally->words, word) < 0)
-        return nullptr;
-    return tally->table.Insert(word, hash, n, wordAt);
-}
-
-void TallyVisit(ObjectId docId, ObjectId object, void* context) {
-    auto* tally = static_cast<WordLedger*>(context);
-    const std::uint32_t listed = AdmittedTextObject(docId, object) ? 1 : 0;
-    ForEachWord(docId, object, [tally, listed](std::string_view word) {
-        if (auto* slot = TallySlot(tally, word)) {
-            ++slot->value().occurrences;
-            slot->value().listed |= listed;
-        }
-    });
-}
-
-} // namespace
-
-WordLedger* WordLedgerNew() {
-    void* memory = MemAlloc(sizeof(WordLedger), 0);
-    if (!memory)
-        return nullptr;
-    auto* tally = new (memory) WordLedger{StrListNew(1, 1), {}};
-    if (!tally->words) {
-        WordLedgerFree(tally);
-        return nullptr;
-    }
-    return tally;
-}
-
-void WordLedgerFree(WordLedger* tally) {
-    if (!tally)
-        return;
-    StrListFree(tally->words);
-    tally->~WordLedger();
-    MemFree(tally);
-}
-
-void TallyWords(ObjectId docId, WordLedger* tally) {
-    if (tally)
-        WalkTextObjects(docId, false, TallyVisit, tally);
-}
-
-void ListTalliedWords(const WordLedger* tally, StrList* list) {
-    if (!tally || !list)
-        return;
-    const std::uint32_t n = StrListCount(tally->words);
-    std::uint32_t listed = 0;
-    tally->table.ForEach([&listed](const auto& slot) { listed += slot.value().listed; });
-    if (StrListReserve(list, StrListCount(list) + listed) < 0)
-        return;
-    auto wordAt = [tally](std::uint32_t i) { return ItemView(tally->words, i); };
-    for (std::uint32_t i = 0; i < n; ++i) {
-        std::string_view word = ItemView(tally->words, i);
-        const auto* slot = tally->table.Find(word, WordHash(word), wordAt);
-        if (slot && slot->value().listed)
-            StrListAppend(list, StrListGet(tally->words, i));
-    }
-}
-
-WordCounts TalliedCounts(const WordLedger* tally, const StrList* list) {
-    const std::uint32_t n = StrListCount(list);
-    WordCounts counts = WordCountsNew(n);
-    if (!tally || !counts.items)
-        return counts;
-    auto wordAt = [tally](std::uint32_t i) { return ItemView(tally->words, i); };
-    for (std::uint32_t i = 0; i < n; ++i) {
-        std::string_view word = ItemView(list, i);
-        if (const auto* slot = tally->table.Find(word, WordHash(word), wordAt))
-            counts.items[i] = slot->value().occurrences;
-    }
-    return counts;
-}
 
 void ForEachListedWord(std::string_view text, ListedWordVisit visit, void* context) {
     if (visit)

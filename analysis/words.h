@@ -29,23 +29,6 @@ void CollectWords(ObjectId docId, StrList* list);
 // Adds 1 to counts->items[i] for every occurrence of list item i in the document; words that
 // are not listed, and items beyond the counters, are not counted.
 void CountWordOccurrences(ObjectId docId, const StrList* list, WordCounts* counts);
-// Every distinct word met by one or more walks, with its occurrences: the words of admitted text
-// (those CollectWords lists) are marked listed; words met only in the text the paragraph filter
-// leaves out are counted as well, as CountWordOccurrences counts a listed word wherever it stands.
-struct WordLedger;
-// An empty tally (free with WordLedgerFree), or null when it cannot be allocated.
-WordLedger* WordLedgerNew();
-void WordLedgerFree(WordLedger* tally);
-// Collects and counts the document's words in one walk: with ListTalliedWords and TalliedCounts
-// it gives what CollectWords and then CountWordOccurrences with the final list give, reading
-// every text object once.
-void TallyWords(ObjectId docId, WordLedger* tally);
-// Appends the listed words of the tally to list, in order of first appearance.
-void ListTalliedWords(const WordLedger* tally, StrList* list);
-// The occurrence counters of a list made by ListTalliedWords (sorted since, or not): items[i]
-// counts list item i.
-WordCounts TalliedCounts(const WordLedger* tally, const StrList* list);
-
 // The list's order: ASCII letters compare without case, every other byte as it is; words that
 // differ only in the case of ASCII letters follow in byte order. a and b point to item slots
 // (pointers to strings), as the sort hands them.

@@ -85,34 +85,27 @@ const CommandInfo* FindCommand(std::int32_t number) {
 
 namespace {
 
-// A word list of a document (6, 7) or a book (14, 15), with counts or without. With counts the
-// words are collected and counted in the same walk, so that each file is read once.
+// A word list of a document (6, 7) or a book (14, 15), with counts or without.
 void RunWordList(ObjectId doc, ObjectId book, bool forBook, bool withCounts) {
     StrList* list = StrListNew(1, 1);
     if (!list)
         return;
+    if (forBook)
+        BookCollectWords(book, list);
+    else
+        CollectWords(doc, list);
+    StrListSort(list, CompareWords);
     if (withCounts) {
-        WordLedger* tally = WordLedgerNew();
-        if (tally) {
-            if (forBook)
-                BookTallyWords(book, tally);
-            else
-                TallyWords(doc, tally);
-            ListTalliedWords(tally, list);
-        }
-        StrListSort(list, CompareWords);
         // The counters are sized to the list, so every word of a long list has one.
-        WordCounts counts = TalliedCounts(tally, list);
-        WordLedgerFree(tally);
+        WordCounts counts = WordCountsNew(StrListCount(list));
+        if (forBook)
+            BookCountWords(book, list, &counts);
+        else
+            CountWordOccurrences(doc, list, &counts);
         ObjectId outDoc = WriteWordList(list, &counts);
         WriteUniqueWordTotal(list, outDoc);
         WordCountsFree(&counts);
     } else {
-        if (forBook)
-            BookCollectWords(book, list);
-        else
-            CollectWords(doc, list);
-        StrListSort(list, CompareWords);
         WriteWordList(list, nullptr);
     }
     StrListFree(list);

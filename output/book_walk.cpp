@@ -76,10 +76,6 @@ void CountWordsWork(ObjectId doc, const char*, void* context) {
     CountWordOccurrences(doc, c->list, c->counts);
 }
 
-void TallyWork(ObjectId doc, const char*, void* context) {
-    TallyWords(doc, static_cast<WordLedger*>(context));
-}
-
 } // namespace
 
 ObjectId NextComponent(ObjectId book, ObjectId component, std::int32_t kind) {
@@ -134,8 +130,4 @@ void BookCollectWords(ObjectId book, StrList* list) {
 void BookCountWords(ObjectId book, const StrList* list, WordCounts* counts) {
     CountWordsContext context = {list, counts};
     WalkBookFiles(book, kStatusGettingCounts, CountWordsWork, &context);
-}
-
-void BookTallyWords(ObjectId book, WordLedger* tally) {
-    WalkBookFiles(book, kStatusExamining, TallyWork, tally);
 }

@@ -30,6 +30,3 @@ void WalkBookFiles(ObjectId book, const char* statusPrefix, BookFileWork work, v
 void BookMeasure(ObjectId book, Measure measure, OutputKind outputKind);
 void BookCollectWords(ObjectId book, StrList* list);
 void BookCountWords(ObjectId book, const StrList* list, WordCounts* counts);
-// Collects and counts the words of every examined file in one walk ("Examining: "): each file is
-// opened and read once for a word list with counts.
-void BookTallyWords(ObjectId book, WordLedger* tally);

@@ -105,34 +105,6 @@ TEST_F(BookWalk, CountingPassShowsItsOwnStatus) {
     StrListFree(list);
 }
 
-// A word list with counts reads every file once, and a word listed from one file counts its
-// occurrences in the others as well.
-TEST_F(BookWalk, TallyingReadsEachFileOnceAndCountsAcrossFiles) {
-    lxhost::BookBuilder b(Model());
-    b.File(TextFile("a.txt", "Alpha beta. Beta again."));
-    b.File(TextFile("b.txt", "Gamma alpha beta."));
-    Model().events.clear();
-    WordLedger* tally = WordLedgerNew();
-    ASSERT_NE(tally, nullptr);
-    BookTallyWords(b.id(), tally);
-    EXPECT_EQ(StatusTexts(Model()),
-              (std::vector<std::string>{"Examining: a.txt", "Examining: b.txt", ""}));
-    StrList* list = StrListNew(1, 1);
-    ListTalliedWords(tally, list);
-    StrListSort(list, CompareWords);
-    WordCounts counts = TalliedCounts(tally, list);
-    WordLedgerFree(tally);
-    std::vector<std::pair<std::string, int>> got;
-    for (std::uint32_t i = 0; i < StrListCount(list); ++i)
-        got.emplace_back(StrListGet(list, i), counts.items[i]);
-    EXPECT_EQ(
-        got,
-        (std::vector<std::pair<std::string, int>>{
-            {"again", 1}, {"Alpha", 1}, {"alpha", 1}, {"Beta", 1}, {"beta", 2}, {"Gamma", 1}}));
-    WordCountsFree(&counts);
-    StrListFree(list);
-}
-
 TEST_F(BookWalk, ComponentOpenParametersInOrder) {
     PropValList params = ComponentOpenParams();
     ASSERT_EQ(params.count, 9u);
