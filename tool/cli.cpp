@@ -242,17 +242,30 @@ std::optional<Measure> AlertMeasureOf(const std::string& command) {
     return std::nullopt;
 }
 
-// Under --counting precise: counts the input the plug-in opened with the precise profile and
+// While it stands, the tool's walks over a book name a file that does not open on the console,
+// as the plug-in's walk names it.
+class ToolConsole {
+  public:
+    ToolConsole() : saved_(ConsoleCallback) { ConsoleCallback = ApiPrintConsole; }
+    ~ToolConsole() { ConsoleCallback = saved_; }
+    ToolConsole(const ToolConsole&) = delete;
+    ToolConsole& operator=(const ToolConsole&) = delete;
+
+  private:
+    ConsoleOutput saved_;
+};
+
+// Under --counting precise: counts the opened input with the precise profile and
 // makes the alert the plug-in would show for those counts, with its own measure lines (Gunning
 // Fog from the profile's own complex words). Returns the alert's text, "" when the tool could
 // not connect to its host.
 std::string PreciseAlert(Session& s, ObjectId input, Measure measure) {
-    s.host.SetConsoleStream(nullptr);
     InputFigures figures;
     {
         HostClient client(s.host);
         if (!client.connected())
             return "";
+        const ToolConsole console;
         figures = CollectFigures(s.host, input, false, Counting::Precise, false);
     }
     const ReadabilityCounts counts =
@@ -307,20 +320,14 @@ bool MakePreciseDocument(Session& s, ObjectId input, bool isBook) {
     HostClient client(s.host);
     if (!client.connected())
         return false;
-    // A book's file that does not open is named on the console, as the plug-in's walk names it.
-    const ConsoleOutput console = ConsoleCallback;
-    ConsoleCallback = ApiPrintConsole;
-    struct Restore {
-        ConsoleOutput console;
-        ~Restore() { ConsoleCallback = console; }
-    } restore{console};
+    const ToolConsole console;
     if (s.options.command == kReportCommand) {
         if (isBook)
             WriteBookReport(input, CountForReport, &s.host.session());
         else
             WriteDocumentReport(input, CountForReport, &s.host.session());
     } else {
-        WriteWordListOf(CollectFigures(s.host, input, true, Counting::Precise),
+        WriteWordListOf(CollectFigures(s.host, input, true, Counting::Precise, false),
                         s.options.command == kWordCountsCommand);
     }
     return true;
@@ -392,21 +399,33 @@ int RunOnFiles(Session& s) {
     // Messages arrive while the files are open, as in the desktop host: "SetDocId N" names a
     // document, and a command's tag acts on it (or on the active document or book).
     bool ran = false;
-    // The documents of the report and the word lists under the precise profile are the tool's.
-    const bool preciseDocument = s.options.counting == Counting::Precise &&
-                                 (s.wordList || s.options.command == kReportCommand);
+    // Under the precise profile the command is the tool's: the plug-in counts by the classic
+    // rules only. The tool makes the report and the word lists with the plug-in's writers, and
+    // the alert with the plug-in's lines, from the profile's figures.
+    const bool precise = s.options.counting == Counting::Precise;
+    const bool preciseDocument = precise && (s.wordList || s.options.command == kReportCommand);
+    const std::optional<Measure> preciseMeasure =
+        precise ? AlertMeasureOf(s.options.command) : std::nullopt;
     {
         // The status texts are kept only for the JSON document, which lists them; otherwise a
         // book's walk would keep one per file.
         ShowProgress shown(model, s.progress, !s.options.json,
                            s.options.json ? &s.report.status : nullptr);
         DeliverMessages(s);
-        if (preciseDocument && !MakePreciseDocument(s, input, isBook)) {
+        bool connected = true;
+        if (preciseDocument)
+            connected = MakePreciseDocument(s, input, isBook);
+        if (preciseMeasure) {
+            const std::string alert = PreciseAlert(s, input, *preciseMeasure);
+            connected = !alert.empty();
+            s.preciseAlerts.push_back(alert);
+        }
+        if (!connected) {
             s.report.errors.push_back("cannot count with the precise profile: the tool could not "
                                       "connect to its host");
             return kExitPlugin;
         }
-        ran = preciseDocument || !number || s.loader.Command(*number);
+        ran = precise || !number || s.loader.Command(*number);
     }
     if (!ran) {
         s.report.errors.push_back(s.loader.error());
@@ -427,22 +446,8 @@ int RunOnFiles(Session& s) {
         sources.push_back({doc, described.rendered});
         s.report.documents.push_back(std::move(described));
     }
-    // Under the precise profile the alert is the tool's, counted with the profile.
-    const std::optional<Measure> preciseMeasure =
-        s.options.counting == Counting::Precise ? AlertMeasureOf(s.options.command) : std::nullopt;
-    // The files that did not open for the command; the precise alert's own walk meets them again.
-    const std::size_t openErrorsAfter = s.host.record().openErrors.size();
-    if (preciseMeasure && sources.empty()) {
-        s.consolePieces = s.host.record().console.size();
-        const std::string alert = PreciseAlert(s, input, *preciseMeasure);
-        if (alert.empty()) {
-            s.report.errors.push_back("cannot count with the precise profile: the tool could not "
-                                      "connect to its host");
-            return kExitPlugin;
-        }
-        s.preciseAlerts.push_back(alert);
-        sources.push_back({nullptr, AsTextBlock(alert)});
-    }
+    if (preciseMeasure)
+        sources.push_back({nullptr, AsTextBlock(s.preciseAlerts.back())});
     // A command whose result is an alert: its text is the output.
     if (sources.empty()) {
         std::string text;
@@ -458,7 +463,7 @@ int RunOnFiles(Session& s) {
     // Files of the book that did not open: the plug-in said so on the console and went on; the
     // run reports the failure in its exit status (and its errors, for JSON).
     const std::vector<lxhost::Host::OpenError>& openErrors = s.host.record().openErrors;
-    for (std::size_t i = openErrorsBefore; i < openErrorsAfter; ++i) {
+    for (std::size_t i = openErrorsBefore; i < openErrors.size(); ++i) {
         if (!IsInputPath(openErrors[i].path, inputs))
             continue;
         s.report.componentErrors.push_back(openErrors[i].message);

@@ -127,7 +127,8 @@ constexpr ToolCommand kCommands[] = {
      nullptr,
      "What the messages made: a command tag sent as a message (\"GetStatisticsDoc\") runs that\n"
      "command on the opened document (or the one \"SetDocId N\" names); --show-ids prints the\n"
-     "ids the messages take.",
+     "ids the messages take. The plug-in counts by the classic rules only, so --counting\n"
+     "precise is refused here.",
      "lexameter --message GetStatisticsDoc open samples/article.txt\n"
      "  Total Paragraphs: 10\n  ...",
      kFileCommandOptions | kOptionsPlugin | kOptionsSave | kOptionsForce, true, true, false,
