@@ -437,9 +437,7 @@ int RunWithPlugin(const ToolCommand& command, const ToolOptions& options,
     host.SetAlertStream(options.json || options.csv || preciseAlerts ? nullptr : &alertStream);
     host.SetConsoleStream(options.json ? nullptr : &consoleStream);
     host.session().installDir = options.installDir;
-    host.session().readerOptions.excludedFormats = options.excludeFormats;
-    host.session().readerOptions.includedFormats = options.includeFormats;
-    host.session().readerOptions.allowOutside = options.allowOutside;
+    SetReaderOptions(options, options.excludeFormats, &host.session().readerOptions);
 
     int status = kExitOk;
     std::size_t consolePieces = SIZE_MAX;

@@ -23,8 +23,12 @@ struct ThresholdSettings {
     // Each measure's own threshold, by row (only rows with a threshold take one).
     std::array<std::optional<double>, kMeasureRowCount> own;
     std::optional<std::vector<std::string>> excludeFormats;
-    std::optional<std::string> counting; // "classic" or "precise"
+    std::optional<std::string> counting;             // "classic" or "precise"
+    std::optional<std::vector<std::string>> exclude; // "tables", "headings"
 };
+
+// What --exclude and the configuration's exclude list may name.
+inline constexpr const char* kExcludeKinds[] = {"tables", "headings"};
 
 // A threshold as an option and a configuration key: max-grade, or a measure's own.
 struct ThresholdOption {

@@ -157,6 +157,10 @@ TEST(Config, ReadsThresholdsAndExcludeFormats) {
     EXPECT_FALSE(s.counting.has_value());
     ASSERT_TRUE(ParseConfig("counting = \"precise\"\n", "team.toml", &s, &error)) << error;
     EXPECT_EQ(s.counting, "precise");
+    EXPECT_FALSE(s.exclude.has_value());
+    ASSERT_TRUE(ParseConfig("exclude = [\"tables\", \"headings\"]\n", "team.toml", &s, &error))
+        << error;
+    EXPECT_EQ(*s.exclude, (std::vector<std::string>{"tables", "headings"}));
 }
 
 TEST(Config, ErrorsNameTheFileLineAndKey) {
@@ -179,6 +183,8 @@ TEST(Config, ErrorsNameTheFileLineAndKey) {
         {"[thresholds\nmax_grade = 10\n", "team.toml:1: "},
         {"counting = \"exact\"\n", "team.toml:1: counting: expected \"classic\" or \"precise\""},
         {"counting = 1\n", "team.toml:1: counting: expected \"classic\" or \"precise\""},
+        {"exclude = \"tables\"\n", "team.toml:1: exclude: expected a list of \"tables\""},
+        {"exclude = [\"figures\"]\n", "team.toml:1: exclude: expected a list of \"tables\""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
