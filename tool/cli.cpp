@@ -533,9 +533,7 @@ int RunWithPlugin(const ToolCommand& command, const ToolOptions& options,
     host.SetConsoleStream(options.json ? nullptr : &consoleStream);
     host.session().installDir = options.installDir;
     host.session().keepEvents = false; // watched as they come (the progress line), never read back
-    host.session().readerOptions.excludedFormats = options.excludeFormats;
-    host.session().readerOptions.includedFormats = options.includeFormats;
-    host.session().readerOptions.allowOutside = options.allowOutside;
+    SetReaderOptions(options, options.excludeFormats, &host.session().readerOptions);
 
     int status = kExitOk;
     std::size_t consolePieces = SIZE_MAX;

@@ -228,6 +228,9 @@ void DeclareOptions(OptionTable& t, CLI::App& app, ToolOptions& o) {
     for (CLI::Option* opt : {
              t.Value("--exclude-format", o.excludeFormats, "NAME",
                      "do not examine paragraphs of this format (repeatable)", kOptionsFormats),
+             t.Value("--exclude", o.exclude, "WHAT",
+                     "do not examine tables or headings, however named (repeatable)",
+                     kOptionsFormats),
              t.Value("--include-format", o.includeFormats, "NAME",
                      "examine a format left out by default, e.g. Code (repeatable)",
                      kOptionsFormats),
@@ -327,6 +330,12 @@ std::string ToolHelpText() {
             "XML and MIF files in path order), or several files make a book, measured file by\n"
             "file. In Markdown, HTML and XML files code blocks (format \"Code\") are not\n"
             "counted; --include-format Code counts them.\n";
+    text += "\nParagraph formats (--exclude-format, --include-format): Markdown, HTML, DocBook\n"
+            "and DITA files give Heading1 to Heading6, Body, Bulleted, Numbered, Quote, Code,\n"
+            "Footnote, TableTitle, CellHeading and CellBody; plain text Body; MIF documents\n"
+            "their own. --exclude tables and --exclude headings leave out every table (cells\n"
+            "and title) or every heading however its format is named (in MIF, a format whose\n"
+            "name begins with Heading, Title or ChapterTitle).\n";
     text += "\nExit status: 0 success, 1 usage error, 2 a file could not be opened, read or "
             "saved,\n3 the plug-in could not be loaded or initialised, 4 a threshold of check "
             "was missed.\n";
@@ -400,6 +409,10 @@ std::string Contradiction(const ToolOptions& options, const ToolCommand& command
         if (std::find(options.excludeFormats.begin(), options.excludeFormats.end(), name) !=
             options.excludeFormats.end())
             return "the format '" + name + "' is both included and excluded";
+    for (const std::string& what : options.exclude)
+        if (std::none_of(std::begin(kExcludeKinds), std::end(kExcludeKinds),
+                         [&](const char* k) { return what == k; }))
+            return "--exclude takes 'tables' or 'headings', not '" + what + "'";
     return "";
 }
 
@@ -478,6 +491,12 @@ int RunLexameter(int argc, const char* const* argv, const std::string& defaultPl
         if (std::string problem = SettleCounting(&options, &status, &usage); !problem.empty())
             return usage ? UsageError(options, problem, out, err)
                          : FinishWithError(options, problem, status, out, err);
+    }
+    if (command->options & kOptionsFormats) {
+        int status = kExitUsage;
+        std::string problem;
+        if (!SettleExclusions(&options, &status, &problem))
+            return FinishWithError(options, problem, status, out, err);
     }
     if (command->loadsPlugin) {
         if (options.installDir.empty())

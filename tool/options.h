@@ -37,6 +37,9 @@ struct ToolOptions {
     // What is examined.
     std::vector<std::string> excludeFormats; // paragraph formats that are not examined
     bool excludeFormatsGiven = false;        // given as options (they replace the config's)
+    // What is left out whatever its formats are named: "tables", "headings" (--exclude, else the
+    // configuration file's exclude list).
+    std::vector<std::string> exclude;
     std::vector<std::string> includeFormats; // formats examined although left out by default
     bool allowOutside = false; // a book may read files outside its folder (trusted trees)
     // How results are printed.

@@ -113,9 +113,7 @@ Measured MeasureInput(const ToolOptions& options, const std::vector<std::string>
     host.SetConsoleStream(nullptr);
     lxhost::Session& session = host.session();
     session.keepEvents = false; // watched as they come (the progress line), never read back
-    session.readerOptions.excludedFormats = excludeFormats;
-    session.readerOptions.includedFormats = options.includeFormats;
-    session.readerOptions.allowOutside = options.allowOutside;
+    SetReaderOptions(options, excludeFormats, &session.readerOptions);
 
     HostClient client(host);
     if (!client.connected()) {
@@ -191,6 +189,26 @@ bool LoadSettings(const ToolOptions& options, ThresholdSettings* file, int* stat
         return false;
     }
     return true;
+}
+
+bool SettleExclusions(ToolOptions* options, int* status, std::string* error) {
+    if (!options->exclude.empty() || !ConfigSupported())
+        return true;
+    ThresholdSettings file;
+    if (!LoadSettings(*options, &file, status, error))
+        return false;
+    options->exclude = file.exclude.value_or(std::vector<std::string>());
+    return true;
+}
+
+void SetReaderOptions(const ToolOptions& options, const std::vector<std::string>& excludeFormats,
+                      lxhost::ReaderOptions* reader) {
+    reader->excludedFormats = excludeFormats;
+    reader->includedFormats = options.includeFormats;
+    reader->allowOutside = options.allowOutside;
+    const auto& what = options.exclude;
+    reader->excludeTables = std::find(what.begin(), what.end(), "tables") != what.end();
+    reader->excludeHeadings = std::find(what.begin(), what.end(), "headings") != what.end();
 }
 
 std::string SettleCounting(ToolOptions* options, int* status, bool* usage) {

@@ -79,6 +79,15 @@ bool SettleThresholds(const ToolOptions& options, Thresholds* thresholds, int* s
 // cannot count with it; *usage tells a usage error (the profile refused) from a failed read.
 std::string SettleCounting(ToolOptions* options, int* status, bool* usage);
 
+// What is left out whatever its formats are named: --exclude when given, else the
+// configuration's "exclude"; stored in options->exclude. false with the exit status and a message
+// when the configuration cannot be read.
+bool SettleExclusions(ToolOptions* options, int* status, std::string* error);
+// The host's reader options of the tool's options: the formats excluded and included, what is
+// left out whatever its formats are named, and whether books may read outside their folders.
+void SetReaderOptions(const ToolOptions& options, const std::vector<std::string>& excludeFormats,
+                      lxhost::ReaderOptions* reader);
+
 // The counts and measures of one file or of the whole input, as JSON.
 nlohmann::json CountsJson(const ReadabilityCounts& counts, std::int32_t longWords);
 nlohmann::json MeasuresJson(const MeasureSet& measures);

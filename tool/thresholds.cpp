@@ -4,7 +4,9 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #if LX_HAVE_TOML
 #include <toml++/toml.h>
@@ -41,6 +43,7 @@ constexpr const char* kMaxGradeKey = "max_grade";
 
 constexpr const char* kThresholdsTable = "thresholds";
 constexpr const char* kExcludeFormatsKey = "exclude_formats";
+constexpr const char* kExcludeKey = "exclude";
 constexpr const char* kCountingKey = "counting";
 
 // The measure's limit from one source: its own, else the grade limit for the grade measures.
@@ -232,25 +235,45 @@ bool ReadThresholds(const toml::table& table, const std::string& source, Thresho
     return true;
 }
 
+// A list of strings; nullopt when the node is something else.
+std::optional<std::vector<std::string>> StringList(const toml::node& node) {
+    const toml::array* list = node.as_array();
+    if (!list)
+        return std::nullopt;
+    std::vector<std::string> names;
+    for (const toml::node& item : *list) {
+        if (!item.is_string())
+            return std::nullopt;
+        names.push_back(*item.value<std::string>());
+    }
+    return names;
+}
+
+bool ReadExclude(const toml::node& node, const std::string& source, ThresholdSettings* out,
+                 std::string* error) {
+    std::optional<std::vector<std::string>> names = StringList(node);
+    const auto known = [](const std::string& name) {
+        return std::any_of(std::begin(kExcludeKinds), std::end(kExcludeKinds),
+                           [&](const char* k) { return name == k; });
+    };
+    if (!names || !std::all_of(names->begin(), names->end(), known)) {
+        *error = At(source, node) + ": " + kExcludeKey +
+                 ": expected a list of \"tables\" and \"headings\", e.g. [\"tables\"]";
+        return false;
+    }
+    out->exclude = std::move(*names);
+    return true;
+}
+
 bool ReadExcludeFormats(const toml::node& node, const std::string& source, ThresholdSettings* out,
                         std::string* error) {
-    const toml::array* list = node.as_array();
-    std::vector<std::string> names;
-    if (list) {
-        for (const toml::node& item : *list) {
-            if (!item.is_string()) {
-                list = nullptr;
-                break;
-            }
-            names.push_back(*item.value<std::string>());
-        }
-    }
-    if (!list) {
+    std::optional<std::vector<std::string>> names = StringList(node);
+    if (!names) {
         *error = At(source, node) + ": " + kExcludeFormatsKey +
                  ": expected a list of paragraph format names, e.g. [\"Code\"]";
         return false;
     }
-    out->excludeFormats = std::move(names);
+    out->excludeFormats = std::move(*names);
     return true;
 }
 
@@ -279,6 +302,9 @@ bool ParseConfig(std::string_view text, const std::string& source, ThresholdSett
         } else if (key.str() == kExcludeFormatsKey) {
             if (!ReadExcludeFormats(node, source, &settings, error))
                 return false;
+        } else if (key.str() == kExcludeKey) {
+            if (!ReadExclude(node, source, &settings, error))
+                return false;
         } else if (key.str() == kCountingKey) {
             const std::optional<std::string> value = node.value<std::string>();
             if (!node.is_string() || (*value != "classic" && *value != "precise")) {
@@ -289,7 +315,7 @@ bool ParseConfig(std::string_view text, const std::string& source, ThresholdSett
             settings.counting = *value;
         } else {
             *error = At(source, node) + ": unknown key '" + std::string(key.str()) +
-                     "' (known: [thresholds], exclude_formats, counting)";
+                     "' (known: [thresholds], exclude_formats, exclude, counting)";
             return false;
         }
     }

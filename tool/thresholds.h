@@ -25,8 +25,12 @@ struct ThresholdSettings {
     std::optional<double> maxSentenceLength; // words of any one sentence
     std::optional<double> maxParagraphGrade; // Flesch-Kincaid grade of any one paragraph
     std::optional<std::vector<std::string>> excludeFormats;
-    std::optional<std::string> counting; // "classic" or "precise"
+    std::optional<std::string> counting;             // "classic" or "precise"
+    std::optional<std::vector<std::string>> exclude; // "tables", "headings"
 };
+
+// What --exclude and the configuration's exclude list may name.
+inline constexpr const char* kExcludeKinds[] = {"tables", "headings"};
 
 // What a threshold is compared with: a measure of each file (and of a book as a whole), the
 // words of each sentence, or the grade of each paragraph.

@@ -104,7 +104,11 @@ ObjectId MarkupBuilder::OpenParagraph(ObjectId owner, ObjectId frame, std::strin
     }
     Charge();
     const ObjectId id = doc_.AppendParagraph(owner, known->index, frame);
-    doc_.FindParagraph(id)->textClass = known->textClass;
+    const bool leftOut =
+        (options_.excludeTables &&
+         (KindOf(owner) == kKindCell || KindOf(owner) == kKindTable || flattened_ > 0)) ||
+        (options_.excludeHeadings && IsHeadingFormat(format));
+    doc_.FindParagraph(id)->textClass = leftOut ? 0 : known->textClass;
     return id;
 }
 

@@ -1113,6 +1113,11 @@ class DocReader : public StatementReader {
                 options_.excludedFormats.end()) {
             p.textClass = 0;
         }
+        if ((options_.excludeTables &&
+             (KindOf(owner) == kKindCell || KindOf(owner) == kKindTable)) ||
+            (options_.excludeHeadings && IsHeadingFormat(f.name))) {
+            p.textClass = 0;
+        }
         if (flow != nullptr) {
             flow->paras.push_back({para, frame != 0 ? frame : currentFrame_, s.line});
         }

@@ -145,6 +145,14 @@ std::size_t TextLocator::Align(std::string_view text, std::size_t offset) {
         pieceAt = nextAt;
     };
     while (t < text.size()) {
+        // Text as written: a tight loop up to the first byte that needs a look.
+        while (t < text.size() && at < s.size() && text[t] == s[at] && s[at] != '&') {
+            ++t;
+            ++at;
+        }
+        if (t == text.size()) {
+            break;
+        }
         const char want = text[t];
         const char got = at < s.size() ? s[at] : '\0';
         // A character reference stands for its character, unless the text holds it as written

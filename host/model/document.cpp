@@ -842,6 +842,14 @@ ObjectId Document::NewTable(std::uint32_t format, std::int32_t columns, std::int
 namespace lxhost {
 
 void Document::MarkSource(ObjectId para, std::int32_t offset, SourcePos pos) {
+    // Most positions follow on from the one before (the next word on the line): they are
+    // settled before the paragraph is looked up.
+    if (lastMark_.para == para && offset >= lastMark_.offset && pos.known() &&
+        pos == SourcePos{lastMark_.pos.line,
+                         lastMark_.pos.column +
+                             static_cast<std::uint32_t>(offset - lastMark_.offset)}) {
+        return;
+    }
     Paragraph* p = pos.known() ? FindParagraph(para) : nullptr;
     if (p == nullptr) {
         return;
@@ -850,13 +858,6 @@ void Document::MarkSource(ObjectId para, std::int32_t offset, SourcePos pos) {
         p->source = pos;
         if (offset == 0) {
             lastMark_ = {para, 0, pos};
-            return;
-        }
-    } else if (lastMark_.para == para && offset >= lastMark_.offset) {
-        const SourcePos follows{lastMark_.pos.line,
-                                lastMark_.pos.column +
-                                    static_cast<std::uint32_t>(offset - lastMark_.offset)};
-        if (follows == pos) {
             return;
         }
     }

@@ -3,6 +3,7 @@
 #include "host/model/properties.h"
 
 #include <algorithm>
+#include <cctype>
 #include <stdexcept>
 
 namespace lxhost {
@@ -34,6 +35,17 @@ void ReleaseObjects(ObjectRegistry& ids, const Document& d) {
 }
 
 } // namespace
+
+bool IsHeadingFormat(std::string_view name) {
+    auto startsWith = [&](std::string_view prefix) {
+        return name.size() >= prefix.size() &&
+               std::equal(prefix.begin(), prefix.end(), name.begin(), [](char a, char b) {
+                   return std::tolower(static_cast<unsigned char>(a)) ==
+                          std::tolower(static_cast<unsigned char>(b));
+               });
+    };
+    return startsWith("heading") || startsWith("title") || startsWith("chaptertitle");
+}
 
 // --- Session: ids and documents
 

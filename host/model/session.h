@@ -47,12 +47,21 @@ struct TextNote {
 };
 
 // Options of the file readers that the user sets.
+// Whether paragraphs of a format are headings: the readers of documentation sources name them
+// "Heading1" to "Heading6"; in a MIF document a format whose name begins with "Heading", "Title"
+// or "ChapterTitle" (in any case) is taken for one.
+bool IsHeadingFormat(std::string_view name);
+
 struct ReaderOptions {
     // Paragraphs of these formats get text class 0 (not examined), e.g. code listings.
     std::vector<std::string> excludedFormats;
     // Formats counted although a reader leaves them out by default (code in Markdown, HTML and
     // XML sources).
     std::vector<std::string> includedFormats;
+    // Leave out every table's text (its cells and title), or every heading, whatever the
+    // formats are named (IsHeadingFormat).
+    bool excludeTables = false;
+    bool excludeHeadings = false;
     // Whether a book may read files outside its folder: chapters, XIncludes, nested maps, a
     // folder book's links (by default none is read once links are followed out of the folder).
     bool allowOutside = false;

@@ -602,5 +602,44 @@ TEST(SourceFiles, AFolderIsABookOfItsSourcesInPathOrder) {
     fs::remove_all(dir);
 }
 
+// --exclude tables and --exclude headings: every reader leaves out the text of every table (cells
+// and title) or every heading, whatever the document names their formats, and nothing else.
+TEST(ReaderOptions, TablesAndHeadingsAreLeftOutWhateverTheirFormats) {
+    const std::string files[] = {std::string(LX_POSITIONS_DIR) + "/guide.md",
+                                 std::string(LX_POSITIONS_DIR) + "/page.html",
+                                 std::string(LX_SAMPLES_DIR) + "/manual/ch2-installation.mif"};
+    const struct {
+        bool tables, headings;
+    } settings[] = {{false, false}, {true, false}, {false, true}, {true, true}};
+    for (const std::string& file : files) {
+        for (const auto& set : settings) {
+            SCOPED_TRACE(file + (set.tables ? " tables" : "") + (set.headings ? " headings" : ""));
+            Session s;
+            s.readerOptions.excludeTables = set.tables;
+            s.readerOptions.excludeHeadings = set.headings;
+            std::vector<PropEntry> returned;
+            std::string error;
+            ObjectId id = 0;
+            ASSERT_EQ(s.Open(file, {}, &id, &returned, &error), kOk) << error;
+            Document& d = *s.FindDocument(id);
+            int tables = 0, headings = 0;
+            for (const Paragraph& p : d.paras) {
+                const std::string& format = d.FormatNameOf(p);
+                if (p.body.text.empty() || format == "Code") {
+                    continue;
+                }
+                const bool inTable = KindOf(p.owner) == kKindCell || KindOf(p.owner) == kKindTable;
+                const bool heading = format.starts_with("Heading");
+                tables += inTable ? 1 : 0;
+                headings += heading ? 1 : 0;
+                const bool leftOut = (inTable && set.tables) || (heading && set.headings);
+                EXPECT_EQ(p.textClass, leftOut ? 0 : 1) << format << ": " << p.body.text;
+            }
+            EXPECT_GT(headings, 0); // every file has headings and tables to leave out
+            EXPECT_GT(tables, 0);
+        }
+    }
+}
+
 } // namespace
 } // namespace lxhost

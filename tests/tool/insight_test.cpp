@@ -177,6 +177,10 @@ TEST(Config, ReadsThresholdsAndExcludeFormats) {
     EXPECT_FALSE(s.counting.has_value());
     ASSERT_TRUE(ParseConfig("counting = \"precise\"\n", "team.toml", &s, &error)) << error;
     EXPECT_EQ(s.counting, "precise");
+    EXPECT_FALSE(s.exclude.has_value());
+    ASSERT_TRUE(ParseConfig("exclude = [\"tables\", \"headings\"]\n", "team.toml", &s, &error))
+        << error;
+    EXPECT_EQ(*s.exclude, (std::vector<std::string>{"tables", "headings"}));
 }
 
 TEST(Config, ErrorsNameTheFileLineAndKey) {
@@ -206,6 +210,8 @@ TEST(Config, ErrorsNameTheFileLineAndKey) {
          "team.toml:2: [thresholds] max_sentence_length: a sentence length is a whole number"},
         {"[thresholds]\nmax_paragraph_grade = inf\n",
          "team.toml:2: [thresholds] max_paragraph_grade: expected a finite number, found inf"},
+        {"exclude = \"tables\"\n", "team.toml:1: exclude: expected a list of \"tables\""},
+        {"exclude = [\"figures\"]\n", "team.toml:1: exclude: expected a list of \"tables\""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
