@@ -1,5 +1,7 @@
 // `lexameter check`: every file, and a book as a whole, against readability thresholds.
 #include "tool/commands.h"
+#include "tool/finding_formats.h"
+#include "tool/findings.h"
 #include "tool/run.h"
 #include "tool/table.h"
 
@@ -20,13 +22,17 @@ struct CheckRow {
     std::int32_t longWords = 0;
     MeasureSet measures;
     std::vector<Miss> misses;
+    std::vector<Finding> findings; // every finding of the file, its misses among them
+    std::size_t longSentences = 0;
+    std::size_t hardParagraphs = 0;
 };
 
+// A row a file and, for a book, one for the whole, each with its findings.
 std::vector<CheckRow> Rows(const InputFigures& figures, const Thresholds& thresholds) {
     std::vector<CheckRow> rows;
     auto add = [&](const std::string& name, bool overall, bool read,
                    const ReadabilityCounts& counts, std::int32_t longWords,
-                   std::int32_t fogComplexWords) {
+                   std::int32_t fogComplexWords, std::vector<Finding> findings) {
         CheckRow row;
         row.name = name;
         row.overall = overall;
@@ -36,46 +42,68 @@ std::vector<CheckRow> Rows(const InputFigures& figures, const Thresholds& thresh
         row.measures = ComputeMeasures(counts, longWords, fogComplexWords);
         if (read)
             row.misses = Evaluate(thresholds, row.measures);
+        for (const Finding& f : findings) {
+            row.longSentences += f.rule == kMaxSentenceLengthName ? 1 : 0;
+            row.hardParagraphs += f.rule == kMaxParagraphGradeName ? 1 : 0;
+        }
+        row.findings = std::move(findings);
         rows.push_back(std::move(row));
     };
     for (const FileFigures& f : figures.files)
-        add(f.name, false, f.opened, f.totals, f.longWords, f.fogComplexWords);
+        add(f.name, false, f.opened, f.totals, f.longWords, f.fogComplexWords,
+            FileFindings(f, thresholds));
     if (figures.isBook)
-        add(kOverall, true, true, figures.totals, figures.longWords, figures.fogComplexWords);
+        add(kOverall, true, true, figures.totals, figures.longWords, figures.fogComplexWords,
+            BookFindings(figures, thresholds));
     return rows;
 }
 
 std::string LimitsText(const Thresholds& t) {
     std::string text;
-    for (const Threshold& limit : t.limits) {
+    for (const FindingRule& rule : RulesInForce(t)) {
         if (!text.empty())
             text += ", ";
-        text += ThresholdName(limit) + " " + ValueText(limit.limit);
+        text += rule.id + " " +
+                (rule.id == kMaxSentenceLengthName ? std::to_string(static_cast<long>(rule.limit))
+                                                   : ValueText(rule.limit));
     }
     return text;
 }
 
-std::string MissesText(const std::vector<Miss>& misses) {
+// The missed thresholds, then how many sentences and paragraphs the rules found.
+std::string MissesText(const CheckRow& row, const Thresholds& t) {
+    std::vector<std::string> parts;
+    for (const Miss& m : row.misses)
+        parts.push_back(DescribeMiss(m));
+    if (row.longSentences > 0)
+        parts.push_back(std::to_string(row.longSentences) +
+                        (row.longSentences == 1 ? " sentence" : " sentences") + " > " +
+                        std::to_string(static_cast<long>(*t.maxSentenceLength)) + " words");
+    if (row.hardParagraphs > 0)
+        parts.push_back(std::to_string(row.hardParagraphs) +
+                        (row.hardParagraphs == 1 ? " paragraph" : " paragraphs") + " > grade " +
+                        ValueText(*t.maxParagraphGrade));
     std::string text;
-    for (const Miss& m : misses) {
-        if (!text.empty())
-            text += "; ";
-        text += DescribeMiss(m);
-    }
+    for (const std::string& part : parts)
+        text += (text.empty() ? "" : "; ") + part;
     return text;
+}
+
+bool Failed(const CheckRow& row) {
+    return !row.findings.empty();
 }
 
 // "pass", the failure word, or "not read".
 std::string ResultText(const CheckRow& row, const char* failed) {
     if (!row.read)
         return "not read";
-    return row.misses.empty() ? "pass" : failed;
+    return Failed(row) ? failed : "pass";
 }
 
 std::size_t FailedRows(const std::vector<CheckRow>& rows) {
     std::size_t failed = 0;
     for (const CheckRow& r : rows)
-        if (!r.misses.empty())
+        if (Failed(r))
             ++failed;
     return failed;
 }
@@ -87,10 +115,10 @@ std::string Summary(const std::vector<CheckRow>& rows, const Thresholds& t) {
         if (!r.read)
             ++notRead;
     // Without thresholds the table is what the user asked for; the summary says how to check.
-    if (t.limits.empty() && notRead == 0)
+    if (!t.any() && notRead == 0)
         return "MEASURED: " + std::to_string(rows.size()) + (rows.size() == 1 ? " row" : " rows") +
-               ", no thresholds given (--max-grade N, --min-ease N, ... or a [thresholds] "
-               "table in " +
+               ", no thresholds given (--max-grade N, --min-ease N, --max-sentence-length N, "
+               "... or a [thresholds] table in " +
                std::string(kConfigFileName) + ")";
     const std::string limits = " (" + LimitsText(t) + ")";
     const std::string missed = std::to_string(failed) + " of " + std::to_string(rows.size()) +
@@ -105,10 +133,16 @@ std::string Summary(const std::vector<CheckRow>& rows, const Thresholds& t) {
            ", every threshold met" + limits;
 }
 
+// The columns CSV adds for the findings, after the table's.
+constexpr const char* kFindingColumns[] = {"line", "column", "rule", "figure", "limit", "message"};
+constexpr const char* kFindingResult = "finding";
+
 // The check's table. For the terminal: the measures' names as headings, "n/a" for a measure with
 // no value, "FAIL" in capitals to catch the eye. For CSV: the measures' keys as headings, an empty
-// cell for a measure with no value, and results in lower case for scripts to compare.
-TextTable CheckTable(const std::vector<CheckRow>& rows, bool csv) {
+// cell for a measure with no value, and results in lower case for scripts to compare; after the
+// rows of the files, a row a finding (result "finding") with its place, rule, figure, limit and
+// message in columns of their own, so that one table carries both.
+TextTable CheckTable(const std::vector<CheckRow>& rows, const Thresholds& t, bool csv) {
     TextTable table;
     table.headings.push_back(csv ? "file" : "File");
     for (const MeasureRow& m : kMeasureRows)
@@ -122,13 +156,38 @@ TextTable CheckTable(const std::vector<CheckRow>& rows, bool csv) {
             cells.push_back(csv && !std::isfinite(v) ? "" : ValueText(v));
         }
         cells.push_back(ResultText(r, csv ? "fail" : "FAIL"));
-        cells.push_back(MissesText(r.misses));
+        cells.push_back(MissesText(r, t));
         table.rows.push_back(std::move(cells));
     }
+    if (!csv)
+        return table;
+    const std::size_t findingColumns = std::size(kFindingColumns);
+    table.headings.insert(table.headings.end(), std::begin(kFindingColumns),
+                          std::end(kFindingColumns));
+    for (std::vector<std::string>& cells : table.rows)
+        cells.resize(cells.size() + findingColumns);
+    for (const CheckRow& r : rows)
+        for (const Finding& f : r.findings) {
+            std::vector<std::string> cells{f.path};
+            cells.resize(1 + kMeasureRowCount);
+            cells.push_back(kFindingResult);
+            cells.push_back("");
+            for (const std::string& cell :
+                 {std::to_string(f.line), std::to_string(f.column), f.rule, ValueText(f.figure),
+                  ValueText(f.limit), f.message})
+                cells.push_back(cell);
+            table.rows.push_back(std::move(cells));
+        }
     return table;
 }
 
-// The check's results: the thresholds applied, each row's figures and misses, the summary.
+nlohmann::json FindingJson(const Finding& f) {
+    return {{"path", f.path},       {"line", f.line},     {"column", f.column}, {"rule", f.rule},
+            {"message", f.message}, {"figure", f.figure}, {"limit", f.limit}};
+}
+
+// The check's results: the thresholds and rules applied, each row's figures and misses, every
+// finding, the summary.
 nlohmann::json Json(const Thresholds& t, const std::vector<CheckRow>& rows) {
     nlohmann::json j;
     j["thresholds"] = nlohmann::json::array();
@@ -137,8 +196,13 @@ nlohmann::json Json(const Thresholds& t, const std::vector<CheckRow>& rows) {
                                    {"measure", RowOf(limit.measure).jsonKey},
                                    {"bound", limit.bound == Bound::Max ? "max" : "min"},
                                    {"limit", limit.limit}});
+    j["rules"] = nlohmann::json::array();
+    for (const FindingRule& rule : RulesInForce(t))
+        j["rules"].push_back(
+            {{"id", rule.id}, {"description", rule.description}, {"limit", rule.limit}});
     j["excludeFormats"] = t.excludeFormats;
     j["rows"] = nlohmann::json::array();
+    j["findings"] = nlohmann::json::array();
     for (const CheckRow& r : rows) {
         nlohmann::json row;
         row["file"] = r.name;
@@ -146,7 +210,7 @@ nlohmann::json Json(const Thresholds& t, const std::vector<CheckRow>& rows) {
         row["read"] = r.read;
         row["counts"] = CountsJson(r.counts, r.longWords);
         row["measures"] = MeasuresJson(r.measures);
-        row["pass"] = r.read && r.misses.empty();
+        row["pass"] = r.read && !Failed(r);
         row["missed"] = nlohmann::json::array();
         for (const Miss& m : r.misses)
             row["missed"].push_back({{"threshold", ThresholdName(m.threshold)},
@@ -154,7 +218,10 @@ nlohmann::json Json(const Thresholds& t, const std::vector<CheckRow>& rows) {
                                      {"value", m.value},
                                      {"limit", m.threshold.limit},
                                      {"text", DescribeMiss(m)}});
+        row["findings"] = r.findings.size();
         j["rows"].push_back(std::move(row));
+        for (const Finding& f : r.findings)
+            j["findings"].push_back(FindingJson(f));
     }
     const std::size_t failed = FailedRows(rows);
     bool allRead = true;
@@ -166,6 +233,23 @@ nlohmann::json Json(const Thresholds& t, const std::vector<CheckRow>& rows) {
                     {"pass", failed == 0 && allRead},
                     {"text", Summary(rows, t)}};
     return j;
+}
+
+// What the findings' writers are given: every finding, the rules, the files checked, and for
+// the terminal the table and the verdict.
+FindingsReport ReportOfFindings(const InputFigures& figures, const Thresholds& t,
+                                const std::vector<CheckRow>& rows) {
+    FindingsReport report;
+    for (const CheckRow& r : rows)
+        report.findings.insert(report.findings.end(), r.findings.begin(), r.findings.end());
+    report.rules = RulesInForce(t);
+    for (const FileFigures& f : figures.files)
+        report.files.push_back({PlaceOf(f).path, f.opened, false});
+    if (figures.isBook)
+        report.files.push_back({BookPath(figures), true, true});
+    report.table = RenderTable(CheckTable(rows, t, false));
+    report.summary = Summary(rows, t);
+    return report;
 }
 
 } // namespace
@@ -188,11 +272,13 @@ int RunCheck(const ToolCommand&, const ToolOptions& options, std::ostream& out, 
         if (measured)
             report.extra["check"] = Json(thresholds, rows);
     } else if (measured) {
-        if (options.csv)
-            out << RenderCsv(CheckTable(rows, true));
-        else
-            out << RenderTable(CheckTable(rows, false)) << "\n"
-                << Summary(rows, thresholds) << "\n";
+        if (options.csv) {
+            out << RenderCsv(CheckTable(rows, thresholds, true));
+        } else {
+            const FindingFormat* format =
+                FindFindingFormat(options.format.empty() ? kDefaultFindingFormat : options.format);
+            format->write(ReportOfFindings(m.figures, thresholds, rows), out);
+        }
     }
     return Finish(options, report, out, err);
 }

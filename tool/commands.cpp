@@ -1,5 +1,6 @@
 #include "tool/commands.h"
 
+#include "tool/finding_formats.h"
 #include "tool/run.h"
 #include "tool/run_report.h"
 
@@ -73,13 +74,18 @@ constexpr ToolCommand kCommands[] = {
      nullptr,
      "Measures every file, and a book as a whole, and compares each measure with the\n"
      "thresholds given as options or in the configuration file (.lexameter.toml in the\n"
-     "current directory, or --config FILE). Without thresholds it shows the table.",
-     "A table of the measures per file with the result and the thresholds missed, then a\n"
-     "summary line. Exit status 4 when a threshold was missed.",
+     "current directory, or --config FILE); --max-sentence-length and --max-paragraph-grade\n"
+     "find each sentence and paragraph over their limits. Without thresholds it shows the\n"
+     "table.",
+     "A table of the measures per file with the result and the thresholds missed, each\n"
+     "finding as path:line:column: message [rule], then a summary line; --format github,\n"
+     "sarif or junit writes the findings for a CI system instead. Exit status 4 when a\n"
+     "threshold was missed.",
      "lexameter check --max-grade 9 samples/manual/aquila-manual.book\n"
      "  File                  Flesch Reading Ease  ...  Result  Missed\n"
      "  ch1-introduction.mif  67.4                 ...  FAIL    SMOG 10.0 > 9.0; ...",
-     kFileCommandOptions | kOptionsCsv | kOptionsThresholds, false, true, false, RunCheck},
+     kFileCommandOptions | kOptionsCsv | kOptionsThresholds | kOptionsRules | kOptionsFindings,
+     false, true, false, RunCheck},
     {"hotspots", "the hardest paragraphs, the longest sentences, the most complex words", nullptr,
      "Where the difficulty is: the paragraphs of three sentences or more with the highest\n"
      "Flesch-Kincaid grade, the sentences of --long words or more, and the paragraphs with\n"
@@ -260,8 +266,16 @@ void DeclareOptions(OptionTable& t, CLI::App& app, ToolOptions& o) {
     t.Value("--config", o.config, "FILE",
             std::string("read thresholds from FILE (default: ./") + kConfigFileName + ")",
             kOptionsThresholds);
-    for (CLI::Option* opt : AddThresholdOptions(app, o.thresholds))
-        t.Adopt(opt, "N", kOptionsThresholds);
+    // The file thresholds are for every command that takes thresholds; the sentence and
+    // paragraph rules only for those that report findings.
+    const std::vector<ThresholdOption> thresholds = ThresholdOptions();
+    const std::vector<CLI::Option*> declared = AddThresholdOptions(app, o.thresholds);
+    for (std::size_t i = 0; i < declared.size(); ++i)
+        t.Adopt(declared[i], "N",
+                thresholds[i].scope == ThresholdScope::File ? kOptionsThresholds : kOptionsRules);
+    t.Value("--format", o.format, "FORMAT", "write the findings as " + FindingFormatHelp(),
+            kOptionsFindings)
+        ->check(CLI::IsMember(FindingFormatNames()));
     t.Value("--top", o.hotspots.top, "N", "how many hot spots of each kind to show (5)",
             kOptionsHotspots)
         ->check(CLI::Range(0, 1000000));
@@ -388,6 +402,10 @@ std::string Contradiction(const ToolOptions& options, const ToolCommand& command
         return "the command '" + options.command + "' needs -o FILE, the page to write";
     if (options.csv && options.json)
         return "--json and --csv cannot be given together";
+    if (!options.format.empty() && options.format != kDefaultFindingFormat &&
+        (options.csv || options.json))
+        return "--format " + options.format + " cannot be given with " +
+               (options.json ? "--json" : "--csv");
     for (const std::string& name : options.includeFormats)
         if (std::find(options.excludeFormats.begin(), options.excludeFormats.end(), name) !=
             options.excludeFormats.end())

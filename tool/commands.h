@@ -23,6 +23,8 @@ enum OptionGroup : unsigned {
     kOptionsHotspots = 1u << 7,   // --top, --long
     kOptionsPage = 1u << 8,       // -o, --output
     kOptionsCounting = 1u << 9,   // --counting
+    kOptionsRules = 1u << 10,     // --max-sentence-length, --max-paragraph-grade
+    kOptionsFindings = 1u << 11,  // --format
 };
 
 struct ToolCommand;

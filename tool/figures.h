@@ -31,6 +31,8 @@ struct SentenceFigures {
     std::int32_t longWords = 0;
     // Complex words as Gunning Fog counts them: under the classic profile every complex word.
     std::int32_t fogComplexWords = 0;
+    std::uint32_t line = 0;   // 1-based; 0 when not known
+    std::uint32_t column = 0; // 1-based; 0 when not known
 };
 
 // A text object (paragraph or text line) that yielded at least one counted sentence.
@@ -44,6 +46,8 @@ struct ParagraphFigures {
     // Complex words as Gunning Fog counts them: under the classic profile every complex word.
     std::int32_t fogComplexWords = 0;
     std::vector<SentenceFigures> sentences;
+    std::uint32_t line = 0;   // 1-based; 0 when not known
+    std::uint32_t column = 0; // 1-based; 0 when not known
 };
 
 struct FileFigures {
@@ -56,6 +60,7 @@ struct FileFigures {
     // Complex words as Gunning Fog counts them: under the classic profile every complex word.
     std::int32_t fogComplexWords = 0;
     std::vector<ParagraphFigures> paragraphs;
+    std::string path; // the file as it can be opened from the working folder
 };
 
 // A word's occurrences, and whether a word list holds it (it occurs in an examined paragraph).

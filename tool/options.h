@@ -40,8 +40,9 @@ struct ToolOptions {
     std::vector<std::string> includeFormats; // formats examined although left out by default
     bool allowOutside = false; // a book may read files outside its folder (trusted trees)
     // How results are printed.
-    bool json = false; // one JSON document instead of text
-    bool csv = false;  // the tables as CSV
+    bool json = false;  // one JSON document instead of text
+    bool csv = false;   // the tables as CSV
+    std::string format; // check --format: how findings are written; empty: text
     // How the files are counted: --counting as given (empty when not given), and the profile in
     // force once the option and the configuration are settled.
     std::string countingGiven;

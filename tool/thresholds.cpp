@@ -1,5 +1,7 @@
 #include "tool/thresholds.h"
 
+#include "tool/hotspots.h"
+
 #include <CLI/CLI.hpp>
 
 #include <cmath>
@@ -11,22 +13,23 @@
 namespace lxtool {
 
 std::vector<CLI::Option*> AddThresholdOptions(CLI::App& app, ThresholdSettings& t) {
-    const CLI::Validator finite(
-        [](std::string& text) -> std::string {
-            double v = 0;
-            if (!CLI::detail::lexical_cast(text, v) || !std::isfinite(v))
-                return "a threshold is a finite number, not '" + text + "'";
-            return "";
-        },
-        "N");
     std::vector<CLI::Option*> options;
     for (const ThresholdOption& option : ThresholdOptions()) {
+        const CLI::Validator valid(
+            [option](std::string& text) -> std::string {
+                double v = 0;
+                if (!CLI::detail::lexical_cast(text, v))
+                    return LimitProblem(option, std::nan("")) + ", not '" + text + "'";
+                const std::string problem = LimitProblem(option, v);
+                return problem.empty() ? "" : problem + ", not '" + text + "'";
+            },
+            "N");
         options.push_back(app.add_option_function<double>(
                                  std::string("--") + option.name,
                                  [&t, option](const double& v) { SettingOf(t, option) = v; },
                                  option.help)
                               ->type_name("N")
-                              ->check(finite));
+                              ->check(valid));
     }
     return options;
 }
@@ -74,11 +77,37 @@ std::vector<ThresholdOption> ThresholdOptions() {
             if (row.thresholdKey && row.underMaxGrade == underMaxGrade)
                 options.push_back({row.thresholdOption, row.thresholdKey, row.thresholdHelp, id});
         }
+    options.push_back({kMaxSentenceLengthName, kMaxSentenceLengthKey,
+                       "a finding for each sentence of more than N words", kMeasureRowCount,
+                       ThresholdScope::Sentence});
+    options.push_back({kMaxParagraphGradeName, kMaxParagraphGradeKey,
+                       "a finding for each paragraph of " + std::to_string(kHardestMinSentences) +
+                           " sentences or more above Flesch-Kincaid grade N",
+                       kMeasureRowCount, ThresholdScope::Paragraph});
     return options;
 }
 
+std::string LimitProblem(const ThresholdOption& option, double value) {
+    if (option.scope == ThresholdScope::Sentence &&
+        !(std::isfinite(value) && value >= 1 && value == std::floor(value)))
+        return "a sentence length is a whole number of words, 1 or more";
+    if (!std::isfinite(value))
+        return "a threshold is a finite number";
+    return "";
+}
+
 std::optional<double>& SettingOf(ThresholdSettings& settings, const ThresholdOption& option) {
-    return option.measure < kMeasureRowCount ? settings.own[option.measure] : settings.maxGrade;
+    if (option.measure < kMeasureRowCount)
+        return settings.own[option.measure];
+    switch (option.scope) {
+    case ThresholdScope::Sentence:
+        return settings.maxSentenceLength;
+    case ThresholdScope::Paragraph:
+        return settings.maxParagraphGrade;
+    case ThresholdScope::File:
+        break;
+    }
+    return settings.maxGrade;
 }
 
 std::string ThresholdOptionList() {
@@ -103,6 +132,10 @@ Thresholds ResolveThresholds(const ThresholdSettings& file, const ThresholdSetti
         if (limit)
             t.limits.push_back({id, BoundOf(id), *limit});
     }
+    t.maxSentenceLength =
+        options.maxSentenceLength ? options.maxSentenceLength : file.maxSentenceLength;
+    t.maxParagraphGrade =
+        options.maxParagraphGrade ? options.maxParagraphGrade : file.maxParagraphGrade;
     if (options.excludeFormats)
         t.excludeFormats = *options.excludeFormats;
     else if (file.excludeFormats)
@@ -187,6 +220,11 @@ bool ReadThresholds(const toml::table& table, const std::string& source, Thresho
                 (node.is_number() ? ": expected a finite number, found " +
                                         std::string(value && std::isnan(*value) ? "nan" : "inf")
                                   : std::string(": expected a number, found ") + TypeName(node));
+            return false;
+        }
+        if (const std::string problem = LimitProblem(*found, *value); !problem.empty()) {
+            *error = At(source, node) + ": [thresholds] " + std::string(key.str()) + ": " +
+                     problem + ", found " + ValueText(*value);
             return false;
         }
         SettingOf(*out, *found) = *value;

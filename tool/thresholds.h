@@ -22,21 +22,39 @@ struct ThresholdSettings {
     std::optional<double> maxGrade; // every measure whose row is underMaxGrade
     // Each measure's own threshold, by row (only rows with a threshold take one).
     std::array<std::optional<double>, kMeasureRowCount> own;
+    std::optional<double> maxSentenceLength; // words of any one sentence
+    std::optional<double> maxParagraphGrade; // Flesch-Kincaid grade of any one paragraph
     std::optional<std::vector<std::string>> excludeFormats;
     std::optional<std::string> counting; // "classic" or "precise"
 };
 
-// A threshold as an option and a configuration key: max-grade, or a measure's own.
+// What a threshold is compared with: a measure of each file (and of a book as a whole), the
+// words of each sentence, or the grade of each paragraph.
+enum class ThresholdScope { File, Sentence, Paragraph };
+
+// A threshold as an option and a configuration key: max-grade, a measure's own, or a rule for
+// each sentence or paragraph.
 struct ThresholdOption {
     const char* name; // the option without its dashes, "max-fkgl"
     const char* key;  // in a configuration file's [thresholds] table, "max_fkgl"
     std::string help;
-    MeasureId measure; // kMeasureRowCount for max-grade
+    MeasureId measure; // kMeasureRowCount for max-grade and the sentence and paragraph rules
+    ThresholdScope scope = ThresholdScope::File;
 };
 
+// The option names and configuration keys of the sentence and paragraph rules.
+constexpr const char* kMaxSentenceLengthName = "max-sentence-length";
+constexpr const char* kMaxSentenceLengthKey = "max_sentence_length";
+constexpr const char* kMaxParagraphGradeName = "max-paragraph-grade";
+constexpr const char* kMaxParagraphGradeKey = "max_paragraph_grade";
+
 // max-grade first, then the own thresholds of the measures it covers, then the others'; each
-// group in row order.
+// group in row order; then the sentence and paragraph rules.
 std::vector<ThresholdOption> ThresholdOptions();
+// What is wrong with a value given for the option ("" when nothing): a threshold is a finite
+// number ("nan" or "1e999" would pass or fail every row), a sentence length a whole number of
+// words, 1 or more.
+std::string LimitProblem(const ThresholdOption& option, double value);
 // Where a source keeps the option's value.
 std::optional<double>& SettingOf(ThresholdSettings& settings, const ThresholdOption& option);
 // The options as a list for a message: "--max-grade, --max-fkgl, ... or --max-sentence-words".
@@ -53,6 +71,10 @@ struct Threshold {
 struct Thresholds {
     std::vector<Threshold> limits; // in measure order
     std::vector<std::string> excludeFormats;
+    std::optional<double> maxSentenceLength; // words
+    std::optional<double> maxParagraphGrade;
+    // Whether any threshold or rule is in force.
+    bool any() const { return !limits.empty() || maxSentenceLength || maxParagraphGrade; }
 };
 
 // Options override the file; within one source a measure's own limit overrides max-grade.
@@ -60,8 +82,8 @@ Thresholds ResolveThresholds(const ThresholdSettings& file, const ThresholdSetti
 
 // The name of the configuration file looked for in the current directory.
 // Declares the threshold options (--max-grade N, --min-ease N, ...) on the tool's parser,
-// storing what is given in settings; answers the options declared. A value must be a finite
-// number: "nan" or "1e999" would pass or fail every row.
+// storing what is given in settings; answers the options declared, in the order of
+// ThresholdOptions(). A value LimitProblem finds fault with is refused.
 std::vector<CLI::Option*> AddThresholdOptions(CLI::App& app, ThresholdSettings& settings);
 
 constexpr const char* kConfigFileName = ".lexameter.toml";
