@@ -3,6 +3,7 @@
 #include "analysis/precise/precise.h"
 #include "host/api/host.h"
 #include "host/formats/registry.h"
+#include "tool/findings.h"
 #include "tool/hotspots.h"
 #include "tool/measures.h"
 #include "tool/options.h"
@@ -31,8 +32,7 @@ constexpr std::string_view kTextExtensions[] = {".txt", ".text"};
 
 // The line a paragraph starts on (1-based); 0 where the reader kept none.
 std::int64_t ParagraphLine(const ParagraphFigures& p) {
-    (void)p;
-    return 0;
+    return static_cast<std::int64_t>(p.line);
 }
 
 // The formats a buffer is measured in; a MIF document or book is not edited as a buffer.
@@ -142,10 +142,9 @@ std::string ReadingName(std::string_view uri, std::string_view languageId) {
 
 std::vector<BufferFinding> FindingsOf(const FileFigures& file, const Thresholds& thresholds) {
     std::vector<BufferFinding> findings;
-    const MeasureSet measures = ComputeMeasures(file.totals, file.longWords, file.fogComplexWords);
-    for (const Miss& miss : Evaluate(thresholds, measures))
-        findings.push_back(
-            {0, 0, ThresholdName(miss.threshold), "the document's " + DescribeMiss(miss), false});
+    for (const Finding& f : FileFindings(file, thresholds))
+        findings.push_back({static_cast<std::int32_t>(f.line), static_cast<std::int32_t>(f.column),
+                            f.rule, f.message, false});
     return findings;
 }
 

@@ -9,7 +9,7 @@
 # Neovim is Debian's package 'neovim', which scripts/deps installs. Without it the test is skipped
 # (exit 77) with a message, except under CI (CI=true), where a test that did not run is a failure.
 set -uo pipefail
-tool=$1
+tool=$(realpath "$1") || { echo "nvim_lsp_test: FAILED: no tool $1" >&2; exit 1; }
 here=$(cd "$(dirname "$0")" && pwd)
 skip_status=77
 

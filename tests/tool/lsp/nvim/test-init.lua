@@ -11,6 +11,7 @@ local function finish()
   vim.cmd('qall!')
 end
 
+local function run()
 vim.cmd('edit ' .. vim.fn.fnameescape(file))
 local buf = vim.api.nvim_get_current_buf()
 local config = { name = 'lexameter', cmd = { tool, 'lsp' }, root_dir = vim.fn.fnamemodify(file, ':h') }
@@ -19,7 +20,13 @@ if vim.lsp.start then
   client = vim.lsp.start(config) -- Neovim 0.8 and later
 else
   client = vim.lsp.start_client(config)
-  vim.lsp.buf_attach_client(buf, client)
+  if client then
+    vim.lsp.buf_attach_client(buf, client)
+  end
+end
+if not client then
+  table.insert(lines, 'the server did not start: ' .. tool)
+  return finish()
 end
 
 if not vim.wait(30000, function() return #vim.diagnostic.get(buf) > 0 end, 20) then
@@ -61,3 +68,11 @@ end
 vim.lsp.stop_client(client)
 vim.wait(5000, function() return vim.lsp.get_client_by_id(client) == nil end, 20)
 finish()
+end
+
+-- Whatever fails, the editor writes why and ends, rather than wait for the test's timeout.
+local ok, problem = xpcall(run, debug.traceback)
+if not ok then
+  table.insert(lines, 'error: ' .. tostring(problem))
+  finish()
+end
