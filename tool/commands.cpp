@@ -124,7 +124,7 @@ constexpr ToolCommand kCommands[] = {
      "Protocol messages on standard output until the editor sends shutdown and exit (exit\n"
      "status 0; 1 when exit or the end of input comes without shutdown).",
      "nvim: vim.lsp.start({ name = 'lexameter', cmd = { 'lexameter', 'lsp' } })",
-     kOptionsFormats | kOptionsThresholds, false, false, false, RunLsp},
+     kOptionsFormats | kOptionsThresholds | kOptionsRules, false, false, false, RunLsp},
     {"about", "show the plug-in's About alert", nullptr, nullptr,
      "The plug-in's About alert: its name, version and build.", "lexameter about",
      kOptionsJson | kOptionsPlugin, true, false, false, RunAbout},

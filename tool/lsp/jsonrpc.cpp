@@ -87,7 +87,9 @@ Frame FrameReader::Next() {
         const std::size_t at = FindLengthField(line);
         if (at == std::string::npos)
             continue; // another field (Content-Type), or bytes left over from a broken message
-        const std::string_view value = std::string_view(line).substr(at + kLengthField.size());
+        std::string_view value = std::string_view(line).substr(at + kLengthField.size());
+        while (!value.empty() && (value.front() == ' ' || value.front() == '\t'))
+            value.remove_prefix(1);
         lengthFound = true;
         lengthValid = ParseLength(value, &length);
         if (!lengthValid)
