@@ -6,6 +6,7 @@
 #include "tool/table.h"
 
 #include <cmath>
+#include <iterator>
 #include <ostream>
 
 namespace lxtool {

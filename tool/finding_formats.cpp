@@ -6,6 +6,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <iterator>
 #include <ostream>
 
 #ifndef LX_VERSION
@@ -132,11 +133,10 @@ void WriteJunit(const FindingsReport& r, std::ostream& out) {
 }
 
 constexpr FindingFormat kFindingFormats[] = {
-    {"text", "the table, each finding as path:line:column: message [rule], the verdict", WriteText},
-    {"github", "GitHub Actions workflow annotations (::warning file=...,line=...,col=...::)",
-     WriteGithub},
-    {"sarif", "a SARIF 2.1.0 log (code scanning)", WriteSarif},
-    {"junit", "JUnit XML, a test case for each file and rule", WriteJunit},
+    {"text", WriteText},
+    {"github", WriteGithub},
+    {"sarif", WriteSarif},
+    {"junit", WriteJunit},
 };
 
 // Replaces each byte of `special` in text with its percent-encoded form.
@@ -174,8 +174,10 @@ std::vector<std::string> FindingFormatNames() {
 
 std::string FindingFormatHelp() {
     std::string text;
-    for (const FindingFormat& f : kFindingFormats)
-        text += std::string(text.empty() ? "" : "; ") + f.name + ": " + f.description;
+    const std::size_t n = std::size(kFindingFormats);
+    for (std::size_t i = 0; i < n; ++i)
+        text += std::string(i == 0 ? "" : i + 1 == n ? " or " : ", ") + kFindingFormats[i].name +
+                (i == 0 ? " (the default)" : "");
     return text;
 }
 
@@ -249,7 +251,7 @@ std::string UriOfPath(std::string_view path) {
         if (c == '\\')
             c = '/';
     std::string special;
-    for (int b = 1; b < 256; ++b) {
+    for (int b = 0; b < 256; ++b) {
         const char c = static_cast<char>(b);
         const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
                            (c >= '0' && c <= '9') ||
@@ -257,7 +259,6 @@ std::string UriOfPath(std::string_view path) {
         if (!plain)
             special += c;
     }
-    special += '\0';
     std::string uri = PercentEncoded(slashes, special);
     // "C:/docs" on Windows: the drive's colon stays, as file URIs write it.
     const bool drive =

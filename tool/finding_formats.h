@@ -32,7 +32,6 @@ using WriteFindingsFn = void (*)(const FindingsReport& report, std::ostream& out
 
 struct FindingFormat {
     const char* name;
-    const char* description; // for the help
     WriteFindingsFn write;
 };
 
@@ -42,7 +41,7 @@ constexpr const char* kDefaultFindingFormat = "text";
 const FindingFormat* FindFindingFormat(std::string_view name);
 // Every format's name, in the table's order.
 std::vector<std::string> FindingFormatNames();
-// "text (the table and path:line:column: lines), github (...), ..." for the option's help.
+// "text (the default), github, sarif or junit", for the option's help.
 std::string FindingFormatHelp();
 
 // A finding as the terminal and editors read it: "path:line:column: message [rule]".

@@ -91,6 +91,13 @@ TEST(Thresholds, OptionsOverrideTheFileAndOwnLimitsOverrideTheGrade) {
     EXPECT_EQ(t.excludeFormats, std::vector<std::string>{"Code"});
     options.excludeFormats = std::vector<std::string>{"Listing"};
     EXPECT_EQ(ResolveThresholds(file, options).excludeFormats, std::vector<std::string>{"Listing"});
+    // The sentence and paragraph rules: the option's over the file's, each on its own.
+    file.maxSentenceLength = 25;
+    file.maxParagraphGrade = 12;
+    options.maxSentenceLength = 30;
+    const Thresholds rules = ResolveThresholds(file, options);
+    EXPECT_EQ(rules.maxSentenceLength, 30.0);
+    EXPECT_EQ(rules.maxParagraphGrade, 12.0);
 }
 
 // Every measure with a threshold in the registry is an option and a configuration key of its
@@ -106,7 +113,8 @@ TEST(Thresholds, EveryRowWithAThresholdIsAnOptionAndAKey) {
         if (RowOf(id).underMaxGrade)
             underMaxGrade.push_back(id);
     }
-    EXPECT_EQ(options.size(), withThreshold.size() + 1);
+    // max-grade, a measure's own, and the sentence and paragraph rules.
+    EXPECT_EQ(options.size(), withThreshold.size() + 3);
     std::set<std::string> names, keys;
     const std::string list = ThresholdOptionList();
     for (const ThresholdOption& o : options) {
@@ -122,7 +130,12 @@ TEST(Thresholds, EveryRowWithAThresholdIsAnOptionAndAKey) {
             limited.push_back(t.measure);
             EXPECT_EQ(t.limit, 7.0);
         }
-        if (o.measure == kMeasureRowCount) {
+        const Thresholds resolved = ResolveThresholds({}, given);
+        EXPECT_EQ(resolved.maxSentenceLength.has_value(), o.scope == ThresholdScope::Sentence);
+        EXPECT_EQ(resolved.maxParagraphGrade.has_value(), o.scope == ThresholdScope::Paragraph);
+        if (o.scope != ThresholdScope::File) {
+            EXPECT_TRUE(limited.empty());
+        } else if (o.measure == kMeasureRowCount) {
             EXPECT_EQ(limited, underMaxGrade);
         } else {
             EXPECT_EQ(limited, std::vector<MeasureId>{o.measure});
@@ -146,9 +159,12 @@ TEST(Config, ReadsThresholdsAndExcludeFormats) {
     std::string error;
     ASSERT_TRUE(ParseConfig("exclude_formats = [\"Code\", \"Listing\"]\n"
                             "[thresholds]\nmax_grade = 10\nmin_ease = 55.5\n"
-                            "max_sentence_words = 22\n",
+                            "max_sentence_words = 22\nmax_sentence_length = 30\n"
+                            "max_paragraph_grade = 11.5\n",
                             "team.toml", &s, &error))
         << error;
+    EXPECT_EQ(s.maxSentenceLength, 30.0);
+    EXPECT_EQ(s.maxParagraphGrade, 11.5);
     EXPECT_EQ(s.maxGrade, 10.0);
     EXPECT_EQ(s.own[kReadingEaseMeasure], 55.5);
     EXPECT_EQ(s.own[kWordsPerSentenceMeasure], 22.0);
@@ -179,6 +195,13 @@ TEST(Config, ErrorsNameTheFileLineAndKey) {
         {"[thresholds\nmax_grade = 10\n", "team.toml:1: "},
         {"counting = \"exact\"\n", "team.toml:1: counting: expected \"classic\" or \"precise\""},
         {"counting = 1\n", "team.toml:1: counting: expected \"classic\" or \"precise\""},
+        {"[thresholds]\nmax_sentence_length = 0\n",
+         "team.toml:2: [thresholds] max_sentence_length: a sentence length is a whole number of "
+         "words, 1 or more, found 0.0"},
+        {"[thresholds]\nmax_sentence_length = 20.5\n",
+         "team.toml:2: [thresholds] max_sentence_length: a sentence length is a whole number"},
+        {"[thresholds]\nmax_paragraph_grade = inf\n",
+         "team.toml:2: [thresholds] max_paragraph_grade: expected a finite number, found inf"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
