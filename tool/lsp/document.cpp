@@ -190,8 +190,12 @@ MeasuredBuffer MeasureBuffer(const std::string& name, const std::string& folder,
     ObjectId id = 0;
     std::vector<lxhost::PropEntry> returned;
     std::string error;
-    if (session.Open(name, {}, &id, &returned, &error) != 0 || id == 0 || !session.FindDocument(id))
+    if (session.Open(name, {}, &id, &returned, &error) != 0 || id == 0)
         return Unmeasured("read", error.empty() ? "cannot read the buffer" : error);
+    // A map or book file (a DITA map) lists other files: it has no prose of its own to find
+    // anything in, and its files are measured when they are opened.
+    if (!session.FindDocument(id))
+        return MeasuredBuffer{};
     InputFigures figures = CollectFigures(host, id, false, counting);
     MeasuredBuffer b;
     if (figures.files.empty())

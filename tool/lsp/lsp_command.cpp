@@ -2,6 +2,7 @@
 #include "tool/commands.h"
 #include "tool/lsp/server.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <iostream>
 
