@@ -331,9 +331,15 @@ Position PositionOf(std::string_view text, const std::vector<std::size_t>& start
         return {};
     const std::size_t l = std::min(static_cast<std::size_t>(line - 1), starts.size() - 1);
     const std::size_t end = LineEnd(text, starts, l);
-    const std::size_t byte =
-        std::min(end, starts[l] + static_cast<std::size_t>(std::max(column, 1) - 1));
-    return {static_cast<std::int64_t>(l), Utf16Length(text.substr(starts[l], byte - starts[l]))};
+    // The characters before the column, each one UTF-16 unit or, beyond the first plane, two.
+    std::int64_t units = 0;
+    std::int32_t characters = 1;
+    for (std::size_t i = starts[l]; i < end && characters < column; ++characters) {
+        const std::size_t n = SequenceLength(text, i);
+        units += n == 4 ? 2 : 1;
+        i += n == 0 ? 1 : n;
+    }
+    return {static_cast<std::int64_t>(l), units};
 }
 
 std::size_t OffsetOf(std::string_view text, const std::vector<std::size_t>& starts,

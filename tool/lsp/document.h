@@ -23,8 +23,8 @@ struct Position {
     std::int64_t character = 0;
 };
 
-// What a diagnostic tells: where (1-based line and column, as the figures give them; 0 when the
-// finding belongs to no one place, as a whole document's grade), the rule and the message.
+// What a diagnostic tells: where (1-based line and column in characters, as the figures give
+// them; 0 when not known: the buffer's start), the rule and the message.
 struct BufferFinding {
     std::int32_t line = 0;
     std::int32_t column = 0;
@@ -86,7 +86,8 @@ nlohmann::json DocumentFiguresJson(const MeasuredBuffer& buffer);
 std::vector<std::size_t> LineStarts(std::string_view text);
 // The UTF-16 length of UTF-8 text; a byte that begins no valid sequence counts as one unit.
 std::int64_t Utf16Length(std::string_view utf8);
-// The protocol's position of a 1-based line and 1-based byte column (clamped into the text).
+// The protocol's position of a 1-based line and 1-based column in characters, as the figures
+// give them (clamped into the text). A byte that begins no valid UTF-8 sequence is a character.
 Position PositionOf(std::string_view text, const std::vector<std::size_t>& lineStarts,
                     std::int32_t line, std::int32_t column);
 // The byte offset of a protocol position (clamped into its line, and into the text).

@@ -70,33 +70,31 @@ TEST(FrameWriterTest, CountsBytesNotCharacters) {
     EXPECT_EQ(out.str(), "Content-Length: 4\r\n\r\n\"\xC3\xA9\"");
 }
 
-TEST(PositionTest, ConvertsLinesAndByteColumnsToUtf16) {
-    // "é" is 2 bytes and 1 unit; "😀" is 4 bytes and 2 units; a stray byte is 1 unit.
+TEST(PositionTest, ConvertsLinesAndCharacterColumnsToUtf16) {
+    // "é" is 2 bytes, 1 character, 1 unit; "😀" is 4 bytes, 1 character, 2 units; a stray byte
+    // is 1 character, 1 unit.
     const std::string text = "ab\r\n\xC3\xA9x\n\xF0\x9F\x98\x80y\rz\xFFw";
     const std::vector<std::size_t> starts = LineStarts(text);
     ASSERT_EQ(starts, (std::vector<std::size_t>{0, 4, 8, 14}));
     struct Case {
         std::int32_t line, column;
         std::int64_t wantLine, wantCharacter;
+        std::size_t byte; // the byte the position names
     } const cases[] = {
-        {1, 1, 0, 0}, {1, 3, 0, 2}, {1, 99, 0, 2}, // clamped before the line break
-        {2, 3, 1, 1}, {2, 4, 1, 2}, {3, 5, 2, 2},  {3, 6, 2, 3},
-        {4, 3, 3, 2}, {4, 4, 3, 3}, {9, 1, 3, 0}, // a line beyond the text: the last
-        {0, 5, 0, 0},                             // no line: the start
+        {1, 1, 0, 0, 0},  {1, 3, 0, 2, 2},  {1, 99, 0, 2, 2}, // clamped before the line break
+        {2, 2, 1, 1, 6},  {2, 3, 1, 2, 7},  {3, 2, 2, 2, 12}, {3, 3, 2, 3, 13}, {4, 2, 3, 1, 15},
+        {4, 3, 3, 2, 16}, {4, 4, 3, 3, 17}, {9, 1, 3, 0, 14}, // a line beyond the text: the last
+        {0, 5, 0, 0, 0},                                      // no line: the start
     };
     for (const Case& c : cases) {
         const Position p = PositionOf(text, starts, c.line, c.column);
         EXPECT_EQ(p.line, c.wantLine) << c.line << ":" << c.column;
         EXPECT_EQ(p.character, c.wantCharacter) << c.line << ":" << c.column;
-        // And back: the protocol's position names the same byte.
-        const std::size_t byte = OffsetOf(text, starts, p);
-        EXPECT_EQ(PositionOf(text, starts, static_cast<std::int32_t>(p.line + 1),
-                             static_cast<std::int32_t>(byte - starts[p.line] + 1))
-                      .character,
-                  p.character);
+        EXPECT_EQ(OffsetOf(text, starts, p), c.byte) << c.line << ":" << c.column;
     }
     EXPECT_EQ(OffsetOf(text, starts, {2, 1}), 12u); // inside the surrogate pair: after it
     EXPECT_EQ(OffsetOf(text, starts, {7, 0}), text.size());
+    EXPECT_EQ(Utf16Length("a\xC3\xA9\xF0\x9F\x98\x80\xED\xA0\x80"), 1 + 1 + 2 + 3);
 }
 
 TEST(DocumentTest, NamesTheFileOfAUriAndTheFormatItIsReadIn) {

@@ -38,7 +38,8 @@ table.sort(diagnostics, function(a, b)
   return a.lnum < b.lnum or (a.lnum == b.lnum and a.col < b.col)
 end)
 for _, d in ipairs(diagnostics) do
-  -- The editor's 0-based places shown as the 1-based line and column a writer sees.
+  -- The editor's 0-based places shown 1-based; the column is Neovim's, in bytes: the server's
+  -- UTF-16 column converted back, so that a wrong unit shows on a line with wide characters.
   table.insert(lines, string.format('diagnostic %d:%d %s %s severity %d', d.lnum + 1, d.col + 1,
     d.source, tostring(d.code), d.severity))
 end
@@ -48,8 +49,10 @@ local hover = vim.lsp.buf_request_sync(buf, 'textDocument/hover', {
   textDocument = { uri = uri }, position = { line = hover_line - 1, character = 0 } }, 10000)
 local shown = hover and hover[client] and hover[client].result
 if shown then
-  for _, l in ipairs(vim.split(shown.contents.value, '\n', { trimempty = true })) do
-    table.insert(lines, 'hover ' .. l)
+  for _, l in ipairs(vim.split(shown.contents.value, '\n')) do
+    if l ~= '' then
+      table.insert(lines, 'hover ' .. l)
+    end
   end
 else
   table.insert(lines, 'no hover on line ' .. hover_line)
