@@ -201,6 +201,56 @@ try:
            (12, 4, os.path.join(work, "docs", ".lexameter.toml"))])
     check("session: the figures of a closed buffer", answers(messages)[-2:],
           [(22, INVALID_PARAMS), (900, None)])
+
+    # Places and hover: findings at their line and UTF-16 column (the emoji is two units, "é"
+    # one), a hover on each line of a paragraph and none on a blank line.
+    with open(os.path.join(work, "docs", ".lexameter.toml"), "w") as f:
+        f.write("[thresholds]\nmax_sentence_length = 6\n")
+    placed = ("# Pumps\n"
+              "\n"
+              "Caf\u00e9 \U0001F600 ok. The pump moves the water to the tank on the roof.\n"
+              "It stops when the tank is full of water again.\n"
+              "\n"
+              "    code is not counted at all here\n")
+    position_session = (INIT +
+                        notify("textDocument/didOpen", {"textDocument": {
+                            "uri": uri, "languageId": "markdown", "version": 1, "text": placed}}) +
+                        b"".join(request(30 + line, "textDocument/hover", {
+                            "textDocument": {"uri": uri},
+                            "position": {"line": line, "character": 2}}) for line in range(6)) +
+                        END)
+    status, messages = run(position_session)
+    published = diagnostics_of(messages, uri)
+    check("places: the diagnostics' ranges",
+          [(d["code"], d["range"]["start"], d["range"]["end"]) for d in published[0]["diagnostics"]]
+          if published else None,
+          [("max-sentence-length", {"line": 2, "character": 12}, {"line": 2, "character": 61}),
+           ("max-sentence-length", {"line": 3, "character": 0}, {"line": 3, "character": 46})])
+    hovers = {m["id"] - 30: m.get("result") for m in messages if 30 <= m.get("id", 0) < 40}
+    check("places: hover by line",
+          [hovers[line]["contents"]["value"].split("\n")[0] if hovers[line] else None
+           for line in range(6)],
+          ["**Paragraph 1** (Heading1)", None, "**Paragraph 2** (Body)",
+           "**Paragraph 2** (Body)", None, None])
+
+    # What cannot be measured is one error at the buffer's start that says why.
+    ERRORS = [
+        ("a configuration that is not TOML", "max_grade = = 3\n", "page.md", "# Title\n",
+         "configuration", ".lexameter.toml"),
+        ("a buffer its reader refuses", "", "broken.xml", "<chapter><para>Text</chapter",
+         "read", "broken.xml"),
+    ]
+    for name, config, file_name, text, code, named in ERRORS:
+        with open(os.path.join(work, "docs", ".lexameter.toml"), "w") as f:
+            f.write(config)
+        broken_uri = "file://" + os.path.join(work, "docs", "guide", file_name)
+        status, messages = run(INIT + notify("textDocument/didOpen", {"textDocument": {
+            "uri": broken_uri, "languageId": "", "version": 1, "text": text}}) + END)
+        published = diagnostics_of(messages, broken_uri)
+        got = published[0]["diagnostics"] if published else []
+        check(name, [(d["severity"], d["code"], named in d["message"]) for d in got],
+              [(1, code, True)])
+        check(name + ": exit status", status, 0)
 finally:
     shutil.rmtree(work, ignore_errors=True)
 
