@@ -123,7 +123,9 @@ constexpr ToolCommand kCommands[] = {
      "measures and findings. Messages are at most 64 MB.",
      "Protocol messages on standard output until the editor sends shutdown and exit (exit\n"
      "status 0; 1 when exit or the end of input comes without shutdown).",
-     "nvim: vim.lsp.start({ name = 'lexameter', cmd = { 'lexameter', 'lsp' } })",
+     "lexameter lsp --config docs/.lexameter.toml\n"
+     "  (started by the editor: in Neovim vim.lsp.start({ name = 'lexameter',\n"
+     "  cmd = { 'lexameter', 'lsp' } }); the README shows Neovim and VS Code)",
      kOptionsFormats | kOptionsThresholds | kOptionsRules, false, false, false, RunLsp},
     {"about", "show the plug-in's About alert", nullptr, nullptr,
      "The plug-in's About alert: its name, version and build.", "lexameter about",

@@ -182,6 +182,7 @@ MeasuredBuffer MeasureBuffer(const std::string& name, const std::string& folder,
     lxhost::Session& session = host.session();
     session.readerOptions.excludedFormats = thresholds.excludeFormats;
     session.readerOptions.includedFormats = settings.includeFormats;
+    session.readerOptions.allowOutside = settings.allowOutside;
     HostClient client(host);
     if (!client.connected())
         return Unmeasured("internal", "cannot connect to the host");

@@ -41,6 +41,7 @@ struct BufferSettings {
     std::vector<std::string> excludeFormats; // the server's --exclude-format, when given
     bool excludeFormatsGiven = false;
     std::vector<std::string> includeFormats;
+    bool allowOutside = false;  // a DITA or DocBook buffer may include files outside its folder
     std::string fallbackFolder; // where to search for a buffer with no folder (untitled)
 };
 

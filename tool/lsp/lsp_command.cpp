@@ -29,6 +29,7 @@ int RunLsp(const ToolCommand&, const ToolOptions& options, std::ostream& out, st
     settings.excludeFormats = options.excludeFormats;
     settings.excludeFormatsGiven = options.excludeFormatsGiven;
     settings.includeFormats = options.includeFormats;
+    settings.allowOutside = options.allowOutside;
     return lsp::Serve(*std::cin.rdbuf(), out, err, settings);
 }
 
