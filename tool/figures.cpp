@@ -234,7 +234,7 @@ std::string OpenablePath(const std::string& path) {
     const fs::path inside = fs::path(file).lexically_relative(here);
     if (inside.empty() || *inside.begin() == "..")
         return file;
-    return inside.string();
+    return inside.generic_string(); // one form on every system, as the tool prints it
 }
 
 // The figures of one document; bookPath is the path of the book it belongs to, or "".

@@ -200,32 +200,47 @@ std::size_t TextLocator::Align(std::string_view text, std::size_t offset) {
     return at;
 }
 
+bool TextLocator::Spend(std::size_t bytes) {
+    if (bytes > budget_) {
+        budget_ = 0;
+        return false;
+    }
+    budget_ -= bytes;
+    return true;
+}
+
 bool TextLocator::TryAt(std::string_view text, std::size_t offset, bool skip) {
     const std::string_view s = index_.source();
     pieces_.clear();
-    while (offset <= s.size()) {
-        const std::size_t end = Align(text, offset);
-        if (end != std::string_view::npos) {
-            cursor_ = end;
-            return true;
+    const std::size_t start = offset;
+    std::size_t end = std::string_view::npos;
+    while (offset <= s.size() && budget_ > 0) {
+        if ((end = Align(text, offset)) != std::string_view::npos) {
+            break;
         }
         if (!skip || offset == s.size()) {
-            return false;
+            break;
         }
-        if (IsSpaceByte(s[offset]) || (syntax_ == SourceSyntax::Markdown && (s[offset] == '>'))) {
+        if (IsSpaceByte(s[offset]) || (syntax_ == SourceSyntax::Markdown && s[offset] == '>')) {
             ++offset;
             continue;
         }
-        if (syntax_ == SourceSyntax::Markdown) {
-            return false;
-        }
-        const std::size_t next = SkipMarkup(offset);
+        const std::size_t next = syntax_ == SourceSyntax::Markdown ? offset : SkipMarkup(offset);
         if (next == offset) {
-            return false;
+            break;
         }
         offset = next;
     }
-    return false;
+    // What was passed over to get there counts against the budget, found or not.
+    if (!Spend(offset - start)) {
+        pieces_.clear();
+        return false;
+    }
+    if (end == std::string_view::npos) {
+        return false;
+    }
+    cursor_ = end;
+    return true;
 }
 
 const std::vector<LocatedPiece>& TextLocator::Locate(std::string_view text) {
@@ -238,7 +253,8 @@ const std::vector<LocatedPiece>& TextLocator::Locate(std::string_view text) {
     const std::size_t lead = std::min(text.find_first_not_of(" \t\r\n\f"), text.size());
     std::string_view key = text.substr(lead, kMaxSearchBytes);
     key = key.substr(0, std::min(key.size(), key.find_first_of("&<\\\r\n\t")));
-    if (key.size() >= kMinSearchBytes && cursor_ < s.size()) {
+    if (key.size() >= kMinSearchBytes && cursor_ < s.size() &&
+        Spend(std::min(s.size() - cursor_, kSearchWindow))) {
         const std::size_t found = s.substr(cursor_, kSearchWindow + key.size()).find(key);
         if (found != std::string_view::npos && TryAt(text.substr(lead), cursor_ + found, false)) {
             if (lead > 0) {
@@ -265,7 +281,7 @@ const std::vector<LocatedPiece>& TextLocator::LocateNear(std::string_view text,
     const std::size_t from = cursor_ >= lineStart && cursor_ <= lineEnd ? cursor_ : lineStart;
     std::string_view key = text.substr(0, kMaxSearchBytes);
     key = key.substr(0, std::min(key.size(), key.find_first_of("&<\\\r\n\t")));
-    if (!key.empty() && from < lineEnd) {
+    if (!key.empty() && from < lineEnd && Spend(lineEnd - from)) {
         const std::size_t found = s.substr(from, lineEnd - from).find(key);
         if (found != std::string_view::npos && TryAt(text, from + found, false)) {
             return pieces_;
@@ -273,6 +289,17 @@ const std::vector<LocatedPiece>& TextLocator::LocateNear(std::string_view text,
     }
     pieces_.assign(1, {text, offset}); // the line at least is the parser's
     return pieces_;
+}
+
+void TextLocator::SkipPast(std::string_view written) {
+    const std::string_view s = index_.source();
+    if (cursor_ >= s.size() || !Spend(std::min(s.size() - cursor_, kSearchWindow))) {
+        return;
+    }
+    const std::size_t at = s.substr(cursor_, kSearchWindow + written.size()).find(written);
+    if (at != std::string_view::npos) {
+        cursor_ += at + written.size();
+    }
 }
 
 void TextLocator::SkipTo(std::size_t offset) {

@@ -53,6 +53,9 @@ struct LocatedPiece {
 // piece has its own place. Text that is not found is one piece at npos.
 class TextLocator {
   public:
+    static constexpr std::size_t kSearchBudgetPerByte = 16;
+    static constexpr std::size_t kMinSearchBudget = 1 << 20;
+
     TextLocator(SourceIndex& index, SourceSyntax syntax) : index_(index), syntax_(syntax) {}
 
     // Locates text from the cursor on. The pieces replace those of the last call.
@@ -62,6 +65,9 @@ class TextLocator {
     const std::vector<LocatedPiece>& LocateNear(std::string_view text, std::size_t offset);
     // Moves the cursor on to offset (never back).
     void SkipTo(std::size_t offset);
+    // Moves the cursor past the next place where the source has these bytes (an entity
+    // reference that the parser gives as a node of its own), when it is near.
+    void SkipPast(std::string_view written);
     std::size_t cursor() const { return cursor_; }
     SourceIndex& index() { return index_; }
 
@@ -75,9 +81,15 @@ class TextLocator {
     // The offset past the markup construct at offset, or offset when there is none.
     std::size_t SkipMarkup(std::size_t offset) const;
 
+    // Bytes that looking for text may still pass over: a bounded multiple of the source, so
+    // that text that is nowhere to be found cannot make reading slow. Once spent, text is not
+    // looked for any more (it gets no place).
+    bool Spend(std::size_t bytes);
+
     SourceIndex& index_;
     SourceSyntax syntax_;
     std::size_t cursor_ = 0;
+    std::size_t budget_ = kSearchBudgetPerByte * index_.source().size() + kMinSearchBudget;
     std::vector<LocatedPiece> pieces_;
 };
 

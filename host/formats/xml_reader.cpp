@@ -352,6 +352,11 @@ bool IsNoteBacklink(const std::vector<Attribute>& attrs) {
            HasAttribute(attrs, "data-footnote-backref") || HasClassWord(attrs, "footnote-back");
 }
 
+// The permalink that documentation generators put after a heading or caption ("¶").
+bool IsPermalink(const std::vector<Attribute>& attrs) {
+    return HasClassWord(attrs, "headerlink");
+}
+
 // Maps element events onto the builder.
 class ElementMapper {
   public:
@@ -379,8 +384,12 @@ class ElementMapper {
         if (IsNoteReference(attrs)) {
             frame.role = Role::Skip;
             frame.noteRef = true;
-        } else if (IsNoteBacklink(attrs) || AttributeOf(attrs, "role") == "navigation" ||
+        } else if ((IsNoteBacklink(attrs) && !InHeading()) || IsPermalink(attrs) ||
+                   AttributeOf(attrs, "role") == "navigation" ||
                    (notes_ > 0 && frame.role == Role::Heading)) {
+            // A heading's text counts whatever link wraps it: documentation generators link a
+            // section's heading back to the table of contents as notes link back to their
+            // reference. The permalink sign after a heading is no text.
             frame.role = Role::Skip;
         }
         if (code_ > 0 && frame.role != Role::Skip) {
@@ -652,6 +661,12 @@ class ElementMapper {
         } else {
             out_.EndParagraph();
         }
+    }
+
+    bool InHeading() const {
+        return std::any_of(stack_.begin(), stack_.end(), [](const Frame& f) {
+            return f.role == Role::Heading || f.role == Role::Title;
+        });
     }
 
     Role ParentRole() const {
@@ -1230,12 +1245,8 @@ class TreeWalker {
             break;
         case XML_ENTITY_REF_NODE:
             if (InTopFile() && node->name != nullptr) {
-                const std::string ref =
-                    "&" + std::string(reinterpret_cast<const char*>(node->name)) + ";";
-                const std::size_t at = locator_.index().source().find(ref, locator_.cursor());
-                if (at != std::string_view::npos) {
-                    locator_.SkipTo(at + ref.size());
-                }
+                locator_.SkipPast("&" + std::string(reinterpret_cast<const char*>(node->name)) +
+                                  ";");
             }
             Entity(doc, node, dir, depth);
             break;
