@@ -176,8 +176,10 @@ std::string FindingFormatHelp() {
     std::string text;
     const std::size_t n = std::size(kFindingFormats);
     for (std::size_t i = 0; i < n; ++i)
-        text += std::string(i == 0 ? "" : i + 1 == n ? " or " : ", ") + kFindingFormats[i].name +
-                (i == 0 ? " (the default)" : "");
+        text += std::string(i == 0       ? ""
+                            : i + 1 == n ? " or "
+                                         : ", ") +
+                kFindingFormats[i].name + (i == 0 ? " (the default)" : "");
     return text;
 }
 

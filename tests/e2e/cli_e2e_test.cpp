@@ -335,7 +335,7 @@ TEST(EndToEnd, CsvQuotesNamesWithCommasAndQuotationMarks) {
          ",83.0,4.3,3.4,8.0,6.9,46,79,817,3402,1.7,10.3,5.8,24.3,4.9,1.4\n"},
         {{"check", "--csv", "--max-grade", "8"},
          0,
-         ",83.0,4.3,3.4,8.0,6.9,5.8,24.3,4.9,1.4,10.3,pass,\n"},
+         ",83.0,4.3,3.4,8.0,6.9,5.8,24.3,4.9,1.4,10.3,pass,,,,,,,\n"},
     };
     for (const Run& r : runs) {
         std::vector<std::string> args = r.args;
