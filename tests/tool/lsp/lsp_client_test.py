@@ -46,6 +46,8 @@ END = request(900, "shutdown") + notify("exit")
 def run(data, cwd=None):
     """The server's exit status and the messages it wrote, for all of data sent at once."""
     p = subprocess.run([TOOL, "lsp"], input=data, capture_output=True, timeout=120, cwd=cwd)
+    if b"Sanitizer" in p.stderr:
+        failures.append("a sanitizer's report:\n" + p.stderr.decode(errors="replace")[:2000])
     out, messages = p.stdout, []
     while out:
         head, sep, rest = out.partition(b"\r\n\r\n")
