@@ -114,6 +114,21 @@ constexpr ToolCommand kCommands[] = {
      "  Counting: precise (word/syllables; * complex; ~ complex for SMOG, not for Gunning Fog)\n"
      "  1. [6 words, 9 syllables] Readability/5* matters/2 ...",
      kFileCommandOptions, false, true, false, RunExplain},
+    {"lsp", "a language server for editors: findings as diagnostics, figures on hover", nullptr,
+     "Speaks the Language Server Protocol on standard input and output. Each Markdown, HTML,\n"
+     "DocBook, DITA or text buffer the editor opens is measured from memory on open, change\n"
+     "and save; every finding is published as a warning at its line and column, with the\n"
+     "thresholds of the .lexameter.toml in the file's folder or the nearest folder above\n"
+     "(--config FILE and threshold options hold for every buffer instead). Hovering a\n"
+     "paragraph shows its grade, sentences, words and complex words; the command\n"
+     "\"lexameter.documentFigures\" (argument: the buffer's URI) answers the buffer's counts,\n"
+     "measures and findings. Messages are at most 64 MB.",
+     "Protocol messages on standard output until the editor sends shutdown and exit (exit\n"
+     "status 0; 1 when exit or the end of input comes without shutdown).",
+     "lexameter lsp --config docs/.lexameter.toml\n"
+     "  (started by the editor: in Neovim vim.lsp.start({ name = 'lexameter',\n"
+     "  cmd = { 'lexameter', 'lsp' } }); the README shows Neovim and VS Code)",
+     kOptionsFormats | kOptionsThresholds | kOptionsRules, false, false, false, RunLsp},
     {"about", "show the plug-in's About alert", nullptr, nullptr,
      "The plug-in's About alert: its name, version and build.", "lexameter about",
      kOptionsJson | kOptionsPlugin, true, false, false, RunAbout},

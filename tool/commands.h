@@ -74,5 +74,8 @@ int RunHtml(const ToolCommand& command, const ToolOptions& options, std::ostream
             std::ostream& err);
 int RunExplain(const ToolCommand& command, const ToolOptions& options, std::ostream& out,
                std::ostream& err);
+// The language server (tool/lsp/): reads standard input, whatever out is.
+int RunLsp(const ToolCommand& command, const ToolOptions& options, std::ostream& out,
+           std::ostream& err);
 
 } // namespace lxtool

@@ -179,6 +179,11 @@ bool LoadSettings(const ToolOptions& options, ThresholdSettings* file, int* stat
             return true;
         path = kConfigFileName;
     }
+    return LoadSettingsFile(path, file, status, error);
+}
+
+bool LoadSettingsFile(const std::string& path, ThresholdSettings* file, int* status,
+                      std::string* error) {
     std::string text;
     if (!ReadConfigFile(path, &text, error)) {
         *status = kExitFile;
@@ -209,6 +214,22 @@ void SetReaderOptions(const ToolOptions& options, const std::vector<std::string>
     const auto& what = options.exclude;
     reader->excludeTables = std::find(what.begin(), what.end(), "tables") != what.end();
     reader->excludeHeadings = std::find(what.begin(), what.end(), "headings") != what.end();
+}
+
+std::string FindConfigFrom(const std::string& folder) {
+    std::error_code ec;
+    std::filesystem::path dir = std::filesystem::absolute(folder, ec);
+    if (ec)
+        return "";
+    dir = dir.lexically_normal();
+    while (true) {
+        const std::filesystem::path candidate = dir / kConfigFileName;
+        if (std::filesystem::exists(candidate, ec))
+            return candidate.string();
+        if (!dir.has_relative_path() || dir.parent_path() == dir)
+            return "";
+        dir = dir.parent_path();
+    }
 }
 
 std::string SettleCounting(ToolOptions* options, int* status, bool* usage) {

@@ -67,6 +67,14 @@ void CollectWordCounts(const InputFigures& figures, Measured* m,
 bool LoadSettings(const ToolOptions& options, ThresholdSettings* file, int* status,
                   std::string* error);
 
+// Reads the settings of one configuration file. false with the exit status and a message naming
+// the file when it cannot be read or is not a configuration.
+bool LoadSettingsFile(const std::string& path, ThresholdSettings* file, int* status,
+                      std::string* error);
+// The configuration file that holds for files of a folder: .lexameter.toml in the folder or the
+// nearest folder above it that has one; "" when none has.
+std::string FindConfigFrom(const std::string& folder);
+
 // The thresholds in force: the configuration's, overridden by the options given (an
 // --exclude-format given replaces the file's list). false with the exit status and a message
 // when the configuration cannot be read.
