@@ -11,4 +11,7 @@ struct ReadabilityCounts {
     std::int32_t words;        // words of all counted sentences
     std::int32_t characters;   // bytes of all words after trimming
     std::int32_t complexWords; // words of three or more syllables
+    // Words of one syllable: counted by the precise profile (a formula of German reads them),
+    // left at zero by the classic rules.
+    std::int32_t monosyllables = 0;
 };
