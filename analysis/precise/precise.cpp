@@ -1,5 +1,7 @@
 #include "analysis/precise/precise.h"
 
+#include "analysis/precise/languages.h"
+
 #include <unicode/brkiter.h>
 #include <unicode/locid.h>
 #include <unicode/uchar.h>
@@ -9,19 +11,12 @@
 #include <algorithm>
 #include <array>
 #include <limits>
+#include <map>
 #include <memory>
 
 namespace lxprecise {
 
 namespace {
-
-// Abbreviations after which a capitalised word or a number goes on with the same sentence.
-constexpr std::array<std::string_view, 24> kTitleAbbreviations = {
-    "mr", "mrs", "ms", "dr",   "st",  "prof", "fig", "figs", "no", "nos", "inc", "ltd",
-    "jr", "sr",  "co", "corp", "vol", "p",    "pp",  "sec",  "ch", "eq",  "ref", "approx"};
-// Abbreviations after which a lower-case word goes on with the same sentence.
-constexpr std::array<std::string_view, 5> kLowerCaseAbbreviations = {"etc", "e.g", "i.e", "vs",
-                                                                     "cf"};
 
 constexpr UChar32 kEmDash = 0x2014;
 constexpr UChar32 kEnDash = 0x2013;
@@ -120,9 +115,60 @@ std::string AbbreviationOf(std::string_view token) {
     return Lower(token);
 }
 
-template <std::size_t N>
-bool Listed(const std::array<std::string_view, N>& list, const std::string& word) {
-    return std::find(list.begin(), list.end(), word) != list.end();
+// Whether the text before a break ends with one of the abbreviations and its period, the
+// abbreviation standing alone (after white space, an opening bracket or quotation mark, or at
+// the start): "... z. B." ends with "z. b", "... U.S." does not end with "s".
+bool EndsWithListed(std::span<const std::string_view> list, std::string_view before) {
+    std::size_t e = before.size(), start = 0;
+    while (e > 0 && IsSpace(CodePointBefore(before, e, &start)))
+        e = start;
+    if (e == 0 || before[e - 1] != '.')
+        return false;
+    --e;
+    // The longest abbreviation is a few letters with their periods and spaces.
+    constexpr std::size_t kTail = 24;
+    std::size_t b = e > kTail ? e - kTail : 0;
+    while (b > 0 && (static_cast<unsigned char>(before[b]) & 0xC0) == 0x80)
+        --b;
+    const std::string tail = Lower(before.substr(b, e - b));
+    for (std::string_view a : list) {
+        if (!std::string_view(tail).ends_with(a))
+            continue;
+        if (tail.size() == a.size()) {
+            if (b == 0)
+                return true;
+            continue;
+        }
+        const char c = tail[tail.size() - a.size() - 1];
+        if (c == ' ' || c == '\t' || c == '\n' || c == '(' || c == '[' || c == '"' || c == '\'')
+            return true;
+    }
+    return false;
+}
+
+// Whether the break falls inside an abbreviation of several parts: the text before ends with
+// its first parts ("... z.") and the text after begins with the rest ("B. für ...").
+bool InsideListed(std::span<const std::string_view> list, std::string_view before,
+                  std::string_view after) {
+    for (std::string_view a : list) {
+        for (std::size_t k = a.find('.'); k != std::string_view::npos && k + 1 < a.size();
+             k = a.find('.', k + 1)) {
+            const std::array<std::string_view, 1> firstParts{a.substr(0, k)};
+            if (!EndsWithListed(firstParts, before))
+                continue;
+            std::string_view rest = a.substr(k + 1);
+            while (!rest.empty() && rest.front() == ' ')
+                rest.remove_prefix(1);
+            std::size_t b = 0;
+            while (b < after.size() && (after[b] == ' ' || after[b] == '\t'))
+                ++b;
+            const std::string head = Lower(after.substr(b, rest.size() + 1));
+            if (head.size() == rest.size() + 1 && std::string_view(head).starts_with(rest) &&
+                head.back() == '.')
+                return true;
+        }
+    }
+    return false;
 }
 
 bool EndsWithEllipsis(std::string_view token) {
@@ -170,7 +216,7 @@ bool IsListNumber(std::string_view piece) {
 }
 
 // Whether the sentence that ends with `before` goes on into `after`.
-bool GoesOn(std::string_view before, std::string_view after) {
+bool GoesOn(std::string_view before, std::string_view after, const Language& language) {
     const std::string_view token = LastToken(before);
     if (token.empty())
         return true;
@@ -183,9 +229,14 @@ bool GoesOn(std::string_view before, std::string_view after) {
     const bool lower = u_islower(next);
     const bool capitalOrDigit = u_isupper(next) || u_istitle(next) || u_isdigit(next);
     const std::string abbreviation = AbbreviationOf(token);
-    if (capitalOrDigit && Listed(kTitleAbbreviations, abbreviation))
+    if (EndsWithListed(language.always, before))
         return true;
-    if (lower && Listed(kLowerCaseAbbreviations, abbreviation))
+    for (auto list : {language.always, language.beforeCapital, language.beforeLower})
+        if (InsideListed(list, before, after))
+            return true;
+    if (capitalOrDigit && EndsWithListed(language.beforeCapital, before))
+        return true;
+    if (lower && EndsWithListed(language.beforeLower, before))
         return true;
     // A dotted abbreviation ("p.m.", "a.m.", "U.S.") before a lower-case word.
     if (lower && abbreviation.find('.') != std::string::npos && !EndsWithEllipsis(token))
@@ -197,7 +248,8 @@ bool GoesOn(std::string_view before, std::string_view after) {
 
 // Where a lower-case word after ". " starts a sentence that ICU ran on: after a plain word (no
 // abbreviation, no dotted word, no ellipsis) that ends with a period and white space.
-void SplitBeforeLowerCase(std::string_view text, Span s, std::vector<std::size_t>* cuts) {
+void SplitBeforeLowerCase(std::string_view text, Span s, const Language& language,
+                          std::vector<std::size_t>* cuts) {
     const std::size_t end = s.offset + s.length;
     for (std::size_t i = s.offset; i + 2 < end; ++i) {
         if (text[i] != '.' || !IsSpace(static_cast<unsigned char>(text[i + 1])))
@@ -212,7 +264,7 @@ void SplitBeforeLowerCase(std::string_view text, Span s, std::vector<std::size_t
         std::size_t next = 0;
         if (!u_islower(CodePointAt(text, j, &next)))
             continue;
-        if (GoesOn(before, after))
+        if (GoesOn(before, after, language))
             continue;
         const std::string_view token = LastToken(before);
         if (token.size() < 2 || !IsWordChar(static_cast<unsigned char>(token[token.size() - 2])))
@@ -221,10 +273,10 @@ void SplitBeforeLowerCase(std::string_view text, Span s, std::vector<std::size_t
     }
 }
 
-std::unique_ptr<icu::BreakIterator> NewSentenceIterator() {
+std::unique_ptr<icu::BreakIterator> NewSentenceIterator(const char* locale) {
     UErrorCode status = U_ZERO_ERROR;
     std::unique_ptr<icu::BreakIterator> it(
-        icu::BreakIterator::createSentenceInstance(icu::Locale("en"), status));
+        icu::BreakIterator::createSentenceInstance(icu::Locale(locale), status));
     if (U_FAILURE(status))
         return nullptr;
     return it;
@@ -283,6 +335,15 @@ void AddToTotal(std::int32_t* total, std::int64_t add) {
     *total = static_cast<std::int32_t>(sum);
 }
 
+// The thread's sentence iterator for the language's locale, made once.
+icu::BreakIterator* SentenceIterator(const Language& language) {
+    thread_local std::map<std::string_view, std::unique_ptr<icu::BreakIterator>> iterators;
+    auto found = iterators.find(language.locale);
+    if (found == iterators.end())
+        found = iterators.emplace(language.locale, NewSentenceIterator(language.locale)).first;
+    return found->second.get();
+}
+
 // Whether a word reaches three syllables only through an -es, -ed or -ing ending.
 bool ComplexOnlyThroughEnding(const std::string& lower) {
     for (std::string_view ending : {"ing", "ed", "es"}) {
@@ -295,12 +356,16 @@ bool ComplexOnlyThroughEnding(const std::string& lower) {
 } // namespace
 
 std::vector<Span> Sentences(std::string_view original) {
+    return Sentences(original, English());
+}
+
+std::vector<Span> Sentences(std::string_view original, const Language& language) {
     std::vector<Span> out;
     if (original.empty())
         return out;
     const std::string joined = JoinSingleLineBreaks(original);
     const std::string_view text = joined;
-    thread_local std::unique_ptr<icu::BreakIterator> iterator = NewSentenceIterator();
+    icu::BreakIterator* iterator = SentenceIterator(language);
     std::vector<Span> pieces;
     if (iterator) {
         UErrorCode status = U_ZERO_ERROR;
@@ -323,7 +388,7 @@ std::vector<Span> Sentences(std::string_view original) {
     std::vector<Span> cut;
     for (const Span& p : pieces) {
         std::vector<std::size_t> cuts;
-        SplitBeforeLowerCase(text, p, &cuts);
+        SplitBeforeLowerCase(text, p, language, &cuts);
         std::size_t from = p.offset;
         for (std::size_t at : cuts) {
             cut.push_back({from, at - from});
@@ -343,7 +408,7 @@ std::vector<Span> Sentences(std::string_view original) {
                 last = t; // a list or section number is neither a sentence nor words of one
                 continue;
             }
-            if (GoesOn(before, text.substr(t.offset, t.length))) {
+            if (GoesOn(before, text.substr(t.offset, t.length), language)) {
                 last.length = t.offset + t.length - last.offset;
                 continue;
             }
@@ -401,10 +466,14 @@ int Characters(std::string_view word) {
 }
 
 Word CountWord(std::string_view text, bool first) {
+    return CountWord(text, first, English());
+}
+
+Word CountWord(std::string_view text, bool first, const Language& language) {
     Word word;
     word.span = {0, text.size()};
     word.text = std::string(text);
-    word.syllables = Syllables(text);
+    word.syllables = Syllables(text, language);
     word.characters = Characters(text);
     word.complex = word.syllables >= kComplexSyllables;
     if (word.complex) {
@@ -412,20 +481,26 @@ Word CountWord(std::string_view text, bool first) {
         const UChar32 c = CodePointAt(text, 0, &next);
         const bool properNoun = !first && (u_isupper(c) || u_istitle(c));
         const bool compound = text.find('-') != std::string_view::npos;
-        word.fogComplex = !properNoun && !compound && !ComplexOnlyThroughEnding(Lower(text));
+        // Gunning Fog measures English only; its endings are English ones.
+        word.fogComplex = !properNoun && !compound && &language == &English() &&
+                          !ComplexOnlyThroughEnding(Lower(text));
     }
     return word;
 }
 
 std::vector<Sentence> Analyse(std::string_view text) {
+    return Analyse(text, English());
+}
+
+std::vector<Sentence> Analyse(std::string_view text, const Language& language) {
     std::vector<Sentence> out;
-    for (const Span& s : Sentences(text)) {
+    for (const Span& s : Sentences(text, language)) {
         Sentence sentence;
         sentence.span = s;
         const std::string_view body = text.substr(s.offset, s.length);
         bool first = true;
         for (const Span& w : Words(body)) {
-            Word word = CountWord(body.substr(w.offset, w.length), first);
+            Word word = CountWord(body.substr(w.offset, w.length), first, language);
             word.span = {s.offset + w.offset, w.length};
             first = false;
             sentence.words.push_back(std::move(word));
@@ -439,7 +514,8 @@ std::vector<Sentence> Analyse(std::string_view text) {
 void CountText(std::string_view text, ReadabilityCounts* counts, std::int32_t* fogComplex) {
     if (!counts)
         return;
-    std::int64_t sentences = 0, words = 0, syllables = 0, characters = 0, complex = 0, fog = 0;
+    std::int64_t sentences = 0, words = 0, syllables = 0, characters = 0, complex = 0, fog = 0,
+                 monosyllables = 0;
     for (const Sentence& s : Analyse(text)) {
         ++sentences;
         for (const Word& w : s.words) {
@@ -447,6 +523,7 @@ void CountText(std::string_view text, ReadabilityCounts* counts, std::int32_t* f
             syllables += w.syllables;
             characters += w.characters;
             complex += w.complex ? 1 : 0;
+            monosyllables += w.syllables == 1 ? 1 : 0;
             fog += w.fogComplex ? 1 : 0;
         }
     }
@@ -455,6 +532,7 @@ void CountText(std::string_view text, ReadabilityCounts* counts, std::int32_t* f
     AddToTotal(&counts->syllables, syllables);
     AddToTotal(&counts->characters, characters);
     AddToTotal(&counts->complexWords, complex);
+    AddToTotal(&counts->monosyllables, monosyllables);
     if (fogComplex)
         AddToTotal(fogComplex, fog);
 }
