@@ -84,8 +84,16 @@ ObjectId MarkupBuilder::OpenParagraph(ObjectId owner, ObjectId frame, std::strin
     }
     Charge();
     const ObjectId id = doc_.AppendParagraph(owner, known->index, frame);
-    doc_.FindParagraph(id)->textClass = known->textClass;
+    Paragraph* para = doc_.FindParagraph(id);
+    para->textClass = known->textClass;
+    para->language = language_;
     return id;
+}
+
+std::uint8_t MarkupBuilder::SetLanguage(std::string_view code) {
+    const std::uint8_t before = language_;
+    language_ = doc_.LanguageIndex(code);
+    return before;
 }
 
 void MarkupBuilder::Charge() {

@@ -1192,12 +1192,20 @@ class TreeWalker {
                 Include(node, dir, depth);
                 break;
             }
-            m_.Start(NodeName(node), TreeAttributes(node));
-            if (depth < kMaxElementDepth) {
-                Walk(doc, node->children, dir, depth + 1);
+            {
+                // lang (HTML) or xml:lang (DocBook, DITA, XHTML): the language of what it holds.
+                const std::string language = AttributeText(node, "lang");
+                const std::uint8_t outer = language.empty() ? 0 : out_.SetLanguage(language);
+                m_.Start(NodeName(node), TreeAttributes(node));
+                if (depth < kMaxElementDepth) {
+                    Walk(doc, node->children, dir, depth + 1);
+                }
+                m_.End();
+                if (!language.empty()) {
+                    out_.RestoreLanguage(outer);
+                }
+                break;
             }
-            m_.End();
-            break;
         case XML_TEXT_NODE:
         case XML_CDATA_SECTION_NODE:
             if (node->content != nullptr) {
