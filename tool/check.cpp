@@ -1,5 +1,6 @@
 // `lexameter check`: every file, and a book as a whole, against readability thresholds.
 #include "tool/commands.h"
+#include "tool/languages.h"
 #include "tool/run.h"
 #include "tool/table.h"
 
@@ -10,38 +11,34 @@ namespace lxtool {
 
 namespace {
 
-constexpr const char* kOverall = "Overall";
-
 struct CheckRow {
     std::string name;
     bool overall = false;
     bool read = true; // false for a book's file that could not be opened
+    std::string language;
     ReadabilityCounts counts{};
     std::int32_t longWords = 0;
     MeasureSet measures;
     std::vector<Miss> misses;
 };
 
-std::vector<CheckRow> Rows(const InputFigures& figures, const Thresholds& thresholds) {
+// A row is checked against the thresholds on the measures of its language only.
+std::vector<CheckRow> Rows(const std::vector<LanguageRow>& byLanguage,
+                           const Thresholds& thresholds) {
     std::vector<CheckRow> rows;
-    auto add = [&](const std::string& name, bool overall, bool read,
-                   const ReadabilityCounts& counts, std::int32_t longWords,
-                   std::int32_t fogComplexWords) {
+    for (const LanguageRow& r : byLanguage) {
         CheckRow row;
-        row.name = name;
-        row.overall = overall;
-        row.read = read;
-        row.counts = counts;
-        row.longWords = longWords;
-        row.measures = ComputeMeasures(counts, longWords, fogComplexWords);
-        if (read)
-            row.misses = Evaluate(thresholds, row.measures);
+        row.name = r.name;
+        row.overall = r.overall;
+        row.read = r.read;
+        row.language = r.language;
+        row.counts = r.counts;
+        row.longWords = r.longWords;
+        row.measures = ComputeMeasures(r.counts, r.longWords, r.fogComplexWords);
+        if (r.read)
+            row.misses = Evaluate(ApplicableThresholds(thresholds, r.language), row.measures);
         rows.push_back(std::move(row));
-    };
-    for (const FileFigures& f : figures.files)
-        add(f.name, false, f.opened, f.totals, f.longWords, f.fogComplexWords);
-    if (figures.isBook)
-        add(kOverall, true, true, figures.totals, figures.longWords, figures.fogComplexWords);
+    }
     return rows;
 }
 
@@ -108,18 +105,29 @@ std::string Summary(const std::vector<CheckRow>& rows, const Thresholds& t) {
 // The check's table. For the terminal: the measures' names as headings, "n/a" for a measure with
 // no value, "FAIL" in capitals to catch the eye. For CSV: the measures' keys as headings, an empty
 // cell for a measure with no value, and results in lower case for scripts to compare.
-TextTable CheckTable(const std::vector<CheckRow>& rows, bool csv) {
+// The measures are those of the rows' languages; a measure that does not measure a row's
+// language shows "-" (an empty cell in CSV), and a language column comes first when a row is not
+// in English.
+TextTable CheckTable(const std::vector<CheckRow>& rows, const std::vector<MeasureId>& measures,
+                     bool languages, bool csv) {
     TextTable table;
     table.headings.push_back(csv ? "file" : "File");
-    for (const MeasureRow& m : kMeasureRows)
-        table.headings.push_back(csv ? m.csvKey : m.heading);
+    if (languages)
+        table.headings.push_back(csv ? "language" : "Language");
+    for (MeasureId id : measures)
+        table.headings.push_back(csv ? RowOf(id).csvKey : RowOf(id).heading);
     table.headings.push_back(csv ? "result" : "Result");
     table.headings.push_back(csv ? "missed" : "Missed");
     for (const CheckRow& r : rows) {
         std::vector<std::string> cells{r.name};
-        for (MeasureId id = 0; id < kMeasureRowCount; ++id) {
+        if (languages)
+            cells.push_back(r.language);
+        for (MeasureId id : measures) {
             const double v = r.measures[id];
-            cells.push_back(csv && !std::isfinite(v) ? "" : ValueText(v));
+            if (!MeasureApplies(id, r.language))
+                cells.push_back(csv ? "" : "-");
+            else
+                cells.push_back(csv && !std::isfinite(v) ? "" : ValueText(v));
         }
         cells.push_back(ResultText(r, csv ? "fail" : "FAIL"));
         cells.push_back(MissesText(r.misses));
@@ -129,7 +137,8 @@ TextTable CheckTable(const std::vector<CheckRow>& rows, bool csv) {
 }
 
 // The check's results: the thresholds applied, each row's figures and misses, the summary.
-nlohmann::json Json(const Thresholds& t, const std::vector<CheckRow>& rows) {
+nlohmann::json Json(const Thresholds& t, const std::vector<CheckRow>& rows,
+                    const std::vector<std::string>& notes) {
     nlohmann::json j;
     j["thresholds"] = nlohmann::json::array();
     for (const Threshold& limit : t.limits)
@@ -144,8 +153,9 @@ nlohmann::json Json(const Thresholds& t, const std::vector<CheckRow>& rows) {
         row["file"] = r.name;
         row["overall"] = r.overall;
         row["read"] = r.read;
+        row["language"] = r.language;
         row["counts"] = CountsJson(r.counts, r.longWords);
-        row["measures"] = MeasuresJson(r.measures);
+        row["measures"] = MeasuresJson(r.measures, r.language);
         row["pass"] = r.read && r.misses.empty();
         row["missed"] = nlohmann::json::array();
         for (const Miss& m : r.misses)
@@ -165,6 +175,7 @@ nlohmann::json Json(const Thresholds& t, const std::vector<CheckRow>& rows) {
                     {"failed", failed},
                     {"pass", failed == 0 && allRead},
                     {"text", Summary(rows, t)}};
+    j["notes"] = notes;
     return j;
 }
 
@@ -178,7 +189,12 @@ int RunCheck(const ToolCommand&, const ToolOptions& options, std::ostream& out, 
         return FinishWithError(options, error, status, out, err);
     Measured m = MeasureInput(options, thresholds.excludeFormats, err);
     const bool measured = m.status == kExitOk || !m.figures.files.empty();
-    std::vector<CheckRow> rows = measured ? Rows(m.figures, thresholds) : std::vector<CheckRow>{};
+    const std::vector<LanguageRow> byLanguage =
+        measured ? RowsByLanguage(m.figures) : std::vector<LanguageRow>{};
+    std::vector<CheckRow> rows = Rows(byLanguage, thresholds);
+    const std::vector<std::string> notes = LanguageNotes(byLanguage, thresholds);
+    const std::vector<MeasureId> measures = MeasuresOfRows(byLanguage);
+    const bool languages = AnyNotEnglish(byLanguage);
     status = m.status;
     if (status == kExitOk && FailedRows(rows) > 0)
         status = kExitThresholdMissed;
@@ -186,13 +202,17 @@ int RunCheck(const ToolCommand&, const ToolOptions& options, std::ostream& out, 
     RunReport report = ReportOf(options, m, status);
     if (options.json) {
         if (measured)
-            report.extra["check"] = Json(thresholds, rows);
+            report.extra["check"] = Json(thresholds, rows, notes);
     } else if (measured) {
-        if (options.csv)
-            out << RenderCsv(CheckTable(rows, true));
-        else
-            out << RenderTable(CheckTable(rows, false)) << "\n"
-                << Summary(rows, thresholds) << "\n";
+        if (options.csv) {
+            out << RenderCsv(CheckTable(rows, measures, languages, true));
+            report.warnings.insert(report.warnings.end(), notes.begin(), notes.end());
+        } else {
+            out << RenderTable(CheckTable(rows, measures, languages, false)) << "\n";
+            for (const std::string& note : notes)
+                out << note << "\n";
+            out << Summary(rows, thresholds) << "\n";
+        }
     }
     return Finish(options, report, out, err);
 }

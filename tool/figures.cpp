@@ -1,5 +1,6 @@
 #include "tool/figures.h"
 
+#include "analysis/precise/languages.h"
 #include "analysis/precise/precise.h"
 #include "analysis/sentence_counts.h"
 #include "analysis/tokenizer.h"
@@ -16,6 +17,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <map>
 #include <new>
 
 namespace lxtool {
@@ -42,7 +44,37 @@ struct FileWalk {
     std::vector<ObjectId> examined;
     WordBatch batch; // the words of the text being counted
     Counting counting = Counting::Classic;
+    const lxprecise::Language* language = nullptr; // where the document says none
+    std::vector<std::string>* languageNotes = nullptr;
+    std::map<std::string, std::int64_t> wordsByLanguage;
 };
+
+void NoteOnce(std::vector<std::string>* notes, std::string note) {
+    if (notes && std::find(notes->begin(), notes->end(), note) == notes->end())
+        notes->push_back(std::move(note));
+}
+
+// The language a paragraph is counted in under the precise profile: its document's word for it
+// when the profile knows that language, else the run's.
+const lxprecise::Language& LanguageOfParagraph(FileWalk* walk, lxhost::Document* doc,
+                                               ObjectId object) {
+    const lxhost::Paragraph* para = doc ? doc->FindParagraph(object) : nullptr;
+    const std::string_view code = para ? doc->LanguageOf(*para) : std::string_view();
+    const lxprecise::Language* language = walk->language;
+    if (!code.empty()) {
+        if (const lxprecise::Language* found = lxprecise::FindLanguage(code))
+            language = found;
+        else
+            NoteOnce(walk->languageNotes,
+                     walk->file->name + ": its language '" + std::string(code) +
+                         "' is not one the precise counting knows (" + lxprecise::LanguageCodes() +
+                         "); its paragraphs are counted as " + walk->language->name);
+    }
+    std::string why;
+    if (!lxprecise::LanguageAvailable(*language, &why))
+        NoteOnce(walk->languageNotes, why + "; its syllables are counted by groups of vowels");
+    return *language;
+}
 
 void BatchWord(std::string_view word, void* context) {
     static_cast<WordBatch*>(context)->Add(word);
@@ -83,7 +115,7 @@ void SentenceVisit(std::string_view sentence, const ReadabilityCounts& counts,
 
 // Counts a paragraph's text with the precise profile: its counts and its sentences, whose
 // offsets are mapped back from the UTF-8 text to the host's bytes.
-void CountPrecisely(ParagraphFigures* p) {
+void CountPrecisely(ParagraphFigures* p, const lxprecise::Language& language) {
     std::string utf8;
     std::vector<std::size_t> hostByteAt; // for each UTF-8 offset, the host byte it came from
     for (std::size_t i = 0; i < p->text.size(); ++i) {
@@ -92,7 +124,7 @@ void CountPrecisely(ParagraphFigures* p) {
         hostByteAt.insert(hostByteAt.end(), utf8.size() - before, i);
     }
     hostByteAt.push_back(p->text.size());
-    for (const lxprecise::Sentence& s : lxprecise::Analyse(utf8)) {
+    for (const lxprecise::Sentence& s : lxprecise::Analyse(utf8, language)) {
         SentenceFigures f;
         f.offset = static_cast<std::uint32_t>(hostByteAt[s.span.offset]);
         f.length = static_cast<std::uint32_t>(hostByteAt[s.span.offset + s.span.length] - f.offset);
@@ -102,6 +134,7 @@ void CountPrecisely(ParagraphFigures* p) {
             f.counts.syllables += w.syllables;
             f.counts.characters += w.characters;
             f.counts.complexWords += w.complex ? 1 : 0;
+            f.counts.monosyllables += w.syllables == 1 ? 1 : 0;
             f.fogComplexWords += w.fogComplex ? 1 : 0;
             f.longWords += w.characters >= static_cast<int>(kLongWordBytes) ? 1 : 0;
         }
@@ -127,8 +160,13 @@ void ParagraphVisit(ObjectId docId, ObjectId object, void* context) {
     WordOccurrences* words = walk->occurrences;
     if (words)
         walk->examined.push_back(object);
-    if (walk->counting == Counting::Precise)
-        CountPrecisely(&p);
+    p.language = walk->language->code;
+    if (walk->counting == Counting::Precise) {
+        const lxprecise::Language& language =
+            LanguageOfParagraph(walk, walk->session->FindDocument(docId), object);
+        p.language = language.code;
+        CountPrecisely(&p, language);
+    }
     if (p.counts.sentences == 0) {
         // No counted sentence: whatever words the word list's own walk finds are listed still.
         if (words) {
@@ -155,6 +193,7 @@ void ParagraphVisit(ObjectId docId, ObjectId object, void* context) {
         p.page = Utf8OfHostText(PageOf(*doc, object));
     }
     FileFigures& file = *walk->file;
+    walk->wordsByLanguage[p.language] += p.counts.words;
     p.number = static_cast<std::uint32_t>(file.paragraphs.size() + 1);
     AddCounts(file.totals, p.counts);
     file.longWords += p.longWords;
@@ -208,7 +247,8 @@ std::string_view PathInside(std::string_view path, std::string_view folder) {
 // The figures of one document; bookPath is the path of the book it belongs to, or "".
 FileFigures CollectFile(lxhost::Session& session, ObjectId doc, const std::string& name,
                         const std::string& bookPath, WordOccurrences* occurrences,
-                        Counting counting) {
+                        Counting counting, const lxprecise::Language& language,
+                        std::vector<std::string>* languageNotes) {
     FileFigures file;
     const lxhost::Document* opened = doc != 0 ? session.FindDocument(doc) : nullptr;
     const std::string path = opened ? opened->path : "";
@@ -216,7 +256,7 @@ FileFigures CollectFile(lxhost::Session& session, ObjectId doc, const std::strin
     if (file.name.empty())
         file.name = Utf8FileName(path, name);
     file.opened = doc != 0;
-    FileWalk walk{&session, &file, occurrences, {}, {}, counting};
+    FileWalk walk{&session, &file, occurrences, {}, {}, counting, &language, languageNotes, {}};
     if (doc != 0) {
         WalkTextObjects(doc, true, ParagraphVisit, &walk);
         if (occurrences) {
@@ -224,6 +264,13 @@ FileFigures CollectFile(lxhost::Session& session, ObjectId doc, const std::strin
             WalkTextObjects(doc, false, OccurrenceVisit, &walk);
         }
     }
+    file.language = language.code;
+    std::int64_t most = 0;
+    for (const auto& [code, words] : walk.wordsByLanguage)
+        if (words > most) {
+            most = words;
+            file.language = code;
+        }
     return file;
 }
 
@@ -233,12 +280,15 @@ struct BookWalk {
     WordOccurrences* occurrences;
     std::string bookPath;
     Counting counting;
+    const lxprecise::Language* language;
+    std::vector<std::string>* languageNotes;
 };
 
 void BookFileVisit(ObjectId doc, const char* name, void* context) {
     auto* walk = static_cast<BookWalk*>(context);
     walk->input->files.push_back(CollectFile(*walk->session, doc, name ? name : "", walk->bookPath,
-                                             walk->occurrences, walk->counting));
+                                             walk->occurrences, walk->counting, *walk->language,
+                                             walk->languageNotes));
 }
 
 } // namespace
@@ -312,6 +362,7 @@ void AddCounts(ReadabilityCounts& a, const ReadabilityCounts& b) {
     add(a.words, b.words);
     add(a.characters, b.characters);
     add(a.complexWords, b.complexWords);
+    add(a.monosyllables, b.monosyllables);
 }
 
 std::string Utf8OfHostText(std::string_view text) {
@@ -335,22 +386,32 @@ const char* CountingName(Counting counting) {
     return counting == Counting::Precise ? "precise" : "classic";
 }
 
-InputFigures CollectFigures(lxhost::Host& host, ObjectId input, bool occurrences,
-                            Counting counting) {
+InputFigures CollectFigures(lxhost::Host& host, ObjectId input, bool occurrences, Counting counting,
+                            std::string_view languageCode) {
     lxhost::Session& session = host.session();
+    const lxprecise::Language* found = lxprecise::FindLanguage(languageCode);
+    // The classic rules are the plug-in's, and count English.
+    const lxprecise::Language& language =
+        counting == Counting::Classic || !found ? lxprecise::English() : *found;
     InputFigures figures;
     figures.isBook = lxhost::KindOf(input) == lxhost::kKindBook;
     if (figures.isBook) {
         const lxhost::Book* book = session.FindBook(input);
         figures.name =
             Utf8FileName(book ? book->path : "", TakeString(BookFileName(input), "Untitled"));
-        BookWalk walk{&session, &figures, occurrences ? &figures.occurrences : nullptr,
-                      book ? book->path : "", counting};
+        BookWalk walk{&session,
+                      &figures,
+                      occurrences ? &figures.occurrences : nullptr,
+                      book ? book->path : "",
+                      counting,
+                      &language,
+                      &figures.languageNotes};
         WalkBookFiles(input, kStatusExamining, BookFileVisit, &walk);
     } else {
         const std::string served = TakeString(DocumentFileName(input), "Untitled");
-        figures.files.push_back(CollectFile(
-            session, input, served, "", occurrences ? &figures.occurrences : nullptr, counting));
+        figures.files.push_back(CollectFile(session, input, served, "",
+                                            occurrences ? &figures.occurrences : nullptr, counting,
+                                            language, &figures.languageNotes));
         figures.name = figures.files.back().name;
     }
     for (const FileFigures& f : figures.files) {

@@ -24,6 +24,7 @@ struct ThresholdSettings {
     std::array<std::optional<double>, kMeasureRowCount> own;
     std::optional<std::vector<std::string>> excludeFormats;
     std::optional<std::string> counting; // "classic" or "precise"
+    std::optional<std::string> language; // lang: the language of text that says none
 };
 
 // A threshold as an option and a configuration key: max-grade, or a measure's own.
