@@ -718,6 +718,9 @@ struct SaxState {
     ElementMapper& mapper;
     std::vector<Attribute> attributes;
     std::exception_ptr failure;
+    MarkupBuilder* out = nullptr;
+    // For each open element: whether its lang attribute set the language, and the one before.
+    std::vector<std::pair<bool, std::uint8_t>> languages;
 };
 
 template <typename F> void SaxCall(void* ctx, F&& call) {
@@ -736,13 +739,26 @@ template <typename F> void SaxCall(void* ctx, F&& call) {
 
 void SaxStart(void* ctx, const xmlChar* name, const xmlChar** atts) {
     SaxCall(ctx, [&](SaxState& state) {
-        state.mapper.Start(reinterpret_cast<const char*>(name),
-                           SaxAttributes(atts, state.attributes));
+        const std::vector<Attribute>& attributes = SaxAttributes(atts, state.attributes);
+        // lang (or xml:lang in XHTML): the language of what the element holds.
+        std::pair<bool, std::uint8_t> language{false, 0};
+        for (const Attribute& a : attributes)
+            if ((a.name == "lang" || a.name == "xml:lang") && !a.value.empty() && state.out)
+                language = {true, state.out->SetLanguage(a.value)};
+        state.languages.push_back(language);
+        state.mapper.Start(reinterpret_cast<const char*>(name), attributes);
     });
 }
 
 void SaxEnd(void* ctx, const xmlChar*) {
-    SaxCall(ctx, [](SaxState& state) { state.mapper.End(); });
+    SaxCall(ctx, [](SaxState& state) {
+        state.mapper.End();
+        if (!state.languages.empty()) {
+            if (state.languages.back().first && state.out)
+                state.out->RestoreLanguage(state.languages.back().second);
+            state.languages.pop_back();
+        }
+    });
 }
 
 void SaxCharacters(void* ctx, const xmlChar* text, int len) {
@@ -1392,7 +1408,7 @@ bool ReadHtml(std::string_view data, Document& doc, const ReaderOptions& options
     // White space between two inline elements separates their words.
     sax.ignorableWhitespace = SaxCharacters;
     *ctxt->sax = sax;
-    SaxState state{mapper, {}, nullptr};
+    SaxState state{mapper, {}, nullptr, &out, {}};
     ctxt->_private = &state;
     htmlCtxtUseOptions(ctxt, parseOptions);
     htmlParseDocument(ctxt);
