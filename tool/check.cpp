@@ -126,8 +126,10 @@ TextTable CheckTable(const std::vector<CheckRow>& rows, const std::vector<Measur
             const double v = r.measures[id];
             if (!MeasureApplies(id, r.language))
                 cells.push_back(csv ? "" : "-");
+            else if (csv)
+                cells.push_back(std::isfinite(v) ? ValueText(v) : "");
             else
-                cells.push_back(csv && !std::isfinite(v) ? "" : ValueText(v));
+                cells.push_back(ValueWithBand(id, v));
         }
         cells.push_back(ResultText(r, csv ? "fail" : "FAIL"));
         cells.push_back(MissesText(r.misses));
@@ -156,6 +158,9 @@ nlohmann::json Json(const Thresholds& t, const std::vector<CheckRow>& rows,
         row["language"] = r.language;
         row["counts"] = CountsJson(r.counts, r.longWords);
         row["measures"] = MeasuresJson(r.measures, r.language);
+        for (MeasureId id = 0; id < kMeasureRowCount; ++id)
+            if (RowOf(id).band && MeasureApplies(id, r.language))
+                row["bands"][RowOf(id).jsonKey] = RowOf(id).band(ShownValue(r.measures[id]));
         row["pass"] = r.read && r.misses.empty();
         row["missed"] = nlohmann::json::array();
         for (const Miss& m : r.misses)

@@ -312,15 +312,16 @@ void AddMeasureColumns(const InputFigures& figures, std::vector<std::string>* he
                        std::vector<std::vector<std::string>>* rows) {
     headings->clear();
     rows->clear();
+    // The plug-in's report counts English, and so has English's measures.
     for (MeasureId id = 0; id < kMeasureRowCount; ++id)
-        if (!RowOf(id).alertLabel)
+        if (!RowOf(id).alertLabel && MeasureApplies(id, lxprecise::kEnglish))
             headings->push_back(RowOf(id).heading);
     ForEachReportRow(figures, [&](const std::string&, bool, const ReadabilityCounts& counts,
                                   std::int32_t longWords) {
         const MeasureSet measures = ComputeMeasures(counts, longWords);
         std::vector<std::string> cells;
         for (MeasureId id = 0; id < kMeasureRowCount; ++id)
-            if (!RowOf(id).alertLabel)
+            if (!RowOf(id).alertLabel && MeasureApplies(id, lxprecise::kEnglish))
                 cells.push_back(ValueText(measures[id]));
         rows->push_back(std::move(cells));
     });
