@@ -8,6 +8,7 @@
 #include "host/formats/mif_writer.h"
 #include "tool/commands.h"
 #include "tool/figures.h"
+#include "tool/languages.h"
 #include "tool/json_output.h"
 #include "tool/output_files.h"
 #include "tool/progress.h"
@@ -245,8 +246,17 @@ std::string PreciseAlert(Session& s, ObjectId input, Measure measure) {
         HostClient client(s.host);
         if (!client.connected())
             return "";
-        figures = CollectFigures(s.host, input, false, Counting::Precise);
+        figures = CollectFigures(s.host, input, false, Counting::Precise, s.options.language);
     }
+    // The plug-in's measure lines are English's formulas: a file in another language is pointed
+    // to the command that shows its own.
+    for (const FileFigures& f : figures.files)
+        if (f.language != "en")
+            s.report.warnings.push_back(f.name + " is in " + LanguageName(f.language) + " (" +
+                                        f.language + "), which these English formulas do not "
+                                        "measure; 'lexameter check' shows its own measures");
+    s.report.warnings.insert(s.report.warnings.end(), figures.languageNotes.begin(),
+                             figures.languageNotes.end());
     const ReadabilityCounts counts =
         measure == MeasureFog ? FogCounts(figures.totals, figures.fogComplexWords) : figures.totals;
     MeasureLine lines[kMeasureMaxLines];
