@@ -53,4 +53,11 @@ std::string LanguageCodeOfMif(std::string_view name) {
     return std::string(name);
 }
 
+std::string MifLanguageOfCode(std::string_view code) {
+    for (const MifLanguage& l : kMifLanguages)
+        if (l.code == code)
+            return std::string(l.name);
+    return std::string(code);
+}
+
 } // namespace lxhost

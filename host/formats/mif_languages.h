@@ -11,4 +11,8 @@ namespace lxhost {
 // whoever counts the text can say which language it does not know.
 std::string LanguageCodeOfMif(std::string_view name);
 
+// The MIF name of a code, for writing a format back: "de" -> "German"; a code that no name has
+// (a name the reader kept as it was) is written as it is.
+std::string MifLanguageOfCode(std::string_view code);
+
 } // namespace lxhost

@@ -3,6 +3,7 @@
 // Markdown front matter.
 #include "host/formats/markup.h"
 #include "host/formats/mif_reader.h"
+#include "host/formats/mif_writer.h"
 
 #include <gtest/gtest.h>
 
@@ -108,6 +109,17 @@ TEST(ParagraphLanguage, EachReaderKeepsTheLanguageTheDocumentGives) {
         ASSERT_NE(doc, 0u) << error;
         EXPECT_EQ(LanguagesOf(s, doc), c.languages);
     }
+}
+
+TEST(ParagraphLanguage, MifWrittenBackKeepsEachParagraphsLanguage) {
+    Session s;
+    std::string error;
+    const ObjectId doc = Read(s, {"mif", Format::Mif, kMif, {}}, &error);
+    ASSERT_NE(doc, 0u) << error;
+    const std::string written = WriteMif(*s.FindDocument(doc));
+    const ObjectId again = Read(s, {"written", Format::Mif, written.c_str(), {}}, &error);
+    ASSERT_NE(again, 0u) << error;
+    EXPECT_EQ(LanguagesOf(s, again), LanguagesOf(s, doc));
 }
 
 TEST(ParagraphLanguage, TheDocumentKeepsEachLanguageOnce) {
