@@ -12,6 +12,9 @@ struct ReadabilityCounts {
     std::int32_t words;        // words of all counted sentences
     std::int32_t characters;   // bytes of all words after trimming
     std::int32_t complexWords; // words of three or more syllables
+    // Words of one syllable: counted by the precise profile (a formula of German reads them),
+    // left at zero by the classic rules.
+    std::int32_t monosyllables = 0;
 };
 
 // Adds b's counts to a, each total held at the range of its field (a file's counts added to a
@@ -29,4 +32,5 @@ inline void AddCounts(ReadabilityCounts& a, const ReadabilityCounts& b) {
     add(a.words, b.words);
     add(a.characters, b.characters);
     add(a.complexWords, b.complexWords);
+    add(a.monosyllables, b.monosyllables);
 }

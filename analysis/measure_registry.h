@@ -6,6 +6,7 @@
 #pragma once
 
 #include "analysis/counts.h"
+#include "analysis/language_measures.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -42,7 +43,15 @@ struct MeasureRow {
     // Whether the grade limit of every grade measure (max-grade) limits it when its own is not
     // given.
     bool underMaxGrade;
+    // The languages whose texts it measures: their codes between spaces ("de", "it es"), or
+    // kEveryLanguage for a measure that fits any language (LIX, words per sentence). A formula
+    // fitted to English texts measures English only.
+    const char* languages = "en";
+    // The band of a value on the measure's scale, shown beside it ("normal"); null: no bands.
+    const char* (*band)(double value) = nullptr;
 };
+
+inline constexpr const char* kEveryLanguage = "*";
 
 // The formulas. Each takes the counts as they are; the characters (the bytes of the trimmed
 // words) stand for letters.
@@ -75,15 +84,37 @@ inline constexpr MeasureRow kMeasureRows[] = {
     {ColemanLiau, "Coleman-Liau", "colemanLiau", "coleman_liau", nullptr, MeasureScale::Grade,
      MeasureBetter::Lower, nullptr, nullptr, nullptr, false},
     {Lix, "LIX", "lix", "lix", nullptr, MeasureScale::Index, MeasureBetter::Lower, nullptr, nullptr,
-     nullptr, false},
+     nullptr, false, kEveryLanguage},
     {LinsearWrite, "Linsear Write", "linsearWrite", "linsear_write", nullptr, MeasureScale::Grade,
      MeasureBetter::Lower, "max_linsear", "max-linsear", "highest Linsear Write grade", false},
     {Rix, "RIX", "rix", "rix", nullptr, MeasureScale::Index, MeasureBetter::Lower, "max_rix",
-     "max-rix", "highest RIX (long words per sentence)", false},
+     "max-rix", "highest RIX (long words per sentence)", false, kEveryLanguage},
     {WordsPerSentence, "Words per Sentence", "wordsPerSentence", "words_per_sentence",
      "Average Words per Sentence: ", MeasureScale::Index, MeasureBetter::Lower,
      "max_sentence_words", "max-sentence-words", "highest average number of words per sentence",
-     false},
+     false, kEveryLanguage},
+    {FleschAmstad, "Flesch-Amstad", "fleschAmstad", "flesch_amstad", nullptr, MeasureScale::Ease,
+     MeasureBetter::Higher, "min_amstad", "min-amstad", "lowest Flesch-Amstad (German)", false,
+     "de"},
+    {WienerSachtextformel, "Wiener Sachtextformel", "wienerSachtextformel", "wstf", nullptr,
+     MeasureScale::Grade, MeasureBetter::Lower, "max_wstf", "max-wstf",
+     "highest first Wiener Sachtextformel (German)", false, "de"},
+    {FernandezHuerta, "Fernandez-Huerta", "fernandezHuerta", "fernandez_huerta", nullptr,
+     MeasureScale::Ease, MeasureBetter::Higher, "min_fernandez_huerta", "min-fernandez-huerta",
+     "lowest Fernandez-Huerta (Spanish)", false, "es"},
+    {SzigrisztPazos, "Szigriszt-Pazos", "szigrisztPazos", "szigriszt_pazos", nullptr,
+     MeasureScale::Ease, MeasureBetter::Higher, "min_szigriszt", "min-szigriszt",
+     "lowest Szigriszt-Pazos (Spanish)", false, "es", InfleszBand},
+    {KandelMoles, "Kandel-Moles", "kandelMoles", "kandel_moles", nullptr, MeasureScale::Ease,
+     MeasureBetter::Higher, "min_kandel_moles", "min-kandel-moles", "lowest Kandel-Moles (French)",
+     false, "fr"},
+    {Gulpease, "Gulpease", "gulpease", "gulpease", nullptr, MeasureScale::Ease,
+     MeasureBetter::Higher, "min_gulpease", "min-gulpease", "lowest Gulpease (Italian)", false,
+     "it"},
+    {FleschVacca, "Flesch-Vacca", "fleschVacca", "flesch_vacca", nullptr, MeasureScale::Ease,
+     MeasureBetter::Higher, "min_vacca", "min-vacca", "lowest Flesch-Vacca (Italian)", false, "it"},
+    {FleschDouma, "Flesch-Douma", "fleschDouma", "flesch_douma", nullptr, MeasureScale::Ease,
+     MeasureBetter::Higher, "min_douma", "min-douma", "lowest Flesch-Douma (Dutch)", false, "nl"},
 };
 
 inline constexpr std::size_t kMeasureRowCount = sizeof kMeasureRows / sizeof kMeasureRows[0];
@@ -108,6 +139,32 @@ static_assert(kReadingEaseMeasure < kMeasureRowCount && kKincaidGradeMeasure < k
                   kAriMeasure < kMeasureRowCount && kSmogMeasure < kMeasureRowCount &&
                   kFogMeasure < kMeasureRowCount && kWordsPerSentenceMeasure < kMeasureRowCount,
               "a measure that code names has no row");
+
+// Whether the measure measures texts of the language (its code, "de").
+constexpr bool MeasureApplies(std::size_t measure, std::string_view language) {
+    const std::string_view list = kMeasureRows[measure].languages;
+    if (list == kEveryLanguage)
+        return true;
+    for (std::size_t from = 0; from <= list.size();) {
+        std::size_t to = list.find(' ', from);
+        if (to == std::string_view::npos)
+            to = list.size();
+        if (list.substr(from, to - from) == language)
+            return true;
+        from = to + 1;
+    }
+    return false;
+}
+
+// Whether some measure other than the ones of every language fits the language: a formula of
+// its own.
+constexpr bool HasOwnFormula(std::string_view language) {
+    for (std::size_t i = 0; i < kMeasureRowCount; ++i)
+        if (kMeasureRows[i].languages != std::string_view(kEveryLanguage) &&
+            MeasureApplies(i, language))
+            return true;
+    return false;
+}
 
 // The measure's value for the counts.
 inline double MeasureValue(std::size_t measure, const ReadabilityCounts& counts,

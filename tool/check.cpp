@@ -2,6 +2,7 @@
 #include "tool/commands.h"
 #include "tool/finding_formats.h"
 #include "tool/findings.h"
+#include "tool/languages.h"
 #include "tool/run.h"
 #include "tool/table.h"
 
@@ -13,12 +14,11 @@ namespace lxtool {
 
 namespace {
 
-constexpr const char* kOverall = "Overall";
-
 struct CheckRow {
     std::string name;
     bool overall = false;
     bool read = true; // false for a book's file that could not be opened
+    std::string language;
     ReadabilityCounts counts{};
     std::int32_t longWords = 0;
     MeasureSet measures;
@@ -28,34 +28,35 @@ struct CheckRow {
     std::size_t hardParagraphs = 0;
 };
 
-// A row a file and, for a book, one for the whole, each with its findings.
-std::vector<CheckRow> Rows(const InputFigures& figures, const Thresholds& thresholds) {
+// A row a file and, for a book, one for the whole (or one for each of its languages), each
+// checked against the thresholds on the measures of its language only, with its findings.
+std::vector<CheckRow> Rows(const InputFigures& figures, const std::vector<LanguageRow>& byLanguage,
+                           const Thresholds& thresholds) {
     std::vector<CheckRow> rows;
-    auto add = [&](const std::string& name, bool overall, bool read,
-                   const ReadabilityCounts& counts, std::int32_t longWords,
-                   std::int32_t fogComplexWords, std::vector<Finding> findings) {
+    std::size_t file = 0; // the files' rows come first, in the order of the figures' files
+    for (const LanguageRow& r : byLanguage) {
         CheckRow row;
-        row.name = name;
-        row.overall = overall;
-        row.read = read;
-        row.counts = counts;
-        row.longWords = longWords;
-        row.measures = ComputeMeasures(counts, longWords, fogComplexWords);
-        if (read)
-            row.misses = Evaluate(thresholds, row.measures);
-        for (const Finding& f : findings) {
+        row.name = r.name;
+        row.overall = r.overall;
+        row.read = r.read;
+        row.language = r.language;
+        row.counts = r.counts;
+        row.longWords = r.longWords;
+        row.measures = ComputeMeasures(r.counts, r.longWords, r.fogComplexWords);
+        const Thresholds applicable = ApplicableThresholds(thresholds, r.language);
+        if (r.read)
+            row.misses = Evaluate(applicable, row.measures);
+        if (!r.overall && file < figures.files.size())
+            row.findings = FileFindings(figures.files[file++], applicable);
+        else if (r.overall)
+            row.findings = TotalFindings(BookPath(figures), "the book as a whole", r.counts,
+                                         r.longWords, r.fogComplexWords, applicable);
+        for (const Finding& f : row.findings) {
             row.longSentences += f.rule == kMaxSentenceLengthName ? 1 : 0;
             row.hardParagraphs += f.rule == kMaxParagraphGradeName ? 1 : 0;
         }
-        row.findings = std::move(findings);
         rows.push_back(std::move(row));
-    };
-    for (const FileFigures& f : figures.files)
-        add(f.name, false, f.opened, f.totals, f.longWords, f.fogComplexWords,
-            FileFindings(f, thresholds));
-    if (figures.isBook)
-        add(kOverall, true, true, figures.totals, figures.longWords, figures.fogComplexWords,
-            BookFindings(figures, thresholds));
+    }
     return rows;
 }
 
@@ -143,18 +144,31 @@ constexpr const char* kFindingResult = "finding";
 // cell for a measure with no value, and results in lower case for scripts to compare; after the
 // rows of the files, a row a finding (result "finding") with its place, rule, figure, limit and
 // message in columns of their own, so that one table carries both.
-TextTable CheckTable(const std::vector<CheckRow>& rows, const Thresholds& t, bool csv) {
+// The measures are those of the rows' languages; a measure that does not measure a row's
+// language shows "-" (an empty cell in CSV), and a language column comes first when a row is not
+// in English.
+TextTable CheckTable(const std::vector<CheckRow>& rows, const std::vector<MeasureId>& measures,
+                     bool languages, const Thresholds& t, bool csv) {
     TextTable table;
     table.headings.push_back(csv ? "file" : "File");
-    for (const MeasureRow& m : kMeasureRows)
-        table.headings.push_back(csv ? m.csvKey : m.heading);
+    if (languages)
+        table.headings.push_back(csv ? "language" : "Language");
+    for (MeasureId id : measures)
+        table.headings.push_back(csv ? RowOf(id).csvKey : RowOf(id).heading);
     table.headings.push_back(csv ? "result" : "Result");
     table.headings.push_back(csv ? "missed" : "Missed");
     for (const CheckRow& r : rows) {
         std::vector<std::string> cells{r.name};
-        for (MeasureId id = 0; id < kMeasureRowCount; ++id) {
+        if (languages)
+            cells.push_back(r.language);
+        for (MeasureId id : measures) {
             const double v = r.measures[id];
-            cells.push_back(csv && !std::isfinite(v) ? "" : ValueText(v));
+            if (!MeasureApplies(id, r.language))
+                cells.push_back(csv ? "" : "-");
+            else if (csv)
+                cells.push_back(std::isfinite(v) ? ValueText(v) : "");
+            else
+                cells.push_back(ValueWithBand(id, v));
         }
         cells.push_back(ResultText(r, csv ? "fail" : "FAIL"));
         cells.push_back(MissesText(r, t));
@@ -170,7 +184,7 @@ TextTable CheckTable(const std::vector<CheckRow>& rows, const Thresholds& t, boo
     for (const CheckRow& r : rows)
         for (const Finding& f : r.findings) {
             std::vector<std::string> cells{f.path};
-            cells.resize(1 + kMeasureRowCount);
+            cells.resize(1 + (languages ? 1 : 0) + measures.size());
             cells.push_back(kFindingResult);
             cells.push_back("");
             for (const std::string& cell :
@@ -188,8 +202,9 @@ nlohmann::json FindingJson(const Finding& f) {
 }
 
 // The check's results: the thresholds and rules applied, each row's figures and misses, every
-// finding, the summary.
-nlohmann::json Json(const Thresholds& t, const std::vector<CheckRow>& rows) {
+// finding, the notes on languages, the summary.
+nlohmann::json Json(const Thresholds& t, const std::vector<CheckRow>& rows,
+                    const std::vector<std::string>& notes) {
     nlohmann::json j;
     j["thresholds"] = nlohmann::json::array();
     for (const Threshold& limit : t.limits)
@@ -209,8 +224,12 @@ nlohmann::json Json(const Thresholds& t, const std::vector<CheckRow>& rows) {
         row["file"] = r.name;
         row["overall"] = r.overall;
         row["read"] = r.read;
+        row["language"] = r.language;
         row["counts"] = CountsJson(r.counts, r.longWords);
-        row["measures"] = MeasuresJson(r.measures);
+        row["measures"] = MeasuresJson(r.measures, r.language);
+        for (MeasureId id = 0; id < kMeasureRowCount; ++id)
+            if (RowOf(id).band && MeasureApplies(id, r.language))
+                row["bands"][RowOf(id).jsonKey] = RowOf(id).band(ShownValue(r.measures[id]));
         row["pass"] = r.read && !Failed(r);
         row["missed"] = nlohmann::json::array();
         for (const Miss& m : r.misses)
@@ -233,6 +252,7 @@ nlohmann::json Json(const Thresholds& t, const std::vector<CheckRow>& rows) {
                     {"failed", failed},
                     {"pass", failed == 0 && allRead},
                     {"text", Summary(rows, t)}};
+    j["notes"] = notes;
     return j;
 }
 
@@ -248,7 +268,6 @@ FindingsReport ReportOfFindings(const InputFigures& figures, const Thresholds& t
         report.files.push_back({PlaceOf(f).path, f.opened, false});
     if (figures.isBook)
         report.files.push_back({BookPath(figures), true, true});
-    report.table = RenderTable(CheckTable(rows, t, false));
     report.summary = Summary(rows, t);
     return report;
 }
@@ -263,7 +282,12 @@ int RunCheck(const ToolCommand&, const ToolOptions& options, std::ostream& out, 
         return FinishWithError(options, error, status, out, err);
     Measured m = MeasureInput(options, thresholds.excludeFormats, err);
     const bool measured = m.status == kExitOk || !m.figures.files.empty();
-    std::vector<CheckRow> rows = measured ? Rows(m.figures, thresholds) : std::vector<CheckRow>{};
+    const std::vector<LanguageRow> byLanguage =
+        measured ? RowsByLanguage(m.figures) : std::vector<LanguageRow>{};
+    std::vector<CheckRow> rows = Rows(m.figures, byLanguage, thresholds);
+    const std::vector<std::string> notes = LanguageNotes(byLanguage, thresholds);
+    const std::vector<MeasureId> measures = MeasuresOfRows(byLanguage);
+    const bool languages = AnyNotEnglish(byLanguage);
     status = m.status;
     if (status == kExitOk && FailedRows(rows) > 0)
         status = kExitThresholdMissed;
@@ -271,14 +295,18 @@ int RunCheck(const ToolCommand&, const ToolOptions& options, std::ostream& out, 
     RunReport report = ReportOf(options, m, status);
     if (options.json) {
         if (measured)
-            report.extra["check"] = Json(thresholds, rows);
+            report.extra["check"] = Json(thresholds, rows, notes);
     } else if (measured) {
         if (options.csv) {
-            out << RenderCsv(CheckTable(rows, thresholds, true));
+            out << RenderCsv(CheckTable(rows, measures, languages, thresholds, true));
+            report.warnings.insert(report.warnings.end(), notes.begin(), notes.end());
         } else {
             const FindingFormat* format =
                 FindFindingFormat(options.format.empty() ? kDefaultFindingFormat : options.format);
-            format->write(ReportOfFindings(m.figures, thresholds, rows), out);
+            FindingsReport findings = ReportOfFindings(m.figures, thresholds, rows);
+            findings.table = RenderTable(CheckTable(rows, measures, languages, thresholds, false));
+            findings.notes = notes;
+            format->write(findings, out);
         }
     }
     return Finish(options, report, out, err);

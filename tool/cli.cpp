@@ -12,6 +12,7 @@
 #include "support/enc_convert.h"
 #include "tool/commands.h"
 #include "tool/figures.h"
+#include "tool/languages.h"
 #include "tool/json_output.h"
 #include "tool/measures.h"
 #include "tool/output_files.h"
@@ -215,7 +216,7 @@ void AddEveryCount(Session& s, ObjectId input) {
                                         "could not connect to its host");
             return;
         }
-        figures = CollectFigures(s.host, input, false, s.options.counting, false);
+        figures = CollectFigures(s.host, input, false, s.options.counting, s.options.language, false);
     }
     if (s.options.command == kCountsCommand) {
         s.report.extra["counts"] = CountsJson(figures.totals, figures.longWords);
@@ -266,8 +267,17 @@ std::string PreciseAlert(Session& s, ObjectId input, Measure measure) {
         if (!client.connected())
             return "";
         const ToolConsole console;
-        figures = CollectFigures(s.host, input, false, Counting::Precise, false);
+        figures = CollectFigures(s.host, input, false, Counting::Precise, s.options.language, false);
     }
+    // The plug-in's measure lines are English's formulas: a file in another language is pointed
+    // to the command that shows its own.
+    for (const FileFigures& f : figures.files)
+        if (f.language != "en")
+            s.report.warnings.push_back(f.name + " is in " + LanguageName(f.language) + " (" +
+                                        f.language + "), which these English formulas do not "
+                                        "measure; 'lexameter check' shows its own measures");
+    s.report.warnings.insert(s.report.warnings.end(), figures.languageNotes.begin(),
+                             figures.languageNotes.end());
     const ReadabilityCounts counts =
         measure == MeasureFog ? FogCounts(figures.totals, figures.fogComplexWords) : figures.totals;
     MeasureLine lines[kMeasureMaxLines];
@@ -284,10 +294,16 @@ std::string PreciseAlert(Session& s, ObjectId input, Measure measure) {
     return text;
 }
 
+// What a report the tool makes counts with: its host's model and the run's language.
+struct ReportCounting {
+    lxhost::Session* session;
+    std::string language;
+};
+
 // Counts one open document with the precise profile for a report the tool makes.
 void CountForReport(ObjectId doc, ReportCounts* counts, void* context) {
-    const FileFigures f =
-        CollectDocument(*static_cast<lxhost::Session*>(context), doc, Counting::Precise);
+    const auto* c = static_cast<const ReportCounting*>(context);
+    const FileFigures f = CollectDocument(*c->session, doc, Counting::Precise, c->language);
     AddCounts(counts->counts, f.totals);
     AddCounts(counts->fog, FogCounts(f.totals, f.fogComplexWords));
 }
@@ -322,12 +338,13 @@ bool MakePreciseDocument(Session& s, ObjectId input, bool isBook) {
         return false;
     const ToolConsole console;
     if (s.options.command == kReportCommand) {
+        ReportCounting counting{&s.host.session(), s.options.language};
         if (isBook)
-            WriteBookReport(input, CountForReport, &s.host.session());
+            WriteBookReport(input, CountForReport, &counting);
         else
-            WriteDocumentReport(input, CountForReport, &s.host.session());
+            WriteDocumentReport(input, CountForReport, &counting);
     } else {
-        WriteWordListOf(CollectFigures(s.host, input, true, Counting::Precise, false),
+        WriteWordListOf(CollectFigures(s.host, input, true, Counting::Precise, s.options.language, false),
                         s.options.command == kWordCountsCommand);
     }
     return true;

@@ -259,6 +259,9 @@ void DeclareOptions(OptionTable& t, CLI::App& app, ToolOptions& o) {
             "count by the classic rules (the plug-in's, the default) or the precise ones",
             kOptionsCounting)
         ->check(CLI::IsMember({"classic", "precise"}));
+    t.Value("--lang", o.languageGiven, "CODE",
+            "the language of text whose document names none (precise counting; default en)",
+            kOptionsCounting);
     t.Flag("--allow-outside", o.allowOutside,
            "let a book read files outside its folder (for trusted trees)", kOptionsFormats);
     t.Flag("--show-ids", o.showIds, "print the ids of the opened document or book", kOptionsPlugin);

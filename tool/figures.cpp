@@ -1,5 +1,6 @@
 #include "tool/figures.h"
 
+#include "analysis/precise/languages.h"
 #include "analysis/precise/precise.h"
 #include "analysis/sentence_counts.h"
 #include "analysis/tokenizer.h"
@@ -17,6 +18,7 @@
 #include <cstring>
 #include <filesystem>
 #include <limits>
+#include <map>
 #include <new>
 
 namespace lxtool {
@@ -44,7 +46,37 @@ struct FileWalk {
     WordBatch batch; // the words of the text being counted
     Counting counting = Counting::Classic;
     bool keepParagraphs = true;
+    const lxprecise::Language* language = nullptr; // where the document says none
+    std::vector<std::string>* languageNotes = nullptr;
+    std::map<std::string, std::int64_t> wordsByLanguage;
 };
+
+void NoteOnce(std::vector<std::string>* notes, std::string note) {
+    if (notes && std::find(notes->begin(), notes->end(), note) == notes->end())
+        notes->push_back(std::move(note));
+}
+
+// The language a paragraph is counted in under the precise profile: its document's word for it
+// when the profile knows that language, else the run's.
+const lxprecise::Language& LanguageOfParagraph(FileWalk* walk, lxhost::Document* doc,
+                                               ObjectId object) {
+    const lxhost::Paragraph* para = doc ? doc->FindParagraph(object) : nullptr;
+    const std::string_view code = para ? doc->LanguageOf(*para) : std::string_view();
+    const lxprecise::Language* language = walk->language;
+    if (!code.empty()) {
+        if (const lxprecise::Language* found = lxprecise::FindLanguage(code))
+            language = found;
+        else
+            NoteOnce(walk->languageNotes,
+                     walk->file->name + ": its language '" + std::string(code) +
+                         "' is not one the precise counting knows (" + lxprecise::LanguageCodes() +
+                         "); its paragraphs are counted as " + walk->language->name);
+    }
+    std::string why;
+    if (!lxprecise::LanguageAvailable(*language, &why))
+        NoteOnce(walk->languageNotes, why + "; its syllables are counted by groups of vowels");
+    return *language;
+}
 
 void BatchWord(std::string_view word, void* context) {
     static_cast<WordBatch*>(context)->Add(word);
@@ -129,10 +161,10 @@ class PreciseText {
 
 // Counts a paragraph's text with the precise profile: its counts and its sentences, whose
 // offsets are mapped back from the UTF-8 text to the host's bytes; with a batch, each word of
-// its sentences (host bytes) goes into it.
-void CountPrecisely(ParagraphFigures* p, WordBatch* batch) {
+// its sentences (host bytes) goes into it. The text is cut and counted by the language's rules.
+void CountPrecisely(ParagraphFigures* p, WordBatch* batch, const lxprecise::Language& language) {
     const PreciseText text(p->text);
-    for (const lxprecise::Sentence& s : lxprecise::Analyse(text.utf8())) {
+    for (const lxprecise::Sentence& s : lxprecise::Analyse(text.utf8(), language)) {
         SentenceFigures f;
         const std::string_view host = text.Host(s.span);
         f.offset = static_cast<std::uint32_t>(host.data() - p->text.data());
@@ -143,6 +175,7 @@ void CountPrecisely(ParagraphFigures* p, WordBatch* batch) {
             f.counts.syllables += w.syllables;
             f.counts.characters += w.characters;
             f.counts.complexWords += w.complex ? 1 : 0;
+            f.counts.monosyllables += w.syllables == 1 ? 1 : 0;
             f.fogComplexWords += w.fogComplex ? 1 : 0;
             f.longWords += w.characters >= static_cast<int>(kLongWordBytes) ? 1 : 0;
             if (batch)
@@ -178,8 +211,13 @@ void ParagraphVisit(ObjectId docId, ObjectId object, void* context) {
     WordOccurrences* words = walk->occurrences;
     if (words)
         walk->examined.push_back(object);
-    if (walk->counting == Counting::Precise)
-        CountPrecisely(&p, words ? &walk->batch : nullptr);
+    p.language = walk->language->code;
+    if (walk->counting == Counting::Precise) {
+        const lxprecise::Language& language =
+            LanguageOfParagraph(walk, walk->session->FindDocument(docId), object);
+        p.language = language.code;
+        CountPrecisely(&p, words ? &walk->batch : nullptr, language);
+    }
     if (p.counts.sentences == 0) {
         // No counted sentence: whatever words the plug-in's word list finds are listed still (the
         // precise profile finds a word only in a sentence).
@@ -200,6 +238,7 @@ void ParagraphVisit(ObjectId docId, ObjectId object, void* context) {
     if (words)
         walk->batch.CountInto(words, true);
     FileFigures& file = *walk->file;
+    walk->wordsByLanguage[p.language] += p.counts.words;
     AddCounts(file.totals, p.counts);
     file.longWords += p.longWords;
     file.fogComplexWords += p.fogComplexWords;
@@ -294,7 +333,8 @@ std::string OpenablePath(const std::string& path) {
 // The figures of one document; bookPath is the path of the book it belongs to, or "".
 FileFigures CollectFile(lxhost::Session& session, ObjectId doc, const std::string& name,
                         const std::string& bookPath, WordOccurrences* occurrences,
-                        Counting counting, bool keepParagraphs) {
+                        Counting counting, bool keepParagraphs, const lxprecise::Language& language,
+                        std::vector<std::string>* languageNotes) {
     FileFigures file;
     const lxhost::Document* opened = doc != 0 ? session.FindDocument(doc) : nullptr;
     const std::string path = opened ? opened->path : "";
@@ -303,7 +343,8 @@ FileFigures CollectFile(lxhost::Session& session, ObjectId doc, const std::strin
         file.name = Utf8FileName(path, name);
     file.opened = doc != 0;
     file.path = OpenablePath(path);
-    FileWalk walk{&session, &file, occurrences, {}, {}, counting, keepParagraphs};
+    FileWalk walk{&session, &file, occurrences, {}, {},           counting,
+                  keepParagraphs, &language, languageNotes, {}};
     if (doc != 0) {
         WalkTextObjects(doc, true, ParagraphVisit, &walk);
         if (occurrences) {
@@ -311,6 +352,13 @@ FileFigures CollectFile(lxhost::Session& session, ObjectId doc, const std::strin
             WalkTextObjects(doc, false, OccurrenceVisit, &walk);
         }
     }
+    file.language = language.code;
+    std::int64_t most = 0;
+    for (const auto& [code, words] : walk.wordsByLanguage)
+        if (words > most) {
+            most = words;
+            file.language = code;
+        }
     return file;
 }
 
@@ -321,13 +369,16 @@ struct BookWalk {
     std::string bookPath;
     Counting counting;
     bool keepParagraphs;
+    const lxprecise::Language* language;
+    std::vector<std::string>* languageNotes;
 };
 
 void BookFileVisit(ObjectId doc, const char* name, void* context) {
     auto* walk = static_cast<BookWalk*>(context);
     walk->input->files.push_back(CollectFile(*walk->session, doc, name ? name : "", walk->bookPath,
                                              walk->occurrences, walk->counting,
-                                             walk->keepParagraphs));
+                                             walk->keepParagraphs, *walk->language,
+                                             walk->languageNotes));
 }
 
 } // namespace
@@ -409,13 +460,23 @@ const char* CountingName(Counting counting) {
     return counting == Counting::Precise ? "precise" : "classic";
 }
 
-FileFigures CollectDocument(lxhost::Session& session, ObjectId doc, Counting counting) {
-    return CollectFile(session, doc, "", "", nullptr, counting, true);
+// The language of text whose document names none. The classic rules are the plug-in's, and
+// count English.
+const lxprecise::Language& RunLanguage(Counting counting, std::string_view code) {
+    const lxprecise::Language* found = lxprecise::FindLanguage(code);
+    return counting == Counting::Classic || !found ? lxprecise::English() : *found;
+}
+
+FileFigures CollectDocument(lxhost::Session& session, ObjectId doc, Counting counting,
+                            std::string_view languageCode) {
+    return CollectFile(session, doc, "", "", nullptr, counting, true,
+                       RunLanguage(counting, languageCode), nullptr);
 }
 
 InputFigures CollectFigures(lxhost::Host& host, ObjectId input, bool occurrences, Counting counting,
-                            bool paragraphs) {
+                            std::string_view languageCode, bool paragraphs) {
     lxhost::Session& session = host.session();
+    const lxprecise::Language& language = RunLanguage(counting, languageCode);
     InputFigures figures;
     figures.isBook = lxhost::KindOf(input) == lxhost::kKindBook;
     if (figures.isBook) {
@@ -427,13 +488,15 @@ InputFigures CollectFigures(lxhost::Host& host, ObjectId input, bool occurrences
                       occurrences ? &figures.occurrences : nullptr,
                       book ? book->path : "",
                       counting,
-                      paragraphs};
+                      paragraphs,
+                      &language,
+                      &figures.languageNotes};
         WalkBookFiles(input, kStatusExamining, BookFileVisit, &walk);
     } else {
         const std::string served = TakeString(DocumentFileName(input), "Untitled");
         figures.files.push_back(CollectFile(session, input, served, "",
                                             occurrences ? &figures.occurrences : nullptr, counting,
-                                            paragraphs));
+                                            paragraphs, language, &figures.languageNotes));
         figures.name = figures.files.back().name;
     }
     for (const FileFigures& f : figures.files) {

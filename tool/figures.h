@@ -44,6 +44,7 @@ struct ParagraphFigures {
     std::string format;       // the paragraph format's name, UTF-8; "" for a text line
     std::string page;         // the page it is shown on (UTF-8) where the host knows it; else ""
     std::string text;         // the host's text, FrameRoman bytes
+    std::string language;     // the code of the language it was counted in: "de"; "en" classic
     ReadabilityCounts counts{};
     std::int32_t longWords = 0;
     // Complex words as Gunning Fog counts them: under the classic profile every complex word.
@@ -58,6 +59,9 @@ struct FileFigures {
     // folder) the last component of its path; "Untitled" when untitled
     std::string name;
     bool opened = true;
+    // The language of most of its counted words (the run's language when it has none); the
+    // measures of its row are this language's.
+    std::string language;
     ReadabilityCounts totals{};
     std::int32_t longWords = 0;
     // Complex words as Gunning Fog counts them: under the classic profile every complex word.
@@ -107,6 +111,9 @@ struct InputFigures {
     std::int32_t longWords = 0;
     // Complex words as Gunning Fog counts them: under the classic profile every complex word.
     std::int32_t fogComplexWords = 0;
+    // What the count says of the documents' languages: a language it does not know, a voice
+    // espeak-ng does not have; each once.
+    std::vector<std::string> languageNotes;
     // When asked for: the words a word list holds, and how often each word occurs, counted as
     // the plug-in's word lists count occurrences (in every paragraph of the walk, the paragraph
     // filter off). Host bytes.
@@ -133,13 +140,18 @@ class HostClient {
 // With Counting::Precise the sentences, words and syllables are the precise profile's (the text
 // converted to UTF-8 and cut by its rules); sentence offsets stay offsets into the host's text.
 // The word list's words and occurrences are the profile's words.
+// Each paragraph is counted in the language its document gives it, else in language (a code the
+// precise profile knows); the classic rules count English.
 // Without paragraphs, only the totals of each file are kept, not its paragraphs' figures (which
 // take some forty times the text they count: a book of many large files would not fit in memory).
 InputFigures CollectFigures(lxhost::Host& host, ObjectId input, bool occurrences = false,
-                            Counting counting = Counting::Classic, bool paragraphs = true);
+                            Counting counting = Counting::Classic,
+                            std::string_view language = "en", bool paragraphs = true);
 
-// The figures of one open document, counted with the profile. Needs a connected HostClient.
-FileFigures CollectDocument(lxhost::Session& session, ObjectId doc, Counting counting);
+// The figures of one open document, counted with the profile in the language given (where the
+// document names none). Needs a connected HostClient.
+FileFigures CollectDocument(lxhost::Session& session, ObjectId doc, Counting counting,
+                            std::string_view language);
 
 // A book's file is named by its path from the book's folder (the folder itself for a folder
 // book, else the one that holds the book file), so that files of one name in different folders

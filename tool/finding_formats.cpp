@@ -27,6 +27,8 @@ constexpr const char* kReplacement = "\xEF\xBF\xBD"; // U+FFFD
 
 void WriteText(const FindingsReport& r, std::ostream& out) {
     out << r.table << "\n";
+    for (const std::string& note : r.notes)
+        out << note << "\n";
     for (const Finding& f : r.findings)
         out << FindingLine(f) << "\n";
     if (!r.findings.empty())

@@ -26,6 +26,7 @@ struct FindingsReport {
     std::vector<CheckedFile> files; // in the input's order
     std::string table;              // the measures per file, rendered for the terminal
     std::string summary;            // one line: the verdict
+    std::vector<std::string> notes; // for the terminal, below the table: thresholds not applied
 };
 
 using WriteFindingsFn = void (*)(const FindingsReport& report, std::ostream& out);

@@ -111,6 +111,14 @@ std::vector<Finding> FileFindings(const FileFigures& f, const Thresholds& thresh
     return findings;
 }
 
+std::vector<Finding> TotalFindings(const std::string& path, const char* whose,
+                                   const ReadabilityCounts& counts, std::int32_t longWords,
+                                   std::int32_t fogComplexWords, const Thresholds& thresholds) {
+    std::vector<Finding> findings;
+    AddFileMisses(path, whose, counts, longWords, fogComplexWords, thresholds, &findings);
+    return findings;
+}
+
 std::vector<Finding> BookFindings(const InputFigures& figures, const Thresholds& thresholds) {
     std::vector<Finding> findings;
     if (figures.isBook)

@@ -50,6 +50,11 @@ std::vector<FindingRule> RulesInForce(const Thresholds& thresholds);
 std::vector<Finding> FileFindings(const FileFigures& file, const Thresholds& thresholds);
 // The thresholds a book as a whole misses, at the start of the book (its name).
 std::vector<Finding> BookFindings(const InputFigures& figures, const Thresholds& thresholds);
+// The thresholds a total misses (a book's, or its files' in one language), at the start of path;
+// whose names what was measured in the message ("the book as a whole").
+std::vector<Finding> TotalFindings(const std::string& path, const char* whose,
+                                   const ReadabilityCounts& counts, std::int32_t longWords,
+                                   std::int32_t fogComplexWords, const Thresholds& thresholds);
 
 // Every finding of the figures against the thresholds, file by file in the input's order: a
 // file's missed thresholds at its start, then its paragraphs' and sentences' findings in text

@@ -6,6 +6,7 @@
 #include "tool/output_files.h"
 
 #include "tool/digest.h"
+#include "tool/languages.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -101,8 +102,23 @@ void Summary(std::string& h, const InputFigures& f, const Measured& m) {
     row("Complex words (three syllables or more)", Number(c.complexWords));
     row("Long words (seven letters or more)", Number(f.longWords));
     row("Unique words", Number(m.uniqueWords));
+    // The whole's measures are those of every language its files are in.
+    const std::vector<LanguageRow> rows = RowsByLanguage(f);
+    std::vector<std::string> languages;
+    for (const LanguageRow& r : rows)
+        if (r.read && std::find(languages.begin(), languages.end(), r.language) == languages.end())
+            languages.push_back(r.language);
+    if (AnyNotEnglish(rows)) {
+        std::string names;
+        for (const std::string& code : languages)
+            names += (names.empty() ? "" : ", ") + LanguageName(code) + " (" + code + ")";
+        row(languages.size() == 1 ? "Language" : "Languages", HtmlEscape(names));
+    }
     for (MeasureId id = 0; id < kMeasureRowCount; ++id)
-        row(RowOf(id).heading, ValueText(measures[id]));
+        if (std::all_of(languages.begin(), languages.end(),
+                        [&](const std::string& code) { return MeasureApplies(id, code); }) &&
+            (!languages.empty() || MeasureApplies(id, "en")))
+            row(RowOf(id).heading, ValueText(measures[id]));
     h += "</table>\n</section>\n";
 }
 
@@ -189,24 +205,33 @@ void Strips(std::string& h, const InputFigures& f) {
     h += "</section>\n";
 }
 
+// A row a file, then the book's Overall (one per language for a book of several); each row
+// shows the measures of its language and is checked against the thresholds on them.
 void FileTable(std::string& h, const InputFigures& f, const Thresholds& t) {
+    const std::vector<LanguageRow> rows = RowsByLanguage(f);
+    const std::vector<MeasureId> measures = MeasuresOfRows(rows);
+    const bool languages = AnyNotEnglish(rows);
     h += "<section id=\"files\">\n<h2>Measures per file</h2>\n<table class=\"measures\">\n"
          "<thead><tr><th>File</th>";
-    for (const MeasureRow& info : kMeasureRows)
-        h += "<th>" + HtmlEscape(info.heading) + "</th>";
+    if (languages)
+        h += "<th>Language</th>";
+    for (MeasureId id : measures)
+        h += "<th>" + HtmlEscape(RowOf(id).heading) + "</th>";
     h += "<th>Words</th><th>Syllables</th><th>Complex words</th>";
     if (!t.limits.empty())
         h += "<th>Result</th>";
     h += "</tr></thead>\n<tbody>\n";
-    auto row = [&](const std::string& name, const ReadabilityCounts& c, std::int32_t longWords,
-                   std::int32_t fogComplexWords) {
-        const MeasureSet m = ComputeMeasures(c, longWords, fogComplexWords);
-        const std::vector<Miss> misses = Evaluate(t, m);
-        h += "<tr><td>" + HtmlEscape(name) + "</td>";
-        for (MeasureId id = 0; id < kMeasureRowCount; ++id)
-            h += "<td>" + ValueText(m[id]) + "</td>";
-        h += "<td>" + Number(c.words) + "</td><td>" + Number(c.syllables) + "</td><td>" +
-             Number(c.complexWords) + "</td>";
+    for (const LanguageRow& r : rows) {
+        const MeasureSet m = ComputeMeasures(r.counts, r.longWords, r.fogComplexWords);
+        const std::vector<Miss> misses = Evaluate(ApplicableThresholds(t, r.language), m);
+        h += "<tr><td>" + HtmlEscape(r.name) + "</td>";
+        if (languages)
+            h += "<td lang=\"en\">" + HtmlEscape(LanguageName(r.language)) + "</td>";
+        for (MeasureId id : measures)
+            h += MeasureApplies(id, r.language) ? "<td>" + ValueWithBand(id, m[id]) + "</td>"
+                                                : "<td class=\"na\">-</td>";
+        h += "<td>" + Number(r.counts.words) + "</td><td>" + Number(r.counts.syllables) +
+             "</td><td>" + Number(r.counts.complexWords) + "</td>";
         if (!t.limits.empty()) {
             std::string missed;
             for (const Miss& miss : misses)
@@ -215,12 +240,11 @@ void FileTable(std::string& h, const InputFigures& f, const Thresholds& t) {
                                 : "<td class=\"fail\">FAIL: " + HtmlEscape(missed) + "</td>";
         }
         h += "</tr>\n";
-    };
-    for (const FileFigures& file : f.files)
-        row(file.name, file.totals, file.longWords, file.fogComplexWords);
-    if (f.isBook)
-        row("Overall", f.totals, f.longWords, f.fogComplexWords);
-    h += "</tbody>\n</table>\n</section>\n";
+    }
+    h += "</tbody>\n</table>\n";
+    for (const std::string& note : LanguageNotes(rows, t))
+        h += "<p class=\"note\">" + HtmlEscape(note) + "</p>\n";
+    h += "</section>\n";
 }
 
 std::string Where(const FileFigures& file, const ParagraphFigures& p) {

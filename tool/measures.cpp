@@ -30,6 +30,11 @@ std::string ValueText(double value) {
     return text;
 }
 
+std::string ValueWithBand(MeasureId id, double value) {
+    const char* band = RowOf(id).band ? RowOf(id).band(ShownValue(value)) : "";
+    return *band ? ValueText(value) + " (" + band + ")" : ValueText(value);
+}
+
 double ShownValue(double value) {
     if (!std::isfinite(value))
         return value;

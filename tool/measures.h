@@ -36,6 +36,8 @@ ReadabilityCounts FogCounts(const ReadabilityCounts& counts, std::int32_t fogCom
 
 // The value as the plug-in shows a measure: one decimal, "n/a" when it is not a number.
 std::string ValueText(double value);
+// The value with its band on the measure's scale where the measure has bands: "62.1 (normal)".
+std::string ValueWithBand(MeasureId id, double value);
 // The value rounded as ValueText shows it; thresholds are compared with what the user sees.
 double ShownValue(double value);
 

@@ -50,6 +50,10 @@ struct ToolOptions {
     // force once the option and the configuration are settled.
     std::string countingGiven;
     Counting counting = Counting::Classic;
+    // The language of text whose document says none: --lang as given (empty when not given), and
+    // the code in force once the option and the configuration are settled.
+    std::string languageGiven;
+    std::string language = "en";
     // The tool's own commands.
     std::string config; // --config FILE; empty: .lexameter.toml in the current directory, if any
     ThresholdSettings thresholds;

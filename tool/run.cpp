@@ -1,5 +1,6 @@
 #include "tool/run.h"
 
+#include "analysis/precise/languages.h"
 #include "analysis/precise/precise.h"
 #include "analysis/tokenizer.h"
 #include "analysis/words.h"
@@ -144,8 +145,10 @@ Measured MeasureInput(const ToolOptions& options, const std::vector<std::string>
     {
         Progress progress(err, IsTerminal(err));
         ShowProgress shown(session, progress, !options.json);
-        m.figures = CollectFigures(host, input, words, options.counting);
+        m.figures = CollectFigures(host, input, words, options.counting, options.language);
     }
+    m.warnings.insert(m.warnings.end(), m.figures.languageNotes.begin(),
+                      m.figures.languageNotes.end());
     // The files the run read: an output of the run never replaces one of them.
     m.inputs = options.files;
     if (const lxhost::Book* book = session.FindBook(input))
@@ -236,13 +239,20 @@ std::string SettleCounting(ToolOptions* options, int* status, bool* usage) {
     *usage = false;
     std::string profile = options->countingGiven;
     const bool given = !profile.empty();
-    // A build that cannot read configuration files counts by the option alone.
-    if (profile.empty() && ConfigSupported()) {
+    std::string language = options->languageGiven;
+    std::string languageSource = "--lang";
+    // A build that cannot read configuration files counts by the options alone.
+    if ((profile.empty() || language.empty()) && ConfigSupported()) {
         ThresholdSettings file;
         std::string error;
         if (!LoadSettings(*options, &file, status, &error))
             return error;
-        profile = file.counting.value_or("");
+        if (profile.empty())
+            profile = file.counting.value_or("");
+        if (language.empty() && file.language) {
+            language = *file.language;
+            languageSource = "lang";
+        }
     }
     if (profile.empty())
         profile = "classic";
@@ -259,8 +269,34 @@ std::string SettleCounting(ToolOptions* options, int* status, bool* usage) {
     }
     options->countingGiven = profile; // named in the JSON document
     options->counting = profile == "precise" ? Counting::Precise : Counting::Classic;
-    if (options->counting == Counting::Classic)
-        return "";
+    if (!language.empty()) {
+        const lxprecise::Language* known = lxprecise::FindLanguage(language);
+        if (!known) {
+            *status = kExitUsage;
+            *usage = true;
+            return languageSource + " '" + language +
+                   "': not a language lexameter counts (known: " + lxprecise::LanguageCodes() + ")";
+        }
+        options->language = known->code;
+    }
+    if (options->counting == Counting::Classic) {
+        if (options->language == lxprecise::kEnglish)
+            return "";
+        // A team's configuration may name its language for the tool's precise commands; a run
+        // that counts by the classic rules (the plug-in's messages among them) counts English.
+        if (languageSource == "lang") {
+            options->warnings.push_back("lang = \"" + language +
+                                        "\" of the configuration does not apply: the classic "
+                                        "counting is the plug-in's and counts English only");
+            options->language = std::string(lxprecise::kEnglish);
+            return "";
+        }
+        *status = kExitUsage;
+        *usage = true;
+        return languageSource + " '" + language +
+               "': the classic counting is the plug-in's and counts English only; count " +
+               "other languages with --counting precise";
+    }
     *status = kExitUsage;
     *usage = true;
     if (messages)
@@ -272,6 +308,9 @@ std::string SettleCounting(ToolOptions* options, int* status, bool* usage) {
     std::string why;
     if (!lxprecise::Available(&why))
         return "--counting precise is not available: " + why;
+    if (const lxprecise::Language* known = lxprecise::FindLanguage(options->language);
+        !lxprecise::LanguageAvailable(*known, &why))
+        return languageSource + " '" + language + "': " + why;
     return "";
 }
 
@@ -301,10 +340,11 @@ nlohmann::json CountsJson(const ReadabilityCounts& c, std::int32_t longWords) {
             {"longWords", longWords}};
 }
 
-nlohmann::json MeasuresJson(const MeasureSet& measures) {
+nlohmann::json MeasuresJson(const MeasureSet& measures, std::string_view language) {
     nlohmann::json j = nlohmann::json::object();
     for (MeasureId id = 0; id < kMeasureRowCount; ++id)
-        j[RowOf(id).jsonKey] = ValueJson(measures[id]);
+        if (MeasureApplies(id, language))
+            j[RowOf(id).jsonKey] = ValueJson(measures[id]);
     return j;
 }
 
@@ -341,14 +381,15 @@ void AddMeasureColumns(const InputFigures& figures, std::vector<std::string>* he
                        std::vector<std::vector<std::string>>* rows) {
     headings->clear();
     rows->clear();
+    // The plug-in's report counts English, and so has English's measures.
     for (MeasureId id = 0; id < kMeasureRowCount; ++id)
-        if (!RowOf(id).alertLabel)
+        if (!RowOf(id).alertLabel && MeasureApplies(id, lxprecise::kEnglish))
             headings->push_back(RowOf(id).heading);
     ForEachReportRow(figures, [&](const std::string&, bool, const ReadabilityCounts&, std::int32_t,
                                   const MeasureSet& measures) {
         std::vector<std::string> cells;
         for (MeasureId id = 0; id < kMeasureRowCount; ++id)
-            if (!RowOf(id).alertLabel)
+            if (!RowOf(id).alertLabel && MeasureApplies(id, lxprecise::kEnglish))
                 cells.push_back(ValueText(measures[id]));
         rows->push_back(std::move(cells));
     });

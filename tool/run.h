@@ -98,7 +98,8 @@ void SetReaderOptions(const ToolOptions& options, const std::vector<std::string>
 
 // The counts and measures of one file or of the whole input, as JSON.
 nlohmann::json CountsJson(const ReadabilityCounts& counts, std::int32_t longWords);
-nlohmann::json MeasuresJson(const MeasureSet& measures);
+// The measures of the language (a code): English's unless told.
+nlohmann::json MeasuresJson(const MeasureSet& measures, std::string_view language = "en");
 // The JSON document's member that names the profile that counted.
 constexpr const char* kCountingMember = "counting";
 // A measure's value as shown, or null when it is not a number.

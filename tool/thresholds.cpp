@@ -45,6 +45,7 @@ constexpr const char* kThresholdsTable = "thresholds";
 constexpr const char* kExcludeFormatsKey = "exclude_formats";
 constexpr const char* kExcludeKey = "exclude";
 constexpr const char* kCountingKey = "counting";
+constexpr const char* kLanguageKey = "lang";
 
 // The measure's limit from one source: its own, else the grade limit for the grade measures.
 std::optional<double> OwnOrGrade(const ThresholdSettings& s, MeasureId measure) {
@@ -313,9 +314,16 @@ bool ParseConfig(std::string_view text, const std::string& source, ThresholdSett
                 return false;
             }
             settings.counting = *value;
+        } else if (key.str() == kLanguageKey) {
+            if (!node.is_string()) {
+                *error = At(source, node) + ": " + kLanguageKey +
+                         ": expected a language code in quotes (lang = \"de\")";
+                return false;
+            }
+            settings.language = *node.value<std::string>();
         } else {
             *error = At(source, node) + ": unknown key '" + std::string(key.str()) +
-                     "' (known: [thresholds], exclude_formats, exclude, counting)";
+                     "' (known: [thresholds], exclude_formats, exclude, counting, lang)";
             return false;
         }
     }

@@ -27,6 +27,7 @@ struct ThresholdSettings {
     std::optional<std::vector<std::string>> excludeFormats;
     std::optional<std::string> counting;             // "classic" or "precise"
     std::optional<std::vector<std::string>> exclude; // "tables", "headings"
+    std::optional<std::string> language; // lang: the language of text that says none
 };
 
 // What --exclude and the configuration's exclude list may name.

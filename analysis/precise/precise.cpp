@@ -1,6 +1,8 @@
 #include "analysis/precise/precise.h"
 #include "analysis/word_table.h"
 
+#include "analysis/precise/languages.h"
+
 #include <unicode/brkiter.h>
 #include <unicode/locid.h>
 #include <unicode/uchar.h>
@@ -10,19 +12,12 @@
 #include <algorithm>
 #include <array>
 #include <limits>
+#include <map>
 #include <memory>
 
 namespace lxprecise {
 
 namespace {
-
-// Abbreviations after which a word goes on with the same sentence, whatever its case.
-constexpr std::array<std::string_view, 24> kTitleAbbreviations = {
-    "mr", "mrs", "ms", "dr",   "st",  "prof", "fig", "figs", "no", "nos", "inc", "ltd",
-    "jr", "sr",  "co", "corp", "vol", "p",    "pp",  "sec",  "ch", "eq",  "ref", "approx"};
-// Abbreviations after which a lower-case word goes on with the same sentence.
-constexpr std::array<std::string_view, 5> kLowerCaseAbbreviations = {"etc", "e.g", "i.e", "vs",
-                                                                     "cf"};
 
 constexpr UChar32 kEmDash = 0x2014;
 constexpr UChar32 kEnDash = 0x2013;
@@ -131,9 +126,60 @@ std::string AbbreviationOf(std::string_view token) {
     return Lower(token);
 }
 
-template <std::size_t N>
-bool Listed(const std::array<std::string_view, N>& list, const std::string& word) {
-    return std::find(list.begin(), list.end(), word) != list.end();
+// Whether the text before a break ends with one of the abbreviations and its period, the
+// abbreviation standing alone (after white space, an opening bracket or quotation mark, or at
+// the start): "... z. B." ends with "z. b", "... U.S." does not end with "s".
+bool EndsWithListed(std::span<const std::string_view> list, std::string_view before) {
+    std::size_t e = before.size(), start = 0;
+    while (e > 0 && IsSpace(CodePointBefore(before, e, &start)))
+        e = start;
+    if (e == 0 || before[e - 1] != '.')
+        return false;
+    --e;
+    // The longest abbreviation is a few letters with their periods and spaces.
+    constexpr std::size_t kTail = 24;
+    std::size_t b = e > kTail ? e - kTail : 0;
+    while (b > 0 && (static_cast<unsigned char>(before[b]) & 0xC0) == 0x80)
+        --b;
+    const std::string tail = Lower(before.substr(b, e - b));
+    for (std::string_view a : list) {
+        if (!std::string_view(tail).ends_with(a))
+            continue;
+        if (tail.size() == a.size()) {
+            if (b == 0)
+                return true;
+            continue;
+        }
+        const char c = tail[tail.size() - a.size() - 1];
+        if (c == ' ' || c == '\t' || c == '\n' || c == '(' || c == '[' || c == '"' || c == '\'')
+            return true;
+    }
+    return false;
+}
+
+// Whether the break falls inside an abbreviation of several parts: the text before ends with
+// its first parts ("... z.") and the text after begins with the rest ("B. für ...").
+bool InsideListed(std::span<const std::string_view> list, std::string_view before,
+                  std::string_view after) {
+    for (std::string_view a : list) {
+        for (std::size_t k = a.find('.'); k != std::string_view::npos && k + 1 < a.size();
+             k = a.find('.', k + 1)) {
+            const std::array<std::string_view, 1> firstParts{a.substr(0, k)};
+            if (!EndsWithListed(firstParts, before))
+                continue;
+            std::string_view rest = a.substr(k + 1);
+            while (!rest.empty() && rest.front() == ' ')
+                rest.remove_prefix(1);
+            std::size_t b = 0;
+            while (b < after.size() && (after[b] == ' ' || after[b] == '\t'))
+                ++b;
+            const std::string head = Lower(after.substr(b, rest.size() + 1));
+            if (head.size() == rest.size() + 1 && std::string_view(head).starts_with(rest) &&
+                head.back() == '.')
+                return true;
+        }
+    }
+    return false;
 }
 
 bool EndsWithEllipsis(std::string_view token) {
@@ -181,7 +227,7 @@ bool IsListNumber(std::string_view piece) {
 }
 
 // Whether the sentence that ends with `before` goes on into `after`.
-bool GoesOn(std::string_view before, std::string_view after) {
+bool GoesOn(std::string_view before, std::string_view after, const Language& language) {
     const std::string_view token = LastToken(before);
     if (token.empty())
         return true;
@@ -194,11 +240,16 @@ bool GoesOn(std::string_view before, std::string_view after) {
     const bool lower = u_islower(next);
     const bool capitalOrDigit = u_isupper(next) || u_istitle(next) || u_isdigit(next);
     const std::string abbreviation = AbbreviationOf(token);
+    if (EndsWithListed(language.always, before))
+        return true;
+    for (auto list : {language.always, language.beforeCapital, language.beforeLower})
+        if (InsideListed(list, before, after))
+            return true;
     // After a title a name or a number follows, and a lower-case word does not start a sentence
     // after one either ("Acme Inc. in Boston").
-    if ((capitalOrDigit || lower) && Listed(kTitleAbbreviations, abbreviation))
+    if ((capitalOrDigit || lower) && EndsWithListed(language.beforeCapital, before))
         return true;
-    if (lower && Listed(kLowerCaseAbbreviations, abbreviation))
+    if (lower && EndsWithListed(language.beforeLower, before))
         return true;
     // A dotted abbreviation ("p.m.", "a.m.", "U.S.") before a lower-case word.
     if (lower && abbreviation.find('.') != std::string::npos && !EndsWithEllipsis(token))
@@ -210,7 +261,8 @@ bool GoesOn(std::string_view before, std::string_view after) {
 
 // Where a lower-case word after ". " starts a sentence that ICU ran on: after a plain word (no
 // abbreviation, no dotted word, no ellipsis) that ends with a period and white space.
-void SplitBeforeLowerCase(std::string_view text, Span s, std::vector<std::size_t>* cuts) {
+void SplitBeforeLowerCase(std::string_view text, Span s, const Language& language,
+                          std::vector<std::size_t>* cuts) {
     const std::size_t end = s.offset + s.length;
     for (std::size_t i = s.offset; i + 2 < end; ++i) {
         if (text[i] != '.' || !IsSpace(static_cast<unsigned char>(text[i + 1])))
@@ -225,7 +277,7 @@ void SplitBeforeLowerCase(std::string_view text, Span s, std::vector<std::size_t
         std::size_t next = 0;
         if (!u_islower(CodePointAt(text, j, &next)))
             continue;
-        if (GoesOn(before, after))
+        if (GoesOn(before, after, language))
             continue;
         const std::string_view token = LastToken(before);
         if (token.size() < 2 || !IsWordChar(static_cast<unsigned char>(token[token.size() - 2])))
@@ -234,10 +286,10 @@ void SplitBeforeLowerCase(std::string_view text, Span s, std::vector<std::size_t
     }
 }
 
-std::unique_ptr<icu::BreakIterator> NewSentenceIterator() {
+std::unique_ptr<icu::BreakIterator> NewSentenceIterator(const char* locale) {
     UErrorCode status = U_ZERO_ERROR;
     std::unique_ptr<icu::BreakIterator> it(
-        icu::BreakIterator::createSentenceInstance(icu::Locale("en"), status));
+        icu::BreakIterator::createSentenceInstance(icu::Locale(locale), status));
     if (U_FAILURE(status))
         return nullptr;
     return it;
@@ -300,6 +352,15 @@ void AddToTotal(std::int32_t* total, std::int64_t add) {
     *total = static_cast<std::int32_t>(sum);
 }
 
+// The thread's sentence iterator for the language's locale, made once.
+icu::BreakIterator* SentenceIterator(const Language& language) {
+    thread_local std::map<std::string_view, std::unique_ptr<icu::BreakIterator>> iterators;
+    auto found = iterators.find(language.locale);
+    if (found == iterators.end())
+        found = iterators.emplace(language.locale, NewSentenceIterator(language.locale)).first;
+    return found->second.get();
+}
+
 // Whether a word reaches three syllables only through an -es, -ed or -ing ending.
 bool ComplexOnlyThroughEnding(const std::string& lower) {
     for (std::string_view ending : {"ing", "ed", "es"}) {
@@ -317,11 +378,12 @@ struct WordFigures {
     bool fogComplexInside = false;
 };
 
-WordFigures CountFigures(std::string_view text) {
+WordFigures CountFigures(std::string_view text, const Language& language) {
     WordFigures f;
-    f.syllables = Syllables(text);
+    f.syllables = Syllables(text, language);
     f.characters = Characters(text);
-    f.fogComplexInside = f.syllables >= kComplexSyllables &&
+    // Gunning Fog measures English only; its endings are English ones.
+    f.fogComplexInside = f.syllables >= kComplexSyllables && &language == &English() &&
                          text.find('-') == std::string_view::npos &&
                          !ComplexOnlyThroughEnding(Lower(text));
     return f;
@@ -339,13 +401,15 @@ struct KnownWords {
     WordFigures uncached;
 };
 
-WordFigures FiguresOf(std::string_view text) {
-    thread_local KnownWords known;
+WordFigures FiguresOf(std::string_view text, const Language& language) {
+    // One table per language: a word's syllables are its language's.
+    thread_local std::map<const Language*, KnownWords> knownByLanguage;
+    KnownWords& known = knownByLanguage[&language];
     const std::uint64_t hash = WordHash(text);
     auto wordAt = [&](std::uint32_t i) { return std::string_view(known.words[i]); };
     if (const auto* slot = known.table.Find(text, hash, wordAt))
         return known.figures[slot->index()];
-    const WordFigures figures = CountFigures(text);
+    const WordFigures figures = CountFigures(text, language);
     if (known.words.size() < kMaxWordFigures &&
         known.table.Insert(text, hash, static_cast<std::uint32_t>(known.words.size()), wordAt)) {
         known.words.emplace_back(text);
@@ -357,12 +421,16 @@ WordFigures FiguresOf(std::string_view text) {
 } // namespace
 
 std::vector<Span> Sentences(std::string_view original) {
+    return Sentences(original, English());
+}
+
+std::vector<Span> Sentences(std::string_view original, const Language& language) {
     std::vector<Span> out;
     if (original.empty())
         return out;
     const std::string joined = JoinSingleLineBreaks(original);
     const std::string_view text = joined.empty() ? original : std::string_view(joined);
-    thread_local std::unique_ptr<icu::BreakIterator> iterator = NewSentenceIterator();
+    icu::BreakIterator* iterator = SentenceIterator(language);
     std::vector<Span> pieces;
     if (iterator) {
         UErrorCode status = U_ZERO_ERROR;
@@ -385,7 +453,7 @@ std::vector<Span> Sentences(std::string_view original) {
     std::vector<Span> cut;
     for (const Span& p : pieces) {
         std::vector<std::size_t> cuts;
-        SplitBeforeLowerCase(text, p, &cuts);
+        SplitBeforeLowerCase(text, p, language, &cuts);
         std::size_t from = p.offset;
         for (std::size_t at : cuts) {
             cut.push_back({from, at - from});
@@ -405,7 +473,7 @@ std::vector<Span> Sentences(std::string_view original) {
                 last = t; // a list or section number is neither a sentence nor words of one
                 continue;
             }
-            if (GoesOn(before, text.substr(t.offset, t.length))) {
+            if (GoesOn(before, text.substr(t.offset, t.length), language)) {
                 last.length = t.offset + t.length - last.offset;
                 continue;
             }
@@ -491,10 +559,14 @@ int Characters(std::string_view word) {
 }
 
 Word CountWord(std::string_view text, bool first) {
+    return CountWord(text, first, English());
+}
+
+Word CountWord(std::string_view text, bool first, const Language& language) {
     Word word;
     word.span = {0, text.size()};
     word.text = text;
-    const WordFigures figures = FiguresOf(text);
+    const WordFigures figures = FiguresOf(text, language);
     word.syllables = figures.syllables;
     word.characters = figures.characters;
     word.complex = word.syllables >= kComplexSyllables;
@@ -508,8 +580,12 @@ Word CountWord(std::string_view text, bool first) {
 }
 
 std::vector<Sentence> Analyse(std::string_view text) {
+    return Analyse(text, English());
+}
+
+std::vector<Sentence> Analyse(std::string_view text, const Language& language) {
     std::vector<Sentence> out;
-    const std::vector<Span> sentences = Sentences(text);
+    const std::vector<Span> sentences = Sentences(text, language);
     out.reserve(sentences.size());
     for (const Span& s : sentences) {
         Sentence sentence;
@@ -519,7 +595,7 @@ std::vector<Sentence> Analyse(std::string_view text) {
         const std::vector<Span> words = Words(body);
         sentence.words.reserve(words.size());
         for (const Span& w : words) {
-            Word word = CountWord(body.substr(w.offset, w.length), first);
+            Word word = CountWord(body.substr(w.offset, w.length), first, language);
             word.span = {s.offset + w.offset, w.length};
             first = false;
             sentence.words.push_back(word);
@@ -533,7 +609,8 @@ std::vector<Sentence> Analyse(std::string_view text) {
 void CountText(std::string_view text, ReadabilityCounts* counts, std::int32_t* fogComplex) {
     if (!counts)
         return;
-    std::int64_t sentences = 0, words = 0, syllables = 0, characters = 0, complex = 0, fog = 0;
+    std::int64_t sentences = 0, words = 0, syllables = 0, characters = 0, complex = 0, fog = 0,
+                 monosyllables = 0;
     for (const Sentence& s : Analyse(text)) {
         ++sentences;
         for (const Word& w : s.words) {
@@ -541,6 +618,7 @@ void CountText(std::string_view text, ReadabilityCounts* counts, std::int32_t* f
             syllables += w.syllables;
             characters += w.characters;
             complex += w.complex ? 1 : 0;
+            monosyllables += w.syllables == 1 ? 1 : 0;
             fog += w.fogComplex ? 1 : 0;
         }
     }
@@ -549,6 +627,7 @@ void CountText(std::string_view text, ReadabilityCounts* counts, std::int32_t* f
     AddToTotal(&counts->syllables, syllables);
     AddToTotal(&counts->characters, characters);
     AddToTotal(&counts->complexWords, complex);
+    AddToTotal(&counts->monosyllables, monosyllables);
     if (fogComplex)
         AddToTotal(fogComplex, fog);
 }

@@ -14,6 +14,8 @@
 
 namespace lxprecise {
 
+struct Language;
+
 // A piece of a text: [offset, offset + length) of its UTF-8 bytes.
 struct Span {
     std::size_t offset = 0;
@@ -68,5 +70,17 @@ std::vector<Sentence> Analyse(std::string_view text);
 // Counts a text as Analyse cuts it, adding to counts (sentences, words, syllables, characters,
 // complex words) and to *fogComplex (may be null); totals stop at their range.
 void CountText(std::string_view text, ReadabilityCounts* counts, std::int32_t* fogComplex);
+
+// The same with a language's rules (languages.h): its ICU locale and abbreviations for the
+// sentences, its espeak-ng voice for the syllables. The functions above count English.
+std::vector<Span> Sentences(std::string_view text, const Language& language);
+int Syllables(std::string_view word, const Language& language);
+Word CountWord(std::string_view word, bool first, const Language& language);
+std::vector<Sentence> Analyse(std::string_view text, const Language& language);
+
+// Whether espeak-ng can pronounce the language here: false with the reason when its voice
+// cannot be set (its data is not installed). Words of such a language are counted by their
+// groups of vowels instead.
+bool LanguageAvailable(const Language& language, std::string* why);
 
 } // namespace lxprecise

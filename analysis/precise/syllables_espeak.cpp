@@ -1,7 +1,8 @@
 // Syllables from espeak-ng: the word's phonemes (IPA, one phoneme between separators), one
 // syllable for each phoneme that is a vowel or a syllabic consonant. espeak-ng keeps global state
-// and is not thread-safe, so every call goes through one lock, and each distinct word is looked
-// up once.
+// and is not thread-safe, so every call goes through one lock, and each distinct word of each
+// language is looked up once. The voice is changed only when a word of another language comes.
+#include "analysis/precise/languages.h"
 #include "analysis/precise/precise.h"
 
 #include <espeak-ng/speak_lib.h>
@@ -10,6 +11,7 @@
 
 #include <cstdlib>
 #include <mutex>
+#include <set>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -19,9 +21,8 @@ namespace lxprecise {
 
 namespace {
 
-// The voice whose pronunciations are counted: American English, whose phonemes have no
-// centring diphthongs, so that "idea" and "area" keep their three syllables.
-constexpr const char* kVoice = "en-us";
+// English is pronounced with the American voice, whose phonemes have no centring diphthongs, so
+// that "idea" and "area" keep their three syllables (languages.cpp).
 constexpr char kSeparator = '_';
 // The phoneme mode: IPA names, kSeparator between phonemes.
 constexpr int kPhonemeMode = 0x02 | (kSeparator << 8);
@@ -36,7 +37,11 @@ struct Engine {
     bool started = false;
     bool ready = false;
     std::string why;
-    std::unordered_map<std::string, int> cache;
+    const Language* voice = nullptr;     // the voice set now
+    std::set<const Language*> voiceless; // languages whose voice could not be set
+    // The pronounced words, by language; all of them together stop growing at kMaxCachedWords.
+    std::unordered_map<const Language*, std::unordered_map<std::string, int>> cache;
+    std::size_t cached = 0;
 };
 
 Engine& TheEngine() {
@@ -53,13 +58,29 @@ bool Start(Engine& e) {
         e.why = "espeak-ng could not start (is its data installed?)";
         return false;
     }
-    if (espeak_SetVoiceByName(kVoice) != EE_OK) {
-        e.why = std::string("espeak-ng has no '") + kVoice + "' voice";
+    if (espeak_SetVoiceByName(English().voice) != EE_OK) {
+        e.why = std::string("espeak-ng has no '") + English().voice + "' voice";
         return false;
     }
+    e.voice = &English();
     e.ready = true;
     // espeak-ng's tables are released when the program ends, after every lookup.
     std::atexit([] { espeak_Terminate(); });
+    return true;
+}
+
+// Sets the language's voice; the lock is held and espeak-ng started. A voice that cannot be set
+// is remembered, and the one set before stays.
+bool SelectVoice(Engine& e, const Language& language) {
+    if (e.voice == &language)
+        return true;
+    if (e.voiceless.count(&language))
+        return false;
+    if (espeak_SetVoiceByName(language.voice) != EE_OK) {
+        e.voiceless.insert(&language);
+        return false;
+    }
+    e.voice = &language;
     return true;
 }
 
@@ -109,6 +130,7 @@ constexpr std::string_view kSchwaAfterI = "i\xC9\x99";    // iə
 constexpr std::string_view kLongISchwa = "i\xCB\x90\xC9\x99";
 constexpr std::string_view kAiSchwa = "a\xC9\xAA\xC9\x99"; // aɪə
 constexpr std::string_view kR = "\xC9\xB9";                // ɹ
+constexpr std::string_view kNonSyllabic = "\xCC\xAF";      // U+032F, combining inverted breve
 
 std::string_view WithoutStress(std::string_view phoneme) {
     while (phoneme.starts_with(kPrimaryStress) || phoneme.starts_with(kSecondaryStress))
@@ -120,12 +142,16 @@ std::string_view WithoutStress(std::string_view phoneme) {
 // a consonant. The voice writes some pairs of vowels as one phoneme: "aɪə" (cli-ent, sci-ence)
 // is two, and so is "iə" (i-de-a, ar-e-a) except before "ɹ", where it is the one vowel of
 // "period" and "series".
-int NucleiOfPhoneme(std::string_view phoneme, std::string_view next) {
+// Other languages' voices write a vowel that is not a syllable of its own (the second half of
+// German "Uhr", [u:ɐ̯]) with the non-syllabic mark, which ends no nucleus.
+int NucleiOfPhoneme(std::string_view phoneme, std::string_view next, bool english) {
     phoneme = WithoutStress(phoneme);
-    if (phoneme == kAiSchwa)
+    if (english && phoneme == kAiSchwa)
         return 2;
-    if (phoneme == kSchwaAfterI || phoneme == kLongISchwa)
+    if (english && (phoneme == kSchwaAfterI || phoneme == kLongISchwa))
         return WithoutStress(next).starts_with(kR) ? 1 : 2;
+    if (phoneme.ends_with(kNonSyllabic) && !english)
+        return 0;
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(phoneme.data());
     const std::int32_t n = static_cast<std::int32_t>(phoneme.size());
     for (std::int32_t i = 0; i < n;) {
@@ -137,7 +163,13 @@ int NucleiOfPhoneme(std::string_view phoneme, std::string_view next) {
     return 0;
 }
 
-int NucleiOfPhonemes(std::string_view phonemes) {
+// Whether a phoneme is an unstressed "i" or "u": before another vowel, Italian says it as a
+// glide of that vowel's syllable (tastiera, scuola), where the voice writes it as a vowel.
+bool IsUnstressedHighVowel(std::string_view phoneme) {
+    return phoneme == "i" || phoneme == "u";
+}
+
+int NucleiOfPhonemes(std::string_view phonemes, bool english, bool glides) {
     std::vector<std::string_view> list;
     std::size_t from = 0;
     for (std::size_t i = 0; i <= phonemes.size(); ++i) {
@@ -148,30 +180,65 @@ int NucleiOfPhonemes(std::string_view phonemes) {
         }
     }
     int count = 0;
-    for (std::size_t i = 0; i < list.size(); ++i)
-        count += NucleiOfPhoneme(list[i], i + 1 < list.size() ? list[i + 1] : std::string_view());
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const std::string_view next = i + 1 < list.size() ? list[i + 1] : std::string_view();
+        if (glides && IsUnstressedHighVowel(list[i]) && NucleiOfPhoneme(next, {}, false) > 0)
+            continue;
+        count += NucleiOfPhoneme(list[i], next, english);
+    }
     return count;
+}
+
+// The groups of vowels of a run of lower-case letters, at least 1: the count of a language whose
+// voice espeak-ng does not have.
+int VowelGroups(std::string_view run) {
+    static constexpr std::string_view kVowels = "aeiouy\xC3\xA0\xC3\xA1\xC3\xA2\xC3\xA4"
+                                                "\xC3\xA8\xC3\xA9\xC3\xAA\xC3\xAB\xC3\xAC"
+                                                "\xC3\xAD\xC3\xAE\xC3\xAF\xC3\xB2\xC3\xB3"
+                                                "\xC3\xB4\xC3\xB6\xC3\xB9\xC3\xBA\xC3\xBB"
+                                                "\xC3\xBC\xC3\xA5\xC3\xA6\xC3\xB8";
+    int groups = 0;
+    bool inVowel = false;
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(run.data());
+    const std::int32_t n = static_cast<std::int32_t>(run.size());
+    for (std::int32_t i = 0; i < n;) {
+        const std::int32_t from = i;
+        UChar32 c = 0;
+        U8_NEXT(bytes, i, n, c);
+        const bool vowel = c >= 0 && kVowels.find(run.substr(static_cast<std::size_t>(from),
+                                                             static_cast<std::size_t>(i - from))) !=
+                                         std::string_view::npos;
+        groups += vowel && !inVowel ? 1 : 0;
+        inVowel = vowel;
+    }
+    return groups < 1 ? 1 : groups;
 }
 
 // The syllables of a run of lower-case letters, looked up by espeak-ng; the lock is held. A run
 // that espeak-ng reads as several words (a run it spells letter by letter) counts the syllables
 // of all of them: they are what a reader says for it.
-int LookUp(Engine& e, const std::string& run) {
-    auto found = e.cache.find(run);
-    if (found != e.cache.end())
+int LookUp(Engine& e, const std::string& run, const Language& language) {
+    std::unordered_map<std::string, int>& cache = e.cache[&language];
+    auto found = cache.find(run);
+    if (found != cache.end())
         return found->second;
+    if (!SelectVoice(e, language))
+        return VowelGroups(run);
+    const bool english = &language == &English();
     int count = 0;
     const void* text = run.c_str();
     while (text) {
         const char* phonemes = espeak_TextToPhonemes(&text, espeakCHARS_UTF8, kPhonemeMode);
         if (!phonemes)
             break;
-        count += NucleiOfPhonemes(phonemes);
+        count += NucleiOfPhonemes(phonemes, english, language.highVowelGlides);
     }
     if (count < 1)
         count = 1;
-    if (e.cache.size() < kMaxCachedWords)
-        e.cache.emplace(run, count);
+    if (e.cached < kMaxCachedWords) {
+        cache.emplace(run, count);
+        ++e.cached;
+    }
     return count;
 }
 
@@ -196,6 +263,27 @@ bool Available(std::string* why) {
 }
 
 int Syllables(std::string_view word) {
+    return Syllables(word, English());
+}
+
+bool LanguageAvailable(const Language& language, std::string* why) {
+    Engine& e = TheEngine();
+    std::lock_guard<std::mutex> hold(e.lock);
+    if (!Start(e)) {
+        if (why)
+            *why = e.why;
+        return false;
+    }
+    if (!SelectVoice(e, language)) {
+        if (why)
+            *why = std::string("espeak-ng has no '") + language.voice + "' voice for " +
+                   language.name + " (is its data installed?)";
+        return false;
+    }
+    return true;
+}
+
+int Syllables(std::string_view word, const Language& language) {
     // The runs of letters, lower case; an apostrophe inside a word joins its letters ("don't").
     std::vector<std::string> runs(1);
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(word.data());
@@ -207,8 +295,13 @@ int Syllables(std::string_view word) {
             if (runs.back().size() >= kMaxRunBytes)
                 runs.emplace_back();
             AppendLower(&runs.back(), c);
-        } else if (c == '\'' || c == 0x2019)
+        } else if (c == '\'' || c == 0x2019) {
+            // English joins the letters ("don't"); other languages' voices read the apostrophe
+            // themselves (French "aujourd'hui", "l'homme").
+            if (&language != &English() && !runs.back().empty())
+                runs.back() += '\'';
             continue;
+        }
         else if (!runs.back().empty())
             runs.emplace_back();
     }
@@ -219,7 +312,7 @@ int Syllables(std::string_view word) {
     int total = 0;
     for (const std::string& run : runs)
         if (!run.empty())
-            total += LookUp(e, run);
+            total += LookUp(e, run, language);
     return total < 1 ? 1 : total;
 }
 

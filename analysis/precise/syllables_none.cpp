@@ -12,5 +12,11 @@ bool Available(std::string* why) {
 int Syllables(std::string_view) {
     return 1;
 }
+int Syllables(std::string_view, const Language&) {
+    return 1;
+}
+bool LanguageAvailable(const Language&, std::string* why) {
+    return Available(why);
+}
 
 } // namespace lxprecise

@@ -17,6 +17,12 @@ std::vector<Span> Words(std::string_view) {
 int Syllables(std::string_view) {
     return 1;
 }
+int Syllables(std::string_view, const Language&) {
+    return 1;
+}
+bool LanguageAvailable(const Language&, std::string* why) {
+    return Available(why);
+}
 int Characters(std::string_view) {
     return 0;
 }
@@ -24,6 +30,15 @@ Word CountWord(std::string_view, bool) {
     return {};
 }
 std::vector<Sentence> Analyse(std::string_view) {
+    return {};
+}
+std::vector<Span> Sentences(std::string_view, const Language&) {
+    return {};
+}
+Word CountWord(std::string_view, bool, const Language&) {
+    return {};
+}
+std::vector<Sentence> Analyse(std::string_view, const Language&) {
     return {};
 }
 void CountText(std::string_view, ReadabilityCounts*, std::int32_t*) {}

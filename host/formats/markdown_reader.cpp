@@ -48,6 +48,36 @@ struct IterDeleter {
     void operator()(cmark_iter* i) const { cmark_iter_free(i); }
 };
 
+// The value of the front matter's "lang:" or "language:" line, without quotes; "" when it has
+// none. front is the front matter's text (after its first fence).
+std::string_view FrontMatterLanguage(std::string_view front) {
+    for (std::size_t at = 0; at < front.size();) {
+        std::size_t end = front.find('\n', at);
+        if (end == std::string_view::npos)
+            end = front.size();
+        std::string_view line = front.substr(at, end - at);
+        at = end + 1;
+        if (line == "---" || line.starts_with("---\r") || line == "..." ||
+            line.starts_with("...\r"))
+            break;
+        for (std::string_view key : {"lang:", "language:"}) {
+            if (!line.starts_with(key))
+                continue;
+            line.remove_prefix(key.size());
+            while (!line.empty() && (line.front() == ' ' || line.front() == '\t'))
+                line.remove_prefix(1);
+            while (!line.empty() &&
+                   (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
+                line.remove_suffix(1);
+            if (line.size() >= 2 && (line.front() == '"' || line.front() == '\'') &&
+                line.back() == line.front())
+                line = line.substr(1, line.size() - 2);
+            return line;
+        }
+    }
+    return {};
+}
+
 // The text of a document after its front matter: YAML between a first line "---" and the next
 // line "---" or "...". Without a closing line there is no front matter.
 std::string_view SkipFrontMatter(std::string_view data) {
@@ -471,6 +501,10 @@ bool ReadMarkdown(std::string_view data, Document& doc, const ReaderOptions& opt
     std::unique_ptr<cmark_node, NodeDeleter> root = ParseMarkdown(data);
     MarkupBuilder out(doc, options);
     out.AddInput(data.size());
+    std::string_view text = data.starts_with("\xEF\xBB\xBF") ? data.substr(3) : data;
+    if (SkipFrontMatter(text).size() != text.size()) {
+        out.SetLanguage(FrontMatterLanguage(text.substr(text.find('\n') + 1)));
+    }
     if (root != nullptr) {
         const std::string_view body = MarkdownBody(data);
         const auto before = data.substr(0, static_cast<std::size_t>(body.data() - data.data()));

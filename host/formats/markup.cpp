@@ -108,8 +108,16 @@ ObjectId MarkupBuilder::OpenParagraph(ObjectId owner, ObjectId frame, std::strin
         (options_.excludeTables &&
          (KindOf(owner) == kKindCell || KindOf(owner) == kKindTable || flattened_ > 0)) ||
         (options_.excludeHeadings && IsHeadingFormat(format));
-    doc_.FindParagraph(id)->textClass = leftOut ? 0 : known->textClass;
+    Paragraph* para = doc_.FindParagraph(id);
+    para->textClass = leftOut ? 0 : known->textClass;
+    para->language = language_;
     return id;
+}
+
+std::uint8_t MarkupBuilder::SetLanguage(std::string_view code) {
+    const std::uint8_t before = language_;
+    language_ = doc_.LanguageIndex(code);
+    return before;
 }
 
 void MarkupBuilder::Charge() {

@@ -80,6 +80,12 @@ class MarkupBuilder {
     void EndRow();
     void EndTable();
 
+    // The language of the paragraphs opened from now on: a code as the source gives it ("de",
+    // "en-US"), "" for none. Returns the one in force before, to be restored when the element
+    // that set it ends.
+    std::uint8_t SetLanguage(std::string_view code);
+    void RestoreLanguage(std::uint8_t language) { language_ = language; }
+
     // Links the main flow to its frame and sets the selection; call once at the end.
     void Finish();
 
@@ -135,10 +141,12 @@ class MarkupBuilder {
     int flattened_ = 0;
     std::int32_t cellsInRow_ = 0;
     std::size_t objects_ = 0, input_ = 0;
+    std::uint8_t language_ = 0; // index + 1 into the document's languages; 0: none said
 };
 
 // Reads GitHub-flavoured Markdown (tables, footnotes, strikethrough, autolinks) into doc, a new
-// empty document. Front matter (YAML between "---" lines at the top) is not text. Every input is
+// empty document. Front matter (YAML between "---" lines at the top) is not text; its "lang:"
+// (or "language:") is the language of the document's paragraphs. Every input is
 // a document; tables past the readers' budgets (reader_budgets.h) throw BudgetExceeded before
 // the parser sees them. false only when this build has no Markdown reader, with the reason in
 // *error.

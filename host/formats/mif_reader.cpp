@@ -3,6 +3,8 @@
 // (text frames, tables, footnotes, anchored frames) are resolved once the whole file is read.
 #include "host/formats/mif_reader.h"
 
+#include "host/formats/mif_languages.h"
+
 #include "host/formats/frameroman.h"
 #include "host/formats/mif_lexer.h"
 #include "host/formats/mif_statement.h"
@@ -30,6 +32,7 @@ enum class St : std::uint8_t {
     PgfCatalog,
     Pgf,
     PgfTag,
+    PgfLanguage,
     PgfFont,
     FFamily,
     FSize,
@@ -114,6 +117,7 @@ St Lookup(std::string_view name) {
         {"PgfCatalog", St::PgfCatalog},
         {"Pgf", St::Pgf},
         {"PgfTag", St::PgfTag},
+        {"PgfLanguage", St::PgfLanguage},
         {"PgfFont", St::PgfFont},
         {"FFamily", St::FFamily},
         {"FSize", St::FSize},
@@ -235,6 +239,7 @@ struct PgfPatch {
         kAlign = 1 << 10,
         kAutoNum = 1 << 11,
         kNumFormat = 1 << 12,
+        kLanguage = 1 << 13,
     };
     PgfSettings s;
     std::uint32_t mask = 0;
@@ -268,6 +273,8 @@ struct PgfPatch {
             t.autoNumber = s.autoNumber;
         if (mask & kNumFormat)
             t.numberFormat = s.numberFormat;
+        if (mask & kLanguage)
+            t.language = s.language;
     }
 };
 
@@ -501,6 +508,11 @@ class DocReader : public StatementReader {
             case St::PgfNumFormat:
                 p.s.numberFormat = ReadString(c);
                 p.mask |= PgfPatch::kNumFormat;
+                Finish(c);
+                break;
+            case St::PgfLanguage:
+                p.s.language = LanguageCodeOfMif(ReadWord(c));
+                p.mask |= PgfPatch::kLanguage;
                 Finish(c);
                 break;
             default:
@@ -1271,6 +1283,9 @@ class DocReader : public StatementReader {
         }
         ChooseMainFlow();
         doc_.BreakParentCycles();
+        // Each paragraph keeps the language of its format or its own settings.
+        for (Paragraph& p : doc_.paras)
+            p.language = doc_.LanguageIndex(doc_.SettingsOf(p).language);
         doc_.FinishSourceMarks();
         if (const Flow* f = doc_.FindFlow(doc_.mainFlow); f != nullptr && f->firstPara != 0) {
             doc_.selection = {{f->firstPara, 0}, {f->firstPara, 0}};

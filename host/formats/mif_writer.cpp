@@ -1,5 +1,7 @@
 #include "host/formats/mif_writer.h"
 
+#include "host/formats/mif_languages.h"
+
 #include "host/formats/frameroman.h"
 
 #include <algorithm>
@@ -101,6 +103,13 @@ class Writer {
                 (s.autoNumber != 0 ? "Yes" : "No") + "> <PgfNumFormat ";
         AppendMifString(out_, s.numberFormat);
         out_ += ">\n";
+        // A MIF language name is one word; a code kept from another name is written only when
+        // it is one too.
+        const std::string language = MifLanguageOfCode(s.language);
+        if (!language.empty() && std::all_of(language.begin(), language.end(), [](char c) {
+                return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+            }))
+            out_ += in + "<PgfLanguage " + language + ">\n";
     }
 
     void Catalogs() {

@@ -744,6 +744,9 @@ struct SaxState {
     std::vector<Attribute> attributes;
     std::exception_ptr failure;
     TextLocator* locator = nullptr; // null when the text the parser gives is not the file's
+    MarkupBuilder* out = nullptr;
+    // For each open element: whether its lang attribute set the language, and the one before.
+    std::vector<std::pair<bool, std::uint8_t>> languages;
 };
 
 template <typename F> void SaxCall(void* ctx, F&& call) {
@@ -762,13 +765,26 @@ template <typename F> void SaxCall(void* ctx, F&& call) {
 
 void SaxStart(void* ctx, const xmlChar* name, const xmlChar** atts) {
     SaxCall(ctx, [&](SaxState& state) {
-        state.mapper.Start(reinterpret_cast<const char*>(name),
-                           SaxAttributes(atts, state.attributes));
+        const std::vector<Attribute>& attributes = SaxAttributes(atts, state.attributes);
+        // lang (or xml:lang in XHTML): the language of what the element holds.
+        std::pair<bool, std::uint8_t> language{false, 0};
+        for (const Attribute& a : attributes)
+            if ((a.name == "lang" || a.name == "xml:lang") && !a.value.empty() && state.out)
+                language = {true, state.out->SetLanguage(a.value)};
+        state.languages.push_back(language);
+        state.mapper.Start(reinterpret_cast<const char*>(name), attributes);
     });
 }
 
 void SaxEnd(void* ctx, const xmlChar*) {
-    SaxCall(ctx, [](SaxState& state) { state.mapper.End(); });
+    SaxCall(ctx, [](SaxState& state) {
+        state.mapper.End();
+        if (!state.languages.empty()) {
+            if (state.languages.back().first && state.out)
+                state.out->RestoreLanguage(state.languages.back().second);
+            state.languages.pop_back();
+        }
+    });
 }
 
 void SaxCharacters(void* ctx, const xmlChar* text, int len) {
@@ -1229,12 +1245,20 @@ class TreeWalker {
                 Include(node, dir, depth);
                 break;
             }
-            m_.Start(NodeName(node), TreeAttributes(node));
-            if (depth < kMaxElementDepth) {
-                Walk(doc, node->children, dir, depth + 1);
+            {
+                // lang (HTML) or xml:lang (DocBook, DITA, XHTML): the language of what it holds.
+                const std::string language = AttributeText(node, "lang");
+                const std::uint8_t outer = language.empty() ? 0 : out_.SetLanguage(language);
+                m_.Start(NodeName(node), TreeAttributes(node));
+                if (depth < kMaxElementDepth) {
+                    Walk(doc, node->children, dir, depth + 1);
+                }
+                m_.End();
+                if (!language.empty()) {
+                    out_.RestoreLanguage(outer);
+                }
+                break;
             }
-            m_.End();
-            break;
         case XML_TEXT_NODE:
         case XML_CDATA_SECTION_NODE:
             if (node->content != nullptr) {
@@ -1443,7 +1467,7 @@ bool ReadHtml(std::string_view data, Document& doc, const ReaderOptions& options
     // A page read as UTF-8 is the text the parser gives; one decoded from another encoding is not.
     SourceIndex index(data);
     TextLocator locator(index, SourceSyntax::Markup);
-    SaxState state{mapper, {}, nullptr, IsValidUtf8(data) ? &locator : nullptr};
+    SaxState state{mapper, {}, nullptr, IsValidUtf8(data) ? &locator : nullptr, &out, {}};
     ctxt->_private = &state;
     htmlCtxtUseOptions(ctxt, parseOptions);
     htmlParseDocument(ctxt);

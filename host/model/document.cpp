@@ -1,6 +1,8 @@
 // Documents: building, structure queries and the text edits of the host operations.
 #include "host/model/model.h"
 
+#include <limits>
+
 #include <algorithm>
 #include <stdexcept>
 
@@ -542,6 +544,24 @@ const PgfSettings& Document::SettingsOf(const Paragraph& p) const {
 const std::string& Document::FormatNameOf(const Paragraph& p) const {
     static const std::string kNone;
     return p.format < pgfFormats.size() ? pgfFormats[p.format].name : kNone;
+}
+
+std::string_view Document::LanguageOf(const Paragraph& p) const {
+    return p.language > 0 && p.language <= languages.size()
+               ? std::string_view(languages[p.language - 1])
+               : std::string_view();
+}
+
+std::uint8_t Document::LanguageIndex(std::string_view code) {
+    if (code.empty())
+        return 0;
+    for (std::size_t i = 0; i < languages.size(); ++i)
+        if (languages[i] == code)
+            return static_cast<std::uint8_t>(i + 1);
+    if (languages.size() >= std::numeric_limits<std::uint8_t>::max())
+        return 0;
+    languages.emplace_back(code);
+    return static_cast<std::uint8_t>(languages.size());
 }
 
 // --- Structure queries

@@ -82,6 +82,7 @@ struct PgfSettings {
     std::int32_t alignment = kAlignLeft;
     std::int32_t autoNumber = 0;
     std::string numberFormat;
+    std::string language; // a language code ("de", "en-US"); "" when the format names none
 
     bool operator==(const PgfSettings&) const = default;
 };
@@ -197,6 +198,9 @@ struct Paragraph {
     std::uint32_t format = 0;   // index into the document's paragraph formats
     std::int32_t override = -1; // index into the document's overrides, or -1
     SourcePos source;           // where it begins in the file it was read from
+    // The language its text is in: 0 when the document does not say, else one more than the
+    // index of its code in the document's languages.
+    std::uint8_t language = 0;
     TextBody body;
 };
 
@@ -260,6 +264,9 @@ class Document {
     std::vector<PgfFormat> pgfFormats;
     std::vector<TableFormat> tableFormats;
     std::vector<PgfSettings> overrides;
+    // The languages its paragraphs are in, each code once, as the file writes them ("de-CH");
+    // a paragraph keeps an index into this table (Paragraph::language).
+    std::vector<std::string> languages;
 
     // Lookup by id within this document; null when the id is not an object of that type here.
     Paragraph* FindParagraph(ObjectId id);
@@ -314,6 +321,11 @@ class Document {
     // The effective settings of a paragraph: its override, or its format's settings.
     const PgfSettings& SettingsOf(const Paragraph& p) const;
     const std::string& FormatNameOf(const Paragraph& p) const;
+    // A paragraph's language code, "" when the document does not say.
+    std::string_view LanguageOf(const Paragraph& p) const;
+    // The index a paragraph keeps for a language code, the code added to the table when new: 0
+    // for "" and for a code past the table's room (255 languages).
+    std::uint8_t LanguageIndex(std::string_view code);
 
     // Structure queries.
     ObjectId NextParagraph(ObjectId para) const;
