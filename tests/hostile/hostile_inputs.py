@@ -256,6 +256,42 @@ def check(cli, case, sanitized):
     return problems
 
 
+# Address-space limits under which a book of two large text files runs out of memory at one
+# point or another: reading a file, the plug-in's walk, the tool's own counting.
+MEMORY_CAPS = [60, 64, 72, 96, 140]
+
+
+def check_memory_running_out(cli):
+    # Whatever runs out, the run ends with errors naming what it was reading, status 2, and one
+    # JSON document: never an abort.
+    problems = []
+    folder = tempfile.mkdtemp(prefix="lx-hostile-")
+    try:
+        files = [write(folder, f"big{i}.txt", "ab\n\n" * 1000000) for i in range(2)]
+        for cap in MEMORY_CAPS:
+            def limits(cap=cap):
+                resource.setrlimit(resource.RLIMIT_AS, (cap * MIB, cap * MIB))
+
+            proc = subprocess.run([cli, "--json", "stats"] + files, stdout=subprocess.PIPE,
+                                  stderr=subprocess.PIPE, preexec_fn=limits, timeout=TIME_LIMIT * 3)
+            if proc.returncode == 127 and b"error while loading shared libraries" in proc.stderr:
+                continue  # too little to start at all on this machine
+            try:
+                report = json.loads(proc.stdout)
+            except ValueError:
+                problems.append(f"{cap} MB: status {proc.returncode}, no JSON document: "
+                                f"{proc.stderr.decode(errors='replace')[-200:]}")
+                continue
+            errors = report.get("errors", [])
+            if proc.returncode != 2 or report.get("exitStatus") != 2:
+                problems.append(f"{cap} MB: status {proc.returncode}, not 2")
+            if not errors or not all(("big" in e or "book of 2 files" in e) and "out of memory" in e for e in errors):
+                problems.append(f"{cap} MB: errors {errors}")
+    finally:
+        shutil.rmtree(folder, ignore_errors=True)
+    return problems
+
+
 def main():
     cli = os.path.abspath(sys.argv[1])
     flags = set(sys.argv[2:])
@@ -267,6 +303,15 @@ def main():
             print(f"{case[0]}: {p}")
         sys.exit(1 if problems else 0)
     failed = passed = 0
+    if "--memory" in sys.argv:  # in a process of its own, as every case
+        problems = check_memory_running_out(cli)
+        for p in problems:
+            print(f"memory running out: {p}")
+        sys.exit(1 if problems else 0)
+    if not sanitized and "--markdown" in flags:
+        result = subprocess.run([sys.executable, __file__, cli, "--memory"], stdout=subprocess.PIPE, text=True)
+        passed, failed = (1, 0) if result.returncode == 0 else (0, 1)
+        print(result.stdout, end="")
     for i, case in enumerate(CASES):
         if "--" + case[1] not in flags:
             continue
