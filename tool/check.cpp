@@ -176,7 +176,8 @@ int RunCheck(const ToolCommand&, const ToolOptions& options, std::ostream& out, 
     Thresholds thresholds;
     if (!SettleThresholds(options, &thresholds, &status, &error))
         return FinishWithError(options, error, status, out, err);
-    Measured m = MeasureInput(options, thresholds.excludeFormats, err);
+    // Checked file by file: the paragraphs' figures are not needed.
+    Measured m = MeasureInput(options, thresholds.excludeFormats, err, false, false);
     const bool measured = m.status == kExitOk || !m.figures.files.empty();
     std::vector<CheckRow> rows = measured ? Rows(m.figures, thresholds) : std::vector<CheckRow>{};
     status = m.status;

@@ -102,7 +102,7 @@ void CollectWordCounts(const InputFigures& figures, Measured* m) {
 }
 
 Measured MeasureInput(const ToolOptions& options, const std::vector<std::string>& excludeFormats,
-                      std::ostream& err, bool words) {
+                      std::ostream& err, bool words, bool paragraphs) {
     Measured m;
     lxhost::Host host;
     host.SetAlertStream(nullptr);
@@ -141,7 +141,7 @@ Measured MeasureInput(const ToolOptions& options, const std::vector<std::string>
     {
         Progress progress(err, IsTerminal(err));
         ShowProgress shown(session, progress, !options.json);
-        m.figures = CollectFigures(host, input, words, options.counting);
+        m.figures = CollectFigures(host, input, words, options.counting, paragraphs);
     }
     // The files the run read: an output of the run never replaces one of them.
     m.inputs = options.files;
