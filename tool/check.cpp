@@ -280,7 +280,11 @@ int RunCheck(const ToolCommand&, const ToolOptions& options, std::ostream& out, 
     Thresholds thresholds;
     if (!SettleThresholds(options, &thresholds, &status, &error))
         return FinishWithError(options, error, status, out, err);
-    Measured m = MeasureInput(options, thresholds.excludeFormats, err);
+    // Checked file by file: the paragraphs' figures are not needed.
+    // The paragraphs' figures are kept only for the rules that look at sentences and paragraphs:
+    // a book's files are otherwise checked on their totals.
+    const bool paragraphs = thresholds.maxSentenceLength || thresholds.maxParagraphGrade;
+    Measured m = MeasureInput(options, thresholds.excludeFormats, err, false, paragraphs);
     const bool measured = m.status == kExitOk || !m.figures.files.empty();
     const std::vector<LanguageRow> byLanguage =
         measured ? RowsByLanguage(m.figures) : std::vector<LanguageRow>{};

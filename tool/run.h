@@ -50,9 +50,10 @@ struct Measured {
 // Opens the files as the tool does (one document, one book, or several files as a book) with
 // the given formats excluded, and counts them; with words, also collects the word list with
 // counts as the plug-in's word-list command does. Errors name the file and the reason.
-// A book's walk is shown as progress on err, as for the plug-in's commands.
+// A book's walk is shown as progress on err, as for the plug-in's commands. Without paragraphs
+// only each file's totals are kept (see CollectFigures).
 Measured MeasureInput(const ToolOptions& options, const std::vector<std::string>& excludeFormats,
-                      std::ostream& err, bool words = false);
+                      std::ostream& err, bool words = false, bool paragraphs = true);
 
 // The words a word list of the figures (collected with occurrences) holds, in the plug-in's order.
 std::vector<ListedWord> SortedListedWords(const InputFigures& figures);

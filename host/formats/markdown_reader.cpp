@@ -386,19 +386,38 @@ bool OpensItemOrHeading(std::string_view line) {
            (line[digits] == '.' || line[digits] == ')') && line[digits + 1] == ' ';
 }
 
+// The characters of a line that open or close inline markup: each costs the parser's tree a node
+// or two (see kMinMarkdownInlineMarks).
+std::size_t InlineMarks(std::string_view data) {
+    static constexpr std::string_view kMarks = "*_~`[]<&\\@:";
+    bool isMark[256] = {};
+    for (const char c : kMarks) {
+        isMark[static_cast<unsigned char>(c)] = true;
+    }
+    std::size_t marks = 0;
+    for (const char c : data) {
+        marks += isMark[static_cast<unsigned char>(c)] ? 1 : 0;
+    }
+    return marks;
+}
+
 // Refuses, before the parser builds its tree of them, files of more blocks than the document may
 // have objects (each block becomes a paragraph at least): blocks start after a blank line and at
 // list items and headings. And the tables that it would make too large or read too slowly:
 // cmark-gfm gives every row of a table as many cells as its header has, so a wide header over many
 // short rows costs the product of the two in memory and time; and it splits a row, and the lines
 // before a delimiter row that may be its header, in time that grows with the square of the pipes on
-// the line. A table is found by its delimiter row (its header has as many cells); its rows run to
-// the next blank line at most. Empty when the tables are within the budgets, else the reason.
+// the line. And files so dense in inline markup that the parser's tree of it would not fit. A table
+// is found by its delimiter row (its header has as many cells); its rows run to the next blank line
+// at most. Empty when the tables are within the budgets, else the reason.
 std::string CheckBlocksAndTables(std::string_view data) {
     const std::size_t cellBudget =
         std::max(kMinMarkdownTableCells, data.size() / kMarkdownBytesPerCell);
     const std::size_t maxPipes = static_cast<std::size_t>(kMaxTableColumns) + 1;
     const std::size_t blockBudget = ObjectBudget(data.size());
+    const std::size_t markBudget =
+        std::max(kMinMarkdownInlineMarks, data.size() / kMarkdownBytesPerInlineMark);
+    std::size_t marks = 0;
     std::size_t cells = 0, columns = 0, widest = 0; // widest: pipes on a line since a blank one
     std::size_t blocks = 0;
     bool afterBlank = true;
@@ -413,10 +432,13 @@ std::string CheckBlocksAndTables(std::string_view data) {
             afterBlank = true;
             return;
         }
-        if ((afterBlank || OpensItemOrHeading(line)) && ++blocks > blockBudget) {
+        const bool opensBlock = afterBlank || OpensItemOrHeading(line);
+        if (opensBlock && ++blocks > blockBudget) {
             reason = TooManyObjects(blockBudget).what();
             return;
         }
+        // A line that goes on a paragraph follows a line break of it.
+        marks += InlineMarks(line) + (opensBlock ? 0 : 1);
         afterBlank = false;
         if (columns > 0) {
             cells += columns;
@@ -435,6 +457,10 @@ std::string CheckBlocksAndTables(std::string_view data) {
         if (reason.empty() && cells > cellBudget) {
             reason = "Markdown tables of more than " + std::to_string(cellBudget) +
                      " cells in all, counting the cells every row gets (the limit)";
+        }
+        if (reason.empty() && marks > markBudget) {
+            reason = "more than " + std::to_string(markBudget) +
+                     " characters of inline markup and line breaks (the limit for its size)";
         }
     });
     return reason;

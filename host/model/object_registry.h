@@ -3,13 +3,16 @@
 // index in the owner's vector.
 //
 // A closed document's or book's objects are released: their ids are unknown from then on, as the
-// host promises for the ids of a closed document. Their serials are given again only once a
-// kind's fresh serials are used up, the one released longest ago first. So ids are unique in every
-// session of fewer than 16.7M objects of a kind, and a book of many large files, which opens and
-// closes them one by one, never runs out of ids. The serials of documents and books themselves are
-// never given again: they are the document argument of every operation on an object, and an old
-// object id passed with its own closed document (as the plug-in passes the ids it holds) fails
-// even once the object's serial is someone else's.
+// host promises for the ids of a closed document. What the plug-in may still hold after a close is
+// such an id (a paragraph it walked, the document a message named), and it must never be taken for
+// a live object. So a released serial is given again only once its kind's fresh serials are used
+// up, the one released longest ago first: in every session of fewer than 16.7M objects of a kind,
+// ids are unique, and a book of many large files, whose walk opens and closes them one by one,
+// still never runs out of ids. The serials of documents and books themselves are never given
+// again: they are the document argument of every operation on an object, and an old object id
+// passed with its own closed document (as the plug-in passes the ids it holds) fails even once its
+// serial is another object's. Only an old id passed with no document argument, in a session past
+// 16.7M objects of its kind, may name the object that has its serial now.
 #pragma once
 
 #include "host/model/vocab.h"

@@ -117,6 +117,14 @@ TEST_F(BudgetFolder, AFileAtABudgetIsReadAndOnePastItIsRefusedNamingTheBudget) {
                          Repeat("- x\n", kMinObjects) + "\ny\n",
                          "more than 131072 paragraphs, table cells and notes (the limit for its "
                          "size)"});
+        // Inline markup and line breaks every byte or two: refused before the parser builds
+        // its tree of them; the file's first line opens its paragraph, each next one breaks it.
+        const char* inline_ = "more than 65536 characters of inline markup and line breaks "
+                              "(the limit for its size)";
+        cases.push_back({"inline marks", ".md", Repeat("*a", kMinMarkdownInlineMarks),
+                         Repeat("*a", kMinMarkdownInlineMarks) + "`", inline_});
+        cases.push_back({"line breaks", ".md", Repeat("a\n", kMinMarkdownInlineMarks + 1),
+                         Repeat("a\n", kMinMarkdownInlineMarks + 2), inline_});
         cases.push_back({"columns", ".md", MarkdownTable(columns, 1), MarkdownTable(columns + 1, 1),
                          "a Markdown table of more than 1024 columns (the limit)"});
         cases.push_back({"padded cells", ".md", MarkdownTable(columns, rows),

@@ -117,6 +117,14 @@ def markdown_table(columns, rows, row="|x|"):
     return make
 
 
+def dense_inline(name, unit, size):
+    # Inline markup every few bytes: the parser's tree of it takes 200 bytes a byte.
+    def make(folder):
+        return write(folder, name, unit * (size // len(unit)))
+
+    return make
+
+
 def markdown_long_rows(folder):
     # Splitting a row takes time that grows with the square of its pipes.
     return write(folder, "pipes.md", "|a|b|\n|-|-|\n" + ("|" * 30000 + "\n") * 30)
@@ -147,6 +155,7 @@ def xml_too_deep(folder):
 
 
 ENTITIES = "of text after expanding entities (the limit)"
+INLINE = "characters of inline markup and line breaks (the limit for its size)"
 # name, format (markdown/xml), the input, the exit status, what the one error says (or None: no
 # error), what standard output... of the alerts must hold (or None).
 CASES = [
@@ -170,6 +179,12 @@ CASES = [
     ("padded rows", "markdown", markdown_table(1024, 5000, "x"), 2,
      "table1024.md: Markdown tables of more than 65536 cells in all, counting the cells every "
      "row gets (the limit)"),
+    ("dense emphasis", "markdown", dense_inline("emphasis.md", "*a* ", MIB), 2, "emphasis.md: more than 65536 " + INLINE),
+    ("dense links", "markdown", dense_inline("links.md", "[a](b) ", MIB), 2, "links.md: more than 65536 " + INLINE),
+    ("dense code", "markdown", dense_inline("code.md", "`a` ", MIB), 2, "code.md: more than 65536 " + INLINE),
+    ("dense line breaks", "markdown", dense_inline("breaks.md", "a\n", MIB), 2, "breaks.md: more than 65536 " + INLINE),
+    # Within the budget at its densest: read, under the memory limit.
+    ("emphasis at the limit", "markdown", dense_inline("limit.md", "*a* " + "y" * 27 + " ", 4 * MIB), 0, None),
     ("rows of pipes", "markdown", markdown_long_rows, 2,
      "pipes.md: a Markdown table row of more than 1024 cells (the limit)"),
     ("summary to a folder", "markdown", summary_to_a_folder, 2,
@@ -229,13 +244,49 @@ def check(cli, case, sanitized):
                 problems.append(f"errors {errors}")
             if error is not None and (len(errors) != 1 or not errors[0].endswith(error)):
                 problems.append(f"errors {errors}, not one ending in {error!r}")
-            if error is not None and "XML_PARSE_HUGE" in errors[0]:
+            if error is not None and errors and "XML_PARSE_HUGE" in errors[0]:
                 problems.append("advises an option of the parser")
         except ValueError:
             problems.append(f"no JSON document on standard output: {out[:200]!r}")
         budget = max(MEMORY_FLOOR, MEMORY_PER_INPUT_BYTE * size)
         if not sanitized and peak > budget:
             problems.append(f"used {peak // MIB} MB for {size} bytes (at most {budget // MIB} MB)")
+    finally:
+        shutil.rmtree(folder, ignore_errors=True)
+    return problems
+
+
+# Address-space limits under which a book of two large text files runs out of memory at one
+# point or another: reading a file, the plug-in's walk, the tool's own counting.
+MEMORY_CAPS = [60, 64, 72, 96, 140]
+
+
+def check_memory_running_out(cli):
+    # Whatever runs out, the run ends with errors naming what it was reading, status 2, and one
+    # JSON document: never an abort.
+    problems = []
+    folder = tempfile.mkdtemp(prefix="lx-hostile-")
+    try:
+        files = [write(folder, f"big{i}.txt", "ab\n\n" * 1000000) for i in range(2)]
+        for cap in MEMORY_CAPS:
+            def limits(cap=cap):
+                resource.setrlimit(resource.RLIMIT_AS, (cap * MIB, cap * MIB))
+
+            proc = subprocess.run([cli, "--json", "stats"] + files, stdout=subprocess.PIPE,
+                                  stderr=subprocess.PIPE, preexec_fn=limits, timeout=TIME_LIMIT * 3)
+            if proc.returncode == 127 and b"error while loading shared libraries" in proc.stderr:
+                continue  # too little to start at all on this machine
+            try:
+                report = json.loads(proc.stdout)
+            except ValueError:
+                problems.append(f"{cap} MB: status {proc.returncode}, no JSON document: "
+                                f"{proc.stderr.decode(errors='replace')[-200:]}")
+                continue
+            errors = report.get("errors", [])
+            if proc.returncode != 2 or report.get("exitStatus") != 2:
+                problems.append(f"{cap} MB: status {proc.returncode}, not 2")
+            if not errors or not all(("big" in e or "book of 2 files" in e) and "out of memory" in e for e in errors):
+                problems.append(f"{cap} MB: errors {errors}")
     finally:
         shutil.rmtree(folder, ignore_errors=True)
     return problems
@@ -252,6 +303,15 @@ def main():
             print(f"{case[0]}: {p}")
         sys.exit(1 if problems else 0)
     failed = passed = 0
+    if "--memory" in sys.argv:  # in a process of its own, as every case
+        problems = check_memory_running_out(cli)
+        for p in problems:
+            print(f"memory running out: {p}")
+        sys.exit(1 if problems else 0)
+    if not sanitized and "--markdown" in flags:
+        result = subprocess.run([sys.executable, __file__, cli, "--memory"], stdout=subprocess.PIPE, text=True)
+        passed, failed = (1, 0) if result.returncode == 0 else (0, 1)
+        print(result.stdout, end="")
     for i, case in enumerate(CASES):
         if "--" + case[1] not in flags:
             continue
