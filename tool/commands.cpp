@@ -89,8 +89,10 @@ constexpr ToolCommand kCommands[] = {
     {"hotspots", "the hardest paragraphs, the longest sentences, the most complex words", nullptr,
      "Where the difficulty is: the paragraphs of three sentences or more with the highest\n"
      "Flesch-Kincaid grade, the sentences of --long words or more, and the paragraphs with\n"
-     "the most complex words, each with its file, page, format, figures and first words.",
-     "Three tables of at most --top rows each.",
+     "the most complex words. Each finding is a line that begins with its place as\n"
+     "compilers print theirs (path:line:column:), which editors jump to, then its figures\n"
+     "and first words; --json and --csv also give the page and paragraph format.",
+     "Three lists of at most --top findings each.",
      "lexameter hotspots --top 3 samples/manual/aquila-manual.book",
      kFileCommandOptions | kOptionsCsv | kOptionsHotspots, false, true, false, RunHotspots},
     {"html", "a self-contained HTML page with charts, hot spots and the word list (-o FILE)",

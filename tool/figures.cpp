@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <limits>
 #include <new>
 
@@ -150,8 +151,19 @@ void ParagraphVisit(ObjectId docId, ObjectId object, void* context) {
     if (words)
         walk->batch.CountInto(words, true);
     if (lxhost::Document* doc = walk->session->FindDocument(docId)) {
-        if (const lxhost::Paragraph* para = doc->FindParagraph(object))
+        if (const lxhost::Paragraph* para = doc->FindParagraph(object)) {
             p.format = Utf8OfHostText(doc->FormatNameOf(*para));
+            // Positions are the host's own record of its reading: the tool links the host and
+            // looks them up in its model, as it does the page.
+            p.line = para->source.line;
+            p.column = para->source.column;
+            for (SentenceFigures& s : p.sentences) {
+                const lxhost::SourcePos at =
+                    doc->SourceAt(object, static_cast<std::int32_t>(s.offset));
+                s.line = at.line;
+                s.column = at.column;
+            }
+        }
         p.page = Utf8OfHostText(PageOf(*doc, object));
     }
     FileFigures& file = *walk->file;
@@ -205,6 +217,26 @@ std::string_view PathInside(std::string_view path, std::string_view folder) {
     return path.substr(folder.size() + 1);
 }
 
+// The file a document was read from, as it can be opened from the working folder: from it when
+// the file lies inside it (the host keeps absolute paths), whole otherwise. A part of an XML file
+// ("FILE#id") is read from FILE.
+std::string OpenablePath(const std::string& path) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    std::string file = path;
+    if (const std::size_t hash = path.rfind('#'); hash != std::string::npos && hash > 0 &&
+                                                  !fs::exists(path, ec) &&
+                                                  fs::is_regular_file(path.substr(0, hash), ec))
+        file = path.substr(0, hash);
+    const fs::path here = fs::current_path(ec);
+    if (file.empty() || ec)
+        return file;
+    const fs::path inside = fs::path(file).lexically_relative(here);
+    if (inside.empty() || *inside.begin() == "..")
+        return file;
+    return inside.generic_string(); // one form on every system, as the tool prints it
+}
+
 // The figures of one document; bookPath is the path of the book it belongs to, or "".
 FileFigures CollectFile(lxhost::Session& session, ObjectId doc, const std::string& name,
                         const std::string& bookPath, WordOccurrences* occurrences,
@@ -216,6 +248,7 @@ FileFigures CollectFile(lxhost::Session& session, ObjectId doc, const std::strin
     if (file.name.empty())
         file.name = Utf8FileName(path, name);
     file.opened = doc != 0;
+    file.path = OpenablePath(path);
     FileWalk walk{&session, &file, occurrences, {}, {}, counting};
     if (doc != 0) {
         WalkTextObjects(doc, true, ParagraphVisit, &walk);

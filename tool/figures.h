@@ -23,7 +23,10 @@ enum class Counting { Classic, Precise };
 // The profile's name as options, configuration files and JSON documents give it.
 const char* CountingName(Counting counting);
 
-// A counted sentence: where it lies in its paragraph's text, and its counts.
+// A counted sentence: where it lies in its paragraph's text, and its counts. Lines and columns
+// are those of the source file the host read (columns in characters): exact in plain text and
+// MIF strings; in Markdown, HTML and XML exact for the line, and for the column where the text
+// stands in the source as written (see the host's readers).
 struct SentenceFigures {
     std::uint32_t offset = 0; // into ParagraphFigures::text
     std::uint32_t length = 0;

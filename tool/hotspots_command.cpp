@@ -15,7 +15,8 @@ struct SpotRow {
     int rank;
     const FileFigures* file;
     const ParagraphFigures* paragraph;
-    ReadabilityCounts counts; // the paragraph's, or the sentence's
+    std::uint32_t line, column; // the paragraph's, or the sentence's
+    ReadabilityCounts counts;   // the paragraph's, or the sentence's
     std::int32_t longWords;
     std::string text; // UTF-8: the first words, or (JSON) the whole text
 };
@@ -39,7 +40,8 @@ std::vector<SpotRow> SpotRows(const Hotspots& h, bool wholeText) {
         int rank = 0;
         for (const ParagraphSpot& s : spots)
             rows.push_back(
-                {list, ++rank, s.file, s.paragraph, s.paragraph->counts, s.paragraph->longWords,
+                {list, ++rank, s.file, s.paragraph, s.paragraph->line, s.paragraph->column,
+                 s.paragraph->counts, s.paragraph->longWords,
                  wholeText ? Utf8OfHostText(s.paragraph->text) : FirstWords(s.paragraph->text)});
     };
     paragraphs(kListHardest, h.hardest);
@@ -47,46 +49,61 @@ std::vector<SpotRow> SpotRows(const Hotspots& h, bool wholeText) {
     for (const SentenceSpot& s : h.longest) {
         const std::string_view sentence =
             std::string_view(s.paragraph->text).substr(s.sentence->offset, s.sentence->length);
-        rows.push_back({kListLongest, ++rank, s.file, s.paragraph, s.sentence->counts,
-                        s.sentence->longWords,
+        rows.push_back({kListLongest, ++rank, s.file, s.paragraph, s.sentence->line,
+                        s.sentence->column, s.sentence->counts, s.sentence->longWords,
                         wholeText ? Utf8OfHostText(sentence) : FirstWords(sentence)});
     }
     paragraphs(kListComplex, h.mostComplex);
     return rows;
 }
 
-std::vector<std::string> Cells(const SpotRow& r) {
-    return {std::to_string(r.rank),
-            r.file->name,
-            r.paragraph->page,
-            r.paragraph->format,
-            ValueText(GradeOf(r.counts)),
-            std::to_string(r.counts.sentences),
-            std::to_string(r.counts.words),
-            std::to_string(r.counts.complexWords),
-            r.text};
+std::string Counted(std::int32_t n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
-const std::vector<std::string> kHeadings = {
-    "#", "File", "Page", "Format", "Grade", "Sentences", "Words", "Complex Words", "First Words"};
+// A finding as compilers print theirs, which editors and terminals jump to:
+// "path:line:column: figures: first words" ("path:" alone where the line is not known).
+std::string FindingLine(const SpotRow& r) {
+    std::string where = r.file->path.empty() ? r.file->name : r.file->path;
+    if (r.line != 0) {
+        where += ":" + std::to_string(r.line);
+        if (r.column != 0)
+            where += ":" + std::to_string(r.column);
+    }
+    return where + ": grade " + ValueText(GradeOf(r.counts)) + ", " +
+           Counted(r.counts.sentences, "sentence", "sentences") + ", " +
+           Counted(r.counts.words, "word", "words") + ", " +
+           Counted(r.counts.complexWords, "complex word", "complex words") + ": " + r.text;
+}
 
 void PrintSection(std::ostream& out, const std::string& title, const char* list,
                   const std::vector<SpotRow>& rows) {
-    TextTable table;
-    table.headings = kHeadings;
-    for (const SpotRow& r : rows)
-        if (r.list == list)
-            table.rows.push_back(Cells(r));
     out << title << "\n";
-    if (table.rows.empty())
+    bool any = false;
+    for (const SpotRow& r : rows) {
+        if (r.list == list) {
+            out << FindingLine(r) << "\n";
+            any = true;
+        }
+    }
+    if (!any)
         out << "(none)\n";
-    else
-        out << RenderTable(table);
+}
+
+nlohmann::json PositionJson(std::uint32_t value) {
+    return value != 0 ? nlohmann::json(value) : nlohmann::json(nullptr);
+}
+
+std::string PositionText(std::uint32_t value) {
+    return value != 0 ? std::to_string(value) : "";
 }
 
 nlohmann::json SpotJson(const SpotRow& r) {
     return {{"rank", r.rank},
             {"file", r.file->name},
+            {"path", r.file->path},
+            {"line", PositionJson(r.line)},
+            {"column", PositionJson(r.column)},
             {"paragraph", r.paragraph->number},
             {"page", r.paragraph->page.empty() ? nlohmann::json(nullptr)
                                                : nlohmann::json(r.paragraph->page)},
@@ -131,21 +148,15 @@ int RunHotspots(const ToolCommand&, const ToolOptions& options, std::ostream& ou
         const std::vector<SpotRow> rows = SpotRows(h, false);
         if (options.csv) {
             TextTable table;
-            table.headings = {"list",
-                              "rank",
-                              "file",
-                              "paragraph",
-                              "page",
-                              "format",
-                              "flesch_kincaid_grade",
-                              "sentences",
-                              "words",
-                              "complex_words",
-                              "text"};
+            table.headings = {
+                "list",      "rank",      "file",          "path",   "line",
+                "column",    "paragraph", "page",          "format", "flesch_kincaid_grade",
+                "sentences", "words",     "complex_words", "text"};
             for (const SpotRow& r : SpotRows(h, true)) {
                 const double grade = GradeOf(r.counts);
                 table.rows.push_back(
-                    {r.list, std::to_string(r.rank), r.file->name,
+                    {r.list, std::to_string(r.rank), r.file->name, r.file->path,
+                     PositionText(r.line), PositionText(r.column),
                      std::to_string(r.paragraph->number), r.paragraph->page, r.paragraph->format,
                      std::isfinite(grade) ? ValueText(grade) : "",
                      std::to_string(r.counts.sentences), std::to_string(r.counts.words),

@@ -2,6 +2,7 @@
 // strikethrough, autolink and task-list extensions and footnotes, walked into a MarkupBuilder.
 #include "host/formats/markup.h"
 #include "host/formats/reader_budgets.h"
+#include "host/formats/source_positions.h"
 
 #if defined(LX_HAVE_CMARK_GFM)
 #include <cmark-gfm-core-extensions.h>
@@ -108,7 +109,10 @@ bool IsLineBreakTag(std::string_view html) {
 
 class MarkdownWalk {
   public:
-    MarkdownWalk(MarkupBuilder& out) : out_(out) {}
+    // source: the text the parser read, which begins on line firstLine of the file.
+    MarkdownWalk(MarkupBuilder& out, std::string_view source, std::uint32_t firstLine)
+        : out_(out), index_(source), locator_(index_, SourceSyntax::Markdown),
+          lineShift_(firstLine - 1) {}
 
     // Walks the tree depth first without recursion (nesting may be deep) and without cmark's
     // iterator, which costs a sixth of the reading time.
@@ -154,12 +158,22 @@ class MarkdownWalk {
                                    ? kFormatNumbered
                                    : kFormatBulleted);
             return true;
-        case CMARK_NODE_CODE_BLOCK:
+        case CMARK_NODE_CODE_BLOCK: {
+            // A fenced block's text begins on the line after the fence; its columns are not
+            // followed (its lines lose their indentation).
+            int length = 0, indent = 0;
+            char fence = 0;
+            const int fenced = cmark_node_get_fenced(node, &length, &indent, &fence);
+            const auto line = static_cast<std::uint32_t>(cmark_node_get_start_line(node));
+            out_.SetSource(
+                {line + lineShift_ + (fenced != 0 ? 1 : 0),
+                 static_cast<std::uint32_t>(std::max(cmark_node_get_start_column(node), 1))});
             out_.CodeBlock(Literal(node));
             return true;
+        }
         case CMARK_NODE_TEXT:
         case CMARK_NODE_CODE:
-            out_.Text(Literal(node));
+            LocatedText(node);
             return true;
         case CMARK_NODE_SOFTBREAK:
         case CMARK_NODE_LINEBREAK:
@@ -248,6 +262,29 @@ class MarkdownWalk {
         }
     }
 
+    // A text node, with the position of each piece of it that stands in the source as written.
+    // cmark-gfm's column of a text node is that of the paragraph's first line on every line, so
+    // the text is looked for on its line when it is not there.
+    void LocatedText(cmark_node* node) {
+        const std::string_view literal = Literal(node);
+        const int line = cmark_node_get_start_line(node);
+        if (line <= 0) {
+            out_.Text(literal);
+            return;
+        }
+        const std::size_t offset = index_.OffsetOf(
+            static_cast<std::uint32_t>(line),
+            static_cast<std::uint32_t>(std::max(cmark_node_get_start_column(node), 1)));
+        for (const LocatedPiece& piece : locator_.LocateNear(literal, offset)) {
+            if (piece.at != std::string_view::npos) {
+                SourcePos pos = index_.At(piece.at);
+                pos.line += lineShift_;
+                out_.SetSource(pos);
+            }
+            out_.Text(piece.text);
+        }
+    }
+
     // A footnote reference shows the note's number; the first reference to a note anchors it.
     void Reference(std::string_view number) {
         int n = 0;
@@ -258,6 +295,9 @@ class MarkdownWalk {
     }
 
     MarkupBuilder& out_;
+    SourceIndex index_;
+    TextLocator locator_;
+    std::uint32_t lineShift_; // lines of the file before the text the parser read
     std::vector<std::string_view> formats_{kFormatBody};
     std::map<int, ObjectId> footnotes_;
     int definitions_ = 0;
@@ -370,12 +410,17 @@ std::string CheckBlocksAndTables(std::string_view data) {
     return reason;
 }
 
-// Parses GitHub-flavoured Markdown; the tree is the caller's.
-std::unique_ptr<cmark_node, NodeDeleter> ParseMarkdown(std::string_view data) {
+// The text of a Markdown file that is parsed: after a byte-order mark and front matter.
+std::string_view MarkdownBody(std::string_view data) {
     if (data.starts_with("\xEF\xBB\xBF")) {
         data.remove_prefix(3);
     }
-    data = SkipFrontMatter(data);
+    return SkipFrontMatter(data);
+}
+
+// Parses GitHub-flavoured Markdown; the tree is the caller's.
+std::unique_ptr<cmark_node, NodeDeleter> ParseMarkdown(std::string_view data) {
+    data = MarkdownBody(data);
     cmark_gfm_core_extensions_ensure_registered();
     std::unique_ptr<cmark_parser, ParserDeleter> parser(
         cmark_parser_new(CMARK_OPT_DEFAULT | CMARK_OPT_FOOTNOTES));
@@ -427,7 +472,11 @@ bool ReadMarkdown(std::string_view data, Document& doc, const ReaderOptions& opt
     MarkupBuilder out(doc, options);
     out.AddInput(data.size());
     if (root != nullptr) {
-        MarkdownWalk(out).Run(root.get());
+        const std::string_view body = MarkdownBody(data);
+        const auto before = data.substr(0, static_cast<std::size_t>(body.data() - data.data()));
+        const auto firstLine =
+            static_cast<std::uint32_t>(1 + std::count(before.begin(), before.end(), '\n'));
+        MarkdownWalk(out, body, firstLine).Run(root.get());
     }
     out.Finish();
     return true;

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <new>
+#include <utility>
 
 namespace lxhost {
 
@@ -41,6 +42,25 @@ bool IsPlainText(std::string_view utf8) {
         previous = c;
     }
     return !utf8.empty();
+}
+
+// The position after bytes that stand in the source as written from pos.
+SourcePos Advance(SourcePos pos, std::string_view bytes) {
+    for (const char c : bytes) {
+        if (c == '\n') {
+            ++pos.line;
+            pos.column = 1;
+        } else if ((static_cast<unsigned char>(c) & 0xC0) != 0x80 && c != '\r') {
+            ++pos.column;
+        }
+    }
+    return pos;
+}
+
+std::int32_t CharacterCount(std::string_view utf8) {
+    return static_cast<std::int32_t>(std::count_if(utf8.begin(), utf8.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }));
 }
 
 bool Contains(const std::vector<std::string>& names, std::string_view name) {
@@ -130,6 +150,7 @@ void MarkupBuilder::Append(Paragraph& para, std::string_view frameRoman) {
 }
 
 void MarkupBuilder::Text(std::string_view utf8, std::string_view implicitFormat) {
+    const SourcePos at = std::exchange(source_, {});
     Paragraph* para = para_ != 0 ? doc_.FindParagraph(para_) : nullptr;
     const bool hasText = para != nullptr && !para->body.text.empty();
     std::size_t begin = 0, end = utf8.size();
@@ -148,6 +169,9 @@ void MarkupBuilder::Text(std::string_view utf8, std::string_view implicitFormat)
         } else if ((pendingSpace_ || begin > 0) && hasText) {
             Append(*para, " ");
         }
+        if (at.known()) {
+            doc_.MarkSource(para_, para->body.size(), Advance(at, utf8.substr(0, begin)));
+        }
         Append(*para, core);
         pendingSpace_ = end < utf8.size();
         return;
@@ -155,11 +179,17 @@ void MarkupBuilder::Text(std::string_view utf8, std::string_view implicitFormat)
     // White space is collapsed in UTF-8 first, a run of other bytes at a time, then the result
     // converted at once: converting word by word would cost a call per word. Text that is all
     // printable ASCII is the same in FrameRoman and needs no conversion.
+    // With a source position, each word's is noted by its character offset in the collapsed
+    // text (a FrameRoman byte each).
     std::string& norm = scratch_;
     norm.clear();
+    words_.clear();
     bool ascii = true;
     const char* p = utf8.data();
     const char* const last = p + utf8.size();
+    SourcePos pos = at;
+    const char* posAt = p; // the byte that pos is the position of
+    std::int32_t normCharacters = 0;
     while (p < last) {
         const char* const run = p;
         while (p < last && !IsAsciiSpace(*p)) {
@@ -169,9 +199,17 @@ void MarkupBuilder::Text(std::string_view utf8, std::string_view implicitFormat)
         if (p > run) {
             if (pendingSpace_ && (hasText || !norm.empty())) {
                 norm.push_back(' ');
+                ++normCharacters;
             }
             pendingSpace_ = false;
-            norm.append(run, static_cast<std::size_t>(p - run));
+            const std::string_view word(run, static_cast<std::size_t>(p - run));
+            if (at.known()) {
+                pos = Advance(pos, std::string_view(posAt, static_cast<std::size_t>(run - posAt)));
+                posAt = run;
+                words_.push_back({normCharacters, pos});
+            }
+            norm.append(word);
+            normCharacters += ascii ? static_cast<std::int32_t>(word.size()) : CharacterCount(word);
         }
         if (p < last) {
             pendingSpace_ = pendingSpace_ || hasText || !norm.empty();
@@ -188,6 +226,9 @@ void MarkupBuilder::Text(std::string_view utf8, std::string_view implicitFormat)
         StartParagraph(implicitFormat.empty() ? stack_.back().format : implicitFormat);
         pendingSpace_ = pending;
         para = doc_.FindParagraph(para_);
+    }
+    for (const WordAt& w : words_) {
+        doc_.MarkSource(para_, para->body.size() + w.offset, w.pos);
     }
     if (ascii) {
         Append(*para, norm);
@@ -206,10 +247,15 @@ void MarkupBuilder::Space() {
 
 void MarkupBuilder::CodeBlock(std::string_view utf8) {
     EndParagraph();
+    SourcePos pos = std::exchange(source_, {});
     while (!utf8.empty()) {
         const std::size_t nl = utf8.find('\n');
         std::string_view line = utf8.substr(0, nl);
         utf8.remove_prefix(nl == std::string_view::npos ? utf8.size() : nl + 1);
+        const SourcePos lineAt = pos;
+        if (pos.known()) {
+            pos = {pos.line + 1, 1};
+        }
         if (!line.empty() && line.back() == '\r') {
             line.remove_suffix(1);
         }
@@ -217,6 +263,7 @@ void MarkupBuilder::CodeBlock(std::string_view utf8) {
             continue;
         }
         StartParagraph(kFormatCode);
+        doc_.MarkSource(para_, 0, lineAt);
         converted_.clear();
         doc_.charactersWithoutForm += Utf8ToFrameRoman(line, converted_);
         AppendBytes(converted_);
@@ -377,6 +424,7 @@ void MarkupBuilder::Finish() {
     doc_.LinkFlowFrames(doc_.mainFlow);
     const ObjectId first = doc_.FindFlow(doc_.mainFlow)->firstPara;
     doc_.selection = {{first, 0}, {first, 0}};
+    doc_.FinishSourceMarks();
 }
 
 // A chapter reference of a map or book as a file path: relative to the folder of the file that

@@ -49,6 +49,10 @@ class MarkupBuilder {
     // Text of the open paragraph. With none open, non-blank text opens one of implicitFormat, or
     // when that is empty of the container's own (body, footnote, cell or title).
     void Text(std::string_view utf8, std::string_view implicitFormat = {});
+    // Where the next piece of text (Text, CodeBlock) stands in the source: its first byte. The
+    // builder follows the piece from there as written (each character a column, each line end a
+    // line) and keeps the positions of the paragraphs and of their text in the document.
+    void SetSource(SourcePos pos) { source_ = pos; }
     // A word break: one space, unless the paragraph is empty or already ends in one.
     void Space();
     // A code block: one "Code" paragraph per line (blank lines make none).
@@ -116,6 +120,13 @@ class MarkupBuilder {
     ObjectId para_ = 0;
     bool pendingSpace_ = false;
     std::string scratch_, converted_;
+    SourcePos source_; // of the next text
+    // The words of a text being collapsed: their character offsets in it and their positions.
+    struct WordAt {
+        std::int32_t offset;
+        SourcePos pos;
+    };
+    std::vector<WordAt> words_;
     // Tables: the open one, its current row and cell, and how deep flattened tables go.
     ObjectId table_ = 0;
     ObjectId row_ = 0;

@@ -44,6 +44,20 @@ MifLexer::MifLexer(std::string_view data) : p_(data.data()), end_(data.data() + 
     if (data.size() >= 3 && std::memcmp(p_, "\xEF\xBB\xBF", 3) == 0) {
         p_ += 3;
     }
+    lineStart_ = columnAt_ = p_;
+}
+
+int MifLexer::ColumnAt(const char* q) {
+    if (columnAt_ < lineStart_ || columnAt_ > q) {
+        columnAt_ = lineStart_;
+        column_ = 1;
+    }
+    // Strings of MIF 8 are UTF-8: a character is a lead byte. Before, a byte is a character.
+    const bool utf8 = mode_ == StringMode::Utf8;
+    for (; columnAt_ < q; ++columnAt_) {
+        column_ += utf8 && (static_cast<unsigned char>(*columnAt_) & 0xC0) == 0x80 ? 0 : 1;
+    }
+    return column_;
 }
 
 void MifLexer::Fail(const std::string& message) const {
@@ -54,8 +68,8 @@ void MifLexer::SkipSpace() {
     while (p_ < end_) {
         const char c = *p_;
         if (c == '\n') {
-            ++line_;
             ++p_;
+            NewLine(p_);
             if (facets_) {
                 // Raw facet data of an imported object: whole lines, never tokenised.
                 const char* q = p_;
@@ -81,6 +95,7 @@ void MifLexer::SkipSpace() {
 MifLexer::Tok MifLexer::Next() {
     SkipSpace();
     tokenLine_ = line_;
+    tokenColumn_ = ColumnAt(p_);
     if (p_ >= end_) {
         return Tok::End;
     }
@@ -121,6 +136,8 @@ MifLexer::Tok MifLexer::Next() {
 void MifLexer::ReadString() {
     const int openLine = line_;
     str_.clear();
+    stringMarks_.clear();
+    MarkString();
     for (;;) {
         // Copy the plain stretch up to the next byte that needs a look.
         const char* start = p_;
@@ -149,11 +166,13 @@ void MifLexer::ReadString() {
         }
         if (c == '\\') {
             ReadEscape(openLine);
+            MarkString();
             continue;
         }
         if (c == '\n') {
-            ++line_;
             ++p_;
+            NewLine(p_);
+            MarkString();
             continue; // a raw line break inside a string is not text
         }
         if (mode_ == StringMode::Utf8 && static_cast<unsigned char>(c) >= 0x80) {
@@ -167,6 +186,7 @@ void MifLexer::ReadString() {
             unmapped_ += Utf8ToFrameRoman(
                 std::string_view(start, static_cast<std::size_t>(p_ - start)), str_);
             DropNotText(from);
+            MarkString();
             continue;
         }
         // Other control bytes: a raw tab is the host's tab; NUL would end the text early for
@@ -176,6 +196,8 @@ void MifLexer::ReadString() {
             str_.push_back(kFrameRomanTab);
         } else if (c != '\0' && c != '\r') {
             str_.push_back(c);
+        } else {
+            MarkString();
         }
     }
 }
@@ -188,7 +210,7 @@ void MifLexer::ReadEscape(int openLine) {
     const char e = *p_++;
     if (skipStrings_) {
         if (e == '\n') {
-            ++line_;
+            NewLine(p_);
         }
         return;
     }
@@ -250,7 +272,7 @@ void MifLexer::ReadEscape(int openLine) {
         return;
     }
     case '\n':
-        ++line_;
+        NewLine(p_);
         return;
     case '\'':
         str_.push_back('\'');
@@ -276,6 +298,7 @@ void MifLexer::DropNotText(std::size_t from) {
 std::string_view MifLexer::TryUnit() {
     const char* saveP = p_;
     const int saveLine = line_;
+    const char* saveLineStart = lineStart_;
     SkipSpace();
     const char* start = p_;
     while (p_ < end_ && !IsWordEnd(*p_)) {
@@ -287,6 +310,7 @@ std::string_view MifLexer::TryUnit() {
     }
     p_ = saveP;
     line_ = saveLine;
+    lineStart_ = saveLineStart;
     return {};
 }
 

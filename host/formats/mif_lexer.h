@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace lxhost {
 
@@ -38,8 +39,19 @@ class MifLexer {
     Tok Next();
     std::string_view word() const { return word_; }
     const std::string& str() const { return str_; }
-    // The line of the token that Next returned last (1-based).
+    // The line of the token that Next returned last (1-based), and its column (1-based, in
+    // characters).
     int line() const { return tokenLine_; }
+    int column() const { return tokenColumn_; }
+
+    // A place in the string that Next returned last where its bytes begin to stand in the file
+    // as written (its start, and the ends of escapes, line breaks and characters converted).
+    struct StringMark {
+        std::size_t offset = 0; // into str()
+        int line = 0;
+        int column = 0;
+    };
+    const std::vector<StringMark>& stringMarks() const { return stringMarks_; }
 
     void SetStringMode(StringMode mode) { mode_ = mode; }
     StringMode stringMode() const { return mode_; }
@@ -59,11 +71,28 @@ class MifLexer {
     void ReadEscape(int openLine);
     // Removes from str_, from that offset on, the bytes that are not text.
     void DropNotText(std::size_t from);
+    // The column of the byte at q on the current line; q never goes back within a line.
+    int ColumnAt(const char* q);
+    void NewLine(const char* start) {
+        ++line_;
+        lineStart_ = start;
+    }
+    void MarkString() {
+        if (!skipStrings_) {
+            stringMarks_.push_back({str_.size(), line_, ColumnAt(p_)});
+        }
+    }
 
     const char* p_;
     const char* end_;
     int line_ = 1;
     int tokenLine_ = 1;
+    int tokenColumn_ = 1;
+    const char* lineStart_;
+    // The last column counted, and the byte it is the column of.
+    const char* columnAt_;
+    int column_ = 1;
+    std::vector<StringMark> stringMarks_;
     std::string_view word_;
     std::string str_;
     StringMode mode_ = StringMode::FrameRoman;

@@ -1061,6 +1061,8 @@ class DocReader : public StatementReader {
 
     void ReadPara(const Stmt& s, ObjectId owner, FlowRead* flow) {
         const ObjectId para = doc_.AppendParagraph(owner, 0);
+        doc_.FindParagraph(para)->source = {static_cast<std::uint32_t>(s.line),
+                                            static_cast<std::uint32_t>(s.column)};
         std::string tag;
         bool hasTag = false;
         bool hasPatch = false;
@@ -1145,7 +1147,14 @@ class DocReader : public StatementReader {
             case St::String: {
                 const std::string& text = ReadString(c);
                 if (!hidden_) {
-                    doc_.FindParagraph(para)->body.Append(text, true);
+                    TextBody& body = doc_.FindParagraph(para)->body;
+                    const std::int32_t at = body.size();
+                    body.Append(text, true);
+                    for (const MifLexer::StringMark& m : lex_.stringMarks()) {
+                        doc_.MarkSource(para, at + static_cast<std::int32_t>(m.offset),
+                                        {static_cast<std::uint32_t>(m.line),
+                                         static_cast<std::uint32_t>(m.column)});
+                    }
                 }
                 newRun_ = false;
                 Finish(c);
@@ -1257,6 +1266,7 @@ class DocReader : public StatementReader {
         }
         ChooseMainFlow();
         doc_.BreakParentCycles();
+        doc_.FinishSourceMarks();
         if (const Flow* f = doc_.FindFlow(doc_.mainFlow); f != nullptr && f->firstPara != 0) {
             doc_.selection = {{f->firstPara, 0}, {f->firstPara, 0}};
         }

@@ -13,10 +13,12 @@ namespace lxhost::mif {
 
 using Tok = MifLexer::Tok;
 
-// A statement being read: its name and the line it opened on, for messages.
+// A statement being read: its name and the line it opened on, for messages; the column of its
+// '<' where the reader keeps it (0 otherwise).
 struct Stmt {
     std::string_view name;
     int line;
+    int column = 0;
 };
 
 // The common machinery of the document and book readers: values, skipping, errors.
@@ -60,7 +62,7 @@ class StatementReader {
         if (t != Tok::Open) {
             Fail(lex_.line(), "unexpected value outside any statement");
         }
-        *s = {lex_.word(), lex_.line()};
+        *s = {lex_.word(), lex_.line(), lex_.column()};
         return true;
     }
 
@@ -118,7 +120,7 @@ class StatementReader {
                 return false;
             }
             if (t == Tok::Open) {
-                *sub = {lex_.word(), lex_.line()};
+                *sub = {lex_.word(), lex_.line(), lex_.column()};
                 return true;
             }
         }

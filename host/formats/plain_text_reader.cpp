@@ -3,6 +3,9 @@
 
 #include "host/formats/frameroman.h"
 
+#include <utility>
+#include <vector>
+
 namespace lxhost {
 
 void ReadPlainText(std::string_view data, Document& doc) {
@@ -16,14 +19,22 @@ void ReadPlainText(std::string_view data, Document& doc) {
     }
     std::string paragraph;
     std::string line;
+    // Where each line of the paragraph begins: its offset in the paragraph and in the file.
+    std::vector<std::pair<std::int32_t, SourcePos>> lineStarts;
+    std::uint32_t lineNumber = 0;
     auto flush = [&] {
         if (!paragraph.empty()) {
             const ObjectId p = doc.AppendParagraph(doc.mainFlow, 0, frame);
             doc.FindParagraph(p)->body.Append(paragraph, true);
+            for (const auto& [offset, pos] : lineStarts) {
+                doc.MarkSource(p, offset, pos);
+            }
             paragraph.clear();
         }
+        lineStarts.clear();
     };
     while (!data.empty()) {
+        ++lineNumber;
         const std::size_t nl = data.find('\n');
         std::string_view raw = data.substr(0, nl);
         data.remove_prefix(nl == std::string_view::npos ? data.size() : nl + 1);
@@ -38,9 +49,13 @@ void ReadPlainText(std::string_view data, Document& doc) {
         if (!paragraph.empty()) {
             paragraph.push_back(' ');
         }
+        // The white space before the text is ASCII: a column a byte.
+        lineStarts.emplace_back(static_cast<std::int32_t>(paragraph.size()),
+                                SourcePos{lineNumber, static_cast<std::uint32_t>(b + 1)});
         paragraph += line;
     }
     flush();
+    doc.FinishSourceMarks();
     if (doc.FindFlow(doc.mainFlow)->firstPara == 0) {
         doc.AppendParagraph(doc.mainFlow, 0, frame);
     }

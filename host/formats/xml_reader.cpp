@@ -14,6 +14,7 @@
 
 #include "host/formats/frameroman.h"
 #include "host/formats/reader_budgets.h"
+#include "host/formats/source_positions.h"
 #include "host/formats/text_encoding.h"
 
 #include <algorithm>
@@ -351,6 +352,11 @@ bool IsNoteBacklink(const std::vector<Attribute>& attrs) {
            HasAttribute(attrs, "data-footnote-backref") || HasClassWord(attrs, "footnote-back");
 }
 
+// The permalink that documentation generators put after a heading or caption ("¶").
+bool IsPermalink(const std::vector<Attribute>& attrs) {
+    return HasClassWord(attrs, "headerlink");
+}
+
 // Maps element events onto the builder.
 class ElementMapper {
   public:
@@ -378,8 +384,12 @@ class ElementMapper {
         if (IsNoteReference(attrs)) {
             frame.role = Role::Skip;
             frame.noteRef = true;
-        } else if (IsNoteBacklink(attrs) || AttributeOf(attrs, "role") == "navigation" ||
+        } else if ((IsNoteBacklink(attrs) && !InHeading()) || IsPermalink(attrs) ||
+                   AttributeOf(attrs, "role") == "navigation" ||
                    (notes_ > 0 && frame.role == Role::Heading)) {
+            // A heading's text counts whatever link wraps it: documentation generators link a
+            // section's heading back to the table of contents as notes link back to their
+            // reference. The permalink sign after a heading is no text.
             frame.role = Role::Skip;
         }
         if (code_ > 0 && frame.role != Role::Skip) {
@@ -424,15 +434,20 @@ class ElementMapper {
         }
     }
 
-    void Characters(std::string_view utf8) {
+    // Text, with where it stands in the source when that is known. A link's or a listing's text
+    // is kept whole, at the place where it begins.
+    void Characters(std::string_view utf8, SourcePos at = {}) {
         if (skip_ > 0) {
             return;
         }
         if (code_ > 0) {
+            codeAt_ = codeText_.empty() ? at : codeAt_;
             codeText_.append(utf8);
         } else if (link_) {
+            linkAt_ = linkText_.empty() ? at : linkAt_;
             linkText_.append(utf8);
         } else {
+            out_.SetSource(at);
             out_.Text(utf8, formats_.back());
         }
     }
@@ -587,6 +602,7 @@ class ElementMapper {
             return;
         case Role::Code:
             if (--code_ == 0) {
+                out_.SetSource(codeAt_);
                 out_.CodeBlock(codeText_);
                 codeText_.clear();
             }
@@ -647,6 +663,12 @@ class ElementMapper {
         }
     }
 
+    bool InHeading() const {
+        return std::any_of(stack_.begin(), stack_.end(), [](const Frame& f) {
+            return f.role == Role::Heading || f.role == Role::Title;
+        });
+    }
+
     Role ParentRole() const {
         for (auto it = stack_.rbegin(); it != stack_.rend(); ++it) {
             if (it->role != Role::Inline) {
@@ -661,6 +683,7 @@ class ElementMapper {
         for (Frame& f : stack_) {
             f.link = false;
         }
+        out_.SetSource(linkAt_);
         out_.Text(linkText_, formats_.back());
         linkText_.clear();
     }
@@ -682,6 +705,7 @@ class ElementMapper {
                                       href.substr(scheme.size()) == text);
         }
         if (!isAddress) {
+            out_.SetSource(linkAt_);
             out_.Text(linkText_, formats_.back());
         } else {
             out_.Space();
@@ -695,6 +719,7 @@ class ElementMapper {
     std::vector<Role> titles_;
     std::map<std::string, ObjectId> notesByKey_;
     std::string codeText_, linkText_, linkHref_, noteKey_;
+    SourcePos codeAt_, linkAt_;
     int skip_ = 0, depth_ = 0, inInfo_ = 0, code_ = 0, notes_ = 0;
     bool headRows_ = false, link_ = false, noteRef_ = false;
 };
@@ -718,6 +743,7 @@ struct SaxState {
     ElementMapper& mapper;
     std::vector<Attribute> attributes;
     std::exception_ptr failure;
+    TextLocator* locator = nullptr; // null when the text the parser gives is not the file's
 };
 
 template <typename F> void SaxCall(void* ctx, F&& call) {
@@ -747,8 +773,17 @@ void SaxEnd(void* ctx, const xmlChar*) {
 
 void SaxCharacters(void* ctx, const xmlChar* text, int len) {
     SaxCall(ctx, [&](SaxState& state) {
-        state.mapper.Characters(
-            std::string_view(reinterpret_cast<const char*>(text), static_cast<std::size_t>(len)));
+        const std::string_view utf8(reinterpret_cast<const char*>(text),
+                                    static_cast<std::size_t>(len));
+        if (state.locator == nullptr) {
+            state.mapper.Characters(utf8);
+            return;
+        }
+        for (const LocatedPiece& piece : state.locator->Locate(utf8)) {
+            state.mapper.Characters(piece.text, piece.at != std::string_view::npos
+                                                    ? state.locator->index().At(piece.at)
+                                                    : SourcePos{});
+        }
     });
 }
 
@@ -839,7 +874,7 @@ XmlDoc ParseXml(std::string_view data, const std::string& path, std::string* err
     ParseError captured;
     xmlSetStructuredErrorFunc(&captured, CaptureError);
     XmlDoc doc;
-    int options = XML_PARSE_NONET | XML_PARSE_NOCDATA;
+    int options = XML_PARSE_NONET | XML_PARSE_NOCDATA | XML_PARSE_BIG_LINES;
     if (DeclaresUtf16(data) && IsValidUtf8(data)) {
         options |= XML_PARSE_IGNORE_ENC;
     }
@@ -1172,10 +1207,12 @@ IncludeCache& IncludeCacheOf(Session& session) {
 // BudgetExceeded.
 class TreeWalker {
   public:
+    // locator: where the text of the top file stands in it (text that entities and XIncludes
+    // bring gets no position).
     TreeWalker(ElementMapper& mapper, MarkupBuilder& out, IncludeCache& cache, std::string root,
-               bool allowOutside, std::string* error)
+               bool allowOutside, std::string* error, TextLocator& locator)
         : m_(mapper), out_(out), cache_(cache), root_(std::move(root)), allowOutside_(allowOutside),
-          error_(error) {}
+          error_(error), locator_(locator) {}
 
     void Walk(xmlDocPtr doc, xmlNodePtr node, const std::string& dir, int depth) {
         for (; node != nullptr && error_->empty(); node = node->next) {
@@ -1203,10 +1240,14 @@ class TreeWalker {
             if (node->content != nullptr) {
                 const std::string_view text = reinterpret_cast<const char*>(node->content);
                 ChargeEntityText(text.size());
-                m_.Characters(text);
+                Characters(text);
             }
             break;
         case XML_ENTITY_REF_NODE:
+            if (InTopFile() && node->name != nullptr) {
+                locator_.SkipPast("&" + std::string(reinterpret_cast<const char*>(node->name)) +
+                                  ";");
+            }
             Entity(doc, node, dir, depth);
             break;
         default:
@@ -1215,6 +1256,20 @@ class TreeWalker {
     }
 
   private:
+    bool InTopFile() const { return entities_ == 0 && open_.empty(); }
+
+    void Characters(std::string_view text) {
+        if (!InTopFile()) {
+            m_.Characters(text);
+            return;
+        }
+        for (const LocatedPiece& piece : locator_.Locate(text)) {
+            m_.Characters(piece.text, piece.at != std::string_view::npos
+                                          ? locator_.index().At(piece.at)
+                                          : SourcePos{});
+        }
+    }
+
     // Counts what an entity reference being expanded adds.
     void ChargeEntityText(std::size_t amount) {
         if (entities_ == 0) {
@@ -1342,6 +1397,7 @@ class TreeWalker {
     std::string root_;
     bool allowOutside_;
     std::string* error_;
+    TextLocator& locator_;
     std::vector<std::string> open_;
     int entities_ = 0;
     std::size_t entityText_ = 0, includes_ = 0, includedBytes_ = 0;
@@ -1384,7 +1440,10 @@ bool ReadHtml(std::string_view data, Document& doc, const ReaderOptions& options
     // White space between two inline elements separates their words.
     sax.ignorableWhitespace = SaxCharacters;
     *ctxt->sax = sax;
-    SaxState state{mapper, {}, nullptr};
+    // A page read as UTF-8 is the text the parser gives; one decoded from another encoding is not.
+    SourceIndex index(data);
+    TextLocator locator(index, SourceSyntax::Markup);
+    SaxState state{mapper, {}, nullptr, IsValidUtf8(data) ? &locator : nullptr};
     ctxt->_private = &state;
     htmlCtxtUseOptions(ctxt, parseOptions);
     htmlParseDocument(ctxt);
@@ -1402,16 +1461,24 @@ namespace {
 // A document of the element `part` of a parsed file (the root: the whole file), with its XIncludes
 // read from the folder of `dir` only. xmlBytes: the size of the file, which the budget of the
 // document's objects grows with.
-ObjectId ReadXmlDocument(Session& session, xmlDocPtr xml, std::size_t xmlBytes, xmlNodePtr part,
+ObjectId ReadXmlDocument(Session& session, xmlDocPtr xml, std::string_view data, xmlNodePtr part,
                          const std::string& dir, const std::string& path, bool asTemplate,
                          std::int32_t* status, std::string* error) {
     Document& doc = session.NewDocument();
     doc.path = asTemplate ? std::string() : path;
     MarkupBuilder out(doc, session.readerOptions);
-    out.AddInput(xmlBytes);
+    out.AddInput(data.size());
     ElementMapper mapper(out);
     error->clear();
-    TreeWalker(mapper, out, IncludeCacheOf(session), dir, session.readerOptions.allowOutside, error)
+    SourceIndex index(data);
+    TextLocator locator(index, SourceSyntax::Markup);
+    if (part != xmlDocGetRootElement(xml)) {
+        // A part of the file: its text is looked for from the line its element is on.
+        const long line = xmlGetLineNo(part);
+        locator.SkipTo(line > 0 ? index.LineStart(static_cast<std::uint32_t>(line)) : 0);
+    }
+    TreeWalker(mapper, out, IncludeCacheOf(session), dir, session.readerOptions.allowOutside, error,
+               locator)
         .WalkNode(xml, part, dir, 0);
     if (!error->empty()) {
         session.Close(doc.id(), 1);
@@ -1464,8 +1531,7 @@ ObjectId ReadXml(Session& session, std::string_view data, const std::string& pat
                  std::string(name) + ">)";
         return 0;
     }
-    return ReadXmlDocument(session, xml.get(), data.size(), root, dir, path, asTemplate, status,
-                           error);
+    return ReadXmlDocument(session, xml.get(), data, root, dir, path, asTemplate, status, error);
 }
 
 } // namespace
@@ -1513,7 +1579,7 @@ ObjectId ReadXmlPart(Session& session, std::string_view data, const std::string&
         *error = path + ": cannot open: the file has no element '" + std::string(fragment) + "'";
         return 0;
     }
-    return ReadXmlDocument(session, xml.get(), data.size(), part,
+    return ReadXmlDocument(session, xml.get(), data, part,
                            std::filesystem::path(file).parent_path().string(), path, asTemplate,
                            status, error);
 }

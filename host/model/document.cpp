@@ -838,3 +838,58 @@ ObjectId Document::NewTable(std::uint32_t format, std::int32_t columns, std::int
 }
 
 } // namespace lxhost
+
+namespace lxhost {
+
+void Document::MarkSource(ObjectId para, std::int32_t offset, SourcePos pos) {
+    Paragraph* p = pos.known() ? FindParagraph(para) : nullptr;
+    if (p == nullptr) {
+        return;
+    }
+    if (!p->source.known()) {
+        p->source = pos;
+        if (offset == 0) {
+            lastMark_ = {para, 0, pos};
+            return;
+        }
+    } else if (lastMark_.para == para && offset >= lastMark_.offset) {
+        const SourcePos follows{lastMark_.pos.line,
+                                lastMark_.pos.column +
+                                    static_cast<std::uint32_t>(offset - lastMark_.offset)};
+        if (follows == pos) {
+            return;
+        }
+    }
+    sourceMarks.push_back({para, offset, pos});
+    lastMark_ = sourceMarks.back();
+}
+
+void Document::FinishSourceMarks() {
+    // A paragraph's marks are made in rising order of offset; only paragraphs interleave (the
+    // text after a footnote's goes on in the paragraph that anchors it).
+    std::stable_sort(sourceMarks.begin(), sourceMarks.end(),
+                     [](const SourceMark& a, const SourceMark& b) { return a.para < b.para; });
+    lastMark_ = {};
+}
+
+SourcePos Document::SourceAt(ObjectId para, std::int32_t offset) const {
+    const auto it = std::upper_bound(
+        sourceMarks.begin(), sourceMarks.end(), std::make_pair(para, offset),
+        [](const std::pair<ObjectId, std::int32_t>& key, const SourceMark& m) {
+            return key.first < m.para || (key.first == m.para && key.second < m.offset);
+        });
+    SourceMark base;
+    if (it != sourceMarks.begin() && std::prev(it)->para == para) {
+        base = *std::prev(it);
+    } else {
+        const Paragraph* p = const_cast<Document*>(this)->FindParagraph(para);
+        if (p == nullptr || !p->source.known()) {
+            return {};
+        }
+        base = {para, 0, p->source};
+    }
+    const std::int32_t past = std::max(offset - base.offset, 0);
+    return {base.pos.line, base.pos.column + static_cast<std::uint32_t>(past)};
+}
+
+} // namespace lxhost

@@ -168,6 +168,25 @@ struct Cell {
     ObjectId firstPara = 0, lastPara = 0;
 };
 
+// Where text came from in its source file: 1-based line and column, the column counted in
+// characters (a tab is one); 0 when not known.
+struct SourcePos {
+    std::uint32_t line = 0;
+    std::uint32_t column = 0;
+
+    bool known() const { return line != 0; }
+    bool operator==(const SourcePos&) const = default;
+};
+
+// A place in a paragraph's text whose source position does not follow from the one before it
+// (each character one column on): where the text goes on on another source line, or after
+// white space collapsed, markup or an escape.
+struct SourceMark {
+    ObjectId para = 0;
+    std::int32_t offset = 0;
+    SourcePos pos;
+};
+
 struct Paragraph {
     ObjectId id = 0;
     ObjectId next = 0, prev = 0;
@@ -177,6 +196,7 @@ struct Paragraph {
     std::int32_t locked = 0;
     std::uint32_t format = 0;   // index into the document's paragraph formats
     std::int32_t override = -1; // index into the document's overrides, or -1
+    SourcePos source;           // where it begins in the file it was read from
     TextBody body;
 };
 
@@ -225,6 +245,9 @@ class Document {
     ObjectId mainFlow = 0;
     // Characters of the file it was read from that had no FrameRoman form.
     std::size_t charactersWithoutForm = 0;
+    // The source positions of paragraphs' text past their first character, where they do not
+    // follow from the paragraph's own (see MarkSource). Sorted by FinishSourceMarks.
+    std::vector<SourceMark> sourceMarks;
 
     std::vector<Page> pages;
     std::vector<Graphic> graphics;
@@ -314,6 +337,17 @@ class Document {
     ObjectId NewTable(std::uint32_t format, std::int32_t columns, std::int32_t body,
                       std::int32_t heading, std::int32_t footing, TextLoc loc);
 
+    // Source positions, as readers record them. MarkSource says that the paragraph's text from
+    // offset on stands in the source at pos: the first position given becomes the paragraph's
+    // own, and a mark is kept only where pos does not follow from the one before. Offsets of one
+    // paragraph must come in rising order; FinishSourceMarks, called once the document is read,
+    // makes them searchable.
+    void MarkSource(ObjectId para, std::int32_t offset, SourcePos pos);
+    void FinishSourceMarks();
+    // Where the paragraph's text at offset stands in the source; 0s when not known. Past the
+    // last mark the column counts on one per byte of text.
+    SourcePos SourceAt(ObjectId para, std::int32_t offset) const;
+
     // Breaks parent cycles that a malformed file can make (an anchored frame holding the frame
     // of its own anchor): such a frame loses its anchor. Called once after reading.
     void BreakParentCycles();
@@ -328,6 +362,7 @@ class Document {
 
     Session* session_;
     ObjectId id_;
+    SourceMark lastMark_; // the position MarkSource gave last, which the next may follow
 };
 
 struct Component {

@@ -191,6 +191,11 @@ TEST(HtmlReader, MapsElementsLikeMarkdownAndRepairsBrokenMarkup) {
          "class=footnote-backref>\xE2\x86\xA9</a></p></li><li id=fn2>Second.</li></ol>"
          "</section>",
          "Body: Text and.\nfn Footnote: First.\nfn Footnote: Second.\n"},
+        {"headings linked back to the contents, with permalinks",
+         "<h1>FAQ<a class=headerlink href='#faq' title='Link to this heading'>\xC2\xB6</a></h1>"
+         "<h2><a class=toc-backref href='#id1' role=doc-backlink>Why indent?</a>"
+         "<a class=headerlink href='#why'>\xC2\xB6</a></h2><p>Because.</p>",
+         "Heading1: FAQ\nHeading2: Why indent?\nBody: Because.\n"},
     };
     for (const Case& c : cases) {
         Session s;
