@@ -463,8 +463,9 @@ TEST(Hotspots, SentenceTextKeepsItsStop) {
         {"Short one. Long one here. Last.", 2, "Last."},
         {"Is it so? Yes it is!", 0, "Is it so?"},
         {"Is it so? Yes it is!", 1, "Yes it is!"},
-        {"He said \"stop now.\" Then he left.", 0, "He said \"stop now.\""},
-        {"She said \xD2stop now.\xD3 Then left.", 0, "She said \xE2\x80\x9Cstop now.\xE2\x80\x9D"},
+        {"\"Stop now!\" he said. Then left.", 0, "\"Stop now!\""},
+        {"\xD2Stop now!\xD3 he said. Then left.", 0, "\xE2\x80\x9CStop now!\xE2\x80\x9D"},
+        {"It runs (see below?) fast.", 0, "It runs (see below?)"},
         {"A list follows: one, two.", 0, "A list follows:"},
         {"No stop at the end", 0, "No stop at the end"},
     };
