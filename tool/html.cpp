@@ -224,7 +224,8 @@ std::string UrlPath(std::string_view path) {
     std::string out;
     for (char c : path) {
         const auto b = static_cast<unsigned char>(c);
-        if (std::isalnum(b) || std::strchr("-._~/", c) != nullptr) {
+        const bool ascii = b < 0x80 && b != 0;
+        if (ascii && (std::isalnum(b) || std::strchr("-._~/", c) != nullptr)) {
             out += c;
         } else {
             out += '%';
@@ -245,7 +246,7 @@ std::string SourceLink(const FileFigures& file, std::uint32_t line, const std::s
     const fs::path from =
         fs::absolute(pageFolder.empty() ? fs::path(".") : fs::path(pageFolder), ec);
     const fs::path relative =
-        fs::absolute(file.path, ec).lexically_relative(from.lexically_normal());
+        fs::absolute(file.path, ec).lexically_normal().lexically_relative(from.lexically_normal());
     if (ec || relative.empty())
         return "";
     return UrlPath(relative.generic_string()) + "#L" + std::to_string(line);
