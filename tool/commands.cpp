@@ -98,7 +98,8 @@ constexpr ToolCommand kCommands[] = {
     {"html", "a self-contained HTML page with charts, hot spots and the word list (-o FILE)",
      nullptr,
      "One page to look at: the summary figures, a chart of the grade per file (with the\n"
-     "threshold as a line when one is set), every paragraph coloured by its grade, the\n"
+     "threshold as a line when one is set), every paragraph coloured by its grade (headings\n"
+     "apart; each links to its hot spot or source line), the sentence lengths per file, the\n"
      "measures per file, the hot spots and the word list. It has no script and fetches\n"
      "nothing.",
      "The page, written to -o FILE (an existing file is replaced only with --force).",

@@ -4,7 +4,9 @@
 #include "tool/measures.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
+#include <cstring>
 
 namespace lxtool {
 
@@ -17,7 +19,35 @@ template <typename Spot, typename Key> void KeepTop(std::vector<Spot>& spots, in
         spots.resize(static_cast<std::size_t>(top));
 }
 
+constexpr std::string_view kHeadingPrefix = "heading";
+constexpr std::string_view kTitleFormats[] = {"title", "subtitle", "chaptertitle", "sectiontitle"};
+
+// Closing quotation marks and brackets, as host bytes: straight and curly quotation marks.
+constexpr const char kClosingMarks[] = "\"')]}\xD3\xD5";
+
 } // namespace
+
+bool IsHeadingFormat(std::string_view format) {
+    std::string name(format);
+    for (char& c : name)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (name.starts_with(kHeadingPrefix))
+        return true;
+    if (name.size() == 2 && name[0] == 'h' && name[1] >= '1' && name[1] <= '6')
+        return true;
+    return std::find(std::begin(kTitleFormats), std::end(kTitleFormats), name) !=
+           std::end(kTitleFormats);
+}
+
+std::string SourcePlace(const FileFigures& file, std::uint32_t line, std::uint32_t column) {
+    std::string where = file.path.empty() ? file.name : file.path;
+    if (line != 0) {
+        where += ":" + std::to_string(line);
+        if (column != 0)
+            where += ":" + std::to_string(column);
+    }
+    return where;
+}
 
 double GradeOf(const ReadabilityCounts& counts) {
     return MeasureValue(kKincaidGradeMeasure, counts, 0);
@@ -69,8 +99,23 @@ std::string FirstWords(std::string_view hostText, int words) {
 }
 
 std::string SentenceText(const ParagraphFigures& paragraph, const SentenceFigures& sentence) {
-    return Utf8OfHostText(
-        std::string_view(paragraph.text).substr(sentence.offset, sentence.length));
+    const std::string_view text(paragraph.text);
+    const std::size_t start = std::min<std::size_t>(sentence.offset, text.size());
+    std::size_t end = std::min<std::size_t>(text.size(), start + sentence.length);
+    // The counted sentence stops before the byte that ended it; the reader is shown that stop and
+    // a closing quotation mark or bracket right after it.
+    auto isStop = [](char c) {
+        return c == kPeriod ||
+               std::find(SentenceTerminators.begin(), SentenceTerminators.end(),
+                         static_cast<unsigned char>(c)) != SentenceTerminators.end();
+    };
+    auto isClosing = [](char c) { return c != '\0' && std::strchr(kClosingMarks, c) != nullptr; };
+    if (end < text.size() && isStop(text[end])) {
+        ++end;
+        if (end < text.size() && isClosing(text[end]))
+            ++end;
+    }
+    return Utf8OfHostText(text.substr(start, end - start));
 }
 
 } // namespace lxtool

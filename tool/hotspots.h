@@ -48,4 +48,15 @@ std::string FirstWords(std::string_view hostText, int words = kFirstWords);
 std::string SentenceText(const ParagraphFigures& paragraph, const SentenceFigures& sentence);
 double GradeOf(const ReadabilityCounts& counts);
 
+// Whether a paragraph format is a heading's: the readers' Heading1 to Heading6 (and any other
+// format whose name begins with "Heading", as a template's HeadingRunIn), the title formats
+// (Title, Subtitle, ChapterTitle, SectionTitle) and HTML's h1 to h6, in any case. A table's
+// CellHeading and a table of contents' TOCHeading1 are not. A heading's grade says nothing of
+// the prose: a one-line heading of long words scores as the hardest paragraph would.
+bool IsHeadingFormat(std::string_view format);
+
+// Where a finding is, as compilers print it: "path:line:column", "path:line" without a column,
+// "path" alone without a line (the file's name where its path is not known).
+std::string SourcePlace(const FileFigures& file, std::uint32_t line, std::uint32_t column);
+
 } // namespace lxtool

@@ -51,7 +51,7 @@ std::vector<SpotRow> SpotRows(const Hotspots& h, bool wholeText) {
             std::string_view(s.paragraph->text).substr(s.sentence->offset, s.sentence->length);
         rows.push_back({kListLongest, ++rank, s.file, s.paragraph, s.sentence->line,
                         s.sentence->column, s.sentence->counts, s.sentence->longWords,
-                        wholeText ? Utf8OfHostText(sentence) : FirstWords(sentence)});
+                        wholeText ? SentenceText(*s.paragraph, *s.sentence) : FirstWords(sentence)});
     }
     paragraphs(kListComplex, h.mostComplex);
     return rows;
@@ -64,14 +64,8 @@ std::string Counted(std::int32_t n, const char* one, const char* many) {
 // A finding as compilers print theirs, which editors and terminals jump to:
 // "path:line:column: figures: first words" ("path:" alone where the line is not known).
 std::string FindingLine(const SpotRow& r) {
-    std::string where = r.file->path.empty() ? r.file->name : r.file->path;
-    if (r.line != 0) {
-        where += ":" + std::to_string(r.line);
-        if (r.column != 0)
-            where += ":" + std::to_string(r.column);
-    }
-    return where + ": grade " + ValueText(GradeOf(r.counts)) + ", " +
-           Counted(r.counts.sentences, "sentence", "sentences") + ", " +
+    return SourcePlace(*r.file, r.line, r.column) + ": grade " + ValueText(GradeOf(r.counts)) +
+           ", " + Counted(r.counts.sentences, "sentence", "sentences") + ", " +
            Counted(r.counts.words, "word", "words") + ", " +
            Counted(r.counts.complexWords, "complex word", "complex words") + ": " + r.text;
 }

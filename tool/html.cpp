@@ -9,12 +9,15 @@
 #include "tool/languages.h"
 
 #include <algorithm>
+#include <array>
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <ostream>
+#include <unordered_map>
 
 #ifndef LX_VERSION
 #define LX_VERSION "0.0.0"
@@ -43,6 +46,17 @@ constexpr std::size_t kLabelCharacters = 32;
 constexpr double kMinScaleGrade = 12.0;
 // The strip: paragraphs as columns of one unit in a box this high, stretched to the page width.
 constexpr int kStripHeight = 24;
+// The measures table's columns of counts after the measures: words, syllables, complex words.
+constexpr int kCountColumns = 3;
+// The sentence length histogram: a bar per class of words, the bars up to this high.
+constexpr int kBinWidth = 40;
+constexpr int kHistogramTop = 14; // room for the count above the tallest bar
+constexpr int kHistogramBars = 90;
+constexpr int kHistogramLabels = 18; // room for the classes' labels
+// The hot spots' lists, by their element ids.
+constexpr const char* kHardestList = "hardest";
+constexpr const char* kLongestList = "longest";
+constexpr const char* kComplexList = "complex";
 
 constexpr const char* kStyle = R"(
 body { font-family: system-ui, sans-serif; margin: 2rem auto; max-width: 72rem; padding: 0 1rem;
@@ -53,13 +67,20 @@ table.measures { font-size: .85rem; }
 th, td { padding: .2rem .6rem; text-align: right; border-bottom: 1px solid #e4e4e4; }
 th:first-child, td:first-child { text-align: left; }
 td.fail { color: #b71c1c; font-weight: bold; }
+td.result { text-align: left; white-space: nowrap; }
+tr.misses td { text-align: left; border-bottom: 1px solid #ccc; }
+div.wide { overflow-x: auto; }
 svg text { font-size: 12px; fill: #1b1b1b; }
-.bar { fill: #3f6fb5; } .threshold { stroke: #b71c1c; stroke-width: 2; stroke-dasharray: 5 3; }
+.bar, .hbar { fill: #3f6fb5; } .threshold { stroke: #b71c1c; stroke-width: 2; stroke-dasharray: 5 3; }
 .threshold-label { fill: #b71c1c; }
 .strip { width: 100%; height: 1.6rem; display: block; border: 1px solid #bbb; }
 .d0 { fill: #2e7d32; background: #2e7d32; } .d1 { fill: #9ccc65; background: #9ccc65; }
 .d2 { fill: #fdd835; background: #fdd835; } .d3 { fill: #fb8c00; background: #fb8c00; }
 .d4 { fill: #c62828; background: #c62828; } .d5 { fill: #e0e0e0; background: #e0e0e0; }
+.dh { fill: #7e57c2; background: #7e57c2; }
+.strip a rect:hover { fill-opacity: .6; }
+figure.lengths { display: inline-block; margin: .5rem 2rem 1rem 0; }
+figcaption { font-weight: bold; } .histogram text { font-size: 10px; } .histogram .axis { stroke: #888; }
 .legend span.swatch { display: inline-block; width: .9rem; height: .9rem; margin: 0 .3rem 0 1rem;
                       vertical-align: middle; border: 1px solid #888; }
 li.hotspot { margin-bottom: 1rem; } li.hotspot p.where { margin: 0; color: #444; }
@@ -84,6 +105,11 @@ std::string Fixed(double v, int decimals) {
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "%.*f", decimals, v);
     return buffer;
+}
+
+// "1 paragraph", "2 paragraphs": a count and its noun, the noun in the count's form.
+std::string Counted(std::int64_t n, std::string_view one, std::string_view many) {
+    return Number(n) + " " + std::string(n == 1 ? one : many);
 }
 
 void Summary(std::string& h, const InputFigures& f, const Measured& m) {
@@ -175,32 +201,163 @@ void BarChart(std::string& h, const InputFigures& f, const Thresholds& t) {
     h += "</svg>\n</section>\n";
 }
 
-void Strips(std::string& h, const InputFigures& f) {
+// Where a paragraph is: its source place (path:line:column) where the reader kept it, else its
+// file's name; then its number, page and format.
+std::string Where(const FileFigures& file, const ParagraphFigures& p, std::uint32_t line,
+                  std::uint32_t column) {
+    std::string where = line != 0 ? SourcePlace(file, line, column) : file.name;
+    where += ", paragraph " + std::to_string(p.number);
+    if (!p.page.empty())
+        where += ", page " + p.page;
+    if (!p.format.empty())
+        where += ", format " + p.format;
+    return where;
+}
+
+std::string Where(const FileFigures& file, const ParagraphFigures& p) {
+    return Where(file, p, p.line, p.column);
+}
+
+// The hot spots' list items by the paragraph they show: a paragraph in several lists is linked
+// to the first (hardest, then most complex words, then longest sentences).
+using Anchors = std::unordered_map<const ParagraphFigures*, std::string>;
+
+std::string AnchorOf(const char* list, std::size_t index) {
+    return std::string(list) + "-" + std::to_string(index + 1);
+}
+
+Anchors HotspotAnchors(const Hotspots& spots) {
+    Anchors anchors;
+    for (std::size_t i = 0; i < spots.hardest.size(); ++i)
+        anchors.emplace(spots.hardest[i].paragraph, AnchorOf(kHardestList, i));
+    for (std::size_t i = 0; i < spots.mostComplex.size(); ++i)
+        anchors.emplace(spots.mostComplex[i].paragraph, AnchorOf(kComplexList, i));
+    for (std::size_t i = 0; i < spots.longest.size(); ++i)
+        anchors.emplace(spots.longest[i].paragraph, AnchorOf(kLongestList, i));
+    return anchors;
+}
+
+// A path as a URL's path: bytes outside the unreserved set and "/" percent-encoded.
+std::string UrlPath(std::string_view path) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    for (char c : path) {
+        const auto b = static_cast<unsigned char>(c);
+        const bool ascii = b < 0x80 && b != 0;
+        if (ascii && (std::isalnum(b) || std::strchr("-._~/", c) != nullptr)) {
+            out += c;
+        } else {
+            out += '%';
+            out += kHex[b >> 4];
+            out += kHex[b & 0xF];
+        }
+    }
+    return out;
+}
+
+// The link from the page to a line of a source file: the file's path from the page's folder and
+// "#L" with the line, the fragment source viewers jump to. "" where the path or line is unknown.
+std::string SourceLink(const FileFigures& file, std::uint32_t line, const std::string& pageFolder) {
+    if (file.path.empty() || line == 0)
+        return "";
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path from =
+        fs::absolute(pageFolder.empty() ? fs::path(".") : fs::path(pageFolder), ec);
+    const fs::path relative =
+        fs::absolute(file.path, ec).lexically_normal().lexically_relative(from.lexically_normal());
+    if (ec || relative.empty())
+        return "";
+    return UrlPath(relative.generic_string()) + "#L" + std::to_string(line);
+}
+
+// Every paragraph a block of one unit in a strip as wide as the page, coloured by its grade, or
+// drawn as a heading; its place and grade on hover, a link to it in the hot spots or else to its
+// source line.
+void Strips(std::string& h, const InputFigures& f, const Anchors& anchors,
+            const std::string& pageFolder) {
     h += "<section id=\"paragraphs\">\n<h2>Every paragraph by difficulty</h2>\n";
     h += "<p class=\"legend\">Flesch-Kincaid grade:";
     for (int c = 0; c <= kClassUnknown; ++c)
         h += "<span class=\"swatch d" + std::to_string(c) + "\"></span>" + kClassNames[c];
-    h += "</p>\n";
+    h += "<span class=\"swatch dh\"></span>heading</p>\n";
     for (const FileFigures& file : f.files) {
         const std::size_t n = file.paragraphs.size();
-        h += "<h3>" + HtmlEscape(file.name) + " <small>(" + Number(static_cast<std::int64_t>(n)) +
-             " paragraphs)</small></h3>\n";
+        h += "<h3>" + HtmlEscape(file.name) + " <small>(" +
+             Counted(static_cast<std::int64_t>(n), "paragraph", "paragraphs") + ")</small></h3>\n";
         h += "<svg class=\"strip\" viewBox=\"0 0 " + std::to_string(std::max<std::size_t>(n, 1)) +
              " " + std::to_string(kStripHeight) +
              "\" preserveAspectRatio=\"none\" role=\"img\" aria-label=\"" + HtmlEscape(file.name) +
-             ": paragraphs by difficulty\">";
-        // Neighbouring paragraphs of one class are drawn as one run.
-        for (std::size_t i = 0; i < n;) {
-            const int cls = DifficultyClass(GradeOf(file.paragraphs[i].counts));
-            std::size_t j = i + 1;
-            while (j < n && DifficultyClass(GradeOf(file.paragraphs[j].counts)) == cls)
-                ++j;
-            h += "<rect class=\"d" + std::to_string(cls) + "\" x=\"" + std::to_string(i) +
-                 "\" y=\"0\" width=\"" + std::to_string(j - i) + "\" height=\"" +
-                 std::to_string(kStripHeight) + "\"/>";
-            i = j;
+             ": paragraphs by difficulty\">\n";
+        for (std::size_t i = 0; i < n; ++i) {
+            const ParagraphFigures& p = file.paragraphs[i];
+            const double grade = GradeOf(p.counts);
+            const bool heading = IsHeadingFormat(p.format);
+            const std::string cls = heading ? "dh" : "d" + std::to_string(DifficultyClass(grade));
+            const std::string rect =
+                "<rect class=\"" + cls + "\" x=\"" + std::to_string(i) + "\" y=\"0\" width=\"1\" " +
+                "height=\"" + std::to_string(kStripHeight) + "\"><title>" +
+                HtmlEscape(Where(file, p)) + ": " + (heading ? "heading, " : "") + "grade " +
+                ValueText(grade) + "</title></rect>";
+            const auto anchor = anchors.find(&p);
+            const std::string link = anchor != anchors.end() ? "#" + anchor->second
+                                                             : SourceLink(file, p.line, pageFolder);
+            h += link.empty() ? rect + "\n"
+                              : "<a href=\"" + HtmlEscape(link) + "\">" + rect + "</a>\n";
         }
         h += "</svg>\n";
+    }
+    h += "</section>\n";
+}
+
+// A bar per sentence length class of a file, the last class every sentence longer than the rest.
+void SentenceLengths(std::string& h, const InputFigures& f) {
+    h += "<section id=\"lengths\">\n<h2>Sentence lengths per file</h2>\n"
+         "<p>Sentences by their number of words.</p>\n";
+    constexpr int kBins = kSentenceLengthBins;
+    constexpr int width = kBins * kBinWidth;
+    constexpr int height = kHistogramTop + kHistogramBars + kHistogramLabels;
+    for (const FileFigures& file : f.files) {
+        std::array<std::int64_t, kBins> bins{};
+        for (const ParagraphFigures& p : file.paragraphs)
+            for (const SentenceFigures& s : p.sentences)
+                ++bins[static_cast<std::size_t>(SentenceLengthBin(s.counts.words))];
+        const std::int64_t most =
+            std::max<std::int64_t>(1, *std::max_element(bins.begin(), bins.end()));
+        h += "<figure class=\"lengths\"><figcaption>" + HtmlEscape(file.name) + " <small>(" +
+             Counted(file.totals.sentences, "sentence", "sentences") + ")</small></figcaption>\n";
+        h += "<svg class=\"histogram\" role=\"img\" width=\"" + std::to_string(width) +
+             "\" height=\"" + std::to_string(height) + "\" viewBox=\"0 0 " + std::to_string(width) +
+             " " + std::to_string(height) + "\" aria-label=\"" + HtmlEscape(file.name) +
+             ": sentences by their number of words\">\n";
+        for (int b = 0; b < kBins; ++b) {
+            const std::int64_t count = bins[static_cast<std::size_t>(b)];
+            const double bar =
+                static_cast<double>(count) / static_cast<double>(most) * kHistogramBars;
+            const int x = b * kBinWidth;
+            const int low = b * kSentenceLengthBinWords + 1;
+            const bool last = b + 1 == kBins;
+            const std::string words = last ? "more than " + std::to_string(low - 1) + " words"
+                                           : std::to_string(low) + " to " +
+                                                 std::to_string(low + kSentenceLengthBinWords - 1) +
+                                                 " words";
+            h += "<rect class=\"hbar\" x=\"" + std::to_string(x + 2) + "\" y=\"" +
+                 Fixed(kHistogramTop + kHistogramBars - bar, 1) + "\" width=\"" +
+                 std::to_string(kBinWidth - 4) + "\" height=\"" + Fixed(bar, 1) + "\"><title>" +
+                 Counted(count, "sentence", "sentences") + " of " + words + "</title></rect>";
+            h += "<text class=\"count\" x=\"" + std::to_string(x + kBinWidth / 2) + "\" y=\"" +
+                 Fixed(kHistogramTop + kHistogramBars - bar - 3, 1) + "\" text-anchor=\"middle\">" +
+                 Number(count) + "</text>";
+            h += "<text x=\"" + std::to_string(x + kBinWidth / 2) + "\" y=\"" +
+                 std::to_string(height - 4) + "\" text-anchor=\"middle\">" +
+                 (last ? std::to_string(low) + "+"
+                       : std::to_string(low) + "\xE2\x80\x93" +
+                             std::to_string(low + kSentenceLengthBinWords - 1)) +
+                 "</text>\n";
+        }
+        h += "<line class=\"axis\" x1=\"0\" x2=\"" + std::to_string(width) + "\" y1=\"" +
+             std::to_string(kHistogramTop + kHistogramBars) + "\" y2=\"" +
+             std::to_string(kHistogramTop + kHistogramBars) + "\"/>\n</svg></figure>\n";
     }
     h += "</section>\n";
 }
@@ -211,16 +368,17 @@ void FileTable(std::string& h, const InputFigures& f, const Thresholds& t) {
     const std::vector<LanguageRow> rows = RowsByLanguage(f);
     const std::vector<MeasureId> measures = MeasuresOfRows(rows);
     const bool languages = AnyNotEnglish(rows);
-    h += "<section id=\"files\">\n<h2>Measures per file</h2>\n<table class=\"measures\">\n"
-         "<thead><tr><th>File</th>";
+    h += "<section id=\"files\">\n<h2>Measures per file</h2>\n<div class=\"wide\">\n"
+         "<table class=\"measures\">\n<thead><tr><th>File</th>";
     if (languages)
         h += "<th>Language</th>";
     for (MeasureId id : measures)
         h += "<th>" + HtmlEscape(RowOf(id).heading) + "</th>";
-    h += "<th>Words</th><th>Syllables</th><th>Complex words</th>";
+    h += "<th>Words</th><th>Syllables</th><th>Complex words</th>"; // kCountColumns
     if (!t.limits.empty())
         h += "<th>Result</th>";
     h += "</tr></thead>\n<tbody>\n";
+    const std::size_t columns = (languages ? 1 : 0) + measures.size() + kCountColumns + 1;
     for (const LanguageRow& r : rows) {
         const MeasureSet m = ComputeMeasures(r.counts, r.longWords, r.fogComplexWords);
         const std::vector<Miss> misses = Evaluate(ApplicableThresholds(t, r.language), m);
@@ -233,15 +391,21 @@ void FileTable(std::string& h, const InputFigures& f, const Thresholds& t) {
         h += "<td>" + Number(r.counts.words) + "</td><td>" + Number(r.counts.syllables) +
              "</td><td>" + Number(r.counts.complexWords) + "</td>";
         if (!t.limits.empty()) {
+            h += misses.empty() ? "<td class=\"result\">pass</td>"
+                                : "<td class=\"result fail\">FAIL</td>";
+        }
+        h += "</tr>\n";
+        // What was missed in a row of its own under the figures, as wide as the table: a column
+        // as narrow as "pass" would break it over many lines.
+        if (!misses.empty()) {
             std::string missed;
             for (const Miss& miss : misses)
                 missed += (missed.empty() ? "" : "; ") + DescribeMiss(miss);
-            h += misses.empty() ? "<td>pass</td>"
-                                : "<td class=\"fail\">FAIL: " + HtmlEscape(missed) + "</td>";
+            h += "<tr class=\"misses\"><td></td><td class=\"fail\" colspan=\"" +
+                 std::to_string(columns) + "\">Missed: " + HtmlEscape(missed) + "</td></tr>\n";
         }
-        h += "</tr>\n";
     }
-    h += "</tbody>\n</table>\n";
+    h += "</tbody>\n</table>\n</div>\n";
     for (const std::string& note : LanguageNotes(rows, t))
         h += "<p class=\"note\">" + HtmlEscape(note) + "</p>\n";
     h += "</section>\n";
@@ -257,9 +421,9 @@ std::string Where(const FileFigures& file, const ParagraphFigures& p) {
 }
 
 std::string Figures(const ReadabilityCounts& c) {
-    return "grade " + ValueText(GradeOf(c)) + ", " + Number(c.sentences) +
-           (c.sentences == 1 ? " sentence, " : " sentences, ") + Number(c.words) + " words, " +
-           Number(c.complexWords) + " complex words";
+    return "grade " + ValueText(GradeOf(c)) + ", " + Counted(c.sentences, "sentence", "sentences") +
+           ", " + Counted(c.words, "word", "words") + ", " +
+           Counted(c.complexWords, "complex word", "complex words");
 }
 
 void ParagraphList(std::string& h, const std::string& title, const char* id,
@@ -270,10 +434,13 @@ void ParagraphList(std::string& h, const std::string& title, const char* id,
         return;
     }
     h += "<ol class=\"hotspots\" id=\"" + std::string(id) + "\">\n";
-    for (const ParagraphSpot& s : spots)
-        h += "<li class=\"hotspot\"><p class=\"where\">" + Where(*s.file, *s.paragraph) + ": " +
-             Figures(s.paragraph->counts) + "</p><blockquote>" +
-             HtmlEscape(Utf8OfHostText(s.paragraph->text)) + "</blockquote></li>\n";
+    for (std::size_t i = 0; i < spots.size(); ++i) {
+        const ParagraphSpot& s = spots[i];
+        h += "<li class=\"hotspot\" id=\"" + AnchorOf(id, i) + "\"><p class=\"where\">" +
+             HtmlEscape(Where(*s.file, *s.paragraph)) + ": " + Figures(s.paragraph->counts) +
+             "</p><blockquote>" + HtmlEscape(Utf8OfHostText(s.paragraph->text)) +
+             "</blockquote></li>\n";
+    }
     h += "</ol>\n";
 }
 
@@ -281,28 +448,34 @@ void HotspotSection(std::string& h, const Hotspots& spots, const HotspotOptions&
     h += "<section id=\"hotspots\">\n<h2>Hot spots</h2>\n";
     ParagraphList(h,
                   "Hardest paragraphs (Flesch-Kincaid grade, " +
-                      std::to_string(kHardestMinSentences) + " sentences or more)",
-                  "hardest", spots.hardest);
-    h += "<h3>Longest sentences (" + std::to_string(options.longSentenceWords) +
-         " words or more)</h3>\n";
+                      Counted(kHardestMinSentences, "sentence", "sentences") + " or more)",
+                  kHardestList, spots.hardest);
+    h += "<h3>Longest sentences (" + Counted(options.longSentenceWords, "word", "words") +
+         " or more)</h3>\n";
     if (spots.longest.empty()) {
         h += "<p>None.</p>\n";
     } else {
-        h += "<ol class=\"hotspots\" id=\"longest\">\n";
-        for (const SentenceSpot& s : spots.longest)
-            h += "<li class=\"hotspot\"><p class=\"where\">" + Where(*s.file, *s.paragraph) + ": " +
-                 Figures(s.sentence->counts) + "</p><blockquote>" +
+        h += "<ol class=\"hotspots\" id=\"" + std::string(kLongestList) + "\">\n";
+        for (std::size_t i = 0; i < spots.longest.size(); ++i) {
+            const SentenceSpot& s = spots.longest[i];
+            const std::uint32_t line = s.sentence->line != 0 ? s.sentence->line : s.paragraph->line;
+            const std::uint32_t column =
+                s.sentence->line != 0 ? s.sentence->column : s.paragraph->column;
+            h += "<li class=\"hotspot\" id=\"" + AnchorOf(kLongestList, i) +
+                 "\"><p class=\"where\">" + HtmlEscape(Where(*s.file, *s.paragraph, line, column)) +
+                 ": " + Figures(s.sentence->counts) + "</p><blockquote>" +
                  HtmlEscape(SentenceText(*s.paragraph, *s.sentence)) + "</blockquote></li>\n";
+        }
         h += "</ol>\n";
     }
-    ParagraphList(h, "Paragraphs with the most complex words", "complex", spots.mostComplex);
+    ParagraphList(h, "Paragraphs with the most complex words", kComplexList, spots.mostComplex);
     h += "</section>\n";
 }
 
 void WordSection(std::string& h, const Measured& m) {
     h += "<section id=\"words\">\n<h2>Words</h2>\n<details>\n<summary>" +
-         Number(static_cast<std::int64_t>(m.words.size())) + " distinct words, " +
-         Number(m.uniqueWords) +
+         Counted(static_cast<std::int64_t>(m.words.size()), "distinct word", "distinct words") +
+         ", " + Number(m.uniqueWords) +
          " unique (a capitalised word counts once when its small-letter "
          "form is listed too)</summary>\n";
     h += "<table class=\"words\">\n<thead><tr><th>Word</th><th>Count</th><th>Syllables</th>"
@@ -332,6 +505,10 @@ std::string ChartLabel(std::string_view name, std::size_t characters) {
         }
     }
     return "\xE2\x80\xA6" + std::string(name.substr(start));
+}
+
+int SentenceLengthBin(std::int32_t words) {
+    return std::clamp((words - 1) / kSentenceLengthBinWords, 0, kSentenceLengthBins - 1);
 }
 
 int DifficultyClass(double grade) {
@@ -389,10 +566,11 @@ std::string RenderHtml(const HtmlInput& input) {
     h += "<title>Readability of " + HtmlEscape(f.name) + "</title>\n";
     h += "<style>" + std::string(kStyle) + "</style>\n</head>\n<body>\n";
     h += "<header>\n<h1>Readability of " + HtmlEscape(f.name) + "</h1>\n<p>" +
-         (f.isBook ? "A book of " + Number(static_cast<std::int64_t>(f.files.size())) +
-                         (f.files.size() == 1 ? " file" : " files")
-                   : std::string("One document")) +
-         ", " + Number(f.totals.words) + " words. Made by lexameter " LX_VERSION ".</p>\n";
+         (f.isBook
+              ? "A book of " + Counted(static_cast<std::int64_t>(f.files.size()), "file", "files")
+              : std::string("One document")) +
+         ", " + Counted(f.totals.words, "word", "words") +
+         ". Made by lexameter " LX_VERSION ".</p>\n";
     if (!input.measured->errors.empty()) {
         h += "<ul class=\"errors\">\n";
         for (const std::string& e : input.measured->errors)
@@ -402,7 +580,8 @@ std::string RenderHtml(const HtmlInput& input) {
     h += "</header>\n<main>\n";
     Summary(h, f, *input.measured);
     BarChart(h, f, *input.thresholds);
-    Strips(h, f);
+    Strips(h, f, HotspotAnchors(*input.hotspots), input.pageFolder);
+    SentenceLengths(h, f);
     FileTable(h, f, *input.thresholds);
     HotspotSection(h, *input.hotspots, *input.hotspotOptions);
     WordSection(h, *input.measured);
@@ -428,7 +607,9 @@ int RunHtml(const ToolCommand&, const ToolOptions& options, std::ostream& out, s
     if (m.status != kExitOk && m.figures.files.empty())
         return Finish(options, ReportOf(options, m, m.status), out, err);
     const Hotspots spots = FindHotspots(m.figures, options.hotspots);
-    const std::string page = RenderHtml({&m, &spots, &options.hotspots, &thresholds});
+    const std::string page =
+        RenderHtml({&m, &spots, &options.hotspots, &thresholds,
+                    std::filesystem::path(options.output).parent_path().string()});
     // Written as --out writes: never over an input, over an existing file only with --force.
     RunReport report = ReportOf(options, m, m.status);
     SavePolicy policy{options.force, m.inputs};

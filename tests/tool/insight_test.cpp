@@ -1,6 +1,7 @@
 // Thresholds and the configuration file, long words, CSV quoting, and hot spots.
 #include "analysis/precise/precise.h"
 #include "analysis/sentence_counts.h"
+#include "analysis/tokenizer.h"
 #include "analysis/words.h"
 #include "host/api/host.h"
 #include "host/model/builder.h"
@@ -390,7 +391,7 @@ TEST_F(HotspotsTest, FindsTheKnownHardestParagraphAndLongestSentence) {
     EXPECT_EQ(h.hardest[0].paragraph->number, 3u);
     ASSERT_EQ(h.longest.size(), 1u);
     EXPECT_EQ(h.longest[0].sentence->counts.words, 33);
-    EXPECT_EQ(SentenceText(*h.longest[0].paragraph, *h.longest[0].sentence), longSentence + "end");
+    EXPECT_EQ(SentenceText(*h.longest[0].paragraph, *h.longest[0].sentence), longSentence + "end.");
     ASSERT_EQ(h.mostComplex.size(), 2u);
     EXPECT_EQ(h.mostComplex[0].paragraph->format, "Dense");
 
@@ -511,6 +512,98 @@ TEST(Html, EscapesTextAndClassifiesGrades) {
                                              {9.5, 2}, {12.0, 3}, {12.1, 4}, {std::nan(""), 5}};
     for (auto [grade, cls] : grades)
         EXPECT_EQ(DifficultyClass(grade), cls) << grade;
+}
+
+// A sentence is shown with the stop that ended it and a closing mark glued to that stop, wherever
+// it stands in its paragraph; nothing after them.
+TEST(Hotspots, SentenceTextKeepsItsStop) {
+    const struct {
+        const char* text;
+        std::size_t index;
+        const char* shown;
+    } cases[] = {
+        {"Short one. Long one here. Last.", 1, "Long one here."},
+        {"Short one. Long one here. Last.", 2, "Last."},
+        {"Is it so? Yes it is!", 0, "Is it so?"},
+        {"Is it so? Yes it is!", 1, "Yes it is!"},
+        {"\"Stop now!\" he said. Then left.", 0, "\"Stop now!\""},
+        {"\xD2Stop now!\xD3 he said. Then left.", 0, "\xE2\x80\x9CStop now!\xE2\x80\x9D"},
+        {"It runs (see below?) fast.", 0, "It runs (see below?)"},
+        {"A list follows: one, two.", 0, "A list follows:"},
+        {"No stop at the end", 0, "No stop at the end"},
+    };
+    for (const auto& c : cases) {
+        ParagraphFigures p;
+        p.text = c.text;
+        std::size_t pos = 0;
+        std::string_view sentence;
+        std::vector<SentenceFigures> sentences;
+        while (NextSentenceView(p.text, &pos, &sentence))
+            sentences.push_back({static_cast<std::uint32_t>(sentence.data() - p.text.data()),
+                                 static_cast<std::uint32_t>(sentence.size())});
+        ASSERT_LT(c.index, sentences.size()) << c.text;
+        EXPECT_EQ(SentenceText(p, sentences[c.index]), c.shown) << c.text;
+    }
+}
+
+TEST(Hotspots, HeadingFormatsAreTheReadersHeadingsAndTitles) {
+    const std::pair<const char*, bool> cases[] = {
+        {"Heading1", true},     {"Heading6", true},     {"heading2", true},
+        {"HeadingRunIn", true}, {"Title", true},        {"ChapterTitle", true},
+        {"Subtitle", true},     {"h3", true},           {"H1", true},
+        {"Body", false},        {"CellHeading", false}, {"TOCHeading1", false},
+        {"TableTitle", false},  {"h7", false},          {"", false},
+        {"Bullet", false},
+    };
+    for (auto [format, heading] : cases)
+        EXPECT_EQ(IsHeadingFormat(format), heading) << format;
+}
+
+TEST(Html, SentenceLengthClassesOfFiveWords) {
+    const std::pair<int, int> cases[] = {{0, 0},  {1, 0},  {5, 0},   {6, 1},
+                                         {10, 1}, {50, 9}, {51, 10}, {400, 10}};
+    for (auto [words, bin] : cases)
+        EXPECT_EQ(SentenceLengthBin(words), bin) << words;
+}
+
+// The page drawn from a real document: the heading is drawn as a heading, not by its grade; the
+// hardest paragraph's block links to its hot spot, which the page holds; counts of one are in
+// the singular; a histogram bar per length class.
+TEST_F(HotspotsTest, PageDrawsHeadingsLinksSpotsAndCountsInTheirForm) {
+    lxhost::DocBuilder b(host_.session());
+    ObjectId page = b.Page(lxhost::kKindBodyPage, "1");
+    ObjectId frame = b.TextFrame(page);
+    ObjectId flow = b.Flow();
+    b.Para(flow, frame, "Institutional Interoperability Considerations", {.format = "Heading1"});
+    b.Para(flow, frame,
+           "Institutional interoperability necessitates comprehensive organizational "
+           "documentation. Administrative responsibilities accumulate considerably. "
+           "Consequently, communication deteriorates unexpectedly.",
+           {.format = "Body"});
+    Measured m;
+    m.figures = Measure(b.id());
+    m.figures.name = "doc.mif";
+    const Hotspots spots = FindHotspots(m.figures, HotspotOptions{});
+    const HotspotOptions options;
+    const Thresholds thresholds;
+    const std::string html = RenderHtml({&m, &spots, &options, &thresholds, ""});
+    auto has = [&](const std::string& text) { return html.find(text) != std::string::npos; };
+
+    EXPECT_TRUE(has("<rect class=\"dh\" x=\"0\""));
+    EXPECT_TRUE(has("paragraph 1, page 1, format Heading1: heading, grade "));
+    EXPECT_FALSE(has("<rect class=\"d4\" x=\"0\""));
+    EXPECT_TRUE(has("<a href=\"#hardest-1\"><rect class=\"d4\" x=\"1\""));
+    EXPECT_TRUE(has("<li class=\"hotspot\" id=\"hardest-1\">"));
+    EXPECT_TRUE(has("(2 paragraphs)"));
+    EXPECT_TRUE(has(", 1 sentence, "));
+    for (const char* wrong : {"1 sentences", "1 paragraphs", "1 words", "1 complex words"})
+        EXPECT_FALSE(has(std::string(" ") + wrong)) << wrong;
+    std::size_t bars = 0;
+    for (std::size_t at = html.find("sentences of "); at != std::string::npos;
+         at = html.find("sentences of ", at + 1))
+        ++bars;
+    EXPECT_EQ(bars + (has(">1 sentence of ") ? 1 : 0),
+              static_cast<std::size_t>(kSentenceLengthBins));
 }
 
 TEST(Html, ChartLabelsKeepTheEndOfALongName) {
