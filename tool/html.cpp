@@ -411,15 +411,6 @@ void FileTable(std::string& h, const InputFigures& f, const Thresholds& t) {
     h += "</section>\n";
 }
 
-std::string Where(const FileFigures& file, const ParagraphFigures& p) {
-    std::string where = file.name + ", paragraph " + std::to_string(p.number);
-    if (!p.page.empty())
-        where += ", page " + p.page;
-    if (!p.format.empty())
-        where += ", format " + p.format;
-    return HtmlEscape(where);
-}
-
 std::string Figures(const ReadabilityCounts& c) {
     return "grade " + ValueText(GradeOf(c)) + ", " + Counted(c.sentences, "sentence", "sentences") +
            ", " + Counted(c.words, "word", "words") + ", " +
