@@ -64,11 +64,12 @@ inline constexpr std::size_t kMarkdownBytesPerCell = 2 * kBytesPerObject;
 // Characters of a Markdown file that open or close inline markup (emphasis, strikethrough, code
 // spans, links and images, autolinks, inline HTML, entities, escapes), and line breaks inside a
 // paragraph: cmark-gfm makes a node or two of some 200 bytes for each, and holds the whole file's
-// tree before the reader walks it, so a megabyte of "*a* " would take 200 MB. A file may have this
+// tree before the reader walks it, so a megabyte of "*a* " would take 200 MB; the model keeps a
+// source mark where markup interrupts the text as well. A file may have this
 // many, or one every kMarkdownBytesPerInlineMark bytes: prose has one every twenty-five bytes and
 // more, and within these bounds the parser takes less than max(64 MB, 32 times the file).
 inline constexpr std::size_t kMinMarkdownInlineMarks = std::size_t{1} << 16;
-inline constexpr std::size_t kMarkdownBytesPerInlineMark = 16;
+inline constexpr std::size_t kMarkdownBytesPerInlineMark = 20;
 
 // The nesting the XML reader follows. Elements deeper than kMaxElementDepth are not read (libxml2
 // refuses a document nested past 256 levels first); an entity within entities deeper than
