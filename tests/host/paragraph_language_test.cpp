@@ -69,6 +69,28 @@ constexpr const char* kMif = R"MIF(<MIFFile 7.00>
 >
 )MIF";
 
+// Whether this build has the format's reader (the Windows build reads MIF and text only).
+bool Built(Format format) {
+    switch (format) {
+    case Format::Markdown:
+#if defined(LX_HAVE_CMARK_GFM)
+        return true;
+#else
+        return false;
+#endif
+    case Format::Html:
+    case Format::Xml:
+#if defined(LX_HAVE_LIBXML2)
+        return true;
+#else
+        return false;
+#endif
+    case Format::Mif:
+        break;
+    }
+    return true;
+}
+
 TEST(ParagraphLanguage, EachReaderKeepsTheLanguageTheDocumentGives) {
     const Case cases[] = {
         {"mif formats and a paragraph's own settings",
@@ -103,6 +125,8 @@ TEST(ParagraphLanguage, EachReaderKeepsTheLanguageTheDocumentGives) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        if (!Built(c.format))
+            continue;
         Session s;
         std::string error;
         const ObjectId doc = Read(s, c, &error);
