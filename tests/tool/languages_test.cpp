@@ -6,6 +6,7 @@
 #include "host/api/host.h"
 #include "tool/figures.h"
 #include "tool/hotspots.h"
+#include "tool/html.h"
 #include "tool/languages.h"
 #include "tool/measures.h"
 #include "tool/run.h"
@@ -214,7 +215,7 @@ TEST(LanguageGrades, EachLanguageIsGradedByItsOwnGradeFormulaElseByEnglishsNamed
 }
 
 // The German chapter's counts (worked above): Wiener Sachtextformel 4.054, but by the English
-// formula 0.39 * 17/3 + 11.8 * 29/17 - 15.59 = 2.21 + 20.13 - 15.59 = 6.75. An English paragraph
+// formula 0.39 * 17/3 + 11.8 * 29/17 - 15.59 = 2.21 + 20.13 - 15.59 = 6.749. An English paragraph
 // of 3 sentences, 30 words, 42 syllables: 0.39 * 10 + 11.8 * 1.4 - 15.59 = 4.83. By each
 // language's own grade the English paragraph is the harder; by English's formula alone it would
 // be the German one.
@@ -245,6 +246,37 @@ TEST(LanguageGrades, HardestParagraphsRankEachLanguageByItsOwnGrade) {
     EXPECT_FALSE(AllByKincaid(figures));
     figures.files[0].paragraphs[0].language = "en";
     EXPECT_TRUE(AllByKincaid(figures));
+}
+
+// The page's strips and hot spots grade the German paragraph by the Wiener Sachtextformel (4.1)
+// and say so; a page of English paragraphs keeps its Flesch-Kincaid legend.
+TEST(LanguageGrades, ThePagesStripsAndHotSpotsNameAGradeOtherThanEnglishs) {
+    for (const char* language : {"de", "en"}) {
+        Measured m;
+        FileFigures file;
+        file.name = "chapter";
+        ParagraphFigures p;
+        p.number = 1;
+        p.format = "Body";
+        p.language = language;
+        p.counts = kChapters[1].counts;
+        p.longWords = kChapters[1].longWords;
+        file.paragraphs = {p};
+        m.figures.files = {file};
+        const HotspotOptions options;
+        const Hotspots spots = FindHotspots(m.figures, options);
+        const Thresholds thresholds;
+        const std::string html = RenderHtml({&m, &spots, &options, &thresholds, ""});
+        auto has = [&](const std::string& text) { return html.find(text) != std::string::npos; };
+        const bool german = std::string(language) == "de";
+        EXPECT_EQ(has("format Body: grade 4.1 (Wiener Sachtextformel)</title>"), german);
+        EXPECT_EQ(has("format Body: grade 4.1 (Wiener Sachtextformel), 3 sentences"), german);
+        EXPECT_EQ(has("Grade by each paragraph's language (English: Flesch-Kincaid Grade; German: "
+                      "Wiener Sachtextformel;"),
+                  german);
+        EXPECT_EQ(has("format Body: grade 6.7</title>"), !german);
+        EXPECT_EQ(has("<p class=\"legend\">Flesch-Kincaid grade:"), !german);
+    }
 }
 
 TEST(LanguageGrades, AWordListIsPronouncedInTheLanguageOfMostOfTheRunsWords) {
