@@ -204,7 +204,7 @@ nlohmann::json FindingJson(const Finding& f) {
 // The check's results: the thresholds and rules applied, each row's figures and misses, every
 // finding, the notes on languages, the summary.
 nlohmann::json Json(const Thresholds& t, const std::vector<CheckRow>& rows,
-                    const std::vector<std::string>& notes) {
+                    const std::vector<std::string>& notes, Counting counting) {
     nlohmann::json j;
     j["thresholds"] = nlohmann::json::array();
     for (const Threshold& limit : t.limits)
@@ -225,7 +225,7 @@ nlohmann::json Json(const Thresholds& t, const std::vector<CheckRow>& rows,
         row["overall"] = r.overall;
         row["read"] = r.read;
         row["language"] = r.language;
-        row["counts"] = CountsJson(r.counts, r.longWords);
+        row["counts"] = CountsJson(r.counts, r.longWords, counting);
         row["measures"] = MeasuresJson(r.measures, r.language);
         for (MeasureId id = 0; id < kMeasureRowCount; ++id)
             if (RowOf(id).band && MeasureApplies(id, r.language))
@@ -299,7 +299,7 @@ int RunCheck(const ToolCommand&, const ToolOptions& options, std::ostream& out, 
     RunReport report = ReportOf(options, m, status);
     if (options.json) {
         if (measured)
-            report.extra["check"] = Json(thresholds, rows, notes);
+            report.extra["check"] = Json(thresholds, rows, notes, options.counting);
     } else if (measured) {
         if (options.csv) {
             out << RenderCsv(CheckTable(rows, measures, languages, thresholds, true));

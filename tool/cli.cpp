@@ -12,8 +12,8 @@
 #include "support/enc_convert.h"
 #include "tool/commands.h"
 #include "tool/figures.h"
-#include "tool/languages.h"
 #include "tool/json_output.h"
+#include "tool/languages.h"
 #include "tool/measures.h"
 #include "tool/output_files.h"
 #include "tool/progress.h"
@@ -83,6 +83,8 @@ struct Session {
     std::vector<std::string> files;
     // Under --counting precise: the alert the command shows instead of the plug-in's.
     std::vector<std::string>& preciseAlerts;
+    // Under --counting precise: the language a word list's syllables are counted in.
+    std::string wordListLanguage;
 };
 
 int AboutInSession(Session& s) {
@@ -216,14 +218,16 @@ void AddEveryCount(Session& s, ObjectId input) {
                                         "could not connect to its host");
             return;
         }
-        figures = CollectFigures(s.host, input, false, s.options.counting, s.options.language, false);
+        figures =
+            CollectFigures(s.host, input, false, s.options.counting, s.options.language, false);
     }
     if (s.options.command == kCountsCommand) {
-        s.report.extra["counts"] = CountsJson(figures.totals, figures.longWords);
+        s.report.extra["counts"] =
+            CountsJson(figures.totals, figures.longWords, s.options.counting);
         s.report.extra["measures"] =
             MeasuresJson(ComputeMeasures(figures.totals, figures.longWords));
     } else if (s.options.json) {
-        s.report.extra["report"] = ReportRowsJson(figures);
+        s.report.extra["report"] = ReportRowsJson(figures, s.options.counting);
     } else if (!s.report.documents.empty()) {
         OutputDocument& d = s.report.documents.back();
         AddMeasureColumns(figures, &d.addedHeadings, &d.addedRows);
@@ -267,14 +271,16 @@ std::string PreciseAlert(Session& s, ObjectId input, Measure measure) {
         if (!client.connected())
             return "";
         const ToolConsole console;
-        figures = CollectFigures(s.host, input, false, Counting::Precise, s.options.language, false);
+        figures =
+            CollectFigures(s.host, input, false, Counting::Precise, s.options.language, false);
     }
     // The plug-in's measure lines are English's formulas: a file in another language is pointed
     // to the command that shows its own.
     for (const FileFigures& f : figures.files)
         if (f.language != "en")
             s.report.warnings.push_back(f.name + " is in " + LanguageName(f.language) + " (" +
-                                        f.language + "), which these English formulas do not "
+                                        f.language +
+                                        "), which these English formulas do not "
                                         "measure; 'lexameter check' shows its own measures");
     s.report.warnings.insert(s.report.warnings.end(), figures.languageNotes.begin(),
                              figures.languageNotes.end());
@@ -287,7 +293,8 @@ std::string PreciseAlert(Session& s, ObjectId input, Measure measure) {
         text += std::string(lines[i].label) + lines[i].value +
                 (lines[i].alertBreak == kLineBreakDouble ? "\n\n" : "\n");
     if (s.options.json && s.options.command == kCountsCommand) {
-        s.report.extra["counts"] = CountsJson(figures.totals, figures.longWords);
+        s.report.extra["counts"] =
+            CountsJson(figures.totals, figures.longWords, s.options.counting);
         s.report.extra["measures"] = MeasuresJson(
             ComputeMeasures(figures.totals, figures.longWords, figures.fogComplexWords));
     }
@@ -344,8 +351,10 @@ bool MakePreciseDocument(Session& s, ObjectId input, bool isBook) {
         else
             WriteDocumentReport(input, CountForReport, &counting);
     } else {
-        WriteWordListOf(CollectFigures(s.host, input, true, Counting::Precise, s.options.language, false),
-                        s.options.command == kWordCountsCommand);
+        const InputFigures figures =
+            CollectFigures(s.host, input, true, Counting::Precise, s.options.language, false);
+        s.wordListLanguage = MainLanguage(figures);
+        WriteWordListOf(figures, s.options.command == kWordCountsCommand);
     }
     return true;
 }
@@ -460,6 +469,7 @@ int RunOnFiles(Session& s) {
         OutputDocument described = DescribeDocument(*doc);
         described.wordList = s.wordList;
         described.counting = s.options.counting;
+        described.language = s.wordListLanguage;
         sources.push_back({doc, described.rendered});
         s.report.documents.push_back(std::move(described));
     }
@@ -562,9 +572,9 @@ int RunWithPlugin(const ToolCommand& command, const ToolOptions& options,
             report.errors.push_back(loader.error());
             status = kExitPlugin;
         } else {
-            Session session{host,     loader,        options,          out,
-                            err,      command.label, command.wordList, report,
-                            progress, consolePieces, options.files,    alerts};
+            Session session{host,          loader,           options, out,      err,
+                            command.label, command.wordList, report,  progress, consolePieces,
+                            options.files, alerts,           "en"};
             // A command without files has nothing to wait for: its messages go first.
             if (!command.takesFiles)
                 DeliverMessages(session);

@@ -1,5 +1,6 @@
 // `lexameter explain`: why a text counts as it does. Each counted sentence on a line of its own
 // with its words, each word's syllables and its complex words marked, under the profile in force.
+#include "analysis/precise/languages.h"
 #include "analysis/precise/precise.h"
 #include "analysis/tokenizer.h"
 #include "tool/commands.h"
@@ -18,15 +19,19 @@ struct ExplainedWord {
     bool fogComplex = false; // Gunning Fog's
 };
 
-// The words of a counted sentence (host bytes) as the profile counts them.
-std::vector<ExplainedWord> WordsOf(std::string_view sentence, Counting counting) {
+// The words of a counted sentence (host bytes) as the profile counts them, the precise profile
+// in the language its paragraph was counted in (English when the code is none it knows).
+std::vector<ExplainedWord> WordsOf(std::string_view sentence, Counting counting,
+                                   std::string_view languageCode) {
     std::vector<ExplainedWord> words;
     if (counting == Counting::Precise) {
+        const lxprecise::Language* found = lxprecise::FindLanguage(languageCode);
+        const lxprecise::Language& language = found ? *found : lxprecise::English();
         const std::string utf8 = Utf8OfHostText(sentence);
         bool first = true;
         for (const lxprecise::Span& s : lxprecise::Words(utf8)) {
-            const lxprecise::Word counted =
-                lxprecise::CountWord(std::string_view(utf8).substr(s.offset, s.length), first);
+            const lxprecise::Word counted = lxprecise::CountWord(
+                std::string_view(utf8).substr(s.offset, s.length), first, language);
             words.push_back({std::string(counted.text), counted.syllables, counted.complex,
                              counted.fogComplex});
             first = false;
@@ -74,7 +79,8 @@ int RunExplain(const ToolCommand&, const ToolOptions& options, std::ostream& out
         for (const ParagraphFigures& p : f.paragraphs) {
             for (const SentenceFigures& s : p.sentences) {
                 const std::string_view text = std::string_view(p.text).substr(s.offset, s.length);
-                const std::vector<ExplainedWord> words = WordsOf(text, options.counting);
+                const std::vector<ExplainedWord> words =
+                    WordsOf(text, options.counting, p.language);
                 ++number;
                 if (options.json) {
                     nlohmann::json list = nlohmann::json::array();
@@ -83,13 +89,21 @@ int RunExplain(const ToolCommand&, const ToolOptions& options, std::ostream& out
                                         {"syllables", w.syllables},
                                         {"complex", w.complex},
                                         {"fogComplex", w.fogComplex}});
-                    sentences.push_back({{"paragraph", p.number},
-                                         {"text", Utf8OfHostText(text)},
-                                         {"words", std::move(list)}});
+                    nlohmann::json sentence = {{"paragraph", p.number},
+                                               {"text", Utf8OfHostText(text)},
+                                               {"words", std::move(list)}};
+                    if (options.counting == Counting::Precise)
+                        sentence["language"] = p.language;
+                    sentences.push_back(std::move(sentence));
                     continue;
                 }
-                out << number << ". [" << s.counts.words
-                    << (s.counts.words == 1 ? " word, " : " words, ") << s.counts.syllables
+                // A sentence counted in another language than English names it, so a reader
+                // knows whose syllable rules the figures follow.
+                out << number << ". [";
+                if (p.language != lxprecise::kEnglish)
+                    out << p.language << "; ";
+                out << s.counts.words << (s.counts.words == 1 ? " word, " : " words, ")
+                    << s.counts.syllables
                     << (s.counts.syllables == 1 ? " syllable]" : " syllables]");
                 for (const ExplainedWord& w : words)
                     out << " " << Shown(w);

@@ -83,14 +83,19 @@ std::vector<Finding> FileFindings(const FileFigures& f, const Thresholds& thresh
                   &findings);
     for (const ParagraphFigures& p : f.paragraphs) {
         if (thresholds.maxParagraphGrade && p.counts.sentences >= kHardestMinSentences) {
-            const double grade = ShownValue(GradeOf(p.counts));
+            // Graded as the hot spots rank it: by the paragraph's language's grade formula,
+            // named where it is not English's Flesch-Kincaid.
+            const double grade = ShownValue(GradeOf(p.counts, p.longWords, p.language));
             const double limit = *thresholds.maxParagraphGrade;
             if (std::isfinite(grade) && grade > limit) {
                 const Place at = PlaceOf(f, &p);
+                const std::string label = GradeLabel(p.language);
+                const std::string graded = label.empty()
+                                               ? "Flesch-Kincaid grade " + ValueText(grade)
+                                               : "grade " + ValueText(grade) + " (" + label + ")";
                 findings.push_back({at.path, at.line, at.column, kMaxParagraphGradeName,
-                                    "paragraph at Flesch-Kincaid grade " + ValueText(grade) +
-                                        ", above the limit of " + ValueText(limit) + ": " +
-                                        Quoted(p.text),
+                                    "paragraph at " + graded + ", above the limit of " +
+                                        ValueText(limit) + ": " + Quoted(p.text),
                                     grade, limit});
             }
         }

@@ -1,5 +1,6 @@
 #include "tool/hotspots.h"
 
+#include "analysis/precise/languages.h"
 #include "analysis/tokenizer.h"
 #include "tool/measures.h"
 
@@ -53,6 +54,60 @@ double GradeOf(const ReadabilityCounts& counts) {
     return MeasureValue(kKincaidGradeMeasure, counts, 0);
 }
 
+std::size_t GradeMeasureOf(std::string_view language) {
+    for (std::size_t i = 0; i < kMeasureRowCount; ++i)
+        if (kMeasureRows[i].scale == MeasureScale::Grade &&
+            kMeasureRows[i].languages != std::string_view(kEveryLanguage) &&
+            MeasureApplies(i, language))
+            return i;
+    return kKincaidGradeMeasure;
+}
+
+double GradeOf(const ReadabilityCounts& counts, std::int32_t longWords, std::string_view language) {
+    return MeasureValue(GradeMeasureOf(language), counts, longWords);
+}
+
+std::string GradeLabel(std::string_view language) {
+    const std::size_t measure = GradeMeasureOf(language);
+    if (measure != kKincaidGradeMeasure)
+        return kMeasureRows[measure].heading;
+    // Figures made without a language (by hand, in tests) are English's.
+    return language.empty() || MeasureApplies(measure, language)
+               ? ""
+               : "Flesch-Kincaid, English formula";
+}
+
+std::string GradeFormulas() {
+    std::string text = "English: " + std::string(kMeasureRows[kKincaidGradeMeasure].heading);
+    for (std::size_t i = 0; i < kMeasureRowCount; ++i) {
+        const std::string_view languages = kMeasureRows[i].languages;
+        if (i == kKincaidGradeMeasure || kMeasureRows[i].scale != MeasureScale::Grade ||
+            languages == kEveryLanguage)
+            continue;
+        // Each language the row grades, where it is that language's first grade formula.
+        for (std::size_t from = 0; from < languages.size();) {
+            std::size_t to = languages.find(' ', from);
+            if (to == std::string_view::npos)
+                to = languages.size();
+            const std::string_view code = languages.substr(from, to - from);
+            const lxprecise::Language* language = lxprecise::FindLanguage(code);
+            if (GradeMeasureOf(code) == i)
+                text += "; " + std::string(language ? language->name : code) + ": " +
+                        kMeasureRows[i].heading;
+            from = to + 1;
+        }
+    }
+    return text + "; other languages: the English Flesch-Kincaid formula";
+}
+
+bool AllByKincaid(const InputFigures& figures) {
+    for (const FileFigures& f : figures.files)
+        for (const ParagraphFigures& p : f.paragraphs)
+            if (!GradeLabel(p.language).empty())
+                return false;
+    return true;
+}
+
 Hotspots FindHotspots(const InputFigures& figures, const HotspotOptions& options) {
     Hotspots h;
     for (const FileFigures& f : figures.files) {
@@ -67,7 +122,8 @@ Hotspots FindHotspots(const InputFigures& figures, const HotspotOptions& options
         }
     }
     KeepTop(h.hardest, options.top, [](const ParagraphSpot& s) {
-        const double grade = GradeOf(s.paragraph->counts);
+        const double grade =
+            GradeOf(s.paragraph->counts, s.paragraph->longWords, s.paragraph->language);
         return std::isfinite(grade) ? grade : -HUGE_VAL;
     });
     KeepTop(h.longest, options.top, [](const SentenceSpot& s) { return s.sentence->counts.words; });

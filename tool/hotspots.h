@@ -34,7 +34,7 @@ struct SentenceSpot {
 };
 
 struct Hotspots {
-    std::vector<ParagraphSpot> hardest;     // by Flesch-Kincaid grade, highest first
+    std::vector<ParagraphSpot> hardest;     // by grade (GradeMeasureOf), highest first
     std::vector<SentenceSpot> longest;      // by words, most first
     std::vector<ParagraphSpot> mostComplex; // by complex words, most first
 };
@@ -47,6 +47,24 @@ std::string FirstWords(std::string_view hostText, int words = kFirstWords);
 // The text of a sentence, in UTF-8.
 std::string SentenceText(const ParagraphFigures& paragraph, const SentenceFigures& sentence);
 double GradeOf(const ReadabilityCounts& counts);
+
+// The grade a paragraph of the language (its code) is ranked and shown by: its language's own
+// grade formula where the measure registry has one (English: Flesch-Kincaid; German: the Wiener
+// Sachtextformel), else the English Flesch-Kincaid formula. Every such value is a school grade,
+// so paragraphs of several languages rank on one scale; the ease scores of the other languages'
+// formulas run the other way on another scale and are not mixed in.
+std::size_t GradeMeasureOf(std::string_view language);
+double GradeOf(const ReadabilityCounts& counts, std::int32_t longWords, std::string_view language);
+// What a grade of the language is, to show beside it: "" for English's Flesch-Kincaid, else the
+// formula ("Wiener Sachtextformel"), or "Flesch-Kincaid, English formula" for a language without
+// a grade formula of its own.
+std::string GradeLabel(std::string_view language);
+// Which formula grades which language, for a legend: "English: Flesch-Kincaid; German: Wiener
+// Sachtextformel; other languages: the English Flesch-Kincaid formula".
+std::string GradeFormulas();
+// Whether every paragraph of the figures is ranked by English's Flesch-Kincaid grade (always so
+// under the classic rules).
+bool AllByKincaid(const InputFigures& figures);
 
 // Whether a paragraph format is a heading's: the readers' Heading1 to Heading6 (and any other
 // format whose name begins with "Heading", as a template's HeadingRunIn), the title formats

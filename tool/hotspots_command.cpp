@@ -49,9 +49,10 @@ std::vector<SpotRow> SpotRows(const Hotspots& h, bool wholeText) {
     for (const SentenceSpot& s : h.longest) {
         const std::string_view sentence =
             std::string_view(s.paragraph->text).substr(s.sentence->offset, s.sentence->length);
-        rows.push_back({kListLongest, ++rank, s.file, s.paragraph, s.sentence->line,
-                        s.sentence->column, s.sentence->counts, s.sentence->longWords,
-                        wholeText ? SentenceText(*s.paragraph, *s.sentence) : FirstWords(sentence)});
+        rows.push_back(
+            {kListLongest, ++rank, s.file, s.paragraph, s.sentence->line, s.sentence->column,
+             s.sentence->counts, s.sentence->longWords,
+             wholeText ? SentenceText(*s.paragraph, *s.sentence) : FirstWords(sentence)});
     }
     paragraphs(kListComplex, h.mostComplex);
     return rows;
@@ -63,9 +64,18 @@ std::string Counted(std::int32_t n, const char* one, const char* many) {
 
 // A finding as compilers print theirs, which editors and terminals jump to:
 // "path:line:column: figures: first words" ("path:" alone where the line is not known).
+// A grade by another formula than English's Flesch-Kincaid names it: "grade 9.1 (Wiener
+// Sachtextformel)".
+std::string GradeText(const SpotRow& r) {
+    const std::string& language = r.paragraph->language;
+    const std::string label = GradeLabel(language);
+    return "grade " + ValueText(GradeOf(r.counts, r.longWords, language)) +
+           (label.empty() ? "" : " (" + label + ")");
+}
+
 std::string FindingLine(const SpotRow& r) {
-    return SourcePlace(*r.file, r.line, r.column) + ": grade " + ValueText(GradeOf(r.counts)) +
-           ", " + Counted(r.counts.sentences, "sentence", "sentences") + ", " +
+    return SourcePlace(*r.file, r.line, r.column) + ": " + GradeText(r) + ", " +
+           Counted(r.counts.sentences, "sentence", "sentences") + ", " +
            Counted(r.counts.words, "word", "words") + ", " +
            Counted(r.counts.complexWords, "complex word", "complex words") + ": " + r.text;
 }
@@ -92,19 +102,27 @@ std::string PositionText(std::uint32_t value) {
     return value != 0 ? std::to_string(value) : "";
 }
 
-nlohmann::json SpotJson(const SpotRow& r) {
-    return {{"rank", r.rank},
-            {"file", r.file->name},
-            {"path", r.file->path},
-            {"line", PositionJson(r.line)},
-            {"column", PositionJson(r.column)},
-            {"paragraph", r.paragraph->number},
-            {"page", r.paragraph->page.empty() ? nlohmann::json(nullptr)
-                                               : nlohmann::json(r.paragraph->page)},
-            {"format", r.paragraph->format},
-            {"fleschKincaidGrade", ValueJson(GradeOf(r.counts))},
-            {"counts", CountsJson(r.counts, r.longWords)},
-            {"text", r.text}};
+// A spot of a paragraph graded by another formula than English's Flesch-Kincaid also gives that
+// grade and the formula's JSON key.
+nlohmann::json SpotJson(const SpotRow& r, Counting counting) {
+    nlohmann::json spot = {{"rank", r.rank},
+                           {"file", r.file->name},
+                           {"path", r.file->path},
+                           {"line", PositionJson(r.line)},
+                           {"column", PositionJson(r.column)},
+                           {"paragraph", r.paragraph->number},
+                           {"page", r.paragraph->page.empty() ? nlohmann::json(nullptr)
+                                                              : nlohmann::json(r.paragraph->page)},
+                           {"format", r.paragraph->format},
+                           {"fleschKincaidGrade", ValueJson(GradeOf(r.counts))},
+                           {"counts", CountsJson(r.counts, r.longWords, counting)},
+                           {"text", r.text}};
+    const std::string& language = r.paragraph->language;
+    if (!GradeLabel(language).empty()) {
+        spot["grade"] = ValueJson(GradeOf(r.counts, r.longWords, language));
+        spot["gradeMeasure"] = kMeasureRows[GradeMeasureOf(language)].jsonKey;
+    }
+    return spot;
 }
 
 } // namespace
@@ -117,8 +135,11 @@ int RunHotspots(const ToolCommand&, const ToolOptions& options, std::ostream& ou
     const std::string longTitle = "Longest sentences (" +
                                   std::to_string(options.hotspots.longSentenceWords) +
                                   " words or more)";
-    const std::string hardestTitle = "Hardest paragraphs (Flesch-Kincaid grade, " +
-                                     std::to_string(kHardestMinSentences) + " sentences or more)";
+    const bool byKincaid = AllByKincaid(m.figures);
+    const std::string hardestTitle =
+        std::string("Hardest paragraphs (") +
+        (byKincaid ? "Flesch-Kincaid grade" : "grade by each paragraph's language") + ", " +
+        std::to_string(kHardestMinSentences) + " sentences or more)";
     RunReport report = ReportOf(options, m, m.status);
     if (options.json) {
         if (measured) {
@@ -129,7 +150,7 @@ int RunHotspots(const ToolCommand&, const ToolOptions& options, std::ostream& ou
             for (const char* list : {kListHardest, kListLongest, kListComplex})
                 j[JsonListName(list)] = nlohmann::json::array();
             for (const SpotRow& r : SpotRows(h, true)) {
-                nlohmann::json spot = SpotJson(r);
+                nlohmann::json spot = SpotJson(r, options.counting);
                 if (r.list == kListLongest)
                     spot["counts"].erase("paragraphs");
                 j[JsonListName(r.list)].push_back(std::move(spot));
@@ -146,6 +167,11 @@ int RunHotspots(const ToolCommand&, const ToolOptions& options, std::ostream& ou
                 "list",      "rank",      "file",          "path",   "line",
                 "column",    "paragraph", "page",          "format", "flesch_kincaid_grade",
                 "sentences", "words",     "complex_words", "text"};
+            // Paragraphs graded by another formula add the grade they rank by and its formula.
+            if (!byKincaid) {
+                table.headings.push_back("grade");
+                table.headings.push_back("grade_measure");
+            }
             for (const SpotRow& r : SpotRows(h, true)) {
                 const double grade = GradeOf(r.counts);
                 table.rows.push_back(
@@ -155,6 +181,12 @@ int RunHotspots(const ToolCommand&, const ToolOptions& options, std::ostream& ou
                      std::isfinite(grade) ? ValueText(grade) : "",
                      std::to_string(r.counts.sentences), std::to_string(r.counts.words),
                      std::to_string(r.counts.complexWords), r.text});
+                if (!byKincaid) {
+                    const std::string& language = r.paragraph->language;
+                    const double own = GradeOf(r.counts, r.longWords, language);
+                    table.rows.back().push_back(std::isfinite(own) ? ValueText(own) : "");
+                    table.rows.back().push_back(kMeasureRows[GradeMeasureOf(language)].csvKey);
+                }
             }
             out << RenderCsv(table);
         } else {

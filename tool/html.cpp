@@ -277,7 +277,9 @@ std::string SourceLink(const FileFigures& file, std::uint32_t line, const std::s
 void Strips(std::string& h, const InputFigures& f, const Anchors& anchors,
             const std::string& pageFolder) {
     h += "<section id=\"paragraphs\">\n<h2>Every paragraph by difficulty</h2>\n";
-    h += "<p class=\"legend\">Flesch-Kincaid grade:";
+    h += AllByKincaid(f)
+             ? "<p class=\"legend\">Flesch-Kincaid grade:"
+             : "<p class=\"legend\">Grade by each paragraph's language (" + GradeFormulas() + "):";
     for (int c = 0; c <= kClassUnknown; ++c)
         h += "<span class=\"swatch d" + std::to_string(c) + "\"></span>" + kClassNames[c];
     h += "<span class=\"swatch dh\"></span>heading</p>\n";
@@ -291,14 +293,16 @@ void Strips(std::string& h, const InputFigures& f, const Anchors& anchors,
              ": paragraphs by difficulty\">\n";
         for (std::size_t i = 0; i < n; ++i) {
             const ParagraphFigures& p = file.paragraphs[i];
-            const double grade = GradeOf(p.counts);
+            const double grade = GradeOf(p.counts, p.longWords, p.language);
+            const std::string label = GradeLabel(p.language);
             const bool heading = IsHeadingFormat(p.format);
             const std::string cls = heading ? "dh" : "d" + std::to_string(DifficultyClass(grade));
             const std::string rect =
                 "<rect class=\"" + cls + "\" x=\"" + std::to_string(i) + "\" y=\"0\" width=\"1\" " +
                 "height=\"" + std::to_string(kStripHeight) + "\"><title>" +
                 HtmlEscape(Where(file, p)) + ": " + (heading ? "heading, " : "") + "grade " +
-                ValueText(grade) + "</title></rect>";
+                ValueText(grade) + (label.empty() ? "" : " (" + HtmlEscape(label) + ")") +
+                "</title></rect>";
             const auto anchor = anchors.find(&p);
             const std::string link = anchor != anchors.end() ? "#" + anchor->second
                                                              : SourceLink(file, p.line, pageFolder);
@@ -411,9 +415,14 @@ void FileTable(std::string& h, const InputFigures& f, const Thresholds& t) {
     h += "</section>\n";
 }
 
-std::string Figures(const ReadabilityCounts& c) {
-    return "grade " + ValueText(GradeOf(c)) + ", " + Counted(c.sentences, "sentence", "sentences") +
-           ", " + Counted(c.words, "word", "words") + ", " +
+// A grade by another formula than English's Flesch-Kincaid names it.
+std::string Figures(const ReadabilityCounts& c, std::int32_t longWords,
+                    const std::string& language) {
+    const std::string label = GradeLabel(language);
+    return "grade " + ValueText(GradeOf(c, longWords, language)) +
+           (label.empty() ? "" : " (" + label + ")") + ", " +
+           Counted(c.sentences, "sentence", "sentences") + ", " +
+           Counted(c.words, "word", "words") + ", " +
            Counted(c.complexWords, "complex word", "complex words");
 }
 
@@ -428,19 +437,23 @@ void ParagraphList(std::string& h, const std::string& title, const char* id,
     for (std::size_t i = 0; i < spots.size(); ++i) {
         const ParagraphSpot& s = spots[i];
         h += "<li class=\"hotspot\" id=\"" + AnchorOf(id, i) + "\"><p class=\"where\">" +
-             HtmlEscape(Where(*s.file, *s.paragraph)) + ": " + Figures(s.paragraph->counts) +
+             HtmlEscape(Where(*s.file, *s.paragraph)) + ": " +
+             Figures(s.paragraph->counts, s.paragraph->longWords, s.paragraph->language) +
              "</p><blockquote>" + HtmlEscape(Utf8OfHostText(s.paragraph->text)) +
              "</blockquote></li>\n";
     }
     h += "</ol>\n";
 }
 
-void HotspotSection(std::string& h, const Hotspots& spots, const HotspotOptions& options) {
+void HotspotSection(std::string& h, const InputFigures& f, const Hotspots& spots,
+                    const HotspotOptions& options) {
     h += "<section id=\"hotspots\">\n<h2>Hot spots</h2>\n";
-    ParagraphList(h,
-                  "Hardest paragraphs (Flesch-Kincaid grade, " +
-                      Counted(kHardestMinSentences, "sentence", "sentences") + " or more)",
-                  kHardestList, spots.hardest);
+    ParagraphList(
+        h,
+        std::string("Hardest paragraphs (") +
+            (AllByKincaid(f) ? "Flesch-Kincaid grade" : "grade by each paragraph's language") +
+            ", " + Counted(kHardestMinSentences, "sentence", "sentences") + " or more)",
+        kHardestList, spots.hardest);
     h += "<h3>Longest sentences (" + Counted(options.longSentenceWords, "word", "words") +
          " or more)</h3>\n";
     if (spots.longest.empty()) {
@@ -454,8 +467,9 @@ void HotspotSection(std::string& h, const Hotspots& spots, const HotspotOptions&
                 s.sentence->line != 0 ? s.sentence->column : s.paragraph->column;
             h += "<li class=\"hotspot\" id=\"" + AnchorOf(kLongestList, i) +
                  "\"><p class=\"where\">" + HtmlEscape(Where(*s.file, *s.paragraph, line, column)) +
-                 ": " + Figures(s.sentence->counts) + "</p><blockquote>" +
-                 HtmlEscape(SentenceText(*s.paragraph, *s.sentence)) + "</blockquote></li>\n";
+                 ": " + Figures(s.sentence->counts, s.sentence->longWords, s.paragraph->language) +
+                 "</p><blockquote>" + HtmlEscape(SentenceText(*s.paragraph, *s.sentence)) +
+                 "</blockquote></li>\n";
         }
         h += "</ol>\n";
     }
@@ -574,7 +588,7 @@ std::string RenderHtml(const HtmlInput& input) {
     Strips(h, f, HotspotAnchors(*input.hotspots), input.pageFolder);
     SentenceLengths(h, f);
     FileTable(h, f, *input.thresholds);
-    HotspotSection(h, *input.hotspots, *input.hotspotOptions);
+    HotspotSection(h, f, *input.hotspots, *input.hotspotOptions);
     WordSection(h, *input.measured);
     h += "</main>\n</body>\n</html>\n";
     return h;

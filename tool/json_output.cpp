@@ -1,8 +1,10 @@
 #include "tool/json_output.h"
 
+#include "analysis/precise/languages.h"
 #include "analysis/precise/precise.h"
 #include "analysis/tokenizer.h"
 #include "host/formats/frameroman.h"
+#include "tool/run.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -50,12 +52,13 @@ nlohmann::json WordsJson(const OutputDocument& d) {
         nlohmann::json entry = {{"word", word}, {"count", count}};
         if (!count.is_null()) {
             // The word's syllables as the list's profile counts them: the classic rules read its
-            // host bytes.
+            // host bytes, the precise profile pronounces it in the list's language.
             std::string host;
             if (d.counting == Counting::Classic)
                 lxhost::Utf8ToFrameRoman(word, host);
-            const int syllables = d.counting == Counting::Precise ? lxprecise::Syllables(word)
-                                                                  : CountSyllablesView(host);
+            const int syllables = d.counting == Counting::Precise
+                                      ? lxprecise::Syllables(word, LanguageOrEnglish(d.language))
+                                      : CountSyllablesView(host);
             entry["syllables"] = syllables;
             entry["complex"] = syllables >= kComplexWordSyllables;
         }

@@ -13,6 +13,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <ostream>
 
 namespace lxtool {
@@ -79,18 +80,38 @@ std::vector<ListedWord> SortedListedWords(const InputFigures& figures) {
     return listed;
 }
 
+std::string MainLanguage(const InputFigures& figures) {
+    std::map<std::string, std::int64_t> words;
+    for (const FileFigures& f : figures.files)
+        words[f.language] += f.totals.words;
+    std::string main = "en";
+    std::int64_t most = 0;
+    for (const auto& [code, n] : words)
+        if (n > most && !code.empty()) {
+            main = code;
+            most = n;
+        }
+    return main;
+}
+
+const lxprecise::Language& LanguageOrEnglish(std::string_view code) {
+    const lxprecise::Language* found = lxprecise::FindLanguage(code);
+    return found ? *found : lxprecise::English();
+}
+
 // The word list with counts, as the plug-in's word list makes it. A word counts as unique, as in
 // the plug-in's total, unless it has ASCII capitals and the list also holds it with small
 // letters; the table answers that without a second index of the list. Each word's syllables
 // are the profile's.
 void CollectWordCounts(const InputFigures& figures, Measured* m, Counting counting) {
     const std::vector<ListedWord> listed = SortedListedWords(figures);
+    const lxprecise::Language& language = LanguageOrEnglish(MainLanguage(figures));
     m->words.reserve(listed.size());
     m->uniqueWords = 0;
     std::string small;
     for (const ListedWord& l : listed) {
         WordCount w{Utf8OfHostText(l.word), l.count};
-        w.syllables = counting == Counting::Precise ? lxprecise::Syllables(w.word)
+        w.syllables = counting == Counting::Precise ? lxprecise::Syllables(w.word, language)
                                                     : CountSyllablesView(l.word);
         m->words.push_back(std::move(w));
         small = l.word;
@@ -334,11 +355,14 @@ nlohmann::json ValueJson(double value) {
     return shown;
 }
 
-nlohmann::json CountsJson(const ReadabilityCounts& c, std::int32_t longWords) {
-    return {{"paragraphs", c.paragraphs}, {"sentences", c.sentences},
-            {"words", c.words},           {"characters", c.characters},
-            {"syllables", c.syllables},   {"complexWords", c.complexWords},
-            {"longWords", longWords}};
+nlohmann::json CountsJson(const ReadabilityCounts& c, std::int32_t longWords, Counting counting) {
+    nlohmann::json j = {{"paragraphs", c.paragraphs}, {"sentences", c.sentences},
+                        {"words", c.words},           {"characters", c.characters},
+                        {"syllables", c.syllables},   {"complexWords", c.complexWords},
+                        {"longWords", longWords}};
+    if (counting == Counting::Precise)
+        j["monosyllables"] = c.monosyllables;
+    return j;
 }
 
 nlohmann::json MeasuresJson(const MeasureSet& measures, std::string_view language) {
@@ -365,14 +389,14 @@ template <typename Add> void ForEachReportRow(const InputFigures& figures, Add a
 
 } // namespace
 
-nlohmann::json ReportRowsJson(const InputFigures& figures) {
+nlohmann::json ReportRowsJson(const InputFigures& figures, Counting counting) {
     nlohmann::json rows = nlohmann::json::array();
     ForEachReportRow(figures,
                      [&](const std::string& name, bool overall, const ReadabilityCounts& counts,
                          std::int32_t longWords, const MeasureSet& measures) {
                          rows.push_back({{"file", name},
                                          {"overall", overall},
-                                         {"counts", CountsJson(counts, longWords)},
+                                         {"counts", CountsJson(counts, longWords, counting)},
                                          {"measures", MeasuresJson(measures)}});
                      });
     return {{"rows", rows}};

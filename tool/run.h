@@ -2,6 +2,7 @@
 // measuring it, the configuration file, and how errors and results are reported.
 #pragma once
 
+#include "analysis/precise/languages.h"
 #include "tool/figures.h"
 #include "tool/hotspots.h"
 #include "tool/measures.h"
@@ -98,7 +99,18 @@ void SetReaderOptions(const ToolOptions& options, const std::vector<std::string>
                       lxhost::ReaderOptions* reader);
 
 // The counts and measures of one file or of the whole input, as JSON.
-nlohmann::json CountsJson(const ReadabilityCounts& counts, std::int32_t longWords);
+// The counts as JSON; the precise profile's also give the words of one syllable, which the
+// classic rules do not count.
+nlohmann::json CountsJson(const ReadabilityCounts& counts, std::int32_t longWords,
+                          Counting counting);
+// The language of most of the counted words of a run (the files' languages weighted by their
+// words); "en" when nothing was counted. A word list is one per run and counts its words'
+// syllables in this language, so that a German book's list is pronounced in German; in a book
+// of several languages a word of a smaller language is pronounced in the main one.
+std::string MainLanguage(const InputFigures& figures);
+// The precise profile's rules of a language code, English's for a code it does not know.
+const lxprecise::Language& LanguageOrEnglish(std::string_view code);
+
 // The measures of the language (a code): English's unless told.
 nlohmann::json MeasuresJson(const MeasureSet& measures, std::string_view language = "en");
 // The JSON document's member that names the profile that counted.
@@ -108,7 +120,7 @@ nlohmann::json ValueJson(double value);
 
 // The rows of a report of the figures: each file and, for a book, the whole ("Overall"), each
 // with its counts and every measure, as JSON.
-nlohmann::json ReportRowsJson(const InputFigures& figures);
+nlohmann::json ReportRowsJson(const InputFigures& figures, Counting counting);
 // The measures the plug-in's report does not show, as columns to add to its table: the headings,
 // and a row of values for each row of the report (each file, then for a book the whole).
 void AddMeasureColumns(const InputFigures& figures, std::vector<std::string>* headings,

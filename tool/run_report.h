@@ -30,6 +30,9 @@ struct OutputDocument {
     bool wordList = false; // a word list: one word (and its count) a paragraph
     // The profile that counted its figures (and counts its words' syllables in the JSON).
     Counting counting = Counting::Classic;
+    // The language a word list's syllables are counted in under the precise profile (a list is
+    // one per run: the run's main language, see MainLanguage).
+    std::string language = "en";
     std::vector<OutputParagraph> paragraphs;
     std::vector<OutputTable> tables;
     std::string rendered; // the document as terminal text

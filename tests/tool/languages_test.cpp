@@ -5,8 +5,11 @@
 #include "analysis/precise/precise.h"
 #include "host/api/host.h"
 #include "tool/figures.h"
+#include "tool/hotspots.h"
+#include "tool/html.h"
 #include "tool/languages.h"
 #include "tool/measures.h"
+#include "tool/run.h"
 
 #include <gtest/gtest.h>
 
@@ -188,6 +191,110 @@ TEST(LanguageRows, AThresholdOnAnotherLanguagesMeasureIsNotAppliedAndSaidOnce) {
                         "a.md, b.md, d.md");
     EXPECT_NE(notes[2].find("Swedish (sv): no readability formula of its own"), std::string::npos)
         << notes[2];
+}
+
+TEST(LanguageGrades, EachLanguageIsGradedByItsOwnGradeFormulaElseByEnglishsNamed) {
+    const struct {
+        const char* language;
+        const char* measure; // CSV key
+        const char* label;
+    } kCases[] = {
+        {"en", "flesch_kincaid_grade", ""},
+        {"", "flesch_kincaid_grade", ""},
+        {"de", "wstf", "Wiener Sachtextformel"},
+        {"es", "flesch_kincaid_grade", "Flesch-Kincaid, English formula"},
+        {"fr", "flesch_kincaid_grade", "Flesch-Kincaid, English formula"},
+        {"sv", "flesch_kincaid_grade", "Flesch-Kincaid, English formula"},
+    };
+    for (const auto& c : kCases) {
+        EXPECT_EQ(GradeMeasureOf(c.language), FindMeasure(c.measure)) << c.language;
+        EXPECT_EQ(GradeLabel(c.language), c.label) << c.language;
+    }
+    EXPECT_EQ(GradeFormulas(), "English: Flesch-Kincaid Grade; German: Wiener Sachtextformel; "
+                               "other languages: the English Flesch-Kincaid formula");
+}
+
+// The German chapter's counts (worked above): Wiener Sachtextformel 4.054, but by the English
+// formula 0.39 * 17/3 + 11.8 * 29/17 - 15.59 = 2.21 + 20.13 - 15.59 = 6.749. An English paragraph
+// of 3 sentences, 30 words, 42 syllables: 0.39 * 10 + 11.8 * 1.4 - 15.59 = 4.83. By each
+// language's own grade the English paragraph is the harder; by English's formula alone it would
+// be the German one.
+TEST(LanguageGrades, HardestParagraphsRankEachLanguageByItsOwnGrade) {
+    InputFigures figures;
+    FileFigures file;
+    file.name = "book";
+    ParagraphFigures german;
+    german.number = 1;
+    german.language = "de";
+    german.counts = kChapters[1].counts;
+    german.longWords = kChapters[1].longWords;
+    ParagraphFigures english;
+    english.number = 2;
+    english.language = "en";
+    english.counts = Counts(3, 30, 42, 120, 0, 20);
+    file.paragraphs = {german, english};
+    figures.files = {file};
+    EXPECT_NEAR(GradeOf(german.counts, german.longWords, "de"), 4.054, 0.001);
+    EXPECT_NEAR(GradeOf(german.counts), 6.75, 0.01);
+    EXPECT_NEAR(GradeOf(english.counts, 0, "en"), 4.83, 0.01);
+
+    HotspotOptions options;
+    const Hotspots h = FindHotspots(figures, options);
+    ASSERT_EQ(h.hardest.size(), 2u);
+    EXPECT_EQ(h.hardest[0].paragraph->number, 2u);
+    EXPECT_EQ(h.hardest[1].paragraph->number, 1u);
+    EXPECT_FALSE(AllByKincaid(figures));
+    figures.files[0].paragraphs[0].language = "en";
+    EXPECT_TRUE(AllByKincaid(figures));
+}
+
+// The page's strips and hot spots grade the German paragraph by the Wiener Sachtextformel (4.1)
+// and say so; a page of English paragraphs keeps its Flesch-Kincaid legend.
+TEST(LanguageGrades, ThePagesStripsAndHotSpotsNameAGradeOtherThanEnglishs) {
+    for (const char* language : {"de", "en"}) {
+        Measured m;
+        FileFigures file;
+        file.name = "chapter";
+        ParagraphFigures p;
+        p.number = 1;
+        p.format = "Body";
+        p.language = language;
+        p.counts = kChapters[1].counts;
+        p.longWords = kChapters[1].longWords;
+        file.paragraphs = {p};
+        m.figures.files = {file};
+        const HotspotOptions options;
+        const Hotspots spots = FindHotspots(m.figures, options);
+        const Thresholds thresholds;
+        const std::string html = RenderHtml({&m, &spots, &options, &thresholds, ""});
+        auto has = [&](const std::string& text) { return html.find(text) != std::string::npos; };
+        const bool german = std::string(language) == "de";
+        EXPECT_EQ(has("format Body: grade 4.1 (Wiener Sachtextformel)</title>"), german);
+        EXPECT_EQ(has("format Body: grade 4.1 (Wiener Sachtextformel), 3 sentences"), german);
+        EXPECT_EQ(has("Grade by each paragraph's language (English: Flesch-Kincaid Grade; German: "
+                      "Wiener Sachtextformel;"),
+                  german);
+        EXPECT_EQ(has("format Body: grade 6.7</title>"), !german);
+        EXPECT_EQ(has("<p class=\"legend\">Flesch-Kincaid grade:"), !german);
+    }
+}
+
+TEST(LanguageGrades, AWordListIsPronouncedInTheLanguageOfMostOfTheRunsWords) {
+    const struct {
+        std::vector<FileFigures> files;
+        const char* language;
+    } kCases[] = {
+        {{}, "en"},
+        {{File("a", "de", 10)}, "de"},
+        {{File("a", "en", 4), File("b", "de", 3), File("c", "de", 3)}, "de"},
+        {{File("a", "en", 7), File("b", "de", 3), File("c", "nl", 5)}, "en"},
+        {{File("a", "it", 0)}, "en"},
+    };
+    for (const auto& c : kCases) {
+        InputFigures figures;
+        figures.files = c.files;
+        EXPECT_EQ(MainLanguage(figures), c.language);
+    }
 }
 
 } // namespace

@@ -256,7 +256,7 @@ nlohmann::json DocumentFiguresJson(const MeasuredBuffer& b) {
         {"findings", findings},
     };
     if (b.measured) {
-        j["counts"] = CountsJson(b.file.totals, b.file.longWords);
+        j["counts"] = CountsJson(b.file.totals, b.file.longWords, b.counting);
         j["measures"] =
             MeasuresJson(ComputeMeasures(b.file.totals, b.file.longWords, b.file.fogComplexWords));
     }
