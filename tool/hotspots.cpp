@@ -12,13 +12,6 @@ namespace lxtool {
 
 namespace {
 
-template <typename Spot, typename Key> void KeepTop(std::vector<Spot>& spots, int top, Key key) {
-    std::stable_sort(spots.begin(), spots.end(),
-                     [&](const Spot& a, const Spot& b) { return key(a) > key(b); });
-    if (top >= 0 && spots.size() > static_cast<std::size_t>(top))
-        spots.resize(static_cast<std::size_t>(top));
-}
-
 constexpr std::string_view kHeadingPrefix = "heading";
 constexpr std::string_view kTitleFormats[] = {"title", "subtitle", "chaptertitle", "sectiontitle"};
 
@@ -53,27 +46,78 @@ double GradeOf(const ReadabilityCounts& counts) {
     return MeasureValue(kKincaidGradeMeasure, counts, 0);
 }
 
-Hotspots FindHotspots(const InputFigures& figures, const HotspotOptions& options) {
-    Hotspots h;
-    for (const FileFigures& f : figures.files) {
-        for (const ParagraphFigures& p : f.paragraphs) {
-            if (p.counts.sentences >= kHardestMinSentences)
-                h.hardest.push_back({&f, &p});
-            if (p.counts.complexWords > 0)
-                h.mostComplex.push_back({&f, &p});
-            for (const SentenceFigures& s : p.sentences)
-                if (s.counts.words >= options.longSentenceWords)
-                    h.longest.push_back({&f, &p, &s});
-        }
+void HotspotCollector::Offer(std::vector<Entry>& list, Entry entry) const {
+    // Highest key first; among equal keys the one that came first stays first, and a newcomer
+    // that only equals the last kept one is not kept.
+    const auto at =
+        std::find_if(list.begin(), list.end(), [&](const Entry& e) { return e.key < entry.key; });
+    const bool bounded = options_.top >= 0;
+    if (bounded && at - list.begin() >= options_.top)
+        return;
+    list.insert(at, std::move(entry));
+    if (bounded && list.size() > static_cast<std::size_t>(options_.top))
+        list.pop_back();
+}
+
+bool HotspotCollector::Take(std::size_t index, const FileFigures&, ParagraphFigures& p) {
+    // Copied once, when it first enters a list.
+    std::shared_ptr<const ParagraphFigures> copy;
+    auto kept = [&] {
+        if (!copy)
+            copy = std::make_shared<const ParagraphFigures>(p);
+        return copy;
+    };
+    auto enters = [&](const std::vector<Entry>& list, double key) {
+        if (options_.top < 0 || list.size() < static_cast<std::size_t>(options_.top))
+            return true;
+        return !list.empty() && key > list.back().key;
+    };
+    if (p.counts.sentences >= kHardestMinSentences) {
+        const double grade = GradeOf(p.counts);
+        const double key = std::isfinite(grade) ? grade : -HUGE_VAL;
+        if (enters(hardest_, key))
+            Offer(hardest_, {key, index, kept(), 0});
     }
-    KeepTop(h.hardest, options.top, [](const ParagraphSpot& s) {
-        const double grade = GradeOf(s.paragraph->counts);
-        return std::isfinite(grade) ? grade : -HUGE_VAL;
-    });
-    KeepTop(h.longest, options.top, [](const SentenceSpot& s) { return s.sentence->counts.words; });
-    KeepTop(h.mostComplex, options.top,
-            [](const ParagraphSpot& s) { return s.paragraph->counts.complexWords; });
+    if (p.counts.complexWords > 0 && enters(mostComplex_, p.counts.complexWords))
+        Offer(mostComplex_, {static_cast<double>(p.counts.complexWords), index, kept(), 0});
+    for (std::size_t i = 0; i < p.sentences.size(); ++i) {
+        const std::int32_t words = p.sentences[i].counts.words;
+        if (words >= options_.longSentenceWords && enters(longest_, words))
+            Offer(longest_, {static_cast<double>(words), index, kept(), i});
+    }
+    return false;
+}
+
+Hotspots HotspotCollector::Result(const InputFigures& figures) const {
+    Hotspots h;
+    auto fileOf = [&](const Entry& e) {
+        return e.file < figures.files.size() ? &figures.files[e.file] : nullptr;
+    };
+    auto keep = [&](const Entry& e) {
+        if (std::find(h.kept.begin(), h.kept.end(), e.paragraph) == h.kept.end())
+            h.kept.push_back(e.paragraph);
+    };
+    for (const Entry& e : hardest_) {
+        h.hardest.push_back({fileOf(e), e.paragraph.get()});
+        keep(e);
+    }
+    for (const Entry& e : longest_) {
+        h.longest.push_back({fileOf(e), e.paragraph.get(), &e.paragraph->sentences[e.sentence]});
+        keep(e);
+    }
+    for (const Entry& e : mostComplex_) {
+        h.mostComplex.push_back({fileOf(e), e.paragraph.get()});
+        keep(e);
+    }
     return h;
+}
+
+Hotspots FindHotspots(const InputFigures& figures, const HotspotOptions& options) {
+    HotspotCollector collector(options);
+    for (std::size_t i = 0; i < figures.files.size(); ++i)
+        for (ParagraphFigures p : figures.files[i].paragraphs)
+            collector.Take(i, figures.files[i], p);
+    return collector.Result(figures);
 }
 
 std::string FirstWords(std::string_view hostText, int words) {

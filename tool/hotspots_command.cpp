@@ -49,9 +49,10 @@ std::vector<SpotRow> SpotRows(const Hotspots& h, bool wholeText) {
     for (const SentenceSpot& s : h.longest) {
         const std::string_view sentence =
             std::string_view(s.paragraph->text).substr(s.sentence->offset, s.sentence->length);
-        rows.push_back({kListLongest, ++rank, s.file, s.paragraph, s.sentence->line,
-                        s.sentence->column, s.sentence->counts, s.sentence->longWords,
-                        wholeText ? SentenceText(*s.paragraph, *s.sentence) : FirstWords(sentence)});
+        rows.push_back(
+            {kListLongest, ++rank, s.file, s.paragraph, s.sentence->line, s.sentence->column,
+             s.sentence->counts, s.sentence->longWords,
+             wholeText ? SentenceText(*s.paragraph, *s.sentence) : FirstWords(sentence)});
     }
     paragraphs(kListComplex, h.mostComplex);
     return rows;
@@ -111,9 +112,11 @@ nlohmann::json SpotJson(const SpotRow& r) {
 
 int RunHotspots(const ToolCommand&, const ToolOptions& options, std::ostream& out,
                 std::ostream& err) {
-    Measured m = MeasureInput(options, options.excludeFormats, err);
+    // Only the spots shown are kept during the walk, not every paragraph.
+    HotspotCollector collector(options.hotspots);
+    Measured m = MeasureInput(options, options.excludeFormats, err, false, false, &collector);
     const bool measured = m.status == kExitOk || !m.figures.files.empty();
-    const Hotspots h = FindHotspots(m.figures, options.hotspots);
+    const Hotspots h = collector.Result(m.figures);
     const std::string longTitle = "Longest sentences (" +
                                   std::to_string(options.hotspots.longSentenceWords) +
                                   " words or more)";
