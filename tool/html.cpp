@@ -646,13 +646,18 @@ int RunHtml(const ToolCommand&, const ToolOptions& options, std::ostream& out, s
     if (m.status != kExitOk && m.figures.files.empty())
         return Finish(options, ReportOf(options, m, m.status), out, err);
     const Hotspots spots = collected.hotspots.Result(m.figures);
-    const std::string page = RenderHtml(
-        {&m, &spots, &options.hotspots, &thresholds,
-         std::filesystem::path(options.output).parent_path().string(), &collected.files});
+    // The page is moved, not copied, into the file to save: a book's page is larger than its text.
+    std::vector<OutputFile> page;
+    page.push_back(
+        {options.output, RenderHtml({&m, &spots, &options.hotspots, &thresholds,
+                                     std::filesystem::path(options.output).parent_path().string(),
+                                     &collected.files})});
+    collected.files.clear();
+    collected.files.shrink_to_fit();
     // Written as --out writes: never over an input, over an existing file only with --force.
     RunReport report = ReportOf(options, m, m.status);
     SavePolicy policy{options.force, m.inputs};
-    if (!SaveOutputFiles({{options.output, page}}, policy, &report.errors, &report.saved))
+    if (!SaveOutputFiles(page, policy, &report.errors, &report.saved))
         report.exitStatus = kExitFile;
     return Finish(options, report, out, err);
 }
