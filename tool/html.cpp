@@ -265,10 +265,9 @@ std::string UrlPath(std::string_view path) {
     return out;
 }
 
-// The link from the page to a line of a source file: the file's path from the page's folder and
-// "#L" with the line, the fragment source viewers jump to. "" where the path or line is unknown.
-std::string SourceLink(const FileFigures& file, std::uint32_t line, const std::string& pageFolder) {
-    if (file.path.empty() || line == 0)
+// The path of a source file from the page's folder, as a URL's path; "" where it is unknown.
+std::string SourceFromPage(const FileFigures& file, const std::string& pageFolder) {
+    if (file.path.empty())
         return "";
     namespace fs = std::filesystem;
     std::error_code ec;
@@ -278,7 +277,16 @@ std::string SourceLink(const FileFigures& file, std::uint32_t line, const std::s
         fs::absolute(file.path, ec).lexically_normal().lexically_relative(from.lexically_normal());
     if (ec || relative.empty())
         return "";
-    return UrlPath(relative.generic_string()) + "#L" + std::to_string(line);
+    return UrlPath(relative.generic_string());
+}
+
+// The link from the page to a line of a source file: the file's path from the page's folder
+// (SourceFromPage) and "#L" with the line, the fragment source viewers jump to. "" where the path
+// or line is unknown.
+std::string SourceLink(const std::string& source, std::uint32_t line) {
+    if (source.empty() || line == 0)
+        return "";
+    return source + "#L" + std::to_string(line);
 }
 
 // Every paragraph a block of one unit in a strip as wide as the page, coloured by its grade, or
@@ -296,6 +304,7 @@ void Strips(std::string& h, const InputFigures& f, const std::vector<PageFile>& 
         const FileFigures& file = f.files[fi];
         const PageFile& page = fi < pageFiles.size() ? pageFiles[fi] : none;
         const std::size_t n = page.strip.size();
+        const std::string source = SourceFromPage(file, pageFolder); // once for its paragraphs
         h += "<h3>" + HtmlEscape(file.name) + " <small>(" +
              Counted(static_cast<std::int64_t>(n), "paragraph", "paragraphs") + ")</small></h3>\n";
         h += "<svg class=\"strip\" viewBox=\"0 0 " + std::to_string(std::max<std::size_t>(n, 1)) +
@@ -316,8 +325,8 @@ void Strips(std::string& h, const InputFigures& f, const std::vector<PageFile>& 
                 ": " + (heading ? "heading, " : "") + "grade " + ValueText(grade) +
                 "</title></rect>";
             const auto anchor = anchors.find(std::make_pair(&file, number));
-            const std::string link = anchor != anchors.end() ? "#" + anchor->second
-                                                             : SourceLink(file, p.line, pageFolder);
+            const std::string link =
+                anchor != anchors.end() ? "#" + anchor->second : SourceLink(source, p.line);
             h += link.empty() ? rect + "\n"
                               : "<a href=\"" + HtmlEscape(link) + "\">" + rect + "</a>\n";
         }
