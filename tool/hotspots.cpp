@@ -7,6 +7,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstring>
+#include <set>
 
 namespace lxtool {
 
@@ -46,17 +47,29 @@ double GradeOf(const ReadabilityCounts& counts) {
     return MeasureValue(kKincaidGradeMeasure, counts, 0);
 }
 
-void HotspotCollector::Offer(std::vector<Entry>& list, Entry entry) const {
-    // Highest key first; among equal keys the one that came first stays first, and a newcomer
-    // that only equals the last kept one is not kept.
-    const auto at =
-        std::find_if(list.begin(), list.end(), [&](const Entry& e) { return e.key < entry.key; });
-    const bool bounded = options_.top >= 0;
-    if (bounded && at - list.begin() >= options_.top)
-        return;
-    list.insert(at, std::move(entry));
-    if (bounded && list.size() > static_cast<std::size_t>(options_.top))
-        list.pop_back();
+std::vector<HotspotCollector::Entry> HotspotCollector::Ranked(std::vector<Entry> entries) const {
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const Entry& a, const Entry& b) { return a.key > b.key; });
+    if (entries.size() > static_cast<std::size_t>(options_.top))
+        entries.resize(static_cast<std::size_t>(options_.top));
+    return entries;
+}
+
+bool HotspotCollector::Enters(const List& list, double key) const {
+    // Among equal keys the one that came first ranks first: a newcomer that only equals the last
+    // of the top stays out.
+    return options_.top > 0 && (!list.cut || key > list.floor);
+}
+
+void HotspotCollector::Offer(List& list, Entry entry) const {
+    list.entries.push_back(std::move(entry));
+    // Cut back to the top each time the candidates reach twice as many: each is ranked a few
+    // times at most, however large the top.
+    if (list.entries.size() >= 2 * static_cast<std::size_t>(options_.top)) {
+        list.entries = Ranked(std::move(list.entries));
+        list.cut = true;
+        list.floor = list.entries.back().key;
+    }
 }
 
 bool HotspotCollector::Take(std::size_t index, const FileFigures&, ParagraphFigures& p) {
@@ -67,22 +80,17 @@ bool HotspotCollector::Take(std::size_t index, const FileFigures&, ParagraphFigu
             copy = std::make_shared<const ParagraphFigures>(p);
         return copy;
     };
-    auto enters = [&](const std::vector<Entry>& list, double key) {
-        if (options_.top < 0 || list.size() < static_cast<std::size_t>(options_.top))
-            return true;
-        return !list.empty() && key > list.back().key;
-    };
     if (p.counts.sentences >= kHardestMinSentences) {
         const double grade = GradeOf(p.counts);
         const double key = std::isfinite(grade) ? grade : -HUGE_VAL;
-        if (enters(hardest_, key))
+        if (Enters(hardest_, key))
             Offer(hardest_, {key, index, kept(), 0});
     }
-    if (p.counts.complexWords > 0 && enters(mostComplex_, p.counts.complexWords))
+    if (p.counts.complexWords > 0 && Enters(mostComplex_, p.counts.complexWords))
         Offer(mostComplex_, {static_cast<double>(p.counts.complexWords), index, kept(), 0});
     for (std::size_t i = 0; i < p.sentences.size(); ++i) {
         const std::int32_t words = p.sentences[i].counts.words;
-        if (words >= options_.longSentenceWords && enters(longest_, words))
+        if (words >= options_.longSentenceWords && Enters(longest_, words))
             Offer(longest_, {static_cast<double>(words), index, kept(), i});
     }
     return false;
@@ -93,19 +101,20 @@ Hotspots HotspotCollector::Result(const InputFigures& figures) const {
     auto fileOf = [&](const Entry& e) {
         return e.file < figures.files.size() ? &figures.files[e.file] : nullptr;
     };
+    std::set<const ParagraphFigures*> seen; // a --top of thousands keeps as many paragraphs
     auto keep = [&](const Entry& e) {
-        if (std::find(h.kept.begin(), h.kept.end(), e.paragraph) == h.kept.end())
+        if (seen.insert(e.paragraph.get()).second)
             h.kept.push_back(e.paragraph);
     };
-    for (const Entry& e : hardest_) {
+    for (const Entry& e : Ranked(hardest_.entries)) {
         h.hardest.push_back({fileOf(e), e.paragraph.get()});
         keep(e);
     }
-    for (const Entry& e : longest_) {
+    for (const Entry& e : Ranked(longest_.entries)) {
         h.longest.push_back({fileOf(e), e.paragraph.get(), &e.paragraph->sentences[e.sentence]});
         keep(e);
     }
-    for (const Entry& e : mostComplex_) {
+    for (const Entry& e : Ranked(mostComplex_.entries)) {
         h.mostComplex.push_back({fileOf(e), e.paragraph.get()});
         keep(e);
     }

@@ -59,10 +59,21 @@ class HotspotCollector : public ParagraphSink {
         std::shared_ptr<const ParagraphFigures> paragraph;
         std::size_t sentence; // index among the paragraph's sentences (longest sentences only)
     };
-    void Offer(std::vector<Entry>& list, Entry entry) const;
+    // A list's candidates in the order they came; once it has been cut to the top, the key a
+    // newcomer must pass.
+    struct List {
+        std::vector<Entry> entries;
+        bool cut = false;
+        double floor = 0;
+    };
+    bool Enters(const List& list, double key) const;
+    void Offer(List& list, Entry entry) const;
+    // The candidates ranked, highest key first and equal keys in the order they came, at most
+    // options.top.
+    std::vector<Entry> Ranked(std::vector<Entry> entries) const;
 
     HotspotOptions options_;
-    std::vector<Entry> hardest_, longest_, mostComplex_;
+    List hardest_, longest_, mostComplex_;
 };
 
 // At most options.top of each; ties keep book order. The spots' files are figures' files.

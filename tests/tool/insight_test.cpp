@@ -562,7 +562,12 @@ TEST(Hotspots, CollectedAsTheyComeKeepTheTopInBookOrder) {
         {"an equal of the last kept stays out", 2, {5, 1, 1, 1}, {60, 40, 40, 40}, {1, 2}, {1, 2}},
         {"a later higher one comes in", 2, {1, 1, 4}, {40, 40, 70}, {3, 1}, {3, 1}},
         {"none asked for", 0, {3}, {50}, {}, {}},
-        {"no bound", -1, {1, 2, 1}, {40, 50, 40}, {2, 1, 3}, {2, 1, 3}},
+        {"many more than the top",
+         2,
+         {1, 5, 2, 5, 3, 5, 4},
+         {40, 60, 45, 60, 50, 60, 55},
+         {2, 4},
+         {2, 4}},
         {"unranked without complex words", 3, {0, 2, 0}, {40, 40, 40}, {2}, {1, 2, 3}},
         {"an unknown grade last", 3, {1, 1, 1}, {kNoWords, 40, 50}, {1, 2, 3}, {3, 2, 1}},
     };
