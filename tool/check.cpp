@@ -30,8 +30,9 @@ struct CheckRow {
 
 // A row a file and, for a book, one for the whole (or one for each of its languages), each
 // checked against the thresholds on the measures of its language only, with its findings.
+// The paragraphs' findings are those the collector gathered during the walk.
 std::vector<CheckRow> Rows(const InputFigures& figures, const std::vector<LanguageRow>& byLanguage,
-                           const Thresholds& thresholds) {
+                           const Thresholds& thresholds, const FindingCollector& collected) {
     std::vector<CheckRow> rows;
     std::size_t file = 0; // the files' rows come first, in the order of the figures' files
     for (const LanguageRow& r : byLanguage) {
@@ -46,9 +47,10 @@ std::vector<CheckRow> Rows(const InputFigures& figures, const std::vector<Langua
         const Thresholds applicable = ApplicableThresholds(thresholds, r.language);
         if (r.read)
             row.misses = Evaluate(applicable, row.measures);
-        if (!r.overall && file < figures.files.size())
-            row.findings = FileFindings(figures.files[file++], applicable);
-        else if (r.overall)
+        if (!r.overall && file < figures.files.size()) {
+            row.findings = FileFindings(figures.files[file], applicable, collected.Of(file));
+            ++file;
+        } else if (r.overall)
             row.findings = TotalFindings(BookPath(figures), "the book as a whole", r.counts,
                                          r.longWords, r.fogComplexWords, applicable);
         for (const Finding& f : row.findings) {
@@ -280,15 +282,16 @@ int RunCheck(const ToolCommand&, const ToolOptions& options, std::ostream& out, 
     Thresholds thresholds;
     if (!SettleThresholds(options, &thresholds, &status, &error))
         return FinishWithError(options, error, status, out, err);
-    // Checked file by file: the paragraphs' figures are not needed.
-    // The paragraphs' figures are kept only for the rules that look at sentences and paragraphs:
-    // a book's files are otherwise checked on their totals.
-    const bool paragraphs = thresholds.maxSentenceLength || thresholds.maxParagraphGrade;
-    Measured m = MeasureInput(options, thresholds.excludeFormats, err, false, paragraphs);
+    // A book's files are checked on their totals; the rules that look at sentences and paragraphs
+    // find theirs during the walk, which keeps the findings and none of the paragraphs.
+    const bool paragraphRules = thresholds.maxSentenceLength || thresholds.maxParagraphGrade;
+    FindingCollector collected(thresholds);
+    Measured m = MeasureInput(options, thresholds.excludeFormats, err, false, false,
+                              paragraphRules ? &collected : nullptr);
     const bool measured = m.status == kExitOk || !m.figures.files.empty();
     const std::vector<LanguageRow> byLanguage =
         measured ? RowsByLanguage(m.figures) : std::vector<LanguageRow>{};
-    std::vector<CheckRow> rows = Rows(m.figures, byLanguage, thresholds);
+    std::vector<CheckRow> rows = Rows(m.figures, byLanguage, thresholds, collected);
     const std::vector<std::string> notes = LanguageNotes(byLanguage, thresholds);
     const std::vector<MeasureId> measures = MeasuresOfRows(byLanguage);
     const bool languages = AnyNotEnglish(byLanguage);

@@ -46,6 +46,9 @@ struct FileWalk {
     WordBatch batch; // the words of the text being counted
     Counting counting = Counting::Classic;
     bool keepParagraphs = true;
+    ParagraphSink* sink = nullptr;                 // null when every paragraph is kept
+    std::size_t index = 0;                         // the file's place among the input's files
+    std::uint32_t counted = 0;                     // the paragraphs counted so far
     const lxprecise::Language* language = nullptr; // where the document says none
     std::vector<std::string>* languageNotes = nullptr;
     std::map<std::string, std::int64_t> wordsByLanguage;
@@ -260,8 +263,9 @@ void ParagraphVisit(ObjectId docId, ObjectId object, void* context) {
         }
         p.page = Utf8OfHostText(PageOf(*doc, object));
     }
-    p.number = static_cast<std::uint32_t>(file.paragraphs.size() + 1);
-    file.paragraphs.push_back(std::move(p));
+    p.number = ++walk->counted;
+    if (!walk->sink || walk->sink->Take(walk->index, file, p))
+        file.paragraphs.push_back(std::move(p));
 }
 
 // The visit of the walk without the paragraph filter: the words of the objects the filter left
@@ -333,7 +337,8 @@ std::string OpenablePath(const std::string& path) {
 // The figures of one document; bookPath is the path of the book it belongs to, or "".
 FileFigures CollectFile(lxhost::Session& session, ObjectId doc, const std::string& name,
                         const std::string& bookPath, WordOccurrences* occurrences,
-                        Counting counting, bool keepParagraphs, const lxprecise::Language& language,
+                        Counting counting, bool keepParagraphs, ParagraphSink* sink,
+                        std::size_t index, const lxprecise::Language& language,
                         std::vector<std::string>* languageNotes) {
     FileFigures file;
     const lxhost::Document* opened = doc != 0 ? session.FindDocument(doc) : nullptr;
@@ -343,8 +348,16 @@ FileFigures CollectFile(lxhost::Session& session, ObjectId doc, const std::strin
         file.name = Utf8FileName(path, name);
     file.opened = doc != 0;
     file.path = OpenablePath(path);
-    FileWalk walk{&session, &file, occurrences, {}, {},           counting,
-                  keepParagraphs, &language, languageNotes, {}};
+    FileWalk walk;
+    walk.session = &session;
+    walk.file = &file;
+    walk.occurrences = occurrences;
+    walk.counting = counting;
+    walk.keepParagraphs = keepParagraphs || sink;
+    walk.sink = sink;
+    walk.index = index;
+    walk.language = &language;
+    walk.languageNotes = languageNotes;
     if (doc != 0) {
         WalkTextObjects(doc, true, ParagraphVisit, &walk);
         if (occurrences) {
@@ -354,11 +367,13 @@ FileFigures CollectFile(lxhost::Session& session, ObjectId doc, const std::strin
     }
     file.language = language.code;
     std::int64_t most = 0;
-    for (const auto& [code, words] : walk.wordsByLanguage)
+    for (const auto& [code, words] : walk.wordsByLanguage) {
+        file.languages.push_back(code);
         if (words > most) {
             most = words;
             file.language = code;
         }
+    }
     return file;
 }
 
@@ -369,16 +384,17 @@ struct BookWalk {
     std::string bookPath;
     Counting counting;
     bool keepParagraphs;
+    ParagraphSink* sink;
     const lxprecise::Language* language;
     std::vector<std::string>* languageNotes;
 };
 
 void BookFileVisit(ObjectId doc, const char* name, void* context) {
     auto* walk = static_cast<BookWalk*>(context);
-    walk->input->files.push_back(CollectFile(*walk->session, doc, name ? name : "", walk->bookPath,
-                                             walk->occurrences, walk->counting,
-                                             walk->keepParagraphs, *walk->language,
-                                             walk->languageNotes));
+    walk->input->files.push_back(
+        CollectFile(*walk->session, doc, name ? name : "", walk->bookPath, walk->occurrences,
+                    walk->counting, walk->keepParagraphs, walk->sink, walk->input->files.size(),
+                    *walk->language, walk->languageNotes));
 }
 
 } // namespace
@@ -469,12 +485,12 @@ const lxprecise::Language& RunLanguage(Counting counting, std::string_view code)
 
 FileFigures CollectDocument(lxhost::Session& session, ObjectId doc, Counting counting,
                             std::string_view languageCode) {
-    return CollectFile(session, doc, "", "", nullptr, counting, true,
+    return CollectFile(session, doc, "", "", nullptr, counting, true, nullptr, 0,
                        RunLanguage(counting, languageCode), nullptr);
 }
 
 InputFigures CollectFigures(lxhost::Host& host, ObjectId input, bool occurrences, Counting counting,
-                            std::string_view languageCode, bool paragraphs) {
+                            std::string_view languageCode, bool paragraphs, ParagraphSink* sink) {
     lxhost::Session& session = host.session();
     const lxprecise::Language& language = RunLanguage(counting, languageCode);
     InputFigures figures;
@@ -489,6 +505,7 @@ InputFigures CollectFigures(lxhost::Host& host, ObjectId input, bool occurrences
                       book ? book->path : "",
                       counting,
                       paragraphs,
+                      sink,
                       &language,
                       &figures.languageNotes};
         WalkBookFiles(input, kStatusExamining, BookFileVisit, &walk);
@@ -496,7 +513,7 @@ InputFigures CollectFigures(lxhost::Host& host, ObjectId input, bool occurrences
         const std::string served = TakeString(DocumentFileName(input), "Untitled");
         figures.files.push_back(CollectFile(session, input, served, "",
                                             occurrences ? &figures.occurrences : nullptr, counting,
-                                            paragraphs, language, &figures.languageNotes));
+                                            paragraphs, sink, 0, language, &figures.languageNotes));
         figures.name = figures.files.back().name;
     }
     for (const FileFigures& f : figures.files) {

@@ -62,6 +62,8 @@ struct FileFigures {
     // The language of most of its counted words (the run's language when it has none); the
     // measures of its row are this language's.
     std::string language;
+    // Every language its paragraphs were counted in, each once.
+    std::vector<std::string> languages;
     ReadabilityCounts totals{};
     std::int32_t longWords = 0;
     // Complex words as Gunning Fog counts them: under the classic profile every complex word.
@@ -120,6 +122,20 @@ struct InputFigures {
     WordOccurrences occurrences;
 };
 
+// What a command keeps of each counted paragraph, handed to it during the walk. A command that
+// shows only some of the paragraphs (the hardest, those that miss a rule) or a few small figures
+// of each keeps those and lets the rest go, rather than holding every paragraph's text and
+// sentences until the walk is over: they take several times the text they count.
+class ParagraphSink {
+  public:
+    virtual ~ParagraphSink() = default;
+    // A counted paragraph, in walk order, its figures complete (number, place, sentences); file
+    // is its file with its name and path set (its totals still being added up), at `index` among
+    // the input's files. Returns whether the paragraph is kept in the file's paragraphs, as the
+    // sink leaves it.
+    virtual bool Take(std::size_t index, const FileFigures& file, ParagraphFigures& paragraph) = 0;
+};
+
 // The tool as a client of its host: connects in the constructor, disconnects in the destructor.
 // Only one such client may exist at a time in a process.
 class HostClient {
@@ -144,9 +160,10 @@ class HostClient {
 // precise profile knows); the classic rules count English.
 // Without paragraphs, only the totals of each file are kept, not its paragraphs' figures (which
 // take some forty times the text they count: a book of many large files would not fit in memory).
+// With a sink, each paragraph goes to the sink, and is kept only where the sink says so.
 InputFigures CollectFigures(lxhost::Host& host, ObjectId input, bool occurrences = false,
-                            Counting counting = Counting::Classic,
-                            std::string_view language = "en", bool paragraphs = true);
+                            Counting counting = Counting::Classic, std::string_view language = "en",
+                            bool paragraphs = true, ParagraphSink* sink = nullptr);
 
 // The figures of one open document, counted with the profile in the language given (where the
 // document names none). Needs a connected HostClient.

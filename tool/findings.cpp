@@ -75,45 +75,70 @@ std::vector<FindingRule> RulesInForce(const Thresholds& thresholds) {
     return rules;
 }
 
+void AddParagraphFindings(const FileFigures& f, const ParagraphFigures& p,
+                          const Thresholds& thresholds, std::vector<Finding>* out) {
+    if (thresholds.maxParagraphGrade && p.counts.sentences >= kHardestMinSentences) {
+        // Graded as the hot spots rank it: by the paragraph's language's grade formula, named
+        // where it is not English's Flesch-Kincaid.
+        const double grade = ShownValue(GradeOf(p.counts, p.longWords, p.language));
+        const double limit = *thresholds.maxParagraphGrade;
+        if (std::isfinite(grade) && grade > limit) {
+            const Place at = PlaceOf(f, &p);
+            const std::string label = GradeLabel(p.language);
+            const std::string graded = label.empty()
+                                           ? "Flesch-Kincaid grade " + ValueText(grade)
+                                           : "grade " + ValueText(grade) + " (" + label + ")";
+            out->push_back({at.path, at.line, at.column, kMaxParagraphGradeName,
+                            "paragraph at " + graded + ", above the limit of " + ValueText(limit) +
+                                ": " + Quoted(p.text),
+                            grade, limit});
+        }
+    }
+    if (!thresholds.maxSentenceLength)
+        return;
+    const double limit = *thresholds.maxSentenceLength;
+    for (const SentenceFigures& s : p.sentences) {
+        if (s.counts.words <= limit)
+            continue;
+        const Place at = PlaceOf(f, &p, &s);
+        out->push_back({at.path, at.line, at.column, kMaxSentenceLengthName,
+                        "sentence of " + std::to_string(s.counts.words) +
+                            " words, more than the limit of " + FigureText(limit) + ": " +
+                            Quoted(std::string_view(p.text).substr(s.offset, s.length)),
+                        static_cast<double>(s.counts.words), limit});
+    }
+}
+
 std::vector<Finding> FileFindings(const FileFigures& f, const Thresholds& thresholds) {
     std::vector<Finding> findings;
     if (!f.opened)
         return findings;
     AddFileMisses(PlaceOf(f).path, "the file", f.totals, f.longWords, f.fogComplexWords, thresholds,
                   &findings);
-    for (const ParagraphFigures& p : f.paragraphs) {
-        if (thresholds.maxParagraphGrade && p.counts.sentences >= kHardestMinSentences) {
-            // Graded as the hot spots rank it: by the paragraph's language's grade formula,
-            // named where it is not English's Flesch-Kincaid.
-            const double grade = ShownValue(GradeOf(p.counts, p.longWords, p.language));
-            const double limit = *thresholds.maxParagraphGrade;
-            if (std::isfinite(grade) && grade > limit) {
-                const Place at = PlaceOf(f, &p);
-                const std::string label = GradeLabel(p.language);
-                const std::string graded = label.empty()
-                                               ? "Flesch-Kincaid grade " + ValueText(grade)
-                                               : "grade " + ValueText(grade) + " (" + label + ")";
-                findings.push_back({at.path, at.line, at.column, kMaxParagraphGradeName,
-                                    "paragraph at " + graded + ", above the limit of " +
-                                        ValueText(limit) + ": " + Quoted(p.text),
-                                    grade, limit});
-            }
-        }
-        if (!thresholds.maxSentenceLength)
-            continue;
-        const double limit = *thresholds.maxSentenceLength;
-        for (const SentenceFigures& s : p.sentences) {
-            if (s.counts.words <= limit)
-                continue;
-            const Place at = PlaceOf(f, &p, &s);
-            findings.push_back({at.path, at.line, at.column, kMaxSentenceLengthName,
-                                "sentence of " + std::to_string(s.counts.words) +
-                                    " words, more than the limit of " + FigureText(limit) + ": " +
-                                    Quoted(std::string_view(p.text).substr(s.offset, s.length)),
-                                static_cast<double>(s.counts.words), limit});
-        }
-    }
+    for (const ParagraphFigures& p : f.paragraphs)
+        AddParagraphFindings(f, p, thresholds, &findings);
     return findings;
+}
+
+std::vector<Finding> FileFindings(const FileFigures& f, const Thresholds& thresholds,
+                                  const std::vector<Finding>& paragraphFindings) {
+    std::vector<Finding> findings = FileFindings(f, thresholds);
+    if (f.opened)
+        findings.insert(findings.end(), paragraphFindings.begin(), paragraphFindings.end());
+    return findings;
+}
+
+bool FindingCollector::Take(std::size_t index, const FileFigures& file,
+                            ParagraphFigures& paragraph) {
+    if (byFile_.size() <= index)
+        byFile_.resize(index + 1);
+    AddParagraphFindings(file, paragraph, thresholds_, &byFile_[index]);
+    return false;
+}
+
+const std::vector<Finding>& FindingCollector::Of(std::size_t index) const {
+    static const std::vector<Finding> none;
+    return index < byFile_.size() ? byFile_[index] : none;
 }
 
 std::vector<Finding> TotalFindings(const std::string& path, const char* whose,

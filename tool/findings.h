@@ -48,6 +48,29 @@ std::vector<FindingRule> RulesInForce(const Thresholds& thresholds);
 // The findings of one file: its missed thresholds at its start, then its paragraphs' and
 // sentences' findings in text order; none when it could not be read.
 std::vector<Finding> FileFindings(const FileFigures& file, const Thresholds& thresholds);
+// The findings of one file from its paragraphs' findings gathered during the walk (see
+// FindingCollector): its missed thresholds at its start, then those.
+std::vector<Finding> FileFindings(const FileFigures& file, const Thresholds& thresholds,
+                                  const std::vector<Finding>& paragraphFindings);
+// The findings of one paragraph and its sentences, in text order, appended to out.
+void AddParagraphFindings(const FileFigures& file, const ParagraphFigures& paragraph,
+                          const Thresholds& thresholds, std::vector<Finding>* out);
+
+// The paragraphs' and sentences' findings of every file, gathered while the files are walked:
+// only the findings are kept, not the paragraphs. The sentence and paragraph rules do not depend
+// on a file's language, so the thresholds are those of the run.
+class FindingCollector : public ParagraphSink {
+  public:
+    explicit FindingCollector(const Thresholds& thresholds) : thresholds_(thresholds) {}
+    bool Take(std::size_t index, const FileFigures& file, ParagraphFigures& paragraph) override;
+    // The findings of the file at index among the input's files; none when it has none.
+    const std::vector<Finding>& Of(std::size_t index) const;
+
+  private:
+    Thresholds thresholds_;
+    std::vector<std::vector<Finding>> byFile_;
+};
+
 // The thresholds a book as a whole misses, at the start of the book (its name).
 std::vector<Finding> BookFindings(const InputFigures& figures, const Thresholds& thresholds);
 // The thresholds a total misses (a book's, or its files' in one language), at the start of path;

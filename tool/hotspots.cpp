@@ -8,17 +8,11 @@
 #include <cctype>
 #include <cmath>
 #include <cstring>
+#include <set>
 
 namespace lxtool {
 
 namespace {
-
-template <typename Spot, typename Key> void KeepTop(std::vector<Spot>& spots, int top, Key key) {
-    std::stable_sort(spots.begin(), spots.end(),
-                     [&](const Spot& a, const Spot& b) { return key(a) > key(b); });
-    if (top >= 0 && spots.size() > static_cast<std::size_t>(top))
-        spots.resize(static_cast<std::size_t>(top));
-}
 
 constexpr std::string_view kHeadingPrefix = "heading";
 constexpr std::string_view kTitleFormats[] = {"title", "subtitle", "chaptertitle", "sectiontitle"};
@@ -101,35 +95,98 @@ std::string GradeFormulas() {
 }
 
 bool AllByKincaid(const InputFigures& figures) {
-    for (const FileFigures& f : figures.files)
+    for (const FileFigures& f : figures.files) {
+        // The languages the walk met, and those of any paragraph kept (or made by hand).
+        for (const std::string& language : f.languages)
+            if (!GradeLabel(language).empty())
+                return false;
         for (const ParagraphFigures& p : f.paragraphs)
             if (!GradeLabel(p.language).empty())
                 return false;
+    }
     return true;
 }
 
-Hotspots FindHotspots(const InputFigures& figures, const HotspotOptions& options) {
-    Hotspots h;
-    for (const FileFigures& f : figures.files) {
-        for (const ParagraphFigures& p : f.paragraphs) {
-            if (p.counts.sentences >= kHardestMinSentences)
-                h.hardest.push_back({&f, &p});
-            if (p.counts.complexWords > 0)
-                h.mostComplex.push_back({&f, &p});
-            for (const SentenceFigures& s : p.sentences)
-                if (s.counts.words >= options.longSentenceWords)
-                    h.longest.push_back({&f, &p, &s});
-        }
+std::vector<HotspotCollector::Entry> HotspotCollector::Ranked(std::vector<Entry> entries) const {
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const Entry& a, const Entry& b) { return a.key > b.key; });
+    if (entries.size() > static_cast<std::size_t>(options_.top))
+        entries.resize(static_cast<std::size_t>(options_.top));
+    return entries;
+}
+
+bool HotspotCollector::Enters(const List& list, double key) const {
+    // Among equal keys the one that came first ranks first: a newcomer that only equals the last
+    // of the top stays out.
+    return options_.top > 0 && (!list.cut || key > list.floor);
+}
+
+void HotspotCollector::Offer(List& list, Entry entry) const {
+    list.entries.push_back(std::move(entry));
+    // Cut back to the top each time the candidates reach twice as many: each is ranked a few
+    // times at most, however large the top.
+    if (list.entries.size() >= 2 * static_cast<std::size_t>(options_.top)) {
+        list.entries = Ranked(std::move(list.entries));
+        list.cut = true;
+        list.floor = list.entries.back().key;
     }
-    KeepTop(h.hardest, options.top, [](const ParagraphSpot& s) {
-        const double grade =
-            GradeOf(s.paragraph->counts, s.paragraph->longWords, s.paragraph->language);
-        return std::isfinite(grade) ? grade : -HUGE_VAL;
-    });
-    KeepTop(h.longest, options.top, [](const SentenceSpot& s) { return s.sentence->counts.words; });
-    KeepTop(h.mostComplex, options.top,
-            [](const ParagraphSpot& s) { return s.paragraph->counts.complexWords; });
+}
+
+bool HotspotCollector::Take(std::size_t index, const FileFigures&, ParagraphFigures& p) {
+    // Copied once, when it first enters a list.
+    std::shared_ptr<const ParagraphFigures> copy;
+    auto kept = [&] {
+        if (!copy)
+            copy = std::make_shared<const ParagraphFigures>(p);
+        return copy;
+    };
+    if (p.counts.sentences >= kHardestMinSentences) {
+        const double grade = GradeOf(p.counts, p.longWords, p.language);
+        const double key = std::isfinite(grade) ? grade : -HUGE_VAL;
+        if (Enters(hardest_, key))
+            Offer(hardest_, {key, index, kept(), 0});
+    }
+    if (p.counts.complexWords > 0 && Enters(mostComplex_, p.counts.complexWords))
+        Offer(mostComplex_, {static_cast<double>(p.counts.complexWords), index, kept(), 0});
+    for (std::size_t i = 0; i < p.sentences.size(); ++i) {
+        const std::int32_t words = p.sentences[i].counts.words;
+        if (words >= options_.longSentenceWords && Enters(longest_, words))
+            Offer(longest_, {static_cast<double>(words), index, kept(), i});
+    }
+    return false;
+}
+
+Hotspots HotspotCollector::Result(const InputFigures& figures) const {
+    Hotspots h;
+    auto fileOf = [&](const Entry& e) {
+        return e.file < figures.files.size() ? &figures.files[e.file] : nullptr;
+    };
+    std::set<const ParagraphFigures*> seen; // a --top of thousands keeps as many paragraphs
+    auto keep = [&](const Entry& e) {
+        if (seen.insert(e.paragraph.get()).second)
+            h.kept.push_back(e.paragraph);
+    };
+    for (const Entry& e : Ranked(hardest_.entries)) {
+        h.hardest.push_back({fileOf(e), e.paragraph.get()});
+        keep(e);
+    }
+    for (const Entry& e : Ranked(longest_.entries)) {
+        h.longest.push_back({fileOf(e), e.paragraph.get(), &e.paragraph->sentences[e.sentence]});
+        keep(e);
+    }
+    for (const Entry& e : Ranked(mostComplex_.entries)) {
+        h.mostComplex.push_back({fileOf(e), e.paragraph.get()});
+        keep(e);
+    }
     return h;
+}
+
+Hotspots FindHotspots(const InputFigures& figures, const HotspotOptions& options) {
+    HotspotCollector collector(options);
+    for (std::size_t i = 0; i < figures.files.size(); ++i)
+        for (ParagraphFigures p : figures.files[i].paragraphs)
+            collector.Take(i, figures.files[i], p);
+    return collector.Result(figures);
 }
 
 std::string FirstWords(std::string_view hostText, int words) {

@@ -4,6 +4,7 @@
 
 #include "tool/figures.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -37,9 +38,45 @@ struct Hotspots {
     std::vector<ParagraphSpot> hardest;     // by grade (GradeMeasureOf), highest first
     std::vector<SentenceSpot> longest;      // by words, most first
     std::vector<ParagraphSpot> mostComplex; // by complex words, most first
+    // The paragraphs the spots show, which the spots point into (a paragraph in several lists
+    // is kept once).
+    std::vector<std::shared_ptr<const ParagraphFigures>> kept;
 };
 
-// At most options.top of each; ties keep book order. The spots point into figures.
+// The hot spots gathered during the walk: each list ranked as the paragraphs come, at most
+// options.top of each kept, with their paragraphs' text; every other paragraph is let go.
+class HotspotCollector : public ParagraphSink {
+  public:
+    explicit HotspotCollector(const HotspotOptions& options) : options_(options) {}
+    bool Take(std::size_t index, const FileFigures& file, ParagraphFigures& paragraph) override;
+    // The spots, their files in figures (the input the walk counted).
+    Hotspots Result(const InputFigures& figures) const;
+
+  private:
+    struct Entry {
+        double key;
+        std::size_t file;
+        std::shared_ptr<const ParagraphFigures> paragraph;
+        std::size_t sentence; // index among the paragraph's sentences (longest sentences only)
+    };
+    // A list's candidates in the order they came; once it has been cut to the top, the key a
+    // newcomer must pass.
+    struct List {
+        std::vector<Entry> entries;
+        bool cut = false;
+        double floor = 0;
+    };
+    bool Enters(const List& list, double key) const;
+    void Offer(List& list, Entry entry) const;
+    // The candidates ranked, highest key first and equal keys in the order they came, at most
+    // options.top.
+    std::vector<Entry> Ranked(std::vector<Entry> entries) const;
+
+    HotspotOptions options_;
+    List hardest_, longest_, mostComplex_;
+};
+
+// At most options.top of each; ties keep book order. The spots' files are figures' files.
 Hotspots FindHotspots(const InputFigures& figures, const HotspotOptions& options);
 
 // The first `words` words of host text, in UTF-8, with "..." when there is more.

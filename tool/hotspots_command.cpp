@@ -129,9 +129,11 @@ nlohmann::json SpotJson(const SpotRow& r, Counting counting) {
 
 int RunHotspots(const ToolCommand&, const ToolOptions& options, std::ostream& out,
                 std::ostream& err) {
-    Measured m = MeasureInput(options, options.excludeFormats, err);
+    // Only the spots shown are kept during the walk, not every paragraph.
+    HotspotCollector collector(options.hotspots);
+    Measured m = MeasureInput(options, options.excludeFormats, err, false, false, &collector);
     const bool measured = m.status == kExitOk || !m.figures.files.empty();
-    const Hotspots h = FindHotspots(m.figures, options.hotspots);
+    const Hotspots h = collector.Result(m.figures);
     const std::string longTitle = "Longest sentences (" +
                                   std::to_string(options.hotspots.longSentenceWords) +
                                   " words or more)";

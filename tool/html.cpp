@@ -16,8 +16,8 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <ostream>
-#include <unordered_map>
 
 #ifndef LX_VERSION
 #define LX_VERSION "0.0.0"
@@ -203,24 +203,30 @@ void BarChart(std::string& h, const InputFigures& f, const Thresholds& t) {
 
 // Where a paragraph is: its source place (path:line:column) where the reader kept it, else its
 // file's name; then its number, page and format.
+std::string Where(const FileFigures& file, std::uint32_t number, const std::string& page,
+                  const std::string& format, std::uint32_t line, std::uint32_t column) {
+    std::string where = line != 0 ? SourcePlace(file, line, column) : file.name;
+    where += ", paragraph " + std::to_string(number);
+    if (!page.empty())
+        where += ", page " + page;
+    if (!format.empty())
+        where += ", format " + format;
+    return where;
+}
+
 std::string Where(const FileFigures& file, const ParagraphFigures& p, std::uint32_t line,
                   std::uint32_t column) {
-    std::string where = line != 0 ? SourcePlace(file, line, column) : file.name;
-    where += ", paragraph " + std::to_string(p.number);
-    if (!p.page.empty())
-        where += ", page " + p.page;
-    if (!p.format.empty())
-        where += ", format " + p.format;
-    return where;
+    return Where(file, p.number, p.page, p.format, line, column);
 }
 
 std::string Where(const FileFigures& file, const ParagraphFigures& p) {
     return Where(file, p, p.line, p.column);
 }
 
-// The hot spots' list items by the paragraph they show: a paragraph in several lists is linked
-// to the first (hardest, then most complex words, then longest sentences).
-using Anchors = std::unordered_map<const ParagraphFigures*, std::string>;
+// The hot spots' list items by the paragraph they show (its file and number): a paragraph in
+// several lists is linked to the first (hardest, then most complex words, then longest
+// sentences).
+using Anchors = std::map<std::pair<const FileFigures*, std::uint32_t>, std::string>;
 
 std::string AnchorOf(const char* list, std::size_t index) {
     return std::string(list) + "-" + std::to_string(index + 1);
@@ -229,11 +235,15 @@ std::string AnchorOf(const char* list, std::size_t index) {
 Anchors HotspotAnchors(const Hotspots& spots) {
     Anchors anchors;
     for (std::size_t i = 0; i < spots.hardest.size(); ++i)
-        anchors.emplace(spots.hardest[i].paragraph, AnchorOf(kHardestList, i));
+        anchors.emplace(std::make_pair(spots.hardest[i].file, spots.hardest[i].paragraph->number),
+                        AnchorOf(kHardestList, i));
     for (std::size_t i = 0; i < spots.mostComplex.size(); ++i)
-        anchors.emplace(spots.mostComplex[i].paragraph, AnchorOf(kComplexList, i));
+        anchors.emplace(
+            std::make_pair(spots.mostComplex[i].file, spots.mostComplex[i].paragraph->number),
+            AnchorOf(kComplexList, i));
     for (std::size_t i = 0; i < spots.longest.size(); ++i)
-        anchors.emplace(spots.longest[i].paragraph, AnchorOf(kLongestList, i));
+        anchors.emplace(std::make_pair(spots.longest[i].file, spots.longest[i].paragraph->number),
+                        AnchorOf(kLongestList, i));
     return anchors;
 }
 
@@ -255,10 +265,9 @@ std::string UrlPath(std::string_view path) {
     return out;
 }
 
-// The link from the page to a line of a source file: the file's path from the page's folder and
-// "#L" with the line, the fragment source viewers jump to. "" where the path or line is unknown.
-std::string SourceLink(const FileFigures& file, std::uint32_t line, const std::string& pageFolder) {
-    if (file.path.empty() || line == 0)
+// The path of a source file from the page's folder, as a URL's path; "" where it is unknown.
+std::string SourceFromPage(const FileFigures& file, const std::string& pageFolder) {
+    if (file.path.empty())
         return "";
     namespace fs = std::filesystem;
     std::error_code ec;
@@ -268,14 +277,24 @@ std::string SourceLink(const FileFigures& file, std::uint32_t line, const std::s
         fs::absolute(file.path, ec).lexically_normal().lexically_relative(from.lexically_normal());
     if (ec || relative.empty())
         return "";
-    return UrlPath(relative.generic_string()) + "#L" + std::to_string(line);
+    return UrlPath(relative.generic_string());
+}
+
+// The link from the page to a line of a source file: the file's path from the page's folder
+// (SourceFromPage) and "#L" with the line, the fragment source viewers jump to. "" where the path
+// or line is unknown.
+std::string SourceLink(const std::string& source, std::uint32_t line) {
+    if (source.empty() || line == 0)
+        return "";
+    return source + "#L" + std::to_string(line);
 }
 
 // Every paragraph a block of one unit in a strip as wide as the page, coloured by its grade, or
 // drawn as a heading; its place and grade on hover, a link to it in the hot spots or else to its
 // source line.
-void Strips(std::string& h, const InputFigures& f, const Anchors& anchors,
-            const std::string& pageFolder) {
+void Strips(std::string& h, const InputFigures& f, const std::vector<PageFile>& pageFiles,
+            const Anchors& anchors, const std::string& pageFolder) {
+    static const PageFile none;
     h += "<section id=\"paragraphs\">\n<h2>Every paragraph by difficulty</h2>\n";
     h += AllByKincaid(f)
              ? "<p class=\"legend\">Flesch-Kincaid grade:"
@@ -283,8 +302,11 @@ void Strips(std::string& h, const InputFigures& f, const Anchors& anchors,
     for (int c = 0; c <= kClassUnknown; ++c)
         h += "<span class=\"swatch d" + std::to_string(c) + "\"></span>" + kClassNames[c];
     h += "<span class=\"swatch dh\"></span>heading</p>\n";
-    for (const FileFigures& file : f.files) {
-        const std::size_t n = file.paragraphs.size();
+    for (std::size_t fi = 0; fi < f.files.size(); ++fi) {
+        const FileFigures& file = f.files[fi];
+        const PageFile& page = fi < pageFiles.size() ? pageFiles[fi] : none;
+        const std::size_t n = page.strip.size();
+        const std::string source = SourceFromPage(file, pageFolder); // once for its paragraphs
         h += "<h3>" + HtmlEscape(file.name) + " <small>(" +
              Counted(static_cast<std::int64_t>(n), "paragraph", "paragraphs") + ")</small></h3>\n";
         h += "<svg class=\"strip\" viewBox=\"0 0 " + std::to_string(std::max<std::size_t>(n, 1)) +
@@ -292,20 +314,22 @@ void Strips(std::string& h, const InputFigures& f, const Anchors& anchors,
              "\" preserveAspectRatio=\"none\" role=\"img\" aria-label=\"" + HtmlEscape(file.name) +
              ": paragraphs by difficulty\">\n";
         for (std::size_t i = 0; i < n; ++i) {
-            const ParagraphFigures& p = file.paragraphs[i];
-            const double grade = GradeOf(p.counts, p.longWords, p.language);
-            const std::string label = GradeLabel(p.language);
-            const bool heading = IsHeadingFormat(p.format);
+            const StripParagraph& p = page.strip[i];
+            const auto number = static_cast<std::uint32_t>(i + 1);
+            const std::string& format = page.names[p.format];
+            const double grade = p.grade;
+            const std::string label = GradeLabel(page.names[p.language]);
+            const bool heading = IsHeadingFormat(format);
             const std::string cls = heading ? "dh" : "d" + std::to_string(DifficultyClass(grade));
             const std::string rect =
                 "<rect class=\"" + cls + "\" x=\"" + std::to_string(i) + "\" y=\"0\" width=\"1\" " +
                 "height=\"" + std::to_string(kStripHeight) + "\"><title>" +
-                HtmlEscape(Where(file, p)) + ": " + (heading ? "heading, " : "") + "grade " +
-                ValueText(grade) + (label.empty() ? "" : " (" + HtmlEscape(label) + ")") +
-                "</title></rect>";
-            const auto anchor = anchors.find(&p);
-            const std::string link = anchor != anchors.end() ? "#" + anchor->second
-                                                             : SourceLink(file, p.line, pageFolder);
+                HtmlEscape(Where(file, number, page.names[p.page], format, p.line, p.column)) +
+                ": " + (heading ? "heading, " : "") + "grade " + ValueText(grade) +
+                (label.empty() ? "" : " (" + HtmlEscape(label) + ")") + "</title></rect>";
+            const auto anchor = anchors.find(std::make_pair(&file, number));
+            const std::string link =
+                anchor != anchors.end() ? "#" + anchor->second : SourceLink(source, p.line);
             h += link.empty() ? rect + "\n"
                               : "<a href=\"" + HtmlEscape(link) + "\">" + rect + "</a>\n";
         }
@@ -315,17 +339,17 @@ void Strips(std::string& h, const InputFigures& f, const Anchors& anchors,
 }
 
 // A bar per sentence length class of a file, the last class every sentence longer than the rest.
-void SentenceLengths(std::string& h, const InputFigures& f) {
+void SentenceLengths(std::string& h, const InputFigures& f,
+                     const std::vector<PageFile>& pageFiles) {
     h += "<section id=\"lengths\">\n<h2>Sentence lengths per file</h2>\n"
          "<p>Sentences by their number of words.</p>\n";
     constexpr int kBins = kSentenceLengthBins;
     constexpr int width = kBins * kBinWidth;
     constexpr int height = kHistogramTop + kHistogramBars + kHistogramLabels;
-    for (const FileFigures& file : f.files) {
-        std::array<std::int64_t, kBins> bins{};
-        for (const ParagraphFigures& p : file.paragraphs)
-            for (const SentenceFigures& s : p.sentences)
-                ++bins[static_cast<std::size_t>(SentenceLengthBin(s.counts.words))];
+    for (std::size_t fi = 0; fi < f.files.size(); ++fi) {
+        const FileFigures& file = f.files[fi];
+        const std::array<std::int64_t, kBins> bins =
+            fi < pageFiles.size() ? pageFiles[fi].lengths : std::array<std::int64_t, kBins>{};
         const std::int64_t most =
             std::max<std::int64_t>(1, *std::max_element(bins.begin(), bins.end()));
         h += "<figure class=\"lengths\"><figcaption>" + HtmlEscape(file.name) + " <small>(" +
@@ -555,6 +579,35 @@ std::string HtmlEscape(std::string_view text) {
     return out;
 }
 
+bool PageCollector::Take(std::size_t index, const FileFigures& file, ParagraphFigures& p) {
+    hotspots.Take(index, file, p);
+    if (files.size() <= index) {
+        files.resize(index + 1);
+        nameIndex_.clear();
+    }
+    PageFile& page = files[index];
+    auto nameOf = [&](const std::string& name) {
+        const auto [at, added] =
+            nameIndex_.emplace(name, static_cast<std::uint32_t>(page.names.size()));
+        if (added)
+            page.names.push_back(name);
+        return at->second;
+    };
+    page.strip.push_back({GradeOf(p.counts, p.longWords, p.language), p.line, p.column,
+                          nameOf(p.format), nameOf(p.page), nameOf(p.language)});
+    for (const SentenceFigures& s : p.sentences)
+        ++page.lengths[static_cast<std::size_t>(SentenceLengthBin(s.counts.words))];
+    return false;
+}
+
+std::vector<PageFile> PageFilesOf(const InputFigures& figures) {
+    PageCollector collector(HotspotOptions{0, 0});
+    for (std::size_t i = 0; i < figures.files.size(); ++i)
+        for (ParagraphFigures p : figures.files[i].paragraphs)
+            collector.Take(i, figures.files[i], p);
+    return std::move(collector.files);
+}
+
 std::string RenderHtml(const HtmlInput& input) {
     const InputFigures& f = input.measured->figures;
     const auto digest = Sha256(kStyle);
@@ -585,8 +638,10 @@ std::string RenderHtml(const HtmlInput& input) {
     h += "</header>\n<main>\n";
     Summary(h, f, *input.measured);
     BarChart(h, f, *input.thresholds);
-    Strips(h, f, HotspotAnchors(*input.hotspots), input.pageFolder);
-    SentenceLengths(h, f);
+    const std::vector<PageFile> derived = input.files ? std::vector<PageFile>{} : PageFilesOf(f);
+    const std::vector<PageFile>& files = input.files ? *input.files : derived;
+    Strips(h, f, files, HotspotAnchors(*input.hotspots), input.pageFolder);
+    SentenceLengths(h, f, files);
     FileTable(h, f, *input.thresholds);
     HotspotSection(h, f, *input.hotspots, *input.hotspotOptions);
     WordSection(h, *input.measured);
@@ -608,17 +663,24 @@ int RunHtml(const ToolCommand&, const ToolOptions& options, std::ostream& out, s
                 options, "will not write the page over its input '" + options.output + "'",
                 kExitUsage, out, err);
     }
-    Measured m = MeasureInput(options, thresholds.excludeFormats, err, true);
+    // What the page shows is gathered during the walk; no paragraph is kept.
+    PageCollector collected(options.hotspots);
+    Measured m = MeasureInput(options, thresholds.excludeFormats, err, true, false, &collected);
     if (m.status != kExitOk && m.figures.files.empty())
         return Finish(options, ReportOf(options, m, m.status), out, err);
-    const Hotspots spots = FindHotspots(m.figures, options.hotspots);
-    const std::string page =
-        RenderHtml({&m, &spots, &options.hotspots, &thresholds,
-                    std::filesystem::path(options.output).parent_path().string()});
+    const Hotspots spots = collected.hotspots.Result(m.figures);
+    // The page is moved, not copied, into the file to save: a book's page is larger than its text.
+    std::vector<OutputFile> page;
+    page.push_back(
+        {options.output, RenderHtml({&m, &spots, &options.hotspots, &thresholds,
+                                     std::filesystem::path(options.output).parent_path().string(),
+                                     &collected.files})});
+    collected.files.clear();
+    collected.files.shrink_to_fit();
     // Written as --out writes: never over an input, over an existing file only with --force.
     RunReport report = ReportOf(options, m, m.status);
     SavePolicy policy{options.force, m.inputs};
-    if (!SaveOutputFiles({{options.output, page}}, policy, &report.errors, &report.saved))
+    if (!SaveOutputFiles(page, policy, &report.errors, &report.saved))
         report.exitStatus = kExitFile;
     return Finish(options, report, out, err);
 }

@@ -8,10 +8,55 @@
 #include "tool/hotspots.h"
 #include "tool/run.h"
 
+#include <array>
+#include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace lxtool {
+
+// The sentence length histogram's classes: 1 to 5 words, 6 to 10, and so on, the last class
+// every sentence longer than 50 words.
+constexpr int kSentenceLengthBinWords = 5;
+constexpr int kSentenceLengthBins = 11;
+
+// What the page's strip shows of a paragraph: its grade, where it is, its format and page (as
+// indexes into its file's names). No text.
+struct StripParagraph {
+    double grade = 0;
+    std::uint32_t line = 0;
+    std::uint32_t column = 0;
+    std::uint32_t format = 0;
+    std::uint32_t page = 0;
+    std::uint32_t language = 0; // its code among the names, for the formula it is graded by
+};
+
+// What the page shows of a file beyond its totals: each paragraph's strip block and its sentences
+// by length class.
+struct PageFile {
+    std::vector<StripParagraph> strip; // paragraph i + 1 is strip[i]
+    std::vector<std::string> names;    // formats, pages and languages, each once
+    std::array<std::int64_t, kSentenceLengthBins> lengths{};
+};
+
+// Gathers what the page shows during the walk: the hot spots, and for each file its strip and
+// its sentence lengths; no paragraph is kept.
+class PageCollector : public ParagraphSink {
+  public:
+    explicit PageCollector(const HotspotOptions& options) : hotspots(options) {}
+    bool Take(std::size_t index, const FileFigures& file, ParagraphFigures& paragraph) override;
+
+    HotspotCollector hotspots;
+    std::vector<PageFile> files; // by the files' index; a file with no paragraph may be missing
+
+  private:
+    std::map<std::string, std::uint32_t> nameIndex_; // of the file being walked
+};
+
+// The page's figures of input whose paragraphs were kept.
+std::vector<PageFile> PageFilesOf(const InputFigures& figures);
 
 struct HtmlInput {
     const Measured* measured;
@@ -21,6 +66,8 @@ struct HtmlInput {
     // The folder the page is written to, from which it links to the source files; "" for the
     // working folder.
     std::string pageFolder;
+    // The files' strips and sentence lengths; null to take them from the figures' paragraphs.
+    const std::vector<PageFile>* files = nullptr;
 };
 
 std::string RenderHtml(const HtmlInput& input);
@@ -36,10 +83,6 @@ std::string ChartLabel(std::string_view name, std::size_t characters);
 // paragraph whose grade cannot be computed.
 int DifficultyClass(double grade);
 
-// The sentence length histogram's classes: 1 to 5 words, 6 to 10, and so on, the last class
-// every sentence longer than 50 words.
-constexpr int kSentenceLengthBinWords = 5;
-constexpr int kSentenceLengthBins = 11;
 // The class of a sentence of `words` words.
 int SentenceLengthBin(std::int32_t words);
 

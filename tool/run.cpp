@@ -128,7 +128,7 @@ void CollectWordCounts(const InputFigures& figures, Measured* m, Counting counti
 }
 
 Measured MeasureInput(const ToolOptions& options, const std::vector<std::string>& excludeFormats,
-                      std::ostream& err, bool words, bool paragraphs) {
+                      std::ostream& err, bool words, bool paragraphs, ParagraphSink* sink) {
     Measured m;
     lxhost::Host host;
     host.SetAlertStream(nullptr);
@@ -166,8 +166,8 @@ Measured MeasureInput(const ToolOptions& options, const std::vector<std::string>
     {
         Progress progress(err, IsTerminal(err));
         ShowProgress shown(session, progress, !options.json);
-        m.figures =
-            CollectFigures(host, input, words, options.counting, options.language, paragraphs);
+        m.figures = CollectFigures(host, input, words, options.counting, options.language,
+                                   paragraphs, sink);
     }
     m.warnings.insert(m.warnings.end(), m.figures.languageNotes.begin(),
                       m.figures.languageNotes.end());

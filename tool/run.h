@@ -52,9 +52,10 @@ struct Measured {
 // the given formats excluded, and counts them; with words, also collects the word list with
 // counts as the plug-in's word-list command does. Errors name the file and the reason.
 // A book's walk is shown as progress on err, as for the plug-in's commands. Without paragraphs
-// only each file's totals are kept (see CollectFigures).
+// only each file's totals are kept; with a sink, what it keeps (see CollectFigures).
 Measured MeasureInput(const ToolOptions& options, const std::vector<std::string>& excludeFormats,
-                      std::ostream& err, bool words = false, bool paragraphs = true);
+                      std::ostream& err, bool words = false, bool paragraphs = true,
+                      ParagraphSink* sink = nullptr);
 
 // The words a word list of the figures (collected with occurrences) holds, in the plug-in's order.
 std::vector<ListedWord> SortedListedWords(const InputFigures& figures);

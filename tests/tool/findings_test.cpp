@@ -156,6 +156,22 @@ TEST(Findings, EachRuleFindsItsSentencesParagraphsAndFilesAtTheirPlaces) {
         for (const Finding& f : CollectFindings(book, t))
             got.emplace_back(f.path, f.line, f.column, f.rule);
         EXPECT_EQ(got, c.want);
+
+        // Gathered paragraph by paragraph during the walk, the paragraphs let go: the same.
+        FindingCollector collector(t);
+        InputFigures walked = SampleBook();
+        for (std::size_t i = 0; i < walked.files.size(); ++i) {
+            for (ParagraphFigures& p : walked.files[i].paragraphs)
+                EXPECT_FALSE(collector.Take(i, walked.files[i], p));
+            walked.files[i].paragraphs.clear();
+        }
+        got.clear();
+        for (std::size_t i = 0; i < walked.files.size(); ++i)
+            for (const Finding& f : FileFindings(walked.files[i], t, collector.Of(i)))
+                got.emplace_back(f.path, f.line, f.column, f.rule);
+        for (const Finding& f : BookFindings(walked, t))
+            got.emplace_back(f.path, f.line, f.column, f.rule);
+        EXPECT_EQ(got, c.want);
     }
 }
 

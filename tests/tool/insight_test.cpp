@@ -546,6 +546,58 @@ TEST(Hotspots, SentenceTextKeepsItsStop) {
     }
 }
 
+// Each list is ranked as the paragraphs come: the highest first, the first of equals first, at
+// most `top` kept; a paragraph's file is the one it came in.
+TEST(Hotspots, CollectedAsTheyComeKeepTheTopInBookOrder) {
+    constexpr int kNoWords = -1; // a paragraph whose grade cannot be computed
+    const struct {
+        const char* what;
+        int top;
+        std::vector<int> complex;   // complex words of paragraphs 1, 2, ...
+        std::vector<int> syllables; // of 3 sentences, 30 words each; kNoWords for no words
+        std::vector<std::uint32_t> mostComplex, hardest; // paragraph numbers, ranked
+    } cases[] = {
+        {"fewer than top", 5, {1, 3, 2}, {40, 60, 50}, {2, 3, 1}, {2, 3, 1}},
+        {"equals keep the first", 2, {2, 3, 3, 3}, {45, 50, 50, 50}, {2, 3}, {2, 3}},
+        {"an equal of the last kept stays out", 2, {5, 1, 1, 1}, {60, 40, 40, 40}, {1, 2}, {1, 2}},
+        {"a later higher one comes in", 2, {1, 1, 4}, {40, 40, 70}, {3, 1}, {3, 1}},
+        {"none asked for", 0, {3}, {50}, {}, {}},
+        {"many more than the top",
+         2,
+         {1, 5, 2, 5, 3, 5, 4},
+         {40, 60, 45, 60, 50, 60, 55},
+         {2, 4},
+         {2, 4}},
+        {"unranked without complex words", 3, {0, 2, 0}, {40, 40, 40}, {2}, {1, 2, 3}},
+        {"an unknown grade last", 3, {1, 1, 1}, {kNoWords, 40, 50}, {1, 2, 3}, {3, 2, 1}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        InputFigures figures;
+        figures.files.resize(2);
+        HotspotCollector collector(HotspotOptions{c.top, kDefaultLongSentenceWords});
+        for (std::size_t i = 0; i < c.complex.size(); ++i) {
+            ParagraphFigures p;
+            p.number = static_cast<std::uint32_t>(i + 1);
+            p.counts.sentences = 3;
+            p.counts.words = c.syllables[i] == kNoWords ? 0 : 30;
+            p.counts.syllables = c.syllables[i] == kNoWords ? 0 : c.syllables[i];
+            p.counts.complexWords = c.complex[i];
+            EXPECT_FALSE(collector.Take(i % 2, figures.files[i % 2], p));
+        }
+        const Hotspots h = collector.Result(figures);
+        std::vector<std::uint32_t> complex, hardest;
+        for (const ParagraphSpot& s : h.mostComplex) {
+            complex.push_back(s.paragraph->number);
+            EXPECT_EQ(s.file, &figures.files[(s.paragraph->number - 1) % 2]);
+        }
+        for (const ParagraphSpot& s : h.hardest)
+            hardest.push_back(s.paragraph->number);
+        EXPECT_EQ(complex, c.mostComplex);
+        EXPECT_EQ(hardest, c.hardest);
+    }
+}
+
 TEST(Hotspots, HeadingFormatsAreTheReadersHeadingsAndTitles) {
     const std::pair<const char*, bool> cases[] = {
         {"Heading1", true},     {"Heading6", true},     {"heading2", true},
