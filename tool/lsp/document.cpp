@@ -3,6 +3,7 @@
 #include "analysis/precise/precise.h"
 #include "host/api/host.h"
 #include "host/formats/registry.h"
+#include "support/path.h"
 #include "tool/findings.h"
 #include "tool/hotspots.h"
 #include "tool/measures.h"
@@ -10,6 +11,7 @@
 #include "tool/run.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 
 namespace lxtool::lsp {
@@ -48,22 +50,14 @@ bool MeasuredFormat(const lxhost::FileFormat& format) {
     }
 }
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 std::string PercentDecoded(std::string_view s) {
     std::string out;
     out.reserve(s.size());
     for (std::size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '%' && i + 2 < s.size() && HexDigit(s[i + 1]) >= 0 && HexDigit(s[i + 2]) >= 0) {
-            out.push_back(static_cast<char>(HexDigit(s[i + 1]) * 16 + HexDigit(s[i + 2])));
+        if (s[i] == '%' && i + 2 < s.size() &&
+            std::isxdigit(static_cast<unsigned char>(s[i + 1])) &&
+            std::isxdigit(static_cast<unsigned char>(s[i + 2]))) {
+            out.push_back(static_cast<char>(HexByte(s[i + 1], s[i + 2])));
             i += 2;
         } else {
             out.push_back(s[i]);
