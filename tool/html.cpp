@@ -71,7 +71,8 @@ td.result { text-align: left; white-space: nowrap; }
 tr.misses td { text-align: left; border-bottom: 1px solid #ccc; }
 div.wide { overflow-x: auto; }
 svg text { font-size: 12px; fill: #1b1b1b; }
-.bar, .hbar { fill: #3f6fb5; } .threshold { stroke: #b71c1c; stroke-width: 2; stroke-dasharray: 5 3; }
+.bar, .hbar { fill: #3f6fb5; }
+.threshold { stroke: #b71c1c; stroke-width: 2; stroke-dasharray: 5 3; }
 .threshold-label { fill: #b71c1c; }
 .strip { width: 100%; height: 1.6rem; display: block; border: 1px solid #bbb; }
 .d0 { fill: #2e7d32; background: #2e7d32; } .d1 { fill: #9ccc65; background: #9ccc65; }
@@ -80,7 +81,8 @@ svg text { font-size: 12px; fill: #1b1b1b; }
 .dh { fill: #7e57c2; background: #7e57c2; }
 .strip a rect:hover { fill-opacity: .6; }
 figure.lengths { display: inline-block; margin: .5rem 2rem 1rem 0; }
-figcaption { font-weight: bold; } .histogram text { font-size: 10px; } .histogram .axis { stroke: #888; }
+figcaption { font-weight: bold; }
+.histogram text { font-size: 10px; } .histogram .axis { stroke: #888; }
 .legend span.swatch { display: inline-block; width: .9rem; height: .9rem; margin: 0 .3rem 0 1rem;
                       vertical-align: middle; border: 1px solid #888; }
 li.hotspot { margin-bottom: 1rem; } li.hotspot p.where { margin: 0; color: #444; }

@@ -22,10 +22,37 @@ constexpr std::string_view kGermanAlways[] = {
     "str",  "tab", "kap",  "bd",  "u. u", "o. ä", "i. d. r", "geb",  "zzgl", "gem", "allg"};
 constexpr std::string_view kGermanBeforeLower[] = {"usw", "etc", "u. ä"};
 
-constexpr std::string_view kFrenchAlways[] = {"p. ex", "p.ex", "m",   "mm",  "mme",    "mlle", "dr",
-                                              "pr",    "no",   "n°",  "fig", "cf",     "env",  "p",
-                                              "pp",    "chap", "vol", "art", "c.-à-d", "ex",   "éd",
-                                              "réf",   "sq",   "av",  "bd",  "st",     "ste"};
+// clang-format off
+constexpr std::string_view kFrenchAlways[] = {
+    "p. ex",
+    "p.ex",
+    "m",
+    "mm",
+    "mme",
+    "mlle",
+    "dr",
+    "pr",
+    "no",
+    "n°",
+    "fig",
+    "cf",
+    "env",
+    "p",
+    "pp",
+    "chap",
+    "vol",
+    "art",
+    "c.-à-d",
+    "ex",
+    "éd",
+    "réf",
+    "sq",
+    "av",
+    "bd",
+    "st",
+    "ste",
+};
+// clang-format on
 constexpr std::string_view kFrenchBeforeLower[] = {"etc"};
 
 constexpr std::string_view kSpanishAlways[] = {
