@@ -77,17 +77,25 @@ Span Trimmed(std::string_view text, Span s) {
     return {b, e - b};
 }
 
+// Appends the lower case of one code point; ASCII without ICU.
+template <typename Out> void AppendLower(UChar32 c, Out* out) {
+    if (c < 0x80) {
+        out->push_back(static_cast<char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c));
+        return;
+    }
+    char buffer[4];
+    int32_t n = 0;
+    UBool error = false;
+    U8_APPEND(reinterpret_cast<uint8_t*>(buffer), n, 4, u_tolower(c), error);
+    if (!error)
+        out->append(buffer, static_cast<std::size_t>(n));
+}
+
 std::string Lower(std::string_view word) {
     std::string out;
-    for (std::size_t i = 0, next = 0; i < word.size(); i = next) {
-        const UChar32 c = u_tolower(CodePointAt(word, i, &next));
-        char buffer[4];
-        int32_t n = 0;
-        UBool error = false;
-        U8_APPEND(reinterpret_cast<uint8_t*>(buffer), n, 4, c, error);
-        if (!error)
-            out.append(buffer, static_cast<std::size_t>(n));
-    }
+    out.reserve(word.size());
+    for (std::size_t i = 0, next = 0; i < word.size(); i = next)
+        AppendLower(CodePointAt(word, i, &next), &out);
     return out;
 }
 
@@ -114,58 +122,83 @@ UChar32 FirstLetterOrDigit(std::string_view text) {
     return 0;
 }
 
-// A token with its closing punctuation and its final period taken off, lower case: "Dr." ->
-// "dr", "(e.g.," -> "e.g".
-std::string AbbreviationOf(std::string_view token) {
+// Whether a token is a dotted abbreviation: a period inside it besides its final one, its
+// opening brackets and quotation marks aside ("p.m.", "(e.g.", not "Dr.").
+bool IsDottedAbbreviation(std::string_view token) {
     while (!token.empty() &&
            (token.front() == '(' || token.front() == '"' || token.front() == '\''))
         token.remove_prefix(1);
     if (token.empty() || token.back() != '.')
-        return "";
+        return false;
     token.remove_suffix(1);
-    return Lower(token);
+    return token.find('.') != std::string_view::npos;
 }
 
-// Whether the text before a break ends with one of the abbreviations and its period, the
-// abbreviation standing alone (after white space, an opening bracket or quotation mark, or at
-// the start): "... z. B." ends with "z. b", "... U.S." does not end with "s".
-bool EndsWithListed(std::span<const std::string_view> list, std::string_view before) {
-    std::size_t e = before.size(), start = 0;
-    while (e > 0 && IsSpace(CodePointBefore(before, e, &start)))
-        e = start;
-    if (e == 0 || before[e - 1] != '.')
-        return false;
-    --e;
-    // The longest abbreviation is a few letters with their periods and spaces.
-    constexpr std::size_t kTail = 24;
-    std::size_t b = e > kTail ? e - kTail : 0;
-    while (b > 0 && (static_cast<unsigned char>(before[b]) & 0xC0) == 0x80)
-        --b;
-    const std::string tail = Lower(before.substr(b, e - b));
-    for (std::string_view a : list) {
-        if (!std::string_view(tail).ends_with(a))
-            continue;
-        if (tail.size() == a.size()) {
-            if (b == 0)
-                return true;
-            continue;
-        }
-        const char c = tail[tail.size() - a.size() - 1];
-        if (c == ' ' || c == '\t' || c == '\n' || c == '(' || c == '[' || c == '"' || c == '\'')
-            return true;
+// The end of the text before a break as the abbreviations are matched against it: the last
+// bytes before its final period (white space after the period aside), lower case, in a buffer
+// of its own so that the check at every break allocates nothing.
+class AbbreviationTail {
+  public:
+    explicit AbbreviationTail(std::string_view before) {
+        std::size_t e = before.size(), start = 0;
+        while (e > 0 && IsSpace(CodePointBefore(before, e, &start)))
+            e = start;
+        if (e == 0 || before[e - 1] != '.')
+            return;
+        --e;
+        period_ = true;
+        // The longest abbreviation is a few letters with their periods and spaces.
+        constexpr std::size_t kTail = 24;
+        std::size_t b = e > kTail ? e - kTail : 0;
+        while (b > 0 && (static_cast<unsigned char>(before[b]) & 0xC0) == 0x80)
+            --b;
+        whole_ = b == 0;
+        const std::string_view tail = before.substr(b, e - b);
+        for (std::size_t i = 0, next = 0; i < tail.size(); i = next)
+            AppendLower(CodePointAt(tail, i, &next), this);
     }
-    return false;
-}
+    // Whether the text ends with the abbreviation and its period, the abbreviation standing
+    // alone (after white space, an opening bracket or quotation mark, or at the start): "... z.
+    // B." ends with "z. b", "... U.S." does not end with "s".
+    bool EndsWith(std::string_view a) const {
+        const std::string_view tail(bytes_.data(), size_);
+        if (!period_ || !tail.ends_with(a))
+            return false;
+        if (tail.size() == a.size())
+            return whole_;
+        const char c = tail[tail.size() - a.size() - 1];
+        return c == ' ' || c == '\t' || c == '\n' || c == '(' || c == '[' || c == '"' || c == '\'';
+    }
+    bool EndsWithListed(std::span<const std::string_view> list) const {
+        return std::any_of(list.begin(), list.end(),
+                           [this](std::string_view a) { return EndsWith(a); });
+    }
+
+    // For AppendLower: the lower case of at most 27 bytes is at most 81 (a malformed byte
+    // becomes U+FFFD), which the buffer holds.
+    void push_back(char c) { append(&c, 1); }
+    void append(const char* bytes, std::size_t n) {
+        if (size_ + n <= bytes_.size()) {
+            std::copy(bytes, bytes + n, bytes_.begin() + static_cast<std::ptrdiff_t>(size_));
+            size_ += n;
+        }
+    }
+
+  private:
+    bool period_ = false; // the text ends with a period
+    bool whole_ = false;  // the tail starts where the text does
+    std::array<char, 96> bytes_{};
+    std::size_t size_ = 0;
+};
 
 // Whether the break falls inside an abbreviation of several parts: the text before ends with
 // its first parts ("... z.") and the text after begins with the rest ("B. für ...").
-bool InsideListed(std::span<const std::string_view> list, std::string_view before,
+bool InsideListed(std::span<const std::string_view> list, const AbbreviationTail& before,
                   std::string_view after) {
     for (std::string_view a : list) {
         for (std::size_t k = a.find('.'); k != std::string_view::npos && k + 1 < a.size();
              k = a.find('.', k + 1)) {
-            const std::array<std::string_view, 1> firstParts{a.substr(0, k)};
-            if (!EndsWithListed(firstParts, before))
+            if (!before.EndsWith(a.substr(0, k)))
                 continue;
             std::string_view rest = a.substr(k + 1);
             while (!rest.empty() && rest.front() == ' ')
@@ -239,24 +272,25 @@ bool GoesOn(std::string_view before, std::string_view after, const Language& lan
         return false;
     const bool lower = u_islower(next);
     const bool capitalOrDigit = u_isupper(next) || u_istitle(next) || u_isdigit(next);
-    const std::string abbreviation = AbbreviationOf(token);
-    if (EndsWithListed(language.always, before))
+    if (lower && (EndsWithEllipsis(token) || EndsWithQuotedMark(token)))
+        return true;
+    // The abbreviations all end with a period.
+    if (last != '.')
+        return false;
+    const AbbreviationTail tail(before);
+    if (tail.EndsWithListed(language.always))
         return true;
     for (auto list : {language.always, language.beforeCapital, language.beforeLower})
-        if (InsideListed(list, before, after))
+        if (InsideListed(list, tail, after))
             return true;
     // After a title a name or a number follows, and a lower-case word does not start a sentence
     // after one either ("Acme Inc. in Boston").
-    if ((capitalOrDigit || lower) && EndsWithListed(language.beforeCapital, before))
+    if ((capitalOrDigit || lower) && tail.EndsWithListed(language.beforeCapital))
         return true;
-    if (lower && EndsWithListed(language.beforeLower, before))
+    if (lower && tail.EndsWithListed(language.beforeLower))
         return true;
     // A dotted abbreviation ("p.m.", "a.m.", "U.S.") before a lower-case word.
-    if (lower && abbreviation.find('.') != std::string::npos && !EndsWithEllipsis(token))
-        return true;
-    if (lower && (EndsWithEllipsis(token) || EndsWithQuotedMark(token)))
-        return true;
-    return false;
+    return lower && IsDottedAbbreviation(token) && !EndsWithEllipsis(token);
 }
 
 // Where a lower-case word after ". " starts a sentence that ICU ran on: after a plain word (no
@@ -401,10 +435,13 @@ struct KnownWords {
     WordFigures uncached;
 };
 
-WordFigures FiguresOf(std::string_view text, const Language& language) {
-    // One table per language: a word's syllables are its language's.
+// The thread's words of a language: a word's syllables are its language's.
+KnownWords& KnownWordsOf(const Language& language) {
     thread_local std::map<const Language*, KnownWords> knownByLanguage;
-    KnownWords& known = knownByLanguage[&language];
+    return knownByLanguage[&language];
+}
+
+WordFigures FiguresOf(KnownWords& known, std::string_view text, const Language& language) {
     const std::uint64_t hash = WordHash(text);
     auto wordAt = [&](std::uint32_t i) { return std::string_view(known.words[i]); };
     if (const auto* slot = known.table.Find(text, hash, wordAt))
@@ -416,6 +453,24 @@ WordFigures FiguresOf(std::string_view text, const Language& language) {
         known.figures.push_back(figures);
     }
     return figures;
+}
+
+Word CountKnownWord(KnownWords& known, std::string_view text, bool first,
+                    const Language& language) {
+    Word word;
+    word.span = {0, text.size()};
+    word.text = text;
+    const WordFigures figures = FiguresOf(known, text, language);
+    word.syllables = figures.syllables;
+    word.characters = figures.characters;
+    word.complex = word.syllables >= kComplexSyllables;
+    if (word.complex) {
+        std::size_t next = 0;
+        const UChar32 c = CodePointAt(text, 0, &next);
+        const bool properNoun = !first && (u_isupper(c) || u_istitle(c));
+        word.fogComplex = !properNoun && figures.fogComplexInside;
+    }
+    return word;
 }
 
 } // namespace
@@ -563,20 +618,7 @@ Word CountWord(std::string_view text, bool first) {
 }
 
 Word CountWord(std::string_view text, bool first, const Language& language) {
-    Word word;
-    word.span = {0, text.size()};
-    word.text = text;
-    const WordFigures figures = FiguresOf(text, language);
-    word.syllables = figures.syllables;
-    word.characters = figures.characters;
-    word.complex = word.syllables >= kComplexSyllables;
-    if (word.complex) {
-        std::size_t next = 0;
-        const UChar32 c = CodePointAt(text, 0, &next);
-        const bool properNoun = !first && (u_isupper(c) || u_istitle(c));
-        word.fogComplex = !properNoun && figures.fogComplexInside;
-    }
-    return word;
+    return CountKnownWord(KnownWordsOf(language), text, first, language);
 }
 
 std::vector<Sentence> Analyse(std::string_view text) {
@@ -587,6 +629,7 @@ std::vector<Sentence> Analyse(std::string_view text, const Language& language) {
     std::vector<Sentence> out;
     const std::vector<Span> sentences = Sentences(text, language);
     out.reserve(sentences.size());
+    KnownWords& known = KnownWordsOf(language);
     for (const Span& s : sentences) {
         Sentence sentence;
         sentence.span = s;
@@ -595,7 +638,7 @@ std::vector<Sentence> Analyse(std::string_view text, const Language& language) {
         const std::vector<Span> words = Words(body);
         sentence.words.reserve(words.size());
         for (const Span& w : words) {
-            Word word = CountWord(body.substr(w.offset, w.length), first, language);
+            Word word = CountKnownWord(known, body.substr(w.offset, w.length), first, language);
             word.span = {s.offset + w.offset, w.length};
             first = false;
             sentence.words.push_back(word);
