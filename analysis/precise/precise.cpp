@@ -1,6 +1,7 @@
 #include "analysis/precise/precise.h"
 #include "analysis/word_table.h"
 
+#include "analysis/precise/ascii_sentences.h"
 #include "analysis/precise/languages.h"
 
 #include <unicode/brkiter.h>
@@ -487,7 +488,14 @@ std::vector<Span> Sentences(std::string_view original, const Language& language)
     const std::string_view text = joined.empty() ? original : std::string_view(joined);
     icu::BreakIterator* iterator = SentenceIterator(language);
     std::vector<Span> pieces;
-    if (iterator) {
+    std::vector<std::size_t> ends;
+    if (iterator && AsciiSentenceEnds(text, &ends)) {
+        std::size_t from = 0;
+        for (std::size_t to : ends) {
+            pieces.push_back({from, to - from});
+            from = to;
+        }
+    } else if (iterator) {
         UErrorCode status = U_ZERO_ERROR;
         UText* ut =
             utext_openUTF8(nullptr, text.data(), static_cast<int64_t>(text.size()), &status);

@@ -301,8 +301,7 @@ int Syllables(std::string_view word, const Language& language) {
             if (&language != &English() && !runs.back().empty())
                 runs.back() += '\'';
             continue;
-        }
-        else if (!runs.back().empty())
+        } else if (!runs.back().empty())
             runs.emplace_back();
     }
     Engine& e = TheEngine();
