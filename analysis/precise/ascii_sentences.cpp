@@ -14,17 +14,28 @@ namespace {
 // rules skip over and no ASCII character has).
 constexpr std::uint8_t kUnhandled = 0xFF;
 
-const std::array<std::uint8_t, 128>& Classes() {
-    static const std::array<std::uint8_t, 128> classes = [] {
-        std::array<std::uint8_t, 128> out{};
+struct Tables {
+    std::array<std::uint8_t, 128> classes{};
+    // The characters after which a boundary can fall: terminators and paragraph separators.
+    std::array<bool, 128> decides{};
+    bool unhandled = false; // some ASCII character has a class of kUnhandled
+};
+
+const Tables& TheTables() {
+    static const Tables tables = [] {
+        Tables t;
         for (UChar32 c = 0; c < 128; ++c) {
             const auto sb = u_getIntPropertyValue(c, UCHAR_SENTENCE_BREAK);
-            out[static_cast<std::size_t>(c)] =
+            const auto i = static_cast<std::size_t>(c);
+            t.classes[i] =
                 sb == U_SB_EXTEND || sb == U_SB_FORMAT ? kUnhandled : static_cast<std::uint8_t>(sb);
+            t.unhandled = t.unhandled || t.classes[i] == kUnhandled;
+            t.decides[i] = sb == U_SB_ATERM || sb == U_SB_STERM || sb == U_SB_SEP ||
+                           sb == U_SB_CR || sb == U_SB_LF;
         }
-        return out;
+        return t;
     }();
-    return classes;
+    return tables;
 }
 
 bool IsParaSep(std::uint8_t c) {
@@ -57,11 +68,17 @@ bool LowerFollows(std::string_view text, std::size_t from,
 } // namespace
 
 bool AsciiSentenceEnds(std::string_view text, std::vector<std::size_t>* ends) {
-    const auto& classes = Classes();
+    const Tables& tables = TheTables();
+    const auto& classes = tables.classes;
+    unsigned char any = 0;
     for (const char ch : text)
-        if (static_cast<unsigned char>(ch) >= 0x80 ||
-            classes[static_cast<unsigned char>(ch)] == kUnhandled)
-            return false;
+        any |= static_cast<unsigned char>(ch);
+    if (any >= 0x80)
+        return false;
+    if (tables.unhandled)
+        for (const char ch : text)
+            if (classes[static_cast<unsigned char>(ch)] == kUnhandled)
+                return false;
     if (text.empty())
         return true;
     auto classAt = [&](std::size_t i) { return classes[static_cast<unsigned char>(text[i])]; };
@@ -70,6 +87,13 @@ bool AsciiSentenceEnds(std::string_view text, std::vector<std::size_t>* ends) {
     bool lowerFollows = false; // and a lower-case letter follows it past non-letters
     // The boundary between text[p - 1] and text[p], the state describing text[0, p).
     for (std::size_t p = 1; p < text.size(); ++p) {
+        // Away from a terminator no boundary falls until the next terminator or separator.
+        if (after == After::Nothing) {
+            while (p < text.size() && !tables.decides[static_cast<unsigned char>(text[p - 1])])
+                ++p;
+            if (p == text.size())
+                break;
+        }
         const std::uint8_t left = classAt(p - 1), right = classAt(p);
         // The state after text[p - 1].
         if (IsSATerm(left)) {
