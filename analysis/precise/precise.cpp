@@ -474,6 +474,17 @@ Word CountKnownWord(KnownWords& known, std::string_view text, bool first,
     return word;
 }
 
+void WordsInto(std::string_view sentence, std::vector<Span>* out);
+
+// The lists Sentences fills on its way.
+struct SentenceScratch {
+    std::vector<std::size_t> ends;
+    std::vector<Span> pieces;
+    std::vector<Span> cut;
+    std::vector<std::size_t> cuts;
+    std::vector<Span> joined;
+};
+
 } // namespace
 
 std::vector<Span> Sentences(std::string_view original) {
@@ -487,8 +498,18 @@ std::vector<Span> Sentences(std::string_view original, const Language& language)
     const std::string joined = JoinSingleLineBreaks(original);
     const std::string_view text = joined.empty() ? original : std::string_view(joined);
     icu::BreakIterator* iterator = SentenceIterator(language);
-    std::vector<Span> pieces;
-    std::vector<std::size_t> ends;
+    // The steps' lists are the thread's, kept from text to text: nothing is allocated for a
+    // text once they have grown to its size.
+    thread_local SentenceScratch scratch;
+    std::vector<Span>& pieces = scratch.pieces;
+    std::vector<std::size_t>& ends = scratch.ends;
+    std::vector<Span>& cut = scratch.cut;
+    std::vector<std::size_t>& cuts = scratch.cuts;
+    std::vector<Span>& joinedSpans = scratch.joined;
+    pieces.clear();
+    ends.clear();
+    cut.clear();
+    joinedSpans.clear();
     if (iterator && AsciiSentenceEnds(text, &ends)) {
         std::size_t from = 0;
         for (std::size_t to : ends) {
@@ -513,9 +534,8 @@ std::vector<Span> Sentences(std::string_view original, const Language& language)
     if (pieces.empty())
         pieces.push_back({0, text.size()});
     // The rule layer: cut before lower-case sentences ICU ran on, then join what goes on.
-    std::vector<Span> cut;
     for (const Span& p : pieces) {
-        std::vector<std::size_t> cuts;
+        cuts.clear();
         SplitBeforeLowerCase(text, p, language, &cuts);
         std::size_t from = p.offset;
         for (std::size_t at : cuts) {
@@ -524,7 +544,6 @@ std::vector<Span> Sentences(std::string_view original, const Language& language)
         }
         cut.push_back({from, p.offset + p.length - from});
     }
-    std::vector<Span> joinedSpans;
     for (const Span& p : cut) {
         const Span t = Trimmed(text, p);
         if (t.length == 0)
@@ -564,6 +583,15 @@ std::vector<Span> Sentences(std::string_view original, const Language& language)
 std::vector<Span> Words(std::string_view sentence) {
     std::vector<Span> words;
     words.reserve(sentence.size() / 6 + 1);
+    WordsInto(sentence, &words);
+    return words;
+}
+
+namespace {
+
+// The words of a sentence, as Words finds them, appended to *words.
+void WordsInto(std::string_view sentence, std::vector<Span>* out) {
+    std::vector<Span>& words = *out;
     const std::size_t n = sentence.size();
     std::size_t i = 0, next = 0;
     // Whether the code point at k breaks words; next is set past it. ASCII is read directly.
@@ -611,8 +639,9 @@ std::vector<Span> Words(std::string_view sentence) {
         }
         i = e;
     }
-    return words;
 }
+
+} // namespace
 
 int Characters(std::string_view word) {
     int n = 0;
@@ -643,7 +672,9 @@ std::vector<Sentence> Analyse(std::string_view text, const Language& language) {
         sentence.span = s;
         const std::string_view body = text.substr(s.offset, s.length);
         bool first = true;
-        const std::vector<Span> words = Words(body);
+        thread_local std::vector<Span> words;
+        words.clear();
+        WordsInto(body, &words);
         sentence.words.reserve(words.size());
         for (const Span& w : words) {
             Word word = CountKnownWord(known, body.substr(w.offset, w.length), first, language);
