@@ -5,15 +5,21 @@
 
 #include <algorithm>
 #include <array>
+#include <iterator>
 #include <memory>
 #include <utility>
 #include <vector>
 
 #if LX_HOST_TRANSLITERATION
+#include "resources/han_latin_table.h"
+
+#include <mutex>
 #include <unicode/normalizer2.h>
 #include <unicode/translit.h>
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
+#include <unicode/ures.h>
+#include <unicode/uscript.h>
 #endif
 
 namespace lxhost {
@@ -161,41 +167,113 @@ char32_t Compose(char32_t base, char32_t mark) {
     return composed < 0 ? 0 : static_cast<char32_t>(composed);
 }
 
-// The transliterator, made on first use (it takes a while); null when ICU cannot make it.
-icu::Transliterator* LatinTransliterator() {
-    static const std::unique_ptr<icu::Transliterator> transliterator = [] {
-        UErrorCode status = U_ZERO_ERROR;
-        std::unique_ptr<icu::Transliterator> t(icu::Transliterator::createInstance(
-            icu::UnicodeString("Any-Latin; Latin-ASCII"), UTRANS_FORWARD, status));
-        return U_SUCCESS(status) ? std::move(t) : nullptr;
-    }();
-    return transliterator.get();
+// Appends what one character of a transliteration's output adds to a word: letters, digits and
+// apostrophes only. The spaces a transliteration puts between syllables, and any punctuation it
+// writes, would split the writer's word or end a sentence.
+void AppendLatinCharacter(UChar32 cp, std::string& out) {
+    const int fr = FrameRomanFromUnicode(static_cast<char32_t>(cp));
+    if (fr >= 0 && (u_isalnum(cp) || cp == '\'')) {
+        out.push_back(static_cast<char>(fr));
+    } else if (u_isdigit(cp)) {
+        out.push_back(static_cast<char>('0' + u_charDigitValue(cp)));
+    } else if (u_isalpha(cp)) {
+        out.push_back(kPlaceholderLetter); // a letter no rule reaches
+    }
 }
 
-// Appends the Latin letters of a run of letters and marks. Only letters, digits and apostrophes
-// of the result are kept: the spaces a transliteration puts between syllables, and any
-// punctuation it writes, would split the writer's word or end a sentence.
-void AppendLatin(const std::u32string& run, std::string& out) {
-    icu::Transliterator* t = LatinTransliterator();
-    if (t == nullptr) {
-        for (char32_t cp : run)
-            if (KindOfUnmapped(cp) == Unmapped::Letter)
+// ICU's transliterator, made on first use (it takes a while), and the lock its use is under:
+// files may be read on more than one thread, and a transliterator keeps state of its own (the
+// rules of each script it has met). transliterator is null when ICU cannot make it.
+struct SharedTransliterator {
+    SharedTransliterator() {
+        UErrorCode status = U_ZERO_ERROR;
+        transliterator.reset(icu::Transliterator::createInstance(
+            icu::UnicodeString("Any-Latin; Latin-ASCII"), UTRANS_FORWARD, status));
+        if (U_FAILURE(status))
+            transliterator.reset();
+    }
+    std::mutex lock;
+    std::unique_ptr<icu::Transliterator> transliterator;
+};
+
+SharedTransliterator& LatinTransliterator() {
+    static SharedTransliterator shared;
+    return shared;
+}
+
+// Appends the Latin letters ICU's transliterator makes of letters and marks.
+void AppendTransliterated(const char32_t* letters, std::size_t count, std::string& out) {
+    SharedTransliterator& shared = LatinTransliterator();
+    if (shared.transliterator == nullptr) {
+        for (std::size_t k = 0; k < count; ++k)
+            if (KindOfUnmapped(letters[k]) == Unmapped::Letter)
                 out.push_back(kPlaceholderLetter);
         return;
     }
     icu::UnicodeString text = icu::UnicodeString::fromUTF32(
-        reinterpret_cast<const UChar32*>(run.data()), static_cast<std::int32_t>(run.size()));
-    t->transliterate(text);
-    for (std::int32_t k = 0; k < text.length(); k = text.moveIndex32(k, 1)) {
-        const UChar32 cp = text.char32At(k);
-        const int fr = FrameRomanFromUnicode(static_cast<char32_t>(cp));
-        if (fr >= 0 && (u_isalnum(cp) || cp == '\'')) {
-            out.push_back(static_cast<char>(fr));
-        } else if (u_isdigit(cp)) {
-            out.push_back(static_cast<char>('0' + u_charDigitValue(cp)));
-        } else if (u_isalpha(cp)) {
-            out.push_back(kPlaceholderLetter); // a letter no rule reaches
+        reinterpret_cast<const UChar32*>(letters), static_cast<std::int32_t>(count));
+    {
+        const std::lock_guard<std::mutex> hold(shared.lock);
+        shared.transliterator->transliterate(text);
+    }
+    for (std::int32_t k = 0; k < text.length(); k = text.moveIndex32(k, 1))
+        AppendLatinCharacter(text.char32At(k), out);
+}
+
+// Han letters are read from a table generated at build time from the same transliteration
+// (resources/han_latin_gen.cpp): ICU builds its Han rules, some forty thousand readings, in
+// tens of milliseconds of CPU, which every run that meets one Han character would pay.
+bool IsHanLetter(char32_t cp) {
+    UErrorCode status = U_ZERO_ERROR;
+    return uscript_getScript(static_cast<UChar32>(cp), &status) == USCRIPT_HAN &&
+           U_SUCCESS(status) && KindOfUnmapped(cp) == Unmapped::Letter;
+}
+
+// The reading of the Han letter run[k] (the letter after it can change it), or null when no rule
+// reaches the letter and it stays as it is.
+const char* HanReading(const std::u32string& run, std::size_t k) {
+    const char32_t letter = run[k];
+    if (k + 1 < run.size()) {
+        for (const lxhanlatin::Context& c : lxhanlatin::kContexts)
+            if (c.letter == letter && c.next == run[k + 1])
+                return c.reading;
+    }
+    const auto* end = std::end(lxhanlatin::kLetters);
+    const auto* it = std::lower_bound(std::begin(lxhanlatin::kLetters), end, letter);
+    if (it == end || *it != letter)
+        return nullptr;
+    return lxhanlatin::kReadings[lxhanlatin::kReadingOf[it - std::begin(lxhanlatin::kLetters)]];
+}
+
+void AppendHan(const std::u32string& run, std::size_t k, std::string& out) {
+    const char* reading = HanReading(run, k);
+    if (reading == nullptr) {
+        AppendLatinCharacter(static_cast<UChar32>(run[k]), out);
+        return;
+    }
+    const std::string_view utf8(reading);
+    for (std::size_t i = 0; i < utf8.size();)
+        AppendLatinCharacter(static_cast<UChar32>(DecodeUtf8(utf8, i)), out);
+}
+
+// Appends the Latin letters of a run of letters and marks. ICU's "Any-Latin" transliterates
+// each script's stretch of a run on its own; Han letters take their readings from the table,
+// the other stretches go to the transliterator. One reading differs: the few enclosed ideograph
+// numbers and kanbun marks (U+3192-3195, U+3220-3229, U+3280-3289) read as the ideograph they
+// enclose when ICU finds them right after a Han letter, and as nothing anywhere else; here they
+// read as nothing always.
+void AppendLatin(const std::u32string& run, std::string& out) {
+    std::size_t k = 0;
+    while (k < run.size()) {
+        if (IsHanLetter(run[k])) {
+            AppendHan(run, k++, out);
+            continue;
         }
+        std::size_t end = k + 1;
+        while (end < run.size() && !IsHanLetter(run[end]))
+            ++end;
+        AppendTransliterated(run.data() + k, end - k, out);
+        k = end;
     }
 }
 
@@ -248,7 +326,18 @@ void AppendLatin(const std::u32string& run, std::string& out) {
 
 bool HasTransliteration() {
 #if LX_HOST_TRANSLITERATION
-    return LatinTransliterator() != nullptr;
+    // Asked for a note on every file with characters without a form, where the transliterator
+    // may not be needed at all (Han letters, symbols): look for the rules' data first, as making
+    // any transliterator first reads ICU's list of them all (about 8 ms of CPU).
+    static const bool rulesPresent = [] {
+        UErrorCode status = U_ZERO_ERROR;
+        UResourceBundle* root = ures_openDirect(U_ICUDATA_NAME "-translit", "root", &status);
+        UResourceBundle* ids = ures_getByKey(root, "RuleBasedTransliteratorIDs", nullptr, &status);
+        ures_close(ids);
+        ures_close(root);
+        return U_SUCCESS(status);
+    }();
+    return rulesPresent || LatinTransliterator().transliterator != nullptr;
 #else
     return false;
 #endif

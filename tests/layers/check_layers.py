@@ -53,7 +53,14 @@ TARGETS = {
     "host/model": {"lx_host_model"},
     "host/api": {"lx_host_api"},
     "tool": {"lx_tool", "lexameter"},
-    "resources": {"lx_resources", "lx_frameroman", "lx_converters", "lx_ucmgen"},
+    "resources": {
+        "lx_resources",
+        "lx_frameroman",
+        "lx_converters",
+        "lx_ucmgen",
+        "lx_hanlatingen",
+        "lx_han_latin_table",
+    },
 }
 PUBLIC_API_TARGETS = {"lx_runtime_api"}
 
