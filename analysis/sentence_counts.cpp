@@ -13,11 +13,13 @@ void ForEachCountedSentence(std::string_view text, CountedSentenceVisit visit, v
             continue;
         ReadabilityCounts counts = {};
         counts.sentences = 1;
-        counts.words = CountSentenceWordsView(sentence);
         std::int32_t longWords = 0;
         std::size_t wordPos = 0;
         std::string_view word;
+        // A sentence begins on a word byte, so its words are CountSentenceWordsView's: they are
+        // counted as they are cut rather than in a pass of their own.
         while (NextWordView(sentence, &wordPos, &word)) {
+            ++counts.words;
             const std::string_view trimmed = TrimPunctuationView(word);
             if (wordVisit && !trimmed.empty())
                 wordVisit(trimmed, wordContext);
