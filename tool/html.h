@@ -6,6 +6,7 @@
 #pragma once
 
 #include "tool/hotspots.h"
+#include "tool/output_files.h"
 #include "tool/run.h"
 
 #include <array>
@@ -70,6 +71,9 @@ struct HtmlInput {
     const std::vector<PageFile>* files = nullptr;
 };
 
+// The page, handed to put in pieces as it is made.
+void WriteHtml(const HtmlInput& input, const PutPiece& put);
+// The page whole.
 std::string RenderHtml(const HtmlInput& input);
 
 // Text made safe for HTML element content and attribute values.
