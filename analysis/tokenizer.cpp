@@ -200,6 +200,59 @@ int CountSentenceWordsView(std::string_view sentence) {
     return ClampToInt(inRun ? runs : runs + 1);
 }
 
+std::int32_t CountSentenceView(std::string_view sentence, ReadabilityCounts* counts,
+                               std::size_t longBytes, SentenceWordVisit visit, void* context) {
+    const auto* p = reinterpret_cast<const unsigned char*>(sentence.data());
+    const std::size_t n = sentence.size();
+    constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
+    std::int32_t longWords = 0;
+    std::size_t i = 0;
+    for (;;) {
+        while (i < n && (kByteClasses[p[i]] & kClassSeparator))
+            ++i;
+        if (i >= n)
+            break;
+        // One scan of the word finds its first and last kept (untrimmed) bytes and its vowel
+        // groups. Trimmed bytes are no vowels, so its groups are those of its trimmed form.
+        std::size_t first = kNone, last = 0, lastGroup = kNone;
+        int groups = 0;
+        bool afterVowel = false;
+        for (; i < n; ++i) {
+            const unsigned char c = kByteClasses[p[i]];
+            if (c & kClassSeparator)
+                break;
+            if (!(c & kClassTrim)) {
+                if (first == kNone)
+                    first = i;
+                last = i;
+            }
+            const bool vowel = c & kClassVowel;
+            if (vowel && !afterVowel) {
+                ++groups;
+                lastGroup = i;
+            }
+            afterVowel = vowel;
+        }
+        ++counts->words;
+        if (first != kNone) {
+            // A final 'e' that begins a vowel group of its own is silent.
+            if (lastGroup == last && (kByteClasses[p[last]] & kClassLetterE))
+                --groups;
+            const std::size_t length = last - first + 1;
+            counts->characters += static_cast<std::int32_t>(length);
+            if (length >= longBytes)
+                ++longWords;
+            if (visit)
+                visit(sentence.substr(first, length), context);
+        }
+        const int syllables = groups < 1 ? 1 : groups; // an empty word has one too
+        counts->syllables += syllables;
+        if (syllables >= kComplexWordSyllables)
+            ++counts->complexWords;
+    }
+    return longWords;
+}
+
 namespace {
 
 struct LocalTotals {
