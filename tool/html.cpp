@@ -12,6 +12,7 @@
 #include <array>
 #include <cctype>
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -130,6 +131,20 @@ std::string Number(std::int64_t n) {
     }
     return n < 0 ? "-" + out : out;
 }
+
+// A whole number in decimal, without a string of its own.
+class Decimal {
+  public:
+    explicit Decimal(std::uint64_t n)
+        : end_(std::to_chars(digits_, digits_ + sizeof digits_, n).ptr) {}
+    operator std::string_view() const {
+        return {digits_, static_cast<std::size_t>(end_ - digits_)};
+    }
+
+  private:
+    char digits_[24];
+    char* end_;
+};
 
 std::string Fixed(double v, int decimals) {
     char buffer[64];
@@ -310,15 +325,6 @@ std::string SourceFromPage(const FileFigures& file, const std::string& pageFolde
     return UrlPath(relative.generic_string());
 }
 
-// The link from the page to a line of a source file: the file's path from the page's folder
-// (SourceFromPage) and "#L" with the line, the fragment source viewers jump to. "" where the path
-// or line is unknown.
-std::string SourceLink(const std::string& source, std::uint32_t line) {
-    if (source.empty() || line == 0)
-        return "";
-    return source + "#L" + std::to_string(line);
-}
-
 // Every paragraph a block of one unit in a strip as wide as the page, coloured by its grade, or
 // drawn as a heading; its place and grade on hover, a link to it in the hot spots or else to its
 // source line.
@@ -343,25 +349,71 @@ void Strips(Page& h, const InputFigures& f, const std::vector<PageFile>& pageFil
              " " + std::to_string(kStripHeight) +
              "\" preserveAspectRatio=\"none\" role=\"img\" aria-label=\"" + HtmlEscape(file.name) +
              ": paragraphs by difficulty\">\n";
+        // What each paragraph's block shows of its names, worked out once for the file.
+        std::vector<std::string> names, labels;
+        std::vector<bool> headings;
+        for (const std::string& name : page.names) {
+            names.push_back(HtmlEscape(name));
+            const std::string label = GradeLabel(name);
+            labels.push_back(label.empty() ? "" : " (" + HtmlEscape(label) + ")");
+            headings.push_back(IsHeadingFormat(name));
+        }
+        const std::string place = HtmlEscape(file.path.empty() ? file.name : file.path);
+        const std::string fileName = HtmlEscape(file.name);
+        const std::string escapedSource = HtmlEscape(source);
         for (std::size_t i = 0; i < n; ++i) {
             const StripParagraph& p = page.strip[i];
             const auto number = static_cast<std::uint32_t>(i + 1);
-            const std::string& format = page.names[p.format];
-            const double grade = p.grade;
-            const std::string label = GradeLabel(page.names[p.language]);
-            const bool heading = IsHeadingFormat(format);
-            const std::string cls = heading ? "dh" : "d" + std::to_string(DifficultyClass(grade));
-            const std::string rect =
-                "<rect class=\"" + cls + "\" x=\"" + std::to_string(i) + "\" y=\"0\" width=\"1\" " +
-                "height=\"" + std::to_string(kStripHeight) + "\"><title>" +
-                HtmlEscape(Where(file, number, page.names[p.page], format, p.line, p.column)) +
-                ": " + (heading ? "heading, " : "") + "grade " + ValueText(grade) +
-                (label.empty() ? "" : " (" + HtmlEscape(label) + ")") + "</title></rect>";
+            const bool heading = headings[p.format];
             const auto anchor = anchors.find(std::make_pair(&file, number));
-            const std::string link =
-                anchor != anchors.end() ? "#" + anchor->second : SourceLink(source, p.line);
-            h += link.empty() ? rect + "\n"
-                              : "<a href=\"" + HtmlEscape(link) + "\">" + rect + "</a>\n";
+            // The link: to the paragraph in the hot spots, else to its line in the source file
+            // (its path from the page's folder and "#L" with the line, the fragment source viewers
+            // jump to) where both are known.
+            const bool linked = anchor != anchors.end() || (!source.empty() && p.line != 0);
+            if (linked) {
+                h += "<a href=\"";
+                if (anchor != anchors.end()) {
+                    h += "#";
+                    h += HtmlEscape(anchor->second);
+                } else {
+                    h += escapedSource;
+                    h += "#L";
+                    h += Decimal(p.line);
+                }
+                h += "\">";
+            }
+            h += heading ? "<rect class=\"dh" : "<rect class=\"d";
+            if (!heading)
+                h += Decimal(static_cast<std::uint64_t>(DifficultyClass(p.grade)));
+            h += "\" x=\"";
+            h += Decimal(i);
+            h += "\" y=\"0\" width=\"1\" height=\"" + std::to_string(kStripHeight) + "\"><title>";
+            // Where it is, as Where() puts it.
+            if (p.line != 0) {
+                h += place;
+                h += ":";
+                h += Decimal(p.line);
+                if (p.column != 0) {
+                    h += ":";
+                    h += Decimal(p.column);
+                }
+            } else {
+                h += fileName;
+            }
+            h += ", paragraph ";
+            h += Decimal(number);
+            if (!page.names[p.page].empty()) {
+                h += ", page ";
+                h += names[p.page];
+            }
+            if (!page.names[p.format].empty()) {
+                h += ", format ";
+                h += names[p.format];
+            }
+            h += heading ? ": heading, grade " : ": grade ";
+            h += ValueText(p.grade);
+            h += labels[p.language];
+            h += linked ? "</title></rect></a>\n" : "</title></rect>\n";
         }
         h += "</svg>\n";
     }
