@@ -274,6 +274,8 @@ void ParagraphVisit(ObjectId docId, ObjectId object, void* context) {
             p.line = para->source.line;
             p.column = para->source.column;
             for (SentenceFigures& s : p.sentences) {
+                if (walk->sink && !walk->sink->WantsPlace(p, s))
+                    continue;
                 const lxhost::SourcePos at =
                     doc->SourceAt(object, static_cast<std::int32_t>(s.offset));
                 s.line = at.line;

@@ -48,6 +48,11 @@ class PageCollector : public ParagraphSink {
   public:
     explicit PageCollector(const HotspotOptions& options) : hotspots(options) {}
     bool Take(std::size_t index, const FileFigures& file, ParagraphFigures& paragraph) override;
+    // The places of the sentences the hot spots may show.
+    bool WantsPlace(const ParagraphFigures& paragraph,
+                    const SentenceFigures& sentence) const override {
+        return hotspots.WantsPlace(paragraph, sentence);
+    }
 
     HotspotCollector hotspots;
     std::vector<PageFile> files; // by the files' index; a file with no paragraph may be missing
