@@ -212,29 +212,29 @@ std::int32_t CountSentenceView(std::string_view sentence, ReadabilityCounts* cou
             ++i;
         if (i >= n)
             break;
-        // One scan of the word finds its first and last kept (untrimmed) bytes and its vowel
-        // groups. Trimmed bytes are no vowels, so its groups are those of its trimmed form.
-        std::size_t first = kNone, last = 0, lastGroup = kNone;
+        // One scan of the word finds its last kept (untrimmed) byte and its vowel groups, without
+        // a branch a byte but the word's end. Trimmed bytes are no vowels, so its groups are those
+        // of its trimmed form.
+        const std::size_t start = i;
+        std::size_t last = kNone, lastGroup = kNone;
         int groups = 0;
-        bool afterVowel = false;
+        unsigned afterVowel = 0;
         for (; i < n; ++i) {
-            const unsigned char c = kByteClasses[p[i]];
+            const unsigned c = kByteClasses[p[i]];
             if (c & kClassSeparator)
                 break;
-            if (!(c & kClassTrim)) {
-                if (first == kNone)
-                    first = i;
-                last = i;
-            }
-            const bool vowel = c & kClassVowel;
-            if (vowel && !afterVowel) {
-                ++groups;
-                lastGroup = i;
-            }
+            const unsigned vowel = (c >> kBitVowel) & 1u;
+            const unsigned groupStart = vowel & ~afterVowel;
+            groups += static_cast<int>(groupStart);
+            lastGroup = groupStart ? i : lastGroup;
+            last = (c & kClassTrim) ? last : i;
             afterVowel = vowel;
         }
         ++counts->words;
-        if (first != kNone) {
+        if (last != kNone) {
+            std::size_t first = start;
+            while (kByteClasses[p[first]] & kClassTrim)
+                ++first;
             // A final 'e' that begins a vowel group of its own is silent.
             if (lastGroup == last && (kByteClasses[p[last]] & kClassLetterE))
                 --groups;
