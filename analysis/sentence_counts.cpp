@@ -13,22 +13,8 @@ void ForEachCountedSentence(std::string_view text, CountedSentenceVisit visit, v
             continue;
         ReadabilityCounts counts = {};
         counts.sentences = 1;
-        counts.words = CountSentenceWordsView(sentence);
-        std::int32_t longWords = 0;
-        std::size_t wordPos = 0;
-        std::string_view word;
-        while (NextWordView(sentence, &wordPos, &word)) {
-            const std::string_view trimmed = TrimPunctuationView(word);
-            if (wordVisit && !trimmed.empty())
-                wordVisit(trimmed, wordContext);
-            const int syllables = CountSyllablesView(trimmed);
-            counts.syllables += syllables;
-            if (syllables >= kComplexWordSyllables)
-                ++counts.complexWords;
-            counts.characters += static_cast<std::int32_t>(trimmed.size());
-            if (trimmed.size() >= kLongWordBytes)
-                ++longWords;
-        }
+        const std::int32_t longWords =
+            CountSentenceView(sentence, &counts, kLongWordBytes, wordVisit, wordContext);
         visit(sentence, counts, longWords, context);
     }
 }

@@ -200,6 +200,59 @@ int CountSentenceWordsView(std::string_view sentence) {
     return ClampToInt(inRun ? runs : runs + 1);
 }
 
+std::int32_t CountSentenceView(std::string_view sentence, ReadabilityCounts* counts,
+                               std::size_t longBytes, SentenceWordVisit visit, void* context) {
+    const auto* p = reinterpret_cast<const unsigned char*>(sentence.data());
+    const std::size_t n = sentence.size();
+    constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
+    std::int32_t longWords = 0;
+    std::size_t i = 0;
+    for (;;) {
+        while (i < n && (kByteClasses[p[i]] & kClassSeparator))
+            ++i;
+        if (i >= n)
+            break;
+        // One scan of the word finds its last kept (untrimmed) byte and its vowel groups, without
+        // a branch a byte but the word's end. Trimmed bytes are no vowels, so its groups are those
+        // of its trimmed form.
+        const std::size_t start = i;
+        std::size_t last = kNone, lastGroup = kNone;
+        int groups = 0;
+        unsigned afterVowel = 0;
+        for (; i < n; ++i) {
+            const unsigned c = kByteClasses[p[i]];
+            if (c & kClassSeparator)
+                break;
+            const unsigned vowel = (c >> kBitVowel) & 1u;
+            const unsigned groupStart = vowel & ~afterVowel;
+            groups += static_cast<int>(groupStart);
+            lastGroup = groupStart ? i : lastGroup;
+            last = (c & kClassTrim) ? last : i;
+            afterVowel = vowel;
+        }
+        ++counts->words;
+        if (last != kNone) {
+            std::size_t first = start;
+            while (kByteClasses[p[first]] & kClassTrim)
+                ++first;
+            // A final 'e' that begins a vowel group of its own is silent.
+            if (lastGroup == last && (kByteClasses[p[last]] & kClassLetterE))
+                --groups;
+            const std::size_t length = last - first + 1;
+            counts->characters += static_cast<std::int32_t>(length);
+            if (length >= longBytes)
+                ++longWords;
+            if (visit)
+                visit(sentence.substr(first, length), context);
+        }
+        const int syllables = groups < 1 ? 1 : groups; // an empty word has one too
+        counts->syllables += syllables;
+        if (syllables >= kComplexWordSyllables)
+            ++counts->complexWords;
+    }
+    return longWords;
+}
+
 namespace {
 
 struct LocalTotals {

@@ -108,6 +108,17 @@ std::string_view TrimPunctuationView(std::string_view word);
 int CountSyllablesView(std::string_view word);
 int CountSentenceWordsView(std::string_view sentence);
 
+// Called with a word of a sentence, trimmed, when it is not empty.
+using SentenceWordVisit = void (*)(std::string_view word, void* context);
+
+// Counts the words of one sentence as NextSentenceView cuts it (beginning on a word byte) in one
+// pass over its bytes, as the view routines cut, trim and count them: adds its words, syllables,
+// characters and complex words to *counts (not its sentence), hands each word that is not empty
+// once trimmed to visit (when given), and returns how many of those have longBytes or more.
+std::int32_t CountSentenceView(std::string_view sentence, ReadabilityCounts* counts,
+                               std::size_t longBytes, SentenceWordVisit visit = nullptr,
+                               void* context = nullptr);
+
 // Counts joined text exactly as CountParagraphText counts an object's text, adding sentences,
 // words, syllables, characters and complex words to *counts. A total that would pass the range
 // of its field stops at the field's maximum instead of wrapping round.

@@ -52,7 +52,23 @@ struct FileWalk {
     const lxprecise::Language* language = nullptr; // where the document says none
     std::vector<std::string>* languageNotes = nullptr;
     std::map<std::string, std::int64_t> wordsByLanguage;
+    ParagraphFigures paragraph; // the paragraph being counted
 };
+
+// Empties the figures for the next paragraph; the strings and the sentence list keep their room.
+void ClearParagraph(ParagraphFigures* p) {
+    p->number = 0;
+    p->format.clear();
+    p->page.clear();
+    p->text.clear();
+    p->language.clear();
+    p->counts = {};
+    p->longWords = 0;
+    p->fogComplexWords = 0;
+    p->sentences.clear();
+    p->line = 0;
+    p->column = 0;
+}
 
 void NoteOnce(std::vector<std::string>* notes, std::string note) {
     if (notes && std::find(notes->begin(), notes->end(), note) == notes->end())
@@ -114,6 +130,9 @@ void SentenceVisit(std::string_view sentence, const ReadabilityCounts& counts,
     s.length = static_cast<std::uint32_t>(sentence.size());
     s.counts = counts;
     s.longWords = longWords;
+    // The paragraph's counts are its sentences' counts added up (they are CountText's): the
+    // text is cut into sentences once.
+    AddCounts(paragraph->counts, counts);
     paragraph->longWords += longWords;
     paragraph->sentences.push_back(s);
 }
@@ -206,11 +225,12 @@ void ParagraphVisit(ObjectId docId, ObjectId object, void* context) {
     char* text = FetchObjectText(docId, object);
     if (!text)
         return;
-    ParagraphFigures p;
-    p.text = text;
+    // One paragraph's figures are filled in at a time, in buffers that keep their room from one
+    // paragraph to the next.
+    ParagraphFigures& p = walk->paragraph;
+    ClearParagraph(&p);
+    p.text.assign(text);
     MemFree(text);
-    if (walk->counting == Counting::Classic)
-        CountText(p.text, &p.counts);
     WordOccurrences* words = walk->occurrences;
     if (words)
         walk->examined.push_back(object);
@@ -220,6 +240,11 @@ void ParagraphVisit(ObjectId docId, ObjectId object, void* context) {
             LanguageOfParagraph(walk, walk->session->FindDocument(docId), object);
         p.language = language.code;
         CountPrecisely(&p, words ? &walk->batch : nullptr, language);
+    } else {
+        // The listed words are the words of the counted sentences: one pass finds both.
+        ForEachCountedSentence(p.text, SentenceVisit, &p, words ? BatchWord : nullptr,
+                               &walk->batch);
+        p.fogComplexWords = p.counts.complexWords;
     }
     if (p.counts.sentences == 0) {
         // No counted sentence: whatever words the plug-in's word list finds are listed still (the
@@ -232,12 +257,6 @@ void ParagraphVisit(ObjectId docId, ObjectId object, void* context) {
         return;
     }
     p.counts.paragraphs = 1;
-    if (walk->counting == Counting::Classic) {
-        // The listed words are the words of the counted sentences: one pass finds both.
-        ForEachCountedSentence(p.text, SentenceVisit, &p, words ? BatchWord : nullptr,
-                               &walk->batch);
-        p.fogComplexWords = p.counts.complexWords;
-    }
     if (words)
         walk->batch.CountInto(words, true);
     FileFigures& file = *walk->file;
@@ -255,6 +274,8 @@ void ParagraphVisit(ObjectId docId, ObjectId object, void* context) {
             p.line = para->source.line;
             p.column = para->source.column;
             for (SentenceFigures& s : p.sentences) {
+                if (walk->sink && !walk->sink->WantsPlace(p, s))
+                    continue;
                 const lxhost::SourcePos at =
                     doc->SourceAt(object, static_cast<std::int32_t>(s.offset));
                 s.line = at.line;

@@ -134,6 +134,11 @@ class ParagraphSink {
     // the input's files. Returns whether the paragraph is kept in the file's paragraphs, as the
     // sink leaves it.
     virtual bool Take(std::size_t index, const FileFigures& file, ParagraphFigures& paragraph) = 0;
+    // Whether the sentence's place in its file (line and column) is wanted, asked of each sentence
+    // of a paragraph before it is taken: the place is looked up in the source a sentence at a
+    // time, and a command that shows a few sentences looks up theirs alone. A sentence whose
+    // place is not wanted keeps line and column 0 (not known).
+    virtual bool WantsPlace(const ParagraphFigures&, const SentenceFigures&) const { return true; }
 };
 
 // The tool as a client of its host: connects in the constructor, disconnects in the destructor.

@@ -136,6 +136,10 @@ bool FindingCollector::Take(std::size_t index, const FileFigures& file,
     return false;
 }
 
+bool FindingCollector::WantsPlace(const ParagraphFigures&, const SentenceFigures& s) const {
+    return thresholds_.maxSentenceLength && s.counts.words > *thresholds_.maxSentenceLength;
+}
+
 const std::vector<Finding>& FindingCollector::Of(std::size_t index) const {
     static const std::vector<Finding> none;
     return index < byFile_.size() ? byFile_[index] : none;

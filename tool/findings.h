@@ -63,6 +63,9 @@ class FindingCollector : public ParagraphSink {
   public:
     explicit FindingCollector(const Thresholds& thresholds) : thresholds_(thresholds) {}
     bool Take(std::size_t index, const FileFigures& file, ParagraphFigures& paragraph) override;
+    // The places of the sentences the sentence rule finds.
+    bool WantsPlace(const ParagraphFigures& paragraph,
+                    const SentenceFigures& sentence) const override;
     // The findings of the file at index among the input's files; none when it has none.
     const std::vector<Finding>& Of(std::size_t index) const;
 

@@ -156,6 +156,11 @@ bool HotspotCollector::Take(std::size_t index, const FileFigures&, ParagraphFigu
     return false;
 }
 
+bool HotspotCollector::WantsPlace(const ParagraphFigures&, const SentenceFigures& s) const {
+    // As Take offers it: the list it would enter only grows stricter while the paragraph is taken.
+    return s.counts.words >= options_.longSentenceWords && Enters(longest_, s.counts.words);
+}
+
 Hotspots HotspotCollector::Result(const InputFigures& figures) const {
     Hotspots h;
     auto fileOf = [&](const Entry& e) {

@@ -49,6 +49,9 @@ class HotspotCollector : public ParagraphSink {
   public:
     explicit HotspotCollector(const HotspotOptions& options) : options_(options) {}
     bool Take(std::size_t index, const FileFigures& file, ParagraphFigures& paragraph) override;
+    // The places of the sentences that may enter the longest sentences.
+    bool WantsPlace(const ParagraphFigures& paragraph,
+                    const SentenceFigures& sentence) const override;
     // The spots, their files in figures (the input the walk counted).
     Hotspots Result(const InputFigures& figures) const;
 

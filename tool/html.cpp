@@ -12,6 +12,7 @@
 #include <array>
 #include <cctype>
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -92,6 +93,34 @@ details summary { cursor: pointer; font-weight: bold; }
 table.words td:first-child { font-family: ui-monospace, monospace; }
 )";
 
+// The page is handed on in pieces of about this many bytes as it is made.
+constexpr std::size_t kPieceBytes = 64 * 1024;
+
+// The page as it is made: text appended to it goes on to put once a piece is full, so that the
+// page (larger than the text it shows) is never held whole.
+class Page {
+  public:
+    explicit Page(const PutPiece& put) : put_(put) { text_.reserve(2 * kPieceBytes); }
+    Page(const Page&) = delete;
+    Page& operator=(const Page&) = delete;
+    Page& operator+=(std::string_view more) {
+        text_ += more;
+        if (text_.size() >= kPieceBytes)
+            Flush();
+        return *this;
+    }
+    // Hands on what is left.
+    void Flush() {
+        if (!text_.empty())
+            put_(text_);
+        text_.clear();
+    }
+
+  private:
+    const PutPiece& put_;
+    std::string text_;
+};
+
 std::string Number(std::int64_t n) {
     std::string digits = std::to_string(n < 0 ? -n : n);
     std::string out;
@@ -102,6 +131,20 @@ std::string Number(std::int64_t n) {
     }
     return n < 0 ? "-" + out : out;
 }
+
+// A whole number in decimal, without a string of its own.
+class Decimal {
+  public:
+    explicit Decimal(std::uint64_t n)
+        : end_(std::to_chars(digits_, digits_ + sizeof digits_, n).ptr) {}
+    operator std::string_view() const {
+        return {digits_, static_cast<std::size_t>(end_ - digits_)};
+    }
+
+  private:
+    char digits_[24];
+    char* end_;
+};
 
 std::string Fixed(double v, int decimals) {
     char buffer[64];
@@ -114,7 +157,7 @@ std::string Counted(std::int64_t n, std::string_view one, std::string_view many)
     return Number(n) + " " + std::string(n == 1 ? one : many);
 }
 
-void Summary(std::string& h, const InputFigures& f, const Measured& m) {
+void Summary(Page& h, const InputFigures& f, const Measured& m) {
     const ReadabilityCounts& c = f.totals;
     const MeasureSet measures = ComputeMeasures(c, f.longWords, f.fogComplexWords);
     h += "<section id=\"summary\">\n<h2>Summary</h2>\n<table class=\"figures\">\n";
@@ -158,7 +201,7 @@ std::optional<double> GradeThreshold(const Thresholds& t) {
     return std::nullopt;
 }
 
-void BarChart(std::string& h, const InputFigures& f, const Thresholds& t) {
+void BarChart(Page& h, const InputFigures& f, const Thresholds& t) {
     const std::optional<double> threshold = GradeThreshold(t);
     double scale = kMinScaleGrade;
     std::vector<double> grades;
@@ -282,19 +325,10 @@ std::string SourceFromPage(const FileFigures& file, const std::string& pageFolde
     return UrlPath(relative.generic_string());
 }
 
-// The link from the page to a line of a source file: the file's path from the page's folder
-// (SourceFromPage) and "#L" with the line, the fragment source viewers jump to. "" where the path
-// or line is unknown.
-std::string SourceLink(const std::string& source, std::uint32_t line) {
-    if (source.empty() || line == 0)
-        return "";
-    return source + "#L" + std::to_string(line);
-}
-
 // Every paragraph a block of one unit in a strip as wide as the page, coloured by its grade, or
 // drawn as a heading; its place and grade on hover, a link to it in the hot spots or else to its
 // source line.
-void Strips(std::string& h, const InputFigures& f, const std::vector<PageFile>& pageFiles,
+void Strips(Page& h, const InputFigures& f, const std::vector<PageFile>& pageFiles,
             const Anchors& anchors, const std::string& pageFolder) {
     static const PageFile none;
     h += "<section id=\"paragraphs\">\n<h2>Every paragraph by difficulty</h2>\n";
@@ -315,25 +349,71 @@ void Strips(std::string& h, const InputFigures& f, const std::vector<PageFile>& 
              " " + std::to_string(kStripHeight) +
              "\" preserveAspectRatio=\"none\" role=\"img\" aria-label=\"" + HtmlEscape(file.name) +
              ": paragraphs by difficulty\">\n";
+        // What each paragraph's block shows of its names, worked out once for the file.
+        std::vector<std::string> names, labels;
+        std::vector<bool> headings;
+        for (const std::string& name : page.names) {
+            names.push_back(HtmlEscape(name));
+            const std::string label = GradeLabel(name);
+            labels.push_back(label.empty() ? "" : " (" + HtmlEscape(label) + ")");
+            headings.push_back(IsHeadingFormat(name));
+        }
+        const std::string place = HtmlEscape(file.path.empty() ? file.name : file.path);
+        const std::string fileName = HtmlEscape(file.name);
+        const std::string escapedSource = HtmlEscape(source);
         for (std::size_t i = 0; i < n; ++i) {
             const StripParagraph& p = page.strip[i];
             const auto number = static_cast<std::uint32_t>(i + 1);
-            const std::string& format = page.names[p.format];
-            const double grade = p.grade;
-            const std::string label = GradeLabel(page.names[p.language]);
-            const bool heading = IsHeadingFormat(format);
-            const std::string cls = heading ? "dh" : "d" + std::to_string(DifficultyClass(grade));
-            const std::string rect =
-                "<rect class=\"" + cls + "\" x=\"" + std::to_string(i) + "\" y=\"0\" width=\"1\" " +
-                "height=\"" + std::to_string(kStripHeight) + "\"><title>" +
-                HtmlEscape(Where(file, number, page.names[p.page], format, p.line, p.column)) +
-                ": " + (heading ? "heading, " : "") + "grade " + ValueText(grade) +
-                (label.empty() ? "" : " (" + HtmlEscape(label) + ")") + "</title></rect>";
+            const bool heading = headings[p.format];
             const auto anchor = anchors.find(std::make_pair(&file, number));
-            const std::string link =
-                anchor != anchors.end() ? "#" + anchor->second : SourceLink(source, p.line);
-            h += link.empty() ? rect + "\n"
-                              : "<a href=\"" + HtmlEscape(link) + "\">" + rect + "</a>\n";
+            // The link: to the paragraph in the hot spots, else to its line in the source file
+            // (its path from the page's folder and "#L" with the line, the fragment source viewers
+            // jump to) where both are known.
+            const bool linked = anchor != anchors.end() || (!source.empty() && p.line != 0);
+            if (linked) {
+                h += "<a href=\"";
+                if (anchor != anchors.end()) {
+                    h += "#";
+                    h += HtmlEscape(anchor->second);
+                } else {
+                    h += escapedSource;
+                    h += "#L";
+                    h += Decimal(p.line);
+                }
+                h += "\">";
+            }
+            h += heading ? "<rect class=\"dh" : "<rect class=\"d";
+            if (!heading)
+                h += Decimal(static_cast<std::uint64_t>(DifficultyClass(p.grade)));
+            h += "\" x=\"";
+            h += Decimal(i);
+            h += "\" y=\"0\" width=\"1\" height=\"" + std::to_string(kStripHeight) + "\"><title>";
+            // Where it is, as Where() puts it.
+            if (p.line != 0) {
+                h += place;
+                h += ":";
+                h += Decimal(p.line);
+                if (p.column != 0) {
+                    h += ":";
+                    h += Decimal(p.column);
+                }
+            } else {
+                h += fileName;
+            }
+            h += ", paragraph ";
+            h += Decimal(number);
+            if (!page.names[p.page].empty()) {
+                h += ", page ";
+                h += names[p.page];
+            }
+            if (!page.names[p.format].empty()) {
+                h += ", format ";
+                h += names[p.format];
+            }
+            h += heading ? ": heading, grade " : ": grade ";
+            h += ValueText(p.grade);
+            h += labels[p.language];
+            h += linked ? "</title></rect></a>\n" : "</title></rect>\n";
         }
         h += "</svg>\n";
     }
@@ -341,8 +421,7 @@ void Strips(std::string& h, const InputFigures& f, const std::vector<PageFile>& 
 }
 
 // A bar per sentence length class of a file, the last class every sentence longer than the rest.
-void SentenceLengths(std::string& h, const InputFigures& f,
-                     const std::vector<PageFile>& pageFiles) {
+void SentenceLengths(Page& h, const InputFigures& f, const std::vector<PageFile>& pageFiles) {
     h += "<section id=\"lengths\">\n<h2>Sentence lengths per file</h2>\n"
          "<p>Sentences by their number of words.</p>\n";
     constexpr int kBins = kSentenceLengthBins;
@@ -394,7 +473,7 @@ void SentenceLengths(std::string& h, const InputFigures& f,
 
 // A row a file, then the book's Overall (one per language for a book of several); each row
 // shows the measures of its language and is checked against the thresholds on them.
-void FileTable(std::string& h, const InputFigures& f, const Thresholds& t) {
+void FileTable(Page& h, const InputFigures& f, const Thresholds& t) {
     const std::vector<LanguageRow> rows = RowsByLanguage(f);
     const std::vector<MeasureId> measures = MeasuresOfRows(rows);
     const bool languages = AnyNotEnglish(rows);
@@ -452,7 +531,7 @@ std::string Figures(const ReadabilityCounts& c, std::int32_t longWords,
            Counted(c.complexWords, "complex word", "complex words");
 }
 
-void ParagraphList(std::string& h, const std::string& title, const char* id,
+void ParagraphList(Page& h, const std::string& title, const char* id,
                    const std::vector<ParagraphSpot>& spots) {
     h += "<h3>" + HtmlEscape(title) + "</h3>\n";
     if (spots.empty()) {
@@ -471,7 +550,7 @@ void ParagraphList(std::string& h, const std::string& title, const char* id,
     h += "</ol>\n";
 }
 
-void HotspotSection(std::string& h, const InputFigures& f, const Hotspots& spots,
+void HotspotSection(Page& h, const InputFigures& f, const Hotspots& spots,
                     const HotspotOptions& options) {
     h += "<section id=\"hotspots\">\n<h2>Hot spots</h2>\n";
     ParagraphList(
@@ -503,7 +582,7 @@ void HotspotSection(std::string& h, const InputFigures& f, const Hotspots& spots
     h += "</section>\n";
 }
 
-void WordSection(std::string& h, const Measured& m) {
+void WordSection(Page& h, const Measured& m) {
     h += "<section id=\"words\">\n<h2>Words</h2>\n<details>\n<summary>" +
          Counted(static_cast<std::int64_t>(m.words.size()), "distinct word", "distinct words") +
          ", " + Number(m.uniqueWords) +
@@ -611,10 +690,16 @@ std::vector<PageFile> PageFilesOf(const InputFigures& figures) {
 }
 
 std::string RenderHtml(const HtmlInput& input) {
+    std::string html;
+    WriteHtml(input, [&](std::string_view piece) { html += piece; });
+    return html;
+}
+
+void WriteHtml(const HtmlInput& input, const PutPiece& put) {
     const InputFigures& f = input.measured->figures;
     const auto digest = Sha256(kStyle);
     const std::string styleHash = Base64(digest.data(), digest.size());
-    std::string h;
+    Page h(put);
     // Marked as the tool's own, so that a folder book made of the folder it is saved in leaves it
     // out.
     h += std::string(lxhost::kWrittenHtmlHead);
@@ -648,7 +733,7 @@ std::string RenderHtml(const HtmlInput& input) {
     HotspotSection(h, f, *input.hotspots, *input.hotspotOptions);
     WordSection(h, *input.measured);
     h += "</main>\n</body>\n</html>\n";
-    return h;
+    h.Flush();
 }
 
 int RunHtml(const ToolCommand&, const ToolOptions& options, std::ostream& out, std::ostream& err) {
@@ -671,14 +756,15 @@ int RunHtml(const ToolCommand&, const ToolOptions& options, std::ostream& out, s
     if (m.status != kExitOk && m.figures.files.empty())
         return Finish(options, ReportOf(options, m, m.status), out, err);
     const Hotspots spots = collected.hotspots.Result(m.figures);
-    // The page is moved, not copied, into the file to save: a book's page is larger than its text.
+    // The page is made while it is written: a book's page is larger than its text.
+    const HtmlInput input{&m,
+                          &spots,
+                          &options.hotspots,
+                          &thresholds,
+                          std::filesystem::path(options.output).parent_path().string(),
+                          &collected.files};
     std::vector<OutputFile> page;
-    page.push_back(
-        {options.output, RenderHtml({&m, &spots, &options.hotspots, &thresholds,
-                                     std::filesystem::path(options.output).parent_path().string(),
-                                     &collected.files})});
-    collected.files.clear();
-    collected.files.shrink_to_fit();
+    page.emplace_back(options.output, [&](const PutPiece& put) { WriteHtml(input, put); });
     // Written as --out writes: never over an input, over an existing file only with --force.
     RunReport report = ReportOf(options, m, m.status);
     SavePolicy policy{options.force, m.inputs};

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "tool/hotspots.h"
+#include "tool/output_files.h"
 #include "tool/run.h"
 
 #include <array>
@@ -47,6 +48,11 @@ class PageCollector : public ParagraphSink {
   public:
     explicit PageCollector(const HotspotOptions& options) : hotspots(options) {}
     bool Take(std::size_t index, const FileFigures& file, ParagraphFigures& paragraph) override;
+    // The places of the sentences the hot spots may show.
+    bool WantsPlace(const ParagraphFigures& paragraph,
+                    const SentenceFigures& sentence) const override {
+        return hotspots.WantsPlace(paragraph, sentence);
+    }
 
     HotspotCollector hotspots;
     std::vector<PageFile> files; // by the files' index; a file with no paragraph may be missing
@@ -70,6 +76,9 @@ struct HtmlInput {
     const std::vector<PageFile>* files = nullptr;
 };
 
+// The page, handed to put in pieces as it is made.
+void WriteHtml(const HtmlInput& input, const PutPiece& put);
+// The page whole.
 std::string RenderHtml(const HtmlInput& input);
 
 // Text made safe for HTML element content and attribute values.

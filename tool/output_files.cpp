@@ -97,8 +97,22 @@ std::string WriteTemporary(const OutputFile& file, const std::string& temporary)
         std::remove(temporary.c_str());
         return "cannot write '" + file.path + "': " + Reason(error);
     }
-    std::size_t written = std::fwrite(file.contents.data(), 1, file.contents.size(), f);
-    int error = written == file.contents.size() ? 0 : (errno ? errno : EIO);
+    int error = 0;
+    auto put = [&](std::string_view piece) {
+        // After a failed write the rest is made but not written: the file is given up.
+        if (error == 0 && std::fwrite(piece.data(), 1, piece.size(), f) != piece.size())
+            error = errno ? errno : EIO;
+    };
+    try {
+        if (file.write)
+            file.write(put);
+        else
+            put(file.contents);
+    } catch (...) {
+        std::fclose(f);
+        std::remove(temporary.c_str());
+        throw;
+    }
     if (std::fclose(f) != 0 && error == 0)
         error = errno ? errno : EIO;
     if (error == 0)

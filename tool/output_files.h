@@ -3,7 +3,10 @@
 // existing file only when the user asked for it.
 #pragma once
 
+#include <functional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace lxtool {
@@ -12,9 +15,21 @@ namespace lxtool {
 constexpr const char* kStdinStem = "stdin";
 constexpr const char* kUntitledBookStem = "book";
 
+// Takes the next piece of a file's contents.
+using PutPiece = std::function<void(std::string_view piece)>;
+
 struct OutputFile {
+    OutputFile(std::string path, std::string contents)
+        : path(std::move(path)), contents(std::move(contents)) {}
+    OutputFile(std::string path, std::function<void(const PutPiece& put)> write)
+        : path(std::move(path)), write(std::move(write)) {}
+
     std::string path;
     std::string contents;
+    // When set, the contents are made while the file is written, handed to put piece by piece
+    // (contents is not written then): an output larger than what it is made from is never held
+    // whole.
+    std::function<void(const PutPiece& put)> write;
 };
 
 struct SavePolicy {

@@ -1,5 +1,7 @@
 #include "analysis/tokenizer.h"
 
+#include "analysis/sentence_counts.h"
+
 #include "support/mem.h"
 #include "support/str.h"
 #include "tokenizer_reference.h"
@@ -337,10 +339,47 @@ std::string PunctuatedText(std::mt19937& rng) {
     return text;
 }
 
+// The counted sentences one by one (ForEachCountedSentence) added up, and their long words.
+struct SentenceSums {
+    Totals totals{};
+    int longWords = 0;
+};
+
+SentenceSums AddUpSentences(const std::string& text) {
+    SentenceSums sums;
+    ForEachCountedSentence(
+        text,
+        [](std::string_view, const ReadabilityCounts& c, std::int32_t longWords, void* context) {
+            auto* s = static_cast<SentenceSums*>(context);
+            EXPECT_EQ(c.sentences, 1);
+            const Totals one = FromCounts(c);
+            s->totals = {s->totals.sentences + one.sentences, s->totals.words + one.words,
+                         s->totals.syllables + one.syllables, s->totals.characters + one.characters,
+                         s->totals.complexWords + one.complexWords};
+            s->longWords += longWords;
+        },
+        &sums);
+    return sums;
+}
+
+// The trimmed words of kLongWordBytes or more in the counted sentences, by the cursor routines.
+int LongWordsWithCursors(const std::string& text) {
+    int n = 0;
+    for (const std::vector<std::string>& sentence : TokensWithCursors(text))
+        if (sentence[0].size() >= kMinSentenceBytes)
+            for (std::size_t w = 1; w < sentence.size(); ++w)
+                n += sentence[w].size() >= kLongWordBytes ? 1 : 0;
+    return n;
+}
+
 void ExpectSameAsCursorRoutines(const std::string& text) {
     ASSERT_EQ(TokensWithViews(text), TokensWithCursors(text)) << text;
     ASSERT_EQ(CountFast(text), CountWithCursors(text)) << text;
     ASSERT_EQ(CountFast(text), tokenizer_reference::by_index::Count(text)) << text;
+    // The sentences one by one add up to the whole text's counts.
+    const SentenceSums sums = AddUpSentences(text);
+    ASSERT_EQ(sums.totals, CountWithCursors(text)) << text;
+    ASSERT_EQ(sums.longWords, LongWordsWithCursors(text)) << text;
 }
 
 // Technical text where sentence ends are glued to what follows: options, ports, keys, package

@@ -9,6 +9,7 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <new>
 #include <sstream>
 #include <vector>
 
@@ -111,11 +112,21 @@ TEST_F(OutputFiles, AFailedWriteLeavesTheOldPairWhole) {
         std::signal(SIGXFSZ, SIG_IGN);
         rlimit limit{4096, 4096};
         setrlimit(RLIMIT_FSIZE, &limit);
-        std::vector<std::string> errors, saved;
-        const bool ok =
-            SaveOutputFiles({{mif.string(), "small"}, {txt.string(), std::string(100000, 'x')}},
-                            SavePolicy{true, {}}, &errors, &saved);
-        _exit(ok ? 1 : (errors.size() == 1 && saved.empty() ? 0 : 2));
+        // The large output whole, and made in pieces while it is written.
+        for (bool pieces : {false, true}) {
+            std::vector<OutputFile> files{{mif.string(), "small"},
+                                          {txt.string(), std::string(100000, 'x')}};
+            if (pieces)
+                files[1] = OutputFile(txt.string(), [](const lxtool::PutPiece& put) {
+                    for (int i = 0; i < 100; ++i)
+                        put(std::string(1000, 'x'));
+                });
+            std::vector<std::string> errors, saved;
+            if (SaveOutputFiles(files, SavePolicy{true, {}}, &errors, &saved) ||
+                errors.size() != 1 || !saved.empty())
+                _exit(pieces ? 2 : 1);
+        }
+        _exit(0);
     }
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
@@ -124,6 +135,35 @@ TEST_F(OutputFiles, AFailedWriteLeavesTheOldPairWhole) {
     EXPECT_EQ(Read(mif), "old mif");
     EXPECT_EQ(Read(txt), "old txt");
     EXPECT_EQ(Names(dir_ / "out"), (std::vector<std::string>{"a.report.mif", "a.report.txt"}));
+}
+
+// An output made while it is written: its pieces in order, empty ones too; a maker that fails
+// part-way (out of memory) leaves the old file and no temporary file, and its failure goes on
+// to the caller.
+TEST_F(OutputFiles, AnOutputMadeInPieces) {
+    const fs::path out = dir_ / "out" / "a.page.html";
+    Write(out, "old page");
+    std::vector<std::string> errors, saved;
+    EXPECT_THROW(SaveOutputFiles({OutputFile(out.string(),
+                                             [](const lxtool::PutPiece& put) {
+                                                 put("<html>");
+                                                 throw std::bad_alloc();
+                                             })},
+                                 SavePolicy{true, {}}, &errors, &saved),
+                 std::bad_alloc);
+    EXPECT_EQ(Read(out), "old page");
+    EXPECT_EQ(Names(dir_ / "out"), std::vector<std::string>{"a.page.html"});
+    EXPECT_TRUE(SaveOutputFiles({OutputFile(out.string(),
+                                            [](const lxtool::PutPiece& put) {
+                                                put("<html>");
+                                                put("");
+                                                put(std::string(70000, 'p'));
+                                                put("</html>");
+                                            })},
+                                SavePolicy{true, {}}, &errors, &saved));
+    EXPECT_TRUE(errors.empty());
+    EXPECT_EQ(Read(out), "<html>" + std::string(70000, 'p') + "</html>");
+    EXPECT_EQ(Names(dir_ / "out"), std::vector<std::string>{"a.page.html"});
 }
 
 // A writer killed part-way (here by the signal a file size limit sends) leaves the old file as
