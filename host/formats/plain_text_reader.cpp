@@ -45,7 +45,6 @@ void ReadPlainText(std::string_view data, Document& doc, FileBytes* file) {
     releasedTo = data.data();
     doc.paras.reserve(doc.paras.size() + blankLines + 1);
     std::string paragraph;
-    std::string line;
     // Where each line of the paragraph begins: its offset in the paragraph and in the file.
     std::vector<std::pair<std::int32_t, SourcePos>> lineStarts;
     std::uint32_t lineNumber = 0;
@@ -78,15 +77,15 @@ void ReadPlainText(std::string_view data, Document& doc, FileBytes* file) {
         }
         while (isBlank(raw[e - 1]))
             --e;
-        line.clear();
-        doc.charactersWithoutForm += Utf8ToFrameRoman(raw.substr(b, e - b), line);
         if (!paragraph.empty()) {
             paragraph.push_back(' ');
         }
         // The white space before the text is ASCII: a column a byte.
         lineStarts.emplace_back(static_cast<std::int32_t>(paragraph.size()),
                                 SourcePos{lineNumber, static_cast<std::uint32_t>(b + 1)});
-        paragraph += line;
+        // Converted in place: a combining mark that begins the line finds a space before it, with
+        // which it makes no character, as it would find nothing.
+        doc.charactersWithoutForm += Utf8ToFrameRoman(raw.substr(b, e - b), paragraph);
     }
     flush();
     doc.FinishSourceMarks();

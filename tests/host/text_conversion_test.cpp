@@ -133,6 +133,24 @@ TEST(Utf8ToFrameRoman, NoCharacterBecomesATerminatorOrASeparatorOtherThanSpace) 
     EXPECT_GT(checked, 20000u);
 }
 
+// Printable ASCII is copied eight bytes at a time: a character of any other kind ends the run
+// wherever it stands in those eight bytes, and converts as it does on its own.
+TEST(Utf8ToFrameRoman, OtherCharactersEndAnAsciiRunAnywhere) {
+    const char* const others[] = {"\x1F", "\t", "\x7F", "\xC3\xA9", "\x80", "\xC3"};
+    const std::string letters = "abcdefghijklmnopqrstu";
+    for (const char* other : others) {
+        std::string alone;
+        const std::size_t withoutForm = Utf8ToFrameRoman(other, alone);
+        for (std::size_t at = 0; at <= letters.size(); ++at) {
+            SCOPED_TRACE(testing::Message()
+                         << "byte " << static_cast<int>(other[0]) << " at " << at);
+            const Converted c = Convert(letters.substr(0, at) + other + letters.substr(at));
+            EXPECT_EQ(c.text, letters.substr(0, at) + alone + letters.substr(at));
+            EXPECT_EQ(c.withoutForm, withoutForm);
+        }
+    }
+}
+
 TEST(TextEncoding, Windows1252) {
     // Curly quotes, euro sign, e acute, the undefined 0x81 and plain ASCII.
     EXPECT_EQ(Windows1252ToUtf8("\x93"
