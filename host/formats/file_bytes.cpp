@@ -20,6 +20,9 @@ namespace {
 
 // Files larger than this are refused rather than read into memory.
 constexpr std::uintmax_t kMaxFileSize = std::uintmax_t{1} << 31;
+// Files from this size on are mapped. A smaller one is read: giving back its pages would save
+// little, and a mapped file cut short by another program while it is read stops the process.
+constexpr std::uintmax_t kMapFrom = std::uintmax_t{1} << 20;
 
 // The size of a regular file that may be read; false with a message naming the file and the reason
 // when it may not.
@@ -97,7 +100,7 @@ bool FileBytes::Open(const std::string& path, std::string* error) {
         return false;
     }
 #if !defined(_WIN32)
-    if (size > 0) {
+    if (size >= kMapFrom) {
         const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
         if (fd < 0) {
             *error = path + ": cannot open: " + std::strerror(errno);

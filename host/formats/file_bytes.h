@@ -1,8 +1,8 @@
-// A file's bytes, for readers that go through them once from start to end. On POSIX systems the
-// file is mapped rather than read: nothing is zeroed or copied, and a reader that has passed a
-// part gives that part's memory back (Release), so that a large file is never held whole beside
-// the document built from it. Elsewhere, or when mapping fails, the file is read into memory and
-// Release does nothing.
+// A file's bytes, for readers that go through them once from start to end. On POSIX systems a
+// large file is mapped rather than read: nothing is zeroed or copied, and a reader that has
+// passed a part gives that part's memory back (Release), so that the file is never held whole
+// beside the document built from it. A small file, any file elsewhere, or one that cannot be
+// mapped is read into memory, and Release does nothing.
 #pragma once
 
 #include <cstddef>

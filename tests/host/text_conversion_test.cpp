@@ -334,10 +334,11 @@ TEST_F(OpenText, CharactersWithoutAFormAreNotedOncePerFile) {
     EXPECT_STREQ(session_.textNotes[0].encoding, "UTF-8");
 }
 
-// A reader gives back the pages of a mapped file behind it; what it reads again is the file still.
+// A reader gives back the pages of a large (mapped) file behind it; what it reads again is the
+// file still.
 TEST_F(OpenText, BytesGivenBackReadAsTheFile) {
     std::string bytes;
-    for (int i = 0; bytes.size() < 3 * 4096 * 4; ++i)
+    for (int i = 0; bytes.size() < (std::size_t{2} << 20); ++i)
         bytes += "line " + std::to_string(i) + "\n";
     const std::string path = Write("given-back.txt", bytes);
     FileBytes file;
