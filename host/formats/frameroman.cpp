@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
+#include <cstring>
 #include <iterator>
 #include <memory>
 #include <utility>
@@ -33,6 +35,29 @@ constexpr std::array<char16_t, 256> NarrowTable() {
     for (int b = 0; b < 256; ++b)
         table[b] = static_cast<char16_t>(::kFrameRomanToUnicode[b]);
     return table;
+}
+
+// Where a run of printable ASCII (0x20 to 0x7E) that goes on at i ends. Eight bytes are looked at
+// at once while they all are: a byte below 0x20 borrows into its high bit when 0x20 is taken
+// from it, and a byte from 0x7F up has its high bit set, or gets it when 1 is added.
+std::size_t PrintableAsciiEnd(std::string_view s, std::size_t i) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101u;
+    constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+    while (s.size() - i >= sizeof(std::uint64_t)) {
+        std::uint64_t w = 0;
+        std::memcpy(&w, s.data() + i, sizeof w);
+        const std::uint64_t below = (w - kOnes * 0x20) & ~w;
+        const std::uint64_t above = (w + kOnes) | w;
+        if (((below | above) & kHighBits) != 0) {
+            break;
+        }
+        i += sizeof w;
+    }
+    while (i < s.size() && static_cast<unsigned char>(s[i]) >= 0x20 &&
+           static_cast<unsigned char>(s[i]) < 0x7F) {
+        ++i;
+    }
+    return i;
 }
 
 } // namespace
@@ -364,11 +389,7 @@ std::size_t Utf8ToFrameRoman(std::string_view utf8, std::string& out) {
         if (b >= 0x20 && b < 0x7F) {
             endRun();
             // Runs of printable ASCII are the common case: copy them at once.
-            std::size_t j = i + 1;
-            while (j < utf8.size() && static_cast<unsigned char>(utf8[j]) >= 0x20 &&
-                   static_cast<unsigned char>(utf8[j]) < 0x7F) {
-                ++j;
-            }
+            const std::size_t j = PrintableAsciiEnd(utf8, i + 1);
             out.append(utf8.substr(i, j - i));
             last = static_cast<unsigned char>(utf8[j - 1]);
             i = j;

@@ -1,61 +1,47 @@
 // The Open operation: reads a file, asks the format registry what it holds, and has that format's
 // reader make the document or book. A folder is a book of the files under it.
 #include "host/formats/book_folder.h"
+#include "host/formats/file_bytes.h"
 #include "host/formats/markup.h"
 #include "host/formats/registry.h"
 #include "host/formats/text_encoding.h"
 #include "host/model/model.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 
 namespace lxhost {
 
 namespace {
 
-// Files larger than this are refused rather than read into memory.
-constexpr std::uintmax_t kMaxFileSize = std::uintmax_t{1} << 31;
+// The size of the blocks in which a file's bytes are scanned before a reader sees them.
+constexpr std::size_t kScanBlock = std::size_t{1} << 20;
 
-// Reads a whole file; false with a message naming the file and the reason.
-bool ReadWholeFile(const std::string& path, std::string* data, std::string* error) {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    const fs::file_status st = fs::status(path, ec);
-    // The system's own reason: no such file, permission denied, name too long, ...
-    if (ec || !fs::exists(st)) {
-        *error = path + ": cannot open: " +
-                 (ec ? ec.message()
-                     : std::make_error_code(std::errc::no_such_file_or_directory).message());
-        return false;
+// What one pass over a file's bytes tells before its format is decided.
+struct TextScan {
+    bool hasNul = false; // binary data
+    bool utf8 = true;    // valid UTF-8 throughout
+};
+
+// Scans the bytes a block at a time and gives each block's memory back once looked at: a large
+// file is never resident whole. A block ends before a character's continuation bytes, so that
+// no character is cut in two.
+TextScan ScanText(FileBytes& file) {
+    TextScan scan;
+    std::string_view rest = file.view();
+    while (!rest.empty() && !scan.hasNul) {
+        std::size_t cut = std::min(rest.size(), kScanBlock);
+        for (int back = 0; back < 3 && cut < rest.size() && cut > 1 &&
+                           (static_cast<unsigned char>(rest[cut]) & 0xC0) == 0x80;
+             ++back)
+            --cut;
+        const std::string_view block = rest.substr(0, cut);
+        scan.hasNul = block.find('\0') != std::string_view::npos;
+        scan.utf8 = scan.utf8 && IsValidUtf8(block);
+        rest.remove_prefix(cut);
+        file.Release(block.data(), rest.data());
     }
-    if (fs::is_directory(st)) {
-        *error = path + ": cannot open: a folder, not a file";
-        return false;
-    }
-    if (!fs::is_regular_file(st)) {
-        *error = path + ": cannot open: not a regular file";
-        return false;
-    }
-    const std::uintmax_t size = fs::file_size(path, ec);
-    if (ec || size > kMaxFileSize) {
-        *error = path + ": cannot open: " + (ec ? ec.message() : std::string("file too large"));
-        return false;
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        *error = path + ": cannot open: " + std::strerror(errno);
-        return false;
-    }
-    data->resize(static_cast<std::size_t>(size));
-    in.read(data->data(), static_cast<std::streamsize>(size));
-    if (static_cast<std::uintmax_t>(in.gcount()) != size) {
-        *error = path + ": cannot read the file";
-        return false;
-    }
-    return true;
+    return scan;
 }
 
 // Notes what the user should know about the text of a file just read, once per file.
@@ -150,37 +136,41 @@ Opened OpenFile(Session& session, const std::string& full, const std::string* pr
                            [&] { return OpenFolderBook(session, full, &r.status, &r.message); });
         return r;
     }
-    std::string data;
     std::string partFile, fragment;
     if (provided == nullptr && SplitPartPath(full, &partFile, &fragment)) {
-        if (!ReadWholeFile(partFile, &data, &r.message)) {
+        std::string data;
+        if (!ReadSourceFile(partFile, &data, &r.message)) {
             return Failed(kErrFileNotFound, std::move(r.message));
         }
         r.id =
             OpenXmlPart(session, data, partFile, fragment, full, asTemplate, &r.status, &r.message);
         return r;
     }
+    FileBytes file;
     if (provided != nullptr) {
-        data = *provided;
-    } else if (!ReadWholeFile(full, &data, &r.message)) {
+        file.Replace(*provided);
+    } else if (!file.Open(full, &r.message)) {
         return Failed(kErrFileNotFound, std::move(r.message));
     }
     // Text saved as UTF-16 (as some Windows editors do) is read as the same text in UTF-8.
     TextEncoding encoding = TextEncoding::Utf8;
-    if (std::string utf8; Utf16WithBomToUtf8(data, &utf8)) {
-        data = std::move(utf8);
+    if (std::string utf8; Utf16WithBomToUtf8(file.view(), &utf8)) {
+        file.Replace(std::move(utf8));
         encoding = TextEncoding::Utf16;
     }
-    const FileFormat* format = DetectFormat(full, data);
+    const TextScan scan = ScanText(file);
+    const FileFormat* format = DetectFormat(full, file.view(), scan.hasNul);
     if (format == nullptr) {
         return Failed(kErrNotDocument, full + ": not a document (binary data)");
     }
     // Read as UTF-8, every byte above 0x7F of older Western text would break a word.
-    if (format->legacyFallback && !IsValidUtf8(data)) {
-        data = Windows1252ToUtf8(data);
+    if (format->legacyFallback && !scan.utf8) {
+        file.Replace(Windows1252ToUtf8(file.view()));
         encoding = TextEncoding::Windows1252;
     }
-    const OpenRequest request{data, full, asTemplate, provided != nullptr};
+    const std::string_view data = file.view();
+    OpenRequest request{data, full, asTemplate, provided != nullptr};
+    request.file = &file;
     // Whatever a reader throws (a budget exceeded, memory or object ids exhausted) fails the
     // open of this file alone.
     r.id = OpenGuarded(session, full, &r.status, &r.message,
@@ -194,7 +184,12 @@ Opened OpenFile(Session& session, const std::string& full, const std::string* pr
 } // namespace
 
 bool ReadSourceFile(const std::string& path, std::string* data, std::string* error) {
-    return ReadWholeFile(path, data, error);
+    FileBytes file;
+    if (!file.Open(path, error)) {
+        return false;
+    }
+    data->assign(file.view());
+    return true;
 }
 
 std::int32_t Session::Open(std::string_view path, const std::vector<OpenParamEntry>& params,

@@ -1,6 +1,7 @@
 // The plain-text reader.
 #include "host/formats/plain_text_reader.h"
 
+#include "host/formats/file_bytes.h"
 #include "host/formats/frameroman.h"
 
 #include <utility>
@@ -8,7 +9,14 @@
 
 namespace lxhost {
 
-void ReadPlainText(std::string_view data, Document& doc) {
+namespace {
+
+// How far the reader goes before it gives back the memory of the text behind it.
+constexpr std::ptrdiff_t kReleaseBlock = std::ptrdiff_t{1} << 20;
+
+} // namespace
+
+void ReadPlainText(std::string_view data, Document& doc, FileBytes* file) {
     doc.AddDefaultFormats();
     const Metric margin = 72 * kMetricPoint;
     const ObjectId frame = doc.AddBodyPageWithFrame(
@@ -17,15 +25,26 @@ void ReadPlainText(std::string_view data, Document& doc) {
     if (data.starts_with("\xEF\xBB\xBF")) {
         data.remove_prefix(3);
     }
+    // The text read so far is given back a block at a time: the file is never resident whole
+    // beside the document.
+    const char* releasedTo = data.data();
+    auto passed = [&](const char* at) {
+        if (file != nullptr && at - releasedTo >= kReleaseBlock) {
+            file->Release(releasedTo, at);
+            releasedTo = at;
+        }
+    };
     // Room for a paragraph per empty line at once: growing the list by doubling would move
     // every paragraph read so far, and hold both copies at the peak.
     std::size_t blankLines = 0;
     for (std::size_t at = data.find("\n\n"); at != std::string_view::npos;
-         at = data.find("\n\n", at + 2))
+         at = data.find("\n\n", at + 2)) {
         ++blankLines;
+        passed(data.data() + at);
+    }
+    releasedTo = data.data();
     doc.paras.reserve(doc.paras.size() + blankLines + 1);
     std::string paragraph;
-    std::string line;
     // Where each line of the paragraph begins: its offset in the paragraph and in the file.
     std::vector<std::pair<std::int32_t, SourcePos>> lineStarts;
     std::uint32_t lineNumber = 0;
@@ -48,6 +67,7 @@ void ReadPlainText(std::string_view data, Document& doc) {
         const std::size_t nl = data.find('\n');
         std::string_view raw = data.substr(0, nl);
         data.remove_prefix(nl == std::string_view::npos ? data.size() : nl + 1);
+        passed(data.data());
         std::size_t b = 0, e = raw.size();
         while (b < e && isBlank(raw[b]))
             ++b;
@@ -57,15 +77,15 @@ void ReadPlainText(std::string_view data, Document& doc) {
         }
         while (isBlank(raw[e - 1]))
             --e;
-        line.clear();
-        doc.charactersWithoutForm += Utf8ToFrameRoman(raw.substr(b, e - b), line);
         if (!paragraph.empty()) {
             paragraph.push_back(' ');
         }
         // The white space before the text is ASCII: a column a byte.
         lineStarts.emplace_back(static_cast<std::int32_t>(paragraph.size()),
                                 SourcePos{lineNumber, static_cast<std::uint32_t>(b + 1)});
-        paragraph += line;
+        // Converted in place: a combining mark that begins the line finds a space before it, with
+        // which it makes no character, as it would find nothing.
+        doc.charactersWithoutForm += Utf8ToFrameRoman(raw.substr(b, e - b), paragraph);
     }
     flush();
     doc.FinishSourceMarks();
@@ -81,7 +101,7 @@ ObjectId OpenPlainText(Session& session, const OpenRequest& request, std::int32_
                        std::string* /*error*/) {
     Document& d = session.NewDocument();
     d.path = request.asTemplate ? std::string() : request.path;
-    ReadPlainText(request.data, d);
+    ReadPlainText(request.data, d, request.file);
     return d.id();
 }
 

@@ -142,6 +142,10 @@ const FileFormat* FormatOfExtension(std::string_view path) {
 }
 
 const FileFormat* DetectFormat(std::string_view path, std::string_view data) {
+    return DetectFormat(path, data, data.find('\0') != std::string_view::npos);
+}
+
+const FileFormat* DetectFormat(std::string_view path, std::string_view data, bool hasNul) {
     std::string_view head = data;
     if (head.starts_with(kByteOrderMark)) {
         head.remove_prefix(kByteOrderMark.size());
@@ -153,7 +157,7 @@ const FileFormat* DetectFormat(std::string_view path, std::string_view data) {
             return &f;
         }
     }
-    if (data.find('\0') != std::string_view::npos) {
+    if (hasNul) {
         return nullptr;
     }
     if (const FileFormat* named = FormatOfExtension(path); named != nullptr && named->nameDecides) {

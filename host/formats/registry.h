@@ -17,6 +17,8 @@
 
 namespace lxhost {
 
+class FileBytes;
+
 enum class FormatId { MifDocument, MifBook, Markdown, Html, Xml, PlainText };
 
 // A file to open: its text (already UTF-8 or as its reader expects it), the path it is known by
@@ -27,6 +29,9 @@ struct OpenRequest {
     bool asTemplate = false;
     // The host was handed the text (standard input) rather than reading a file.
     bool provided = false;
+    // Where data is held: a reader that goes through it once may give back what it has passed
+    // (FileBytes::Release). Null when the text is not the reader's to give back.
+    FileBytes* file = nullptr;
 };
 
 // A reader's entry: a new document or book of the session and its id; or 0 with a host error code
@@ -73,5 +78,7 @@ const FileFormat* FormatOfExtension(std::string_view path);
 // name, then the other marks (HTML, XML); any other text is plain text. Null: binary data (a NUL
 // byte), which is no document.
 const FileFormat* DetectFormat(std::string_view path, std::string_view data);
+// The same for a caller that has looked for a NUL byte already: only data's head is read.
+const FileFormat* DetectFormat(std::string_view path, std::string_view data, bool hasNul);
 
 } // namespace lxhost

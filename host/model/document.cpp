@@ -20,6 +20,67 @@ bool IsAnchor(const Segment& s) {
 
 } // namespace
 
+// --- Segment lists
+
+SegmentList& SegmentList::operator=(const SegmentList& other) {
+    if (this != &other) {
+        clear();
+        reserve(other.size_);
+        std::copy(other.begin(), other.end(), begin());
+        size_ = other.size_;
+    }
+    return *this;
+}
+
+SegmentList& SegmentList::operator=(SegmentList&& other) noexcept {
+    if (this != &other) {
+        Free();
+        if (other.onHeap()) {
+            heap_ = other.heap_;
+        } else {
+            one_ = other.one_;
+        }
+        size_ = other.size_;
+        capacity_ = other.capacity_;
+        other.one_ = Segment{};
+        other.size_ = 0;
+        other.capacity_ = 1;
+    }
+    return *this;
+}
+
+void SegmentList::Free() {
+    if (onHeap()) {
+        delete[] heap_;
+        one_ = Segment{};
+        capacity_ = 1;
+    }
+    size_ = 0;
+}
+
+void SegmentList::reserve(std::size_t n) {
+    if (n <= capacity_) {
+        return;
+    }
+    if (n > std::numeric_limits<std::uint32_t>::max()) {
+        throw std::length_error("too many segments in a text");
+    }
+    auto* grown = new Segment[n];
+    std::copy(begin(), end(), grown);
+    if (onHeap()) {
+        delete[] heap_;
+    }
+    heap_ = grown;
+    capacity_ = static_cast<std::uint32_t>(n);
+}
+
+void SegmentList::push_back(const Segment& s) {
+    if (size_ == capacity_) {
+        reserve(std::size_t{capacity_} * 2);
+    }
+    data()[size_++] = s;
+}
+
 // --- Text bodies
 
 void TextBody::Append(std::string_view bytes, bool newRun) {
@@ -46,7 +107,7 @@ void TextBody::Insert(std::int32_t offset, std::string_view bytes) {
     }
     const auto n = static_cast<std::int32_t>(bytes.size());
     text.insert(static_cast<std::size_t>(offset), bytes);
-    std::vector<Segment> out;
+    SegmentList out;
     out.reserve(segs.size() + 2);
     const Segment fresh{offset, n, 0, SegType::Run};
     bool inserted = false;
@@ -89,7 +150,7 @@ void TextBody::SplitInto(std::int32_t offset, TextBody& tail) {
     tail.text.assign(text, static_cast<std::size_t>(offset), std::string::npos);
     tail.segs.clear();
     text.resize(static_cast<std::size_t>(offset));
-    std::vector<Segment> keep;
+    SegmentList keep;
     keep.reserve(segs.size());
     for (const Segment& s : segs) {
         if (IsAnchor(s)) {
@@ -117,7 +178,7 @@ namespace {
 
 // Puts an anchor at offset: after the anchors already there, before the text that follows.
 void InsertAnchorAt(TextBody& body, std::int32_t offset, SegType type, ObjectId value) {
-    std::vector<Segment> out;
+    SegmentList out;
     out.reserve(body.segs.size() + 2);
     bool inserted = false;
     const Segment anchor{offset, 0, value, type};

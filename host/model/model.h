@@ -44,9 +44,49 @@ struct Segment {
     SegType type = SegType::Run;
 };
 
+// The segments of a text body, in a vector's manner. Most bodies are a single run: that one is
+// held in place, and a list moves to the heap only from its second segment on.
+class SegmentList {
+  public:
+    SegmentList() : one_() {}
+    SegmentList(const SegmentList& other) : SegmentList() { *this = other; }
+    SegmentList(SegmentList&& other) noexcept : SegmentList() { *this = std::move(other); }
+    SegmentList& operator=(const SegmentList& other);
+    SegmentList& operator=(SegmentList&& other) noexcept;
+    ~SegmentList() { Free(); }
+
+    bool empty() const { return size_ == 0; }
+    std::size_t size() const { return size_; }
+    Segment* begin() { return data(); }
+    Segment* end() { return data() + size_; }
+    const Segment* begin() const { return data(); }
+    const Segment* end() const { return data() + size_; }
+    Segment& operator[](std::size_t i) { return data()[i]; }
+    const Segment& operator[](std::size_t i) const { return data()[i]; }
+    Segment& back() { return data()[size_ - 1]; }
+    const Segment& back() const { return data()[size_ - 1]; }
+
+    void push_back(const Segment& s);
+    void reserve(std::size_t n);
+    void clear() { size_ = 0; }
+
+  private:
+    bool onHeap() const { return capacity_ > 1; }
+    Segment* data() { return onHeap() ? heap_ : &one_; }
+    const Segment* data() const { return onHeap() ? heap_ : &one_; }
+    void Free();
+
+    union {
+        Segment one_;   // while there is room for one segment only
+        Segment* heap_; // once there has been room for more
+    };
+    std::uint32_t size_ = 0;
+    std::uint32_t capacity_ = 1;
+};
+
 struct TextBody {
     std::string text;
-    std::vector<Segment> segs;
+    SegmentList segs;
 
     std::int32_t size() const { return static_cast<std::int32_t>(text.size()); }
     // Appends bytes to the last run, or as a new run when newRun is set or there is none.

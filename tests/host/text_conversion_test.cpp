@@ -1,6 +1,7 @@
 // Text from outside keeps its characters: letters of other scripts, symbols and spaces become
 // FrameRoman without adding a sentence terminator or a word break; files in Windows-1252 and
 // UTF-16 read as the text they hold.
+#include "host/formats/file_bytes.h"
 #include "host/formats/frameroman.h"
 #include "host/formats/text_encoding.h"
 #include "host/model/model.h"
@@ -132,6 +133,24 @@ TEST(Utf8ToFrameRoman, NoCharacterBecomesATerminatorOrASeparatorOtherThanSpace) 
     EXPECT_GT(checked, 20000u);
 }
 
+// Printable ASCII is copied eight bytes at a time: a character of any other kind ends the run
+// wherever it stands in those eight bytes, and converts as it does on its own.
+TEST(Utf8ToFrameRoman, OtherCharactersEndAnAsciiRunAnywhere) {
+    const char* const others[] = {"\x1F", "\t", "\x7F", "\xC3\xA9", "\x80", "\xC3"};
+    const std::string letters = "abcdefghijklmnopqrstu";
+    for (const char* other : others) {
+        std::string alone;
+        const std::size_t withoutForm = Utf8ToFrameRoman(other, alone);
+        for (std::size_t at = 0; at <= letters.size(); ++at) {
+            SCOPED_TRACE(testing::Message()
+                         << "byte " << static_cast<int>(other[0]) << " at " << at);
+            const Converted c = Convert(letters.substr(0, at) + other + letters.substr(at));
+            EXPECT_EQ(c.text, letters.substr(0, at) + alone + letters.substr(at));
+            EXPECT_EQ(c.withoutForm, withoutForm);
+        }
+    }
+}
+
 TEST(TextEncoding, Windows1252) {
     // Curly quotes, euro sign, e acute, the undefined 0x81 and plain ASCII.
     EXPECT_EQ(Windows1252ToUtf8("\x93"
@@ -247,6 +266,7 @@ class OpenText : public ::testing::Test {
 };
 
 TEST_F(OpenText, EncodingsOfPlainText) {
+    constexpr std::size_t kMiB = std::size_t{1} << 20;
     const struct {
         const char* name;
         std::string bytes;
@@ -269,6 +289,22 @@ TEST_F(OpenText, EncodingsOfPlainText) {
          {"Caf\x8E", "x"},
          "UTF-16"},
         {"utf-16be.txt", std::string("\xFE\xFF\0C\0a\0f\0\xE9", 10), {"Caf\x8E"}, "UTF-16"},
+        {"empty.txt", "", {""}, nullptr},
+        // Files are scanned a megabyte at a time: a character across the end of a block is one
+        // character still, and the text is not taken for Windows-1252.
+        {"character-across-blocks.txt",
+         std::string(kMiB - 1, 'a') + "\xC3\xA9\n\nend",
+         {std::string(kMiB - 1, 'a') + "\x8E", "end"},
+         nullptr},
+        {"windows-1252-in-a-later-block.txt",
+         std::string(2 * kMiB, 'a') + " Caf\xE9",
+         {std::string(2 * kMiB, 'a') + " Caf\x8E"},
+         "Windows-1252"},
+        {"nul-in-a-later-block.txt",
+         std::string(kMiB + 5, 'a') + std::string(1, '\0') + "b",
+         {"error: " + (dir_ / "nul-in-a-later-block.txt").string() +
+          ": not a document (binary data)"},
+         nullptr},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -296,6 +332,32 @@ TEST_F(OpenText, CharactersWithoutAFormAreNotedOncePerFile) {
     ASSERT_EQ(session_.textNotes.size(), 1u);
     EXPECT_EQ(session_.textNotes[0].charactersWithoutForm, 6u);
     EXPECT_STREQ(session_.textNotes[0].encoding, "UTF-8");
+}
+
+// A reader gives back the pages of a large (mapped) file behind it; what it reads again is the
+// file still.
+TEST_F(OpenText, BytesGivenBackReadAsTheFile) {
+    std::string bytes;
+    for (int i = 0; bytes.size() < (std::size_t{2} << 20); ++i)
+        bytes += "line " + std::to_string(i) + "\n";
+    const std::string path = Write("given-back.txt", bytes);
+    FileBytes file;
+    std::string error;
+    ASSERT_TRUE(file.Open(path, &error)) << error;
+    const std::string_view view = file.view();
+    ASSERT_EQ(view, bytes);
+    file.Release(view.data(), view.data() + view.size() / 2);
+    file.Release(view.data() + view.size() / 2, view.data() + view.size());
+    EXPECT_EQ(file.view(), bytes);
+    file.Replace("converted");
+    file.Release(file.view().data(), file.view().data() + 9);
+    EXPECT_EQ(file.view(), "converted");
+
+    const std::string missing = (dir_ / "missing.txt").string();
+    EXPECT_FALSE(file.Open(missing, &error));
+    EXPECT_EQ(error, missing + ": cannot open: No such file or directory");
+    EXPECT_FALSE(file.Open(dir_.string(), &error));
+    EXPECT_EQ(error, dir_.string() + ": cannot open: a folder, not a file");
 }
 
 TEST_F(OpenText, MifStringsOfNewerVersions) {

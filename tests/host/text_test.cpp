@@ -34,6 +34,33 @@ TextBody Body() {
     return b;
 }
 
+// A body of one run keeps its segment in place, a longer one on the heap: copies and moves of
+// either keep every segment, and what was moved from is empty and usable.
+TEST(TextBody, CopiesAndMovesKeepTheSegments) {
+    TextBody one;
+    one.Append("abc", true);
+    const struct {
+        TextBody body;
+        const char* shape;
+    } cases[] = {{TextBody{}, ""}, {one, "[abc]"}, {Body(), "[abc]<7@3>[defg]"}};
+    for (const auto& c : cases) {
+        TextBody copy = c.body;
+        EXPECT_EQ(Shape(copy), c.shape);
+        TextBody assigned = Body();
+        assigned = copy;
+        EXPECT_EQ(Shape(assigned), c.shape);
+        TextBody moved = std::move(copy);
+        EXPECT_EQ(Shape(moved), c.shape);
+        EXPECT_TRUE(copy.segs.empty());
+        copy.Append("x", true);
+        copy.AddAnchor(SegType::Marker, 3);
+        EXPECT_EQ(Shape(copy), "[x]<3@1>");
+        assigned = std::move(moved);
+        EXPECT_EQ(Shape(assigned), c.shape);
+        EXPECT_EQ(Shape(c.body), c.shape);
+    }
+}
+
 TEST(TextBody, InsertMakesARunOfItsOwnBeforeAnchorsAtThePoint) {
     const struct {
         std::int32_t offset;
