@@ -10,6 +10,7 @@
 #endif
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <map>
 #include <memory>
@@ -37,6 +38,8 @@ namespace {
 
 constexpr const char* kExtensions[] = {"table", "strikethrough", "autolink", "tasklist"};
 constexpr std::string_view kUrlSchemes[] = {"http://", "https://", "mailto:", "ftp://"};
+// The size of the pieces a long text is parsed in (see SplitForParsing).
+constexpr std::size_t kMarkdownPieceBytes = 64 * 1024;
 
 struct ParserDeleter {
     void operator()(cmark_parser* p) const { cmark_parser_free(p); }
@@ -144,6 +147,10 @@ class MarkdownWalk {
         : out_(out), index_(source), locator_(index_, SourceSyntax::Markdown),
           lineShift_(firstLine - 1) {}
 
+    // The lines of the source before the piece of it that the next tree was parsed from: the
+    // parser numbers the lines of each piece from 1.
+    void SetPieceLines(std::uint32_t lines) { pieceLines_ = lines; }
+
     // Walks the tree depth first without recursion (nesting may be deep) and without cmark's
     // iterator, which costs a sixth of the reading time.
     void Run(cmark_node* root) {
@@ -178,6 +185,9 @@ class MarkdownWalk {
             out_.StartParagraph(HeadingFormat(cmark_node_get_heading_level(node)));
             return true;
         case CMARK_NODE_PARAGRAPH:
+            // The lines before a table's header row are a paragraph that cmark-gfm numbers from
+            // 0, as if they began the text: its text is looked for after the text before it.
+            unplaced_ = cmark_node_get_start_line(node) <= 0;
             out_.StartParagraph(formats_.back());
             return true;
         case CMARK_NODE_BLOCK_QUOTE:
@@ -196,7 +206,7 @@ class MarkdownWalk {
             const int fenced = cmark_node_get_fenced(node, &length, &indent, &fence);
             const auto line = static_cast<std::uint32_t>(cmark_node_get_start_line(node));
             out_.SetSource(
-                {line + lineShift_ + (fenced != 0 ? 1 : 0),
+                {line + pieceLines_ + lineShift_ + (fenced != 0 ? 1 : 0),
                  static_cast<std::uint32_t>(std::max(cmark_node_get_start_column(node), 1))});
             out_.CodeBlock(Literal(node));
             return true;
@@ -298,14 +308,17 @@ class MarkdownWalk {
     void LocatedText(cmark_node* node) {
         const std::string_view literal = Literal(node);
         const int line = cmark_node_get_start_line(node);
-        if (line <= 0) {
+        if (line <= 0 && !unplaced_) {
             out_.Text(literal);
             return;
         }
-        const std::size_t offset = index_.OffsetOf(
-            static_cast<std::uint32_t>(line),
-            static_cast<std::uint32_t>(std::max(cmark_node_get_start_column(node), 1)));
-        for (const LocatedPiece& piece : locator_.LocateNear(literal, offset)) {
+        const std::vector<LocatedPiece>& pieces =
+            unplaced_ ? locator_.Locate(literal)
+                      : locator_.LocateNear(
+                            literal, index_.OffsetOf(static_cast<std::uint32_t>(line) + pieceLines_,
+                                                     static_cast<std::uint32_t>(std::max(
+                                                         cmark_node_get_start_column(node), 1))));
+        for (const LocatedPiece& piece : pieces) {
             if (piece.at != std::string_view::npos) {
                 SourcePos pos = index_.At(piece.at);
                 pos.line += lineShift_;
@@ -327,7 +340,9 @@ class MarkdownWalk {
     MarkupBuilder& out_;
     SourceIndex index_;
     TextLocator locator_;
-    std::uint32_t lineShift_; // lines of the file before the text the parser read
+    std::uint32_t lineShift_;      // lines of the file before the text the parser read
+    std::uint32_t pieceLines_ = 0; // lines of that text before the piece being walked
+    bool unplaced_ = false;        // the paragraph being walked has no line of its own
     std::vector<std::string_view> formats_{kFormatBody};
     std::map<int, ObjectId> footnotes_;
     int definitions_ = 0;
@@ -474,9 +489,8 @@ std::string_view MarkdownBody(std::string_view data) {
     return SkipFrontMatter(data);
 }
 
-// Parses GitHub-flavoured Markdown; the tree is the caller's.
-std::unique_ptr<cmark_node, NodeDeleter> ParseMarkdown(std::string_view data) {
-    data = MarkdownBody(data);
+// Parses GitHub-flavoured Markdown text as it is (after MarkdownBody); the tree is the caller's.
+std::unique_ptr<cmark_node, NodeDeleter> ParseMarkdownText(std::string_view data) {
     cmark_gfm_core_extensions_ensure_registered();
     std::unique_ptr<cmark_parser, ParserDeleter> parser(
         cmark_parser_new(CMARK_OPT_DEFAULT | CMARK_OPT_FOOTNOTES));
@@ -487,6 +501,84 @@ std::unique_ptr<cmark_node, NodeDeleter> ParseMarkdown(std::string_view data) {
     }
     cmark_parser_feed(parser.get(), data.data(), data.size());
     return std::unique_ptr<cmark_node, NodeDeleter>(cmark_parser_finish(parser.get()));
+}
+
+std::unique_ptr<cmark_node, NodeDeleter> ParseMarkdown(std::string_view data) {
+    return ParseMarkdownText(MarkdownBody(data));
+}
+
+// A piece of a Markdown text that is parsed on its own, and the lines of the text before it.
+struct MarkdownPiece {
+    std::string_view text;
+    std::uint32_t linesBefore = 0;
+};
+
+// Whether the first non-blank character of a line, after at most three spaces, is c.
+bool LineOpensWith(std::string_view line, char c) {
+    const std::size_t at = line.find_first_not_of(' ');
+    return at != std::string_view::npos && at <= 3 && line[at] == c;
+}
+
+// Whether the parser reads the text from a line on as it would read a text of its own that begins
+// there, and reads the text before it as it would without it. Each such line that comes after a
+// line of the open blocks closes all of them but the lists of a text's top level, which only
+// split in two, each with the same items: a line that begins in column 1 after a blank line, and
+// a bullet item that begins in column 1 with a word (it breaks off a paragraph, and cannot be the
+// underline of a heading or a table's delimiter row). Blocks that swallow such lines (tables,
+// fenced code and HTML blocks) are ruled out by the caller.
+bool StartsOwnText(std::string_view line, bool afterBlank) {
+    if (line.empty() || line[0] == ' ' || line[0] == '\t' || IsBlank(line)) {
+        return false;
+    }
+    if (afterBlank) {
+        return true;
+    }
+    return line.size() >= 3 && (line[0] == '-' || line[0] == '*' || line[0] == '+') &&
+           line[1] == ' ' &&
+           (std::isalnum(static_cast<unsigned char>(line[2])) != 0 ||
+            static_cast<unsigned char>(line[2]) >= 0x80);
+}
+
+// The text cut into pieces of about kMarkdownPieceBytes, each parsed and walked on its own so
+// that the parser's tree (some 70 bytes a byte of a dense list) never holds more than a piece.
+// A text that references link definitions or footnotes, or has fenced code or HTML blocks, or
+// lone carriage returns as line ends, stays whole: a piece could not be read on its own.
+std::vector<MarkdownPiece> SplitForParsing(std::string_view text) {
+    std::vector<MarkdownPiece> pieces;
+    if (text.size() <= 2 * kMarkdownPieceBytes || text.find("]:") != std::string_view::npos ||
+        text.find("```") != std::string_view::npos || text.find("~~~") != std::string_view::npos) {
+        return {{text, 0}};
+    }
+    for (std::size_t cr = text.find('\r'); cr != std::string_view::npos;
+         cr = text.find('\r', cr + 1)) {
+        if (cr + 1 == text.size() || text[cr + 1] != '\n') {
+            return {{text, 0}};
+        }
+    }
+    std::size_t start = 0;
+    std::uint32_t lines = 0, linesAtStart = 0;
+    bool afterBlank = true, inTable = false;
+    for (std::size_t at = 0; at < text.size(); ++lines) {
+        const std::size_t nl = text.find('\n', at);
+        const std::size_t next = nl == std::string_view::npos ? text.size() : nl + 1;
+        std::string_view line = text.substr(at, next - at);
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
+            line.remove_suffix(1);
+        }
+        if (LineOpensWith(line, '<')) {
+            return {{text, 0}}; // an HTML block may run on past blank lines
+        }
+        if (at - start >= kMarkdownPieceBytes && !inTable && StartsOwnText(line, afterBlank)) {
+            pieces.push_back({text.substr(start, at - start), linesAtStart});
+            start = at;
+            linesAtStart = lines;
+        }
+        afterBlank = IsBlank(line);
+        inTable = !afterBlank && (inTable || DelimiterRowColumns(line) > 0);
+        at = next;
+    }
+    pieces.push_back({text.substr(start), linesAtStart});
+    return pieces;
 }
 
 } // namespace
@@ -524,19 +616,23 @@ bool ReadMarkdown(std::string_view data, Document& doc, const ReaderOptions& opt
     if (const std::string reason = CheckBlocksAndTables(data); !reason.empty()) {
         throw BudgetExceeded(reason);
     }
-    std::unique_ptr<cmark_node, NodeDeleter> root = ParseMarkdown(data);
     MarkupBuilder out(doc, options);
     out.AddInput(data.size());
     std::string_view text = data.starts_with("\xEF\xBB\xBF") ? data.substr(3) : data;
     if (SkipFrontMatter(text).size() != text.size()) {
         out.SetLanguage(FrontMatterLanguage(text.substr(text.find('\n') + 1)));
     }
-    if (root != nullptr) {
-        const std::string_view body = MarkdownBody(data);
-        const auto before = data.substr(0, static_cast<std::size_t>(body.data() - data.data()));
-        const auto firstLine =
-            static_cast<std::uint32_t>(1 + std::count(before.begin(), before.end(), '\n'));
-        MarkdownWalk(out, body, firstLine).Run(root.get());
+    const std::string_view body = MarkdownBody(data);
+    const auto before = data.substr(0, static_cast<std::size_t>(body.data() - data.data()));
+    const auto firstLine =
+        static_cast<std::uint32_t>(1 + std::count(before.begin(), before.end(), '\n'));
+    MarkdownWalk walk(out, body, firstLine);
+    for (const MarkdownPiece& piece : SplitForParsing(body)) {
+        std::unique_ptr<cmark_node, NodeDeleter> root = ParseMarkdownText(piece.text);
+        if (root != nullptr) {
+            walk.SetPieceLines(piece.linesBefore);
+            walk.Run(root.get());
+        }
     }
     out.Finish();
     return true;
