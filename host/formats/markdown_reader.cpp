@@ -424,8 +424,9 @@ std::size_t InlineMarks(std::string_view data) {
 // before a delimiter row that may be its header, in time that grows with the square of the pipes on
 // the line. And files so dense in inline markup that the parser's tree of it would not fit. A table
 // is found by its delimiter row (its header has as many cells); its rows run to the next blank line
-// at most. Empty when the tables are within the budgets, else the reason.
-std::string CheckBlocksAndTables(std::string_view data) {
+// at most. Empty when the tables are within the budgets, else the reason; *blocksFound: the blocks
+// and the cells of the tables.
+std::string CheckBlocksAndTables(std::string_view data, std::size_t* blocksFound = nullptr) {
     const std::size_t cellBudget =
         std::max(kMinMarkdownTableCells, data.size() / kMarkdownBytesPerCell);
     const std::size_t maxPipes = static_cast<std::size_t>(kMaxTableColumns) + 1;
@@ -478,6 +479,9 @@ std::string CheckBlocksAndTables(std::string_view data) {
                      " characters of inline markup and line breaks (the limit for its size)";
         }
     });
+    if (blocksFound != nullptr) {
+        *blocksFound = blocks + cells;
+    }
     return reason;
 }
 
@@ -613,11 +617,13 @@ bool SummaryChapters(std::string_view data, const std::string& dir,
 
 bool ReadMarkdown(std::string_view data, Document& doc, const ReaderOptions& options,
                   std::string* /*error*/) {
-    if (const std::string reason = CheckBlocksAndTables(data); !reason.empty()) {
+    std::size_t blocks = 0;
+    if (const std::string reason = CheckBlocksAndTables(data, &blocks); !reason.empty()) {
         throw BudgetExceeded(reason);
     }
     MarkupBuilder out(doc, options);
     out.AddInput(data.size());
+    out.ExpectParagraphs(blocks);
     std::string_view text = data.starts_with("\xEF\xBB\xBF") ? data.substr(3) : data;
     if (SkipFrontMatter(text).size() != text.size()) {
         out.SetLanguage(FrontMatterLanguage(text.substr(text.find('\n') + 1)));
