@@ -149,7 +149,13 @@ class MarkdownWalk {
 
     // The lines of the source before the piece of it that the next tree was parsed from: the
     // parser numbers the lines of each piece from 1.
-    void SetPieceLines(std::uint32_t lines) { pieceLines_ = lines; }
+    // And whether it goes on with the table of the piece before (its first table, whose header
+    // row was walked there), and ends in a table that the next piece goes on with.
+    void SetPiece(std::uint32_t lines, bool continuesTable, bool tableGoesOn) {
+        pieceLines_ = lines;
+        continuesTable_ = continuesTable;
+        tableGoesOn_ = tableGoesOn;
+    }
 
     // Walks the tree depth first without recursion (nesting may be deep) and without cmark's
     // iterator, which costs a sixth of the reading time.
@@ -257,7 +263,12 @@ class MarkdownWalk {
         // The nodes of the table extension are known by name only.
         const std::string_view type = cmark_node_get_type_string(node);
         if (type == "table") {
-            out_.StartTable();
+            if (!continuesTable_) {
+                out_.StartTable();
+            }
+        } else if (type == "table_header" && continuesTable_) {
+            continuesTable_ = false;
+            return false;
         } else if (type == "table_row" || type == "table_header") {
             out_.StartRow(cmark_gfm_extensions_get_table_row_is_header(node) != 0);
         } else if (type == "table_cell") {
@@ -294,7 +305,9 @@ class MarkdownWalk {
         }
         const std::string_view type = cmark_node_get_type_string(node);
         if (type == "table") {
-            out_.EndTable();
+            if (!tableGoesOn_ || cmark_node_next(node) != nullptr) {
+                out_.EndTable();
+            }
         } else if (type == "table_row" || type == "table_header") {
             out_.EndRow();
         } else if (type == "table_cell") {
@@ -343,6 +356,7 @@ class MarkdownWalk {
     std::uint32_t lineShift_;      // lines of the file before the text the parser read
     std::uint32_t pieceLines_ = 0; // lines of that text before the piece being walked
     bool unplaced_ = false;        // the paragraph being walked has no line of its own
+    bool continuesTable_ = false, tableGoesOn_ = false; // see SetPiece
     std::vector<std::string_view> formats_{kFormatBody};
     std::map<int, ObjectId> footnotes_;
     int definitions_ = 0;
@@ -494,7 +508,8 @@ std::string_view MarkdownBody(std::string_view data) {
 }
 
 // Parses GitHub-flavoured Markdown text as it is (after MarkdownBody); the tree is the caller's.
-std::unique_ptr<cmark_node, NodeDeleter> ParseMarkdownText(std::string_view data) {
+std::unique_ptr<cmark_node, NodeDeleter> ParseMarkdownText(std::string_view before,
+                                                           std::string_view data) {
     cmark_gfm_core_extensions_ensure_registered();
     std::unique_ptr<cmark_parser, ParserDeleter> parser(
         cmark_parser_new(CMARK_OPT_DEFAULT | CMARK_OPT_FOOTNOTES));
@@ -503,18 +518,40 @@ std::unique_ptr<cmark_node, NodeDeleter> ParseMarkdownText(std::string_view data
             cmark_parser_attach_syntax_extension(parser.get(), ext);
         }
     }
+    cmark_parser_feed(parser.get(), before.data(), before.size());
     cmark_parser_feed(parser.get(), data.data(), data.size());
     return std::unique_ptr<cmark_node, NodeDeleter>(cmark_parser_finish(parser.get()));
 }
 
 std::unique_ptr<cmark_node, NodeDeleter> ParseMarkdown(std::string_view data) {
-    return ParseMarkdownText(MarkdownBody(data));
+    return ParseMarkdownText({}, MarkdownBody(data));
+}
+
+// The cells of a row written "| a | b |", or 0 for another row or one with escapes.
+std::size_t FencedRowCells(std::string_view row) {
+    while (!row.empty() &&
+           (row.back() == '\n' || row.back() == '\r' || row.back() == ' ' || row.back() == '\t')) {
+        row.remove_suffix(1);
+    }
+    if (row.size() < 2 || row.front() != '|' || row.back() != '|' ||
+        row.find('\\') != std::string_view::npos) {
+        return 0;
+    }
+    return static_cast<std::size_t>(std::count(row.begin(), row.end(), '|')) - 1;
+}
+
+std::uint32_t CountLines(std::string_view text) {
+    return static_cast<std::uint32_t>(std::count(text.begin(), text.end(), '\n'));
 }
 
 // A piece of a Markdown text that is parsed on its own, and the lines of the text before it.
 struct MarkdownPiece {
     std::string_view text;
     std::uint32_t linesBefore = 0;
+    // A piece that goes on with the rows of a table: the table's header and delimiter rows, parsed
+    // before the piece (their two lines are in linesBefore) and not walked again.
+    std::string_view tableHead;
+    bool tableGoesOn = false; // the piece ends within a table that the next one goes on with
 };
 
 // Whether the first non-blank character of a line, after at most three spaces, is c.
@@ -545,23 +582,28 @@ bool StartsOwnText(std::string_view line, bool afterBlank) {
 
 // The text cut into pieces of about kMarkdownPieceBytes, each parsed and walked on its own so
 // that the parser's tree (some 70 bytes a byte of a dense list) never holds more than a piece.
+// A table of the top level whose lines all begin with '|' (none of them can begin another block)
+// is cut between rows: the next piece is parsed after the table's head, whose row it skips.
 // A text that references link definitions or footnotes, or has fenced code or HTML blocks, or
 // lone carriage returns as line ends, stays whole: a piece could not be read on its own.
 std::vector<MarkdownPiece> SplitForParsing(std::string_view text) {
     std::vector<MarkdownPiece> pieces;
     if (text.size() <= 2 * kMarkdownPieceBytes || text.find("]:") != std::string_view::npos ||
         text.find("```") != std::string_view::npos || text.find("~~~") != std::string_view::npos) {
-        return {{text, 0}};
+        return {{text, 0, {}, false}};
     }
     for (std::size_t cr = text.find('\r'); cr != std::string_view::npos;
          cr = text.find('\r', cr + 1)) {
         if (cr + 1 == text.size() || text[cr + 1] != '\n') {
-            return {{text, 0}};
+            return {{text, 0, {}, false}};
         }
     }
     std::size_t start = 0;
     std::uint32_t lines = 0, linesAtStart = 0;
     bool afterBlank = true, inTable = false;
+    std::string_view head; // the head of the table being read, while it may be cut
+    std::size_t headAt = std::string_view::npos; // where its header row begins, when it may be one
+    std::string_view tableHead; // the head that the piece being made is parsed after
     for (std::size_t at = 0; at < text.size(); ++lines) {
         const std::size_t nl = text.find('\n', at);
         const std::size_t next = nl == std::string_view::npos ? text.size() : nl + 1;
@@ -570,18 +612,38 @@ std::vector<MarkdownPiece> SplitForParsing(std::string_view text) {
             line.remove_suffix(1);
         }
         if (LineOpensWith(line, '<')) {
-            return {{text, 0}}; // an HTML block may run on past blank lines
+            return {{text, 0, {}, false}}; // an HTML block may run on past blank lines
         }
-        if (at - start >= kMarkdownPieceBytes && !inTable && StartsOwnText(line, afterBlank)) {
-            pieces.push_back({text.substr(start, at - start), linesAtStart});
+        const bool row = !line.empty() && line[0] == '|';
+        if (inTable && !row) {
+            head = {}; // a row that could begin another block: the table is not cut
+        }
+        const bool cut = inTable ? !head.empty() && head.data() + head.size() < text.data() + at
+                                 : StartsOwnText(line, afterBlank);
+        if (at - start >= kMarkdownPieceBytes && cut) {
+            pieces.push_back({text.substr(start, at - start), linesAtStart, tableHead, inTable});
             start = at;
             linesAtStart = lines;
+            tableHead = inTable ? head : std::string_view();
         }
-        afterBlank = IsBlank(line);
-        inTable = !afterBlank && (inTable || DelimiterRowColumns(line) > 0);
+        const bool blank = IsBlank(line);
+        if (!inTable && !blank && DelimiterRowColumns(line) > 0) {
+            inTable = true;
+            // The header row stands alone after a blank line, both rows are fenced with '|', and
+            // the header has the delimiter row's cells (else there is no table).
+            head = row && headAt != std::string_view::npos &&
+                           FencedRowCells(text.substr(headAt, at - headAt)) ==
+                               DelimiterRowColumns(line) &&
+                           FencedRowCells(line) == DelimiterRowColumns(line)
+                       ? text.substr(headAt, next - headAt)
+                       : std::string_view();
+        }
+        inTable = inTable && !blank;
+        headAt = afterBlank && row ? at : std::string_view::npos;
+        afterBlank = blank;
         at = next;
     }
-    pieces.push_back({text.substr(start), linesAtStart});
+    pieces.push_back({text.substr(start), linesAtStart, tableHead});
     return pieces;
 }
 
@@ -634,9 +696,11 @@ bool ReadMarkdown(std::string_view data, Document& doc, const ReaderOptions& opt
         static_cast<std::uint32_t>(1 + std::count(before.begin(), before.end(), '\n'));
     MarkdownWalk walk(out, body, firstLine);
     for (const MarkdownPiece& piece : SplitForParsing(body)) {
-        std::unique_ptr<cmark_node, NodeDeleter> root = ParseMarkdownText(piece.text);
+        std::unique_ptr<cmark_node, NodeDeleter> root =
+            ParseMarkdownText(piece.tableHead, piece.text);
         if (root != nullptr) {
-            walk.SetPieceLines(piece.linesBefore);
+            walk.SetPiece(piece.linesBefore - CountLines(piece.tableHead), !piece.tableHead.empty(),
+                          piece.tableGoesOn);
             walk.Run(root.get());
         }
     }

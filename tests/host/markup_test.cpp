@@ -133,6 +133,7 @@ TEST(MarkdownReader, ALongTextReadsInPiecesAsItDoesWhole) {
     struct Shape {
         const char* name;
         const char* unit; // %d: the unit's number
+        const char* head = "";
     };
     const Shape shapes[] = {
         {"list items", "- item %d\n"},
@@ -148,10 +149,14 @@ TEST(MarkdownReader, ALongTextReadsInPiecesAsItDoesWhole) {
         {"setext headings", "Title %d\n---\n- x\n"},
         {"line ends CR LF", "- item %d\r\nPara\r\n\r\n"},
         {"escapes and references", "- \\*a\\* &amp; %d\n"},
+        {"a long table", "| x %d | *y* |\n", "| a | b |\n|---|:-:|\n"},
+        {"a long table, CR LF", "| x %d | y |\r\n", "| a | b |\r\n|---|---|\r\n"},
+        {"rows of a cell more", "| x %d | y | z |\n", "| a | b |\n|---|---|\n"},
+        {"a table that is none", "| x %d |\n", "| a | b |\n|---|\n"},
     };
     for (const Shape& shape : shapes) {
         SCOPED_TRACE(shape.name);
-        std::string text;
+        std::string text = shape.head;
         char unit[128];
         for (int i = 0; text.size() < 160 * 1024; ++i) {
             std::snprintf(unit, sizeof unit, shape.unit, i);
