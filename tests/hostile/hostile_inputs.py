@@ -203,7 +203,7 @@ CASES = [
     ("nested lists", "markdown",
      dense_markdown("nested.md", lambda i: ("- a%05d\n", "  - b%05d\n", "    - c%05d\n")[i % 3] % (i // 3), 5 * MIB // 2), 0, None),
     ("table of many rows", "markdown",
-     dense_markdown("rows.md", lambda i: "| a | b |\n|---|---|\n" if i == 0 else "| word%06d here and some more | y |\n" % i, 5 * MIB // 2), 0, None),
+     dense_markdown("rows.md", lambda i: "| a | b |\n|---|---|\n" if i == 0 else "| word%06d here and some more words | y |\n" % i, 5 * MIB // 2), 0, None),
     ("one-line paragraphs", "markdown", dense_markdown("paragraphs.md", lambda i: "Line %06d.\n\n" % i, 5 * MIB // 2), 0, None),
     ("emphasis at the limit", "markdown", dense_inline("limit.md", "*a* " + "y" * 35 + " ", 4 * MIB), 0, None),
     ("rows of pipes", "markdown", markdown_long_rows, 2,
