@@ -560,24 +560,42 @@ bool LineOpensWith(std::string_view line, char c) {
     return at != std::string_view::npos && at <= 3 && line[at] == c;
 }
 
+// The list item a line begins in column 1 with a word: 0 for none, 1 for a bullet item or one
+// numbered 1 (either may break off a paragraph), 2 for an item of another number.
+int ItemOpened(std::string_view line) {
+    std::size_t at = 0;
+    if (line.size() >= 2 && (line[0] == '-' || line[0] == '*' || line[0] == '+')) {
+        at = 1;
+    } else {
+        at = std::min(line.find_first_not_of("0123456789"), line.size());
+        if (at == 0 || at > 9 || at == line.size() || (line[at] != '.' && line[at] != ')')) {
+            return 0;
+        }
+        ++at;
+    }
+    if (at + 1 >= line.size() || line[at] != ' ' ||
+        (std::isalnum(static_cast<unsigned char>(line[at + 1])) == 0 &&
+         static_cast<unsigned char>(line[at + 1]) < 0x80)) {
+        return 0;
+    }
+    return at == 1 || line.starts_with("1.") || line.starts_with("1)") ? 1 : 2;
+}
+
 // Whether the parser reads the text from a line on as it would read a text of its own that begins
-// there, and reads the text before it as it would without it. Each such line that comes after a
-// line of the open blocks closes all of them but the lists of a text's top level, which only
-// split in two, each with the same items: a line that begins in column 1 after a blank line, and
-// a bullet item that begins in column 1 with a word (it breaks off a paragraph, and cannot be the
-// underline of a heading or a table's delimiter row). Blocks that swallow such lines (tables,
+// there, and reads the text before it as it would without it. Each such line closes all the
+// blocks open before it but the lists of a text's top level, which only split in two, each with
+// the same items: a line that begins in column 1 after a blank line; a list item that begins in
+// column 1 with a word where it cannot go on a paragraph (a bullet item or one numbered 1 breaks
+// one off; after a line that surely opened an item of the top level, the item's list is the
+// block the line is read in) and cannot be the underline of a heading or a table's delimiter row.
+// afterItem: the line before surely opened a list item. Blocks that swallow such lines (tables,
 // fenced code and HTML blocks) are ruled out by the caller.
-bool StartsOwnText(std::string_view line, bool afterBlank) {
+bool StartsOwnText(std::string_view line, bool afterBlank, bool afterItem) {
     if (line.empty() || line[0] == ' ' || line[0] == '\t' || IsBlank(line)) {
         return false;
     }
-    if (afterBlank) {
-        return true;
-    }
-    return line.size() >= 3 && (line[0] == '-' || line[0] == '*' || line[0] == '+') &&
-           line[1] == ' ' &&
-           (std::isalnum(static_cast<unsigned char>(line[2])) != 0 ||
-            static_cast<unsigned char>(line[2]) >= 0x80);
+    const int item = ItemOpened(line);
+    return afterBlank || item == 1 || (item == 2 && afterItem);
 }
 
 // The text cut into pieces of about kMarkdownPieceBytes, each parsed and walked on its own so
@@ -600,7 +618,7 @@ std::vector<MarkdownPiece> SplitForParsing(std::string_view text) {
     }
     std::size_t start = 0;
     std::uint32_t lines = 0, linesAtStart = 0;
-    bool afterBlank = true, inTable = false;
+    bool afterBlank = true, afterItem = false, inTable = false;
     std::string_view head; // the head of the table being read, while it may be cut
     std::size_t headAt = std::string_view::npos; // where its header row begins, when it may be one
     std::string_view tableHead; // the head that the piece being made is parsed after
@@ -619,7 +637,7 @@ std::vector<MarkdownPiece> SplitForParsing(std::string_view text) {
             head = {}; // a row that could begin another block: the table is not cut
         }
         const bool cut = inTable ? !head.empty() && head.data() + head.size() < text.data() + at
-                                 : StartsOwnText(line, afterBlank);
+                                 : StartsOwnText(line, afterBlank, afterItem);
         if (at - start >= kMarkdownPieceBytes && cut) {
             pieces.push_back({text.substr(start, at - start), linesAtStart, tableHead, inTable});
             start = at;
@@ -640,6 +658,8 @@ std::vector<MarkdownPiece> SplitForParsing(std::string_view text) {
         }
         inTable = inTable && !blank;
         headAt = afterBlank && row ? at : std::string_view::npos;
+        const int item = ItemOpened(line);
+        afterItem = !inTable && (item == 1 || (item == 2 && (afterBlank || afterItem)));
         afterBlank = blank;
         at = next;
     }

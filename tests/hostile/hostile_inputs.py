@@ -200,6 +200,7 @@ CASES = [
     ("dense line breaks", "markdown", dense_inline("breaks.md", "a\n", MIB), 2, "breaks.md: more than 65536 " + INLINE),
     # Within the budget at its densest: read, under the memory limit.
     ("list of short items", "markdown", dense_markdown("items.md", lambda i: "- i%06d\n" % i, 5 * MIB // 2), 0, None),
+    ("numbered list", "markdown", dense_markdown("numbered.md", lambda i: "%d. i%06d\n" % (i % 9 + 1, i), 5 * MIB // 2), 0, None),
     ("nested lists", "markdown",
      dense_markdown("nested.md", lambda i: ("- a%05d\n", "  - b%05d\n", "    - c%05d\n")[i % 3] % (i // 3), 5 * MIB // 2), 0, None),
     ("table of many rows", "markdown",
