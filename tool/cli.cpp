@@ -513,14 +513,24 @@ int RunOnFiles(Session& s) {
     return status;
 }
 
-// The file a run was reading when it stopped: the document opened last and still open (a book's
-// file), else the input as named.
+// A path made absolute and normal, as the host names the files it opens.
+std::string AbsoluteName(const std::string& path) {
+    std::error_code ec;
+    const std::filesystem::path full = std::filesystem::absolute(path, ec);
+    return ec ? path : full.lexically_normal().string();
+}
+
+// The file a run was reading when it stopped, by its full path as the readers' errors name it: the
+// document opened last and still open (a book's file), else the file being opened, else the one
+// input.
 std::string FileBeingRead(lxhost::Session& model, const std::vector<std::string>& files) {
     for (auto it = model.openDocuments().rbegin(); it != model.openDocuments().rend(); ++it)
         if (const lxhost::Document* d = model.FindDocument(*it); d && !d->path.empty())
             return d->path;
+    if (!model.fileBeingOpened.empty())
+        return model.fileBeingOpened;
     if (files.size() == 1)
-        return files[0];
+        return files[0] == "-" ? files[0] : AbsoluteName(files[0]);
     return "the book of " + std::to_string(files.size()) + " files";
 }
 

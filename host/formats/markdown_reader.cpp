@@ -10,6 +10,7 @@
 #endif
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <map>
 #include <memory>
@@ -37,6 +38,8 @@ namespace {
 
 constexpr const char* kExtensions[] = {"table", "strikethrough", "autolink", "tasklist"};
 constexpr std::string_view kUrlSchemes[] = {"http://", "https://", "mailto:", "ftp://"};
+// The size of the pieces a long text is parsed in (see SplitForParsing).
+constexpr std::size_t kMarkdownPieceBytes = 64 * 1024;
 
 struct ParserDeleter {
     void operator()(cmark_parser* p) const { cmark_parser_free(p); }
@@ -144,6 +147,16 @@ class MarkdownWalk {
         : out_(out), index_(source), locator_(index_, SourceSyntax::Markdown),
           lineShift_(firstLine - 1) {}
 
+    // The lines of the source before the piece of it that the next tree was parsed from: the
+    // parser numbers the lines of each piece from 1.
+    // And whether it goes on with the table of the piece before (its first table, whose header
+    // row was walked there), and ends in a table that the next piece goes on with.
+    void SetPiece(std::uint32_t lines, bool continuesTable, bool tableGoesOn) {
+        pieceLines_ = lines;
+        continuesTable_ = continuesTable;
+        tableGoesOn_ = tableGoesOn;
+    }
+
     // Walks the tree depth first without recursion (nesting may be deep) and without cmark's
     // iterator, which costs a sixth of the reading time.
     void Run(cmark_node* root) {
@@ -178,6 +191,9 @@ class MarkdownWalk {
             out_.StartParagraph(HeadingFormat(cmark_node_get_heading_level(node)));
             return true;
         case CMARK_NODE_PARAGRAPH:
+            // The lines before a table's header row are a paragraph that cmark-gfm numbers from
+            // 0, as if they began the text: its text is looked for after the text before it.
+            unplaced_ = cmark_node_get_start_line(node) <= 0;
             out_.StartParagraph(formats_.back());
             return true;
         case CMARK_NODE_BLOCK_QUOTE:
@@ -196,7 +212,7 @@ class MarkdownWalk {
             const int fenced = cmark_node_get_fenced(node, &length, &indent, &fence);
             const auto line = static_cast<std::uint32_t>(cmark_node_get_start_line(node));
             out_.SetSource(
-                {line + lineShift_ + (fenced != 0 ? 1 : 0),
+                {line + pieceLines_ + lineShift_ + (fenced != 0 ? 1 : 0),
                  static_cast<std::uint32_t>(std::max(cmark_node_get_start_column(node), 1))});
             out_.CodeBlock(Literal(node));
             return true;
@@ -247,7 +263,12 @@ class MarkdownWalk {
         // The nodes of the table extension are known by name only.
         const std::string_view type = cmark_node_get_type_string(node);
         if (type == "table") {
-            out_.StartTable();
+            if (!continuesTable_) {
+                out_.StartTable();
+            }
+        } else if (type == "table_header" && continuesTable_) {
+            continuesTable_ = false;
+            return false;
         } else if (type == "table_row" || type == "table_header") {
             out_.StartRow(cmark_gfm_extensions_get_table_row_is_header(node) != 0);
         } else if (type == "table_cell") {
@@ -284,7 +305,9 @@ class MarkdownWalk {
         }
         const std::string_view type = cmark_node_get_type_string(node);
         if (type == "table") {
-            out_.EndTable();
+            if (!tableGoesOn_ || cmark_node_next(node) != nullptr) {
+                out_.EndTable();
+            }
         } else if (type == "table_row" || type == "table_header") {
             out_.EndRow();
         } else if (type == "table_cell") {
@@ -298,14 +321,17 @@ class MarkdownWalk {
     void LocatedText(cmark_node* node) {
         const std::string_view literal = Literal(node);
         const int line = cmark_node_get_start_line(node);
-        if (line <= 0) {
+        if (line <= 0 && !unplaced_) {
             out_.Text(literal);
             return;
         }
-        const std::size_t offset = index_.OffsetOf(
-            static_cast<std::uint32_t>(line),
-            static_cast<std::uint32_t>(std::max(cmark_node_get_start_column(node), 1)));
-        for (const LocatedPiece& piece : locator_.LocateNear(literal, offset)) {
+        const std::vector<LocatedPiece>& pieces =
+            unplaced_ ? locator_.Locate(literal)
+                      : locator_.LocateNear(
+                            literal, index_.OffsetOf(static_cast<std::uint32_t>(line) + pieceLines_,
+                                                     static_cast<std::uint32_t>(std::max(
+                                                         cmark_node_get_start_column(node), 1))));
+        for (const LocatedPiece& piece : pieces) {
             if (piece.at != std::string_view::npos) {
                 SourcePos pos = index_.At(piece.at);
                 pos.line += lineShift_;
@@ -327,7 +353,10 @@ class MarkdownWalk {
     MarkupBuilder& out_;
     SourceIndex index_;
     TextLocator locator_;
-    std::uint32_t lineShift_; // lines of the file before the text the parser read
+    std::uint32_t lineShift_;      // lines of the file before the text the parser read
+    std::uint32_t pieceLines_ = 0; // lines of that text before the piece being walked
+    bool unplaced_ = false;        // the paragraph being walked has no line of its own
+    bool continuesTable_ = false, tableGoesOn_ = false; // see SetPiece
     std::vector<std::string_view> formats_{kFormatBody};
     std::map<int, ObjectId> footnotes_;
     int definitions_ = 0;
@@ -409,8 +438,9 @@ std::size_t InlineMarks(std::string_view data) {
 // before a delimiter row that may be its header, in time that grows with the square of the pipes on
 // the line. And files so dense in inline markup that the parser's tree of it would not fit. A table
 // is found by its delimiter row (its header has as many cells); its rows run to the next blank line
-// at most. Empty when the tables are within the budgets, else the reason.
-std::string CheckBlocksAndTables(std::string_view data) {
+// at most. Empty when the tables are within the budgets, else the reason; *blocksFound: the blocks
+// and the cells of the tables.
+std::string CheckBlocksAndTables(std::string_view data, std::size_t* blocksFound = nullptr) {
     const std::size_t cellBudget =
         std::max(kMinMarkdownTableCells, data.size() / kMarkdownBytesPerCell);
     const std::size_t maxPipes = static_cast<std::size_t>(kMaxTableColumns) + 1;
@@ -463,6 +493,9 @@ std::string CheckBlocksAndTables(std::string_view data) {
                      " characters of inline markup and line breaks (the limit for its size)";
         }
     });
+    if (blocksFound != nullptr) {
+        *blocksFound = blocks + cells;
+    }
     return reason;
 }
 
@@ -474,9 +507,9 @@ std::string_view MarkdownBody(std::string_view data) {
     return SkipFrontMatter(data);
 }
 
-// Parses GitHub-flavoured Markdown; the tree is the caller's.
-std::unique_ptr<cmark_node, NodeDeleter> ParseMarkdown(std::string_view data) {
-    data = MarkdownBody(data);
+// Parses GitHub-flavoured Markdown text as it is (after MarkdownBody); the tree is the caller's.
+std::unique_ptr<cmark_node, NodeDeleter> ParseMarkdownText(std::string_view before,
+                                                           std::string_view data) {
     cmark_gfm_core_extensions_ensure_registered();
     std::unique_ptr<cmark_parser, ParserDeleter> parser(
         cmark_parser_new(CMARK_OPT_DEFAULT | CMARK_OPT_FOOTNOTES));
@@ -485,8 +518,153 @@ std::unique_ptr<cmark_node, NodeDeleter> ParseMarkdown(std::string_view data) {
             cmark_parser_attach_syntax_extension(parser.get(), ext);
         }
     }
+    cmark_parser_feed(parser.get(), before.data(), before.size());
     cmark_parser_feed(parser.get(), data.data(), data.size());
     return std::unique_ptr<cmark_node, NodeDeleter>(cmark_parser_finish(parser.get()));
+}
+
+std::unique_ptr<cmark_node, NodeDeleter> ParseMarkdown(std::string_view data) {
+    return ParseMarkdownText({}, MarkdownBody(data));
+}
+
+// The cells of a row written "| a | b |", or 0 for another row or one with escapes.
+std::size_t FencedRowCells(std::string_view row) {
+    while (!row.empty() &&
+           (row.back() == '\n' || row.back() == '\r' || row.back() == ' ' || row.back() == '\t')) {
+        row.remove_suffix(1);
+    }
+    if (row.size() < 2 || row.front() != '|' || row.back() != '|' ||
+        row.find('\\') != std::string_view::npos) {
+        return 0;
+    }
+    return static_cast<std::size_t>(std::count(row.begin(), row.end(), '|')) - 1;
+}
+
+std::uint32_t CountLines(std::string_view text) {
+    return static_cast<std::uint32_t>(std::count(text.begin(), text.end(), '\n'));
+}
+
+// A piece of a Markdown text that is parsed on its own, and the lines of the text before it.
+struct MarkdownPiece {
+    std::string_view text;
+    std::uint32_t linesBefore = 0;
+    // A piece that goes on with the rows of a table: the table's header and delimiter rows, parsed
+    // before the piece (their two lines are in linesBefore) and not walked again.
+    std::string_view tableHead;
+    bool tableGoesOn = false; // the piece ends within a table that the next one goes on with
+};
+
+// Whether the first non-blank character of a line, after at most three spaces, is c.
+bool LineOpensWith(std::string_view line, char c) {
+    const std::size_t at = line.find_first_not_of(' ');
+    return at != std::string_view::npos && at <= 3 && line[at] == c;
+}
+
+// The list item a line begins in column 1 with a word: 0 for none, 1 for a bullet item or one
+// numbered 1 (either may break off a paragraph), 2 for an item of another number.
+int ItemOpened(std::string_view line) {
+    std::size_t at = 0;
+    if (line.size() >= 2 && (line[0] == '-' || line[0] == '*' || line[0] == '+')) {
+        at = 1;
+    } else {
+        at = std::min(line.find_first_not_of("0123456789"), line.size());
+        if (at == 0 || at > 9 || at == line.size() || (line[at] != '.' && line[at] != ')')) {
+            return 0;
+        }
+        ++at;
+    }
+    if (at + 1 >= line.size() || line[at] != ' ' ||
+        (std::isalnum(static_cast<unsigned char>(line[at + 1])) == 0 &&
+         static_cast<unsigned char>(line[at + 1]) < 0x80)) {
+        return 0;
+    }
+    return at == 1 || line.starts_with("1.") || line.starts_with("1)") ? 1 : 2;
+}
+
+// Whether the parser reads the text from a line on as it would read a text of its own that begins
+// there, and reads the text before it as it would without it. Each such line closes all the
+// blocks open before it but the lists of a text's top level, which only split in two, each with
+// the same items: a line that begins in column 1 after a blank line; a list item that begins in
+// column 1 with a word where it cannot go on a paragraph (a bullet item or one numbered 1 breaks
+// one off; after a line that surely opened an item of the top level, the item's list is the
+// block the line is read in) and cannot be the underline of a heading or a table's delimiter row.
+// afterItem: the line before surely opened a list item. Blocks that swallow such lines (tables,
+// fenced code and HTML blocks) are ruled out by the caller.
+bool StartsOwnText(std::string_view line, bool afterBlank, bool afterItem) {
+    if (line.empty() || line[0] == ' ' || line[0] == '\t' || IsBlank(line)) {
+        return false;
+    }
+    const int item = ItemOpened(line);
+    return afterBlank || item == 1 || (item == 2 && afterItem);
+}
+
+// The text cut into pieces of about kMarkdownPieceBytes, each parsed and walked on its own so
+// that the parser's tree (some 70 bytes a byte of a dense list) never holds more than a piece.
+// A table of the top level whose lines all begin with '|' (none of them can begin another block)
+// is cut between rows: the next piece is parsed after the table's head, whose row it skips.
+// A text that references link definitions or footnotes, or has fenced code or HTML blocks, or
+// lone carriage returns as line ends, stays whole: a piece could not be read on its own.
+std::vector<MarkdownPiece> SplitForParsing(std::string_view text) {
+    std::vector<MarkdownPiece> pieces;
+    if (text.size() <= 2 * kMarkdownPieceBytes || text.find("]:") != std::string_view::npos ||
+        text.find("```") != std::string_view::npos || text.find("~~~") != std::string_view::npos) {
+        return {{text, 0, {}, false}};
+    }
+    for (std::size_t cr = text.find('\r'); cr != std::string_view::npos;
+         cr = text.find('\r', cr + 1)) {
+        if (cr + 1 == text.size() || text[cr + 1] != '\n') {
+            return {{text, 0, {}, false}};
+        }
+    }
+    std::size_t start = 0;
+    std::uint32_t lines = 0, linesAtStart = 0;
+    bool afterBlank = true, afterItem = false, inTable = false;
+    std::string_view head; // the head of the table being read, while it may be cut
+    std::size_t headAt = std::string_view::npos; // where its header row begins, when it may be one
+    std::string_view tableHead; // the head that the piece being made is parsed after
+    for (std::size_t at = 0; at < text.size(); ++lines) {
+        const std::size_t nl = text.find('\n', at);
+        const std::size_t next = nl == std::string_view::npos ? text.size() : nl + 1;
+        std::string_view line = text.substr(at, next - at);
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
+            line.remove_suffix(1);
+        }
+        if (LineOpensWith(line, '<')) {
+            return {{text, 0, {}, false}}; // an HTML block may run on past blank lines
+        }
+        const bool row = !line.empty() && line[0] == '|';
+        if (inTable && !row) {
+            head = {}; // a row that could begin another block: the table is not cut
+        }
+        const bool cut = inTable ? !head.empty() && head.data() + head.size() < text.data() + at
+                                 : StartsOwnText(line, afterBlank, afterItem);
+        if (at - start >= kMarkdownPieceBytes && cut) {
+            pieces.push_back({text.substr(start, at - start), linesAtStart, tableHead, inTable});
+            start = at;
+            linesAtStart = lines;
+            tableHead = inTable ? head : std::string_view();
+        }
+        const bool blank = IsBlank(line);
+        if (!inTable && !blank && DelimiterRowColumns(line) > 0) {
+            inTable = true;
+            // The header row stands alone after a blank line, both rows are fenced with '|', and
+            // the header has the delimiter row's cells (else there is no table).
+            head = row && headAt != std::string_view::npos &&
+                           FencedRowCells(text.substr(headAt, at - headAt)) ==
+                               DelimiterRowColumns(line) &&
+                           FencedRowCells(line) == DelimiterRowColumns(line)
+                       ? text.substr(headAt, next - headAt)
+                       : std::string_view();
+        }
+        inTable = inTable && !blank;
+        headAt = afterBlank && row ? at : std::string_view::npos;
+        const int item = ItemOpened(line);
+        afterItem = !inTable && (item == 1 || (item == 2 && (afterBlank || afterItem)));
+        afterBlank = blank;
+        at = next;
+    }
+    pieces.push_back({text.substr(start), linesAtStart, tableHead});
+    return pieces;
 }
 
 } // namespace
@@ -521,22 +699,30 @@ bool SummaryChapters(std::string_view data, const std::string& dir,
 
 bool ReadMarkdown(std::string_view data, Document& doc, const ReaderOptions& options,
                   std::string* /*error*/) {
-    if (const std::string reason = CheckBlocksAndTables(data); !reason.empty()) {
+    std::size_t blocks = 0;
+    if (const std::string reason = CheckBlocksAndTables(data, &blocks); !reason.empty()) {
         throw BudgetExceeded(reason);
     }
-    std::unique_ptr<cmark_node, NodeDeleter> root = ParseMarkdown(data);
     MarkupBuilder out(doc, options);
     out.AddInput(data.size());
+    out.ExpectParagraphs(blocks);
     std::string_view text = data.starts_with("\xEF\xBB\xBF") ? data.substr(3) : data;
     if (SkipFrontMatter(text).size() != text.size()) {
         out.SetLanguage(FrontMatterLanguage(text.substr(text.find('\n') + 1)));
     }
-    if (root != nullptr) {
-        const std::string_view body = MarkdownBody(data);
-        const auto before = data.substr(0, static_cast<std::size_t>(body.data() - data.data()));
-        const auto firstLine =
-            static_cast<std::uint32_t>(1 + std::count(before.begin(), before.end(), '\n'));
-        MarkdownWalk(out, body, firstLine).Run(root.get());
+    const std::string_view body = MarkdownBody(data);
+    const auto before = data.substr(0, static_cast<std::size_t>(body.data() - data.data()));
+    const auto firstLine =
+        static_cast<std::uint32_t>(1 + std::count(before.begin(), before.end(), '\n'));
+    MarkdownWalk walk(out, body, firstLine);
+    for (const MarkdownPiece& piece : SplitForParsing(body)) {
+        std::unique_ptr<cmark_node, NodeDeleter> root =
+            ParseMarkdownText(piece.tableHead, piece.text);
+        if (root != nullptr) {
+            walk.SetPiece(piece.linesBefore - CountLines(piece.tableHead), !piece.tableHead.empty(),
+                          piece.tableGoesOn);
+            walk.Run(root.get());
+        }
     }
     out.Finish();
     return true;

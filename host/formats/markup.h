@@ -57,6 +57,10 @@ class MarkupBuilder {
     void Space();
     // A code block: one "Code" paragraph per line (blank lines make none).
     void CodeBlock(std::string_view utf8);
+    // Makes room for about this many more paragraphs, which a reader that counts its blocks
+    // before it builds them knows: the document's list of paragraphs then grows once, and not
+    // to twice what it needs with a copy of itself beside it on the way.
+    void ExpectParagraphs(std::size_t n) { doc_.paras.reserve(doc_.paras.size() + n); }
 
     // A footnote anchored at the end of the open paragraph (one of "Body" is opened when none
     // is). Its paragraphs are added between StartFootnote and EndFootnote, now or later;

@@ -8,7 +8,9 @@
 #include "host/model/model.h"
 
 #include <algorithm>
+#include <exception>
 #include <filesystem>
+#include <utility>
 
 namespace lxhost {
 
@@ -215,6 +217,18 @@ std::int32_t Session::Open(std::string_view path, const std::vector<OpenParamEnt
     if (open != 0) {
         r.id = open;
     } else if (r.status == kOk) {
+        // Named while it is read, and after when an error stops the run there; a book's walk
+        // opens its files within its own Open.
+        struct Reading {
+            std::string& name;
+            std::string before;
+            int unwinding = std::uncaught_exceptions();
+            ~Reading() {
+                if (std::uncaught_exceptions() == unwinding) {
+                    name = std::move(before);
+                }
+            }
+        } reading{fileBeingOpened, std::exchange(fileBeingOpened, full)};
         r = OpenFile(*this, full, provided != providedFiles.end() ? &provided->second : nullptr,
                      asTemplate);
     }

@@ -84,6 +84,9 @@ struct ApplicationState {
     // What the documentation-source readers keep from one file they open to the next: the files
     // that XIncludes read, each parsed once in a run (host/formats/xml_reader.cpp).
     std::shared_ptr<void> readerCache;
+    // The file that Open is reading, while it reads it and before its document is open: what an
+    // error that stops the run there names.
+    std::string fileBeingOpened;
 
     void Record(EventType type, ObjectId object, std::int32_t value, std::string text = {});
 };

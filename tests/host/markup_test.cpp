@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -123,6 +124,86 @@ TEST(MarkdownReader, TablesRowsHeadingFirstAndEveryTextIsWalked) {
     // The empty paragraph holds the table's anchor.
     EXPECT_EQ(test::WalkedTexts(s, d.id()),
               (std::vector<std::string>{"Intro.", "", "Note.", "H", "c"}));
+}
+
+// A long text is parsed a piece at a time; it must read as the whole text does, paragraph for
+// paragraph, with the same places in the file. An HTML block at the end (no prose) keeps a text
+// whole, so the two are compared.
+TEST(MarkdownReader, ALongTextReadsInPiecesAsItDoesWhole) {
+    struct Shape {
+        const char* name;
+        const char* unit; // %d: the unit's number
+        const char* head = "";
+    };
+    const Shape shapes[] = {
+        {"list items", "- item %d\n"},
+        {"nested lists", "* a %d\n  - b\n    1. c\n"},
+        {"paragraphs", "Para %d.\n\n"},
+        {"a bullet breaking a paragraph", "Line one %d\nline two\n- item\n"},
+        {"quotes", "> quote %d\n> - in it\nlazy\n\n"},
+        {"tables", "| a | b |\n|---|---|\n| x %d | y |\n- after\n\n"},
+        {"text over a table", "Lead %d\nmore\n| a |\n|---|\n| c |\n"},
+        {"numbered lists", "1. one %d\n2. two\n"},
+        {"numbered lists from 3", "3. three %d\n4) four\n- five\n\n"},
+        {"numbers under text", "Text %d\n5. five\n6. six\n- item\n"},
+        {"numbers after an item's heading", "1. # h %d\ntext\n2. two\n"},
+        {"numbers in quotes", "> q %d\n2. two\n3. three\n"},
+        {"indented code", "    code %d\n- item\n"},
+        {"items of paragraphs", "- item %d\n  on\n\n  second\n"},
+        {"setext headings", "Title %d\n---\n- x\n"},
+        {"line ends CR LF", "- item %d\r\nPara\r\n\r\n"},
+        {"escapes and references", "- \\*a\\* &amp; %d\n"},
+        {"a long table", "| x %d | *y* |\n", "| a | b |\n|---|:-:|\n"},
+        {"a long table, CR LF", "| x %d | y |\r\n", "| a | b |\r\n|---|---|\r\n"},
+        {"rows of a cell more", "| x %d | y | z |\n", "| a | b |\n|---|---|\n"},
+        {"a table that is none", "| x %d |\n", "| a | b |\n|---|\n"},
+    };
+    for (const Shape& shape : shapes) {
+        SCOPED_TRACE(shape.name);
+        std::string text = shape.head;
+        char unit[128];
+        for (int i = 0; text.size() < 160 * 1024; ++i) {
+            std::snprintf(unit, sizeof unit, shape.unit, i);
+            text += unit;
+        }
+        auto read = [](std::string_view md) {
+            Session s;
+            Document& d = s.NewDocument();
+            std::string error;
+            EXPECT_TRUE(ReadMarkdown(md, d, {}, &error)) << error;
+            std::string out = Dump(d);
+            for (const Paragraph& p : d.paras) {
+                const auto half = static_cast<std::int32_t>(p.body.text.size() / 2);
+                const SourcePos at = d.SourceAt(p.id, half);
+                out += std::to_string(p.source.line) + ":" + std::to_string(p.source.column) + " " +
+                       std::to_string(at.line) + ":" + std::to_string(at.column) + "\n";
+            }
+            return out;
+        };
+        const std::string pieces = read(text);
+        const std::string whole = read(text + "\n\n<!-- whole -->\n");
+        EXPECT_EQ(pieces.size(), whole.size()) << shape.name;
+        EXPECT_TRUE(pieces == whole) << shape.name;
+    }
+}
+
+// cmark-gfm numbers the lines above a table's header row from 0; they are placed where they are.
+TEST(MarkdownReader, TheTextAboveATableHeaderIsPlacedWhereItStands) {
+    const struct {
+        const char* input;
+        SourcePos at;
+    } cases[] = {
+        {"x\n\nFox quick.\nLazy dog.\n| a |\n|---|\n| c |\n", {3, 1}},
+        {"x\n\n  One line.\n| a |\n|---|\n", {3, 3}},
+    };
+    for (const auto& c : cases) {
+        Session s;
+        Document& d = s.NewDocument();
+        std::string error;
+        ASSERT_TRUE(ReadMarkdown(c.input, d, {}, &error)) << error;
+        ASSERT_GE(d.paras.size(), 2u);
+        EXPECT_EQ(d.paras[1].source, c.at) << c.input;
+    }
 }
 
 TEST(MarkdownReader, CodeIsCountedOnlyWhenIncludedAndOtherFormatsCanBeExcluded) {
