@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <memory>
+#include <mutex>
 #include <utility>
 #include <vector>
 
@@ -185,7 +186,13 @@ void AppendLatin(const std::u32string& run, std::string& out) {
     }
     icu::UnicodeString text = icu::UnicodeString::fromUTF32(
         reinterpret_cast<const UChar32*>(run.data()), static_cast<std::int32_t>(run.size()));
-    t->transliterate(text);
+    {
+        // One transliterator serves every thread that reads files; ICU does not promise that
+        // one instance may transliterate on two threads at once.
+        static std::mutex inUse;
+        const std::lock_guard<std::mutex> lock(inUse);
+        t->transliterate(text);
+    }
     for (std::int32_t k = 0; k < text.length(); k = text.moveIndex32(k, 1)) {
         const UChar32 cp = text.char32At(k);
         const int fr = FrameRomanFromUnicode(static_cast<char32_t>(cp));

@@ -13,6 +13,7 @@
 #include <charconv>
 #include <map>
 #include <memory>
+#include <mutex>
 
 namespace lxhost {
 
@@ -21,6 +22,8 @@ namespace lxhost {
 bool MarkdownSupported() {
     return false;
 }
+
+void PrepareMarkdownReader() {}
 
 bool ReadMarkdown(std::string_view, Document&, const ReaderOptions&, std::string* error) {
     *error = "Markdown files are not supported in this build of lexameter";
@@ -477,7 +480,7 @@ std::string_view MarkdownBody(std::string_view data) {
 // Parses GitHub-flavoured Markdown; the tree is the caller's.
 std::unique_ptr<cmark_node, NodeDeleter> ParseMarkdown(std::string_view data) {
     data = MarkdownBody(data);
-    cmark_gfm_core_extensions_ensure_registered();
+    PrepareMarkdownReader();
     std::unique_ptr<cmark_parser, ParserDeleter> parser(
         cmark_parser_new(CMARK_OPT_DEFAULT | CMARK_OPT_FOOTNOTES));
     for (const char* name : kExtensions) {
@@ -490,6 +493,12 @@ std::unique_ptr<cmark_node, NodeDeleter> ParseMarkdown(std::string_view data) {
 }
 
 } // namespace
+
+void PrepareMarkdownReader() {
+    // The library registers its extensions in a global list, unguarded: once, and then only read.
+    static std::once_flag once;
+    std::call_once(once, [] { cmark_gfm_core_extensions_ensure_registered(); });
+}
 
 bool MarkdownSupported() {
     return true;
