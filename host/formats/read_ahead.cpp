@@ -6,6 +6,7 @@
 #include "host/formats/markup.h"
 
 #include <algorithm>
+#include <chrono>
 #include <condition_variable>
 #include <cstdlib>
 #include <filesystem>
@@ -66,6 +67,7 @@ ObjectId AdoptStaged(Session& session, const std::string& full, StagedFile& stag
 }
 
 constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+constexpr std::chrono::microseconds kSpinFor{200};
 
 // The processors this process may run on.
 unsigned AvailableProcessors() {
@@ -124,7 +126,7 @@ class Worker {
             const std::lock_guard<std::mutex> lock(mutex_);
             stop_ = true;
         }
-        changed_.notify_all();
+        room_.notify_one();
         thread_.join();
     }
 
@@ -150,14 +152,18 @@ class Worker {
         if (at >= next_) {
             next_ = at + 1; // not begun: the caller reads it
         } else {
-            waitingFor_ = at;
-            changed_.wait(lock, [&] { return ready_.count(at) != 0; });
-            waitingFor_ = kNone;
+            WaitFor(at, lock);
             *out = std::move(ready_[at]);
         }
-        ready_.erase(ready_.begin(), ready_.lower_bound(passed_));
+        std::map<std::size_t, std::unique_ptr<StagedFile>> dropped;
+        while (!ready_.empty() && ready_.begin()->first < passed_) {
+            dropped.insert(ready_.extract(ready_.begin()));
+        }
+        const bool wake = workerIdle_;
         lock.unlock();
-        changed_.notify_all();
+        if (wake) {
+            room_.notify_one();
+        }
         return Answer::Taken;
     }
 
@@ -169,12 +175,28 @@ class Worker {
     }
 
   private:
+    // Waits until the file at is read: for a short while on this processor (a file is read in
+    // about as long as a thread takes to be put to sleep and woken), then asleep.
+    void WaitFor(std::size_t at, std::unique_lock<std::mutex>& lock) {
+        waitingFor_ = at; // kept when read, though the walk has passed it
+        const auto until = std::chrono::steady_clock::now() + kSpinFor;
+        while (ready_.count(at) == 0 && std::chrono::steady_clock::now() < until) {
+            lock.unlock();
+            std::this_thread::yield();
+            lock.lock();
+        }
+        read_.wait(lock, [&] { return ready_.count(at) != 0; });
+        waitingFor_ = kNone;
+    }
+
     void Run() {
         std::unique_lock<std::mutex> lock(mutex_);
         for (;;) {
-            changed_.wait(lock, [&] {
-                return stop_ || next_ >= paths_.size() || next_ < passed_ + kFilesReadAhead;
+            workerIdle_ = true;
+            room_.wait(lock, [&] {
+                return stop_ || next_ >= paths_.size() || ready_.size() < kFilesReadAhead;
             });
+            workerIdle_ = false;
             if (stop_ || next_ >= paths_.size()) {
                 return;
             }
@@ -186,7 +208,14 @@ class Worker {
             if (at >= passed_ || waitingFor_ == at) {
                 ready_[at] = std::move(file);
             }
-            changed_.notify_all();
+            if (waitingFor_ == at) {
+                read_.notify_one();
+            }
+            if (file) {
+                lock.unlock();
+                file.reset(); // dropped, outside the lock
+                lock.lock();
+            }
         }
     }
 
@@ -196,7 +225,9 @@ class Worker {
     const ReaderOptions options_;
 
     mutable std::mutex mutex_;
-    std::condition_variable changed_;
+    std::condition_variable read_; // a file was read
+    std::condition_variable room_; // the walk took a file, or the worker is to stop
+    bool workerIdle_ = false;
     std::size_t next_ = 0;   // the next file the worker reads
     std::size_t passed_ = 0; // files before this one the walk has taken or gone past
     std::size_t waitingFor_ = kNone;

@@ -19,8 +19,8 @@
 
 namespace lxhost {
 
-// How many of a book's files are read ahead of the one the walk opened at most: read and waiting,
-// or being read. Each waits as a whole document; this bounds the memory they take.
+// How many of a book's files wait, read, for the walk to ask for them at most; the worker reads
+// one more meanwhile. Each waits as a whole document: this bounds the memory they take.
 constexpr std::size_t kFilesReadAhead = 2;
 
 // Whether books are read ahead: LEXAMETER_THREADS says 1 (or 0) for no, a larger number for yes;
