@@ -135,8 +135,12 @@ Opened OpenFile(Session& session, const std::string& full, const std::string* pr
     namespace fs = std::filesystem;
     Opened r;
     if (provided == nullptr && !asTemplate) {
-        if (const ObjectId id = OpenReadAhead(session, full)) {
-            return {id, kOk, {}};
+        // A read-ahead that fails (memory running short) leaves the file to be read here.
+        try {
+            if (const ObjectId id = OpenReadAhead(session, full)) {
+                return {id, kOk, {}};
+            }
+        } catch (const std::exception&) {
         }
     }
     std::error_code dirError;

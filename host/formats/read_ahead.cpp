@@ -314,11 +314,17 @@ class ReadAhead final : public SessionCompanion {
             worker_.reset();
             const std::size_t next = found->second + 1;
             if (next < files.paths.size() && ReadAheadWanted()) {
-                worker_ = std::make_unique<Worker>(
-                    book->id(),
-                    std::vector<std::string>(files.paths.begin() + static_cast<long>(next),
-                                             files.paths.end()),
-                    session.readerOptions);
+                // No thread to be had (memory or threads running short): the files are read
+                // on the walk's own thread, as without one.
+                try {
+                    worker_ = std::make_unique<Worker>(
+                        book->id(),
+                        std::vector<std::string>(files.paths.begin() + static_cast<long>(next),
+                                                 files.paths.end()),
+                        session.readerOptions);
+                } catch (const std::exception&) {
+                    worker_.reset();
+                }
             }
             break;
         }

@@ -111,9 +111,18 @@ ObjectId Session::AdoptDocument(Session& from, ObjectId doc) {
         }
     }
 
-    const ObjectId id = Register(kKindDocument, 0, 0);
+    // Every allocation first (a failing one leaves both sessions as they were), then the ids.
     std::array<std::vector<ObjectId>, kKindCount> newIds;
     newIds[kKindDocument].resize(SerialOf(doc), 0);
+    for (int kind = 0; kind < kKindCount; ++kind) {
+        const Kind k = static_cast<Kind>(kind);
+        newIds[k].reserve(from.ids_.Issued(k));
+        ids_.Reserve(k, from.ids_.Issued(k));
+    }
+    docs_.reserve(docs_.size() + 1);
+    openDocs_.reserve(openDocs_.size() + 1);
+
+    const ObjectId id = Register(kKindDocument, 0, 0);
     newIds[kKindDocument].back() = id;
     for (int kind = 0; kind < kKindCount; ++kind) {
         const Kind k = static_cast<Kind>(kind);
@@ -121,7 +130,6 @@ ObjectId Session::AdoptDocument(Session& from, ObjectId doc) {
             continue;
         }
         const std::uint32_t issued = from.ids_.Issued(k);
-        newIds[k].reserve(issued);
         for (std::uint32_t serial = 1; serial <= issued; ++serial) {
             const ObjectRegistry::Slot* slot = from.ids_.Find(MakeId(k, serial));
             newIds[k].push_back(Register(k, SerialOf(id), slot->index));
