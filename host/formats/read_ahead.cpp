@@ -361,10 +361,8 @@ class ReadAhead final : public SessionCompanion {
 } // namespace
 
 bool ReadAheadWanted() {
-    if (const char* threads = std::getenv("LEXAMETER_THREADS"); threads != nullptr && *threads) {
-        return std::atoi(threads) > 1;
-    }
-    return AvailableProcessors() > 1;
+    const char* threads = std::getenv("LEXAMETER_THREADS");
+    return threads != nullptr && std::atoi(threads) > 1 && AvailableProcessors() > 1;
 }
 
 ObjectId OpenReadAhead(Session& session, const std::string& full) {
