@@ -376,6 +376,7 @@ TEST_F(ReadAhead, FilesLeftWhenTheBookClosesAreDropped) {
 }
 
 TEST(ReadAheadSetting, OnlyWhenAskedFor) {
+    ThreadsSetting unset("");
     EXPECT_FALSE(ReadAheadWanted());
     ThreadsSetting one("1");
     EXPECT_FALSE(ReadAheadWanted());
