@@ -14,6 +14,7 @@
 #include <mutex>
 #include <thread>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #if defined(__linux__)
@@ -167,6 +168,22 @@ class Worker {
         return Answer::Taken;
     }
 
+    // Has the worker free a document it read, once the walk closed it: memory goes back to the
+    // thread that took it, without the two contending for it. False when the worker has ended.
+    bool Dispose(std::unique_ptr<Document>& doc) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        if (finished_) {
+            return false;
+        }
+        closed_.push_back(std::move(doc));
+        const bool wake = workerIdle_;
+        lock.unlock();
+        if (wake) {
+            room_.notify_one();
+        }
+        return true;
+    }
+
     // Whether path was the file taken last.
     bool TakenLast(const std::string& path) const {
         const auto found = index_.find(path);
@@ -194,10 +211,20 @@ class Worker {
         for (;;) {
             workerIdle_ = true;
             room_.wait(lock, [&] {
-                return stop_ || next_ >= paths_.size() || ready_.size() < kFilesReadAhead;
+                return stop_ || next_ >= paths_.size() || ready_.size() < kFilesReadAhead ||
+                       !closed_.empty();
             });
             workerIdle_ = false;
+            if (!closed_.empty()) {
+                std::vector<std::unique_ptr<Document>> freed;
+                freed.swap(closed_);
+                lock.unlock();
+                freed.clear();
+                lock.lock();
+                continue;
+            }
             if (stop_ || next_ >= paths_.size()) {
+                finished_ = true;
                 return;
             }
             const std::size_t at = next_++;
@@ -228,7 +255,9 @@ class Worker {
     std::condition_variable read_; // a file was read
     std::condition_variable room_; // the walk took a file, or the worker is to stop
     bool workerIdle_ = false;
-    std::size_t next_ = 0;   // the next file the worker reads
+    bool finished_ = false;
+    std::vector<std::unique_ptr<Document>> closed_; // documents it read, closed, to free
+    std::size_t next_ = 0;                          // the next file the worker reads
     std::size_t passed_ = 0; // files before this one the walk has taken or gone past
     std::size_t waitingFor_ = kNone;
     std::map<std::size_t, std::unique_ptr<StagedFile>> ready_;
@@ -288,6 +317,9 @@ class ReadAhead final : public SessionCompanion {
             case Worker::Answer::Taken: {
                 const ObjectId id = file ? AdoptStaged(session, full, *file) : 0;
                 taken_ += id != 0 ? 1 : 0;
+                if (id != 0) {
+                    adopted_.insert(id);
+                }
                 return id;
             }
             case Worker::Answer::Passed:
@@ -333,6 +365,12 @@ class ReadAhead final : public SessionCompanion {
 
     std::size_t taken() const { return taken_; }
 
+    void Dispose(std::unique_ptr<Document> doc) override {
+        if (doc && adopted_.erase(doc->id()) != 0 && worker_) {
+            worker_->Dispose(doc); // leaves doc here when the worker has ended
+        }
+    }
+
   private:
     struct BookFiles {
         std::size_t components = 0;
@@ -356,6 +394,7 @@ class ReadAhead final : public SessionCompanion {
     std::map<ObjectId, BookFiles> books_;
     std::unique_ptr<Worker> worker_;
     std::size_t taken_ = 0;
+    std::unordered_set<ObjectId> adopted_; // documents taken from the worker, still open
 };
 
 } // namespace

@@ -705,7 +705,10 @@ std::int32_t Session::Close(ObjectId doc, std::int32_t /*flags*/) {
         if (activeDocument == doc) {
             activeDocument = 0;
         }
-        docs_[SerialOf(doc) - 1].reset();
+        std::unique_ptr<Document> gone = std::move(docs_[SerialOf(doc) - 1]);
+        if (readAhead) {
+            readAhead->Dispose(std::move(gone));
+        }
         return kOk;
     }
     if (Book* b = FindBook(doc)) {

@@ -107,6 +107,8 @@ class SessionCompanion {
   public:
     virtual ~SessionCompanion() = default;
     virtual void BookClosed(ObjectId book) = 0;
+    // Frees a document that was closed (a document read on another thread is freed there).
+    virtual void Dispose(std::unique_ptr<Document> doc) = 0;
 };
 
 // The host's model: the documents and books open, their objects' ids, and the host operations
