@@ -32,6 +32,9 @@ std::string OutsideFolderMessage(std::string_view what, const std::string& path,
 // book file itself are the book's own.
 void ConfineBook(Book& book, const std::string& folder, const ReaderOptions& options);
 
+// The path made absolute and normal (no "." or ".." parts), as Open knows a file by it.
+std::string AbsolutePath(const std::string& path);
+
 // Why an open book refuses the file at path (its full path), or null when none does.
 const std::string* RefusalOfOpenBook(Session& session, std::string_view path);
 

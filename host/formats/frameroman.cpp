@@ -9,13 +9,13 @@
 #include <cstring>
 #include <iterator>
 #include <memory>
+#include <mutex>
 #include <utility>
 #include <vector>
 
 #if LX_HOST_TRANSLITERATION
 #include "resources/han_latin_table.h"
 
-#include <mutex>
 #include <unicode/normalizer2.h>
 #include <unicode/translit.h>
 #include <unicode/uchar.h>

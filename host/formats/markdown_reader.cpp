@@ -14,6 +14,7 @@
 #include <charconv>
 #include <map>
 #include <memory>
+#include <mutex>
 
 namespace lxhost {
 
@@ -22,6 +23,8 @@ namespace lxhost {
 bool MarkdownSupported() {
     return false;
 }
+
+void PrepareMarkdownReader() {}
 
 bool ReadMarkdown(std::string_view, Document&, const ReaderOptions&, std::string* error) {
     *error = "Markdown files are not supported in this build of lexameter";
@@ -510,7 +513,7 @@ std::string_view MarkdownBody(std::string_view data) {
 // Parses GitHub-flavoured Markdown text as it is (after MarkdownBody); the tree is the caller's.
 std::unique_ptr<cmark_node, NodeDeleter> ParseMarkdownText(std::string_view before,
                                                            std::string_view data) {
-    cmark_gfm_core_extensions_ensure_registered();
+    PrepareMarkdownReader();
     std::unique_ptr<cmark_parser, ParserDeleter> parser(
         cmark_parser_new(CMARK_OPT_DEFAULT | CMARK_OPT_FOOTNOTES));
     for (const char* name : kExtensions) {
@@ -668,6 +671,12 @@ std::vector<MarkdownPiece> SplitForParsing(std::string_view text) {
 }
 
 } // namespace
+
+void PrepareMarkdownReader() {
+    // The library registers its extensions in a global list, unguarded: once, and then only read.
+    static std::once_flag once;
+    std::call_once(once, [] { cmark_gfm_core_extensions_ensure_registered(); });
+}
 
 bool MarkdownSupported() {
     return true;

@@ -225,6 +225,16 @@ bool ReadSourceFile(const std::string& path, std::string* data, std::string* err
 bool MarkdownSupported();
 bool XmlSupported();
 
+// Sets up, once in the process, what the Markdown and the HTML and XML readers share between
+// threads (the parser libraries' global state, the refusal of external entities), so that files
+// can be read on more than one thread from then on. Called on the main thread before a reader
+// thread starts; the readers call it too.
+void PrepareMarkdownReader();
+void PrepareXmlReader();
+// Whether the files that XIncludes read were cached in a session's readerCache: a file whose read
+// did so depends on what the session read before it.
+bool IncludesCached(const std::shared_ptr<void>& readerCache);
+
 // A file or folder that a folder book names but does not read, and the message that opening it
 // gives.
 struct FolderRefusal {

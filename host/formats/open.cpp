@@ -3,6 +3,7 @@
 #include "host/formats/book_folder.h"
 #include "host/formats/file_bytes.h"
 #include "host/formats/markup.h"
+#include "host/formats/read_ahead.h"
 #include "host/formats/registry.h"
 #include "host/formats/text_encoding.h"
 #include "host/model/model.h"
@@ -70,13 +71,6 @@ void NoteExcludedFormats(const Document& d, const ReaderOptions& options,
     }
 }
 
-std::string AbsolutePath(const std::string& path) {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    std::string full = fs::absolute(fs::path(path), ec).lexically_normal().string();
-    return ec ? path : full;
-}
-
 // Whether the file is a file component of an open book: there a book's walk asks for one of its
 // documents. A book just opened (except) does not count: a book may name itself.
 bool IsComponentOfOpenBook(Session& session, const std::string& full, ObjectId except) {
@@ -122,11 +116,21 @@ Opened Failed(std::int32_t status, std::string message) {
 }
 
 // Opens a file that is not open yet: a folder as a book of its files, a part of an XML file, or a
-// file read whole (or the text the host was handed, provided) by its format's reader.
+// file read whole (or the text the host was handed, provided) by its format's reader. A book's
+// file that was read ahead is taken from there.
 Opened OpenFile(Session& session, const std::string& full, const std::string* provided,
                 bool asTemplate) {
     namespace fs = std::filesystem;
     Opened r;
+    if (provided == nullptr && !asTemplate) {
+        // A read-ahead that fails (memory running short) leaves the file to be read here.
+        try {
+            if (const ObjectId id = OpenReadAhead(session, full)) {
+                return {id, kOk, {}};
+            }
+        } catch (const std::exception&) {
+        }
+    }
     std::error_code dirError;
     if (provided == nullptr && fs::is_directory(full, dirError)) {
         // A folder where a book's file is asked for is refused below; refused before it is
@@ -184,6 +188,13 @@ Opened OpenFile(Session& session, const std::string& full, const std::string* pr
 }
 
 } // namespace
+
+std::string AbsolutePath(const std::string& path) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    std::string full = fs::absolute(fs::path(path), ec).lexically_normal().string();
+    return ec ? path : full;
+}
 
 bool ReadSourceFile(const std::string& path, std::string* data, std::string* error) {
     FileBytes file;

@@ -27,6 +27,7 @@
 #include <limits>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -36,6 +37,12 @@ namespace lxhost {
 #if !defined(LX_HAVE_LIBXML2)
 
 bool XmlSupported() {
+    return false;
+}
+
+void PrepareXmlReader() {}
+
+bool IncludesCached(const std::shared_ptr<void>&) {
     return false;
 }
 
@@ -884,10 +891,8 @@ using XmlDoc = std::unique_ptr<xmlDoc, DocDeleter>;
 
 // Parses XML with the external loader refused and errors captured, not printed.
 XmlDoc ParseXml(std::string_view data, const std::string& path, std::string* error) {
-    xmlInitParser();
-    const xmlExternalEntityLoader previous = xmlGetExternalEntityLoader();
-    xmlSetExternalEntityLoader(RefuseExternal);
-    ParseError captured;
+    PrepareXmlReader();
+    ParseError captured; // the error handler is the calling thread's own
     xmlSetStructuredErrorFunc(&captured, CaptureError);
     XmlDoc doc;
     int options = XML_PARSE_NONET | XML_PARSE_NOCDATA | XML_PARSE_BIG_LINES;
@@ -901,7 +906,6 @@ XmlDoc ParseXml(std::string_view data, const std::string& path, std::string* err
         captured.message = "file too large";
     }
     xmlSetStructuredErrorFunc(nullptr, nullptr);
-    xmlSetExternalEntityLoader(previous);
     if (doc == nullptr) {
         *error = path + ":" + std::to_string(captured.line) + ": malformed XML: " +
                  (captured.message.empty() ? "not well-formed" : captured.message);
@@ -1207,6 +1211,15 @@ struct IncludeCache {
     std::size_t includedBytes = 0;
 };
 
+} // namespace
+
+bool IncludesCached(const std::shared_ptr<void>& readerCache) {
+    const auto* cache = static_cast<const IncludeCache*>(readerCache.get());
+    return cache != nullptr && (!cache->files.empty() || cache->includedBytes != 0);
+}
+
+namespace {
+
 IncludeCache& IncludeCacheOf(Session& session) {
     if (session.readerCache == nullptr) {
         session.readerCache = std::make_shared<IncludeCache>();
@@ -1429,6 +1442,17 @@ class TreeWalker {
 
 } // namespace
 
+void PrepareXmlReader() {
+    // The parser's global tables are set up once, and the loader of external resources (a
+    // process-wide setting, which threads setting and restoring it in turn would race on) refuses
+    // everything from then on.
+    static std::once_flag once;
+    std::call_once(once, [] {
+        xmlInitParser();
+        xmlSetExternalEntityLoader(RefuseExternal);
+    });
+}
+
 bool XmlSupported() {
     return true;
 }
@@ -1439,7 +1463,7 @@ bool ReadHtml(std::string_view data, Document& doc, const ReaderOptions& options
         *error = "file too large";
         return false;
     }
-    xmlInitParser();
+    PrepareXmlReader();
     MarkupBuilder out(doc, options);
     out.AddInput(data.size());
     ElementMapper mapper(out);

@@ -41,6 +41,17 @@ class ObjectRegistry {
     // serial may be given again. Unknown and released ids are passed over.
     void Release(ObjectId id);
 
+    // How many serials of the kind were given so far (released ones too), and how many fresh
+    // serials the kind has left.
+    std::uint32_t Issued(Kind kind) const {
+        return static_cast<std::uint32_t>(tables_[kind].slots.size());
+    }
+    std::uint32_t FreshLeft(Kind kind) const { return serialsPerKind_ - Issued(kind); }
+    // Makes room for more fresh serials of the kind, so that registering them cannot fail.
+    void Reserve(Kind kind, std::uint32_t more) {
+        tables_[kind].slots.reserve(tables_[kind].slots.size() + more);
+    }
+
     // The slot of an id, or null when no object of its kind has that serial now.
     const Slot* Find(ObjectId id) const {
         const Kind kind = KindOf(id);

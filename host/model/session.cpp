@@ -50,9 +50,12 @@ bool IsHeadingFormat(std::string_view name) {
 // --- Session: ids and documents
 
 Session::Session(std::uint32_t serialsPerKind) : ids_(serialsPerKind) {}
-Session::~Session() = default;
+Session::~Session() {
+    readAhead.reset();
+}
 
 void Session::LeaveModelToExit() {
+    readAhead.reset(); // no reader thread is left running while the process exits
     // Held from a static, so that leak checkers see the memory reachable, not lost.
     static auto* const keptDocs = new std::vector<std::unique_ptr<Document>>();
     static auto* const keptBooks = new std::vector<std::unique_ptr<Book>>();
@@ -702,10 +705,16 @@ std::int32_t Session::Close(ObjectId doc, std::int32_t /*flags*/) {
         if (activeDocument == doc) {
             activeDocument = 0;
         }
-        docs_[SerialOf(doc) - 1].reset();
+        std::unique_ptr<Document> gone = std::move(docs_[SerialOf(doc) - 1]);
+        if (readAhead) {
+            readAhead->Dispose(std::move(gone));
+        }
         return kOk;
     }
     if (Book* b = FindBook(doc)) {
+        if (readAhead) {
+            readAhead->BookClosed(doc);
+        }
         for (const Component& c : b->components) {
             ids_.Release(c.id);
         }

@@ -104,6 +104,16 @@ struct ToolRecords {
     std::vector<TextNote> textNotes;
 };
 
+// Work that the readers run beside a session (a book's files read ahead on another thread). It
+// is told when a book closes, and ends with the session.
+class SessionCompanion {
+  public:
+    virtual ~SessionCompanion() = default;
+    virtual void BookClosed(ObjectId book) = 0;
+    // Frees a document that was closed (a document read on another thread is freed there).
+    virtual void Dispose(std::unique_ptr<Document> doc) = 0;
+};
+
 // The host's model: the documents and books open, their objects' ids, and the host operations
 // over them. Properties are answered by the tables of host/model/properties.cpp.
 class Session : public ApplicationState, public ToolRecords {
@@ -129,6 +139,15 @@ class Session : public ApplicationState, public ToolRecords {
     void LeaveModelToExit();
     // A new untitled book with one file component per path.
     ObjectId NewBookOfFiles(const std::vector<std::string>& paths);
+    // Moves a document that another session read (a file read ahead on another thread) into this
+    // one. Its objects get ids of this session, per kind in the order the other session gave
+    // them: the ids a read of the file here would have given. Returns the document's new id, or 0
+    // with both sessions unchanged when those ids cannot be had (the other session holds anything
+    // but this one document, or gave serials to objects that are gone; this one lacks fresh
+    // serials): the caller then reads the file here.
+    ObjectId AdoptDocument(Session& from, ObjectId doc);
+    // The readers' companion work (host/formats/read_ahead.h); ended before the session.
+    std::unique_ptr<SessionCompanion> readAhead;
     // The document that holds an object of a document kind, or null.
     Document* DocumentOf(ObjectId obj);
 

@@ -1,0 +1,43 @@
+// A book's files read and parsed ahead of its walk, on a thread of their own.
+//
+// When a walk opens a file component of an open book, the files that follow it in the book go to
+// a worker thread. The worker reads and parses each into a session of its own, a few files ahead
+// of the walk. Open of a file the worker has read (or is reading) waits for it and takes it; the
+// session then adopts the document (Session::AdoptDocument), so that its ids and everything else
+// come out as a read on the walk's own thread would make them. Any other open reads the file
+// itself, as does one whose read failed or depended on the session (Open in open.cpp decides).
+// Files read ahead that the walk does not ask for are dropped when the book closes or the walk
+// moves past them; the worker ends with the book, or with the session.
+#pragma once
+
+#include "host/model/model.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace lxhost {
+
+// How many of a book's files wait, read, for the walk to ask for them at most; the worker reads
+// one more meanwhile. Each waits as a whole document: this bounds the memory they take.
+constexpr std::size_t kFilesReadAhead = 2;
+
+// Whether books are read ahead: when LEXAMETER_THREADS asks for more than one thread and more
+// than one processor is available to the process (a run pinned to one has no thread that could
+// only wait). Off by default: the hand-over between the threads still costs a third more CPU
+// time, which on commands that do little per file (stats, word-counts) outweighs the second core.
+bool ReadAheadWanted();
+
+// The document that the read-ahead made of the file (an absolute path), moved into the session,
+// once its read has ended. 0 when the caller reads the file itself: no worker has it, or the read
+// failed (the walk gets the error, and the ids taken, from its own read), made a book, read files
+// through XIncludes (what those give depends on what the session read before), or the file
+// changed since. A file component of an open book that no worker has starts one over the files
+// that follow it in the book.
+ObjectId OpenReadAhead(Session& session, const std::string& full);
+
+// How many documents the session took from the read-ahead.
+std::size_t FilesTakenAhead(Session& session);
+
+} // namespace lxhost
