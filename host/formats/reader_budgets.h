@@ -63,13 +63,15 @@ inline constexpr std::size_t kMarkdownBytesPerCell = 2 * kBytesPerObject;
 
 // Characters of a Markdown file that open or close inline markup (emphasis, strikethrough, code
 // spans, links and images, autolinks, inline HTML, entities, escapes), and line breaks inside a
-// paragraph: cmark-gfm makes a node or two of some 200 bytes for each, and holds the whole file's
-// tree before the reader walks it, so a megabyte of "*a* " would take 200 MB; the model keeps a
-// source mark where markup interrupts the text as well. A file may have this
-// many, or one every kMarkdownBytesPerInlineMark bytes: prose has one every twenty-five bytes and
-// more, and within these bounds the parser takes less than max(64 MB, 32 times the file).
-inline constexpr std::size_t kMinMarkdownInlineMarks = std::size_t{1} << 16;
-inline constexpr std::size_t kMarkdownBytesPerInlineMark = 20;
+// paragraph: cmark-gfm makes a node or two for each, and a file parsed whole (one with fenced
+// code or link definitions) has its whole tree held before the reader walks it: about 450 bytes
+// a mark with the model's source marks, so a megabyte of "*a* " would take 200 MB. A file may
+// have this many, or one every kMarkdownBytesPerInlineMark bytes. Within these bounds a file
+// takes less than max(64 MB, 32 times the file): 62 MB at the floor, 118 MB for 4 MB at the
+// density. Real change logs, with a link, a code span or a name in every line, have one mark
+// every ten bytes: the floor lets them through up to about 1.3 MB.
+inline constexpr std::size_t kMinMarkdownInlineMarks = std::size_t{1} << 17;
+inline constexpr std::size_t kMarkdownBytesPerInlineMark = 16;
 
 // The nesting the XML reader follows. Elements deeper than kMaxElementDepth are not read (libxml2
 // refuses a document nested past 256 levels first); an entity within entities deeper than

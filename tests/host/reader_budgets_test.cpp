@@ -119,7 +119,7 @@ TEST_F(BudgetFolder, AFileAtABudgetIsReadAndOnePastItIsRefusedNamingTheBudget) {
                          "size)"});
         // Inline markup and line breaks every byte or two: refused before the parser builds
         // its tree of them; the file's first line opens its paragraph, each next one breaks it.
-        const char* inline_ = "more than 65536 characters of inline markup and line breaks "
+        const char* inline_ = "more than 131072 characters of inline markup and line breaks "
                               "(the limit for its size)";
         cases.push_back({"inline marks", ".md", Repeat("*a", kMinMarkdownInlineMarks),
                          Repeat("*a", kMinMarkdownInlineMarks) + "`", inline_});

@@ -194,10 +194,10 @@ CASES = [
     ("padded rows", "markdown", markdown_table(1024, 5000, "x"), 2,
      "table1024.md: Markdown tables of more than 65536 cells in all, counting the cells every "
      "row gets (the limit)"),
-    ("dense emphasis", "markdown", dense_inline("emphasis.md", "*a* ", MIB), 2, "emphasis.md: more than 65536 " + INLINE),
-    ("dense links", "markdown", dense_inline("links.md", "[a](b) ", MIB), 2, "links.md: more than 65536 " + INLINE),
-    ("dense code", "markdown", dense_inline("code.md", "`a` ", MIB), 2, "code.md: more than 65536 " + INLINE),
-    ("dense line breaks", "markdown", dense_inline("breaks.md", "a\n", MIB), 2, "breaks.md: more than 65536 " + INLINE),
+    ("dense emphasis", "markdown", dense_inline("emphasis.md", "*a* ", MIB), 2, "emphasis.md: more than 131072 " + INLINE),
+    ("dense links", "markdown", dense_inline("links.md", "[a](b) ", MIB), 2, "links.md: more than 131072 " + INLINE),
+    ("dense code", "markdown", dense_inline("code.md", "`a` ", MIB), 2, "code.md: more than 131072 " + INLINE),
+    ("dense line breaks", "markdown", dense_inline("breaks.md", "a\n", MIB), 2, "breaks.md: more than 131072 " + INLINE),
     # Within the budget at its densest: read, under the memory limit.
     ("list of short items", "markdown", dense_markdown("items.md", lambda i: "- i%06d\n" % i, 5 * MIB // 2), 0, None),
     ("numbered list", "markdown", dense_markdown("numbered.md", lambda i: "%d. i%06d\n" % (i % 9 + 1, i), 5 * MIB // 2), 0, None),
@@ -207,6 +207,13 @@ CASES = [
      dense_markdown("rows.md", lambda i: "| a | b |\n|---|---|\n" if i == 0 else "| word%06d here and some more words | y |\n" % i, 5 * MIB // 2), 0, None),
     ("one-line paragraphs", "markdown", dense_markdown("paragraphs.md", lambda i: "Line %06d.\n\n" % i, 5 * MIB // 2), 0, None),
     ("emphasis at the limit", "markdown", dense_inline("limit.md", "*a* " + "y" * 35 + " ", 4 * MIB), 0, None),
+    # A real change log's density (a link, a code span and a name on every line, a fence that
+    # keeps the file whole): one mark every ten bytes, read in full.
+    ("change log", "markdown",
+     dense_markdown("changelog.md",
+                    lambda i: "```\nx\n```\n\n" if i == 0 else
+                    "* [Fix a thing](https://example.org/pull/%05d) in `module` by @someone\n" % i,
+                    MIB), 0, None),
     ("rows of pipes", "markdown", markdown_long_rows, 2,
      "pipes.md: a Markdown table row of more than 1024 cells (the limit)"),
     ("summary to a folder", "markdown", summary_to_a_folder, 2,
