@@ -3,10 +3,25 @@
 
 #include "host/model/model.h"
 
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 namespace lxhost::test {
+
+// A folder of the system's temporary folder for the running test's files, named by prefix, the
+// test and the clock: test processes run side by side (ctest -j, a sanitizer suite beside the
+// plain one, two checkouts), and an object's address or the test's name alone is the same in
+// two of them.
+inline std::filesystem::path ScratchFolder(const std::string& prefix) {
+    const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
+    return std::filesystem::temp_directory_path() /
+           (prefix + ::testing::UnitTest::GetInstance()->current_test_info()->name() + "_" +
+            std::to_string(ticks));
+}
 
 // The text of a paragraph or text line: its string items joined.
 inline std::string TextOf(Session& s, ObjectId doc, ObjectId obj) {

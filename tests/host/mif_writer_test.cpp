@@ -152,9 +152,7 @@ TEST(TextRender, HeadingsParagraphsAndAlignedTables) {
 class OpenFiles : public ::testing::Test {
   protected:
     void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("lx_open_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir_ = test::ScratchFolder("lx_open_");
         std::filesystem::create_directories(dir_);
     }
     void TearDown() override { std::filesystem::remove_all(dir_); }

@@ -233,9 +233,7 @@ class ReadAhead : public ::testing::Test {
     void SetUp() override {
         if (ThreadsSetting two("2"); !ReadAheadWanted())
             GTEST_SKIP() << "one processor: nothing is read ahead";
-        dir_ = fs::path(::testing::TempDir()) /
-               ("lx_read_ahead_" +
-                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        dir_ = test::ScratchFolder("lx_read_ahead_");
         fs::remove_all(dir_);
         fs::create_directories(dir_);
     }

@@ -4,6 +4,7 @@
 // exception while reading). tests/hostile runs the full-size hostile files through the tool.
 #include "host/formats/markup.h"
 #include "host/formats/reader_budgets.h"
+#include "host_test_util.h"
 
 #include <gtest/gtest.h>
 
@@ -20,9 +21,7 @@ namespace fs = std::filesystem;
 class BudgetFolder : public ::testing::Test {
   protected:
     void SetUp() override {
-        dir_ = fs::path(::testing::TempDir()) /
-               ("lx_budgets_" +
-                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        dir_ = test::ScratchFolder("lx_budgets_");
         fs::remove_all(dir_);
         fs::create_directories(dir_);
     }

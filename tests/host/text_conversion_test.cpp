@@ -239,8 +239,7 @@ TEST(TextEncoding, Utf16WithByteOrderMark) {
 class OpenText : public ::testing::Test {
   protected:
     void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("lx-text-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)));
+        dir_ = test::ScratchFolder("lx_text_");
         std::filesystem::create_directories(dir_);
     }
     void TearDown() override { std::filesystem::remove_all(dir_); }
