@@ -42,13 +42,13 @@ constexpr std::size_t kWordBufferBytes = 64;
 
 struct Collection {
     StrList* list;
-    StrListIndex index;
+    StrListIndex* index;
 };
 
 void CollectVisit(ObjectId docId, ObjectId object, void* context) {
     auto* c = static_cast<Collection*>(context);
     ForEachWord(docId, object, [c](std::string_view word) {
-        if (c->index.Find(word) != StrListIndex::kAbsent)
+        if (c->index->Find(word) != StrListIndex::kAbsent)
             return;
         std::uint32_t n = StrListCount(c->list);
         // The list grows by doubling here, whatever its own growth step: appending tens of
@@ -67,19 +67,19 @@ void CollectVisit(ObjectId docId, ObjectId object, void* context) {
             MemFree(copy);
         if (appended < 0)
             return;
-        c->index.Add(word, n);
+        c->index->Add(word, n);
     });
 }
 
 struct Occurrences {
-    StrListIndex index;
+    const StrListIndex* index;
     WordCounts* counts;
 };
 
 void CountVisit(ObjectId docId, ObjectId object, void* context) {
     auto* o = static_cast<Occurrences*>(context);
     ForEachWord(docId, object, [o](std::string_view word) {
-        std::uint32_t i = o->index.Find(word);
+        std::uint32_t i = o->index->Find(word);
         if (i != StrListIndex::kAbsent && i < o->counts->count)
             ++o->counts->items[i];
     });
@@ -112,17 +112,28 @@ void WordCountsFree(WordCounts* counts) {
     counts->count = 0;
 }
 
-void CollectWords(ObjectId docId, StrList* list) {
+void CollectWords(ObjectId docId, StrList* list, StrListIndex* index) {
     if (!list)
         return;
-    Collection c = {list, StrListIndex(list)};
+    if (!index) {
+        StrListIndex own(list);
+        CollectWords(docId, list, &own);
+        return;
+    }
+    Collection c = {list, index};
     WalkTextObjects(docId, true, CollectVisit, &c);
 }
 
-void CountWordOccurrences(ObjectId docId, const StrList* list, WordCounts* counts) {
+void CountWordOccurrences(ObjectId docId, const StrList* list, WordCounts* counts,
+                          const StrListIndex* index) {
     if (!list || !counts || !counts->items)
         return;
-    Occurrences o = {StrListIndex(list), counts};
+    if (!index) {
+        const StrListIndex own(list);
+        CountWordOccurrences(docId, list, counts, &own);
+        return;
+    }
+    Occurrences o = {index, counts};
     WalkTextObjects(docId, false, CountVisit, &o);
 }
 

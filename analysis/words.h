@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string_view>
 
+class StrListIndex;
+
 // Occurrence counts, index-aligned with a sorted word list: items[i] counts list item i. Sized
 // to the list, so a list of any length has a counter for every word.
 struct WordCounts {
@@ -25,10 +27,15 @@ WordCounts WordCountsNew(std::uint32_t n);
 void WordCountsFree(WordCounts* counts);
 
 // Appends to list, in order of first appearance, every word of the document not in it yet.
-void CollectWords(ObjectId docId, StrList* list);
+// index, when given, is an index of list that the caller keeps from one document to the next
+// (a book's walk): it is kept in step with what is appended. Without it the list is indexed
+// anew, which for every file of a book would take time in the square of the book's words.
+void CollectWords(ObjectId docId, StrList* list, StrListIndex* index = nullptr);
 // Adds 1 to counts->items[i] for every occurrence of list item i in the document; words that
-// are not listed, and items beyond the counters, are not counted.
-void CountWordOccurrences(ObjectId docId, const StrList* list, WordCounts* counts);
+// are not listed, and items beyond the counters, are not counted. index, when given, is an
+// index of list, kept by the caller as for CollectWords.
+void CountWordOccurrences(ObjectId docId, const StrList* list, WordCounts* counts,
+                          const StrListIndex* index = nullptr);
 // The list's order: ASCII letters compare without case, every other byte as it is; words that
 // differ only in the case of ASCII letters follow in byte order. a and b point to item slots
 // (pointers to strings), as the sort hands them.

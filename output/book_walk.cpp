@@ -1,6 +1,7 @@
 #include "output/book_walk.h"
 
 #include "analysis/traversal.h"
+#include "analysis/word_table.h"
 #include "output/builder.h"
 #include "output/file_names.h"
 #include "runtime/api.h"
@@ -62,18 +63,27 @@ void CountWork(ObjectId doc, const char*, void* context) {
     CountDocument(doc, static_cast<ReadabilityCounts*>(context));
 }
 
+// The book's list and one index of it for the whole walk: indexing the list anew for each file
+// would take time in the square of the book's words.
+struct CollectWordsContext {
+    StrList* list;
+    StrListIndex* index;
+};
+
 void CollectWork(ObjectId doc, const char*, void* context) {
-    CollectWords(doc, static_cast<StrList*>(context));
+    auto* c = static_cast<CollectWordsContext*>(context);
+    CollectWords(doc, c->list, c->index);
 }
 
 struct CountWordsContext {
     const StrList* list;
+    const StrListIndex* index;
     WordCounts* counts;
 };
 
 void CountWordsWork(ObjectId doc, const char*, void* context) {
     auto* c = static_cast<CountWordsContext*>(context);
-    CountWordOccurrences(doc, c->list, c->counts);
+    CountWordOccurrences(doc, c->list, c->counts, c->index);
 }
 
 } // namespace
@@ -124,10 +134,13 @@ void BookMeasure(ObjectId book, Measure measure, OutputKind outputKind) {
 }
 
 void BookCollectWords(ObjectId book, StrList* list) {
-    WalkBookFiles(book, kStatusExamining, CollectWork, list);
+    StrListIndex index(list);
+    CollectWordsContext context = {list, &index};
+    WalkBookFiles(book, kStatusExamining, CollectWork, &context);
 }
 
 void BookCountWords(ObjectId book, const StrList* list, WordCounts* counts) {
-    CountWordsContext context = {list, counts};
+    const StrListIndex index(list);
+    CountWordsContext context = {list, &index, counts};
     WalkBookFiles(book, kStatusGettingCounts, CountWordsWork, &context);
 }
