@@ -4,6 +4,7 @@
 #include "host/formats/file_bytes.h"
 #include "host/formats/frameroman.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -34,16 +35,31 @@ void ReadPlainText(std::string_view data, Document& doc, FileBytes* file) {
             releasedTo = at;
         }
     };
-    // Room for a paragraph per empty line at once: growing the list by doubling would move
-    // every paragraph read so far, and hold both copies at the peak.
-    std::size_t blankLines = 0;
-    for (std::size_t at = data.find("\n\n"); at != std::string_view::npos;
-         at = data.find("\n\n", at + 2)) {
-        ++blankLines;
-        passed(data.data() + at);
+    auto isBlank = [](char c) {
+        return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v';
+    };
+    // The paragraphs, and the lines of each after its first (a source mark each), counted before
+    // anything is built: the lists get room for all at once, where growing them by doubling would
+    // move everything read so far and hold both copies at the peak.
+    std::size_t paragraphs = 0, laterLines = 0;
+    bool inParagraph = false;
+    for (std::string_view rest = data; !rest.empty();) {
+        const std::size_t nl = rest.find('\n');
+        const std::string_view line = rest.substr(0, nl);
+        rest.remove_prefix(nl == std::string_view::npos ? rest.size() : nl + 1);
+        passed(rest.data());
+        if (std::all_of(line.begin(), line.end(), isBlank)) {
+            inParagraph = false;
+        } else if (inParagraph) {
+            ++laterLines;
+        } else {
+            ++paragraphs;
+            inParagraph = true;
+        }
     }
     releasedTo = data.data();
-    doc.paras.reserve(doc.paras.size() + blankLines + 1);
+    doc.paras.reserve(doc.paras.size() + paragraphs + 1);
+    doc.sourceMarks.reserve(doc.sourceMarks.size() + laterLines);
     std::string paragraph;
     // Where each line of the paragraph begins: its offset in the paragraph and in the file.
     std::vector<std::pair<std::int32_t, SourcePos>> lineStarts;
@@ -58,9 +74,6 @@ void ReadPlainText(std::string_view data, Document& doc, FileBytes* file) {
             paragraph.clear();
         }
         lineStarts.clear();
-    };
-    auto isBlank = [](char c) {
-        return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v';
     };
     while (!data.empty()) {
         ++lineNumber;

@@ -948,9 +948,13 @@ void Document::MarkSource(ObjectId para, std::int32_t offset, SourcePos pos) {
 
 void Document::FinishSourceMarks() {
     // A paragraph's marks are made in rising order of offset; only paragraphs interleave (the
-    // text after a footnote's goes on in the paragraph that anchors it).
-    std::stable_sort(sourceMarks.begin(), sourceMarks.end(),
-                     [](const SourceMark& a, const SourceMark& b) { return a.para < b.para; });
+    // text after a footnote's goes on in the paragraph that anchors it). Most documents make them
+    // in order already: the sort, whose buffer is as large as the marks, is then not needed.
+    const auto byParagraph = [](const SourceMark& a, const SourceMark& b) {
+        return a.para < b.para;
+    };
+    if (!std::is_sorted(sourceMarks.begin(), sourceMarks.end(), byParagraph))
+        std::stable_sort(sourceMarks.begin(), sourceMarks.end(), byParagraph);
     lastMark_ = {};
 }
 

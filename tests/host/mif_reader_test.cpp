@@ -446,5 +446,28 @@ TEST(PlainText, BlankLinesSeparateParagraphs) {
     EXPECT_NE(empty.FindFlow(empty.mainFlow)->firstPara, 0u);
 }
 
+// The reader makes room for its paragraphs and source marks from a count made before it builds
+// them: a list that grew by doubling would hold twice a large text's model at its peak. Lines of
+// spaces separate paragraphs as empty lines do, and count as such.
+TEST(PlainText, ParagraphsAndSourceMarksGetTheirRoomAtOnce) {
+    const char* const texts[] = {
+        "one\n\ntwo\nthree\n",
+        "one\n   \ntwo\n\t\nthree\nfour\n \n",
+        "a\r\nb\r\n\r\nc",
+        "\n\n\n  \nlast line without an end",
+        "x\ny\nz\nw\n",
+    };
+    for (const char* text : texts) {
+        Session s;
+        Document& d = s.NewDocument();
+        const std::size_t before = d.paras.size();
+        ReadPlainText(text, d);
+        SCOPED_TRACE(text);
+        EXPECT_LE(d.paras.capacity(), d.paras.size() + 1);
+        EXPECT_GT(d.paras.size(), before);
+        EXPECT_EQ(d.sourceMarks.capacity(), d.sourceMarks.size());
+    }
+}
+
 } // namespace
 } // namespace lxhost
