@@ -106,6 +106,27 @@ void ApplyParagraphFormat(ObjectId doc, ObjectId paragraph, const char* formatNa
     PropValListFree(&props);
 }
 
+FetchedFormat FetchParagraphFormat(ObjectId doc, const char* formatName) {
+    FetchedFormat fetched;
+    fetched.format = ApiGetNamedObject(doc, kObjectTypeParagraphFormat, formatName);
+    if (fetched.format != 0)
+        fetched.props = ApiGetProps(doc, fetched.format);
+    return fetched;
+}
+
+void ApplyFetchedFormat(ObjectId doc, ObjectId paragraph, const FetchedFormat& format) {
+    if (format.format == 0)
+        return;
+    if (ApiGetInt(doc, paragraph, kPropLocked) != 0)
+        return;
+    ApiSetProps(doc, paragraph, &format.props);
+}
+
+void FreeFetchedFormat(FetchedFormat* format) {
+    PropValListFree(&format->props);
+    format->format = 0;
+}
+
 ObjectId FindOpenDocument(const char* path) {
     char* name = nullptr;
     ObjectId found = 0;

@@ -36,13 +36,13 @@ void DeliverParagraphs(ObjectId outDoc, const MeasureLine* lines, int n) {
 }
 
 // Writes each value at the insertion point, which stands at the start of a cell's first
-// paragraph, then moves the insertion point to the next cell of the row.
-void DeliverCells(ObjectId outDoc, const MeasureLine* lines, int n) {
+// paragraph, in the cell format, then moves the insertion point to the next cell of the row.
+void DeliverCells(ObjectId outDoc, const MeasureLine* lines, int n, const FetchedFormat& format) {
     for (int i = 0; i < n; ++i) {
         TextRange cursor = ApiGetTextRange(0, outDoc, kPropSelection);
         ApiAddText(outDoc, &cursor.begin, lines[i].value);
         ObjectId paragraph = cursor.begin.obj;
-        ApplyParagraphFormat(outDoc, paragraph, kCellBodyFormat);
+        ApplyFetchedFormat(outDoc, paragraph, format);
         ObjectId cell = ApiGetId(outDoc, paragraph, kPropContainingCell);
         ObjectId next = ApiGetId(outDoc, cell, kPropNextCell);
         ObjectId first = ApiGetId(outDoc, next, kPropFirstParagraph);
@@ -54,7 +54,7 @@ void DeliverCells(ObjectId outDoc, const MeasureLine* lines, int n) {
 } // namespace
 
 void ReportMeasure(Measure measure, ObjectId outDoc, const ReadabilityCounts& counts,
-                   OutputKind outputKind) {
+                   OutputKind outputKind, const FetchedFormat* cellFormat) {
     MeasureLine lines[kMeasureMaxLines];
     int n = MeasureLines(measure, counts, lines);
     switch (outputKind) {
@@ -65,7 +65,13 @@ void ReportMeasure(Measure measure, ObjectId outDoc, const ReadabilityCounts& co
         DeliverParagraphs(outDoc, lines, n);
         break;
     case OutputTableCells:
-        DeliverCells(outDoc, lines, n);
+        if (cellFormat) {
+            DeliverCells(outDoc, lines, n, *cellFormat);
+        } else {
+            FetchedFormat format = FetchParagraphFormat(outDoc, kCellBodyFormat);
+            DeliverCells(outDoc, lines, n, format);
+            FreeFetchedFormat(&format);
+        }
         break;
     }
 }

@@ -13,8 +13,12 @@ enum OutputKind : std::int32_t {
     OutputTableCells = 4, // the value texts alone, one per cell from outDoc's insertion point
 };
 
-// Computes one measure of counts and delivers it; outDoc is 0 for OutputAlert.
+struct FetchedFormat;
+
+// Computes one measure of counts and delivers it; outDoc is 0 for OutputAlert. Table cells take
+// the properties of the format "CellBody": cellFormat when given (fetched once for many rows),
+// else fetched for this call.
 void ReportMeasure(Measure measure, ObjectId outDoc, const ReadabilityCounts& counts,
-                   OutputKind outputKind);
+                   OutputKind outputKind, const FetchedFormat* cellFormat = nullptr);
 // Counts the document afresh and reports one measure of it.
 void AnalyzeDocument(ObjectId docId, Measure measure, OutputKind outputKind, ObjectId outDoc);

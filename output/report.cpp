@@ -45,17 +45,18 @@ void SetInsertionPoint(ObjectId outDoc, ObjectId paragraph) {
 }
 
 // Writes text at the start of the paragraph (made the insertion point) in the given format.
-void WriteCellText(ObjectId outDoc, ObjectId paragraph, const char* text, const char* format) {
+void WriteCellText(ObjectId outDoc, ObjectId paragraph, const char* text,
+                   const FetchedFormat& format) {
     SetInsertionPoint(outDoc, paragraph);
     TextLoc at = {paragraph, 0};
     ApiAddText(outDoc, &at, text);
-    ApplyParagraphFormat(outDoc, paragraph, format);
+    ApplyFetchedFormat(outDoc, paragraph, format);
 }
 
 // Starts a row: the table's last row when it is still empty (the body row made with the table),
 // else a new row below it; writes text in its first cell and leaves the insertion point in the
 // second.
-void StartRow(ObjectId outDoc, ObjectId table, const char* text) {
+void StartRow(ObjectId outDoc, ObjectId table, const char* text, const FetchedFormat& cellFormat) {
     ObjectId last = ApiGetId(outDoc, table, kPropLastRow);
     ObjectId firstCell = ApiGetId(outDoc, last, kPropFirstCell);
     ObjectId paragraph = ApiGetId(outDoc, firstCell, kPropFirstParagraph);
@@ -69,7 +70,7 @@ void StartRow(ObjectId outDoc, ObjectId table, const char* text) {
     last = ApiGetId(outDoc, table, kPropLastRow);
     ObjectId cell = ApiGetId(outDoc, last, kPropFirstCell);
     paragraph = ApiGetId(outDoc, cell, kPropFirstParagraph);
-    WriteCellText(outDoc, paragraph, text, kCellBodyFormat);
+    WriteCellText(outDoc, paragraph, text, cellFormat);
     ObjectId next = ApiGetId(outDoc, cell, kPropNextCell);
     SetInsertionPoint(outDoc, ApiGetId(outDoc, next, kPropFirstParagraph));
 }
@@ -79,15 +80,19 @@ const ReadabilityCounts& CountsOf(Measure measure, const ReportCounts& counts) {
     return measure == MeasureFog ? counts.fog : counts.counts;
 }
 
-void WriteRow(ObjectId outDoc, ObjectId table, const char* name, const ReportCounts& counts) {
-    StartRow(outDoc, table, name);
+// Every cell of a row takes the properties of "CellBody", fetched once for all the rows: the
+// format does not change while the rows are written.
+void WriteRow(ObjectId outDoc, ObjectId table, const char* name, const ReportCounts& counts,
+              const FetchedFormat& cellFormat) {
+    StartRow(outDoc, table, name, cellFormat);
     for (Measure measure : kReportMeasures)
-        ReportMeasure(measure, outDoc, CountsOf(measure, counts), OutputTableCells);
+        ReportMeasure(measure, outDoc, CountsOf(measure, counts), OutputTableCells, &cellFormat);
 }
 
 struct RowsContext {
     ObjectId outDoc;
     ObjectId table;
+    FetchedFormat cellFormat;
     ReportCounts totals;
     ReportCounter count;
     void* countContext;
@@ -112,7 +117,7 @@ void RowWork(ObjectId doc, const char* name, void* context) {
     ReportCounts counts = CountForReport(doc, c->count, c->countContext);
     AddCounts(c->totals.counts, counts.counts);
     AddCounts(c->totals.fog, counts.fog);
-    WriteRow(c->outDoc, c->table, name, counts);
+    WriteRow(c->outDoc, c->table, name, counts, c->cellFormat);
 }
 
 } // namespace
@@ -134,9 +139,11 @@ void WriteDocumentReport(ObjectId doc, ReportCounter count, void* context) {
 
 void WriteBookReportRows(ObjectId book, ObjectId outDoc, ObjectId table, ReportCounter count,
                          void* countContext) {
-    RowsContext context = {outDoc, table, {}, count, countContext};
+    RowsContext context = {outDoc, table, FetchParagraphFormat(outDoc, kCellBodyFormat),
+                           {},     count, countContext};
     WalkBookFiles(book, kStatusExamining, RowWork, &context);
-    WriteRow(outDoc, table, kOverall, context.totals);
+    WriteRow(outDoc, table, kOverall, context.totals, context.cellFormat);
+    FreeFetchedFormat(&context.cellFormat);
 }
 
 void WriteBookReport(ObjectId book, ReportCounter count, void* context) {
@@ -171,11 +178,13 @@ void WriteBookReport(ObjectId book, ReportCounter count, void* context) {
 
     ObjectId row = ApiGetId(outDoc, table, kPropFirstRow);
     ObjectId cell = ApiGetId(outDoc, row, kPropFirstCell);
+    FetchedFormat headingFormat = FetchParagraphFormat(outDoc, kCellHeadingFormat);
     for (const char* columnHeading : kColumnHeadings) {
         ObjectId paragraph = ApiGetId(outDoc, cell, kPropFirstParagraph);
-        WriteCellText(outDoc, paragraph, columnHeading, kCellHeadingFormat);
+        WriteCellText(outDoc, paragraph, columnHeading, headingFormat);
         cell = ApiGetId(outDoc, cell, kPropNextCell);
     }
+    FreeFetchedFormat(&headingFormat);
 
     WriteBookReportRows(book, outDoc, table, count, context);
     ApiSetInt(0, outDoc, kPropDocumentShown, 1);

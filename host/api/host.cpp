@@ -335,7 +335,7 @@ HRESULT LX_STDCALL HostApi::PrintConsole(const char* text, std::int32_t* err) {
 
 namespace {
 
-// Host values as the model keeps property lists, and back.
+// The model's property values as host values.
 HostProp ToHostProp(const PropEntry& e) {
     HostProp p;
     p.num = e.num;
@@ -353,17 +353,35 @@ HostProp ToHostProp(const PropEntry& e) {
     return p;
 }
 
-PropEntry ToPropEntry(const HostProp& p) {
-    PropEntry e;
-    e.num = p.num;
-    e.value.type = static_cast<PropType>(p.value.tag);
-    if (const auto* i = std::get_if<std::int32_t>(&p.value.payload))
-        e.value.ival = *i;
-    else if (const auto* str = std::get_if<std::string>(&p.value.payload))
-        e.value.sval = *str;
-    else if (const auto* list = std::get_if<std::vector<std::int32_t>>(&p.value.payload))
-        e.value.list = *list;
-    return e;
+// A client's property list as the model takes it, read from the client's structure in one step,
+// without host values between (a report table gives each of its cells a whole format's list).
+// Names, and lists of strings, are not model values: they are dropped, their type kept.
+std::vector<PropEntry> ReadPropEntries(const PropValList* list) {
+    std::vector<PropEntry> entries;
+    if (!list || !list->items)
+        return entries;
+    entries.resize(list->count);
+    for (std::uint32_t i = 0; i < list->count; ++i) {
+        const TypedVal& v = list->items[i].value;
+        PropEntry& e = entries[i];
+        e.num = list->items[i].prop.num;
+        e.value.type = static_cast<PropType>(v.tag);
+        switch (v.tag) {
+        case kTagString:
+            e.value.sval = v.u.sval ? v.u.sval : "";
+            break;
+        case kTagInts:
+            if (v.u.ints.items)
+                e.value.list.assign(v.u.ints.items, v.u.ints.items + v.u.ints.count);
+            break;
+        case kTagStrings:
+            break;
+        default:
+            e.value.ival = v.u.ival;
+            break;
+        }
+    }
+    return entries;
 }
 
 std::vector<HostProp> ToHostProps(const std::vector<PropEntry>& entries) {
@@ -557,16 +575,11 @@ HRESULT LX_STDCALL HostApi::SetProps(ObjectId doc, ObjectId obj, const PropValLi
                                      std::int32_t* err) {
     if (auto fault = host_.Inject(kSlotSetProps))
         return *fault;
-    std::vector<HostProp> read = ReadPropValList(props);
-    if (host_.props_.count(obj)) {
-        host_.props_[obj] = read;
+    if (auto stored = host_.props_.find(obj); stored != host_.props_.end()) {
+        stored->second = ReadPropValList(props);
         *err = kNoError;
     } else {
-        std::vector<PropEntry> entries;
-        entries.reserve(read.size());
-        for (const HostProp& p : read)
-            entries.push_back(ToPropEntry(p));
-        *err = host_.session_.SetProps(doc, obj, entries);
+        *err = host_.session_.SetProps(doc, obj, ReadPropEntries(props));
     }
     host_.FinishError(kSlotSetProps, err);
     return S_OK;

@@ -202,6 +202,19 @@ TEST_F(Reports, TheBookReportTableHasARowPerFileAndTheOverallSums) {
         Model().GetMetric(made[0], id, kPropFontSize, &size);
         EXPECT_EQ(size, 10 * kMetricPoint) << format;
     }
+    // Every cell in its format as it stands once made 10 pt (with no setting of its own): the
+    // heading row in CellHeading, the files and Overall in CellBody.
+    for (ObjectId r = table.firstRow; r != 0; r = doc.FindRow(r)->next) {
+        const lxhost::Row& row = *doc.FindRow(r);
+        const std::string format = r == table.firstRow ? "CellHeading" : "CellBody";
+        for (std::uint32_t i = 0; i < row.cellCount; ++i) {
+            const lxhost::Paragraph& p = *doc.FindParagraph(doc.cells[row.firstCell + i].firstPara);
+            EXPECT_EQ(doc.FormatNameOf(p), format) << "row " << r << " cell " << i;
+            EXPECT_EQ(p.override, -1) << "row " << r << " cell " << i;
+            EXPECT_EQ(doc.SettingsOf(p).fontSize, 10 * kMetricPoint)
+                << "row " << r << " cell " << i;
+        }
+    }
     std::vector<std::int32_t> shown;
     for (const lxhost::HostEvent& e : Model().events)
         if (e.type == lxhost::EventType::Shown && e.object == made[0])
