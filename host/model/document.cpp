@@ -108,7 +108,10 @@ void TextBody::Insert(std::int32_t offset, std::string_view bytes) {
     const auto n = static_cast<std::int32_t>(bytes.size());
     text.insert(static_cast<std::size_t>(offset), bytes);
     SegmentList out;
-    out.reserve(segs.size() + 2);
+    // Room for every segment, one run split in two and the new run; into an empty text the new
+    // run alone, held in place: a text written into an empty paragraph (each cell of a report
+    // table) then takes no block of its own beside the model's vectors.
+    out.reserve(segs.empty() ? 1 : segs.size() + 2);
     const Segment fresh{offset, n, 0, SegType::Run};
     bool inserted = false;
     for (const Segment& s : segs) {
