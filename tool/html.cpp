@@ -18,6 +18,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <ostream>
 
 #ifndef LX_VERSION
@@ -97,28 +98,42 @@ table.words td:first-child { font-family: ui-monospace, monospace; }
 constexpr std::size_t kPieceBytes = 64 * 1024;
 
 // The page as it is made: text appended to it goes on to put once a piece is full, so that the
-// page (larger than the text it shows) is never held whole.
+// page (larger than the text it shows) is never held whole. Its buffer is made once; text is
+// copied into it without the checks of a string's growth, as the page is mostly small appends.
 class Page {
   public:
-    explicit Page(const PutPiece& put) : put_(put) { text_.reserve(2 * kPieceBytes); }
+    explicit Page(const PutPiece& put) : put_(put), text_(new char[kPieceBytes]) {}
     Page(const Page&) = delete;
     Page& operator=(const Page&) = delete;
     Page& operator+=(std::string_view more) {
-        text_ += more;
-        if (text_.size() >= kPieceBytes)
+        if (more.size() > kPieceBytes - used_) {
             Flush();
+            if (more.size() > kPieceBytes) { // larger than a piece: handed on as it is
+                put_(more);
+                return *this;
+            }
+        }
+        std::memcpy(text_.get() + used_, more.data(), more.size());
+        used_ += more.size();
         return *this;
+    }
+    // A measure's value as ValueText shows it.
+    void Value(double value) {
+        if (kValueTextSize > kPieceBytes - used_)
+            Flush();
+        used_ = static_cast<std::size_t>(WriteValueText(value, text_.get() + used_) - text_.get());
     }
     // Hands on what is left.
     void Flush() {
-        if (!text_.empty())
-            put_(text_);
-        text_.clear();
+        if (used_ != 0)
+            put_(std::string_view(text_.get(), used_));
+        used_ = 0;
     }
 
   private:
     const PutPiece& put_;
-    std::string text_;
+    std::unique_ptr<char[]> text_; // kPieceBytes
+    std::size_t used_ = 0;
 };
 
 std::string Number(std::int64_t n) {
@@ -387,7 +402,9 @@ void Strips(Page& h, const InputFigures& f, const std::vector<PageFile>& pageFil
                 h += Decimal(static_cast<std::uint64_t>(DifficultyClass(p.grade)));
             h += "\" x=\"";
             h += Decimal(i);
-            h += "\" y=\"0\" width=\"1\" height=\"" + std::to_string(kStripHeight) + "\"><title>";
+            h += "\" y=\"0\" width=\"1\" height=\"";
+            h += Decimal(kStripHeight);
+            h += "\"><title>";
             // Where it is, as Where() puts it.
             if (p.line != 0) {
                 h += place;
@@ -411,7 +428,7 @@ void Strips(Page& h, const InputFigures& f, const std::vector<PageFile>& pageFil
                 h += names[p.format];
             }
             h += heading ? ": heading, grade " : ": grade ";
-            h += ValueText(p.grade);
+            h.Value(p.grade);
             h += labels[p.language];
             h += linked ? "</title></rect></a>\n" : "</title></rect>\n";
         }

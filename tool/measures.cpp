@@ -2,8 +2,10 @@
 
 #include "analysis/measures.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 namespace lxtool {
 
@@ -24,10 +26,19 @@ MeasureSet ComputeMeasures(const ReadabilityCounts& counts, std::int32_t longWor
     return set;
 }
 
+char* WriteValueText(double value, char* out) {
+    if (!std::isfinite(value)) {
+        const std::size_t n = std::strlen(kMeasureNotAvailable);
+        std::memcpy(out, kMeasureNotAvailable, n);
+        return out + n;
+    }
+    // Exact and rounded to nearest as printf's "%.1f" (the plug-in's form), without its cost.
+    return std::to_chars(out, out + kValueTextSize, value, std::chars_format::fixed, 1).ptr;
+}
+
 std::string ValueText(double value) {
-    char text[kMeasureValueSize];
-    FormatMeasureValue(value, text, sizeof text);
-    return text;
+    char text[kValueTextSize];
+    return std::string(text, WriteValueText(value, text));
 }
 
 std::string ValueWithBand(MeasureId id, double value) {
