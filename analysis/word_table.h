@@ -18,14 +18,43 @@
 #include <string_view>
 #include <type_traits>
 
-// FNV-1a (words are short, and the hash is computed for every one of them), its bits then mixed
-// so that the low bits that pick a slot depend on every byte: words that differ only in their
-// last letters would otherwise crowd into neighbouring slots.
+// The word read eight bytes at a time (the last load overlapping the one before it, a word of
+// fewer than eight bytes read in two overlapping halves or byte by byte), each load mixed in by a
+// multiplication, then the bits mixed so that the low bits that pick a slot depend on every
+// byte. Words are hashed one by one as they are counted: a loop over their bytes costs a
+// dependent multiplication per byte.
+inline std::uint64_t WordLoad64(const char* p) {
+    std::uint64_t v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+inline std::uint64_t WordLoad32(const char* p) {
+    std::uint32_t v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
 inline std::uint64_t WordHash(std::string_view word) {
-    std::uint64_t h = 14695981039346656037u;
-    for (unsigned char c : word) {
-        h ^= c;
-        h *= 1099511628211u;
+    constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15u;
+    const char* p = word.data();
+    const std::size_t n = word.size();
+    std::uint64_t h = n * kMultiplier;
+    auto mix = [&h](std::uint64_t v) {
+        h = (h ^ v) * kMultiplier;
+        h ^= h >> 29;
+    };
+    if (n >= 8) {
+        std::size_t i = 0;
+        for (; i + 8 < n; i += 8)
+            mix(WordLoad64(p + i));
+        mix(WordLoad64(p + n - 8));
+    } else if (n >= 4) {
+        mix(WordLoad32(p) << 32 | WordLoad32(p + n - 4));
+    } else if (n > 0) {
+        mix(static_cast<std::uint64_t>(static_cast<unsigned char>(p[0])) << 16 |
+            static_cast<std::uint64_t>(static_cast<unsigned char>(p[n / 2])) << 8 |
+            static_cast<unsigned char>(p[n - 1]));
     }
     h ^= h >> 33;
     h *= 0xff51afd7ed558ccdu;

@@ -682,17 +682,24 @@ bool PageCollector::Take(std::size_t index, const FileFigures& file, ParagraphFi
     if (files.size() <= index) {
         files.resize(index + 1);
         nameIndex_.clear();
+        lastNames_ = {};
     }
     PageFile& page = files[index];
-    auto nameOf = [&](const std::string& name) {
+    // Paragraphs in a row mostly share their format, page and language: the last of each is
+    // tried before the index of the file's names.
+    auto nameOf = [&](const std::string& name, std::uint32_t& last) {
+        if (last < page.names.size() && page.names[last] == name)
+            return last;
         const auto [at, added] =
             nameIndex_.emplace(name, static_cast<std::uint32_t>(page.names.size()));
         if (added)
             page.names.push_back(name);
-        return at->second;
+        last = at->second;
+        return last;
     };
     page.strip.push_back({GradeOf(p.counts, p.longWords, p.language), p.line, p.column,
-                          nameOf(p.format), nameOf(p.page), nameOf(p.language)});
+                          nameOf(p.format, lastNames_[0]), nameOf(p.page, lastNames_[1]),
+                          nameOf(p.language, lastNames_[2])});
     for (const SentenceFigures& s : p.sentences)
         ++page.lengths[static_cast<std::size_t>(SentenceLengthBin(s.counts.words))];
     return false;

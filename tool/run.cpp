@@ -189,6 +189,9 @@ Measured MeasureInput(const ToolOptions& options, const std::vector<std::string>
     if (!host.record().openErrors.empty())
         m.status = kExitFile;
     if (words) {
+        // The model is let go first: the word list and the table it is made from are the
+        // run's largest structures after it, and need nothing of it.
+        session.Close(input, 0);
         CollectWordCounts(m.figures, &m, options.counting);
         m.figures.occurrences.clear();
     }
