@@ -376,6 +376,8 @@ void Strips(Page& h, const InputFigures& f, const std::vector<PageFile>& pageFil
         const std::string place = HtmlEscape(file.path.empty() ? file.name : file.path);
         const std::string fileName = HtmlEscape(file.name);
         const std::string escapedSource = HtmlEscape(source);
+        const std::string blockRest =
+            "\" y=\"0\" width=\"1\" height=\"" + std::to_string(kStripHeight) + "\"><title>";
         for (std::size_t i = 0; i < n; ++i) {
             const StripParagraph& p = page.strip[i];
             const auto number = static_cast<std::uint32_t>(i + 1);
@@ -402,9 +404,7 @@ void Strips(Page& h, const InputFigures& f, const std::vector<PageFile>& pageFil
                 h += Decimal(static_cast<std::uint64_t>(DifficultyClass(p.grade)));
             h += "\" x=\"";
             h += Decimal(i);
-            h += "\" y=\"0\" width=\"1\" height=\"";
-            h += Decimal(kStripHeight);
-            h += "\"><title>";
+            h += blockRest;
             // Where it is, as Where() puts it.
             if (p.line != 0) {
                 h += place;

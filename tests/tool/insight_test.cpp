@@ -692,6 +692,16 @@ TEST(Measures, ValueTextIsThePlugInsText) {
         EXPECT_EQ(ValueText(c.value), c.shown) << c.value;
         EXPECT_EQ(ValueText(c.value), plugIn) << c.value;
     }
+    // Grades and scores near every half and every whole tenth, quick way or not.
+    std::size_t differ = 0;
+    for (int k = -100000; k <= 100000; ++k)
+        for (double v : {k / 100.0, k / 1000.0, k * 0.05, k * 1e7 + 0.05, k / 3.0}) {
+            char expected[kMeasureValueSize];
+            FormatMeasureValue(v, expected, sizeof expected);
+            if (ValueText(v) != expected && ++differ < 10)
+                ADD_FAILURE() << v << ": " << ValueText(v) << " against " << expected;
+        }
+    EXPECT_EQ(differ, 0u);
     // The longest: every digit of the largest double.
     char plugIn[kMeasureValueSize];
     FormatMeasureValue(-DBL_MAX, plugIn, sizeof plugIn);
