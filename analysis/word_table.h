@@ -62,20 +62,49 @@ inline std::uint64_t WordHash(std::string_view word) {
     return h;
 }
 
-// A word's length and first bytes, the rest zero: compared whole, in a few instructions.
+// A word's length and first bytes, compared whole, in a few instructions. It is made in
+// registers from loads of the word's bytes: a key written a byte at a time and read back whole
+// stalls the processor on every word.
 struct WordKey {
     static constexpr std::size_t kBytes = 11;
-    std::uint8_t length; // 255 for 255 bytes or more
-    char head[kBytes];
+    std::uint32_t low, middle, high; // the length (255 for 255 bytes or more), then the bytes
 };
 
+inline bool operator==(const WordKey& a, const WordKey& b) {
+    return a.low == b.low && a.middle == b.middle && a.high == b.high;
+}
+
+// The first n bytes of p (n below 8) as a number, byte i in bits 8i to 8i + 7.
+inline std::uint64_t WordBytesBelow8(const char* p, std::size_t n) {
+    if (n >= 4)
+        return WordLoad32(p) | (WordLoad32(p + n - 4) >> (8 * (8 - n))) << 32;
+    if (n == 0)
+        return 0;
+    auto at = [p](std::size_t i) {
+        return static_cast<std::uint64_t>(static_cast<unsigned char>(p[i])) << (8 * i);
+    };
+    return at(0) | at(n / 2) | at(n - 1);
+}
+
 inline WordKey WordKeyOf(std::string_view word) {
-    WordKey key{};
-    key.length = static_cast<std::uint8_t>(word.size() < UINT8_MAX ? word.size() : UINT8_MAX);
-    const std::size_t n = word.size() < WordKey::kBytes ? word.size() : WordKey::kBytes;
-    if (n > 0) // an empty view may have no data at all
-        std::memcpy(key.head, word.data(), n);
-    return key;
+    const char* p = word.data();
+    const std::size_t n = word.size();
+    std::uint64_t head; // bytes 0 to 6 (the length takes the key's first byte)
+    std::uint64_t tail; // bytes 7 to 10
+    if (n >= WordKey::kBytes) {
+        head = WordLoad64(p);
+        tail = WordLoad32(p + 7);
+    } else if (n >= 8) {
+        head = WordLoad64(p);
+        tail = WordLoad64(p + n - 8) >> (8 * (15 - n));
+    } else {
+        head = WordBytesBelow8(p, n);
+        tail = 0;
+    }
+    const std::uint64_t length = n < UINT8_MAX ? n : UINT8_MAX;
+    const std::uint64_t first = length | head << 8;
+    return {static_cast<std::uint32_t>(first), static_cast<std::uint32_t>(first >> 32),
+            static_cast<std::uint32_t>(tail)};
 }
 
 // The value of a table that only maps words to indexes.
@@ -208,7 +237,7 @@ template <typename Value = NoWordValue> class WordTable {
             const Slot& s = slots_[at];
             if (s.id == 0)
                 return at;
-            if (s.hash == hash && std::memcmp(&s.key, &key, sizeof key) == 0 &&
+            if (s.hash == hash && s.key == key &&
                 (word.size() <= WordKey::kBytes || wordAt(s.id - 1) == word))
                 return at;
         }

@@ -418,12 +418,15 @@ void BookFileVisit(ObjectId doc, const char* name, void* context) {
 } // namespace
 
 WordTally& WordOccurrences::TallyOf(std::string_view word, std::uint64_t hash) {
-    auto* slot = table_.Insert(word, hash, static_cast<std::uint32_t>(words_.size()),
-                               [this](std::uint32_t i) { return std::string_view(words_[i]); });
+    auto* slot = table_.Insert(word, hash, static_cast<std::uint32_t>(starts_.size()),
+                               [this](std::uint32_t i) { return WordAt(i); });
     if (!slot)
         throw std::bad_alloc();
-    if (slot->index() == words_.size())
-        words_.emplace_back(word);
+    if (slot->index() == starts_.size()) {
+        starts_.push_back(bytes_.size());
+        bytes_.append(word);
+        bytes_.push_back('\0');
+    }
     return slot->value();
 }
 
@@ -437,7 +440,7 @@ void WordOccurrences::CountAll(const std::string_view* words, std::size_t n, boo
     while (n > 0) {
         const std::size_t batch = std::min(n, kBatch);
         // The table grows before the batch's slots are fetched, so that they stay where they are.
-        if (!table_.Reserve(words_.size() + batch))
+        if (!table_.Reserve(starts_.size() + batch))
             throw std::bad_alloc();
         for (std::size_t i = 0; i < batch; ++i) {
             hashes[i] = WordHash(words[i]);
@@ -454,15 +457,15 @@ void WordOccurrences::CountAll(const std::string_view* words, std::size_t n, boo
 }
 
 const WordTally* WordOccurrences::Find(std::string_view word) const {
-    const auto* slot = table_.Find(word, WordHash(word),
-                                   [this](std::uint32_t i) { return std::string_view(words_[i]); });
+    const auto* slot =
+        table_.Find(word, WordHash(word), [this](std::uint32_t i) { return WordAt(i); });
     return slot ? &slot->value() : nullptr;
 }
 
 void WordOccurrences::clear() {
     table_.Clear();
-    words_.clear();
-    words_.shrink_to_fit();
+    std::string().swap(bytes_);
+    std::vector<std::size_t>().swap(starts_);
 }
 
 HostClient::HostClient(lxhost::Host& host) {

@@ -489,6 +489,7 @@ TEST(WordOccurrences, TellsApartWordsAlikeInTheirFirstBytes) {
     table.ForEach([&](std::string_view word, const WordTally& tally) {
         ++visited;
         EXPECT_EQ(table.Find(word), &tally);
+        EXPECT_EQ(word.data()[word.size()], '\0') << word; // the list's order reads C strings
     });
     EXPECT_EQ(visited, table.size());
 }
