@@ -80,6 +80,26 @@ void WalkTables(ObjectId docId, bool filter, TextObjectVisit visit, void* contex
     }
 }
 
+// The four passes; text lines are handed to visit with a context of their own.
+void WalkPasses(ObjectId docId, bool filter, TextObjectVisit visit, void* context,
+                void* textLineContext) {
+    WalkFlows(docId, filter, visit, context);
+    WalkTextLines(docId, visit, textLineContext);
+    WalkFootnotes(docId, filter, visit, context);
+    WalkTables(docId, filter, visit, context);
+}
+
+struct MarkedWalk {
+    MarkedTextObjectVisit visit;
+    void* context;
+    bool textLines; // the filter takes every text line
+};
+
+void MarkVisit(ObjectId docId, ObjectId object, void* context) {
+    const auto* walk = static_cast<MarkedWalk*>(context);
+    walk->visit(docId, object, walk->textLines || Admitted(docId, object, true), walk->context);
+}
+
 void CountVisit(ObjectId docId, ObjectId object, void* context) {
     auto* counts = static_cast<ReadabilityCounts*>(context);
     std::int32_t before = counts->sentences;
@@ -113,10 +133,13 @@ std::uint32_t TopContainerKind(ObjectId docId, ObjectId start) {
 }
 
 void WalkTextObjects(ObjectId docId, bool paragraphFilter, TextObjectVisit visit, void* context) {
-    WalkFlows(docId, paragraphFilter, visit, context);
-    WalkTextLines(docId, visit, context);
-    WalkFootnotes(docId, paragraphFilter, visit, context);
-    WalkTables(docId, paragraphFilter, visit, context);
+    WalkPasses(docId, paragraphFilter, visit, context, context);
+}
+
+void WalkMarkedTextObjects(ObjectId docId, MarkedTextObjectVisit visit, void* context) {
+    MarkedWalk paragraphs{visit, context, false};
+    MarkedWalk textLines{visit, context, true};
+    WalkPasses(docId, false, MarkVisit, &paragraphs, &textLines);
 }
 
 void CountDocument(ObjectId docId, ReadabilityCounts* counts) {

@@ -19,6 +19,14 @@ std::uint32_t TopContainerKind(ObjectId docId, ObjectId start);
 // the paragraph filter on, a paragraph is visited only when its text class (577) is 1 or 2.
 void WalkTextObjects(ObjectId docId, bool paragraphFilter, TextObjectVisit visit, void* context);
 
+// Called once per text object of the walk without the filter, saying whether the filter admits it.
+using MarkedTextObjectVisit = void (*)(ObjectId docId, ObjectId object, bool admitted,
+                                       void* context);
+
+// One walk for the work of both walks, with the filter and without: every text object in the
+// order of the walk without the filter, each marked as the walk with it would take or leave it.
+void WalkMarkedTextObjects(ObjectId docId, MarkedTextObjectVisit visit, void* context);
+
 // Counts every admitted text object into counts; paragraphs counts the objects that yielded at
 // least one counted sentence.
 void CountDocument(ObjectId docId, ReadabilityCounts* counts);

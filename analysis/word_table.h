@@ -18,14 +18,43 @@
 #include <string_view>
 #include <type_traits>
 
-// FNV-1a (words are short, and the hash is computed for every one of them), its bits then mixed
-// so that the low bits that pick a slot depend on every byte: words that differ only in their
-// last letters would otherwise crowd into neighbouring slots.
+// The word read eight bytes at a time (the last load overlapping the one before it, a word of
+// fewer than eight bytes read in two overlapping halves or byte by byte), each load mixed in by a
+// multiplication, then the bits mixed so that the low bits that pick a slot depend on every
+// byte. Words are hashed one by one as they are counted: a loop over their bytes costs a
+// dependent multiplication per byte.
+inline std::uint64_t WordLoad64(const char* p) {
+    std::uint64_t v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+inline std::uint64_t WordLoad32(const char* p) {
+    std::uint32_t v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
 inline std::uint64_t WordHash(std::string_view word) {
-    std::uint64_t h = 14695981039346656037u;
-    for (unsigned char c : word) {
-        h ^= c;
-        h *= 1099511628211u;
+    constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15u;
+    const char* p = word.data();
+    const std::size_t n = word.size();
+    std::uint64_t h = n * kMultiplier;
+    auto mix = [&h](std::uint64_t v) {
+        h = (h ^ v) * kMultiplier;
+        h ^= h >> 29;
+    };
+    if (n >= 8) {
+        std::size_t i = 0;
+        for (; i + 8 < n; i += 8)
+            mix(WordLoad64(p + i));
+        mix(WordLoad64(p + n - 8));
+    } else if (n >= 4) {
+        mix(WordLoad32(p) << 32 | WordLoad32(p + n - 4));
+    } else if (n > 0) {
+        mix(static_cast<std::uint64_t>(static_cast<unsigned char>(p[0])) << 16 |
+            static_cast<std::uint64_t>(static_cast<unsigned char>(p[n / 2])) << 8 |
+            static_cast<unsigned char>(p[n - 1]));
     }
     h ^= h >> 33;
     h *= 0xff51afd7ed558ccdu;
@@ -33,20 +62,49 @@ inline std::uint64_t WordHash(std::string_view word) {
     return h;
 }
 
-// A word's length and first bytes, the rest zero: compared whole, in a few instructions.
+// A word's length and first bytes, compared whole, in a few instructions. It is made in
+// registers from loads of the word's bytes: a key written a byte at a time and read back whole
+// stalls the processor on every word.
 struct WordKey {
     static constexpr std::size_t kBytes = 11;
-    std::uint8_t length; // 255 for 255 bytes or more
-    char head[kBytes];
+    std::uint32_t low, middle, high; // the length (255 for 255 bytes or more), then the bytes
 };
 
+inline bool operator==(const WordKey& a, const WordKey& b) {
+    return a.low == b.low && a.middle == b.middle && a.high == b.high;
+}
+
+// The first n bytes of p (n below 8) as a number, byte i in bits 8i to 8i + 7.
+inline std::uint64_t WordBytesBelow8(const char* p, std::size_t n) {
+    if (n >= 4)
+        return WordLoad32(p) | (WordLoad32(p + n - 4) >> (8 * (8 - n))) << 32;
+    if (n == 0)
+        return 0;
+    auto at = [p](std::size_t i) {
+        return static_cast<std::uint64_t>(static_cast<unsigned char>(p[i])) << (8 * i);
+    };
+    return at(0) | at(n / 2) | at(n - 1);
+}
+
 inline WordKey WordKeyOf(std::string_view word) {
-    WordKey key{};
-    key.length = static_cast<std::uint8_t>(word.size() < UINT8_MAX ? word.size() : UINT8_MAX);
-    const std::size_t n = word.size() < WordKey::kBytes ? word.size() : WordKey::kBytes;
-    if (n > 0) // an empty view may have no data at all
-        std::memcpy(key.head, word.data(), n);
-    return key;
+    const char* p = word.data();
+    const std::size_t n = word.size();
+    std::uint64_t head; // bytes 0 to 6 (the length takes the key's first byte)
+    std::uint64_t tail; // bytes 7 to 10
+    if (n >= WordKey::kBytes) {
+        head = WordLoad64(p);
+        tail = WordLoad32(p + 7);
+    } else if (n >= 8) {
+        head = WordLoad64(p);
+        tail = WordLoad64(p + n - 8) >> (8 * (15 - n));
+    } else {
+        head = WordBytesBelow8(p, n);
+        tail = 0;
+    }
+    const std::uint64_t length = n < UINT8_MAX ? n : UINT8_MAX;
+    const std::uint64_t first = length | head << 8;
+    return {static_cast<std::uint32_t>(first), static_cast<std::uint32_t>(first >> 32),
+            static_cast<std::uint32_t>(tail)};
 }
 
 // The value of a table that only maps words to indexes.
@@ -179,7 +237,7 @@ template <typename Value = NoWordValue> class WordTable {
             const Slot& s = slots_[at];
             if (s.id == 0)
                 return at;
-            if (s.hash == hash && std::memcmp(&s.key, &key, sizeof key) == 0 &&
+            if (s.hash == hash && s.key == key &&
                 (word.size() <= WordKey::kBytes || wordAt(s.id - 1) == word))
                 return at;
         }

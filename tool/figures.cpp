@@ -40,10 +40,7 @@ struct FileWalk {
     lxhost::Session* session;
     FileFigures* file;
     WordOccurrences* occurrences; // null unless words are counted
-    // The objects the walk with the paragraph filter visited: their words are counted there.
-    // Sorted once the first walk is over, for the second walk to search.
-    std::vector<ObjectId> examined;
-    WordBatch batch; // the words of the text being counted
+    WordBatch batch;              // the words of the text being counted
     Counting counting = Counting::Classic;
     bool keepParagraphs = true;
     ParagraphSink* sink = nullptr;                 // null when every paragraph is kept
@@ -232,8 +229,6 @@ void ParagraphVisit(ObjectId docId, ObjectId object, void* context) {
     p.text.assign(text);
     MemFree(text);
     WordOccurrences* words = walk->occurrences;
-    if (words)
-        walk->examined.push_back(object);
     p.language = walk->language->code;
     if (walk->counting == Counting::Precise) {
         const lxprecise::Language& language =
@@ -289,12 +284,10 @@ void ParagraphVisit(ObjectId docId, ObjectId object, void* context) {
         file.paragraphs.push_back(std::move(p));
 }
 
-// The visit of the walk without the paragraph filter: the words of the objects the filter left
-// out are counted too (a word listed from elsewhere counts its occurrences there as well).
+// The words of an object the paragraph filter leaves out are counted too (a word listed from
+// elsewhere counts its occurrences there as well).
 void OccurrenceVisit(ObjectId docId, ObjectId object, void* context) {
     auto* walk = static_cast<FileWalk*>(context);
-    if (std::binary_search(walk->examined.begin(), walk->examined.end(), object))
-        return;
     char* text = FetchObjectText(docId, object);
     if (!text)
         return;
@@ -304,6 +297,10 @@ void OccurrenceVisit(ObjectId docId, ObjectId object, void* context) {
         ForEachListedWord(text, BatchWord, &walk->batch);
     walk->batch.CountInto(walk->occurrences, false);
     MemFree(text);
+}
+
+void MarkedVisit(ObjectId docId, ObjectId object, bool admitted, void* context) {
+    (admitted ? ParagraphVisit : OccurrenceVisit)(docId, object, context);
 }
 
 std::string TakeString(char* s, const char* fallback) {
@@ -380,11 +377,11 @@ FileFigures CollectFile(lxhost::Session& session, ObjectId doc, const std::strin
     walk.language = &language;
     walk.languageNotes = languageNotes;
     if (doc != 0) {
-        WalkTextObjects(doc, true, ParagraphVisit, &walk);
-        if (occurrences) {
-            std::sort(walk.examined.begin(), walk.examined.end());
-            WalkTextObjects(doc, false, OccurrenceVisit, &walk);
-        }
+        // Counting words takes every text object, the filter's and the others, in one walk.
+        if (occurrences)
+            WalkMarkedTextObjects(doc, MarkedVisit, &walk);
+        else
+            WalkTextObjects(doc, true, ParagraphVisit, &walk);
     }
     file.language = language.code;
     std::int64_t most = 0;
@@ -421,12 +418,15 @@ void BookFileVisit(ObjectId doc, const char* name, void* context) {
 } // namespace
 
 WordTally& WordOccurrences::TallyOf(std::string_view word, std::uint64_t hash) {
-    auto* slot = table_.Insert(word, hash, static_cast<std::uint32_t>(words_.size()),
-                               [this](std::uint32_t i) { return std::string_view(words_[i]); });
+    auto* slot = table_.Insert(word, hash, static_cast<std::uint32_t>(starts_.size()),
+                               [this](std::uint32_t i) { return WordAt(i); });
     if (!slot)
         throw std::bad_alloc();
-    if (slot->index() == words_.size())
-        words_.emplace_back(word);
+    if (slot->index() == starts_.size()) {
+        starts_.push_back(bytes_.size());
+        bytes_.append(word);
+        bytes_.push_back('\0');
+    }
     return slot->value();
 }
 
@@ -440,7 +440,7 @@ void WordOccurrences::CountAll(const std::string_view* words, std::size_t n, boo
     while (n > 0) {
         const std::size_t batch = std::min(n, kBatch);
         // The table grows before the batch's slots are fetched, so that they stay where they are.
-        if (!table_.Reserve(words_.size() + batch))
+        if (!table_.Reserve(starts_.size() + batch))
             throw std::bad_alloc();
         for (std::size_t i = 0; i < batch; ++i) {
             hashes[i] = WordHash(words[i]);
@@ -457,15 +457,15 @@ void WordOccurrences::CountAll(const std::string_view* words, std::size_t n, boo
 }
 
 const WordTally* WordOccurrences::Find(std::string_view word) const {
-    const auto* slot = table_.Find(word, WordHash(word),
-                                   [this](std::uint32_t i) { return std::string_view(words_[i]); });
+    const auto* slot =
+        table_.Find(word, WordHash(word), [this](std::uint32_t i) { return WordAt(i); });
     return slot ? &slot->value() : nullptr;
 }
 
 void WordOccurrences::clear() {
     table_.Clear();
-    words_.clear();
-    words_.shrink_to_fit();
+    std::string().swap(bytes_);
+    std::vector<std::size_t>().swap(starts_);
 }
 
 HostClient::HostClient(lxhost::Host& host) {

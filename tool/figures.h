@@ -89,11 +89,10 @@ class WordOccurrences {
     void CountAll(const std::string_view* words, std::size_t n, bool listed);
     // The word's tally, or null.
     const WordTally* Find(std::string_view word) const;
-    std::size_t size() const { return words_.size(); }
+    std::size_t size() const { return starts_.size(); }
     // Calls visit(word, tally) for every word, in no set order.
     template <typename Visit> void ForEach(Visit visit) const {
-        table_.ForEach(
-            [&](const Table::Slot& s) { visit(std::string_view(words_[s.index()]), s.value()); });
+        table_.ForEach([&](const Table::Slot& s) { visit(WordAt(s.index()), s.value()); });
     }
     void clear();
 
@@ -102,7 +101,17 @@ class WordOccurrences {
     WordTally& TallyOf(std::string_view word, std::uint64_t hash);
 
     Table table_;
-    std::vector<std::string> words_; // host bytes, in the order they were added
+    // The word of an index: its bytes stay where they are, followed by a NUL, until clear().
+    std::string_view WordAt(std::uint32_t index) const {
+        const std::size_t start = starts_[index];
+        const std::size_t end = index + 1 < starts_.size() ? starts_[index + 1] : bytes_.size();
+        return std::string_view(bytes_).substr(start, end - 1 - start);
+    }
+
+    // The words' host bytes, each followed by a NUL, in the order they were added: one block
+    // rather than a string each (a book has hundreds of thousands of words).
+    std::string bytes_;
+    std::vector<std::size_t> starts_; // where each word begins in bytes_
 };
 
 struct InputFigures {

@@ -18,6 +18,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <ostream>
 
 #ifndef LX_VERSION
@@ -97,28 +98,42 @@ table.words td:first-child { font-family: ui-monospace, monospace; }
 constexpr std::size_t kPieceBytes = 64 * 1024;
 
 // The page as it is made: text appended to it goes on to put once a piece is full, so that the
-// page (larger than the text it shows) is never held whole.
+// page (larger than the text it shows) is never held whole. Its buffer is made once; text is
+// copied into it without the checks of a string's growth, as the page is mostly small appends.
 class Page {
   public:
-    explicit Page(const PutPiece& put) : put_(put) { text_.reserve(2 * kPieceBytes); }
+    explicit Page(const PutPiece& put) : put_(put), text_(new char[kPieceBytes]) {}
     Page(const Page&) = delete;
     Page& operator=(const Page&) = delete;
     Page& operator+=(std::string_view more) {
-        text_ += more;
-        if (text_.size() >= kPieceBytes)
+        if (more.size() > kPieceBytes - used_) {
             Flush();
+            if (more.size() > kPieceBytes) { // larger than a piece: handed on as it is
+                put_(more);
+                return *this;
+            }
+        }
+        std::memcpy(text_.get() + used_, more.data(), more.size());
+        used_ += more.size();
         return *this;
+    }
+    // A measure's value as ValueText shows it.
+    void Value(double value) {
+        if (kValueTextSize > kPieceBytes - used_)
+            Flush();
+        used_ = static_cast<std::size_t>(WriteValueText(value, text_.get() + used_) - text_.get());
     }
     // Hands on what is left.
     void Flush() {
-        if (!text_.empty())
-            put_(text_);
-        text_.clear();
+        if (used_ != 0)
+            put_(std::string_view(text_.get(), used_));
+        used_ = 0;
     }
 
   private:
     const PutPiece& put_;
-    std::string text_;
+    std::unique_ptr<char[]> text_; // kPieceBytes
+    std::size_t used_ = 0;
 };
 
 std::string Number(std::int64_t n) {
@@ -361,6 +376,8 @@ void Strips(Page& h, const InputFigures& f, const std::vector<PageFile>& pageFil
         const std::string place = HtmlEscape(file.path.empty() ? file.name : file.path);
         const std::string fileName = HtmlEscape(file.name);
         const std::string escapedSource = HtmlEscape(source);
+        const std::string blockRest =
+            "\" y=\"0\" width=\"1\" height=\"" + std::to_string(kStripHeight) + "\"><title>";
         for (std::size_t i = 0; i < n; ++i) {
             const StripParagraph& p = page.strip[i];
             const auto number = static_cast<std::uint32_t>(i + 1);
@@ -387,7 +404,7 @@ void Strips(Page& h, const InputFigures& f, const std::vector<PageFile>& pageFil
                 h += Decimal(static_cast<std::uint64_t>(DifficultyClass(p.grade)));
             h += "\" x=\"";
             h += Decimal(i);
-            h += "\" y=\"0\" width=\"1\" height=\"" + std::to_string(kStripHeight) + "\"><title>";
+            h += blockRest;
             // Where it is, as Where() puts it.
             if (p.line != 0) {
                 h += place;
@@ -411,7 +428,7 @@ void Strips(Page& h, const InputFigures& f, const std::vector<PageFile>& pageFil
                 h += names[p.format];
             }
             h += heading ? ": heading, grade " : ": grade ";
-            h += ValueText(p.grade);
+            h.Value(p.grade);
             h += labels[p.language];
             h += linked ? "</title></rect></a>\n" : "</title></rect>\n";
         }
@@ -665,17 +682,24 @@ bool PageCollector::Take(std::size_t index, const FileFigures& file, ParagraphFi
     if (files.size() <= index) {
         files.resize(index + 1);
         nameIndex_.clear();
+        lastNames_ = {};
     }
     PageFile& page = files[index];
-    auto nameOf = [&](const std::string& name) {
+    // Paragraphs in a row mostly share their format, page and language: the last of each is
+    // tried before the index of the file's names.
+    auto nameOf = [&](const std::string& name, std::uint32_t& last) {
+        if (last < page.names.size() && page.names[last] == name)
+            return last;
         const auto [at, added] =
             nameIndex_.emplace(name, static_cast<std::uint32_t>(page.names.size()));
         if (added)
             page.names.push_back(name);
-        return at->second;
+        last = at->second;
+        return last;
     };
     page.strip.push_back({GradeOf(p.counts, p.longWords, p.language), p.line, p.column,
-                          nameOf(p.format), nameOf(p.page), nameOf(p.language)});
+                          nameOf(p.format, lastNames_[0]), nameOf(p.page, lastNames_[1]),
+                          nameOf(p.language, lastNames_[2])});
     for (const SentenceFigures& s : p.sentences)
         ++page.lengths[static_cast<std::size_t>(SentenceLengthBin(s.counts.words))];
     return false;

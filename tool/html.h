@@ -59,6 +59,8 @@ class PageCollector : public ParagraphSink {
 
   private:
     std::map<std::string, std::uint32_t> nameIndex_; // of the file being walked
+    // The format, page and language of the file's last paragraph, as indexes into its names.
+    std::array<std::uint32_t, 3> lastNames_{UINT32_MAX, UINT32_MAX, UINT32_MAX};
 };
 
 // The page's figures of input whose paragraphs were kept.

@@ -34,8 +34,13 @@ MeasureSet ComputeMeasures(const ReadabilityCounts& counts, std::int32_t longWor
 // not negative.
 ReadabilityCounts FogCounts(const ReadabilityCounts& counts, std::int32_t fogComplexWords);
 
+// Room for the longest value text (one decimal of the largest double).
+constexpr std::size_t kValueTextSize = 320;
 // The value as the plug-in shows a measure: one decimal, "n/a" when it is not a number.
 std::string ValueText(double value);
+// ValueText written at out, which has room for kValueTextSize characters; returns its end. No
+// string is made: pages show a value for each of their many paragraphs.
+char* WriteValueText(double value, char* out);
 // The value with its band on the measure's scale where the measure has bands: "62.1 (normal)".
 std::string ValueWithBand(MeasureId id, double value);
 // The value rounded as ValueText shows it; thresholds are compared with what the user sees.

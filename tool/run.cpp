@@ -68,8 +68,8 @@ bool ReadConfigFile(const std::string& path, std::string* text, std::string* err
 std::vector<ListedWord> SortedListedWords(const InputFigures& figures) {
     std::vector<ListedWord> listed;
     listed.reserve(figures.occurrences.size());
-    // The table's words are strings of their own that stay where they are: their bytes end in
-    // a terminator, as the list's order reads them.
+    // The table's words stay where they are while nothing is added: their bytes end in a
+    // terminator, as the list's order reads them.
     figures.occurrences.ForEach([&](std::string_view word, const WordTally& tally) {
         if (tally.listed)
             listed.push_back({word.data(), tally.count});
@@ -189,6 +189,9 @@ Measured MeasureInput(const ToolOptions& options, const std::vector<std::string>
     if (!host.record().openErrors.empty())
         m.status = kExitFile;
     if (words) {
+        // The model is let go first: the word list and the table it is made from are the
+        // run's largest structures after it, and need nothing of it.
+        session.Close(input, 0);
         CollectWordCounts(m.figures, &m, options.counting);
         m.figures.occurrences.clear();
     }

@@ -29,6 +29,26 @@ class Walk : public WiredHost {
             &seen);
         return seen;
     }
+    // The one walk that marks what the filter takes: every object of the walk without the
+    // filter in its order, those marked admitted the walk with the filter in its order.
+    void ExpectTheMarkedWalkAgrees() {
+        std::vector<std::pair<ObjectId, bool>> seen;
+        WalkMarkedTextObjects(
+            kDoc,
+            [](ObjectId, ObjectId object, bool admitted, void* context) {
+                static_cast<std::vector<std::pair<ObjectId, bool>>*>(context)->push_back(
+                    {object, admitted});
+            },
+            &seen);
+        std::vector<ObjectId> all, admitted;
+        for (const auto& [object, taken] : seen) {
+            all.push_back(object);
+            if (taken)
+                admitted.push_back(object);
+        }
+        EXPECT_EQ(all, Visited(false));
+        EXPECT_EQ(admitted, Visited(true));
+    }
 };
 
 TEST_F(Walk, TopContainerKindStopsAtTheFirstPageKind) {
@@ -98,6 +118,7 @@ TEST_F(Walk, ParagraphFilterAdmitsTextClassesOneAndTwo) {
     Int(ps[3], kPropTextClass, 3);
     EXPECT_EQ(Visited(true), (std::vector<ObjectId>{ps[0], ps[1]}));
     EXPECT_EQ(Visited(false), ps);
+    ExpectTheMarkedWalkAgrees();
 }
 
 TEST_F(Walk, TextLinesOnBodyPagesFootnotesAlwaysAndTheFourPassesInOrder) {
@@ -128,6 +149,7 @@ TEST_F(Walk, TextLinesOnBodyPagesFootnotesAlwaysAndTheFourPassesInOrder) {
     Chain(note, {Id(kPara, 20)});
 
     EXPECT_EQ(Visited(true), (std::vector<ObjectId>{Id(kPara, 1), line1, line2, Id(kPara, 20)}));
+    ExpectTheMarkedWalkAgrees();
 }
 
 TEST_F(Walk, TablesNeedABodyAnchorAndShownCells) {
@@ -165,6 +187,7 @@ TEST_F(Walk, TablesNeedABodyAnchorAndShownCells) {
 
     EXPECT_EQ(Visited(true),
               (std::vector<ObjectId>{anchorPara, Id(kPara, 10), Id(kPara, 12), Id(kPara, 21)}));
+    ExpectTheMarkedWalkAgrees();
 }
 
 TEST_F(Walk, CountDocumentCountsOnlyParagraphsThatYieldedASentence) {

@@ -176,3 +176,46 @@ TEST(WordTable, ATableThatCannotGrowIsLeftAsItWas) {
 }
 
 } // namespace
+
+namespace {
+
+// A word's hash must read every one of its bytes, whatever the word's length: the hash reads
+// words in loads of eight, four and one bytes, and a byte left out of every load puts the words
+// that differ only there in the same slot chain.
+TEST(WordTable, TheHashReadsEveryByteOfEveryLength) {
+    for (std::size_t length = 1; length <= 40; ++length) {
+        std::string word(length, 'a');
+        for (std::size_t i = 0; i < length; ++i)
+            word[i] = static_cast<char>('a' + i % 26);
+        const std::uint64_t hash = WordHash(word);
+        for (std::size_t i = 0; i < length; ++i) {
+            std::string other = word;
+            other[i] = static_cast<char>(other[i] ^ 0x20);
+            EXPECT_NE(WordHash(other), hash) << "length " << length << ", byte " << i;
+        }
+        EXPECT_NE(WordHash(word + std::string(1, '\0')), hash) << "length " << length;
+    }
+    EXPECT_NE(WordHash(""), WordHash(std::string(1, '\0')));
+}
+
+// A word's key is its length and its first bytes, however many it has: words alike in every one
+// of those get the same key, words that differ in one of them or in length never do.
+TEST(WordTable, TheKeyHoldsTheLengthAndEveryFirstByte) {
+    for (std::size_t length = 0; length <= 20; ++length) {
+        std::string word(length, 'a');
+        for (std::size_t i = 0; i < length; ++i)
+            word[i] = static_cast<char>('a' + i % 26);
+        const WordKey key = WordKeyOf(word);
+        EXPECT_TRUE(WordKeyOf(std::string(word)) == key) << "length " << length;
+        EXPECT_FALSE(WordKeyOf(word + "a") == key) << "length " << length;
+        for (std::size_t i = 0; i < length; ++i) {
+            std::string other = word;
+            other[i] = static_cast<char>(other[i] ^ 0x20);
+            EXPECT_EQ(WordKeyOf(other) == key, i >= WordKey::kBytes)
+                << "length " << length << ", byte " << i;
+        }
+    }
+    EXPECT_TRUE(WordKeyOf(std::string(300, 'x')) == WordKeyOf(std::string(299, 'x') + "y"));
+}
+
+} // namespace

@@ -1,4 +1,5 @@
 // Thresholds and the configuration file, long words, CSV quoting, and hot spots.
+#include "analysis/measures.h"
 #include "analysis/precise/precise.h"
 #include "analysis/sentence_counts.h"
 #include "analysis/tokenizer.h"
@@ -16,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -487,6 +489,7 @@ TEST(WordOccurrences, TellsApartWordsAlikeInTheirFirstBytes) {
     table.ForEach([&](std::string_view word, const WordTally& tally) {
         ++visited;
         EXPECT_EQ(table.Find(word), &tally);
+        EXPECT_EQ(word.data()[word.size()], '\0') << word; // the list's order reads C strings
     });
     EXPECT_EQ(visited, table.size());
 }
@@ -656,6 +659,131 @@ TEST_F(HotspotsTest, PageDrawsHeadingsLinksSpotsAndCountsInTheirForm) {
         ++bars;
     EXPECT_EQ(bars + (has(">1 sentence of ") ? 1 : 0),
               static_cast<std::size_t>(kSentenceLengthBins));
+}
+
+// The tool shows a value as the plug-in does, rounded from the double's exact value: halves
+// that are exact go to the even digit, those that are not exact go the way their value lies.
+TEST(Measures, ValueTextIsThePlugInsText) {
+    const struct {
+        double value;
+        const char* shown;
+    } cases[] = {
+        {0.0, "0.0"},
+        {-0.0, "-0.0"},
+        {-0.04, "-0.0"},
+        {0.05, "0.1"},   // just above the half
+        {0.15, "0.1"},   // just below it
+        {0.25, "0.2"},   // the half itself: to even
+        {0.75, "0.8"},   // to even
+        {0.35, "0.3"},   // below
+        {12.45, "12.4"}, // below
+        {-7.25, "-7.2"},
+        {99.95, "100.0"}, // above: carries
+        {206.835, "206.8"},
+        {-1.0e-320, "-0.0"},
+        {123456789012.34, "123456789012.3"},
+        {1.0e21, "1000000000000000000000.0"},
+        {std::nan(""), "n/a"},
+        {HUGE_VAL, "n/a"},
+        {-HUGE_VAL, "n/a"},
+    };
+    for (const auto& c : cases) {
+        char plugIn[kMeasureValueSize];
+        FormatMeasureValue(c.value, plugIn, sizeof plugIn);
+        EXPECT_EQ(ValueText(c.value), c.shown) << c.value;
+        EXPECT_EQ(ValueText(c.value), plugIn) << c.value;
+    }
+    // Grades and scores near every half and every whole tenth, quick way or not.
+    std::size_t differ = 0;
+    for (int k = -100000; k <= 100000; ++k)
+        for (double v : {k / 100.0, k / 1000.0, k * 0.05, k * 1e7 + 0.05, k / 3.0}) {
+            char expected[kMeasureValueSize];
+            FormatMeasureValue(v, expected, sizeof expected);
+            if (ValueText(v) != expected && ++differ < 10)
+                ADD_FAILURE() << v << ": " << ValueText(v) << " against " << expected;
+        }
+    EXPECT_EQ(differ, 0u);
+    // The longest: every digit of the largest double.
+    char plugIn[kMeasureValueSize];
+    FormatMeasureValue(-DBL_MAX, plugIn, sizeof plugIn);
+    EXPECT_EQ(ValueText(-DBL_MAX), plugIn);
+    EXPECT_LT(ValueText(-DBL_MAX).size(), kValueTextSize);
+}
+
+// The strip's names are each file's own, each once, and a paragraph's indexes are those of its
+// own names whether or not they are the last paragraph's.
+TEST(Html, StripNamesAreEachFilesOwnEachOnce) {
+    const struct {
+        std::size_t file;
+        const char *format, *page;
+    } paragraphs[] = {
+        {0, "Body", "1"}, {0, "Body", "1"},    {0, "Heading1", "1"}, {0, "Body", "2"},
+        {0, "", "2"},     {0, "Heading1", ""}, {1, "Body", "9"},     {1, "Body", "9"},
+        {1, "Note", "9"}, {1, "Body", "1"},
+    };
+    PageCollector collector(HotspotOptions{});
+    FileFigures file;
+    for (const auto& p : paragraphs) {
+        ParagraphFigures figures;
+        figures.format = p.format;
+        figures.page = p.page;
+        figures.language = "en";
+        collector.Take(p.file, file, figures);
+    }
+    ASSERT_EQ(collector.files.size(), 2u);
+    std::size_t at = 0;
+    for (const PageFile& page : collector.files) {
+        for (std::size_t i = 0; i < page.names.size(); ++i)
+            for (std::size_t j = i + 1; j < page.names.size(); ++j)
+                EXPECT_NE(page.names[i], page.names[j]);
+        for (const StripParagraph& s : page.strip) {
+            const auto& p = paragraphs[at++];
+            EXPECT_EQ(page.names.at(s.format), p.format) << "paragraph " << at;
+            EXPECT_EQ(page.names.at(s.page), p.page) << "paragraph " << at;
+            EXPECT_EQ(page.names.at(s.language), "en") << "paragraph " << at;
+        }
+    }
+    EXPECT_EQ(at, std::size(paragraphs));
+    EXPECT_EQ(collector.files[1].names, (std::vector<std::string>{"Body", "9", "en", "Note", "1"}));
+}
+
+// A paragraph longer than the pieces the page is handed on in is shown whole, once, in its place.
+TEST_F(HotspotsTest, APageHoldsAParagraphLargerThanItsPieces) {
+    std::string text;
+    while (text.size() < 200 * 1024)
+        text += "Considerable administrative documentation <accumulates> unexpectedly. ";
+    text.pop_back();
+    lxhost::DocBuilder b(host_.session());
+    ObjectId page = b.Page(lxhost::kKindBodyPage, "1");
+    ObjectId frame = b.TextFrame(page);
+    ObjectId flow = b.Flow();
+    b.Para(flow, frame, "A short one. Then another.", {.format = "Body"});
+    b.Para(flow, frame, text, {.format = "Body"});
+    Measured m;
+    m.figures = Measure(b.id());
+    m.figures.name = "doc.mif";
+    const Hotspots spots = FindHotspots(m.figures, HotspotOptions{});
+    const HotspotOptions options;
+    const Thresholds thresholds;
+    std::vector<std::size_t> pieces;
+    std::string html;
+    WriteHtml({&m, &spots, &options, &thresholds, ""}, [&](std::string_view piece) {
+        pieces.push_back(piece.size());
+        html += piece;
+    });
+    const std::string shown = "<blockquote>" + HtmlEscape(text) + "</blockquote>";
+    std::size_t lists = 0; // the hot spot lists that show it
+    for (const auto* list : {&spots.hardest, &spots.mostComplex})
+        for (const ParagraphSpot& spot : *list)
+            lists += spot.paragraph->text.size() > 1000 ? 1 : 0;
+    ASSERT_GT(lists, 0u);
+    std::size_t found = 0;
+    for (std::size_t at = html.find(shown); at != std::string::npos; at = html.find(shown, at + 1))
+        ++found;
+    EXPECT_EQ(found, lists);
+    EXPECT_TRUE(html.ends_with("</main>\n</body>\n</html>\n"));
+    EXPECT_GT(pieces.size(), 2u);
+    EXPECT_EQ(std::count(pieces.begin(), pieces.end(), 0u), 0);
 }
 
 TEST(Html, ChartLabelsKeepTheEndOfALongName) {
