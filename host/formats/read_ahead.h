@@ -19,14 +19,15 @@
 
 namespace lxhost {
 
-// How many of a book's files wait, read, for the walk to ask for them at most; the worker reads
-// one more meanwhile. Each waits as a whole document: this bounds the memory they take.
-constexpr std::size_t kFilesReadAhead = 2;
+// How far the files read ahead may run ahead of the walk: at most this many wait, read, for the
+// walk to ask for them, and the files they were read from take at most this many bytes in all
+// (one waits, whatever its size). Each waits as a whole document: this bounds the memory they take.
+constexpr std::size_t kFilesReadAhead = 64;
+constexpr std::uintmax_t kBytesReadAhead = std::uintmax_t{2} << 20;
 
-// Whether books are read ahead: when LEXAMETER_THREADS asks for more than one thread and more
-// than one processor is available to the process (a run pinned to one has no thread that could
-// only wait). Off by default: the hand-over between the threads still costs a third more CPU
-// time, which on commands that do little per file (stats, word-counts) outweighs the second core.
+// Whether books are read ahead: when more than one processor is available to the process (a run
+// pinned to one has no thread that could only wait), unless LEXAMETER_THREADS is 1 (any other
+// number, or none, leaves it to the processors).
 bool ReadAheadWanted();
 
 // The document that the read-ahead made of the file (an absolute path), moved into the session,
@@ -37,7 +38,8 @@ bool ReadAheadWanted();
 // that follow it in the book.
 ObjectId OpenReadAhead(Session& session, const std::string& full);
 
-// How many documents the session took from the read-ahead.
-std::size_t FilesTakenAhead(Session& session);
+// How many documents the session took from the read-ahead; with onWalkOnly, how many of them
+// the walk's own thread read ahead while the worker was busy with the file it asked for.
+std::size_t FilesTakenAhead(Session& session, bool onWalkOnly = false);
 
 } // namespace lxhost

@@ -373,11 +373,57 @@ TEST_F(ReadAhead, FilesLeftWhenTheBookClosesAreDropped) {
     EXPECT_EQ(taken, 1u) << "only the second file of the closed book came from the worker";
 }
 
-TEST(ReadAheadSetting, OnlyWhenAskedFor) {
-    ThreadsSetting unset("");
-    EXPECT_FALSE(ReadAheadWanted());
-    ThreadsSetting one("1");
-    EXPECT_FALSE(ReadAheadWanted());
+TEST_F(ReadAhead, TheWalkReadsAheadItselfWhileTheWorkerReadsALargeFile) {
+    if (!test::ReaderBuiltFor("x.md"))
+        GTEST_SKIP();
+    std::string large = "# Large\n\n";
+    for (int i = 0; large.size() < (std::size_t{3} << 20); ++i)
+        large +=
+            "Paragraph " + std::to_string(i) + " has some words in it, and then a few more.\n\n";
+    std::vector<std::string> files = {Write("first.md", "# First\n\nA start.\n"),
+                                      Write("large.md", large)};
+    for (int i = 0; i < 12; ++i)
+        files.push_back(Write("s" + std::to_string(i) + ".md",
+                              "# Small " + std::to_string(i) + "\n\n| a | b |\n|---|---|\n| " +
+                                  std::to_string(i) + " | x[^n] |\n\n[^n]: A note.\n"));
+    std::size_t taken = 0, onWalk = 0;
+    auto steps = [&](Session& s, ObjectId) {
+        std::string out = OpenAndClose(s, files[0]);
+        // The worker has begun the large file, and takes a while over it: the walk that asks
+        // for it reads the small files after it meanwhile.
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        for (std::size_t i = 1; i < files.size(); ++i)
+            out += OpenAndClose(s, files[i]);
+        taken = FilesTakenAhead(s);
+        onWalk = FilesTakenAhead(s, true);
+        return out;
+    };
+    const std::string expected = Steps(files, false, steps);
+    const std::string got = Steps(files, true, steps);
+    EXPECT_EQ(got, expected);
+    EXPECT_EQ(taken, files.size() - 1);
+    EXPECT_GT(onWalk, 0u) << "the walk waited for the large file without reading ahead";
+    EXPECT_LT(onWalk, taken) << "the large file did not come from the worker";
+}
+
+TEST(ReadAheadSetting, OnByDefaultUnlessOneThreadIsAskedFor) {
+    // Where one processor is all the process may use, nothing turns it on.
+    bool processors = false;
+    {
+        ThreadsSetting two("2");
+        processors = ReadAheadWanted();
+    }
+    const struct {
+        const char* value;
+        bool wanted;
+    } cases[] = {
+        {"", processors},  {"1", false},        {"2", processors},  {"8", processors},
+        {"0", processors}, {"one", processors}, {"1x", processors}, {"01", false},
+    };
+    for (const auto& c : cases) {
+        ThreadsSetting threads(c.value);
+        EXPECT_EQ(ReadAheadWanted(), c.wanted) << "LEXAMETER_THREADS=" << c.value;
+    }
 }
 
 } // namespace
