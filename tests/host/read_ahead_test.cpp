@@ -376,16 +376,18 @@ TEST_F(ReadAhead, FilesLeftWhenTheBookClosesAreDropped) {
 TEST_F(ReadAhead, TheWalkReadsAheadItselfWhileTheWorkerReadsALargeFile) {
     if (!test::ReaderBuiltFor("x.md"))
         GTEST_SKIP();
+    // Struck text and bare web addresses: the parser's extensions mark their characters special
+    // in a table all threads share, and reads on both threads at once must not lose them.
     std::string large = "# Large\n\n";
     for (int i = 0; large.size() < (std::size_t{3} << 20); ++i)
         large +=
-            "Paragraph " + std::to_string(i) + " has some words in it, and then a few more.\n\n";
+            "Paragraph " + std::to_string(i) + " has ~~no~~ some words, see www.example.com.\n\n";
     std::vector<std::string> files = {Write("first.md", "# First\n\nA start.\n"),
                                       Write("large.md", large)};
     for (int i = 0; i < 12; ++i)
         files.push_back(Write("s" + std::to_string(i) + ".md",
                               "# Small " + std::to_string(i) + "\n\n| a | b |\n|---|---|\n| " +
-                                  std::to_string(i) + " | x[^n] |\n\n[^n]: A note.\n"));
+                                  std::to_string(i) + " | x[^n] ~~y~~ |\n\n[^n]: A note.\n"));
     std::size_t taken = 0, onWalk = 0;
     auto steps = [&](Session& s, ObjectId) {
         std::string out = OpenAndClose(s, files[0]);
