@@ -1,10 +1,12 @@
 // A book's files read and parsed ahead of its walk, on a thread of their own.
 //
 // When a walk opens a file component of an open book, the files that follow it in the book go to
-// a worker thread. The worker reads and parses each into a session of its own, a few files ahead
-// of the walk. Open of a file the worker has read (or is reading) waits for it and takes it; the
-// session then adopts the document (Session::AdoptDocument), so that its ids and everything else
-// come out as a read on the walk's own thread would make them. Any other open reads the file
+// a worker thread. The worker reads and parses each into a session of its own, ahead of the walk.
+// Open of a file the worker has read takes it; of one it is reading, reads the next files that no
+// one has begun into sessions of their own meanwhile (so that a walk that does little per file
+// shares the reading rather than wait), then takes it. The session adopts each document
+// (Session::AdoptDocument), so that its ids and everything else come out as a read on the walk's
+// own thread would make them, in the book's order. Any other open reads the file
 // itself, as does one whose read failed or depended on the session (Open in open.cpp decides).
 // Files read ahead that the walk does not ask for are dropped when the book closes or the walk
 // moves past them; the worker ends with the book, or with the session.
