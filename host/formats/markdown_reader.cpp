@@ -523,6 +523,11 @@ std::unique_ptr<cmark_node, NodeDeleter> ParseMarkdownText(std::string_view befo
     }
     cmark_parser_feed(parser.get(), before.data(), before.size());
     cmark_parser_feed(parser.get(), data.data(), data.size());
+    // Finishing parses the inlines, around which the library marks the extensions' characters
+    // (strikethrough's '~' and the like) special in a table of its own for all threads, and
+    // unmarks them after: a finish on another thread meanwhile would read text without them.
+    static std::mutex finishing;
+    const std::lock_guard<std::mutex> lock(finishing);
     return std::unique_ptr<cmark_node, NodeDeleter>(cmark_parser_finish(parser.get()));
 }
 

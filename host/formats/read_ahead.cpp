@@ -20,33 +20,60 @@
 #if defined(__linux__)
 #include <sched.h>
 #endif
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#endif
 
 namespace lxhost {
 
 namespace {
 
-// A file read on the worker, into a session of its own.
+// What a file was when it was looked at: a file changed since its read is read again.
+struct FileStamp {
+    bool known = false;
+    std::uintmax_t size = 0;
+    std::int64_t modified = 0; // nanoseconds, in the file system's own epoch
+
+    bool operator==(const FileStamp& o) const {
+        return known && o.known && size == o.size && modified == o.modified;
+    }
+};
+
+// The file's size and time of its last change, with one call to the system where it has one.
+FileStamp StampOf(const std::string& path) {
+    FileStamp stamp;
+#if defined(_WIN32)
+    std::error_code sizeError, timeError;
+    stamp.size = std::filesystem::file_size(path, sizeError);
+    const auto time = std::filesystem::last_write_time(path, timeError);
+    stamp.modified = static_cast<std::int64_t>(
+        std::chrono::duration_cast<std::chrono::nanoseconds>(time.time_since_epoch()).count());
+    stamp.known = !sizeError && !timeError;
+#else
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+        stamp.known = true;
+        stamp.size = static_cast<std::uintmax_t>(st.st_size);
+        stamp.modified = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 +
+                         static_cast<std::int64_t>(st.st_mtim.tv_nsec);
+    }
+#endif
+    return stamp;
+}
+
+// A file read ahead, into a session of its own.
 struct StagedFile {
     std::unique_ptr<Session> session;
     ObjectId id = 0; // what its Open gave
     std::int32_t status = 0;
-    // The file as it was when the read began: a file changed since is read again.
-    bool stated = false;
-    std::filesystem::file_time_type modified{};
-    std::uintmax_t size = 0;
-
-    bool Unchanged(const std::string& path) const {
-        std::error_code sizeError, timeError;
-        const std::uintmax_t now = std::filesystem::file_size(path, sizeError);
-        const auto time = std::filesystem::last_write_time(path, timeError);
-        return stated && !sizeError && !timeError && now == size && time == modified;
-    }
+    FileStamp stamp;       // the file as it was when the read began
+    bool byWorker = false; // read on the worker's thread (else on the walk's)
 };
 
 // The document of a file read ahead, moved into the session; 0 when the file is read again.
 ObjectId AdoptStaged(Session& session, const std::string& full, StagedFile& staged) {
     if (staged.session == nullptr || staged.status != kOk || KindOf(staged.id) != kKindDocument ||
-        IncludesCached(staged.session->readerCache) || !staged.Unchanged(full)) {
+        IncludesCached(staged.session->readerCache) || !(StampOf(full) == staged.stamp)) {
         return 0;
     }
     const ObjectId id = session.AdoptDocument(*staged.session, staged.id);
@@ -69,6 +96,9 @@ ObjectId AdoptStaged(Session& session, const std::string& full, StagedFile& stag
 
 constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 constexpr std::chrono::microseconds kSpinFor{200};
+// Documents the walk closed that wait for the worker to free them before it is woken for them
+// alone: it frees them besides whenever it wakes to read.
+constexpr std::size_t kFreeInBatchesOf = 32;
 
 // The processors this process may run on.
 unsigned AvailableProcessors() {
@@ -83,30 +113,44 @@ unsigned AvailableProcessors() {
 }
 
 // Reads one file the way Open reads it, into a session of its own with the same reader options.
-std::unique_ptr<StagedFile> ReadStaged(const std::string& path, const ReaderOptions& options) {
-    auto file = std::make_unique<StagedFile>();
-    std::error_code sizeError, timeError;
-    file->size = std::filesystem::file_size(path, sizeError);
-    file->modified = std::filesystem::last_write_time(path, timeError);
-    file->stated = !sizeError && !timeError;
-    file->status = kErrFileNotFound;
-    if (!file->stated) {
-        return file; // a part of a file, or no file: Open's own read tells
-    }
+// Never throws: null when even that could not be had (the walk reads the file itself).
+std::unique_ptr<StagedFile> ReadStaged(const std::string& path, const ReaderOptions& options,
+                                       bool byWorker) noexcept {
     try {
-        file->session = std::make_unique<Session>();
-        file->session->readerOptions = options;
-        file->session->keepEvents = false;
-        file->status = file->session->Open(path, {}, &file->id, nullptr);
-    } catch (...) {
-        // Whatever the read threw, the walk's own open reads the file again and reports it.
-        file->session.reset();
+        auto file = std::make_unique<StagedFile>();
+        file->byWorker = byWorker;
+        file->stamp = StampOf(path);
         file->status = kErrFileNotFound;
+        if (!file->stamp.known) {
+            return file; // a part of a file, or no file: Open's own read tells
+        }
+        try {
+            file->session = std::make_unique<Session>();
+            file->session->readerOptions = options;
+            file->session->keepEvents = false;
+            file->status = file->session->Open(path, {}, &file->id, nullptr);
+        } catch (...) {
+            // Whatever the read threw, the walk's own open reads the file again and reports it.
+            file->session.reset();
+            file->status = kErrFileNotFound;
+        }
+        return file;
+    } catch (...) {
+        return nullptr;
     }
-    return file;
 }
 
-// The worker: reads the files in order, at most kFilesReadAhead ahead of the walk.
+// What the walk is done with that the worker allocated: freed on the worker's thread, so that
+// its memory goes back to the arena it came from without the two threads contending for it.
+struct Garbage {
+    std::unique_ptr<Document> doc;
+    std::unique_ptr<StagedFile> file;
+};
+
+// The worker: reads the files in order ahead of the walk, as far as kBytesReadAhead of them
+// may wait. The walk, when the file it asks for is still being read, reads the next file no
+// one has begun meanwhile rather than wait: the reading is shared between the two threads, so
+// that a walk that does little per file does not wait for the worker.
 class Worker {
   public:
     // What became of a file asked for.
@@ -136,9 +180,9 @@ class Worker {
 
     ObjectId book() const { return book_; }
 
-    // The file at path once the worker has read it (waiting for the read under way). A file the
-    // worker has not begun is left to the caller, and the worker goes on past it; files before
-    // it that wait are dropped.
+    // The file at path once it is read (reading others meanwhile, or waiting for the read under
+    // way). A file no one has begun is left to the caller, and the worker goes on past it;
+    // files before it that wait are dropped. A null file, taken, is the caller's to read too.
     Answer Take(const std::string& path, std::unique_ptr<StagedFile>* out) {
         const auto found = index_.find(path);
         if (found == index_.end()) {
@@ -153,12 +197,18 @@ class Worker {
         if (at >= next_) {
             next_ = at + 1; // not begun: the caller reads it
         } else {
-            WaitFor(at, lock);
-            *out = std::move(ready_[at]);
+            waitingFor_ = at; // kept when read, though the walk has passed it
+            while (ready_.count(at) == 0) {
+                if (!HelpRead(lock)) {
+                    WaitFor(at, lock);
+                }
+            }
+            waitingFor_ = kNone;
+            *out = Unqueue(ready_.find(at));
         }
-        std::map<std::size_t, std::unique_ptr<StagedFile>> dropped;
+        std::vector<std::unique_ptr<StagedFile>> dropped;
         while (!ready_.empty() && ready_.begin()->first < passed_) {
-            dropped.insert(ready_.extract(ready_.begin()));
+            dropped.push_back(Unqueue(ready_.begin()));
         }
         const bool wake = workerIdle_;
         lock.unlock();
@@ -168,15 +218,15 @@ class Worker {
         return Answer::Taken;
     }
 
-    // Has the worker free a document it read, once the walk closed it: memory goes back to the
-    // thread that took it, without the two contending for it. False when the worker has ended.
-    bool Dispose(std::unique_ptr<Document>& doc) {
+    // Has the worker free what it read, once the walk is done with it. False when the worker
+    // has ended (what is handed stays with the caller).
+    bool Dispose(Garbage& garbage) {
         std::unique_lock<std::mutex> lock(mutex_);
         if (finished_) {
             return false;
         }
-        closed_.push_back(std::move(doc));
-        const bool wake = workerIdle_;
+        closed_.push_back(std::move(garbage));
+        const bool wake = workerIdle_ && closed_.size() >= kFreeInBatchesOf;
         lock.unlock();
         if (wake) {
             room_.notify_one();
@@ -192,10 +242,43 @@ class Worker {
     }
 
   private:
+    using Ready = std::map<std::size_t, std::unique_ptr<StagedFile>>;
+
+    // Whether another file may be read to wait: one always may; more while those waiting are
+    // fewer than kFilesReadAhead and smaller than kBytesReadAhead in all.
+    bool Room() const {
+        return ready_.empty() || (ready_.size() < kFilesReadAhead && readyBytes_ < kBytesReadAhead);
+    }
+
+    void Queue(std::size_t at, std::unique_ptr<StagedFile> file) {
+        readyBytes_ += file ? file->stamp.size : 0;
+        ready_[at] = std::move(file);
+    }
+
+    std::unique_ptr<StagedFile> Unqueue(Ready::iterator it) {
+        std::unique_ptr<StagedFile> file = std::move(it->second);
+        readyBytes_ -= file ? file->stamp.size : 0;
+        ready_.erase(it);
+        return file;
+    }
+
+    // On the walk's thread, while the worker reads the file it waits for: reads the next file no
+    // one has begun, if there is one and room for it. False when there was nothing to read.
+    bool HelpRead(std::unique_lock<std::mutex>& lock) {
+        if (next_ >= paths_.size() || !Room()) {
+            return false;
+        }
+        const std::size_t at = next_++;
+        lock.unlock();
+        std::unique_ptr<StagedFile> file = ReadStaged(paths_[at], options_, false);
+        lock.lock();
+        Queue(at, std::move(file)); // the walk, here, has not gone past it
+        return true;
+    }
+
     // Waits until the file at is read: for a short while on this processor (a file is read in
     // about as long as a thread takes to be put to sleep and woken), then asleep.
     void WaitFor(std::size_t at, std::unique_lock<std::mutex>& lock) {
-        waitingFor_ = at; // kept when read, though the walk has passed it
         const auto until = std::chrono::steady_clock::now() + kSpinFor;
         while (ready_.count(at) == 0 && std::chrono::steady_clock::now() < until) {
             lock.unlock();
@@ -203,7 +286,6 @@ class Worker {
             lock.lock();
         }
         read_.wait(lock, [&] { return ready_.count(at) != 0; });
-        waitingFor_ = kNone;
     }
 
     void Run() {
@@ -211,12 +293,12 @@ class Worker {
         for (;;) {
             workerIdle_ = true;
             room_.wait(lock, [&] {
-                return stop_ || next_ >= paths_.size() || ready_.size() < kFilesReadAhead ||
-                       !closed_.empty();
+                return stop_ || next_ >= paths_.size() || Room() ||
+                       closed_.size() >= kFreeInBatchesOf;
             });
             workerIdle_ = false;
             if (!closed_.empty()) {
-                std::vector<std::unique_ptr<Document>> freed;
+                std::vector<Garbage> freed;
                 freed.swap(closed_);
                 lock.unlock();
                 freed.clear();
@@ -229,11 +311,11 @@ class Worker {
             }
             const std::size_t at = next_++;
             lock.unlock();
-            std::unique_ptr<StagedFile> file = ReadStaged(paths_[at], options_);
+            std::unique_ptr<StagedFile> file = ReadStaged(paths_[at], options_, true);
             lock.lock();
             // Kept unless the walk went past it without asking.
             if (at >= passed_ || waitingFor_ == at) {
-                ready_[at] = std::move(file);
+                Queue(at, std::move(file));
             }
             if (waitingFor_ == at) {
                 read_.notify_one();
@@ -256,11 +338,12 @@ class Worker {
     std::condition_variable room_; // the walk took a file, or the worker is to stop
     bool workerIdle_ = false;
     bool finished_ = false;
-    std::vector<std::unique_ptr<Document>> closed_; // documents it read, closed, to free
-    std::size_t next_ = 0;                          // the next file the worker reads
-    std::size_t passed_ = 0; // files before this one the walk has taken or gone past
+    std::vector<Garbage> closed_; // what the worker read that the walk is done with, to free
+    std::size_t next_ = 0;        // the next file no one has begun
+    std::size_t passed_ = 0;      // files before this one the walk has taken or gone past
     std::size_t waitingFor_ = kNone;
-    std::map<std::size_t, std::unique_ptr<StagedFile>> ready_;
+    Ready ready_;                   // files read, waiting for the walk
+    std::uintmax_t readyBytes_ = 0; // their sizes, in all
     bool stop_ = false;
     std::thread thread_;
 };
@@ -317,8 +400,13 @@ class ReadAhead final : public SessionCompanion {
             case Worker::Answer::Taken: {
                 const ObjectId id = file ? AdoptStaged(session, full, *file) : 0;
                 taken_ += id != 0 ? 1 : 0;
-                if (id != 0) {
-                    adopted_.insert(id);
+                takenFromWalk_ += id != 0 && !file->byWorker ? 1 : 0;
+                if (file && file->byWorker) {
+                    if (id != 0) {
+                        adopted_.insert(id);
+                    }
+                    Garbage rest{nullptr, std::move(file)}; // its session, emptied
+                    worker_->Dispose(rest);
                 }
                 return id;
             }
@@ -364,10 +452,12 @@ class ReadAhead final : public SessionCompanion {
     }
 
     std::size_t taken() const { return taken_; }
+    std::size_t takenFromWalk() const { return takenFromWalk_; }
 
     void Dispose(std::unique_ptr<Document> doc) override {
         if (doc && adopted_.erase(doc->id()) != 0 && worker_) {
-            worker_->Dispose(doc); // leaves doc here when the worker has ended
+            Garbage gone{std::move(doc), nullptr};
+            worker_->Dispose(gone); // left here when the worker has ended
         }
     }
 
@@ -394,14 +484,23 @@ class ReadAhead final : public SessionCompanion {
     std::map<ObjectId, BookFiles> books_;
     std::unique_ptr<Worker> worker_;
     std::size_t taken_ = 0;
-    std::unordered_set<ObjectId> adopted_; // documents taken from the worker, still open
+    std::size_t takenFromWalk_ = 0;        // of those, read ahead on the walk's own thread
+    std::unordered_set<ObjectId> adopted_; // documents the worker read, still open
 };
 
 } // namespace
 
 bool ReadAheadWanted() {
+    // Only a plain 1 asks for one thread; 0, any other number or none leave it to the processors.
     const char* threads = std::getenv("LEXAMETER_THREADS");
-    return threads != nullptr && std::atoi(threads) > 1 && AvailableProcessors() > 1;
+    if (threads != nullptr) {
+        char* end = nullptr;
+        const long asked = std::strtol(threads, &end, 10);
+        if (end != threads && *end == '\0' && asked == 1) {
+            return false;
+        }
+    }
+    return AvailableProcessors() > 1;
 }
 
 ObjectId OpenReadAhead(Session& session, const std::string& full) {
@@ -415,9 +514,12 @@ ObjectId OpenReadAhead(Session& session, const std::string& full) {
     return ahead != nullptr ? ahead->Open(session, full) : 0;
 }
 
-std::size_t FilesTakenAhead(Session& session) {
+std::size_t FilesTakenAhead(Session& session, bool onWalkOnly) {
     const auto* ahead = dynamic_cast<const ReadAhead*>(session.readAhead.get());
-    return ahead != nullptr ? ahead->taken() : 0;
+    if (ahead == nullptr) {
+        return 0;
+    }
+    return onWalkOnly ? ahead->takenFromWalk() : ahead->taken();
 }
 
 } // namespace lxhost

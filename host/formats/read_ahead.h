@@ -1,10 +1,12 @@
 // A book's files read and parsed ahead of its walk, on a thread of their own.
 //
 // When a walk opens a file component of an open book, the files that follow it in the book go to
-// a worker thread. The worker reads and parses each into a session of its own, a few files ahead
-// of the walk. Open of a file the worker has read (or is reading) waits for it and takes it; the
-// session then adopts the document (Session::AdoptDocument), so that its ids and everything else
-// come out as a read on the walk's own thread would make them. Any other open reads the file
+// a worker thread. The worker reads and parses each into a session of its own, ahead of the walk.
+// Open of a file the worker has read takes it; of one it is reading, reads the next files that no
+// one has begun into sessions of their own meanwhile (so that a walk that does little per file
+// shares the reading rather than wait), then takes it. The session adopts each document
+// (Session::AdoptDocument), so that its ids and everything else come out as a read on the walk's
+// own thread would make them, in the book's order. Any other open reads the file
 // itself, as does one whose read failed or depended on the session (Open in open.cpp decides).
 // Files read ahead that the walk does not ask for are dropped when the book closes or the walk
 // moves past them; the worker ends with the book, or with the session.
@@ -19,14 +21,15 @@
 
 namespace lxhost {
 
-// How many of a book's files wait, read, for the walk to ask for them at most; the worker reads
-// one more meanwhile. Each waits as a whole document: this bounds the memory they take.
-constexpr std::size_t kFilesReadAhead = 2;
+// How far the files read ahead may run ahead of the walk: at most this many wait, read, for the
+// walk to ask for them, and the files they were read from take at most this many bytes in all
+// (one waits, whatever its size). Each waits as a whole document: this bounds the memory they take.
+constexpr std::size_t kFilesReadAhead = 64;
+constexpr std::uintmax_t kBytesReadAhead = std::uintmax_t{2} << 20;
 
-// Whether books are read ahead: when LEXAMETER_THREADS asks for more than one thread and more
-// than one processor is available to the process (a run pinned to one has no thread that could
-// only wait). Off by default: the hand-over between the threads still costs a third more CPU
-// time, which on commands that do little per file (stats, word-counts) outweighs the second core.
+// Whether books are read ahead: when more than one processor is available to the process (a run
+// pinned to one has no thread that could only wait), unless LEXAMETER_THREADS is 1 (any other
+// number, or none, leaves it to the processors).
 bool ReadAheadWanted();
 
 // The document that the read-ahead made of the file (an absolute path), moved into the session,
@@ -37,7 +40,8 @@ bool ReadAheadWanted();
 // that follow it in the book.
 ObjectId OpenReadAhead(Session& session, const std::string& full);
 
-// How many documents the session took from the read-ahead.
-std::size_t FilesTakenAhead(Session& session);
+// How many documents the session took from the read-ahead; with onWalkOnly, how many of them
+// the walk's own thread read ahead while the worker was busy with the file it asked for.
+std::size_t FilesTakenAhead(Session& session, bool onWalkOnly = false);
 
 } // namespace lxhost

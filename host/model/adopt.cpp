@@ -2,6 +2,7 @@
 // session's registry gives, and every id the document holds is rewritten to them.
 #include "host/model/model.h"
 
+#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -80,6 +81,14 @@ template <class F> void ForEachIdField(Document& d, SourceMark& lastMark, F&& f)
     }
 }
 
+// Makes room for more elements, by half the vector's size at least: reserving the exact room at
+// each of a book's thousands of adoptions would copy the vector each time.
+template <class T> void ReserveMore(std::vector<T>& v, std::size_t more) {
+    if (v.capacity() - v.size() < more) {
+        v.reserve(v.size() + std::max(more, v.size() / 2));
+    }
+}
+
 bool IsAdoptedKind(Kind k) {
     return k != kKindDocument && k != kKindBook && k != kKindComponent;
 }
@@ -119,8 +128,8 @@ ObjectId Session::AdoptDocument(Session& from, ObjectId doc) {
         newIds[k].reserve(from.ids_.Issued(k));
         ids_.Reserve(k, from.ids_.Issued(k));
     }
-    docs_.reserve(docs_.size() + 1);
-    openDocs_.reserve(openDocs_.size() + 1);
+    ReserveMore(docs_, 1);
+    ReserveMore(openDocs_, 1);
 
     const ObjectId id = Register(kKindDocument, 0, 0);
     newIds[kKindDocument].back() = id;

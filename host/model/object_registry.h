@@ -17,6 +17,7 @@
 
 #include "host/model/vocab.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -47,9 +48,14 @@ class ObjectRegistry {
         return static_cast<std::uint32_t>(tables_[kind].slots.size());
     }
     std::uint32_t FreshLeft(Kind kind) const { return serialsPerKind_ - Issued(kind); }
-    // Makes room for more fresh serials of the kind, so that registering them cannot fail.
+    // Makes room for more fresh serials of the kind, so that registering them cannot fail. The
+    // table grows by half its size at least: a session that adopts document after document (a
+    // book read ahead) does not copy its whole table for each.
     void Reserve(Kind kind, std::uint32_t more) {
-        tables_[kind].slots.reserve(tables_[kind].slots.size() + more);
+        std::vector<Slot>& slots = tables_[kind].slots;
+        if (slots.capacity() - slots.size() < more) {
+            slots.reserve(slots.size() + std::max<std::size_t>(more, slots.size() / 2));
+        }
     }
 
     // The slot of an id, or null when no object of its kind has that serial now.

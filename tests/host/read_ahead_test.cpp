@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -373,11 +374,89 @@ TEST_F(ReadAhead, FilesLeftWhenTheBookClosesAreDropped) {
     EXPECT_EQ(taken, 1u) << "only the second file of the closed book came from the worker";
 }
 
-TEST(ReadAheadSetting, OnlyWhenAskedFor) {
-    ThreadsSetting unset("");
-    EXPECT_FALSE(ReadAheadWanted());
-    ThreadsSetting one("1");
-    EXPECT_FALSE(ReadAheadWanted());
+TEST_F(ReadAhead, TheWalkReadsAheadItselfWhileTheWorkerReadsALargeFile) {
+    if (!test::ReaderBuiltFor("x.md"))
+        GTEST_SKIP();
+    // Struck text and bare web addresses: the parser's extensions mark their characters special
+    // in a table all threads share, and reads on both threads at once must not lose them.
+    std::string large = "# Large\n\n";
+    for (int i = 0; large.size() < (std::size_t{3} << 20); ++i)
+        large += "Paragraph " + std::to_string(i) +
+                 " has ~~no~~ some words, see www.example.com, and it goes on for a while so that"
+                 " the marks in it are not too many for the reader to take the file.\n\n";
+    std::vector<std::string> files = {Write("first.md", "# First\n\nA start.\n"),
+                                      Write("large.md", large)};
+    for (int i = 0; i < 12; ++i)
+        files.push_back(Write("s" + std::to_string(i) + ".md",
+                              "# Small " + std::to_string(i) + "\n\n| a | b |\n|---|---|\n| " +
+                                  std::to_string(i) + " | x[^n] ~~y~~ |\n\n[^n]: A note.\n"));
+    std::size_t taken = 0, onWalk = 0;
+    auto steps = [&](Session& s, ObjectId) {
+        std::string out = OpenAndClose(s, files[0]);
+        // The worker has begun the large file, and takes a while over it: the walk that asks
+        // for it reads the small files after it meanwhile.
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        for (std::size_t i = 1; i < files.size(); ++i)
+            out += OpenAndClose(s, files[i]);
+        taken = FilesTakenAhead(s);
+        onWalk = FilesTakenAhead(s, true);
+        return out;
+    };
+    const std::string expected = Steps(files, false, steps);
+    const std::string got = Steps(files, true, steps);
+    EXPECT_EQ(got, expected);
+    EXPECT_EQ(taken, files.size() - 1);
+    EXPECT_GT(onWalk, 0u) << "the walk waited for the large file without reading ahead";
+    EXPECT_LT(onWalk, taken) << "the large file did not come from the worker";
+}
+
+TEST_F(ReadAhead, ReadsOnTwoThreadsAtOnceAreThoseOfOne) {
+    if (!test::ReaderBuiltFor("x.md"))
+        GTEST_SKIP();
+    // Struck text, bare addresses and tables: the parser's extensions mark their characters
+    // special in a table that all threads share.
+    std::string text = "# Marks\n\n| a | b |\n|---|---|\n| ~~c~~ | www.example.org |\n\n";
+    for (int i = 0; text.size() < (std::size_t{200} << 10); ++i)
+        text +=
+            "Line " + std::to_string(i) + " is ~~not~~ struck, see www.example.com for more.\n\n";
+    const std::string file = Write("marks.md", text);
+    auto read = [&] {
+        Session s;
+        ObjectId doc = 0;
+        s.Open(file, {}, &doc, nullptr);
+        Document* d = s.FindDocument(doc);
+        return d != nullptr ? Dump(s, *d) : "no document";
+    };
+    const std::string alone = read();
+    std::atomic<int> differ{0};
+    auto reads = [&] {
+        for (int i = 0; i < 16; ++i)
+            differ += read() != alone ? 1 : 0;
+    };
+    std::thread other(reads);
+    reads();
+    other.join();
+    EXPECT_EQ(differ.load(), 0);
+}
+
+TEST(ReadAheadSetting, OnByDefaultUnlessOneThreadIsAskedFor) {
+    // Where one processor is all the process may use, nothing turns it on.
+    bool processors = false;
+    {
+        ThreadsSetting two("2");
+        processors = ReadAheadWanted();
+    }
+    const struct {
+        const char* value;
+        bool wanted;
+    } cases[] = {
+        {"", processors},  {"1", false},        {"2", processors},  {"8", processors},
+        {"0", processors}, {"one", processors}, {"1x", processors}, {"01", false},
+    };
+    for (const auto& c : cases) {
+        ThreadsSetting threads(c.value);
+        EXPECT_EQ(ReadAheadWanted(), c.wanted) << "LEXAMETER_THREADS=" << c.value;
+    }
 }
 
 } // namespace
