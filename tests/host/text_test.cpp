@@ -12,11 +12,11 @@ namespace {
 // A body as "[run][run]<a>" for comparison: runs in brackets, anchors as <value>.
 std::string Shape(const TextBody& b) {
     std::string out;
-    for (const Segment& s : b.segs) {
+    for (const Segment& s : b.segs()) {
         if (s.type == SegType::Run) {
-            out += "[" +
-                   b.text.substr(static_cast<std::size_t>(s.offset),
-                                 static_cast<std::size_t>(s.length)) +
+            out += "[" + std::string(
+                   b.text().substr(static_cast<std::size_t>(s.offset),
+                                 static_cast<std::size_t>(s.length))) +
                    "]";
         } else {
             out += "<" + std::to_string(s.value) + "@" + std::to_string(s.offset) + ">";
@@ -51,7 +51,7 @@ TEST(TextBody, CopiesAndMovesKeepTheSegments) {
         EXPECT_EQ(Shape(assigned), c.shape);
         TextBody moved = std::move(copy);
         EXPECT_EQ(Shape(moved), c.shape);
-        EXPECT_TRUE(copy.segs.empty());
+        EXPECT_TRUE(copy.segs().empty());
         copy.Append("x", true);
         copy.AddAnchor(SegType::Marker, 3);
         EXPECT_EQ(Shape(copy), "[x]<3@1>");
@@ -93,7 +93,7 @@ TEST(TextBody, SplitMovesTheTailWithItsAnchors) {
         b.SplitInto(c.offset, tail);
         EXPECT_EQ(Shape(b), c.head) << c.offset;
         EXPECT_EQ(Shape(tail), c.tail) << c.offset;
-        EXPECT_EQ(b.text + tail.text, "abcdefg");
+        EXPECT_EQ(std::string(b.text()) + std::string(tail.text()), "abcdefg");
     }
 }
 
