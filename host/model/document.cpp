@@ -354,6 +354,17 @@ Paragraph* Document::FindParagraph(ObjectId id) {
     return KindOf(id) == kKindParagraph ? FindIn(*session_, paras, id_, id) : nullptr;
 }
 
+Paragraph* Document::RecentParagraph(ObjectId id) {
+    // Readers append paragraphs and then work on the newest or the one before it: those are
+    // found without the session's lookup.
+    for (std::size_t back = 1; back <= 2 && back <= paras.size(); ++back) {
+        if (Paragraph& p = paras[paras.size() - back]; p.id == id) {
+            return &p;
+        }
+    }
+    return FindParagraph(id);
+}
+
 Graphic* Document::FindGraphic(ObjectId id) {
     const Kind k = KindOf(id);
     if (k != kKindTextFrame && k != kKindGraphicFrame && k != kKindTextLine && k != kKindGraphic) {
@@ -570,7 +581,8 @@ ObjectId* Document::ChainEnds(ObjectId owner, ObjectId** last) {
 
 ObjectId Document::AppendParagraph(ObjectId owner, std::uint32_t format, ObjectId frame) {
     ObjectId* last = nullptr;
-    if (ChainEnds(owner, &last) == nullptr) {
+    ObjectId* first = ChainEnds(owner, &last);
+    if (first == nullptr) {
         return 0;
     }
     Paragraph p;
@@ -578,13 +590,11 @@ ObjectId Document::AppendParagraph(ObjectId owner, std::uint32_t format, ObjectI
     p.owner = owner;
     p.frame = frame;
     p.format = format;
+    p.prev = *last;
     const ObjectId id = p.id;
     paras.push_back(std::move(p));
-    ObjectId* first = ChainEnds(owner, &last);
-    Paragraph& np = paras.back();
-    np.prev = *last;
     if (*last != 0) {
-        FindParagraph(*last)->next = id;
+        RecentParagraph(*last)->next = id;
     } else {
         *first = id;
     }
@@ -1053,7 +1063,7 @@ void Document::MarkSource(ObjectId para, std::int32_t offset, SourcePos pos) {
                              static_cast<std::uint32_t>(offset - lastMark_.offset)}) {
         return;
     }
-    Paragraph* p = pos.known() ? FindParagraph(para) : nullptr;
+    Paragraph* p = pos.known() ? RecentParagraph(para) : nullptr;
     if (p == nullptr) {
         return;
     }

@@ -304,8 +304,8 @@ struct SourceMark {
 struct Paragraph {
     ObjectId id = 0;
     ObjectId next = 0, prev = 0;
-    ObjectId owner = 0; // the flow, footnote, table (title) or cell whose chain holds it
-    ObjectId frame = 0; // flow paragraphs: the text frame that shows it
+    ObjectId owner = 0;         // the flow, footnote, table (title) or cell whose chain holds it
+    ObjectId frame = 0;         // flow paragraphs: the text frame that shows it
     std::uint32_t format = 0;   // index into the document's paragraph formats
     std::int32_t override = -1; // index into the document's overrides, or -1
     SourcePos source;           // where it begins in the file it was read from
@@ -485,6 +485,8 @@ class Document {
   private:
     friend class Session;
     ObjectId NewObject(Kind kind, std::size_t index);
+    // FindParagraph, quicker for the paragraphs added last.
+    Paragraph* RecentParagraph(ObjectId id);
     void ChainAppend(ObjectId owner, Paragraph& p);
     ObjectId* ChainEnds(ObjectId owner, ObjectId** last);
     void RowCellsInit(Row& row, std::int32_t columns, std::uint32_t format);

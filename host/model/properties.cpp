@@ -2,10 +2,10 @@
 #include "host/model/properties.h"
 
 #include <algorithm>
-#include <limits>
-#include <type_traits>
 #include <array>
+#include <limits>
 #include <span>
+#include <type_traits>
 
 namespace lxhost {
 
@@ -326,7 +326,8 @@ std::int32_t SetParagraphNumber(const DocObject& o, std::int32_t, const PropValu
         return kErrBadPropType;
     }
     using Stored = std::remove_reference_t<decltype(o.d.paras[o.index].*Field)>;
-    if (v.ival < std::numeric_limits<Stored>::min() || v.ival > std::numeric_limits<Stored>::max()) {
+    if (v.ival < std::numeric_limits<Stored>::min() ||
+        v.ival > std::numeric_limits<Stored>::max()) {
         return kErrBadValue; // the paragraph keeps the number in a narrower field
     }
     o.d.paras[o.index].*Field = static_cast<Stored>(v.ival);
