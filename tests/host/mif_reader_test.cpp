@@ -451,8 +451,10 @@ TEST(PlainText, BlankLinesSeparateParagraphs) {
 // spaces separate paragraphs as empty lines do, and count as such.
 TEST(PlainText, ParagraphsAndSourceMarksGetTheirRoomAtOnce) {
     const char* const texts[] = {
-        "one\n\ntwo\nthree\n", "one\n   \ntwo\n\t\nthree\nfour\n \n",
-        "a\r\nb\r\n\r\nc",     "\n\n\n  \nlast line without an end",
+        "one\n\ntwo\nthree\n",
+        "one\n   \ntwo\n\t\nthree\nfour\n \n",
+        "a\r\nb\r\n\r\nc",
+        "\n\n\n  \nlast line without an end",
         "x\ny\nz\nw\n",
     };
     for (const char* text : texts) {
