@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <memory>
+#include <new>
 #include <stdexcept>
 #include <utility>
 
@@ -26,9 +28,11 @@ bool IsAnchor(const Segment& s) {
 SegmentList& SegmentList::operator=(const SegmentList& other) {
     if (this != &other) {
         clear();
-        reserve(other.size_);
-        std::copy(other.begin(), other.end(), data_);
-        size_ = other.size_;
+        reserve(other.size());
+        std::copy(other.begin(), other.end(), items());
+        if (block_ != nullptr) {
+            block_->size = static_cast<std::uint32_t>(other.size());
+        }
     }
     return *this;
 }
@@ -36,39 +40,44 @@ SegmentList& SegmentList::operator=(const SegmentList& other) {
 SegmentList& SegmentList::operator=(SegmentList&& other) noexcept {
     if (this != &other) {
         Free();
-        data_ = std::exchange(other.data_, nullptr);
-        size_ = std::exchange(other.size_, 0);
-        capacity_ = std::exchange(other.capacity_, 0);
+        block_ = std::exchange(other.block_, nullptr);
     }
     return *this;
 }
 
 void SegmentList::Free() {
-    delete[] data_;
-    data_ = nullptr;
-    size_ = 0;
-    capacity_ = 0;
+    if (block_ != nullptr) {
+        block_->~Block();
+        ::operator delete(block_);
+        block_ = nullptr;
+    }
 }
 
 void SegmentList::reserve(std::size_t n) {
-    if (n <= capacity_) {
+    if (n <= capacity()) {
         return;
     }
     if (n > std::numeric_limits<std::uint32_t>::max()) {
         throw std::length_error("too many segments in a text");
     }
-    auto* grown = new Segment[n];
-    std::copy(begin(), end(), grown);
-    delete[] data_;
-    data_ = grown;
-    capacity_ = static_cast<std::uint32_t>(n);
+    static_assert(sizeof(Block) % alignof(Segment) == 0 && alignof(Block) >= alignof(Segment));
+    void* memory = ::operator new(sizeof(Block) + n * sizeof(Segment));
+    auto* grown =
+        ::new (memory) Block{static_cast<std::uint32_t>(size()), static_cast<std::uint32_t>(n)};
+    auto* room = reinterpret_cast<Segment*>(grown + 1);
+    std::uninitialized_default_construct_n(room, n);
+    std::copy(begin(), end(), room);
+    Free();
+    block_ = grown;
 }
 
 void SegmentList::push_back(const Segment& s) {
-    if (size_ == capacity_) {
-        reserve(std::max<std::size_t>(std::size_t{capacity_} * 2, 2));
+    const std::size_t n = size();
+    if (n == capacity()) {
+        reserve(std::max<std::size_t>(n * 2, 2));
     }
-    data_[size_++] = s;
+    items()[n] = s;
+    ++block_->size;
 }
 
 // --- Text bodies

@@ -44,7 +44,8 @@ struct Segment {
     SegType type = SegType::Run;
 };
 
-// The segments of a text body, in a vector's manner, on the heap.
+// The segments of a text body, in a vector's manner. The list is one pointer wide (most bodies
+// store none): its size and room are in the heap block, ahead of the segments.
 class SegmentList {
   public:
     SegmentList() = default;
@@ -54,27 +55,38 @@ class SegmentList {
     SegmentList& operator=(SegmentList&& other) noexcept;
     ~SegmentList() { Free(); }
 
-    bool empty() const { return size_ == 0; }
-    std::size_t size() const { return size_; }
-    Segment* begin() { return data_; }
-    Segment* end() { return data_ + size_; }
-    const Segment* begin() const { return data_; }
-    const Segment* end() const { return data_ + size_; }
-    Segment& operator[](std::size_t i) { return data_[i]; }
-    const Segment& operator[](std::size_t i) const { return data_[i]; }
-    Segment& back() { return data_[size_ - 1]; }
-    const Segment& back() const { return data_[size_ - 1]; }
+    bool empty() const { return size() == 0; }
+    std::size_t size() const { return block_ != nullptr ? block_->size : 0; }
+    Segment* begin() { return items(); }
+    Segment* end() { return items() + size(); }
+    const Segment* begin() const { return items(); }
+    const Segment* end() const { return items() + size(); }
+    Segment& operator[](std::size_t i) { return items()[i]; }
+    const Segment& operator[](std::size_t i) const { return items()[i]; }
+    Segment& back() { return items()[size() - 1]; }
+    const Segment& back() const { return items()[size() - 1]; }
 
     void push_back(const Segment& s);
     void reserve(std::size_t n);
-    void clear() { size_ = 0; }
+    void clear() {
+        if (block_ != nullptr) {
+            block_->size = 0;
+        }
+    }
 
   private:
+    // The head of the heap block; the segments follow it, as many as its capacity.
+    struct Block {
+        std::uint32_t size;
+        std::uint32_t capacity;
+    };
+    Segment* items() const {
+        return block_ != nullptr ? reinterpret_cast<Segment*>(block_ + 1) : nullptr;
+    }
+    std::size_t capacity() const { return block_ != nullptr ? block_->capacity : 0; }
     void Free();
 
-    Segment* data_ = nullptr;
-    std::uint32_t size_ = 0;
-    std::uint32_t capacity_ = 0;
+    Block* block_ = nullptr;
 };
 
 // The segments of a body as its readers see them: the stored list, or the single run that a body
