@@ -68,7 +68,7 @@ class BenchHost {
         std::size_t bytes = 0;
         if (lxhost::Document* doc = session().FindDocument(id))
             for (const lxhost::Paragraph& p : doc->paras)
-                bytes += p.body.text.size();
+                bytes += p.body.text().size();
         return bytes;
     }
 

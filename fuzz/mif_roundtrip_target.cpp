@@ -24,7 +24,7 @@ std::vector<std::string> Chain(Document& doc, ObjectId first) {
             out.push_back("(missing paragraph)");
             break;
         }
-        out.push_back(doc.FormatNameOf(*p) + "|" + p->body.text);
+        out.push_back(doc.FormatNameOf(*p) + "|" + std::string(p->body.text()));
         id = p->next;
     }
     return out;

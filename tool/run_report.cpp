@@ -15,7 +15,7 @@ namespace lxtool {
 
 namespace {
 
-std::string Utf8(const std::string& frameRoman) {
+std::string Utf8(std::string_view frameRoman) {
     std::string out;
     lxhost::FrameRomanToUtf8(frameRoman, out);
     return out;
@@ -29,7 +29,7 @@ std::string ParagraphText(lxhost::Document& doc, ObjectId first) {
             break;
         if (!text.empty())
             text += '\n';
-        text += Utf8(p->body.text);
+        text += Utf8(p->body.text());
         id = p->next;
     }
     return text;
@@ -54,7 +54,7 @@ OutputDocument DescribeDocument(lxhost::Document& doc) {
             const lxhost::Paragraph* p = doc.FindParagraph(id);
             if (!p)
                 break;
-            out.paragraphs.push_back({doc.FormatNameOf(*p), Utf8(p->body.text)});
+            out.paragraphs.push_back({doc.FormatNameOf(*p), Utf8(p->body.text())});
             id = p->next;
         }
     }

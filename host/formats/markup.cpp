@@ -154,7 +154,7 @@ void MarkupBuilder::AppendBytes(std::string_view frameRoman) {
 }
 
 void MarkupBuilder::Append(Paragraph& para, std::string_view frameRoman) {
-    if (frameRoman.size() > kMaxParagraphBytes - para.body.text.size()) {
+    if (frameRoman.size() > kMaxParagraphBytes - para.body.text().size()) {
         throw BudgetExceeded("a paragraph of more than " + MegabytesText(kMaxParagraphBytes) +
                              " (the limit)");
     }
@@ -164,7 +164,7 @@ void MarkupBuilder::Append(Paragraph& para, std::string_view frameRoman) {
 void MarkupBuilder::Text(std::string_view utf8, std::string_view implicitFormat) {
     const SourcePos at = std::exchange(source_, {});
     Paragraph* para = para_ != 0 ? doc_.FindParagraph(para_) : nullptr;
-    const bool hasText = para != nullptr && !para->body.text.empty();
+    const bool hasText = para != nullptr && !para->body.empty();
     std::size_t begin = 0, end = utf8.size();
     while (begin < end && IsAsciiSpace(utf8[begin])) {
         ++begin;

@@ -1144,7 +1144,7 @@ class DocReader : public StatementReader {
         TextBody& body = doc_.FindParagraph(para)->body;
         body.AddAnchor(type, 0);
         anchors_.push_back(
-            {para, static_cast<std::uint32_t>(body.segs.size() - 1), id, c.line, type});
+            {para, static_cast<std::uint32_t>(body.segs().size() - 1), id, c.line, type});
     }
 
     void ReadParaLine(const Stmt& s, ObjectId para, std::int64_t* frame) {
@@ -1322,7 +1322,7 @@ class DocReader : public StatementReader {
             Fail(a.line, std::string(what) + " " + std::to_string(a.id) + " is anchored twice");
         }
         *anchorPara = a.para;
-        doc_.FindParagraph(a.para)->body.segs[a.seg].value = target;
+        doc_.FindParagraph(a.para)->body.AnchorAt(a.seg).value = target;
     }
 
     void PlaceFlow(FlowRead& fr) {

@@ -145,11 +145,11 @@ class Writer {
             out_ += " <TextRectID " + std::to_string(frameIds_[p.frame]) + ">";
             *lastFrame = p.frame;
         }
-        for (const Segment& s : p.body.segs) {
+        for (const Segment& s : p.body.segs()) {
             switch (s.type) {
             case SegType::Run:
                 out_ += "\n" + in + "  <String ";
-                AppendMifString(out_, std::string_view(p.body.text)
+                AppendMifString(out_, std::string_view(p.body.text())
                                           .substr(static_cast<std::size_t>(s.offset),
                                                   static_cast<std::size_t>(s.length)));
                 out_ += ">";
@@ -337,7 +337,7 @@ class Renderer {
     }
 
   private:
-    std::string Text(const Paragraph& p) { return ToTerminal(p.body.text); }
+    std::string Text(const Paragraph& p) { return ToTerminal(p.body.text()); }
 
     void ParaOut(const Paragraph& p) {
         const std::string& format = d_.FormatNameOf(p);
@@ -352,7 +352,7 @@ class Renderer {
         } else {
             out_ += text + '\n';
         }
-        for (const Segment& s : p.body.segs) {
+        for (const Segment& s : p.body.segs()) {
             if (s.type == SegType::TableAnchor) {
                 if (const Table* t = d_.FindTable(s.value)) {
                     TableOut(*t);

@@ -67,7 +67,8 @@ void ReadPlainText(std::string_view data, Document& doc, FileBytes* file) {
     auto flush = [&] {
         if (!paragraph.empty()) {
             const ObjectId p = doc.AppendParagraph(doc.mainFlow, 0, frame);
-            doc.FindParagraph(p)->body.Append(paragraph, true);
+            doc.KeepText(doc.paras.back().body,
+                         paragraph); // the paragraph is whole: no copy of its own
             for (const auto& [offset, pos] : lineStarts) {
                 doc.MarkSource(p, offset, pos);
             }

@@ -14,12 +14,12 @@ namespace {
 // marker types, and variables' and cross-references' are 0: they are left alone.
 template <class F> void ForEachIdField(Document& d, SourceMark& lastMark, F&& f) {
     auto body = [&f](TextBody& b) {
-        for (Segment& s : b.segs) {
+        b.ForEachAnchor([&f](Segment& s) {
             if (s.type == SegType::TableAnchor || s.type == SegType::FootnoteAnchor ||
                 s.type == SegType::FrameAnchor) {
                 f(s.value);
             }
-        }
+        });
     };
     f(d.selection.begin.obj);
     f(d.selection.end.obj);

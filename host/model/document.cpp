@@ -1,10 +1,13 @@
 // Documents: building, structure queries and the text edits of the host operations.
 #include "host/model/model.h"
 
-#include <limits>
-
 #include <algorithm>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <new>
 #include <stdexcept>
+#include <utility>
 
 namespace lxhost {
 
@@ -13,6 +16,10 @@ namespace {
 // The depth at which a walk up anchors and frames gives up: no well-formed document nests
 // tables, footnotes and frames this deep, and a malformed one must not make the host loop.
 constexpr int kMaxAnchorDepth = 64;
+
+// A large text has a paragraph record for every few lines: a field that makes it grow shows
+// straight in the peak memory of every command.
+static_assert(sizeof(Paragraph) <= 64, "a paragraph's record grew past 64 bytes");
 
 bool IsAnchor(const Segment& s) {
     return s.type != SegType::Run;
@@ -25,9 +32,11 @@ bool IsAnchor(const Segment& s) {
 SegmentList& SegmentList::operator=(const SegmentList& other) {
     if (this != &other) {
         clear();
-        reserve(other.size_);
-        std::copy(other.begin(), other.end(), begin());
-        size_ = other.size_;
+        reserve(other.size());
+        std::copy(other.begin(), other.end(), items());
+        if (block_ != nullptr) {
+            block_->size = static_cast<std::uint32_t>(other.size());
+        }
     }
     return *this;
 }
@@ -35,70 +44,154 @@ SegmentList& SegmentList::operator=(const SegmentList& other) {
 SegmentList& SegmentList::operator=(SegmentList&& other) noexcept {
     if (this != &other) {
         Free();
-        if (other.onHeap()) {
-            heap_ = other.heap_;
-        } else {
-            one_ = other.one_;
-        }
-        size_ = other.size_;
-        capacity_ = other.capacity_;
-        other.one_ = Segment{};
-        other.size_ = 0;
-        other.capacity_ = 1;
+        block_ = std::exchange(other.block_, nullptr);
     }
     return *this;
 }
 
 void SegmentList::Free() {
-    if (onHeap()) {
-        delete[] heap_;
-        one_ = Segment{};
-        capacity_ = 1;
+    if (block_ != nullptr) {
+        block_->~Block();
+        ::operator delete(block_);
+        block_ = nullptr;
     }
-    size_ = 0;
 }
 
 void SegmentList::reserve(std::size_t n) {
-    if (n <= capacity_) {
+    if (n <= capacity()) {
         return;
     }
     if (n > std::numeric_limits<std::uint32_t>::max()) {
         throw std::length_error("too many segments in a text");
     }
-    auto* grown = new Segment[n];
-    std::copy(begin(), end(), grown);
-    if (onHeap()) {
-        delete[] heap_;
-    }
-    heap_ = grown;
-    capacity_ = static_cast<std::uint32_t>(n);
+    static_assert(sizeof(Block) % alignof(Segment) == 0 && alignof(Block) >= alignof(Segment));
+    void* memory = ::operator new(sizeof(Block) + n * sizeof(Segment));
+    auto* grown =
+        ::new (memory) Block{static_cast<std::uint32_t>(size()), static_cast<std::uint32_t>(n)};
+    auto* room = reinterpret_cast<Segment*>(grown + 1);
+    std::uninitialized_default_construct_n(room, n);
+    std::copy(begin(), end(), room);
+    Free();
+    block_ = grown;
 }
 
 void SegmentList::push_back(const Segment& s) {
-    if (size_ == capacity_) {
-        reserve(std::size_t{capacity_} * 2);
+    const std::size_t n = size();
+    if (n == capacity()) {
+        reserve(std::max<std::size_t>(n * 2, 2));
     }
-    data()[size_++] = s;
+    items()[n] = s;
+    ++block_->size;
 }
 
 // --- Text bodies
+
+TextBody& TextBody::operator=(const TextBody& other) {
+    if (this != &other) {
+        // A copy has a block of its own: the shared bytes of the original belong to the
+        // original's document, which may go before the copy does.
+        size_ = 0;
+        if (!other.empty()) {
+            Reserve(other.size_);
+            std::memcpy(bytes_, other.bytes_, other.size_);
+        }
+        size_ = other.size_;
+        segs_ = other.segs_;
+    }
+    return *this;
+}
+
+TextBody& TextBody::operator=(TextBody&& other) noexcept {
+    if (this != &other) {
+        FreeBytes();
+        bytes_ = std::exchange(other.bytes_, nullptr);
+        size_ = std::exchange(other.size_, 0);
+        capacity_ = std::exchange(other.capacity_, 0);
+        segs_ = std::move(other.segs_);
+    }
+    return *this;
+}
+
+void TextBody::FreeBytes() {
+    if (capacity_ > 0) {
+        delete[] bytes_;
+    }
+    bytes_ = nullptr;
+    size_ = 0;
+    capacity_ = 0;
+}
+
+void TextBody::Reserve(std::size_t n) {
+    if (n <= capacity_) {
+        return;
+    }
+    if (n > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
+        throw std::length_error("a text of more than 2 GB");
+    }
+    auto* grown = new char[n];
+    if (size_ > 0) {
+        std::memcpy(grown, bytes_, size_);
+    }
+    if (capacity_ > 0) {
+        delete[] bytes_;
+    }
+    bytes_ = grown;
+    capacity_ = static_cast<std::uint32_t>(n);
+}
+
+void TextBody::Share(std::string_view bytes) {
+    if (bytes.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
+        throw std::length_error("a text of more than 2 GB");
+    }
+    FreeBytes();
+    segs_.clear();
+    if (!bytes.empty()) {
+        bytes_ = const_cast<char*>(bytes.data()); // never written: capacity_ 0 marks it shared
+        size_ = static_cast<std::uint32_t>(bytes.size());
+    }
+}
+
+void TextBody::StoreImpliedRun() {
+    if (segs_.empty() && size_ > 0) {
+        segs_.push_back({0, size(), 0, SegType::Run});
+    }
+}
+
+void TextBody::DropImpliedRun() {
+    if (segs_.size() == 1 && segs_[0].type == SegType::Run && segs_[0].offset == 0 &&
+        segs_[0].length == size()) {
+        segs_.clear();
+    }
+}
 
 void TextBody::Append(std::string_view bytes, bool newRun) {
     if (bytes.empty()) {
         return;
     }
-    const auto at = static_cast<std::int32_t>(text.size());
-    text.append(bytes);
-    if (!newRun && !segs.empty() && segs.back().type == SegType::Run &&
-        segs.back().offset + segs.back().length == at) {
-        segs.back().length += static_cast<std::int32_t>(bytes.size());
+    const std::size_t grown = std::size_t{size_} + bytes.size();
+    if (grown > capacity_) {
+        Reserve(std::max(grown, std::size_t{capacity_} * 2));
+    }
+    const std::int32_t at = size();
+    std::memcpy(bytes_ + size_, bytes.data(), bytes.size());
+    const bool alone = segs_.empty();
+    if (alone && (!newRun || at == 0)) {
+        size_ = static_cast<std::uint32_t>(grown); // the single run grows with the text
         return;
     }
-    segs.push_back({at, static_cast<std::int32_t>(bytes.size()), 0, SegType::Run});
+    StoreImpliedRun();
+    size_ = static_cast<std::uint32_t>(grown);
+    if (!newRun && segs_.back().type == SegType::Run &&
+        segs_.back().offset + segs_.back().length == at) {
+        segs_.back().length += static_cast<std::int32_t>(bytes.size());
+        return;
+    }
+    segs_.push_back({at, static_cast<std::int32_t>(bytes.size()), 0, SegType::Run});
 }
 
 void TextBody::AddAnchor(SegType type, ObjectId value) {
-    segs.push_back({size(), 0, value, type});
+    StoreImpliedRun();
+    segs_.push_back({size(), 0, value, type});
 }
 
 void TextBody::Insert(std::int32_t offset, std::string_view bytes) {
@@ -106,15 +199,20 @@ void TextBody::Insert(std::int32_t offset, std::string_view bytes) {
         return;
     }
     const auto n = static_cast<std::int32_t>(bytes.size());
-    text.insert(static_cast<std::size_t>(offset), bytes);
+    const std::size_t grown = std::size_t{size_} + bytes.size();
+    if (grown > capacity_) {
+        Reserve(std::max(grown, std::size_t{capacity_} * 2));
+    }
+    const auto at = static_cast<std::size_t>(offset);
+    std::memmove(bytes_ + at + bytes.size(), bytes_ + at, size_ - at);
+    std::memcpy(bytes_ + at, bytes.data(), bytes.size());
+    StoreImpliedRun();
+    size_ = static_cast<std::uint32_t>(grown);
     SegmentList out;
-    // Room for every segment, one run split in two and the new run; into an empty text the new
-    // run alone, held in place: a text written into an empty paragraph (each cell of a report
-    // table) then takes no block of its own beside the model's vectors.
-    out.reserve(segs.empty() ? 1 : segs.size() + 2);
+    out.reserve(segs_.size() + 2);
     const Segment fresh{offset, n, 0, SegType::Run};
     bool inserted = false;
-    for (const Segment& s : segs) {
+    for (const Segment& s : segs_) {
         if (IsAnchor(s)) {
             if (s.offset < offset) {
                 out.push_back(s);
@@ -146,21 +244,29 @@ void TextBody::Insert(std::int32_t offset, std::string_view bytes) {
     if (!inserted) {
         out.push_back(fresh);
     }
-    segs = std::move(out);
+    segs_ = std::move(out);
+    DropImpliedRun();
 }
 
 void TextBody::SplitInto(std::int32_t offset, TextBody& tail) {
-    tail.text.assign(text, static_cast<std::size_t>(offset), std::string::npos);
-    tail.segs.clear();
-    text.resize(static_cast<std::size_t>(offset));
+    const auto at = static_cast<std::size_t>(offset);
+    tail.FreeBytes();
+    tail.segs_.clear();
+    if (at < size_) {
+        tail.Reserve(size_ - at);
+        std::memcpy(tail.bytes_, bytes_ + at, size_ - at);
+        tail.size_ = static_cast<std::uint32_t>(size_ - at);
+    }
+    StoreImpliedRun();
+    size_ = static_cast<std::uint32_t>(at); // shared bytes stay shared: the head is a prefix
     SegmentList keep;
-    keep.reserve(segs.size());
-    for (const Segment& s : segs) {
+    keep.reserve(segs_.size());
+    for (const Segment& s : segs_) {
         if (IsAnchor(s)) {
             if (s.offset < offset) {
                 keep.push_back(s);
             } else {
-                tail.segs.push_back({s.offset - offset, 0, s.value, s.type});
+                tail.segs_.push_back({s.offset - offset, 0, s.value, s.type});
             }
             continue;
         }
@@ -168,24 +274,24 @@ void TextBody::SplitInto(std::int32_t offset, TextBody& tail) {
         if (end <= offset) {
             keep.push_back(s);
         } else if (s.offset >= offset) {
-            tail.segs.push_back({s.offset - offset, s.length, 0, SegType::Run});
+            tail.segs_.push_back({s.offset - offset, s.length, 0, SegType::Run});
         } else {
             keep.push_back({s.offset, offset - s.offset, 0, SegType::Run});
-            tail.segs.push_back({0, end - offset, 0, SegType::Run});
+            tail.segs_.push_back({0, end - offset, 0, SegType::Run});
         }
     }
-    segs = std::move(keep);
+    segs_ = std::move(keep);
+    DropImpliedRun();
+    tail.DropImpliedRun();
 }
 
-namespace {
-
-// Puts an anchor at offset: after the anchors already there, before the text that follows.
-void InsertAnchorAt(TextBody& body, std::int32_t offset, SegType type, ObjectId value) {
+void TextBody::InsertAnchor(std::int32_t offset, SegType type, ObjectId value) {
+    StoreImpliedRun();
     SegmentList out;
-    out.reserve(body.segs.size() + 2);
+    out.reserve(segs_.size() + 2);
     bool inserted = false;
     const Segment anchor{offset, 0, value, type};
-    for (const Segment& s : body.segs) {
+    for (const Segment& s : segs_) {
         if (inserted) {
             out.push_back(s);
             continue;
@@ -215,8 +321,34 @@ void InsertAnchorAt(TextBody& body, std::int32_t offset, SegType type, ObjectId 
     if (!inserted) {
         out.push_back(anchor);
     }
-    body.segs = std::move(out);
+    segs_ = std::move(out);
 }
+
+// --- Shared text blocks
+
+std::string_view TextBlocks::Keep(std::string_view bytes) {
+    // Blocks grow from a few kilobytes (a short document) to a megabyte (a long one); the room a
+    // block has left when the next text does not fit is at most that text's size.
+    constexpr std::size_t kFirstBlock = 4096;
+    constexpr std::size_t kLargestBlock = std::size_t{1} << 20;
+    if (bytes.empty()) {
+        return {};
+    }
+    if (bytes.size() > left_) {
+        blockSize_ = std::min(std::max(blockSize_ * 2, kFirstBlock), kLargestBlock);
+        const std::size_t size = std::max(blockSize_, bytes.size());
+        blocks_.emplace_back(new char[size]); // not zeroed: every byte is written before it is read
+        next_ = blocks_.back().get();
+        left_ = size;
+    }
+    char* at = next_;
+    std::memcpy(at, bytes.data(), bytes.size());
+    next_ += bytes.size();
+    left_ -= bytes.size();
+    return {at, bytes.size()};
+}
+
+namespace {
 
 template <typename T> T* FindIn(Session& s, std::vector<T>& v, ObjectId docId, ObjectId id) {
     std::uint32_t owner = 0, index = 0;
@@ -233,6 +365,17 @@ template <typename T> T* FindIn(Session& s, std::vector<T>& v, ObjectId docId, O
 
 Paragraph* Document::FindParagraph(ObjectId id) {
     return KindOf(id) == kKindParagraph ? FindIn(*session_, paras, id_, id) : nullptr;
+}
+
+Paragraph* Document::RecentParagraph(ObjectId id) {
+    // Readers append paragraphs and then work on the newest or the one before it: those are
+    // found without the session's lookup.
+    for (std::size_t back = 1; back <= 2 && back <= paras.size(); ++back) {
+        if (Paragraph& p = paras[paras.size() - back]; p.id == id) {
+            return &p;
+        }
+    }
+    return FindParagraph(id);
 }
 
 Graphic* Document::FindGraphic(ObjectId id) {
@@ -451,7 +594,8 @@ ObjectId* Document::ChainEnds(ObjectId owner, ObjectId** last) {
 
 ObjectId Document::AppendParagraph(ObjectId owner, std::uint32_t format, ObjectId frame) {
     ObjectId* last = nullptr;
-    if (ChainEnds(owner, &last) == nullptr) {
+    ObjectId* first = ChainEnds(owner, &last);
+    if (first == nullptr) {
         return 0;
     }
     Paragraph p;
@@ -459,13 +603,11 @@ ObjectId Document::AppendParagraph(ObjectId owner, std::uint32_t format, ObjectI
     p.owner = owner;
     p.frame = frame;
     p.format = format;
+    p.prev = *last;
     const ObjectId id = p.id;
     paras.push_back(std::move(p));
-    ObjectId* first = ChainEnds(owner, &last);
-    Paragraph& np = paras.back();
-    np.prev = *last;
     if (*last != 0) {
-        FindParagraph(*last)->next = id;
+        RecentParagraph(*last)->next = id;
     } else {
         *first = id;
     }
@@ -736,7 +878,7 @@ void ShiftLoc(TextLoc& loc, ObjectId obj, std::int32_t at, std::int32_t n) {
 } // namespace
 
 void Document::MoveAnchors(const TextBody& body, ObjectId to) {
-    for (const Segment& s : body.segs) {
+    for (const Segment& s : body.segs()) {
         switch (s.type) {
         case SegType::TableAnchor:
             if (Table* t = FindTable(s.value)) {
@@ -814,7 +956,15 @@ TextLoc Document::InsertText(ObjectId obj, std::int32_t offset, std::string_view
         const std::size_t nl = bytes.find('\n');
         const std::string_view piece = bytes.substr(0, nl);
         TextBody* body = FindText(cur);
-        body->Insert(pos, piece);
+        if (body->empty() && body->segs().empty()) {
+            // Text written into an empty text object (each cell of a report table) is kept in
+            // the document's blocks: a block of its own for each would lie among the short-lived
+            // blocks of the files a book's walk opens and closes, and the heap would grow with
+            // the book.
+            KeepText(*body, piece);
+        } else {
+            body->Insert(pos, piece);
+        }
         const auto n = static_cast<std::int32_t>(piece.size());
         ShiftLoc(selection.begin, cur, pos, n);
         ShiftLoc(selection.end, cur, pos, n);
@@ -915,7 +1065,7 @@ ObjectId Document::NewTable(std::uint32_t format, std::int32_t columns, std::int
         }
     }
     if (TextBody* text = FindText(loc.obj)) {
-        InsertAnchorAt(*text, loc.offset, SegType::TableAnchor, table);
+        text->InsertAnchor(loc.offset, SegType::TableAnchor, table);
         FindTable(table)->anchorPara = loc.obj;
     }
     return table;
@@ -934,7 +1084,7 @@ void Document::MarkSource(ObjectId para, std::int32_t offset, SourcePos pos) {
                              static_cast<std::uint32_t>(offset - lastMark_.offset)}) {
         return;
     }
-    Paragraph* p = pos.known() ? FindParagraph(para) : nullptr;
+    Paragraph* p = pos.known() ? RecentParagraph(para) : nullptr;
     if (p == nullptr) {
         return;
     }

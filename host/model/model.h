@@ -44,51 +44,100 @@ struct Segment {
     SegType type = SegType::Run;
 };
 
-// The segments of a text body, in a vector's manner. Most bodies are a single run: that one is
-// held in place, and a list moves to the heap only from its second segment on.
+// The segments of a text body, in a vector's manner. The list is one pointer wide (most bodies
+// store none): its size and room are in the heap block, ahead of the segments.
 class SegmentList {
   public:
-    SegmentList() : one_() {}
-    SegmentList(const SegmentList& other) : SegmentList() { *this = other; }
-    SegmentList(SegmentList&& other) noexcept : SegmentList() { *this = std::move(other); }
+    SegmentList() = default;
+    SegmentList(const SegmentList& other) { *this = other; }
+    SegmentList(SegmentList&& other) noexcept { *this = std::move(other); }
     SegmentList& operator=(const SegmentList& other);
     SegmentList& operator=(SegmentList&& other) noexcept;
     ~SegmentList() { Free(); }
 
-    bool empty() const { return size_ == 0; }
-    std::size_t size() const { return size_; }
-    Segment* begin() { return data(); }
-    Segment* end() { return data() + size_; }
-    const Segment* begin() const { return data(); }
-    const Segment* end() const { return data() + size_; }
-    Segment& operator[](std::size_t i) { return data()[i]; }
-    const Segment& operator[](std::size_t i) const { return data()[i]; }
-    Segment& back() { return data()[size_ - 1]; }
-    const Segment& back() const { return data()[size_ - 1]; }
+    bool empty() const { return size() == 0; }
+    std::size_t size() const { return block_ != nullptr ? block_->size : 0; }
+    Segment* begin() { return items(); }
+    Segment* end() { return items() + size(); }
+    const Segment* begin() const { return items(); }
+    const Segment* end() const { return items() + size(); }
+    Segment& operator[](std::size_t i) { return items()[i]; }
+    const Segment& operator[](std::size_t i) const { return items()[i]; }
+    Segment& back() { return items()[size() - 1]; }
+    const Segment& back() const { return items()[size() - 1]; }
 
     void push_back(const Segment& s);
     void reserve(std::size_t n);
-    void clear() { size_ = 0; }
+    void clear() {
+        if (block_ != nullptr) {
+            block_->size = 0;
+        }
+    }
 
   private:
-    bool onHeap() const { return capacity_ > 1; }
-    Segment* data() { return onHeap() ? heap_ : &one_; }
-    const Segment* data() const { return onHeap() ? heap_ : &one_; }
+    // The head of the heap block; the segments follow it, as many as its capacity.
+    struct Block {
+        std::uint32_t size;
+        std::uint32_t capacity;
+    };
+    Segment* items() const {
+        return block_ != nullptr ? reinterpret_cast<Segment*>(block_ + 1) : nullptr;
+    }
+    std::size_t capacity() const { return block_ != nullptr ? block_->capacity : 0; }
     void Free();
 
-    union {
-        Segment one_;   // while there is room for one segment only
-        Segment* heap_; // once there has been room for more
-    };
-    std::uint32_t size_ = 0;
-    std::uint32_t capacity_ = 1;
+    Block* block_ = nullptr;
 };
 
-struct TextBody {
-    std::string text;
-    SegmentList segs;
+// The segments of a body as its readers see them: the stored list, or the single run that a body
+// of text alone has without storing it.
+class SegmentView {
+  public:
+    SegmentView(const SegmentList& stored, std::int32_t textSize)
+        : stored_(&stored), implied_{0, textSize, 0, SegType::Run},
+          impliedCount_(stored.empty() && textSize > 0 ? 1 : 0) {}
 
-    std::int32_t size() const { return static_cast<std::int32_t>(text.size()); }
+    bool empty() const { return size() == 0; }
+    std::size_t size() const { return stored_->empty() ? impliedCount_ : stored_->size(); }
+    const Segment* begin() const { return stored_->empty() ? &implied_ : stored_->begin(); }
+    const Segment* end() const { return begin() + size(); }
+    const Segment& operator[](std::size_t i) const { return begin()[i]; }
+
+  private:
+    const SegmentList* stored_;
+    Segment implied_;
+    std::size_t impliedCount_;
+};
+
+// The text of a paragraph or text line: FrameRoman bytes and the segments that cover them. The
+// bytes are in a heap block of the body's own, or, for text that a reader stored once and that
+// has not changed since, in its document's text blocks (see Document::KeepText): a change copies
+// them into a block of the body's own first. A body that is a single run of text stores no
+// segment.
+class TextBody {
+  public:
+    TextBody() = default;
+    TextBody(const TextBody& other) { *this = other; }
+    TextBody(TextBody&& other) noexcept { *this = std::move(other); }
+    TextBody& operator=(const TextBody& other);
+    TextBody& operator=(TextBody&& other) noexcept;
+    ~TextBody() { FreeBytes(); }
+
+    std::string_view text() const { return {bytes_, size_}; }
+    std::int32_t size() const { return static_cast<std::int32_t>(size_); }
+    bool empty() const { return size_ == 0; }
+    SegmentView segs() const { return {segs_, size()}; }
+    // The anchor segment at index i of segs(), its value to be changed.
+    Segment& AnchorAt(std::size_t i) { return segs_[i]; }
+    // Calls f on every anchor segment, whose value it may change.
+    template <class F> void ForEachAnchor(F&& f) {
+        for (Segment& s : segs_) {
+            if (s.type != SegType::Run) {
+                f(s);
+            }
+        }
+    }
+
     // Appends bytes to the last run, or as a new run when newRun is set or there is none.
     void Append(std::string_view bytes, bool newRun);
     // Adds a zero-width anchor at the end of the text.
@@ -98,6 +147,40 @@ struct TextBody {
     void Insert(std::int32_t offset, std::string_view bytes);
     // Moves everything from offset on (anchors at the offset included) into tail.
     void SplitInto(std::int32_t offset, TextBody& tail);
+    // Puts an anchor at offset: after the anchors already there, before the text that follows.
+    void InsertAnchor(std::int32_t offset, SegType type, ObjectId value);
+    // Makes the body one run of bytes that stay where they are for as long as the body holds
+    // them (a document's text blocks): nothing is copied.
+    void Share(std::string_view bytes);
+
+  private:
+    bool shared() const { return capacity_ == 0 && bytes_ != nullptr; }
+    // Room for n bytes in a block of the body's own, the text kept.
+    void Reserve(std::size_t n);
+    void FreeBytes();
+    // The single run of a body of text alone, stored (before anchors or more runs join it).
+    void StoreImpliedRun();
+    // Forgets a stored list that is the single run of the whole text.
+    void DropImpliedRun();
+
+    char* bytes_ = nullptr; // the body's own block when capacity_ > 0, else shared or null
+    std::uint32_t size_ = 0;
+    std::uint32_t capacity_ = 0;
+    SegmentList segs_;
+};
+
+// Text that bodies share from their document (Document::KeepText): blocks that only grow, freed
+// with the document.
+class TextBlocks {
+  public:
+    // A copy of bytes that stays where it is until the blocks are freed.
+    std::string_view Keep(std::string_view bytes);
+
+  private:
+    std::vector<std::unique_ptr<char[]>> blocks_;
+    char* next_ = nullptr;
+    std::size_t left_ = 0;
+    std::size_t blockSize_ = 0;
 };
 
 // Paragraph format settings that the host keeps and the MIF files carry.
@@ -228,16 +311,18 @@ struct SourceMark {
     SourcePos pos;
 };
 
+// A document holds one of these for every paragraph it has (a 100 MB text file has near a
+// million): the fields are ordered so that none needs padding.
 struct Paragraph {
     ObjectId id = 0;
     ObjectId next = 0, prev = 0;
-    ObjectId owner = 0; // the flow, footnote, table (title) or cell whose chain holds it
-    ObjectId frame = 0; // flow paragraphs: the text frame that shows it
-    std::int32_t textClass = 1;
-    std::int32_t locked = 0;
+    ObjectId owner = 0;         // the flow, footnote, table (title) or cell whose chain holds it
+    ObjectId frame = 0;         // flow paragraphs: the text frame that shows it
     std::uint32_t format = 0;   // index into the document's paragraph formats
     std::int32_t override = -1; // index into the document's overrides, or -1
     SourcePos source;           // where it begins in the file it was read from
+    std::uint8_t textClass = 1; // 0 to 255 (SetProps refuses other values)
+    std::uint8_t locked = 0;
     // The language its text is in: 0 when the document does not say, else one more than the
     // index of its code in the document's languages.
     std::uint8_t language = 0;
@@ -320,6 +405,11 @@ class Document {
     PgfFormat* FindPgfFormat(ObjectId id);
     // The text of a paragraph or text line, or null.
     TextBody* FindText(ObjectId id);
+    // Makes the body (of one of this document's objects) one run of bytes, copied into the
+    // document's text blocks: one large block holds the text of many paragraphs, where a block of
+    // each paragraph's own costs the allocator's header and rounding. For readers that store a
+    // paragraph's text once it is whole.
+    void KeepText(TextBody& body, std::string_view bytes) { body.Share(textBlocks_.Keep(bytes)); }
 
     // Building. Every Add returns the new object's id.
     ObjectId AddPage(Kind kind, std::string name = {});
@@ -407,6 +497,8 @@ class Document {
   private:
     friend class Session;
     ObjectId NewObject(Kind kind, std::size_t index);
+    // FindParagraph, quicker for the paragraphs added last.
+    Paragraph* RecentParagraph(ObjectId id);
     void ChainAppend(ObjectId owner, Paragraph& p);
     ObjectId* ChainEnds(ObjectId owner, ObjectId** last);
     void RowCellsInit(Row& row, std::int32_t columns, std::uint32_t format);
@@ -414,6 +506,7 @@ class Document {
 
     Session* session_;
     ObjectId id_;
+    TextBlocks textBlocks_;
     SourceMark lastMark_; // the position MarkSource gave last, which the next may follow
 };
 

@@ -3,7 +3,9 @@
 
 #include <algorithm>
 #include <array>
+#include <limits>
 #include <span>
+#include <type_traits>
 
 namespace lxhost {
 
@@ -323,7 +325,12 @@ std::int32_t SetParagraphNumber(const DocObject& o, std::int32_t, const PropValu
     if (!IsNumber(v.type)) {
         return kErrBadPropType;
     }
-    o.d.paras[o.index].*Field = v.ival;
+    using Stored = std::remove_reference_t<decltype(o.d.paras[o.index].*Field)>;
+    if (v.ival < std::numeric_limits<Stored>::min() ||
+        v.ival > std::numeric_limits<Stored>::max()) {
+        return kErrBadValue; // the paragraph keeps the number in a narrower field
+    }
+    o.d.paras[o.index].*Field = static_cast<Stored>(v.ival);
     return kOk;
 }
 

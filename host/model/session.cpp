@@ -335,7 +335,7 @@ std::int32_t Session::GetTextLoc(ObjectId doc, ObjectId obj, std::int32_t prop, 
             return kErrBadProperty;
         }
         if (const Paragraph* p = d->FindParagraph(para)) {
-            for (const Segment& s : p->body.segs) {
+            for (const Segment& s : p->body.segs()) {
                 if (s.type == type && s.value == obj) {
                     *out = {para, s.offset};
                     break;
@@ -534,8 +534,8 @@ std::int32_t Session::GetText(ObjectId doc, const TextRange& range, std::int32_t
         return kErrBadValue;
     }
     const std::int32_t size = body->size();
-    const std::string_view text(body->text);
-    for (const Segment& s : body->segs) {
+    const std::string_view text = body->text();
+    for (const Segment& s : body->segs()) {
         if (s.type == SegType::Run) {
             const std::int32_t from = std::max(s.offset, b);
             const std::int32_t to = std::min(s.offset + s.length, e);

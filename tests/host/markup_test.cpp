@@ -21,11 +21,11 @@ std::string Dump(Document& d) {
     std::string out;
     auto para = [&](ObjectId id, std::string_view prefix) {
         const Paragraph& p = *d.FindParagraph(id);
-        if (p.body.text.empty()) {
+        if (p.body.text().empty()) {
             return;
         }
         std::string text;
-        FrameRomanToUtf8(p.body.text, text);
+        FrameRomanToUtf8(p.body.text(), text);
         out += std::string(prefix) + d.FormatNameOf(p) + (p.textClass == 0 ? " (x)" : "") + ": " +
                text + "\n";
     };
@@ -173,7 +173,7 @@ TEST(MarkdownReader, ALongTextReadsInPiecesAsItDoesWhole) {
             EXPECT_TRUE(ReadMarkdown(md, d, {}, &error)) << error;
             std::string out = Dump(d);
             for (const Paragraph& p : d.paras) {
-                const auto half = static_cast<std::int32_t>(p.body.text.size() / 2);
+                const auto half = static_cast<std::int32_t>(p.body.text().size() / 2);
                 const SourcePos at = d.SourceAt(p.id, half);
                 out += std::to_string(p.source.line) + ":" + std::to_string(p.source.column) + " " +
                        std::to_string(at.line) + ":" + std::to_string(at.column) + "\n";
@@ -633,7 +633,7 @@ TEST(MarkupBuilder, CollapsesWhiteSpaceAcrossPiecesOfText) {
         const Paragraph* p = d.FindParagraph(d.FindFlow(d.mainFlow)->firstPara);
         ASSERT_NE(p, nullptr) << c.name;
         std::string text;
-        FrameRomanToUtf8(p->body.text, text);
+        FrameRomanToUtf8(p->body.text(), text);
         EXPECT_EQ(text, c.text) << c.name;
         EXPECT_EQ(p->next, 0u) << c.name;
     }
@@ -708,7 +708,7 @@ TEST(ReaderOptions, TablesAndHeadingsAreLeftOutWhateverTheirFormats) {
             int tables = 0, headings = 0;
             for (const Paragraph& p : d.paras) {
                 const std::string& format = d.FormatNameOf(p);
-                if (p.body.text.empty() || format == "Code") {
+                if (p.body.text().empty() || format == "Code") {
                     continue;
                 }
                 const bool inTable = KindOf(p.owner) == kKindCell || KindOf(p.owner) == kKindTable;
@@ -716,7 +716,7 @@ TEST(ReaderOptions, TablesAndHeadingsAreLeftOutWhateverTheirFormats) {
                 tables += inTable ? 1 : 0;
                 headings += heading ? 1 : 0;
                 const bool leftOut = (inTable && set.tables) || (heading && set.headings);
-                EXPECT_EQ(p.textClass, leftOut ? 0 : 1) << format << ": " << p.body.text;
+                EXPECT_EQ(p.textClass, leftOut ? 0 : 1) << format << ": " << p.body.text();
             }
             EXPECT_GT(headings, 0); // every file has headings and tables to leave out
             EXPECT_GT(tables, 0);

@@ -30,11 +30,11 @@ struct Snapshot {
 
 std::string Describe(Document& d, const Paragraph& p) {
     std::string out = d.FormatNameOf(p) + "/" + std::to_string(d.SettingsOf(p).fontSize) + ":";
-    for (const Segment& s : p.body.segs) {
+    for (const Segment& s : p.body.segs()) {
         if (s.type == SegType::Run) {
             out += "[" +
-                   p.body.text.substr(static_cast<std::size_t>(s.offset),
-                                      static_cast<std::size_t>(s.length)) +
+                   std::string(p.body.text().substr(static_cast<std::size_t>(s.offset),
+                                                    static_cast<std::size_t>(s.length))) +
                    "]";
         } else if (s.type == SegType::TableAnchor) {
             out += "<table>";

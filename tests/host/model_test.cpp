@@ -267,6 +267,28 @@ TEST(SessionProps, SettableIntsAreRecorded) {
     EXPECT_EQ(IntOf(s, doc, para, kPropLocked), 1);
 }
 
+// A paragraph keeps its text class and lock in a byte each: a value that does not fit is refused
+// and the one before stays.
+TEST(SessionProps, ParagraphBytesRefuseWhatDoesNotFit) {
+    const struct {
+        std::int32_t prop;
+        std::int32_t value;
+        std::int32_t status;
+        std::int32_t after;
+    } cases[] = {
+        {kPropTextClass, 255, kOk, 255},         {kPropTextClass, 256, kErrBadValue, 1},
+        {kPropTextClass, -1, kErrBadValue, 1},   {kPropLocked, 1, kOk, 1},
+        {kPropLocked, 0x10000, kErrBadValue, 0},
+    };
+    for (const auto& c : cases) {
+        Session s;
+        const ObjectId doc = NewCustomDoc(s);
+        const ObjectId para = LastParagraph(s, doc);
+        EXPECT_EQ(s.SetInt(doc, para, c.prop, c.value), c.status) << c.prop << " " << c.value;
+        EXPECT_EQ(IntOf(s, doc, para, c.prop), c.after) << c.prop << " " << c.value;
+    }
+}
+
 TEST(Selection, AnyRangeIsStoredEvenObjectZero) {
     Session s;
     const ObjectId doc = NewCustomDoc(s);

@@ -27,7 +27,7 @@ std::vector<std::string> LanguagesOf(Session& s, ObjectId doc) {
     Document& d = *s.FindDocument(doc);
     std::vector<std::string> out;
     for (ObjectId p = d.FindFlow(d.mainFlow)->firstPara; p != 0; p = d.FindParagraph(p)->next)
-        if (!d.FindParagraph(p)->body.text.empty())
+        if (!d.FindParagraph(p)->body.text().empty())
             out.emplace_back(d.LanguageOf(*d.FindParagraph(p)));
     return out;
 }

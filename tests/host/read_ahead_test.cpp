@@ -66,8 +66,8 @@ std::string Dump(Session& s, Document& d) {
             o << ' ' << id;
     };
     auto body = [&](const TextBody& b) {
-        o << " [" << b.text << "]";
-        for (const Segment& g : b.segs)
+        o << " [" << b.text() << "]";
+        for (const Segment& g : b.segs())
             o << " (" << g.offset << ',' << g.length << ',' << g.value << ','
               << static_cast<int>(g.type) << ')';
     };

@@ -181,7 +181,7 @@ TEST_F(BudgetFolder, AnIncludeFanOutIsRefusedAtOnceAndOneWithinBudgetReadsEveryI
     Document& d = *s.FindDocument(id);
     std::size_t last = 0;
     for (ObjectId p = d.FindFlow(d.mainFlow)->firstPara; p != 0; p = d.FindParagraph(p)->next) {
-        last += d.FindParagraph(p)->body.text == "Last 5." ? 1 : 0;
+        last += d.FindParagraph(p)->body.text() == "Last 5." ? 1 : 0;
     }
     EXPECT_EQ(last, 1024u); // 4^5: a file read once is walked at every inclusion
 }
@@ -194,7 +194,7 @@ TEST_F(BudgetFolder, IncludedFilesAreReadOnceInARunAndCountedAcrossItsDocuments)
         std::string out;
         Document& d = *s.FindDocument(id);
         for (ObjectId p = d.FindFlow(d.mainFlow)->firstPara; p != 0; p = d.FindParagraph(p)->next) {
-            out += d.FindParagraph(p)->body.text + "|";
+            out += std::string(d.FindParagraph(p)->body.text()) + "|";
         }
         return out;
     };
@@ -267,7 +267,7 @@ TEST(ReaderBudgets, TablesKeepTheLastColumnsWordsInTheirLastCell) {
     std::string last;
     for (ObjectId p = d.cells[first.firstCell + first.cellCount - 1].firstPara; p != 0;
          p = d.FindParagraph(p)->next) {
-        last += d.FindParagraph(p)->body.text + "|";
+        last += std::string(d.FindParagraph(p)->body.text()) + "|";
     }
     EXPECT_EQ(last, "c1024|c1025|c1026|c1027|");
 }

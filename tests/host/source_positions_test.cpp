@@ -106,20 +106,20 @@ TEST_P(SourcePositions, EveryParagraphAndTheChosenSentencesAreWhereTheFileHasThe
 
     std::vector<const Paragraph*> withText;
     for (const Paragraph& p : doc.paras) {
-        if (!p.body.text.empty()) {
+        if (!p.body.text().empty()) {
             withText.push_back(&p);
         }
     }
     ASSERT_EQ(withText.size(), c.paragraphs.size());
     for (std::size_t i = 0; i < withText.size(); ++i) {
         const Expected& e = c.paragraphs[i];
-        EXPECT_TRUE(withText[i]->body.text.starts_with(e.text)) << withText[i]->body.text;
+        EXPECT_TRUE(withText[i]->body.text().starts_with(e.text)) << withText[i]->body.text();
         EXPECT_EQ(withText[i]->source, (SourcePos{e.line, e.column})) << e.text;
     }
     for (const Expected& e : c.sentences) {
         bool found = false;
         for (const Paragraph* p : withText) {
-            const std::size_t at = p->body.text.find(e.text);
+            const std::size_t at = p->body.text().find(e.text);
             if (at != std::string::npos) {
                 EXPECT_EQ(doc.SourceAt(p->id, static_cast<std::int32_t>(at)),
                           (SourcePos{e.line, e.column}))

@@ -1,6 +1,7 @@
 // Text bodies, FrameRoman conversion and MIF numbers: the small pieces everything else rests on.
 #include "host/formats/frameroman.h"
 #include "host/formats/mif_lexer.h"
+#include "host/formats/plain_text_reader.h"
 #include "host/model/builder.h"
 #include "host_test_util.h"
 
@@ -12,11 +13,11 @@ namespace {
 // A body as "[run][run]<a>" for comparison: runs in brackets, anchors as <value>.
 std::string Shape(const TextBody& b) {
     std::string out;
-    for (const Segment& s : b.segs) {
+    for (const Segment& s : b.segs()) {
         if (s.type == SegType::Run) {
             out += "[" +
-                   b.text.substr(static_cast<std::size_t>(s.offset),
-                                 static_cast<std::size_t>(s.length)) +
+                   std::string(b.text().substr(static_cast<std::size_t>(s.offset),
+                                               static_cast<std::size_t>(s.length))) +
                    "]";
         } else {
             out += "<" + std::to_string(s.value) + "@" + std::to_string(s.offset) + ">";
@@ -34,8 +35,8 @@ TextBody Body() {
     return b;
 }
 
-// A body of one run keeps its segment in place, a longer one on the heap: copies and moves of
-// either keep every segment, and what was moved from is empty and usable.
+// A body of one run stores no segment, a longer one stores them all: copies and moves of either
+// keep every segment, and what was moved from is empty and usable.
 TEST(TextBody, CopiesAndMovesKeepTheSegments) {
     TextBody one;
     one.Append("abc", true);
@@ -51,7 +52,7 @@ TEST(TextBody, CopiesAndMovesKeepTheSegments) {
         EXPECT_EQ(Shape(assigned), c.shape);
         TextBody moved = std::move(copy);
         EXPECT_EQ(Shape(moved), c.shape);
-        EXPECT_TRUE(copy.segs.empty());
+        EXPECT_TRUE(copy.segs().empty());
         copy.Append("x", true);
         copy.AddAnchor(SegType::Marker, 3);
         EXPECT_EQ(Shape(copy), "[x]<3@1>");
@@ -93,7 +94,98 @@ TEST(TextBody, SplitMovesTheTailWithItsAnchors) {
         b.SplitInto(c.offset, tail);
         EXPECT_EQ(Shape(b), c.head) << c.offset;
         EXPECT_EQ(Shape(tail), c.tail) << c.offset;
-        EXPECT_EQ(b.text + tail.text, "abcdefg");
+        EXPECT_EQ(std::string(b.text()) + std::string(tail.text()), "abcdefg");
+    }
+}
+
+// Text kept in a document's blocks is shared: every change to a body copies it first, and the
+// bytes in the block (which the next paragraph's text follows) stay as they were.
+TEST(TextBody, ChangesToSharedTextLeaveTheBlockAlone) {
+    const struct {
+        const char* name;
+        void (*change)(TextBody&);
+        const char* shape;
+    } cases[] = {
+        {"append", [](TextBody& b) { b.Append("XY", false); }, "[abcXY]"},
+        {"append a run", [](TextBody& b) { b.Append("XY", true); }, "[abc][XY]"},
+        {"insert before", [](TextBody& b) { b.Insert(0, "XY"); }, "[XY][abc]"},
+        {"insert within", [](TextBody& b) { b.Insert(1, "XY"); }, "[a][XY][bc]"},
+        {"anchor", [](TextBody& b) { b.AddAnchor(SegType::Marker, 9); }, "[abc]<9@3>"},
+        {"anchor within", [](TextBody& b) { b.InsertAnchor(2, SegType::TableAnchor, 9); },
+         "[ab]<9@2>[c]"},
+        {"split",
+         [](TextBody& b) {
+             TextBody tail;
+             b.SplitInto(1, tail);
+             b.Append(tail.text(), false);
+             b.Append("!", false);
+         },
+         "[abc!]"},
+        {"copy",
+         [](TextBody& b) {
+             TextBody copy = b;
+             copy.Append("XY", false);
+             b = copy;
+         },
+         "[abcXY]"},
+    };
+    for (const auto& c : cases) {
+        TextBlocks blocks;
+        const std::string_view kept = blocks.Keep("abc");
+        const std::string_view next = blocks.Keep("def");
+        ASSERT_EQ(kept.data() + 3, next.data()); // one block
+        TextBody b;
+        b.Share(kept);
+        EXPECT_EQ(Shape(b), "[abc]");
+        c.change(b);
+        EXPECT_EQ(Shape(b), c.shape) << c.name;
+        EXPECT_EQ(std::string(kept.data(), 6), "abcdef") << c.name;
+    }
+}
+
+// Bodies keep views into the blocks: a text is never moved once kept, however many follow it,
+// and one larger than a block gets a block of its own.
+TEST(TextBlocks, KeptTextStaysWhereItIs) {
+    TextBlocks blocks;
+    std::vector<std::pair<std::string, std::string_view>> kept;
+    for (std::size_t i = 0; i < 3000; ++i) {
+        std::string text(1 + i * 7 % 1500, static_cast<char>('a' + i % 26));
+        if (i == 1000) {
+            text.assign(std::size_t{3} << 20, 'L');
+        }
+        kept.emplace_back(text, blocks.Keep(text));
+    }
+    EXPECT_TRUE(blocks.Keep("").empty());
+    for (const auto& [text, view] : kept) {
+        ASSERT_EQ(view, text);
+    }
+}
+
+// A plain-text document keeps its paragraphs' text side by side in one block: editing one through
+// the host leaves its neighbours' text as it was.
+TEST(TextEdits, EditingKeptTextLeavesTheNeighboursAlone) {
+    const struct {
+        std::int32_t offset;
+        const char* bytes;
+        std::vector<std::string> texts;
+    } cases[] = {
+        {0, "X", {"one", "Xtwo", "three"}},
+        {3, " more", {"one", "two more", "three"}},
+        {1, "-\n-", {"one", "t-", "-wo", "three"}},
+    };
+    for (const auto& c : cases) {
+        Session s;
+        Document& d = s.NewDocument();
+        ReadPlainText("one\n\ntwo\n\nthree\n", d);
+        const ObjectId first = d.FindFlow(d.mainFlow)->firstPara;
+        const ObjectId second = d.NextParagraph(first);
+        TextLoc after{};
+        ASSERT_EQ(s.AddText(d.id(), {second, c.offset}, c.bytes, &after), kOk);
+        std::vector<std::string> texts;
+        for (ObjectId p = first; p != 0; p = d.NextParagraph(p)) {
+            texts.emplace_back(d.FindParagraph(p)->body.text());
+        }
+        EXPECT_EQ(texts, c.texts) << c.bytes;
     }
 }
 

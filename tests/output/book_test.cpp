@@ -155,7 +155,7 @@ std::vector<std::vector<std::string>> TableOf(lxhost::Document& doc) {
         std::vector<std::string> cells;
         for (std::uint32_t i = 0; i < row->cellCount; ++i) {
             const lxhost::Cell& cell = doc.cells[row->firstCell + i];
-            cells.push_back(doc.FindParagraph(cell.firstPara)->body.text);
+            cells.push_back(std::string(doc.FindParagraph(cell.firstPara)->body.text()));
         }
         rows.push_back(cells);
         r = row->next;

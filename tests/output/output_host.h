@@ -59,7 +59,7 @@ class OutputHost : public ::testing::Test {
         const lxhost::Flow* main = doc->FindFlow(doc->mainFlow);
         for (ObjectId p = main ? main->firstPara : 0; p != 0; p = doc->NextParagraph(p)) {
             const lxhost::Paragraph* para = doc->FindParagraph(p);
-            out.emplace_back(doc->FormatNameOf(*para), para->body.text);
+            out.emplace_back(doc->FormatNameOf(*para), para->body.text());
         }
         if (!out.empty() && out.back().second.empty())
             out.pop_back();

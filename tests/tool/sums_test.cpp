@@ -118,7 +118,7 @@ class PluginAndTool : public ::testing::Test {
         ASSERT_NE(list, nullptr);
         std::vector<std::string> plugin;
         for (const lxhost::Paragraph& p : list->paras)
-            plugin.push_back(p.body.text);
+            plugin.push_back(std::string(p.body.text()));
         s.Close(list->id(), 1);
 
         lxtool::Measured m;
