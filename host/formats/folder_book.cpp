@@ -192,6 +192,7 @@ ObjectId OpenFolderBook(Session& session, const std::string& folder, std::int32_
     }
     Book& book = session.NewBook();
     book.path = folder;
+    book.components.reserve(files.size()); // held while the book is open: no room to spare
     for (std::string& file : files) {
         book.AddComponent(0, kComponentFile, std::move(file));
     }
