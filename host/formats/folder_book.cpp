@@ -140,6 +140,7 @@ bool ListFolder(const std::string& folder, bool confined, std::vector<std::strin
     // Path order: byte order of the whole path, the same on every platform and file system.
     std::sort(entries.begin(), entries.end(),
               [](const Entry& a, const Entry& b) { return a.path < b.path; });
+    files->reserve(entries.size());
     for (Entry& entry : entries) {
         if (!entry.refusal.empty()) {
             refused->push_back({entry.path, std::move(entry.refusal)});
