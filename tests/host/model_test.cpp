@@ -252,6 +252,28 @@ TEST(ObjectRegistry, APageIsFreedOnceEverySerialOfItIsGivenAndReleased) {
     EXPECT_EQ(r.Register(kKindParagraph, 4, 8), ids[1]);
 }
 
+// A component holds one string: a file's path, a folder's or group's name.
+TEST(BookComponents, AFileHasAPathAFolderOrGroupAName) {
+    Session s;
+    Book& b = *s.FindBook(s.NewBookOfFiles({"/a.mif"}));
+    const ObjectId file = b.firstComponent;
+    const ObjectId folder = b.AddComponent(0, kComponentFolder, "Part");
+    const ObjectId group = b.AddComponent(folder, kComponentGroup, "Appendices");
+    const struct {
+        ObjectId component;
+        std::int32_t prop;
+        const char* expected;
+    } cases[] = {
+        {file, kPropPath, "/a.mif"}, {file, kPropName, ""},  {folder, kPropPath, ""},
+        {folder, kPropName, "Part"}, {group, kPropPath, ""}, {group, kPropName, "Appendices"},
+    };
+    for (const auto& c : cases) {
+        std::string value = "unset";
+        EXPECT_EQ(s.GetString(b.id(), c.component, c.prop, &value), kOk);
+        EXPECT_EQ(value, c.expected) << c.component << " " << c.prop;
+    }
+}
+
 TEST(SessionProps, ApplicationAndDocumentList) {
     Session s;
     s.installDir = "/opt/host";
