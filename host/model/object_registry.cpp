@@ -39,18 +39,23 @@ ObjectId ObjectRegistry::Register(Kind kind, std::uint32_t owner, std::uint32_t 
         throw std::length_error("the host ran out of document or book ids: more than " +
                                 std::to_string(serialsPerKind_) + " were opened");
     } else {
-        if (table.released.empty()) {
+        if (table.releasedFirst == table.released.size()) {
             throw std::length_error("the host ran out of object ids: more than " +
                                     std::to_string(serialsPerKind_) +
                                     " objects of one kind are open at once");
         }
-        Run& run = table.released.front();
+        Run& run = table.released[table.releasedFirst];
         serial = run.first;
         SlotFor(table, serial) = {owner, index};
-        if (run.first == run.last) {
-            table.released.pop_front();
-        } else {
+        if (run.first != run.last) {
             ++run.first;
+        } else if (++table.releasedFirst * 2 > table.released.size()) {
+            // The runs given are dropped once they are half the list: no run moves more than once
+            // on average.
+            table.released.erase(table.released.begin(),
+                                 table.released.begin() +
+                                     static_cast<std::ptrdiff_t>(table.releasedFirst));
+            table.releasedFirst = 0;
         }
     }
     ++table.pages[(serial - 1) / kPageSerials].live;
@@ -65,7 +70,7 @@ void ObjectRegistry::Release(ObjectId id) {
     Table& table = tables_[kind];
     const std::uint32_t serial = SerialOf(id);
     // Grows the list before anything changes: a failing allocation leaves the id registered.
-    if (!table.released.empty() && table.released.back().last + 1 == serial) {
+    if (table.released.size() > table.releasedFirst && table.released.back().last + 1 == serial) {
         table.released.back().last = serial;
     } else {
         table.released.push_back({serial, serial});
@@ -97,7 +102,7 @@ void ObjectRegistry::Reserve(Kind kind, std::uint32_t more) {
 std::size_t ObjectRegistry::Footprint() const {
     std::size_t bytes = 0;
     for (const Table& table : tables_) {
-        bytes += table.pages.capacity() * sizeof(Page) + table.released.size() * sizeof(Run);
+        bytes += table.pages.capacity() * sizeof(Page) + table.released.capacity() * sizeof(Run);
         for (const Page& page : table.pages) {
             bytes += page.slots ? kPageSerials * sizeof(Slot) : 0;
         }

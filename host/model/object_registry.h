@@ -26,7 +26,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <vector>
 
@@ -100,8 +99,9 @@ class ObjectRegistry {
     };
     struct Table {
         std::uint32_t issued = 0;
-        std::vector<Page> pages;  // page p holds serials p * kPageSerials + 1 onwards
-        std::deque<Run> released; // oldest first
+        std::vector<Page> pages;   // page p holds serials p * kPageSerials + 1 onwards
+        std::vector<Run> released; // oldest first from releasedFirst; those before it are given
+        std::size_t releasedFirst = 0;
     };
 
     // The slot of a serial, its page made when it was freed or never made.
