@@ -417,7 +417,6 @@ int RunOnFiles(Session& s) {
         model.activeBook = input;
     else
         model.activeDocument = input;
-    std::vector<std::string> inputs = InputsOf(s, input);
 
     std::vector<ObjectId> before = model.openDocuments();
     std::size_t openErrorsBefore = s.host.record().openErrors.size();
@@ -489,7 +488,13 @@ int RunOnFiles(Session& s) {
     int status = partlyOpened ? kExitFile : kExitOk;
     // Files of the book that did not open: the plug-in said so on the console and went on; the
     // run reports the failure in its exit status (and its errors, for JSON).
+    // The inputs are listed only when they are needed, once the walk is done: a book's walk
+    // would keep a path for each of its files.
     const std::vector<lxhost::Host::OpenError>& openErrors = s.host.record().openErrors;
+    const std::vector<std::string> inputs =
+        openErrors.size() > openErrorsBefore || !s.options.outDir.empty()
+            ? InputsOf(s, input)
+            : std::vector<std::string>();
     for (std::size_t i = openErrorsBefore; i < openErrors.size(); ++i) {
         if (!IsInputPath(openErrors[i].path, inputs))
             continue;

@@ -529,6 +529,10 @@ InputFigures CollectFigures(lxhost::Host& host, ObjectId input, bool occurrences
                       sink,
                       &language,
                       &figures.languageNotes};
+        // A row of figures for each file, kept for the run's tables: room for them all at once
+        // (at most one per component), not twice their room while the list doubles.
+        if (book)
+            figures.files.reserve(book->components.size());
         WalkBookFiles(input, kStatusExamining, BookFileVisit, &walk);
     } else {
         const std::string served = TakeString(DocumentFileName(input), "Untitled");

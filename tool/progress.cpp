@@ -4,6 +4,7 @@
 #include "tool/figures.h"
 #include "tool/run_report.h"
 
+#include <algorithm>
 #include <iostream>
 
 #if !defined(_WIN32)
@@ -12,14 +13,35 @@
 
 namespace lxtool {
 
-void Progress::SetBook(const lxhost::Book& book) {
-    names_.clear();
-    for (const lxhost::Component& c : book.components)
-        if (c.kind == lxhost::kComponentFile && c.excluded == 0)
-            names_.push_back(PathFromBookFolder(book.path, c.path));
+namespace {
+
+bool IsExamined(const lxhost::Component& c) {
+    return c.kind == lxhost::kComponentFile && c.excluded == 0;
 }
 
-void Progress::Show(const std::string& status) {
+} // namespace
+
+void Progress::SetBook(const lxhost::Book& book) {
+    book_ = &book;
+    files_ = static_cast<std::size_t>(
+        std::count_if(book.components.begin(), book.components.end(), IsExamined));
+    cursor_ = named_ = 0;
+}
+
+std::string Progress::NameOf(std::size_t n) {
+    if (n <= named_) { // the walk began again
+        cursor_ = named_ = 0;
+    }
+    const std::vector<lxhost::Component>& components = book_->components;
+    while (cursor_ < components.size()) {
+        const lxhost::Component& c = components[cursor_++];
+        if (IsExamined(c) && ++named_ == n)
+            return PathFromBookFolder(book_->path, c.path);
+    }
+    return {};
+}
+
+void Progress::Show(const std::string& status, const lxhost::Book* book) {
     if (status.empty()) {
         Clear();
         return;
@@ -28,10 +50,12 @@ void Progress::Show(const std::string& status) {
     std::string text = status;
     // "Examining: index.md" as "Examining: guide/index.md".
     const std::size_t colon = text.find(": ");
-    if (colon != std::string::npos && shown_ <= names_.size() && !names_[shown_ - 1].empty())
-        text = text.substr(0, colon + 2) + names_[shown_ - 1];
-    std::string line = "[" + std::to_string(shown_) + "/" + std::to_string(names_.size()) + "] " +
-                       BlankControls(text);
+    if (colon != std::string::npos && shown_ <= files_ && book != nullptr && book == book_) {
+        if (std::string name = NameOf(shown_); !name.empty())
+            text = text.substr(0, colon + 2) + name;
+    }
+    std::string line =
+        "[" + std::to_string(shown_) + "/" + std::to_string(files_) + "] " + BlankControls(text);
     if (terminal_) {
         err_ << "\r\033[K" << line << std::flush;
         drawn_ = true;
@@ -55,8 +79,9 @@ ShowProgress::ShowProgress(lxhost::Session& session, Progress& progress, bool sh
     session.onEvent = [this, show, status](const lxhost::HostEvent& e) {
         if (e.type != lxhost::EventType::StatusText)
             return;
-        // The first status of a book's walk: its files' names, for the line.
-        if (const lxhost::Book* book = session_.FindBook(e.object); book && book != book_) {
+        // The first status of a book's walk: its files, for the line.
+        const lxhost::Book* book = session_.FindBook(e.object);
+        if (book != nullptr && book != book_) {
             progress_.SetBook(*book);
             book_ = book;
         }
@@ -64,7 +89,7 @@ ShowProgress::ShowProgress(lxhost::Session& session, Progress& progress, bool sh
         std::string text;
         lxhost::FrameRomanToUtf8(e.text, text);
         if (show)
-            progress_.Show(text);
+            progress_.Show(text, book);
         if (status)
             status->push_back(std::move(text));
     };

@@ -19,9 +19,12 @@ class Progress {
   public:
     Progress(std::ostream& err, bool terminal) : err_(err), terminal_(terminal) {}
 
-    // The book about to be walked: the names of its examined files, in the walk's order.
+    // The book about to be walked, whose examined files the lines count and name in the walk's
+    // order. The name of each is found when it is shown: a list of them all would be kept for
+    // as long as the walk, a path for every file of the book.
     void SetBook(const lxhost::Book& book);
-    void Show(const std::string& status);
+    // Shows a status of the walk of book (the one set, else the line names no file).
+    void Show(const std::string& status, const lxhost::Book* book);
     // Called when a pass over the book ends; a with-counts word list walks the book twice.
     void Clear() {
         Interrupt();
@@ -37,7 +40,13 @@ class Progress {
   private:
     std::ostream& err_;
     bool terminal_;
-    std::vector<std::string> names_;
+    // The path from the book's folder of its n-th examined file (from 1), or "".
+    std::string NameOf(std::size_t n);
+
+    const lxhost::Book* book_ = nullptr;
+    std::size_t files_ = 0;  // the book's examined files
+    std::size_t cursor_ = 0; // the component after the last file named
+    std::size_t named_ = 0;  // the files up to it
     std::size_t shown_ = 0;
     bool drawn_ = false;
 };

@@ -77,11 +77,14 @@ bool IsWrittenByTool(const std::filesystem::path& path, FormatId format) {
 bool ListFolder(const std::string& folder, bool confined, std::vector<std::string>* files,
                 std::vector<FolderRefusal>* refused, std::string* error) {
     namespace fs = std::filesystem;
+    // An entry is kept for each file of the folder until they are sorted: its reason for not
+    // being read, rarely given, is kept apart.
     struct Entry {
         std::string path;
-        std::string refusal; // not read, for this reason
         const FileFormat* format = nullptr;
+        std::size_t refusal = 0; // not read, for reasons[refusal - 1]
     };
+    std::vector<std::string> reasons;
     files->clear();
     refused->clear();
     std::vector<Entry> entries;
@@ -117,12 +120,14 @@ bool ListFolder(const std::string& folder, bool confined, std::vector<std::strin
             if (!statError && (!named || !isFile)) {
                 continue;
             }
-            Entry entry{path.lexically_normal().string(), {}, format};
+            Entry entry{path.lexically_normal().string(), format};
             if (statError) {
-                entry.refusal = entry.path + ": cannot open: " + statError.message();
+                reasons.push_back(entry.path + ": cannot open: " + statError.message());
+                entry.refusal = reasons.size();
             } else if (confined && !LiesInFolder(entry.path, folder)) {
                 // A file outside the folder is not opened, not even to look at its first bytes.
-                entry.refusal = OutsideFolderMessage("file", entry.path, folder);
+                reasons.push_back(OutsideFolderMessage("file", entry.path, folder));
+                entry.refusal = reasons.size();
             } else if (IsWrittenByTool(path, format->id)) {
                 continue;
             }
@@ -134,15 +139,17 @@ bool ListFolder(const std::string& folder, bool confined, std::vector<std::strin
         }
         if (ec) {
             const std::string path = dir.string();
-            entries.push_back({path, path + ": cannot list the folder: " + ec.message(), nullptr});
+            reasons.push_back(path + ": cannot list the folder: " + ec.message());
+            entries.push_back({path, nullptr, reasons.size()});
         }
     }
     // Path order: byte order of the whole path, the same on every platform and file system.
     std::sort(entries.begin(), entries.end(),
               [](const Entry& a, const Entry& b) { return a.path < b.path; });
+    files->reserve(entries.size());
     for (Entry& entry : entries) {
-        if (!entry.refusal.empty()) {
-            refused->push_back({entry.path, std::move(entry.refusal)});
+        if (entry.refusal != 0) {
+            refused->push_back({entry.path, std::move(reasons[entry.refusal - 1])});
             files->push_back(std::move(entry.path));
         } else if (entry.format->folderEntries == nullptr) {
             files->push_back(std::move(entry.path));
@@ -192,6 +199,7 @@ ObjectId OpenFolderBook(Session& session, const std::string& folder, std::int32_
     }
     Book& book = session.NewBook();
     book.path = folder;
+    book.components.reserve(files.size()); // held while the book is open: no room to spare
     for (std::string& file : files) {
         book.AddComponent(0, kComponentFile, std::move(file));
     }

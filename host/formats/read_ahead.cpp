@@ -419,6 +419,11 @@ class ReadAhead final : public SessionCompanion {
                 break;
             }
         }
+        // Without a worker to start, the book's list of files is not made: it would keep a path
+        // and an index entry for every file of the book while the book is open.
+        if (!ReadAheadWanted()) {
+            return 0;
+        }
         // A walk that begins (or begins again) at this file: the files after it are read ahead.
         const std::vector<ObjectId>& open = session.openBooks();
         for (auto id = open.rbegin(); id != open.rend(); ++id) {
@@ -433,7 +438,7 @@ class ReadAhead final : public SessionCompanion {
             }
             worker_.reset();
             const std::size_t next = found->second + 1;
-            if (next < files.paths.size() && ReadAheadWanted()) {
+            if (next < files.paths.size()) {
                 // No thread to be had (memory or threads running short): the files are read
                 // on the walk's own thread, as without one.
                 try {

@@ -22,11 +22,7 @@ ObjectId Book::AddComponent(ObjectId parent, std::int32_t kind, std::string path
     c.kind = kind;
     c.parent = parent;
     c.excluded = excluded;
-    if (kind == kComponentFile) {
-        c.path = std::move(pathOrName);
-    } else {
-        c.name = std::move(pathOrName);
-    }
+    c.path = std::move(pathOrName);
     ObjectId* first = &firstComponent;
     ObjectId* last = &lastComponent;
     if (parent != 0) {

@@ -515,8 +515,9 @@ struct Component {
     std::int32_t kind = kComponentFile;
     ObjectId parent = 0, firstChild = 0, lastChild = 0, next = 0;
     std::int32_t excluded = 0;
+    // A file's path; a folder's or group's name. One string for either: a book of many files
+    // holds a component for each of them for as long as it is open.
     std::string path;
-    std::string name; // folders and groups
 };
 
 class Book {

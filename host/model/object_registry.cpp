@@ -1,5 +1,6 @@
 #include "host/model/object_registry.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 
@@ -8,41 +9,105 @@ namespace lxhost {
 ObjectRegistry::ObjectRegistry(std::uint32_t serialsPerKind)
     : serialsPerKind_(serialsPerKind < kMaxSerials ? serialsPerKind : kMaxSerials) {}
 
+ObjectRegistry::Slot& ObjectRegistry::SlotFor(Table& table, std::uint32_t serial) {
+    const std::size_t p = (serial - 1) / kPageSerials;
+    if (p >= table.pages.size()) {
+        table.pages.resize(p + 1);
+    }
+    Page& page = table.pages[p];
+    if (!page.slots) {
+        page.slots = std::make_unique<Slot[]>(kPageSerials);
+        for (std::uint32_t i = 0; i < kPageSerials; ++i) {
+            page.slots[i] = {kReleased, 0};
+        }
+    }
+    return page.slots[(serial - 1) % kPageSerials];
+}
+
 ObjectId ObjectRegistry::Register(Kind kind, std::uint32_t owner, std::uint32_t index) {
     Table& table = tables_[kind];
-    if (table.slots.size() < serialsPerKind_) {
-        table.slots.push_back({owner, index});
-        return MakeId(kind, static_cast<std::uint32_t>(table.slots.size()));
+    std::uint32_t serial = 0;
+    if (table.issued < serialsPerKind_) {
+        serial = table.issued + 1;
+        if (!HasSlots(kind)) {
+            table.issued = serial;
+            return MakeId(kind, serial);
+        }
+        SlotFor(table, serial) = {owner, index}; // may throw: nothing changed yet
+        table.issued = serial;
+    } else if (!HasSlots(kind)) {
+        throw std::length_error("the host ran out of document or book ids: more than " +
+                                std::to_string(serialsPerKind_) + " were opened");
+    } else {
+        if (table.releasedFirst == table.released.size()) {
+            throw std::length_error("the host ran out of object ids: more than " +
+                                    std::to_string(serialsPerKind_) +
+                                    " objects of one kind are open at once");
+        }
+        Run& run = table.released[table.releasedFirst];
+        serial = run.first;
+        SlotFor(table, serial) = {owner, index};
+        if (run.first != run.last) {
+            ++run.first;
+        } else if (++table.releasedFirst * 2 > table.released.size()) {
+            // The runs given are dropped once they are half the list: no run moves more than once
+            // on average.
+            table.released.erase(table.released.begin(),
+                                 table.released.begin() +
+                                     static_cast<std::ptrdiff_t>(table.releasedFirst));
+            table.releasedFirst = 0;
+        }
     }
-    const std::uint32_t serial = table.firstReleased;
-    if (serial == 0) {
-        throw std::length_error("the host ran out of object ids: more than " +
-                                std::to_string(serialsPerKind_) +
-                                " objects of one kind are open at once");
-    }
-    Slot& slot = table.slots[serial - 1];
-    table.firstReleased = slot.index;
-    if (table.firstReleased == 0) {
-        table.lastReleased = 0;
-    }
-    slot = {owner, index};
+    ++table.pages[(serial - 1) / kPageSerials].live;
     return MakeId(kind, serial);
 }
 
 void ObjectRegistry::Release(ObjectId id) {
     const Kind kind = KindOf(id);
-    if (kind == kKindDocument || kind == kKindBook || Find(id) == nullptr) {
+    if (!HasSlots(kind) || Find(id) == nullptr) {
         return;
     }
     Table& table = tables_[kind];
     const std::uint32_t serial = SerialOf(id);
-    table.slots[serial - 1] = {kReleased, 0};
-    if (table.lastReleased != 0) {
-        table.slots[table.lastReleased - 1].index = serial;
+    // Grows the list before anything changes: a failing allocation leaves the id registered.
+    if (table.released.size() > table.releasedFirst && table.released.back().last + 1 == serial) {
+        table.released.back().last = serial;
     } else {
-        table.firstReleased = serial;
+        table.released.push_back({serial, serial});
     }
-    table.lastReleased = serial;
+    const std::size_t p = (serial - 1) / kPageSerials;
+    Page& page = table.pages[p];
+    page.slots[(serial - 1) % kPageSerials] = {kReleased, 0};
+    // A page some of whose serials are still to be given stays: they are given next.
+    const std::size_t pageEnd = std::min<std::size_t>((p + 1) * kPageSerials, serialsPerKind_);
+    if (--page.live == 0 && pageEnd <= table.issued) {
+        page.slots.reset();
+    }
+}
+
+void ObjectRegistry::Reserve(Kind kind, std::uint32_t more) {
+    Table& table = tables_[kind];
+    if (!HasSlots(kind)) {
+        return;
+    }
+    const std::uint32_t last = table.issued + std::min(more, serialsPerKind_ - table.issued);
+    for (std::uint32_t serial = table.issued + 1; serial <= last; serial += kPageSerials) {
+        SlotFor(table, serial);
+    }
+    if (last > table.issued) {
+        SlotFor(table, last);
+    }
+}
+
+std::size_t ObjectRegistry::Footprint() const {
+    std::size_t bytes = 0;
+    for (const Table& table : tables_) {
+        bytes += table.pages.capacity() * sizeof(Page) + table.released.capacity() * sizeof(Run);
+        for (const Page& page : table.pages) {
+            bytes += page.slots ? kPageSerials * sizeof(Slot) : 0;
+        }
+    }
+    return bytes;
 }
 
 } // namespace lxhost

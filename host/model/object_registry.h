@@ -13,12 +13,20 @@
 // passed with its own closed document (as the plug-in passes the ids it holds) fails even once its
 // serial is another object's. Only an old id passed with no document argument, in a session past
 // 16.7M objects of its kind, may name the object that has its serial now.
+//
+// The table is kept in pages of kPageSerials serials. A page whose serials were all given and
+// are all released again is freed: a lookup of one of them finds no page and fails, as a lookup
+// of a released slot does. The released serials wait for reuse as runs of consecutive serials,
+// oldest first; a document's objects of a kind get consecutive serials, and a walk that closes
+// its files in the order it opened them releases one long run. So a book's walk keeps, per
+// file, nothing but its share of a page's pointer (a few bytes per thousand objects).
 #pragma once
 
 #include "host/model/vocab.h"
 
-#include <algorithm>
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace lxhost {
@@ -32,11 +40,13 @@ class ObjectRegistry {
 
     // The serials an id can carry; a registry with fewer runs out of them sooner (for tests).
     static constexpr std::uint32_t kMaxSerials = 0xFFFFFFu;
+    // Serials per page of the table.
+    static constexpr std::uint32_t kPageSerials = 1024;
     explicit ObjectRegistry(std::uint32_t serialsPerKind = kMaxSerials);
 
     // A new id of the kind for the object at index of owner: a fresh serial, else the serial
-    // released longest ago (never for documents and books). Throws std::length_error when the
-    // kind has neither.
+    // released longest ago (never for documents and books, which have neither owner nor index).
+    // Throws std::length_error when the kind has neither.
     ObjectId Register(Kind kind, std::uint32_t owner, std::uint32_t index);
     // The object of the id is gone (its owner closed): the id is unknown from now on and its
     // serial may be given again. Unknown and released ids are passed over.
@@ -44,39 +54,58 @@ class ObjectRegistry {
 
     // How many serials of the kind were given so far (released ones too), and how many fresh
     // serials the kind has left.
-    std::uint32_t Issued(Kind kind) const {
-        return static_cast<std::uint32_t>(tables_[kind].slots.size());
-    }
+    std::uint32_t Issued(Kind kind) const { return tables_[kind].issued; }
     std::uint32_t FreshLeft(Kind kind) const { return serialsPerKind_ - Issued(kind); }
-    // Makes room for more fresh serials of the kind, so that registering them cannot fail. The
-    // table grows by half its size at least: a session that adopts document after document (a
-    // book read ahead) does not copy its whole table for each.
-    void Reserve(Kind kind, std::uint32_t more) {
-        std::vector<Slot>& slots = tables_[kind].slots;
-        if (slots.capacity() - slots.size() < more) {
-            slots.reserve(slots.size() + std::max<std::size_t>(more, slots.size() / 2));
-        }
-    }
+    // Makes room for more fresh serials of the kind, so that registering them cannot fail.
+    void Reserve(Kind kind, std::uint32_t more);
+
+    // The bytes the table holds now: its pages, the list of pages and the released runs. It
+    // grows with the objects open, not with the objects ever given an id.
+    std::size_t Footprint() const;
 
     // The slot of an id, or null when no object of its kind has that serial now.
     const Slot* Find(ObjectId id) const {
         const Kind kind = KindOf(id);
         const std::uint32_t serial = SerialOf(id);
-        if (kind >= kKindCount || serial == 0 || serial > tables_[kind].slots.size()) {
+        if (kind >= kKindCount || serial == 0 || serial > tables_[kind].issued) {
             return nullptr;
         }
-        const Slot& slot = tables_[kind].slots[serial - 1];
+        if (!HasSlots(kind)) {
+            return &kOwnerless;
+        }
+        const Page& page = tables_[kind].pages[(serial - 1) / kPageSerials];
+        if (!page.slots) {
+            return nullptr;
+        }
+        const Slot& slot = page.slots[(serial - 1) % kPageSerials];
         return slot.owner == kReleased ? nullptr : &slot;
     }
 
   private:
-    // The owner of a released slot; its index is the serial released after it (0: none yet).
+    // The owner of a released slot (and of a slot not given yet).
     static constexpr std::uint32_t kReleased = 0xFFFFFFFFu;
+    // Documents and books have no owner and their ids are never released: their table is a count
+    // of the serials given, the slot of each of them this one.
+    static constexpr Slot kOwnerless{0, 0};
+    static constexpr bool HasSlots(Kind kind) { return kind != kKindDocument && kind != kKindBook; }
 
-    struct Table {
-        std::vector<Slot> slots; // by serial - 1
-        std::uint32_t firstReleased = 0, lastReleased = 0;
+    struct Page {
+        std::unique_ptr<Slot[]> slots; // null: every serial of the page is released
+        std::uint32_t live = 0;        // slots that name an object
     };
+    // Released serials first to last, waiting to be given again.
+    struct Run {
+        std::uint32_t first, last;
+    };
+    struct Table {
+        std::uint32_t issued = 0;
+        std::vector<Page> pages;   // page p holds serials p * kPageSerials + 1 onwards
+        std::vector<Run> released; // oldest first from releasedFirst; those before it are given
+        std::size_t releasedFirst = 0;
+    };
+
+    // The slot of a serial, its page made when it was freed or never made.
+    Slot& SlotFor(Table& table, std::uint32_t serial);
 
     Table tables_[kKindCount];
     std::uint32_t serialsPerKind_;

@@ -552,9 +552,10 @@ template <auto Field> std::int32_t ComponentInt(const BookObject& o, std::int32_
     *out = PropValue::Int(o.c->*Field);
     return kOk;
 }
-template <auto Field>
+// A file's path, a folder's or group's name; the other of the two is empty.
+template <bool Files>
 std::int32_t ComponentString(const BookObject& o, std::int32_t, PropValue* out) {
-    *out = PropValue::String(o.c->*Field);
+    *out = PropValue::String((o.c->kind == kComponentFile) == Files ? o.c->path : std::string());
     return kOk;
 }
 
@@ -598,8 +599,8 @@ constexpr BookRow kComponentProps[] = {
          o.c->excluded = v.ival;
          return kOk;
      }},
-    {kPropPath, ComponentString<&Component::path>},
-    {kPropName, ComponentString<&Component::name>},
+    {kPropPath, ComponentString<true>},
+    {kPropName, ComponentString<false>},
 };
 
 } // namespace

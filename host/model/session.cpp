@@ -131,6 +131,7 @@ Book& Session::NewBook() {
 
 ObjectId Session::NewBookOfFiles(const std::vector<std::string>& paths) {
     Book& b = NewBook();
+    b.components.reserve(paths.size());
     for (const std::string& p : paths) {
         b.AddComponent(0, kComponentFile, p);
     }

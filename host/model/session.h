@@ -203,6 +203,8 @@ class Session : public ApplicationState, public ToolRecords {
     // Owner serial (document or book) and index of an object, or false when it is unknown or
     // its owner is closed.
     bool Locate(ObjectId id, std::uint32_t* owner, std::uint32_t* index) const;
+    // The bytes the id table holds (host/model/object_registry.h).
+    std::size_t IdTableBytes() const { return ids_.Footprint(); }
 
   private:
     std::int32_t CheckDocArg(ObjectId doc, ObjectId obj, Document** d, Book** b);

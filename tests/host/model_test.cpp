@@ -159,6 +159,121 @@ TEST(ObjectRegistry, ReleasedSerialsComeBackOldestFirstAndOnlyOnce) {
     EXPECT_NE(r.Find(doc), nullptr);
 }
 
+// A book's walk opens and closes its files one by one: the id table keeps what the open files
+// use, not a slot for every id handed out, and the ids of the closed files keep failing.
+TEST(SessionIds, ClosedDocumentsLeaveTheIdTableBounded) {
+    struct Case {
+        const char* what;
+        int documents;
+        int paragraphs; // each
+    };
+    const Case cases[] = {
+        {"many small files", 3000, 5},
+        {"files larger than a page of the table", 60, 2500},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Session s;
+        std::vector<ObjectId> paras;
+        std::vector<std::pair<ObjectId, ObjectId>> stale; // a document and one of its paragraphs
+        std::size_t settled = 0;
+        for (int i = 0; i < c.documents; ++i) {
+            const ObjectId doc = DocOfParagraphs(s, c.paragraphs, &paras);
+            if (i % 7 == 0) {
+                stale.push_back({doc, paras[paras.size() / 2]});
+            }
+            ASSERT_EQ(s.Close(doc, 1), kOk);
+            if (i == c.documents / 10) {
+                settled = s.IdTableBytes();
+            }
+        }
+        // A slot per id ever given would be 8 bytes for each of the paragraphs alone; the list
+        // of pages takes 16 bytes for every 1,024 (twice that while it doubles).
+        const std::size_t given = std::size_t{8} * c.documents * c.paragraphs;
+        EXPECT_LE(s.IdTableBytes(), settled + 1024 + given / 256) << "a slot per id: " << given;
+        for (const auto& [doc, para] : stale) {
+            ObjectId out = 1;
+            EXPECT_EQ(s.GetId(0, para, kPropNextParagraph, &out), kErrBadObject);
+            EXPECT_EQ(s.GetId(doc, para, kPropNextParagraph, &out), kErrBadDocument);
+            EXPECT_EQ(s.GetId(0, doc, kPropMainFlow, &out), kErrBadObject);
+            EXPECT_EQ(out, 0u);
+        }
+        // A new file's ids are fresh and work.
+        const ObjectId doc = DocOfParagraphs(s, 3, &paras);
+        EXPECT_EQ(SerialOf(paras[0]), std::uint32_t(c.documents * c.paragraphs + 1));
+        EXPECT_EQ(IdOf(s, doc, paras[0], kPropNextParagraph), paras[1]);
+    }
+}
+
+TEST(ObjectRegistry, APageIsFreedOnceEverySerialOfItIsGivenAndReleased) {
+    constexpr std::uint32_t kPage = ObjectRegistry::kPageSerials;
+    constexpr std::size_t kPageBytes = kPage * sizeof(ObjectRegistry::Slot);
+    ObjectRegistry r(3 * kPage);
+    std::vector<ObjectId> ids;
+    for (std::uint32_t i = 0; i < kPage + 10; ++i) {
+        ids.push_back(r.Register(kKindParagraph, 1 + i % 2, i));
+    }
+    const std::size_t full = r.Footprint();
+    struct Step {
+        const char* what;
+        std::uint32_t from, to; // the ids[from, to) released
+        std::size_t freed;      // pages freed so far
+    };
+    const Step steps[] = {
+        {"all of the first page but one", 0, kPage - 1, 0},
+        {"its last one", kPage - 1, kPage, 1},
+        {"the page still being given", kPage, kPage + 10, 1},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        for (std::uint32_t i = step.from; i < step.to; ++i) {
+            r.Release(ids[i]);
+        }
+        EXPECT_LE(r.Footprint(), full - step.freed * kPageBytes + 64);
+        EXPECT_GE(r.Footprint() + 64, full - step.freed * kPageBytes);
+        for (std::uint32_t i = 0; i < step.to; ++i) {
+            ASSERT_EQ(r.Find(ids[i]), nullptr) << i;
+        }
+        for (std::uint32_t i = step.to; i < ids.size(); ++i) {
+            ASSERT_NE(r.Find(ids[i]), nullptr) << i;
+            EXPECT_EQ(r.Find(ids[i])->index, i);
+        }
+    }
+    // The fresh serials, then the released ones oldest first, the freed page made anew for them;
+    // the serials of that page not given again yet stay unknown.
+    for (std::uint32_t i = kPage + 10; i < 3 * kPage; ++i) {
+        r.Register(kKindParagraph, 3, i);
+    }
+    EXPECT_EQ(r.FreshLeft(kKindParagraph), 0u);
+    EXPECT_EQ(r.Register(kKindParagraph, 4, 7), ids[0]);
+    ASSERT_NE(r.Find(ids[0]), nullptr);
+    EXPECT_EQ(r.Find(ids[0])->owner, 4u);
+    EXPECT_EQ(r.Find(ids[1]), nullptr);
+    EXPECT_EQ(r.Register(kKindParagraph, 4, 8), ids[1]);
+}
+
+// A component holds one string: a file's path, a folder's or group's name.
+TEST(BookComponents, AFileHasAPathAFolderOrGroupAName) {
+    Session s;
+    Book& b = *s.FindBook(s.NewBookOfFiles({"/a.mif"}));
+    const ObjectId file = b.firstComponent;
+    const ObjectId folder = b.AddComponent(0, kComponentFolder, "Part");
+    const ObjectId group = b.AddComponent(folder, kComponentGroup, "Appendices");
+    const struct {
+        ObjectId component;
+        std::int32_t prop;
+        const char* expected;
+    } cases[] = {
+        {file, kPropPath, "/a.mif"}, {file, kPropName, ""},  {folder, kPropPath, ""},
+        {folder, kPropName, "Part"}, {group, kPropPath, ""}, {group, kPropName, "Appendices"},
+    };
+    for (const auto& c : cases) {
+        std::string value = "unset";
+        EXPECT_EQ(s.GetString(b.id(), c.component, c.prop, &value), kOk);
+        EXPECT_EQ(value, c.expected) << c.component << " " << c.prop;
+    }
+}
+
 TEST(SessionProps, ApplicationAndDocumentList) {
     Session s;
     s.installDir = "/opt/host";
