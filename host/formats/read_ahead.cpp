@@ -11,7 +11,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <mutex>
+#include <string_view>
 #include <thread>
 #include <unordered_map>
 #include <unordered_set>
@@ -147,6 +149,14 @@ struct Garbage {
     std::unique_ptr<StagedFile> file;
 };
 
+// The files of a book that a walk opens, in its order, and where each stands in it. The record a
+// session keeps of an open book and the worker over it share one list: it is a path and an index
+// entry for every file of the book, kept while the book is open.
+struct FileList {
+    std::vector<std::string> paths;
+    std::unordered_map<std::string_view, std::size_t> position; // views of the paths above
+};
+
 // The worker: reads the files in order ahead of the walk, as far as kBytesReadAhead of them
 // may wait. The walk, when the file it asks for is still being read, reads the next file no
 // one has begun meanwhile rather than wait: the reading is shared between the two threads, so
@@ -156,11 +166,11 @@ class Worker {
     // What became of a file asked for.
     enum class Answer { Taken, Passed, NotListed };
 
-    Worker(ObjectId book, std::vector<std::string> paths, const ReaderOptions& options)
-        : book_(book), paths_(std::move(paths)), options_(options) {
-        for (std::size_t i = 0; i < paths_.size(); ++i) {
-            index_.emplace(paths_[i], i);
-        }
+    // Reads the files of the list from first on.
+    Worker(ObjectId book, std::shared_ptr<const FileList> files, std::size_t first,
+           const ReaderOptions& options)
+        : book_(book), files_(std::move(files)), first_(first), options_(options), next_(first),
+          passed_(first) {
         PrepareMarkdownReader();
         PrepareXmlReader();
         thread_ = std::thread([this] { Run(); });
@@ -184,8 +194,8 @@ class Worker {
     // way). A file no one has begun is left to the caller, and the worker goes on past it;
     // files before it that wait are dropped. A null file, taken, is the caller's to read too.
     Answer Take(const std::string& path, std::unique_ptr<StagedFile>* out) {
-        const auto found = index_.find(path);
-        if (found == index_.end()) {
+        const auto found = files_->position.find(path);
+        if (found == files_->position.end() || found->second < first_) {
             return Answer::NotListed;
         }
         const std::size_t at = found->second;
@@ -236,9 +246,10 @@ class Worker {
 
     // Whether path was the file taken last.
     bool TakenLast(const std::string& path) const {
-        const auto found = index_.find(path);
+        const auto found = files_->position.find(path);
         const std::lock_guard<std::mutex> lock(mutex_);
-        return found != index_.end() && found->second + 1 == passed_;
+        return found != files_->position.end() && found->second >= first_ &&
+               found->second + 1 == passed_;
     }
 
   private:
@@ -265,12 +276,12 @@ class Worker {
     // On the walk's thread, while the worker reads the file it waits for: reads the next file no
     // one has begun, if there is one and room for it. False when there was nothing to read.
     bool HelpRead(std::unique_lock<std::mutex>& lock) {
-        if (next_ >= paths_.size() || !Room()) {
+        if (next_ >= files_->paths.size() || !Room()) {
             return false;
         }
         const std::size_t at = next_++;
         lock.unlock();
-        std::unique_ptr<StagedFile> file = ReadStaged(paths_[at], options_, false);
+        std::unique_ptr<StagedFile> file = ReadStaged(files_->paths[at], options_, false);
         lock.lock();
         Queue(at, std::move(file)); // the walk, here, has not gone past it
         return true;
@@ -293,7 +304,7 @@ class Worker {
         for (;;) {
             workerIdle_ = true;
             room_.wait(lock, [&] {
-                return stop_ || next_ >= paths_.size() || Room() ||
+                return stop_ || next_ >= files_->paths.size() || Room() ||
                        closed_.size() >= kFreeInBatchesOf;
             });
             workerIdle_ = false;
@@ -305,13 +316,13 @@ class Worker {
                 lock.lock();
                 continue;
             }
-            if (stop_ || next_ >= paths_.size()) {
+            if (stop_ || next_ >= files_->paths.size()) {
                 finished_ = true;
                 return;
             }
             const std::size_t at = next_++;
             lock.unlock();
-            std::unique_ptr<StagedFile> file = ReadStaged(paths_[at], options_, true);
+            std::unique_ptr<StagedFile> file = ReadStaged(files_->paths[at], options_, true);
             lock.lock();
             // Kept unless the walk went past it without asking.
             if (at >= passed_ || waitingFor_ == at) {
@@ -329,8 +340,8 @@ class Worker {
     }
 
     const ObjectId book_;
-    const std::vector<std::string> paths_;
-    std::unordered_map<std::string, std::size_t> index_;
+    const std::shared_ptr<const FileList> files_;
+    const std::size_t first_; // the first file of the list the worker reads
     const ReaderOptions options_;
 
     mutable std::mutex mutex_;
@@ -339,8 +350,8 @@ class Worker {
     bool workerIdle_ = false;
     bool finished_ = false;
     std::vector<Garbage> closed_; // what the worker read that the walk is done with, to free
-    std::size_t next_ = 0;        // the next file no one has begun
-    std::size_t passed_ = 0;      // files before this one the walk has taken or gone past
+    std::size_t next_;            // the next file no one has begun
+    std::size_t passed_;          // files before this one the walk has taken or gone past
     std::size_t waitingFor_ = kNone;
     Ready ready_;                   // files read, waiting for the walk
     std::uintmax_t readyBytes_ = 0; // their sizes, in all
@@ -431,22 +442,19 @@ class ReadAhead final : public SessionCompanion {
             if (book == nullptr) {
                 continue;
             }
-            BookFiles& files = FilesOf(session, *book);
-            const auto found = files.position.find(full);
-            if (found == files.position.end()) {
+            const std::shared_ptr<const FileList> files = FilesOf(session, *book);
+            const auto found = files->position.find(full);
+            if (found == files->position.end()) {
                 continue;
             }
             worker_.reset();
             const std::size_t next = found->second + 1;
-            if (next < files.paths.size()) {
+            if (next < files->paths.size()) {
                 // No thread to be had (memory or threads running short): the files are read
                 // on the walk's own thread, as without one.
                 try {
-                    worker_ = std::make_unique<Worker>(
-                        book->id(),
-                        std::vector<std::string>(files.paths.begin() + static_cast<long>(next),
-                                                 files.paths.end()),
-                        session.readerOptions);
+                    worker_ =
+                        std::make_unique<Worker>(book->id(), files, next, session.readerOptions);
                 } catch (const std::exception&) {
                     worker_.reset();
                 }
@@ -469,21 +477,24 @@ class ReadAhead final : public SessionCompanion {
   private:
     struct BookFiles {
         std::size_t components = 0;
-        std::vector<std::string> paths;
-        std::unordered_map<std::string, std::size_t> position;
+        std::shared_ptr<const FileList> list;
     };
 
-    BookFiles& FilesOf(const Session& session, Book& book) {
+    // The book's files, listed anew when its components changed (a worker over the old list
+    // keeps that one).
+    std::shared_ptr<const FileList> FilesOf(const Session& session, Book& book) {
         BookFiles& files = books_[book.id()];
-        if (files.components != book.components.size()) {
-            files.components = book.components.size();
-            files.paths = WalkedFiles(session, book);
-            files.position.clear();
-            for (std::size_t i = 0; i < files.paths.size(); ++i) {
-                files.position.emplace(files.paths[i], i);
+        if (!files.list || files.components != book.components.size()) {
+            auto list = std::make_shared<FileList>();
+            list->paths = WalkedFiles(session, book);
+            list->position.reserve(list->paths.size());
+            for (std::size_t i = 0; i < list->paths.size(); ++i) {
+                list->position.emplace(list->paths[i], i);
             }
+            files.components = book.components.size();
+            files.list = std::move(list);
         }
-        return files;
+        return files.list;
     }
 
     std::map<ObjectId, BookFiles> books_;
