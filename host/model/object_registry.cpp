@@ -16,9 +16,16 @@ ObjectRegistry::Slot& ObjectRegistry::SlotFor(Table& table, std::uint32_t serial
     }
     Page& page = table.pages[p];
     if (!page.slots) {
-        page.slots = std::make_unique<Slot[]>(kPageSerials);
-        for (std::uint32_t i = 0; i < kPageSerials; ++i) {
-            page.slots[i] = {kReleased, 0};
+        // A page beyond every serial given so far is left unwritten: Find reads no slot past the
+        // last serial given, and each serial's slot is written as it is given. A page made again
+        // for a released serial holds others that were given and released: they read as released.
+        // (A session that reads one file ahead of a walk makes a page of each kind it uses, so
+        // writing them all cost every file read ahead tens of kilobytes.)
+        page.slots = std::make_unique_for_overwrite<Slot[]>(kPageSerials);
+        if (std::size_t{p} * kPageSerials < table.issued) {
+            for (std::uint32_t i = 0; i < kPageSerials; ++i) {
+                page.slots[i] = {kReleased, 0};
+            }
         }
     }
     return page.slots[(serial - 1) % kPageSerials];
