@@ -96,14 +96,9 @@ void AppendParagraph(ObjectId doc, const char* text, const char* formatName) {
 }
 
 void ApplyParagraphFormat(ObjectId doc, ObjectId paragraph, const char* formatName) {
-    ObjectId format = ApiGetNamedObject(doc, kObjectTypeParagraphFormat, formatName);
-    if (format == 0)
-        return;
-    if (ApiGetInt(doc, paragraph, kPropLocked) != 0)
-        return;
-    PropValList props = ApiGetProps(doc, format);
-    ApiSetProps(doc, paragraph, &props);
-    PropValListFree(&props);
+    FetchedFormat format = FetchParagraphFormat(doc, formatName);
+    ApplyFetchedFormat(doc, paragraph, format);
+    FreeFetchedFormat(&format);
 }
 
 FetchedFormat FetchParagraphFormat(ObjectId doc, const char* formatName) {
