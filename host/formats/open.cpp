@@ -6,6 +6,7 @@
 #include "host/formats/read_ahead.h"
 #include "host/formats/registry.h"
 #include "host/formats/text_encoding.h"
+#include "host/formats/text_scan.h"
 #include "host/model/model.h"
 
 #include <algorithm>
@@ -20,31 +21,24 @@ namespace {
 // The size of the blocks in which a file's bytes are scanned before a reader sees them.
 constexpr std::size_t kScanBlock = std::size_t{1} << 20;
 
-// What one pass over a file's bytes tells before its format is decided.
-struct TextScan {
-    bool hasNul = false; // binary data
-    bool utf8 = true;    // valid UTF-8 throughout
-};
-
 // Scans the bytes a block at a time and gives each block's memory back once looked at: a large
 // file is never resident whole. A block ends before a character's continuation bytes, so that
-// no character is cut in two.
+// no character is cut in two. Binary data ends the scan at the end of its block.
 TextScan ScanText(FileBytes& file) {
-    TextScan scan;
+    TextScanner scanner;
     std::string_view rest = file.view();
-    while (!rest.empty() && !scan.hasNul) {
+    while (!rest.empty() && !scanner.result().hasNul) {
         std::size_t cut = std::min(rest.size(), kScanBlock);
         for (int back = 0; back < 3 && cut < rest.size() && cut > 1 &&
                            (static_cast<unsigned char>(rest[cut]) & 0xC0) == 0x80;
              ++back)
             --cut;
         const std::string_view block = rest.substr(0, cut);
-        scan.hasNul = block.find('\0') != std::string_view::npos;
-        scan.utf8 = scan.utf8 && IsValidUtf8(block);
+        scanner.Scan(block);
         rest.remove_prefix(cut);
         file.Release(block.data(), rest.data());
     }
-    return scan;
+    return scanner.result();
 }
 
 // Notes what the user should know about the text of a file just read, once per file.
@@ -177,6 +171,7 @@ Opened OpenFile(Session& session, const std::string& full, const std::string* pr
     const std::string_view data = file.view();
     OpenRequest request{data, full, asTemplate, provided != nullptr};
     request.file = &file;
+    request.scan = &scan;
     // Whatever a reader throws (a budget exceeded, memory or object ids exhausted) fails the
     // open of this file alone.
     r.id = OpenGuarded(session, full, &r.status, &r.message,

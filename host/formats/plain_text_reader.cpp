@@ -4,7 +4,6 @@
 #include "host/formats/file_bytes.h"
 #include "host/formats/frameroman.h"
 
-#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -17,7 +16,7 @@ constexpr std::ptrdiff_t kReleaseBlock = std::ptrdiff_t{1} << 20;
 
 } // namespace
 
-void ReadPlainText(std::string_view data, Document& doc, FileBytes* file) {
+void ReadPlainText(std::string_view data, Document& doc, FileBytes* file, const TextScan* scan) {
     doc.AddDefaultFormats();
     const Metric margin = 72 * kMetricPoint;
     const ObjectId frame = doc.AddBodyPageWithFrame(
@@ -35,31 +34,12 @@ void ReadPlainText(std::string_view data, Document& doc, FileBytes* file) {
             releasedTo = at;
         }
     };
-    auto isBlank = [](char c) {
-        return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v';
-    };
-    // The paragraphs, and the lines of each after its first (a source mark each), counted before
-    // anything is built: the lists get room for all at once, where growing them by doubling would
-    // move everything read so far and hold both copies at the peak.
-    std::size_t paragraphs = 0, laterLines = 0;
-    bool inParagraph = false;
-    for (std::string_view rest = data; !rest.empty();) {
-        const std::size_t nl = rest.find('\n');
-        const std::string_view line = rest.substr(0, nl);
-        rest.remove_prefix(nl == std::string_view::npos ? rest.size() : nl + 1);
-        passed(rest.data());
-        if (std::all_of(line.begin(), line.end(), isBlank)) {
-            inParagraph = false;
-        } else if (inParagraph) {
-            ++laterLines;
-        } else {
-            ++paragraphs;
-            inParagraph = true;
-        }
-    }
-    releasedTo = data.data();
-    doc.paras.reserve(doc.paras.size() + paragraphs + 1);
-    doc.sourceMarks.reserve(doc.sourceMarks.size() + laterLines);
+    // The lists get room for every paragraph and source mark at once, where growing them by
+    // doubling would move everything read so far and hold both copies at the peak. The counts
+    // come from the first pass over the file; text that had none is counted here.
+    const TextScan shape = scan != nullptr ? *scan : ScanWholeText(data);
+    doc.paras.reserve(doc.paras.size() + shape.paragraphs + 1);
+    doc.sourceMarks.reserve(doc.sourceMarks.size() + shape.laterLines);
     std::string paragraph;
     // Where each line of the paragraph begins: its offset in the paragraph and in the file.
     std::vector<std::pair<std::int32_t, SourcePos>> lineStarts;
@@ -83,13 +63,13 @@ void ReadPlainText(std::string_view data, Document& doc, FileBytes* file) {
         data.remove_prefix(nl == std::string_view::npos ? data.size() : nl + 1);
         passed(data.data());
         std::size_t b = 0, e = raw.size();
-        while (b < e && isBlank(raw[b]))
+        while (b < e && IsBlankByte(raw[b]))
             ++b;
         if (b == e) {
             flush(); // a blank line ends the paragraph
             continue;
         }
-        while (isBlank(raw[e - 1]))
+        while (IsBlankByte(raw[e - 1]))
             --e;
         if (!paragraph.empty()) {
             paragraph.push_back(' ');
@@ -115,7 +95,7 @@ ObjectId OpenPlainText(Session& session, const OpenRequest& request, std::int32_
                        std::string* /*error*/) {
     Document& d = session.NewDocument();
     d.path = request.asTemplate ? std::string() : request.path;
-    ReadPlainText(request.data, d, request.file);
+    ReadPlainText(request.data, d, request.file, request.scan);
     return d.id();
 }
 

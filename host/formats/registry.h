@@ -18,6 +18,7 @@
 namespace lxhost {
 
 class FileBytes;
+struct TextScan;
 
 enum class FormatId { MifDocument, MifBook, Markdown, Html, Xml, PlainText };
 
@@ -32,6 +33,9 @@ struct OpenRequest {
     // Where data is held: a reader that goes through it once may give back what it has passed
     // (FileBytes::Release). Null when the text is not the reader's to give back.
     FileBytes* file = nullptr;
+    // The first pass over data, when the opener made one (null when not): what a reader may make
+    // room from.
+    const TextScan* scan = nullptr;
 };
 
 // A reader's entry: a new document or book of the session and its id; or 0 with a host error code

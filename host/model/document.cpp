@@ -654,18 +654,29 @@ void Document::LinkFlowFrames(ObjectId flow) {
         g->firstPara = g->lastPara = 0;
     }
     f->frames.clear();
+    // A reader appends a flow's paragraphs one after another, so the next in the chain is mostly
+    // the next record: that is tried before the session's lookup. Likewise a frame is looked up
+    // only when it differs from the one before.
+    std::size_t guess = 0;
+    ObjectId lastFrame = 0;
+    Graphic* g = nullptr;
     for (ObjectId p = f->firstPara; p != 0;) {
-        Paragraph& para = *FindParagraph(p);
-        if (para.frame != 0) {
-            Graphic* g = FindGraphic(para.frame);
+        Paragraph* para =
+            guess < paras.size() && paras[guess].id == p ? &paras[guess] : FindParagraph(p);
+        guess = static_cast<std::size_t>(para - paras.data()) + 1;
+        if (para->frame != 0) {
+            if (para->frame != lastFrame) {
+                g = FindGraphic(para->frame);
+                lastFrame = para->frame;
+            }
             if (g->firstPara == 0) {
                 g->firstPara = p;
                 g->flow = flow;
-                f->frames.push_back(para.frame);
+                f->frames.push_back(para->frame);
             }
             g->lastPara = p;
         }
-        p = para.next;
+        p = para->next;
     }
 }
 
