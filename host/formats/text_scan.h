@@ -30,8 +30,7 @@ class TextScanner {
     const TextScan& result() const { return scan_; }
 
   private:
-    // The byte at i (or the character it begins): the index after it.
-    std::size_t ScanOne(std::string_view block, std::size_t i);
+    // The current line has its first text: it begins a paragraph or goes on with one.
     void SeeText();
 
     TextScan scan_;

@@ -61,6 +61,22 @@ TEST(TextScan, FindsBinaryDataBadUtf8AndTheShapeOfTheText) {
         {"NUL beside a letter beyond ASCII", "ab\xC3\xA9\0xyz0123"s, true, true, 1, 0},
         {"NUL at the end", "text\0"s, true, true, 1, 0},
         {"byte order mark counts as text", "\xEF\xBB\xBF\nText", false, true, 1, 1},
+        // The bytes are looked at in chunks of 64.
+        {"a letter across the 64th byte",
+         std::string(63, 'a') + "\xC3\xA9"
+                                "b",
+         false, true, 1, 0},
+        {"four bytes across the 64th", std::string(62, 'a') + "\xF0\x9F\x98\x80", false, true, 1,
+         0},
+        {"a cut sequence across the 64th byte", std::string(63, 'a') + "\xE2\x82x", false, false, 1,
+         0},
+        {"a bad byte past the first chunk", std::string(100, 'a') + "\xFF", false, false, 1, 0},
+        {"line ends on both sides of the 64th byte", std::string(63, 'a') + "\n\nb\nc", false, true,
+         2, 1},
+        {"blanks across chunks before the text", "x\n" + std::string(130, ' ') + "\ty\n", false,
+         true, 1, 1},
+        {"a blank line across chunks", "x\n" + std::string(130, '\t') + "\ny", false, true, 2, 0},
+        {"NUL in a later chunk", std::string(70, 'a') + "\0"s, true, true, 1, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
