@@ -32,6 +32,10 @@ bool HasTransliteration();
 // malformed bytes) becomes a space.
 std::size_t Utf8ToFrameRoman(std::string_view utf8, std::string& out);
 
+// Where a run of printable ASCII (0x20 to 0x7E) that goes on at s[i] ends: the index of the first
+// other byte, or s.size(). Such a run is its own FrameRoman form.
+std::size_t PrintableAsciiEnd(std::string_view s, std::size_t i);
+
 // Utf8ToFrameRoman for one code point; a surrogate or a value past U+10FFFF becomes a space.
 std::size_t CodePointToFrameRoman(char32_t cp, std::string& out);
 

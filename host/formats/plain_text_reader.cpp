@@ -4,6 +4,7 @@
 #include "host/formats/file_bytes.h"
 #include "host/formats/frameroman.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -58,9 +59,18 @@ void ReadPlainText(std::string_view data, Document& doc, FileBytes* file, const 
     };
     while (!data.empty()) {
         ++lineNumber;
-        const std::size_t nl = data.find('\n');
+        // Most lines are printable ASCII to their end ("\r\n" included): found and taken as
+        // they are in one pass, where another line is looked through for its end and converted.
+        std::size_t nl = PrintableAsciiEnd(data, 0);
+        if (nl + 1 < data.size() && data[nl] == '\r' && data[nl + 1] == '\n') {
+            ++nl;
+        }
+        const bool ascii = nl == data.size() || data[nl] == '\n';
+        if (!ascii) {
+            nl = std::min(data.find('\n', nl), data.size());
+        }
         std::string_view raw = data.substr(0, nl);
-        data.remove_prefix(nl == std::string_view::npos ? data.size() : nl + 1);
+        data.remove_prefix(std::min(nl + 1, data.size()));
         passed(data.data());
         std::size_t b = 0, e = raw.size();
         while (b < e && IsBlankByte(raw[b]))
@@ -79,7 +89,11 @@ void ReadPlainText(std::string_view data, Document& doc, FileBytes* file, const 
                                 SourcePos{lineNumber, static_cast<std::uint32_t>(b + 1)});
         // Converted in place: a combining mark that begins the line finds a space before it, with
         // which it makes no character, as it would find nothing.
-        doc.charactersWithoutForm += Utf8ToFrameRoman(raw.substr(b, e - b), paragraph);
+        if (ascii) {
+            paragraph.append(raw.substr(b, e - b));
+        } else {
+            doc.charactersWithoutForm += Utf8ToFrameRoman(raw.substr(b, e - b), paragraph);
+        }
     }
     flush();
     doc.FinishSourceMarks();
