@@ -23,7 +23,7 @@ constexpr char32_t kMalformed = 0xFFFFFFFF; // what DecodeUtf8 returns for a bad
 struct ChunkMasks {
     std::uint64_t high = 0; // bytes from 0x80 up: parts of characters beyond ASCII
     std::uint64_t end = 0;  // '\n'
-    std::uint64_t nul = 0;
+    std::uint64_t nul = 0;  // some bit when there is a NUL
     std::uint64_t text = 0; // neither blank nor a line's end (every byte from 0x80 up)
 };
 
@@ -36,20 +36,23 @@ ChunkMasks MasksOf(const char* p) {
     // '\t' to '\r' (tab, line end, vertical tab, form feed, return): the bytes from 0x80 up
     // are negative to the signed compares, and so not in the range.
     const __m128i beforeTab = _mm_set1_epi8('\t' - 1), afterReturn = _mm_set1_epi8('\r' + 1);
+    __m128i nul = zero;
+    std::uint64_t blank = 0;
     for (int k = 0; k < 4; ++k) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
         const __m128i controls =
             _mm_and_si128(_mm_cmpgt_epi8(v, beforeTab), _mm_cmplt_epi8(v, afterReturn));
-        const __m128i blank = _mm_or_si128(controls, _mm_cmpeq_epi8(v, space));
         auto bits = [k](__m128i x) {
             return static_cast<std::uint64_t>(static_cast<std::uint16_t>(_mm_movemask_epi8(x)))
                    << (16 * k);
         };
         m.high |= bits(v);
         m.end |= bits(_mm_cmpeq_epi8(v, newline));
-        m.nul |= bits(_mm_cmpeq_epi8(v, zero));
-        m.text |= ~bits(blank) & (std::uint64_t{0xFFFF} << (16 * k));
+        blank |= bits(_mm_or_si128(controls, _mm_cmpeq_epi8(v, space)));
+        nul = _mm_or_si128(nul, _mm_cmpeq_epi8(v, zero));
     }
+    m.text = ~blank;
+    m.nul = static_cast<std::uint64_t>(_mm_movemask_epi8(nul)); // which of the 64: not needed
     return m;
 }
 
