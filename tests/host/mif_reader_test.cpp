@@ -446,15 +446,61 @@ TEST(PlainText, BlankLinesSeparateParagraphs) {
     EXPECT_NE(empty.FindFlow(empty.mainFlow)->firstPara, 0u);
 }
 
+// A line of printable ASCII is taken as it is, any other line converted: both end their line
+// the same way, lose the same blanks, and place their text at the same source positions.
+TEST(PlainText, AsciiLinesAndOtherLinesReadAlike) {
+    auto converted = [](std::string_view utf8) {
+        std::string out;
+        Utf8ToFrameRoman(utf8, out);
+        return out;
+    };
+    const struct {
+        const char* name;
+        std::string text;
+        std::vector<std::string> paragraphs;
+        SourcePos secondLine; // where the paragraph's second line begins, when it has one
+    } cases[] = {
+        {"windows line ends",
+         "  first line  \r\n  second\r\n\r\nnext\r\n",
+         {"first line second", "next"},
+         {2, 3}},
+        {"last line without an end", "one\ntwo", {"one two"}, {2, 1}},
+        {"return at the very end", "one\r", {"one"}, {}},
+        {"return inside a line", "ab\rcd\nef", {converted("ab\rcd") + " ef"}, {2, 1}},
+        {"tab past sixteen bytes",
+         "0123456789abcdefg\th\n\tx",
+         {converted("0123456789abcdefg\th") + " x"},
+         {2, 2}},
+        {"a letter beyond ASCII ends the fast line",
+         "caf\xC3\xA9 au lait\n  plain",
+         {"caf\x8E au lait plain"},
+         {2, 3}},
+        {"lines of blanks only", "a\n \t \r\n\v\f\nb", {"a", "b"}, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Session s;
+        Document& d = s.NewDocument();
+        ReadPlainText(c.text, d);
+        const ObjectId flow = IdOf(s, 0, d.id(), kPropMainFlow);
+        const ObjectId first = IdOf(s, d.id(), flow, kPropFirstParagraph);
+        EXPECT_EQ(ParagraphTexts(s, d.id(), first), c.paragraphs);
+        if (c.secondLine.known()) {
+            // The second line is one word: it begins after the paragraph's last space.
+            const std::string& text = c.paragraphs[0];
+            const std::size_t secondAt = text.rfind(' ') + 1;
+            EXPECT_EQ(d.SourceAt(first, static_cast<std::int32_t>(secondAt)), c.secondLine);
+        }
+    }
+}
+
 // The reader makes room for its paragraphs and source marks from a count made before it builds
 // them: a list that grew by doubling would hold twice a large text's model at its peak. Lines of
 // spaces separate paragraphs as empty lines do, and count as such.
 TEST(PlainText, ParagraphsAndSourceMarksGetTheirRoomAtOnce) {
     const char* const texts[] = {
-        "one\n\ntwo\nthree\n",
-        "one\n   \ntwo\n\t\nthree\nfour\n \n",
-        "a\r\nb\r\n\r\nc",
-        "\n\n\n  \nlast line without an end",
+        "one\n\ntwo\nthree\n", "one\n   \ntwo\n\t\nthree\nfour\n \n",
+        "a\r\nb\r\n\r\nc",     "\n\n\n  \nlast line without an end",
         "x\ny\nz\nw\n",
     };
     for (const char* text : texts) {

@@ -133,8 +133,8 @@ TEST(Utf8ToFrameRoman, NoCharacterBecomesATerminatorOrASeparatorOtherThanSpace) 
     EXPECT_GT(checked, 20000u);
 }
 
-// Printable ASCII is copied eight bytes at a time: a character of any other kind ends the run
-// wherever it stands in those eight bytes, and converts as it does on its own.
+// Printable ASCII is copied sixteen or eight bytes at a time: a character of any other kind ends
+// the run wherever it stands in those bytes, and converts as it does on its own.
 TEST(Utf8ToFrameRoman, OtherCharactersEndAnAsciiRunAnywhere) {
     const char* const others[] = {"\x1F", "\t", "\x7F", "\xC3\xA9", "\x80", "\xC3"};
     const std::string letters = "abcdefghijklmnopqrstu";
