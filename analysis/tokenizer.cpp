@@ -1,5 +1,6 @@
 #include "analysis/tokenizer.h"
 
+#include "analysis/tokenizer_masks.h"
 #include "support/mem.h"
 #include "support/str.h"
 
@@ -9,6 +10,14 @@
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
+#endif
+
+// The counting loop has a second form for x86-64 processors with AVX2, chosen when it runs.
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define LX_TOKENIZER_AVX2 1
+#include <immintrin.h>
+#else
+#define LX_TOKENIZER_AVX2 0
 #endif
 
 namespace {
@@ -259,22 +268,19 @@ struct LocalTotals {
     std::int64_t sentences, words, syllables, characters, complexWords;
 };
 
-// The counting loop reads the text as bit masks, 64 bytes to a block (bit j stands for byte j of
-// the block), so that sentence stops, word boundaries, vowel groups and trimmed ends come from bit
-// operations instead of a hard-to-predict branch for every word.
-constexpr std::size_t kBlockBytes = 64;
 constexpr std::uint64_t kAllBits = ~std::uint64_t{0};
 constexpr std::uint64_t kLowBitOfEachByte = 0x0101010101010101u;
 
-struct BlockMasks {
-    std::uint64_t separator; // bytes past the end of the text count as separators
-    std::uint64_t stop;      // terminators and periods
-    std::uint64_t vowel;
-    std::uint64_t trim;
-    std::uint64_t letterE;
-};
+} // namespace
+
+// The counting loop reads the text as bit masks, 64 bytes to a block (bit j stands for byte j of
+// the block), so that sentence stops, word boundaries, vowel groups and trimmed ends come from bit
+// operations instead of a hard-to-predict branch for every word.
+namespace lxtokenizer {
 
 #if defined(__SSE2__)
+
+namespace {
 
 // Class bit `Bit` of each of the 64 class bytes, as a 64-bit mask: shifting every 16-bit lane left
 // brings the wanted bit of both its bytes to their top bits, which movemask collects.
@@ -288,7 +294,9 @@ template <int Bit> inline std::uint64_t ClassMask(const __m128i (&classes)[4]) {
     return mask;
 }
 
-BlockMasks MasksOfBlock(const unsigned char* p) {
+} // namespace
+
+BlockMasks PortableMasksOfBlock(const unsigned char* p) {
     alignas(16) unsigned char bytes[kBlockBytes];
 #pragma GCC unroll 16
     for (unsigned j = 0; j < kBlockBytes; ++j)
@@ -307,6 +315,8 @@ BlockMasks MasksOfBlock(const unsigned char* p) {
 
 #else
 
+namespace {
+
 // Multiplying the low bits of eight bytes by this gathers them into the top byte, byte i's bit at
 // bit 56 + i; the partial products never overlap, so nothing carries.
 constexpr std::uint64_t kGatherLowBits = 0x0102040810204080u;
@@ -324,7 +334,9 @@ inline std::uint64_t GatherClassBit(std::uint64_t x, int bit) {
     return (((x >> bit) & kLowBitOfEachByte) * kGatherLowBits) >> 56;
 }
 
-BlockMasks MasksOfBlock(const unsigned char* p) {
+} // namespace
+
+BlockMasks PortableMasksOfBlock(const unsigned char* p) {
     BlockMasks m{};
     for (unsigned j = 0; j < kBlockBytes; j += 8) {
         const std::uint64_t classes = ClassesOfEight(p + j);
@@ -339,6 +351,96 @@ BlockMasks MasksOfBlock(const unsigned char* p) {
 }
 
 #endif
+
+#if LX_TOKENIZER_AVX2
+
+namespace {
+
+// A byte class as two 16-byte tables indexed by a byte's low four bits: entry `low` of rowsBelow8
+// has bit h set when byte 16h + low is in the class (h < 8), rowsFrom8 bit h - 8 (h >= 8). A byte
+// shuffle looks both up for 32 bytes at once; the byte's sign bit picks the table and its high
+// four bits the row bit. The tables come from kByteClasses, so both forms agree by construction.
+struct NibbleTables {
+    unsigned char rowsBelow8[16];
+    unsigned char rowsFrom8[16];
+};
+
+constexpr NibbleTables MakeNibbleTables(unsigned char classBits) {
+    NibbleTables t{};
+    for (unsigned b = 0; b < 256; ++b) {
+        if (!(kByteClasses[b] & classBits))
+            continue;
+        const unsigned row = b >> 4;
+        unsigned char* rows = row < 8 ? t.rowsBelow8 : t.rowsFrom8;
+        rows[b & 15] = static_cast<unsigned char>(rows[b & 15] | (1u << (row & 7)));
+    }
+    return t;
+}
+
+template <unsigned char ClassBits>
+constexpr NibbleTables kNibbleTables = MakeNibbleTables(ClassBits);
+
+// The bytes of the class among 32 bytes, as 32 bits. `low` holds each byte's low four bits,
+// `rowBit` the bit of its row (1 << (high bits & 7)).
+template <unsigned char ClassBits>
+__attribute__((target("avx2"), always_inline)) inline std::uint64_t
+WideClassBits(__m256i bytes, __m256i low, __m256i rowBit) {
+    const NibbleTables& t = kNibbleTables<ClassBits>;
+    const __m256i below8 = _mm256_broadcastsi128_si256(
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(t.rowsBelow8)));
+    const __m256i from8 =
+        _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(t.rowsFrom8)));
+    const __m256i rows = _mm256_blendv_epi8(_mm256_shuffle_epi8(below8, low),
+                                            _mm256_shuffle_epi8(from8, low), bytes);
+    const __m256i outside =
+        _mm256_cmpeq_epi8(_mm256_and_si256(rows, rowBit), _mm256_setzero_si256());
+    return ~static_cast<std::uint32_t>(_mm256_movemask_epi8(outside));
+}
+
+__attribute__((target("avx2"))) BlockMasks WideMasks(const unsigned char* p) {
+    const __m256i lowBits = _mm256_set1_epi8(0x0F);
+    const __m256i bitOfRow =
+        _mm256_setr_epi8(1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16,
+                         32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128);
+    BlockMasks m{};
+    for (unsigned half = 0; half < kBlockBytes; half += 32) {
+        const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + half));
+        const __m256i low = _mm256_and_si256(bytes, lowBits);
+        const __m256i high = _mm256_and_si256(_mm256_srli_epi16(bytes, 4), lowBits);
+        const __m256i rowBit = _mm256_shuffle_epi8(bitOfRow, high);
+        m.separator |= WideClassBits<kClassSeparator>(bytes, low, rowBit) << half;
+        m.stop |= WideClassBits<kClassSentenceStop>(bytes, low, rowBit) << half;
+        m.vowel |= WideClassBits<kClassVowel>(bytes, low, rowBit) << half;
+        m.trim |= WideClassBits<kClassTrim>(bytes, low, rowBit) << half;
+        m.letterE |= WideClassBits<kClassLetterE>(bytes, low, rowBit) << half;
+    }
+    return m;
+}
+
+} // namespace
+
+MasksOfBlockFn WideMasksOfBlock() {
+    static const bool available = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
+    }();
+    return available ? WideMasks : nullptr;
+}
+
+#else
+
+MasksOfBlockFn WideMasksOfBlock() {
+    return nullptr;
+}
+
+#endif
+
+} // namespace lxtokenizer
+
+namespace {
+
+using lxtokenizer::BlockMasks;
+using lxtokenizer::kBlockBytes;
 
 // The masks of a text's blocks, computed on first use and kept in a small direct-mapped cache,
 // so that the word pass over a sentence reuses what the sentence scan computed.
@@ -357,19 +459,28 @@ void TextMasksInit(TextMasks* t, std::string_view text) {
         b = std::numeric_limits<std::size_t>::max();
 }
 
-const BlockMasks& MasksAt(TextMasks* t, std::size_t block) {
+// The masks of one block: with AVX2 in the wide form of the counting loop.
+template <bool Wide> inline BlockMasks MasksOfBlock(const unsigned char* p) {
+#if LX_TOKENIZER_AVX2
+    if constexpr (Wide)
+        return lxtokenizer::WideMasks(p);
+#endif
+    return lxtokenizer::PortableMasksOfBlock(p);
+}
+
+template <bool Wide> const BlockMasks& MasksAt(TextMasks* t, std::size_t block) {
     const std::size_t slot = block % TextMasks::kSlots;
     if (t->cachedBlock[slot] != block) {
         const std::size_t base = block * kBlockBytes;
         const std::size_t length = t->size - base < kBlockBytes ? t->size - base : kBlockBytes;
         BlockMasks& m = t->masks[slot];
         if (length == kBlockBytes) {
-            m = MasksOfBlock(t->text + base);
+            m = MasksOfBlock<Wide>(t->text + base);
         } else {
             // The last, short block is read from a copy padded with bytes of no class.
             unsigned char padded[kBlockBytes] = {};
             std::memcpy(padded, t->text + base, length);
-            m = MasksOfBlock(padded);
+            m = MasksOfBlock<Wide>(padded);
             m.separator |= kAllBits << length;
         }
         t->cachedBlock[slot] = block;
@@ -379,10 +490,10 @@ const BlockMasks& MasksAt(TextMasks* t, std::size_t block) {
 
 // The index of the first byte at or after `from` whose bit is set in the selected mask (or clear,
 // with Invert), or the text's size when there is none.
-template <std::uint64_t BlockMasks::*Mask, bool Invert>
+template <std::uint64_t BlockMasks::*Mask, bool Invert, bool Wide>
 std::size_t FindFrom(TextMasks* t, std::size_t from) {
     for (std::size_t block = from / kBlockBytes; block * kBlockBytes < t->size; ++block) {
-        std::uint64_t bits = MasksAt(t, block).*Mask;
+        std::uint64_t bits = MasksAt<Wide>(t, block).*Mask;
         if (Invert)
             bits = ~bits;
         if (block == from / kBlockBytes)
@@ -396,15 +507,16 @@ std::size_t FindFrom(TextMasks* t, std::size_t from) {
 }
 
 // NextSentenceView on the masks: the same sentences, as [*begin, *end), and the same cursor.
+template <bool Wide>
 bool NextSentenceMasked(TextMasks* t, std::size_t* pos, std::size_t* begin, std::size_t* end) {
     const std::size_t n = t->size;
     while (*pos < n) {
-        const std::size_t start = FindFrom<&BlockMasks::separator, true>(t, *pos);
+        const std::size_t start = FindFrom<&BlockMasks::separator, true, Wide>(t, *pos);
         bool textSeen = false;
         std::size_t stop = start;
         for (;;) {
             const std::size_t runStart = stop;
-            stop = FindFrom<&BlockMasks::stop, false>(t, stop);
+            stop = FindFrom<&BlockMasks::stop, false, Wide>(t, stop);
             textSeen |= stop > runStart;
             if (stop == n || t->text[stop] != kPeriod)
                 break;
@@ -428,9 +540,13 @@ inline std::uint64_t BitRange(unsigned from, unsigned to) {
     return below & (kAllBits << from);
 }
 
-// The number of set bits, without relying on a population-count instruction that the baseline
-// instruction set does not have.
-inline std::int64_t BitCount(std::uint64_t x) {
+// The number of set bits. The baseline instruction set has no population-count instruction (a
+// call into the compiler's library would stand for it), so the portable loop counts by halves.
+template <bool Wide> inline std::int64_t BitCount(std::uint64_t x) {
+#if LX_TOKENIZER_AVX2
+    if constexpr (Wide)
+        return __builtin_popcountll(x);
+#endif
     x = x - ((x >> 1) & 0x5555555555555555u);
     x = (x & 0x3333333333333333u) + ((x >> 2) & 0x3333333333333333u);
     x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
@@ -500,11 +616,11 @@ inline void EndTrimmedRun(WordPass* w, std::int64_t length, bool afterKept) {
 
 // Counts the gathered block. Bytes outside counted sentences are non-word bytes, so a word never
 // runs from one sentence into the next: the terminator and the byte after it lie between.
-void CountBlock(WordPass* w) {
+template <bool Wide> void CountBlock(WordPass* w) {
     BlockCarries& c = w->c;
     std::uint64_t word = 0, vowel = 0, trimmed = 0, kept = 0, letterE = 0;
     if (w->inSentences) {
-        const BlockMasks& m = MasksAt(w->masks, w->block);
+        const BlockMasks& m = MasksAt<Wide>(w->masks, w->block);
         word = ~m.separator & w->inSentences;
         vowel = m.vowel & w->inSentences;
         trimmed = word & m.trim;
@@ -539,12 +655,12 @@ void CountBlock(WordPass* w) {
                 static_cast<std::uint64_t>(leadingTotal < leadingSum);
     const std::uint64_t leadingTrimmed = trimmed & ~leadingTotal;
 
-    w->words += BitCount(wordStarts);
-    w->groups += BitCount(groupStarts);
-    w->silent += BitCount(silentFinal);
-    w->belowOne += BitCount(noGroup | (oneGroup & silentFinal));
-    w->complex += BitCount((threeGroups & ~silentFinal) | (fourGroups & silentFinal));
-    w->characters += BitCount(word & ~leadingTrimmed);
+    w->words += BitCount<Wide>(wordStarts);
+    w->groups += BitCount<Wide>(groupStarts);
+    w->silent += BitCount<Wide>(silentFinal);
+    w->belowOne += BitCount<Wide>(noGroup | (oneGroup & silentFinal));
+    w->complex += BitCount<Wide>((threeGroups & ~silentFinal) | (fourGroups & silentFinal));
+    w->characters += BitCount<Wide>(word & ~leadingTrimmed);
 
     // Trimmed runs that end words are few: each is measured back to the byte before it.
     for (std::uint64_t ends = nonWord & ((trimmed << 1) | c.trimmed); ends; ends &= ends - 1) {
@@ -572,21 +688,21 @@ void CountBlock(WordPass* w) {
 
 // Counts the gathered block and starts gathering `next`. A block skipped between them holds no
 // counted byte; counting one empty block lets every carry land.
-void MoveToBlock(WordPass* w, std::size_t next) {
-    CountBlock(w);
+template <bool Wide> void MoveToBlock(WordPass* w, std::size_t next) {
+    CountBlock<Wide>(w);
     if (next > w->block + 1) {
         w->block += 1;
         w->inSentences = 0;
-        CountBlock(w);
+        CountBlock<Wide>(w);
     }
     w->block = next;
     w->inSentences = 0;
 }
 
-void AddSentence(WordPass* w, std::size_t begin, std::size_t end) {
+template <bool Wide> void AddSentence(WordPass* w, std::size_t begin, std::size_t end) {
     for (std::size_t block = begin / kBlockBytes; block * kBlockBytes < end; ++block) {
         if (block != w->block)
-            MoveToBlock(w, block);
+            MoveToBlock<Wide>(w, block);
         const std::size_t base = block * kBlockBytes;
         const unsigned from = begin > base ? static_cast<unsigned>(begin - base) : 0;
         const unsigned to =
@@ -596,12 +712,46 @@ void AddSentence(WordPass* w, std::size_t begin, std::size_t end) {
 }
 
 // Counts the last gathered block and lets every carry land past the text.
-void FinishWordPass(WordPass* w, LocalTotals* totals) {
-    MoveToBlock(w, w->block + 2);
+template <bool Wide> void FinishWordPass(WordPass* w, LocalTotals* totals) {
+    MoveToBlock<Wide>(w, w->block + 2);
     totals->words += w->words;
     totals->syllables += w->groups - w->silent + w->belowOne;
     totals->complexWords += w->complex;
     totals->characters += w->characters;
+}
+
+template <bool Wide> void CountTextWith(std::string_view text, LocalTotals* totals) {
+    TextMasks masks;
+    TextMasksInit(&masks, text);
+    WordPass pass{};
+    pass.masks = &masks;
+    std::size_t pos = 0, begin = 0, end = 0;
+    while (NextSentenceMasked<Wide>(&masks, &pos, &begin, &end)) {
+        if (end - begin < kMinSentenceBytes)
+            continue;
+        ++totals->sentences;
+        AddSentence<Wide>(&pass, begin, end);
+    }
+    FinishWordPass<Wide>(&pass, totals);
+}
+
+#if LX_TOKENIZER_AVX2
+// The whole loop compiled for AVX2 and the population-count instruction: flatten inlines every
+// step into this one function, so that all of it is built for them.
+__attribute__((target("avx2,popcnt"), flatten)) void CountTextWide(std::string_view text,
+                                                                   LocalTotals* totals) {
+    CountTextWith<true>(text, totals);
+}
+#endif
+
+void CountTextTotals(std::string_view text, LocalTotals* totals) {
+#if LX_TOKENIZER_AVX2
+    if (lxtokenizer::WideMasksOfBlock()) {
+        CountTextWide(text, totals);
+        return;
+    }
+#endif
+    CountTextWith<false>(text, totals);
 }
 
 } // namespace
@@ -609,19 +759,8 @@ void FinishWordPass(WordPass* w, LocalTotals* totals) {
 void CountText(std::string_view text, ReadabilityCounts* counts) {
     if (!counts)
         return;
-    TextMasks masks;
-    TextMasksInit(&masks, text);
-    WordPass pass{};
-    pass.masks = &masks;
     LocalTotals totals{};
-    std::size_t pos = 0, begin = 0, end = 0;
-    while (NextSentenceMasked(&masks, &pos, &begin, &end)) {
-        if (end - begin < kMinSentenceBytes)
-            continue;
-        ++totals.sentences;
-        AddSentence(&pass, begin, end);
-    }
-    FinishWordPass(&pass, &totals);
+    CountTextTotals(text, &totals);
     AddToTotal(&counts->sentences, totals.sentences);
     AddToTotal(&counts->syllables, totals.syllables);
     AddToTotal(&counts->words, totals.words);
