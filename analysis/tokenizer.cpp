@@ -452,11 +452,15 @@ struct TextMasks {
     BlockMasks masks[kSlots];
 };
 
+// Only the slots that the text's blocks map to are marked empty: most paragraphs are a few blocks
+// long, and marking all of them cost more than counting such a paragraph's words.
 void TextMasksInit(TextMasks* t, std::string_view text) {
     t->text = reinterpret_cast<const unsigned char*>(text.data());
     t->size = text.size();
-    for (std::size_t& b : t->cachedBlock)
-        b = std::numeric_limits<std::size_t>::max();
+    const std::size_t blocks = (text.size() + kBlockBytes - 1) / kBlockBytes;
+    const std::size_t used = blocks < TextMasks::kSlots ? blocks : TextMasks::kSlots;
+    for (std::size_t slot = 0; slot < used; ++slot)
+        t->cachedBlock[slot] = std::numeric_limits<std::size_t>::max();
 }
 
 // The masks of one block: with AVX2 in the wide form of the counting loop.
@@ -616,10 +620,11 @@ inline void EndTrimmedRun(WordPass* w, std::int64_t length, bool afterKept) {
 
 // Counts the gathered block. Bytes outside counted sentences are non-word bytes, so a word never
 // runs from one sentence into the next: the terminator and the byte after it lie between.
-template <bool Wide> void CountBlock(WordPass* w) {
+// Empty: the block holds no counted byte (only carries land in it), which the compiler folds in.
+template <bool Wide, bool Empty = false> void CountBlock(WordPass* w) {
     BlockCarries& c = w->c;
     std::uint64_t word = 0, vowel = 0, trimmed = 0, kept = 0, letterE = 0;
-    if (w->inSentences) {
+    if (!Empty && w->inSentences) {
         const BlockMasks& m = MasksAt<Wide>(w->masks, w->block);
         word = ~m.separator & w->inSentences;
         vowel = m.vowel & w->inSentences;
@@ -693,7 +698,7 @@ template <bool Wide> void MoveToBlock(WordPass* w, std::size_t next) {
     if (next > w->block + 1) {
         w->block += 1;
         w->inSentences = 0;
-        CountBlock<Wide>(w);
+        CountBlock<Wide, true>(w);
     }
     w->block = next;
     w->inSentences = 0;
