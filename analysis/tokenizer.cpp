@@ -12,11 +12,14 @@
 #include <emmintrin.h>
 #endif
 
-// The counting loop has a second form for x86-64 processors with AVX2, chosen when it runs.
+// On x86-64 the counting loop adds with carry, and has a second form for processors with AVX2,
+// chosen when it runs.
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define LX_TOKENIZER_X86_64 1
 #define LX_TOKENIZER_AVX2 1
 #include <immintrin.h>
 #else
+#define LX_TOKENIZER_X86_64 0
 #define LX_TOKENIZER_AVX2 0
 #endif
 
@@ -577,11 +580,23 @@ template <bool Wide> inline std::int64_t BitCount(std::uint64_t x) {
 // Adds `seeds` and the carry from the block before to `run`; returns the bits where carries
 // land: the first bit past the run for a seed inside it, the seed's own bit for one outside.
 // Callers never let a seed and an incoming carry meet on one bit.
-inline std::uint64_t Land(std::uint64_t run, std::uint64_t seeds, std::uint64_t* carry) {
-    const std::uint64_t sum = run + seeds;
+// a + b + *carry, with the carry out in *carry. The carry in is 0 or 1, so the sum passes 2^64 at
+// most once: on x86-64 one add-with-carry.
+inline std::uint64_t AddCarrying(std::uint64_t a, std::uint64_t b, std::uint64_t* carry) {
+#if LX_TOKENIZER_X86_64
+    unsigned long long total;
+    *carry = _addcarry_u64(static_cast<unsigned char>(*carry), a, b, &total);
+    return total;
+#else
+    const std::uint64_t sum = a + b;
     const std::uint64_t total = sum + *carry;
-    *carry = static_cast<std::uint64_t>(sum < run) | static_cast<std::uint64_t>(total < sum);
-    return total & ~run;
+    *carry = static_cast<std::uint64_t>(sum < a) | static_cast<std::uint64_t>(total < sum);
+    return total;
+#endif
+}
+
+inline std::uint64_t Land(std::uint64_t run, std::uint64_t seeds, std::uint64_t* carry) {
+    return AddCarrying(run, seeds, carry) & ~run;
 }
 
 // The seeds moved on by one byte; the top bit moves into the next block through *carry.
@@ -654,10 +669,7 @@ template <bool Wide, bool Empty = false> void CountBlock(WordPass* w) {
     const std::uint64_t silentFinal =
         Land(trimmed, NextByte(silentCandidates, &c.silentSeed), &c.silent) & nonWord;
 
-    const std::uint64_t leadingSum = trimmed + (wordStarts & trimmed);
-    const std::uint64_t leadingTotal = leadingSum + c.leading;
-    c.leading = static_cast<std::uint64_t>(leadingSum < trimmed) |
-                static_cast<std::uint64_t>(leadingTotal < leadingSum);
+    const std::uint64_t leadingTotal = AddCarrying(trimmed, wordStarts & trimmed, &c.leading);
     const std::uint64_t leadingTrimmed = trimmed & ~leadingTotal;
 
     w->words += BitCount<Wide>(wordStarts);
