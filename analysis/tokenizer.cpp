@@ -475,21 +475,24 @@ template <bool Wide> inline BlockMasks MasksOfBlock(const unsigned char* p) {
     return lxtokenizer::PortableMasksOfBlock(p);
 }
 
+// The masks of the block of `size` bytes of text that begins at `base`.
+template <bool Wide>
+inline BlockMasks MasksOfTextBlock(const unsigned char* text, std::size_t size, std::size_t base) {
+    const std::size_t length = size - base < kBlockBytes ? size - base : kBlockBytes;
+    if (length == kBlockBytes)
+        return MasksOfBlock<Wide>(text + base);
+    // The last, short block is read from a copy padded with bytes of no class.
+    unsigned char padded[kBlockBytes] = {};
+    std::memcpy(padded, text + base, length);
+    BlockMasks m = MasksOfBlock<Wide>(padded);
+    m.separator |= kAllBits << length;
+    return m;
+}
+
 template <bool Wide> const BlockMasks& MasksAt(TextMasks* t, std::size_t block) {
     const std::size_t slot = block % TextMasks::kSlots;
     if (t->cachedBlock[slot] != block) {
-        const std::size_t base = block * kBlockBytes;
-        const std::size_t length = t->size - base < kBlockBytes ? t->size - base : kBlockBytes;
-        BlockMasks& m = t->masks[slot];
-        if (length == kBlockBytes) {
-            m = MasksOfBlock<Wide>(t->text + base);
-        } else {
-            // The last, short block is read from a copy padded with bytes of no class.
-            unsigned char padded[kBlockBytes] = {};
-            std::memcpy(padded, t->text + base, length);
-            m = MasksOfBlock<Wide>(padded);
-            m.separator |= kAllBits << length;
-        }
+        t->masks[slot] = MasksOfTextBlock<Wide>(t->text, t->size, block * kBlockBytes);
         t->cachedBlock[slot] = block;
     }
     return t->masks[slot];
@@ -633,20 +636,18 @@ inline void EndTrimmedRun(WordPass* w, std::int64_t length, bool afterKept) {
         w->characters -= length;
 }
 
-// Counts the gathered block. Bytes outside counted sentences are non-word bytes, so a word never
-// runs from one sentence into the next: the terminator and the byte after it lie between.
-// Empty: the block holds no counted byte (only carries land in it), which the compiler folds in.
-template <bool Wide, bool Empty = false> void CountBlock(WordPass* w) {
+constexpr BlockMasks kNoMasks{};
+
+// Counts the gathered block, whose masks are m. Bytes outside counted sentences are non-word
+// bytes, so a word never runs from one sentence into the next: the terminator and the byte after
+// it lie between.
+template <bool Wide> inline void CountMaskedBlock(WordPass* w, const BlockMasks& m) {
     BlockCarries& c = w->c;
-    std::uint64_t word = 0, vowel = 0, trimmed = 0, kept = 0, letterE = 0;
-    if (!Empty && w->inSentences) {
-        const BlockMasks& m = MasksAt<Wide>(w->masks, w->block);
-        word = ~m.separator & w->inSentences;
-        vowel = m.vowel & w->inSentences;
-        trimmed = word & m.trim;
-        kept = word & ~m.trim;
-        letterE = m.letterE & w->inSentences;
-    }
+    const std::uint64_t word = ~m.separator & w->inSentences;
+    const std::uint64_t vowel = m.vowel & w->inSentences;
+    const std::uint64_t trimmed = word & m.trim;
+    const std::uint64_t kept = word & ~m.trim;
+    const std::uint64_t letterE = m.letterE & w->inSentences;
     const std::uint64_t nonWord = ~word;
     const std::uint64_t afterNonVowel = ~((vowel << 1) | c.vowel);
     const std::uint64_t groupStarts = vowel & afterNonVowel;
@@ -703,6 +704,15 @@ template <bool Wide, bool Empty = false> void CountBlock(WordPass* w) {
     c.trimmed = trimmed >> 63;
 }
 
+// Counts the gathered block with its masks from the cache. Empty: the block holds no counted byte
+// (only carries land in it), which the compiler folds in.
+template <bool Wide, bool Empty = false> void CountBlock(WordPass* w) {
+    if (Empty || !w->inSentences)
+        CountMaskedBlock<Wide>(w, kNoMasks);
+    else
+        CountMaskedBlock<Wide>(w, MasksAt<Wide>(w->masks, w->block));
+}
+
 // Counts the gathered block and starts gathering `next`. A block skipped between them holds no
 // counted byte; counting one empty block lets every carry land.
 template <bool Wide> void MoveToBlock(WordPass* w, std::size_t next) {
@@ -737,19 +747,110 @@ template <bool Wide> void FinishWordPass(WordPass* w, LocalTotals* totals) {
     totals->characters += w->characters;
 }
 
-template <bool Wide> void CountTextWith(std::string_view text, LocalTotals* totals) {
+// The general loop: sentences cut one at a time, each added to the word pass, from `pos` on. The
+// word pass may come with blocks before pos counted and counted sentences gathered in its block.
+template <bool Wide>
+void CountSentenceBySentence(std::string_view text, std::size_t pos, WordPass* pass,
+                             LocalTotals* totals) {
     TextMasks masks;
     TextMasksInit(&masks, text);
-    WordPass pass{};
-    pass.masks = &masks;
-    std::size_t pos = 0, begin = 0, end = 0;
+    pass->masks = &masks;
+    std::size_t begin = 0, end = 0;
     while (NextSentenceMasked<Wide>(&masks, &pos, &begin, &end)) {
         if (end - begin < kMinSentenceBytes)
             continue;
         ++totals->sentences;
-        AddSentence<Wide>(&pass, begin, end);
+        AddSentence<Wide>(pass, begin, end);
     }
-    FinishWordPass<Wide>(&pass, totals);
+    FinishWordPass<Wide>(pass, totals);
+}
+
+// The common case in one pass over the blocks: each block's masks are computed once, its sentence
+// ends found among its stop bits, and the block counted as soon as the scan leaves it. A sentence
+// that runs on past a block is known to count once it holds a byte that is no period and two bytes
+// in all. When one is still open to doubt at a block's end (a run of periods, a last byte that
+// begins it), the rest of the text goes to the general loop, which begins with that sentence.
+template <bool Wide> void CountTextWith(std::string_view text, LocalTotals* totals) {
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t n = text.size();
+    WordPass pass{};
+    std::size_t pos = 0;     // where the scan for the next sentence begins
+    bool inSentence = false; // between a sentence's first byte and its end
+    std::size_t start = 0;   // the first byte of the open sentence
+    std::size_t from = 0;    // where the open sentence's scan for its end goes on
+    bool textSeen = false;   // the open sentence has a byte that is no period
+    for (std::size_t block = 0; block * kBlockBytes < n; ++block) {
+        const std::size_t base = block * kBlockBytes;
+        const std::size_t next = base + kBlockBytes;
+        const BlockMasks m = MasksOfTextBlock<Wide>(p, n, base);
+        std::uint64_t in = 0;
+        for (;;) {
+            if (!inSentence) {
+                if (pos >= next)
+                    break;
+                const std::uint64_t words =
+                    ~m.separator & (kAllBits << (pos > base ? pos - base : 0));
+                if (!words) {
+                    pos = next;
+                    break;
+                }
+                start = base + static_cast<std::size_t>(std::countr_zero(words));
+                from = start;
+                textSeen = false;
+                inSentence = true;
+            }
+            std::uint64_t stops = m.stop & (kAllBits << (from - base));
+            std::size_t stop = n;
+            for (; stops; stops &= stops - 1) {
+                const std::size_t at = base + static_cast<std::size_t>(std::countr_zero(stops));
+                textSeen |= at > from;
+                from = at + 1;
+                if (p[at] != kPeriod ||
+                    (at + 1 < n && (kByteClasses[p[at + 1]] & kClassPeriodEnder))) {
+                    stop = at;
+                    break;
+                }
+            }
+            if (stop == n) {
+                // No end in this block: the sentence runs on to the next block or the text's end.
+                const std::size_t blockEnd = next < n ? next : n;
+                textSeen |= from < blockEnd;
+                from = next;
+                if (next < n) {
+                    if (!textSeen || next - start < kMinSentenceBytes) {
+                        pass.block = block;
+                        pass.inSentences = in;
+                        CountSentenceBySentence<Wide>(text, start, &pass, totals);
+                        return;
+                    }
+                    in |= BitRange(start > base ? static_cast<unsigned>(start - base) : 0,
+                                   kBlockBytes);
+                    break;
+                }
+            }
+            inSentence = false;
+            pos = PastSentenceEnd(text, stop);
+            if (textSeen && stop - start >= kMinSentenceBytes) {
+                ++totals->sentences;
+                const unsigned first = start > base ? static_cast<unsigned>(start - base) : 0;
+                const unsigned last = static_cast<unsigned>(stop - base);
+                if (last > first)
+                    in |= BitRange(first, last);
+            }
+            if (stop == n)
+                break;
+        }
+        pass.block = block;
+        pass.inSentences = in;
+        CountMaskedBlock<Wide>(&pass, m);
+    }
+    // One empty block past the text lets every carry land.
+    pass.inSentences = 0;
+    CountBlock<Wide, true>(&pass);
+    totals->words += pass.words;
+    totals->syllables += pass.groups - pass.silent + pass.belowOne;
+    totals->complexWords += pass.complex;
+    totals->characters += pass.characters;
 }
 
 #if LX_TOKENIZER_AVX2
