@@ -380,23 +380,41 @@ constexpr NibbleTables MakeNibbleTables(unsigned char classBits) {
     return t;
 }
 
+constexpr bool HasBytesFrom128(const NibbleTables& t) {
+    for (unsigned char rows : t.rowsFrom8)
+        if (rows)
+            return true;
+    return false;
+}
+
 template <unsigned char ClassBits>
 constexpr NibbleTables kNibbleTables = MakeNibbleTables(ClassBits);
 
-// The bytes of the class among 32 bytes, as 32 bits. `low` holds each byte's low four bits,
-// `rowBit` the bit of its row (1 << (high bits & 7)).
+// Each byte of 32 split for the lookups: its low four bits, and the bit of its row (1 << (high
+// bits & 7)), also with the rows from 8 cleared for classes of bytes below 128 only.
+struct WideBytes {
+    __m256i bytes, low, rowBit, rowBitBelow8;
+};
+
+// The bytes of the class among 32 bytes, as 32 bits. A class with no byte from 128 up needs one
+// table and no choice between two.
 template <unsigned char ClassBits>
 __attribute__((target("avx2"), always_inline)) inline std::uint64_t
-WideClassBits(__m256i bytes, __m256i low, __m256i rowBit) {
+WideClassBits(const WideBytes& b) {
     const NibbleTables& t = kNibbleTables<ClassBits>;
     const __m256i below8 = _mm256_broadcastsi128_si256(
         _mm_loadu_si128(reinterpret_cast<const __m128i*>(t.rowsBelow8)));
-    const __m256i from8 =
-        _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(t.rowsFrom8)));
-    const __m256i rows = _mm256_blendv_epi8(_mm256_shuffle_epi8(below8, low),
-                                            _mm256_shuffle_epi8(from8, low), bytes);
-    const __m256i outside =
-        _mm256_cmpeq_epi8(_mm256_and_si256(rows, rowBit), _mm256_setzero_si256());
+    __m256i hits;
+    if constexpr (HasBytesFrom128(kNibbleTables<ClassBits>)) {
+        const __m256i from8 = _mm256_broadcastsi128_si256(
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(t.rowsFrom8)));
+        const __m256i rows = _mm256_blendv_epi8(_mm256_shuffle_epi8(below8, b.low),
+                                                _mm256_shuffle_epi8(from8, b.low), b.bytes);
+        hits = _mm256_and_si256(rows, b.rowBit);
+    } else {
+        hits = _mm256_and_si256(_mm256_shuffle_epi8(below8, b.low), b.rowBitBelow8);
+    }
+    const __m256i outside = _mm256_cmpeq_epi8(hits, _mm256_setzero_si256());
     return ~static_cast<std::uint32_t>(_mm256_movemask_epi8(outside));
 }
 
@@ -405,17 +423,22 @@ __attribute__((target("avx2"))) BlockMasks WideMasks(const unsigned char* p) {
     const __m256i bitOfRow =
         _mm256_setr_epi8(1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16,
                          32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128);
+    const __m256i bitOfRowBelow8 =
+        _mm256_setr_epi8(1, 2, 4, 8, 16, 32, 64, -128, 0, 0, 0, 0, 0, 0, 0, 0, 1, 2, 4, 8, 16, 32,
+                         64, -128, 0, 0, 0, 0, 0, 0, 0, 0);
     BlockMasks m{};
     for (unsigned half = 0; half < kBlockBytes; half += 32) {
-        const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + half));
-        const __m256i low = _mm256_and_si256(bytes, lowBits);
-        const __m256i high = _mm256_and_si256(_mm256_srli_epi16(bytes, 4), lowBits);
-        const __m256i rowBit = _mm256_shuffle_epi8(bitOfRow, high);
-        m.separator |= WideClassBits<kClassSeparator>(bytes, low, rowBit) << half;
-        m.stop |= WideClassBits<kClassSentenceStop>(bytes, low, rowBit) << half;
-        m.vowel |= WideClassBits<kClassVowel>(bytes, low, rowBit) << half;
-        m.trim |= WideClassBits<kClassTrim>(bytes, low, rowBit) << half;
-        m.letterE |= WideClassBits<kClassLetterE>(bytes, low, rowBit) << half;
+        WideBytes b;
+        b.bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + half));
+        b.low = _mm256_and_si256(b.bytes, lowBits);
+        const __m256i high = _mm256_and_si256(_mm256_srli_epi16(b.bytes, 4), lowBits);
+        b.rowBit = _mm256_shuffle_epi8(bitOfRow, high);
+        b.rowBitBelow8 = _mm256_shuffle_epi8(bitOfRowBelow8, high);
+        m.separator |= WideClassBits<kClassSeparator>(b) << half;
+        m.stop |= WideClassBits<kClassSentenceStop>(b) << half;
+        m.vowel |= WideClassBits<kClassVowel>(b) << half;
+        m.trim |= WideClassBits<kClassTrim>(b) << half;
+        m.letterE |= WideClassBits<kClassLetterE>(b) << half;
     }
     return m;
 }
