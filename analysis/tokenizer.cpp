@@ -895,6 +895,14 @@ void CountTextTotals(std::string_view text, LocalTotals* totals) {
     CountTextWith<false>(text, totals);
 }
 
+void AddTotals(const LocalTotals& totals, ReadabilityCounts* counts) {
+    AddToTotal(&counts->sentences, totals.sentences);
+    AddToTotal(&counts->syllables, totals.syllables);
+    AddToTotal(&counts->words, totals.words);
+    AddToTotal(&counts->characters, totals.characters);
+    AddToTotal(&counts->complexWords, totals.complexWords);
+}
+
 } // namespace
 
 void CountText(std::string_view text, ReadabilityCounts* counts) {
@@ -902,11 +910,15 @@ void CountText(std::string_view text, ReadabilityCounts* counts) {
         return;
     LocalTotals totals{};
     CountTextTotals(text, &totals);
-    AddToTotal(&counts->sentences, totals.sentences);
-    AddToTotal(&counts->syllables, totals.syllables);
-    AddToTotal(&counts->words, totals.words);
-    AddToTotal(&counts->characters, totals.characters);
-    AddToTotal(&counts->complexWords, totals.complexWords);
+    AddTotals(totals, counts);
+}
+
+void lxtokenizer::CountTextPortable(std::string_view text, ReadabilityCounts* counts) {
+    if (!counts)
+        return;
+    LocalTotals totals{};
+    CountTextWith<false>(text, &totals);
+    AddTotals(totals, counts);
 }
 
 namespace {

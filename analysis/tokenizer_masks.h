@@ -4,8 +4,11 @@
 // declared here so that tests can hold the one to the other on every byte at every position.
 #pragma once
 
+#include "analysis/counts.h"
+
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 namespace lxtokenizer {
 
@@ -26,5 +29,9 @@ BlockMasks PortableMasksOfBlock(const unsigned char* block);
 
 // The AVX2 form of PortableMasksOfBlock, or null when this build or this processor has no AVX2.
 MasksOfBlockFn WideMasksOfBlock();
+
+// CountText with the portable masks and bit counts whatever the processor has, so that tests run
+// both forms of the counting loop on one machine.
+void CountTextPortable(std::string_view text, ReadabilityCounts* counts);
 
 } // namespace lxtokenizer
