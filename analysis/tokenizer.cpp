@@ -504,11 +504,24 @@ inline BlockMasks MasksOfTextBlock(const unsigned char* text, std::size_t size, 
     const std::size_t length = size - base < kBlockBytes ? size - base : kBlockBytes;
     if (length == kBlockBytes)
         return MasksOfBlock<Wide>(text + base);
-    // The last, short block is read from a copy padded with bytes of no class.
-    unsigned char padded[kBlockBytes] = {};
-    std::memcpy(padded, text + base, length);
-    BlockMasks m = MasksOfBlock<Wide>(padded);
-    m.separator |= kAllBits << length;
+    BlockMasks m;
+    if (size >= kBlockBytes) {
+        // The last, short block of a text of a block or more: the masks of the text's last 64
+        // bytes, moved down past the bytes before the block.
+        m = MasksOfBlock<Wide>(text + size - kBlockBytes);
+        const unsigned before = static_cast<unsigned>(kBlockBytes - length);
+        m.separator >>= before;
+        m.stop >>= before;
+        m.vowel >>= before;
+        m.trim >>= before;
+        m.letterE >>= before;
+    } else {
+        // A text shorter than a block is read from a copy padded with bytes of no class.
+        unsigned char padded[kBlockBytes] = {};
+        std::memcpy(padded, text + base, length);
+        m = MasksOfBlock<Wide>(padded);
+    }
+    m.separator |= kAllBits << length; // the bytes past the text
     return m;
 }
 
