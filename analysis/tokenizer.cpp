@@ -774,13 +774,17 @@ template <bool Wide> void AddSentence(WordPass* w, std::size_t begin, std::size_
     }
 }
 
+void AddWordTotals(const WordPass& w, LocalTotals* totals) {
+    totals->words += w.words;
+    totals->syllables += w.groups - w.silent + w.belowOne;
+    totals->complexWords += w.complex;
+    totals->characters += w.characters;
+}
+
 // Counts the last gathered block and lets every carry land past the text.
 template <bool Wide> void FinishWordPass(WordPass* w, LocalTotals* totals) {
     MoveToBlock<Wide>(w, w->block + 2);
-    totals->words += w->words;
-    totals->syllables += w->groups - w->silent + w->belowOne;
-    totals->complexWords += w->complex;
-    totals->characters += w->characters;
+    AddWordTotals(*w, totals);
 }
 
 // The general loop: sentences cut one at a time, each added to the word pass, from `pos` on. The
@@ -883,10 +887,7 @@ template <bool Wide> void CountTextWith(std::string_view text, LocalTotals* tota
     // One empty block past the text lets every carry land.
     pass.inSentences = 0;
     CountBlock<Wide, true>(&pass);
-    totals->words += pass.words;
-    totals->syllables += pass.groups - pass.silent + pass.belowOne;
-    totals->complexWords += pass.complex;
-    totals->characters += pass.characters;
+    AddWordTotals(pass, totals);
 }
 
 #if LX_TOKENIZER_AVX2
