@@ -51,12 +51,36 @@ char* FetchObjectText(ObjectId docId, ObjectId object) {
     return text;
 }
 
+namespace {
+
+// The list's string item when it holds exactly one, or null (no string item, or several).
+const TextItem* SoleStringItem(const TextItemList* list) {
+    const TextItem* sole = nullptr;
+    for (std::uint32_t i = 0; list->items && i < list->count; ++i) {
+        if (list->items[i].dataType != kTextItemString)
+            continue;
+        if (sole)
+            return nullptr;
+        sole = &list->items[i];
+    }
+    return sole;
+}
+
+} // namespace
+
+// Most paragraphs come in one string item, which is counted where the host's list holds it;
+// several are joined first, so that a word split between two is counted as one.
 void CountParagraphText(ObjectId docId, ObjectId object, ReadabilityCounts* counts) {
     if (!counts)
         return;
-    char* text = FetchObjectText(docId, object);
-    if (!text)
-        return;
-    CountText(text, counts);
-    MemFree(text);
+    const TextRange range = {{object, 0}, {object, kTextOffsetEnd}};
+    TextItemList items = ApiGetText(docId, &range, kGetTextStringItems);
+    if (const TextItem* sole = SoleStringItem(&items)) {
+        if (sole->u.sdata)
+            CountText(sole->u.sdata, counts);
+    } else if (char* text = JoinTextItems(&items)) {
+        CountText(text, counts);
+        MemFree(text);
+    }
+    TextItemListFree(&items);
 }

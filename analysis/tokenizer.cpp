@@ -1,5 +1,6 @@
 #include "analysis/tokenizer.h"
 
+#include "analysis/tokenizer_masks.h"
 #include "support/mem.h"
 #include "support/str.h"
 
@@ -9,6 +10,17 @@
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
+#endif
+
+// On x86-64 the counting loop adds with carry, and has a second form for processors with AVX2,
+// chosen when it runs.
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define LX_TOKENIZER_X86_64 1
+#define LX_TOKENIZER_AVX2 1
+#include <immintrin.h>
+#else
+#define LX_TOKENIZER_X86_64 0
+#define LX_TOKENIZER_AVX2 0
 #endif
 
 namespace {
@@ -259,22 +271,19 @@ struct LocalTotals {
     std::int64_t sentences, words, syllables, characters, complexWords;
 };
 
-// The counting loop reads the text as bit masks, 64 bytes to a block (bit j stands for byte j of
-// the block), so that sentence stops, word boundaries, vowel groups and trimmed ends come from bit
-// operations instead of a hard-to-predict branch for every word.
-constexpr std::size_t kBlockBytes = 64;
 constexpr std::uint64_t kAllBits = ~std::uint64_t{0};
 constexpr std::uint64_t kLowBitOfEachByte = 0x0101010101010101u;
 
-struct BlockMasks {
-    std::uint64_t separator; // bytes past the end of the text count as separators
-    std::uint64_t stop;      // terminators and periods
-    std::uint64_t vowel;
-    std::uint64_t trim;
-    std::uint64_t letterE;
-};
+} // namespace
+
+// The counting loop reads the text as bit masks, 64 bytes to a block (bit j stands for byte j of
+// the block), so that sentence stops, word boundaries, vowel groups and trimmed ends come from bit
+// operations instead of a hard-to-predict branch for every word.
+namespace lxtokenizer {
 
 #if defined(__SSE2__)
+
+namespace {
 
 // Class bit `Bit` of each of the 64 class bytes, as a 64-bit mask: shifting every 16-bit lane left
 // brings the wanted bit of both its bytes to their top bits, which movemask collects.
@@ -288,7 +297,9 @@ template <int Bit> inline std::uint64_t ClassMask(const __m128i (&classes)[4]) {
     return mask;
 }
 
-BlockMasks MasksOfBlock(const unsigned char* p) {
+} // namespace
+
+BlockMasks PortableMasksOfBlock(const unsigned char* p) {
     alignas(16) unsigned char bytes[kBlockBytes];
 #pragma GCC unroll 16
     for (unsigned j = 0; j < kBlockBytes; ++j)
@@ -307,6 +318,8 @@ BlockMasks MasksOfBlock(const unsigned char* p) {
 
 #else
 
+namespace {
+
 // Multiplying the low bits of eight bytes by this gathers them into the top byte, byte i's bit at
 // bit 56 + i; the partial products never overlap, so nothing carries.
 constexpr std::uint64_t kGatherLowBits = 0x0102040810204080u;
@@ -324,7 +337,9 @@ inline std::uint64_t GatherClassBit(std::uint64_t x, int bit) {
     return (((x >> bit) & kLowBitOfEachByte) * kGatherLowBits) >> 56;
 }
 
-BlockMasks MasksOfBlock(const unsigned char* p) {
+} // namespace
+
+BlockMasks PortableMasksOfBlock(const unsigned char* p) {
     BlockMasks m{};
     for (unsigned j = 0; j < kBlockBytes; j += 8) {
         const std::uint64_t classes = ClassesOfEight(p + j);
@@ -340,6 +355,119 @@ BlockMasks MasksOfBlock(const unsigned char* p) {
 
 #endif
 
+#if LX_TOKENIZER_AVX2
+
+namespace {
+
+// A byte class as two 16-byte tables indexed by a byte's low four bits: entry `low` of rowsBelow8
+// has bit h set when byte 16h + low is in the class (h < 8), rowsFrom8 bit h - 8 (h >= 8). A byte
+// shuffle looks both up for 32 bytes at once; the byte's sign bit picks the table and its high
+// four bits the row bit. The tables come from kByteClasses, so both forms agree by construction.
+struct NibbleTables {
+    unsigned char rowsBelow8[16];
+    unsigned char rowsFrom8[16];
+};
+
+constexpr NibbleTables MakeNibbleTables(unsigned char classBits) {
+    NibbleTables t{};
+    for (unsigned b = 0; b < 256; ++b) {
+        if (!(kByteClasses[b] & classBits))
+            continue;
+        const unsigned row = b >> 4;
+        unsigned char* rows = row < 8 ? t.rowsBelow8 : t.rowsFrom8;
+        rows[b & 15] = static_cast<unsigned char>(rows[b & 15] | (1u << (row & 7)));
+    }
+    return t;
+}
+
+constexpr bool HasBytesFrom128(const NibbleTables& t) {
+    for (unsigned char rows : t.rowsFrom8)
+        if (rows)
+            return true;
+    return false;
+}
+
+template <unsigned char ClassBits>
+constexpr NibbleTables kNibbleTables = MakeNibbleTables(ClassBits);
+
+// Each byte of 32 split for the lookups: its low four bits, and the bit of its row (1 << (high
+// bits & 7)), also with the rows from 8 cleared for classes of bytes below 128 only.
+struct WideBytes {
+    __m256i bytes, low, rowBit, rowBitBelow8;
+};
+
+// The bytes of the class among 32 bytes, as 32 bits. A class with no byte from 128 up needs one
+// table and no choice between two.
+template <unsigned char ClassBits>
+__attribute__((target("avx2"), always_inline)) inline std::uint64_t
+WideClassBits(const WideBytes& b) {
+    const NibbleTables& t = kNibbleTables<ClassBits>;
+    const __m256i below8 = _mm256_broadcastsi128_si256(
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(t.rowsBelow8)));
+    __m256i hits;
+    if constexpr (HasBytesFrom128(kNibbleTables<ClassBits>)) {
+        const __m256i from8 = _mm256_broadcastsi128_si256(
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(t.rowsFrom8)));
+        const __m256i rows = _mm256_blendv_epi8(_mm256_shuffle_epi8(below8, b.low),
+                                                _mm256_shuffle_epi8(from8, b.low), b.bytes);
+        hits = _mm256_and_si256(rows, b.rowBit);
+    } else {
+        hits = _mm256_and_si256(_mm256_shuffle_epi8(below8, b.low), b.rowBitBelow8);
+    }
+    const __m256i outside = _mm256_cmpeq_epi8(hits, _mm256_setzero_si256());
+    return ~static_cast<std::uint32_t>(_mm256_movemask_epi8(outside));
+}
+
+__attribute__((target("avx2"))) BlockMasks WideMasks(const unsigned char* p) {
+    const __m256i lowBits = _mm256_set1_epi8(0x0F);
+    const __m256i bitOfRow =
+        _mm256_setr_epi8(1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16,
+                         32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128);
+    const __m256i bitOfRowBelow8 =
+        _mm256_setr_epi8(1, 2, 4, 8, 16, 32, 64, -128, 0, 0, 0, 0, 0, 0, 0, 0, 1, 2, 4, 8, 16, 32,
+                         64, -128, 0, 0, 0, 0, 0, 0, 0, 0);
+    BlockMasks m{};
+    for (unsigned half = 0; half < kBlockBytes; half += 32) {
+        WideBytes b;
+        b.bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + half));
+        b.low = _mm256_and_si256(b.bytes, lowBits);
+        const __m256i high = _mm256_and_si256(_mm256_srli_epi16(b.bytes, 4), lowBits);
+        b.rowBit = _mm256_shuffle_epi8(bitOfRow, high);
+        b.rowBitBelow8 = _mm256_shuffle_epi8(bitOfRowBelow8, high);
+        m.separator |= WideClassBits<kClassSeparator>(b) << half;
+        m.stop |= WideClassBits<kClassSentenceStop>(b) << half;
+        m.vowel |= WideClassBits<kClassVowel>(b) << half;
+        m.trim |= WideClassBits<kClassTrim>(b) << half;
+        m.letterE |= WideClassBits<kClassLetterE>(b) << half;
+    }
+    return m;
+}
+
+} // namespace
+
+MasksOfBlockFn WideMasksOfBlock() {
+    static const bool available = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
+    }();
+    return available ? WideMasks : nullptr;
+}
+
+#else
+
+MasksOfBlockFn WideMasksOfBlock() {
+    return nullptr;
+}
+
+#endif
+
+} // namespace lxtokenizer
+
+namespace {
+
+using lxtokenizer::BlockMasks;
+using lxtokenizer::kBlockBytes;
+
 // The masks of a text's blocks, computed on first use and kept in a small direct-mapped cache,
 // so that the word pass over a sentence reuses what the sentence scan computed.
 struct TextMasks {
@@ -350,28 +478,57 @@ struct TextMasks {
     BlockMasks masks[kSlots];
 };
 
+// Only the slots that the text's blocks map to are marked empty: most paragraphs are a few blocks
+// long, and marking all of them cost more than counting such a paragraph's words.
 void TextMasksInit(TextMasks* t, std::string_view text) {
     t->text = reinterpret_cast<const unsigned char*>(text.data());
     t->size = text.size();
-    for (std::size_t& b : t->cachedBlock)
-        b = std::numeric_limits<std::size_t>::max();
+    const std::size_t blocks = (text.size() + kBlockBytes - 1) / kBlockBytes;
+    const std::size_t used = blocks < TextMasks::kSlots ? blocks : TextMasks::kSlots;
+    for (std::size_t slot = 0; slot < used; ++slot)
+        t->cachedBlock[slot] = std::numeric_limits<std::size_t>::max();
 }
 
-const BlockMasks& MasksAt(TextMasks* t, std::size_t block) {
+// The masks of one block: with AVX2 in the wide form of the counting loop.
+template <bool Wide> inline BlockMasks MasksOfBlock(const unsigned char* p) {
+#if LX_TOKENIZER_AVX2
+    if constexpr (Wide)
+        return lxtokenizer::WideMasks(p);
+#endif
+    return lxtokenizer::PortableMasksOfBlock(p);
+}
+
+// The masks of the block of `size` bytes of text that begins at `base`.
+template <bool Wide>
+inline BlockMasks MasksOfTextBlock(const unsigned char* text, std::size_t size, std::size_t base) {
+    const std::size_t length = size - base < kBlockBytes ? size - base : kBlockBytes;
+    if (length == kBlockBytes)
+        return MasksOfBlock<Wide>(text + base);
+    BlockMasks m;
+    if (size >= kBlockBytes) {
+        // The last, short block of a text of a block or more: the masks of the text's last 64
+        // bytes, moved down past the bytes before the block.
+        m = MasksOfBlock<Wide>(text + size - kBlockBytes);
+        const unsigned before = static_cast<unsigned>(kBlockBytes - length);
+        m.separator >>= before;
+        m.stop >>= before;
+        m.vowel >>= before;
+        m.trim >>= before;
+        m.letterE >>= before;
+    } else {
+        // A text shorter than a block is read from a copy padded with bytes of no class.
+        unsigned char padded[kBlockBytes] = {};
+        std::memcpy(padded, text + base, length);
+        m = MasksOfBlock<Wide>(padded);
+    }
+    m.separator |= kAllBits << length; // the bytes past the text
+    return m;
+}
+
+template <bool Wide> const BlockMasks& MasksAt(TextMasks* t, std::size_t block) {
     const std::size_t slot = block % TextMasks::kSlots;
     if (t->cachedBlock[slot] != block) {
-        const std::size_t base = block * kBlockBytes;
-        const std::size_t length = t->size - base < kBlockBytes ? t->size - base : kBlockBytes;
-        BlockMasks& m = t->masks[slot];
-        if (length == kBlockBytes) {
-            m = MasksOfBlock(t->text + base);
-        } else {
-            // The last, short block is read from a copy padded with bytes of no class.
-            unsigned char padded[kBlockBytes] = {};
-            std::memcpy(padded, t->text + base, length);
-            m = MasksOfBlock(padded);
-            m.separator |= kAllBits << length;
-        }
+        t->masks[slot] = MasksOfTextBlock<Wide>(t->text, t->size, block * kBlockBytes);
         t->cachedBlock[slot] = block;
     }
     return t->masks[slot];
@@ -379,10 +536,10 @@ const BlockMasks& MasksAt(TextMasks* t, std::size_t block) {
 
 // The index of the first byte at or after `from` whose bit is set in the selected mask (or clear,
 // with Invert), or the text's size when there is none.
-template <std::uint64_t BlockMasks::*Mask, bool Invert>
+template <std::uint64_t BlockMasks::*Mask, bool Invert, bool Wide>
 std::size_t FindFrom(TextMasks* t, std::size_t from) {
     for (std::size_t block = from / kBlockBytes; block * kBlockBytes < t->size; ++block) {
-        std::uint64_t bits = MasksAt(t, block).*Mask;
+        std::uint64_t bits = MasksAt<Wide>(t, block).*Mask;
         if (Invert)
             bits = ~bits;
         if (block == from / kBlockBytes)
@@ -396,15 +553,16 @@ std::size_t FindFrom(TextMasks* t, std::size_t from) {
 }
 
 // NextSentenceView on the masks: the same sentences, as [*begin, *end), and the same cursor.
+template <bool Wide>
 bool NextSentenceMasked(TextMasks* t, std::size_t* pos, std::size_t* begin, std::size_t* end) {
     const std::size_t n = t->size;
     while (*pos < n) {
-        const std::size_t start = FindFrom<&BlockMasks::separator, true>(t, *pos);
+        const std::size_t start = FindFrom<&BlockMasks::separator, true, Wide>(t, *pos);
         bool textSeen = false;
         std::size_t stop = start;
         for (;;) {
             const std::size_t runStart = stop;
-            stop = FindFrom<&BlockMasks::stop, false>(t, stop);
+            stop = FindFrom<&BlockMasks::stop, false, Wide>(t, stop);
             textSeen |= stop > runStart;
             if (stop == n || t->text[stop] != kPeriod)
                 break;
@@ -428,9 +586,13 @@ inline std::uint64_t BitRange(unsigned from, unsigned to) {
     return below & (kAllBits << from);
 }
 
-// The number of set bits, without relying on a population-count instruction that the baseline
-// instruction set does not have.
-inline std::int64_t BitCount(std::uint64_t x) {
+// The number of set bits. The baseline instruction set has no population-count instruction (a
+// call into the compiler's library would stand for it), so the portable loop counts by halves.
+template <bool Wide> inline std::int64_t BitCount(std::uint64_t x) {
+#if LX_TOKENIZER_AVX2
+    if constexpr (Wide)
+        return __builtin_popcountll(x);
+#endif
     x = x - ((x >> 1) & 0x5555555555555555u);
     x = (x & 0x3333333333333333u) + ((x >> 2) & 0x3333333333333333u);
     x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
@@ -457,11 +619,23 @@ inline std::int64_t BitCount(std::uint64_t x) {
 // Adds `seeds` and the carry from the block before to `run`; returns the bits where carries
 // land: the first bit past the run for a seed inside it, the seed's own bit for one outside.
 // Callers never let a seed and an incoming carry meet on one bit.
-inline std::uint64_t Land(std::uint64_t run, std::uint64_t seeds, std::uint64_t* carry) {
-    const std::uint64_t sum = run + seeds;
+// a + b + *carry, with the carry out in *carry. The carry in is 0 or 1, so the sum passes 2^64 at
+// most once: on x86-64 one add-with-carry.
+inline std::uint64_t AddCarrying(std::uint64_t a, std::uint64_t b, std::uint64_t* carry) {
+#if LX_TOKENIZER_X86_64
+    unsigned long long total;
+    *carry = _addcarry_u64(static_cast<unsigned char>(*carry), a, b, &total);
+    return total;
+#else
+    const std::uint64_t sum = a + b;
     const std::uint64_t total = sum + *carry;
-    *carry = static_cast<std::uint64_t>(sum < run) | static_cast<std::uint64_t>(total < sum);
-    return total & ~run;
+    *carry = static_cast<std::uint64_t>(sum < a) | static_cast<std::uint64_t>(total < sum);
+    return total;
+#endif
+}
+
+inline std::uint64_t Land(std::uint64_t run, std::uint64_t seeds, std::uint64_t* carry) {
+    return AddCarrying(run, seeds, carry) & ~run;
 }
 
 // The seeds moved on by one byte; the top bit moves into the next block through *carry.
@@ -498,19 +672,18 @@ inline void EndTrimmedRun(WordPass* w, std::int64_t length, bool afterKept) {
         w->characters -= length;
 }
 
-// Counts the gathered block. Bytes outside counted sentences are non-word bytes, so a word never
-// runs from one sentence into the next: the terminator and the byte after it lie between.
-void CountBlock(WordPass* w) {
+constexpr BlockMasks kNoMasks{};
+
+// Counts the gathered block, whose masks are m. Bytes outside counted sentences are non-word
+// bytes, so a word never runs from one sentence into the next: the terminator and the byte after
+// it lie between.
+template <bool Wide> inline void CountMaskedBlock(WordPass* w, const BlockMasks& m) {
     BlockCarries& c = w->c;
-    std::uint64_t word = 0, vowel = 0, trimmed = 0, kept = 0, letterE = 0;
-    if (w->inSentences) {
-        const BlockMasks& m = MasksAt(w->masks, w->block);
-        word = ~m.separator & w->inSentences;
-        vowel = m.vowel & w->inSentences;
-        trimmed = word & m.trim;
-        kept = word & ~m.trim;
-        letterE = m.letterE & w->inSentences;
-    }
+    const std::uint64_t word = ~m.separator & w->inSentences;
+    const std::uint64_t vowel = m.vowel & w->inSentences;
+    const std::uint64_t trimmed = word & m.trim;
+    const std::uint64_t kept = word & ~m.trim;
+    const std::uint64_t letterE = m.letterE & w->inSentences;
     const std::uint64_t nonWord = ~word;
     const std::uint64_t afterNonVowel = ~((vowel << 1) | c.vowel);
     const std::uint64_t groupStarts = vowel & afterNonVowel;
@@ -533,18 +706,15 @@ void CountBlock(WordPass* w) {
     const std::uint64_t silentFinal =
         Land(trimmed, NextByte(silentCandidates, &c.silentSeed), &c.silent) & nonWord;
 
-    const std::uint64_t leadingSum = trimmed + (wordStarts & trimmed);
-    const std::uint64_t leadingTotal = leadingSum + c.leading;
-    c.leading = static_cast<std::uint64_t>(leadingSum < trimmed) |
-                static_cast<std::uint64_t>(leadingTotal < leadingSum);
+    const std::uint64_t leadingTotal = AddCarrying(trimmed, wordStarts & trimmed, &c.leading);
     const std::uint64_t leadingTrimmed = trimmed & ~leadingTotal;
 
-    w->words += BitCount(wordStarts);
-    w->groups += BitCount(groupStarts);
-    w->silent += BitCount(silentFinal);
-    w->belowOne += BitCount(noGroup | (oneGroup & silentFinal));
-    w->complex += BitCount((threeGroups & ~silentFinal) | (fourGroups & silentFinal));
-    w->characters += BitCount(word & ~leadingTrimmed);
+    w->words += BitCount<Wide>(wordStarts);
+    w->groups += BitCount<Wide>(groupStarts);
+    w->silent += BitCount<Wide>(silentFinal);
+    w->belowOne += BitCount<Wide>(noGroup | (oneGroup & silentFinal));
+    w->complex += BitCount<Wide>((threeGroups & ~silentFinal) | (fourGroups & silentFinal));
+    w->characters += BitCount<Wide>(word & ~leadingTrimmed);
 
     // Trimmed runs that end words are few: each is measured back to the byte before it.
     for (std::uint64_t ends = nonWord & ((trimmed << 1) | c.trimmed); ends; ends &= ends - 1) {
@@ -570,23 +740,32 @@ void CountBlock(WordPass* w) {
     c.trimmed = trimmed >> 63;
 }
 
+// Counts the gathered block with its masks from the cache. Empty: the block holds no counted byte
+// (only carries land in it), which the compiler folds in.
+template <bool Wide, bool Empty = false> void CountBlock(WordPass* w) {
+    if (Empty || !w->inSentences)
+        CountMaskedBlock<Wide>(w, kNoMasks);
+    else
+        CountMaskedBlock<Wide>(w, MasksAt<Wide>(w->masks, w->block));
+}
+
 // Counts the gathered block and starts gathering `next`. A block skipped between them holds no
 // counted byte; counting one empty block lets every carry land.
-void MoveToBlock(WordPass* w, std::size_t next) {
-    CountBlock(w);
+template <bool Wide> void MoveToBlock(WordPass* w, std::size_t next) {
+    CountBlock<Wide>(w);
     if (next > w->block + 1) {
         w->block += 1;
         w->inSentences = 0;
-        CountBlock(w);
+        CountBlock<Wide, true>(w);
     }
     w->block = next;
     w->inSentences = 0;
 }
 
-void AddSentence(WordPass* w, std::size_t begin, std::size_t end) {
+template <bool Wide> void AddSentence(WordPass* w, std::size_t begin, std::size_t end) {
     for (std::size_t block = begin / kBlockBytes; block * kBlockBytes < end; ++block) {
         if (block != w->block)
-            MoveToBlock(w, block);
+            MoveToBlock<Wide>(w, block);
         const std::size_t base = block * kBlockBytes;
         const unsigned from = begin > base ? static_cast<unsigned>(begin - base) : 0;
         const unsigned to =
@@ -595,13 +774,147 @@ void AddSentence(WordPass* w, std::size_t begin, std::size_t end) {
     }
 }
 
+void AddWordTotals(const WordPass& w, LocalTotals* totals) {
+    totals->words += w.words;
+    totals->syllables += w.groups - w.silent + w.belowOne;
+    totals->complexWords += w.complex;
+    totals->characters += w.characters;
+}
+
 // Counts the last gathered block and lets every carry land past the text.
-void FinishWordPass(WordPass* w, LocalTotals* totals) {
-    MoveToBlock(w, w->block + 2);
-    totals->words += w->words;
-    totals->syllables += w->groups - w->silent + w->belowOne;
-    totals->complexWords += w->complex;
-    totals->characters += w->characters;
+template <bool Wide> void FinishWordPass(WordPass* w, LocalTotals* totals) {
+    MoveToBlock<Wide>(w, w->block + 2);
+    AddWordTotals(*w, totals);
+}
+
+// The general loop: sentences cut one at a time, each added to the word pass, from `pos` on. The
+// word pass may come with blocks before pos counted and counted sentences gathered in its block.
+template <bool Wide>
+void CountSentenceBySentence(std::string_view text, std::size_t pos, WordPass* pass,
+                             LocalTotals* totals) {
+    TextMasks masks;
+    TextMasksInit(&masks, text);
+    pass->masks = &masks;
+    std::size_t begin = 0, end = 0;
+    while (NextSentenceMasked<Wide>(&masks, &pos, &begin, &end)) {
+        if (end - begin < kMinSentenceBytes)
+            continue;
+        ++totals->sentences;
+        AddSentence<Wide>(pass, begin, end);
+    }
+    FinishWordPass<Wide>(pass, totals);
+}
+
+// The common case in one pass over the blocks: each block's masks are computed once, its sentence
+// ends found among its stop bits, and the block counted as soon as the scan leaves it. A sentence
+// that runs on past a block is known to count once it holds a byte that is no period and two bytes
+// in all. When one is still open to doubt at a block's end (a run of periods, a last byte that
+// begins it), the rest of the text goes to the general loop, which begins with that sentence.
+template <bool Wide> void CountTextWith(std::string_view text, LocalTotals* totals) {
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t n = text.size();
+    WordPass pass{};
+    std::size_t pos = 0;     // where the scan for the next sentence begins
+    bool inSentence = false; // between a sentence's first byte and its end
+    std::size_t start = 0;   // the first byte of the open sentence
+    std::size_t from = 0;    // where the open sentence's scan for its end goes on
+    bool textSeen = false;   // the open sentence has a byte that is no period
+    for (std::size_t block = 0; block * kBlockBytes < n; ++block) {
+        const std::size_t base = block * kBlockBytes;
+        const std::size_t next = base + kBlockBytes;
+        const BlockMasks m = MasksOfTextBlock<Wide>(p, n, base);
+        std::uint64_t in = 0;
+        for (;;) {
+            if (!inSentence) {
+                if (pos >= next)
+                    break;
+                const std::uint64_t words =
+                    ~m.separator & (kAllBits << (pos > base ? pos - base : 0));
+                if (!words) {
+                    pos = next;
+                    break;
+                }
+                start = base + static_cast<std::size_t>(std::countr_zero(words));
+                from = start;
+                textSeen = false;
+                inSentence = true;
+            }
+            std::uint64_t stops = m.stop & (kAllBits << (from - base));
+            std::size_t stop = n;
+            for (; stops; stops &= stops - 1) {
+                const std::size_t at = base + static_cast<std::size_t>(std::countr_zero(stops));
+                textSeen |= at > from;
+                from = at + 1;
+                if (p[at] != kPeriod ||
+                    (at + 1 < n && (kByteClasses[p[at + 1]] & kClassPeriodEnder))) {
+                    stop = at;
+                    break;
+                }
+            }
+            if (stop == n) {
+                // No end in this block: the sentence runs on to the next block or the text's end.
+                const std::size_t blockEnd = next < n ? next : n;
+                textSeen |= from < blockEnd;
+                from = next;
+                if (next < n) {
+                    if (!textSeen || next - start < kMinSentenceBytes) {
+                        pass.block = block;
+                        pass.inSentences = in;
+                        CountSentenceBySentence<Wide>(text, start, &pass, totals);
+                        return;
+                    }
+                    in |= BitRange(start > base ? static_cast<unsigned>(start - base) : 0,
+                                   kBlockBytes);
+                    break;
+                }
+            }
+            inSentence = false;
+            pos = PastSentenceEnd(text, stop);
+            if (textSeen && stop - start >= kMinSentenceBytes) {
+                ++totals->sentences;
+                const unsigned first = start > base ? static_cast<unsigned>(start - base) : 0;
+                const unsigned last = static_cast<unsigned>(stop - base);
+                if (last > first)
+                    in |= BitRange(first, last);
+            }
+            if (stop == n)
+                break;
+        }
+        pass.block = block;
+        pass.inSentences = in;
+        CountMaskedBlock<Wide>(&pass, m);
+    }
+    // One empty block past the text lets every carry land.
+    pass.inSentences = 0;
+    CountBlock<Wide, true>(&pass);
+    AddWordTotals(pass, totals);
+}
+
+#if LX_TOKENIZER_AVX2
+// The whole loop compiled for AVX2 and the population-count instruction: flatten inlines every
+// step into this one function, so that all of it is built for them.
+__attribute__((target("avx2,popcnt"), flatten)) void CountTextWide(std::string_view text,
+                                                                   LocalTotals* totals) {
+    CountTextWith<true>(text, totals);
+}
+#endif
+
+void CountTextTotals(std::string_view text, LocalTotals* totals) {
+#if LX_TOKENIZER_AVX2
+    if (lxtokenizer::WideMasksOfBlock()) {
+        CountTextWide(text, totals);
+        return;
+    }
+#endif
+    CountTextWith<false>(text, totals);
+}
+
+void AddTotals(const LocalTotals& totals, ReadabilityCounts* counts) {
+    AddToTotal(&counts->sentences, totals.sentences);
+    AddToTotal(&counts->syllables, totals.syllables);
+    AddToTotal(&counts->words, totals.words);
+    AddToTotal(&counts->characters, totals.characters);
+    AddToTotal(&counts->complexWords, totals.complexWords);
 }
 
 } // namespace
@@ -609,24 +922,17 @@ void FinishWordPass(WordPass* w, LocalTotals* totals) {
 void CountText(std::string_view text, ReadabilityCounts* counts) {
     if (!counts)
         return;
-    TextMasks masks;
-    TextMasksInit(&masks, text);
-    WordPass pass{};
-    pass.masks = &masks;
     LocalTotals totals{};
-    std::size_t pos = 0, begin = 0, end = 0;
-    while (NextSentenceMasked(&masks, &pos, &begin, &end)) {
-        if (end - begin < kMinSentenceBytes)
-            continue;
-        ++totals.sentences;
-        AddSentence(&pass, begin, end);
-    }
-    FinishWordPass(&pass, &totals);
-    AddToTotal(&counts->sentences, totals.sentences);
-    AddToTotal(&counts->syllables, totals.syllables);
-    AddToTotal(&counts->words, totals.words);
-    AddToTotal(&counts->characters, totals.characters);
-    AddToTotal(&counts->complexWords, totals.complexWords);
+    CountTextTotals(text, &totals);
+    AddTotals(totals, counts);
+}
+
+void lxtokenizer::CountTextPortable(std::string_view text, ReadabilityCounts* counts) {
+    if (!counts)
+        return;
+    LocalTotals totals{};
+    CountTextWith<false>(text, &totals);
+    AddTotals(totals, counts);
 }
 
 namespace {
