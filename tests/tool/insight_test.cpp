@@ -439,8 +439,9 @@ TEST(Measures, CountedSentencesHandOutTheWordListsWords) {
     }
 }
 
-// Words that differ only past the bytes a slot holds, or only in length, or that are far longer
-// than a slot, are told apart; the table grows across a batch and keeps every tally.
+// Words that differ only in their last bytes, or only in length (at the lengths where the
+// comparison reads four or eight bytes at a time), or that are long, are told apart; the table
+// grows across a batch and keeps every tally.
 TEST(WordOccurrences, TellsApartWordsAlikeInTheirFirstBytes) {
     const std::string longWord(300, 'x');
     const std::string longWordToo = std::string(299, 'x') + "y";
@@ -454,8 +455,14 @@ TEST(WordOccurrences, TellsApartWordsAlikeInTheirFirstBytes) {
         {"abcdefghijkl", 3, 0}, // twelve: alike in the eleven the slot holds
         {"abcdefghijkm", 0, 2}, // counted, never listed
         {"abcdefghij", 1, 0},   // a prefix of the above
-        {longWord, 2, 0},       // beyond what a slot records of its length
-        {longWordToo, 1, 0},    // the same length, the last byte differs
+        {"abc", 1, 0},          // three bytes, byte by byte
+        {"abcd", 1, 1},         // four and seven: two overlapping loads of four
+        {"abcdefg", 2, 0},
+        {"abcdefgh", 1, 0}, // eight and nine: loads of eight
+        {"abcdefgi", 1, 0},
+        {"abcdefghz", 0, 1},
+        {longWord, 2, 0},    // beyond what a slot records of its length
+        {longWordToo, 1, 0}, // the same length, the last byte differs
         {std::string(255, 'x'), 1, 0},
     };
     WordOccurrences table;
