@@ -20,7 +20,9 @@
 #include <cfloat>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
+#include <limits>
 #include <set>
 #include <string>
 #include <vector>
@@ -717,16 +719,17 @@ TEST(Measures, ValueTextIsThePlugInsText) {
     EXPECT_LT(ValueText(-DBL_MAX).size(), kValueTextSize);
 }
 
-// The strip's names are each file's own, each once, and a paragraph's indexes are those of its
-// own names whether or not they are the last paragraph's.
+// The strip's names and places are each file's own, each once, and a paragraph's place is its
+// own whether or not it is the last paragraph's.
 TEST(Html, StripNamesAreEachFilesOwnEachOnce) {
     const struct {
         std::size_t file;
         const char *format, *page;
+        std::uint32_t column;
     } paragraphs[] = {
-        {0, "Body", "1"}, {0, "Body", "1"},    {0, "Heading1", "1"}, {0, "Body", "2"},
-        {0, "", "2"},     {0, "Heading1", ""}, {1, "Body", "9"},     {1, "Body", "9"},
-        {1, "Note", "9"}, {1, "Body", "1"},
+        {0, "Body", "1", 1}, {0, "Body", "1", 1},    {0, "Heading1", "1", 1}, {0, "Body", "2", 1},
+        {0, "", "2", 1},     {0, "Heading1", "", 1}, {0, "Body", "1", 3},     {0, "Body", "1", 1},
+        {1, "Body", "9", 1}, {1, "Body", "9", 1},    {1, "Note", "9", 1},     {1, "Body", "1", 1},
     };
     PageCollector collector(HotspotOptions{});
     FileFigures file;
@@ -735,6 +738,7 @@ TEST(Html, StripNamesAreEachFilesOwnEachOnce) {
         figures.format = p.format;
         figures.page = p.page;
         figures.language = "en";
+        figures.column = p.column;
         collector.Take(p.file, file, figures);
     }
     ASSERT_EQ(collector.files.size(), 2u);
@@ -743,15 +747,57 @@ TEST(Html, StripNamesAreEachFilesOwnEachOnce) {
         for (std::size_t i = 0; i < page.names.size(); ++i)
             for (std::size_t j = i + 1; j < page.names.size(); ++j)
                 EXPECT_NE(page.names[i], page.names[j]);
-        for (const StripParagraph& s : page.strip) {
+        for (std::size_t i = 0; i < page.places.size(); ++i)
+            for (std::size_t j = i + 1; j < page.places.size(); ++j)
+                EXPECT_FALSE(page.places[i] == page.places[j]);
+        StripBlocks::Reader blocks(page.strip);
+        for (StripParagraph block; blocks.Next(&block);) {
             const auto& p = paragraphs[at++];
+            const StripPlace& s = page.places.at(block.place);
             EXPECT_EQ(page.names.at(s.format), p.format) << "paragraph " << at;
             EXPECT_EQ(page.names.at(s.page), p.page) << "paragraph " << at;
             EXPECT_EQ(page.names.at(s.language), "en") << "paragraph " << at;
+            EXPECT_EQ(s.column, p.column) << "paragraph " << at;
         }
     }
     EXPECT_EQ(at, std::size(paragraphs));
     EXPECT_EQ(collector.files[1].names, (std::vector<std::string>{"Body", "9", "en", "Note", "1"}));
+}
+
+// The strip's packed blocks read back as they were put, whatever their lines do (go on, go back,
+// stay unknown, reach the ends of their range) and over many pieces of bytes.
+TEST(Html, StripBlocksReadBackAsPut) {
+    const StripParagraph kinds[] = {
+        {7.25, 1, 0},
+        {12.5, 2, 3},
+        {-3.5, 0, 0}, // the line not known
+        {std::numeric_limits<double>::quiet_NaN(), 5000000, 127},
+        {std::numeric_limits<double>::infinity(), 4, 128},
+        {0.1, UINT32_MAX, UINT32_MAX},
+        {-0.0, 1, 16384},
+        {1e300, 0x80000000u, 2},
+    };
+    StripBlocks blocks;
+    std::vector<StripParagraph> put;
+    for (std::uint32_t i = 0; i < 40000; ++i) { // more than one piece
+        StripParagraph p = kinds[i % std::size(kinds)];
+        if (i % 3 == 0)
+            p.line += i;
+        put.push_back(p);
+        blocks.push_back(p);
+    }
+    ASSERT_EQ(blocks.size(), put.size());
+    StripBlocks::Reader reader(blocks);
+    StripParagraph got;
+    for (std::size_t i = 0; i < put.size(); ++i) {
+        ASSERT_TRUE(reader.Next(&got)) << i;
+        EXPECT_EQ(std::memcmp(&got.grade, &put[i].grade, sizeof got.grade), 0) << i;
+        EXPECT_EQ(got.line, put[i].line) << i;
+        EXPECT_EQ(got.place, put[i].place) << i;
+    }
+    EXPECT_FALSE(reader.Next(&got));
+    StripParagraph untouched;
+    EXPECT_FALSE(StripBlocks::Reader(StripBlocks()).Next(&untouched));
 }
 
 // A paragraph longer than the pieces the page is handed on in is shown whole, once, in its place.
