@@ -503,6 +503,50 @@ TEST(WordOccurrences, TellsApartWordsAlikeInTheirFirstBytes) {
     EXPECT_EQ(visited, table.size());
 }
 
+// The word list's order is the plug-in's (CompareWords) for words alike in their first eight
+// bytes but for case, words that end within them, capitals, and bytes above 0x7F.
+TEST(WordOccurrences, ListedInThePlugInsOrder) {
+    const std::vector<std::string> words = {
+        "abcdefgh",
+        "abcdefghi",
+        "ABCDEFGHI",
+        "abcdefgH",
+        "abcdefg",
+        "Abcdefg",
+        "abc",
+        "ab",
+        "a",
+        "B",
+        "b",
+        "zebra",
+        "\x8A"
+        "bc",
+        "\xD8x",
+        "ab\x8A",
+        "ab\x7F",
+        "ab[",
+        "AB_",
+        "abcdefghij"
+        "klmnop",
+        "abcdefghij"
+        "klmnoP",
+        "1999",
+        "_x",
+    };
+    InputFigures figures;
+    std::vector<std::string_view> views(words.begin(), words.end());
+    figures.occurrences.CountAll(views.data(), views.size(), true);
+    std::vector<const char*> expected;
+    for (const std::string& w : words)
+        expected.push_back(w.c_str());
+    std::sort(expected.begin(), expected.end(),
+              [](const char* a, const char* b) { return CompareWords(&a, &b) < 0; });
+    const std::vector<ListedWord> listed = SortedListedWords(figures);
+    ASSERT_EQ(listed.size(), expected.size());
+    for (std::size_t i = 0; i < listed.size(); ++i)
+        EXPECT_STREQ(listed[i].word, expected[i]) << i;
+}
+
 TEST(Digest, Sha256AndBase64) {
     EXPECT_EQ(Hex(Sha256("abc")),
               "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
