@@ -94,6 +94,25 @@ details summary { cursor: pointer; font-weight: bold; }
 table.words td:first-child { font-family: ui-monospace, monospace; }
 )";
 
+// The entity that stands for a byte in HTML text and attribute values; "" for a byte that stands
+// for itself.
+std::string_view EntityOf(char c) {
+    switch (c) {
+    case '&':
+        return "&amp;";
+    case '<':
+        return "&lt;";
+    case '>':
+        return "&gt;";
+    case '"':
+        return "&quot;";
+    case '\'':
+        return "&#39;";
+    default:
+        return {};
+    }
+}
+
 // The page is handed on in pieces of about this many bytes as it is made.
 constexpr std::size_t kPieceBytes = 64 * 1024;
 
@@ -117,6 +136,19 @@ class Page {
         used_ += more.size();
         return *this;
     }
+    // Text made safe for HTML, as HtmlEscape makes it, without a string of its own.
+    void Escaped(std::string_view text) {
+        std::size_t from = 0;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            const std::string_view entity = EntityOf(text[i]);
+            if (entity.empty())
+                continue;
+            *this += text.substr(from, i - from);
+            *this += entity;
+            from = i + 1;
+        }
+        *this += text.substr(from);
+    }
     // A measure's value as ValueText shows it.
     void Value(double value) {
         if (kValueTextSize > kPieceBytes - used_)
@@ -136,15 +168,36 @@ class Page {
     std::size_t used_ = 0;
 };
 
-std::string Number(std::int64_t n) {
-    std::string digits = std::to_string(n < 0 ? -n : n);
-    std::string out;
-    for (std::size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0)
-            out += ',';
-        out += digits[i];
+// A whole number with its thousands set apart by commas ("1,234,567"), without a string of its
+// own.
+class Grouped {
+  public:
+    explicit Grouped(std::int64_t n) {
+        // Written from the end; the magnitude as unsigned, so that the least number has one.
+        const std::uint64_t magnitude =
+            n < 0 ? ~static_cast<std::uint64_t>(n) + 1 : static_cast<std::uint64_t>(n);
+        char digits[24];
+        char* const end = std::to_chars(digits, digits + sizeof digits, magnitude).ptr;
+        const auto count = static_cast<std::size_t>(end - digits);
+        char* out = text_;
+        if (n < 0)
+            *out++ = '-';
+        for (std::size_t i = 0; i < count; ++i) {
+            if (i > 0 && (count - i) % 3 == 0)
+                *out++ = ',';
+            *out++ = digits[i];
+        }
+        size_ = static_cast<std::size_t>(out - text_);
     }
-    return n < 0 ? "-" + out : out;
+    operator std::string_view() const { return {text_, size_}; }
+
+  private:
+    char text_[32]; // a sign, 20 digits and 6 commas at most
+    std::size_t size_;
+};
+
+std::string Number(std::int64_t n) {
+    return std::string(std::string_view(Grouped(n)));
 }
 
 // A whole number in decimal, without a string of its own.
@@ -609,10 +662,17 @@ void WordSection(Page& h, const Measured& m) {
          "form is listed too)</summary>\n";
     h += "<table class=\"words\">\n<thead><tr><th>Word</th><th>Count</th><th>Syllables</th>"
          "<th>Complex</th></tr></thead>\n<tbody>\n";
-    for (const WordCount& w : m.words)
-        h += "<tr><td>" + HtmlEscape(w.word) + "</td><td>" + Number(w.count) + "</td><td>" +
-             Number(w.syllables) + "</td><td>" +
-             (w.syllables >= kComplexWordSyllables ? "yes" : "") + "</td></tr>\n";
+    // A row a word: written straight into the page (a book lists a hundred thousand words).
+    for (const WordCount& w : m.words) {
+        h += "<tr><td>";
+        h.Escaped(w.word);
+        h += "</td><td>";
+        h += Grouped(w.count);
+        h += "</td><td>";
+        h += Grouped(w.syllables);
+        h += w.syllables >= kComplexWordSyllables ? "</td><td>yes</td></tr>\n"
+                                                  : "</td><td></td></tr>\n";
+    }
     h += "</tbody>\n</table>\n</details>\n</section>\n";
 }
 
@@ -656,25 +716,11 @@ std::string HtmlEscape(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     for (char c : text) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        case '\'':
-            out += "&#39;";
-            break;
-        default:
+        const std::string_view entity = EntityOf(c);
+        if (entity.empty())
             out += c;
-        }
+        else
+            out += entity;
     }
     return out;
 }

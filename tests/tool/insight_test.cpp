@@ -714,6 +714,31 @@ TEST_F(HotspotsTest, PageDrawsHeadingsLinksSpotsAndCountsInTheirForm) {
               static_cast<std::size_t>(kSentenceLengthBins));
 }
 
+// The page's word list: a row a word, its text escaped, its numbers grouped by thousands, the
+// complex ones marked.
+TEST(Html, WordListRowsAreEscapedAndGrouped) {
+    const struct {
+        WordCount word;
+        const char* row;
+    } cases[] = {
+        {{"plain", 1, 1}, "<tr><td>plain</td><td>1</td><td>1</td><td></td></tr>"},
+        {{"<a&b>", 999, 2}, "<tr><td>&lt;a&amp;b&gt;</td><td>999</td><td>2</td><td></td></tr>"},
+        {{"\"q'", 1000, 3}, "<tr><td>&quot;q&#39;</td><td>1,000</td><td>3</td><td>yes</td></tr>"},
+        {{"&", 1234567, 12}, "<tr><td>&amp;</td><td>1,234,567</td><td>12</td><td>yes</td></tr>"},
+        {{"x", 2147483647, 1}, "<tr><td>x</td><td>2,147,483,647</td><td>1</td><td></td></tr>"},
+    };
+    Measured m;
+    for (const auto& c : cases)
+        m.words.push_back(c.word);
+    const Hotspots spots;
+    const HotspotOptions options;
+    const Thresholds thresholds;
+    const std::vector<PageFile> none;
+    const std::string html = RenderHtml({&m, &spots, &options, &thresholds, "", &none});
+    for (const auto& c : cases)
+        EXPECT_NE(html.find(std::string(c.row) + "\n"), std::string::npos) << c.row;
+}
+
 // The tool shows a value as the plug-in does, rounded from the double's exact value: halves
 // that are exact go to the even digit, those that are not exact go the way their value lies.
 TEST(Measures, ValueTextIsThePlugInsText) {
