@@ -555,6 +555,9 @@ HostClient::~HostClient() {
 }
 
 std::string Utf8OfHostText(std::string_view text) {
+    // Most text (and most words of a word list) is printable ASCII alone, the same bytes in both.
+    if (std::all_of(text.begin(), text.end(), IsPrintableAscii))
+        return std::string(text);
     std::string out;
     lxhost::FrameRomanToUtf8(text, out);
     return out;

@@ -5,6 +5,7 @@
 #include "analysis/tokenizer.h"
 #include "analysis/words.h"
 #include "host/api/host.h"
+#include "host/formats/frameroman.h"
 #include "host/model/builder.h"
 #include "tool/digest.h"
 #include "tool/figures.h"
@@ -545,6 +546,20 @@ TEST(WordOccurrences, ListedInThePlugInsOrder) {
     ASSERT_EQ(listed.size(), expected.size());
     for (std::size_t i = 0; i < listed.size(); ++i)
         EXPECT_STREQ(listed[i].word, expected[i]) << i;
+}
+
+// Host text in UTF-8 is the host's character set converted byte for byte, whether or not the
+// text is printable ASCII alone: every byte alone, and between printable ones.
+TEST(Utf8OfHostText, EveryByteAsTheCharacterSetConvertsIt) {
+    for (int b = 1; b < 256; ++b) {
+        for (const std::string& text : {std::string(1, static_cast<char>(b)),
+                                        "ab" + std::string(1, static_cast<char>(b)) + "z"}) {
+            std::string expected;
+            lxhost::FrameRomanToUtf8(text, expected);
+            EXPECT_EQ(Utf8OfHostText(text), expected) << "byte " << b;
+        }
+    }
+    EXPECT_EQ(Utf8OfHostText(""), "");
 }
 
 TEST(Digest, Sha256AndBase64) {
