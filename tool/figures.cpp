@@ -417,20 +417,95 @@ void BookFileVisit(ObjectId doc, const char* name, void* context) {
 
 } // namespace
 
-WordTally& WordOccurrences::TallyOf(std::string_view word, std::uint64_t hash) {
-    auto* slot = table_.Insert(word, hash, static_cast<std::uint32_t>(starts_.size()),
-                               [this](std::uint32_t i) { return WordAt(i); });
-    if (!slot)
-        throw std::bad_alloc();
-    if (slot->index() == starts_.size()) {
-        starts_.push_back(bytes_.size());
+namespace {
+
+// The table holds at most three quarters of its slots, so that a probe for an absent word stays
+// short; it starts at this many slots.
+constexpr std::size_t kFirstOccurrenceSlots = 64;
+constexpr std::size_t kFillNumerator = 3, kFillDenominator = 4;
+
+} // namespace
+
+void WordOccurrences::Reserve(std::size_t n) {
+    if (n * kFillDenominator <= slots_.size() * kFillNumerator)
+        return;
+    std::size_t capacity = std::max(kFirstOccurrenceSlots, slots_.size());
+    while (n * kFillDenominator > capacity * kFillNumerator)
+        capacity *= 2;
+    std::vector<Slot> slots(capacity); // all zero: empty
+    const std::size_t mask = capacity - 1;
+    for (const Slot& s : slots_) {
+        if (s.at == 0)
+            continue;
+        // The slot's place comes from the hash's low bits, which are not kept: the word is
+        // hashed again.
+        std::size_t at = WordHash(WordAt(s)) & mask;
+        while (slots[at].at != 0)
+            at = (at + 1) & mask;
+        slots[at] = s;
+    }
+    slots_.swap(slots);
+}
+
+namespace {
+
+// Whether the n bytes at a and b are alike: read eight, four or one at a time, the last load
+// overlapping the one before it, so that short words cost no call. Reads no byte past either.
+inline bool SameBytes(const char* a, const char* b, std::size_t n) {
+    if (n >= 8) {
+        std::uint64_t differ = 0;
+        std::size_t i = 0;
+        for (; i + 8 < n; i += 8)
+            differ |= WordLoad64(a + i) ^ WordLoad64(b + i);
+        return (differ | (WordLoad64(a + n - 8) ^ WordLoad64(b + n - 8))) == 0;
+    }
+    if (n >= 4)
+        return ((WordLoad32(a) ^ WordLoad32(b)) |
+                (WordLoad32(a + n - 4) ^ WordLoad32(b + n - 4))) == 0;
+    for (std::size_t i = 0; i < n; ++i)
+        if (a[i] != b[i])
+            return false;
+    return true;
+}
+
+} // namespace
+
+inline const WordOccurrences::Slot& WordOccurrences::Probe(std::string_view word,
+                                                           std::uint64_t hash) const {
+    const std::size_t mask = slots_.size() - 1;
+    const auto check = static_cast<std::uint32_t>(hash >> 32);
+    const char* bytes = bytes_.data();
+    const std::size_t n = word.size();
+    for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+        const Slot& s = slots_[at];
+        if (s.at == 0)
+            return s;
+        // The stored word is this word when its bytes are and a NUL follows them; the bytes
+        // compared lie inside the block.
+        const std::size_t start = s.at - 1;
+        if (s.check == check && start + n < bytes_.size() && bytes[start + n] == '\0' &&
+            SameBytes(bytes + start, word.data(), n))
+            return s;
+    }
+}
+
+inline WordTally& WordOccurrences::TallyOf(std::string_view word, std::uint64_t hash) {
+    Slot& s = const_cast<Slot&>(Probe(word, hash));
+    if (s.at == 0) {
+        // A slot points at most this far into the block of words.
+        if (bytes_.size() + word.size() + 1 >= UINT32_MAX)
+            throw std::bad_alloc();
+        s.check = static_cast<std::uint32_t>(hash >> 32);
+        s.at = static_cast<std::uint32_t>(bytes_.size() + 1);
         bytes_.append(word);
         bytes_.push_back('\0');
+        ++used_;
     }
-    return slot->value();
+    return s.tally;
 }
 
 WordTally& WordOccurrences::operator[](std::string_view word) {
+    Reserve(used_ + 1);
     return TallyOf(word, WordHash(word));
 }
 
@@ -440,11 +515,13 @@ void WordOccurrences::CountAll(const std::string_view* words, std::size_t n, boo
     while (n > 0) {
         const std::size_t batch = std::min(n, kBatch);
         // The table grows before the batch's slots are fetched, so that they stay where they are.
-        if (!table_.Reserve(starts_.size() + batch))
-            throw std::bad_alloc();
+        Reserve(used_ + batch);
+        const std::size_t mask = slots_.size() - 1;
         for (std::size_t i = 0; i < batch; ++i) {
             hashes[i] = WordHash(words[i]);
-            table_.Prefetch(hashes[i]);
+#if defined(__GNUC__) || defined(__clang__)
+            __builtin_prefetch(&slots_[hashes[i] & mask]);
+#endif
         }
         for (std::size_t i = 0; i < batch; ++i) {
             WordTally& tally = TallyOf(words[i], hashes[i]);
@@ -457,15 +534,16 @@ void WordOccurrences::CountAll(const std::string_view* words, std::size_t n, boo
 }
 
 const WordTally* WordOccurrences::Find(std::string_view word) const {
-    const auto* slot =
-        table_.Find(word, WordHash(word), [this](std::uint32_t i) { return WordAt(i); });
-    return slot ? &slot->value() : nullptr;
+    if (slots_.empty())
+        return nullptr;
+    const Slot& s = Probe(word, WordHash(word));
+    return s.at == 0 ? nullptr : &s.tally;
 }
 
 void WordOccurrences::clear() {
-    table_.Clear();
+    std::vector<Slot>().swap(slots_);
+    used_ = 0;
     std::string().swap(bytes_);
-    std::vector<std::size_t>().swap(starts_);
 }
 
 HostClient::HostClient(lxhost::Host& host) {
@@ -477,6 +555,9 @@ HostClient::~HostClient() {
 }
 
 std::string Utf8OfHostText(std::string_view text) {
+    // Most text (and most words of a word list) is printable ASCII alone, the same bytes in both.
+    if (std::all_of(text.begin(), text.end(), IsPrintableAscii))
+        return std::string(text);
     std::string out;
     lxhost::FrameRomanToUtf8(text, out);
     return out;

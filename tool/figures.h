@@ -78,9 +78,13 @@ struct WordTally {
     bool listed = false;
 };
 
-// Words and their tallies, in the analysis library's word table, and the words themselves. A
-// book's million words are counted here: the words of a paragraph are counted together, their
-// slots fetched from memory before any is looked at.
+// Words and their tallies: an open-addressing table (linear probing, at most three quarters
+// full) of 16-byte slots, four to a cache line, and the words themselves in one block. A book's
+// million words are counted here: the words of a paragraph are counted together, their slots
+// fetched from memory before any is looked at. A slot holds the tally, 32 bits of the word's
+// hash that did not pick its slot, and where its word begins in the block; a word is compared
+// byte for byte only where those bits match. Words hold no NUL byte (they come from the host's
+// C strings): each is kept followed by one.
 class WordOccurrences {
   public:
     // The word's tally, added with zero counts when the word is new.
@@ -89,29 +93,37 @@ class WordOccurrences {
     void CountAll(const std::string_view* words, std::size_t n, bool listed);
     // The word's tally, or null.
     const WordTally* Find(std::string_view word) const;
-    std::size_t size() const { return starts_.size(); }
+    std::size_t size() const { return used_; }
     // Calls visit(word, tally) for every word, in no set order.
     template <typename Visit> void ForEach(Visit visit) const {
-        table_.ForEach([&](const Table::Slot& s) { visit(WordAt(s.index()), s.value()); });
+        for (const Slot& s : slots_)
+            if (s.at != 0)
+                visit(WordAt(s), s.tally);
     }
     void clear();
 
   private:
-    using Table = WordTable<WordTally>;
+    struct Slot {
+        WordTally tally;
+        std::uint32_t check; // the hash's high 32 bits
+        std::uint32_t at;    // where the word begins in bytes_, + 1; 0 in an empty slot
+    };
+    static_assert(sizeof(Slot) == 16);
+
+    // Room for n words in all without passing three quarters of the slots; throws
+    // std::bad_alloc when the words' block would pass what a slot can point into.
+    void Reserve(std::size_t n);
+    // The slot of the word (hash is WordHash(word)), else the empty slot where it would go.
+    const Slot& Probe(std::string_view word, std::uint64_t hash) const;
+    // The word's tally; the table must have room for one word more.
     WordTally& TallyOf(std::string_view word, std::uint64_t hash);
+    std::string_view WordAt(const Slot& s) const { return bytes_.c_str() + (s.at - 1); }
 
-    Table table_;
-    // The word of an index: its bytes stay where they are, followed by a NUL, until clear().
-    std::string_view WordAt(std::uint32_t index) const {
-        const std::size_t start = starts_[index];
-        const std::size_t end = index + 1 < starts_.size() ? starts_[index + 1] : bytes_.size();
-        return std::string_view(bytes_).substr(start, end - 1 - start);
-    }
-
+    std::vector<Slot> slots_; // a power of two of them, or none
+    std::size_t used_ = 0;
     // The words' host bytes, each followed by a NUL, in the order they were added: one block
     // rather than a string each (a book has hundreds of thousands of words).
     std::string bytes_;
-    std::vector<std::size_t> starts_; // where each word begins in bytes_
 };
 
 struct InputFigures {

@@ -94,6 +94,25 @@ details summary { cursor: pointer; font-weight: bold; }
 table.words td:first-child { font-family: ui-monospace, monospace; }
 )";
 
+// The entity that stands for a byte in HTML text and attribute values; "" for a byte that stands
+// for itself.
+std::string_view EntityOf(char c) {
+    switch (c) {
+    case '&':
+        return "&amp;";
+    case '<':
+        return "&lt;";
+    case '>':
+        return "&gt;";
+    case '"':
+        return "&quot;";
+    case '\'':
+        return "&#39;";
+    default:
+        return {};
+    }
+}
+
 // The page is handed on in pieces of about this many bytes as it is made.
 constexpr std::size_t kPieceBytes = 64 * 1024;
 
@@ -117,6 +136,19 @@ class Page {
         used_ += more.size();
         return *this;
     }
+    // Text made safe for HTML, as HtmlEscape makes it, without a string of its own.
+    void Escaped(std::string_view text) {
+        std::size_t from = 0;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            const std::string_view entity = EntityOf(text[i]);
+            if (entity.empty())
+                continue;
+            *this += text.substr(from, i - from);
+            *this += entity;
+            from = i + 1;
+        }
+        *this += text.substr(from);
+    }
     // A measure's value as ValueText shows it.
     void Value(double value) {
         if (kValueTextSize > kPieceBytes - used_)
@@ -136,15 +168,36 @@ class Page {
     std::size_t used_ = 0;
 };
 
-std::string Number(std::int64_t n) {
-    std::string digits = std::to_string(n < 0 ? -n : n);
-    std::string out;
-    for (std::size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0)
-            out += ',';
-        out += digits[i];
+// A whole number with its thousands set apart by commas ("1,234,567"), without a string of its
+// own.
+class Grouped {
+  public:
+    explicit Grouped(std::int64_t n) {
+        // Written from the end; the magnitude as unsigned, so that the least number has one.
+        const std::uint64_t magnitude =
+            n < 0 ? ~static_cast<std::uint64_t>(n) + 1 : static_cast<std::uint64_t>(n);
+        char digits[24];
+        char* const end = std::to_chars(digits, digits + sizeof digits, magnitude).ptr;
+        const auto count = static_cast<std::size_t>(end - digits);
+        char* out = text_;
+        if (n < 0)
+            *out++ = '-';
+        for (std::size_t i = 0; i < count; ++i) {
+            if (i > 0 && (count - i) % 3 == 0)
+                *out++ = ',';
+            *out++ = digits[i];
+        }
+        size_ = static_cast<std::size_t>(out - text_);
     }
-    return n < 0 ? "-" + out : out;
+    operator std::string_view() const { return {text_, size_}; }
+
+  private:
+    char text_[32]; // a sign, 20 digits and 6 commas at most
+    std::size_t size_;
+};
+
+std::string Number(std::int64_t n) {
+    return std::string(std::string_view(Grouped(n)));
 }
 
 // A whole number in decimal, without a string of its own.
@@ -378,15 +431,17 @@ void Strips(Page& h, const InputFigures& f, const std::vector<PageFile>& pageFil
         const std::string escapedSource = HtmlEscape(source);
         const std::string blockRest =
             "\" y=\"0\" width=\"1\" height=\"" + std::to_string(kStripHeight) + "\"><title>";
-        for (std::size_t i = 0; i < n; ++i) {
-            const StripParagraph& p = page.strip[i];
+        StripBlocks::Reader blocks(page.strip);
+        StripParagraph block;
+        for (std::size_t i = 0; i < n && blocks.Next(&block); ++i) {
+            const StripPlace& p = page.places[block.place];
             const auto number = static_cast<std::uint32_t>(i + 1);
             const bool heading = headings[p.format];
             const auto anchor = anchors.find(std::make_pair(&file, number));
             // The link: to the paragraph in the hot spots, else to its line in the source file
             // (its path from the page's folder and "#L" with the line, the fragment source viewers
             // jump to) where both are known.
-            const bool linked = anchor != anchors.end() || (!source.empty() && p.line != 0);
+            const bool linked = anchor != anchors.end() || (!source.empty() && block.line != 0);
             if (linked) {
                 h += "<a href=\"";
                 if (anchor != anchors.end()) {
@@ -395,21 +450,21 @@ void Strips(Page& h, const InputFigures& f, const std::vector<PageFile>& pageFil
                 } else {
                     h += escapedSource;
                     h += "#L";
-                    h += Decimal(p.line);
+                    h += Decimal(block.line);
                 }
                 h += "\">";
             }
             h += heading ? "<rect class=\"dh" : "<rect class=\"d";
             if (!heading)
-                h += Decimal(static_cast<std::uint64_t>(DifficultyClass(p.grade)));
+                h += Decimal(static_cast<std::uint64_t>(DifficultyClass(block.grade)));
             h += "\" x=\"";
             h += Decimal(i);
             h += blockRest;
             // Where it is, as Where() puts it.
-            if (p.line != 0) {
+            if (block.line != 0) {
                 h += place;
                 h += ":";
-                h += Decimal(p.line);
+                h += Decimal(block.line);
                 if (p.column != 0) {
                     h += ":";
                     h += Decimal(p.column);
@@ -428,7 +483,7 @@ void Strips(Page& h, const InputFigures& f, const std::vector<PageFile>& pageFil
                 h += names[p.format];
             }
             h += heading ? ": heading, grade " : ": grade ";
-            h.Value(p.grade);
+            h.Value(block.grade);
             h += labels[p.language];
             h += linked ? "</title></rect></a>\n" : "</title></rect>\n";
         }
@@ -607,10 +662,17 @@ void WordSection(Page& h, const Measured& m) {
          "form is listed too)</summary>\n";
     h += "<table class=\"words\">\n<thead><tr><th>Word</th><th>Count</th><th>Syllables</th>"
          "<th>Complex</th></tr></thead>\n<tbody>\n";
-    for (const WordCount& w : m.words)
-        h += "<tr><td>" + HtmlEscape(w.word) + "</td><td>" + Number(w.count) + "</td><td>" +
-             Number(w.syllables) + "</td><td>" +
-             (w.syllables >= kComplexWordSyllables ? "yes" : "") + "</td></tr>\n";
+    // A row a word: written straight into the page (a book lists a hundred thousand words).
+    for (const WordCount& w : m.words) {
+        h += "<tr><td>";
+        h.Escaped(w.word);
+        h += "</td><td>";
+        h += Grouped(w.count);
+        h += "</td><td>";
+        h += Grouped(w.syllables);
+        h += w.syllables >= kComplexWordSyllables ? "</td><td>yes</td></tr>\n"
+                                                  : "</td><td></td></tr>\n";
+    }
     h += "</tbody>\n</table>\n</details>\n</section>\n";
 }
 
@@ -654,27 +716,84 @@ std::string HtmlEscape(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     for (char c : text) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        case '\'':
-            out += "&#39;";
-            break;
-        default:
+        const std::string_view entity = EntityOf(c);
+        if (entity.empty())
             out += c;
-        }
+        else
+            out += entity;
     }
     return out;
+}
+
+namespace {
+
+// The strip's blocks are packed into pieces of this many bytes; a block never straddles two.
+constexpr std::size_t kStripPieceBytes = 64 * 1024;
+// The most bytes a block takes: its grade, and two numbers of 32 bits in groups of 7 bits.
+constexpr std::size_t kMaxBlockBytes = sizeof(double) + 2 * 5;
+constexpr unsigned kGroupBits = 7;
+constexpr unsigned char kMoreGroups = 0x80;
+
+unsigned char* PutGroups(std::uint32_t n, unsigned char* out) {
+    while (n >= kMoreGroups) {
+        *out++ = static_cast<unsigned char>(n | kMoreGroups);
+        n >>= kGroupBits;
+    }
+    *out++ = static_cast<unsigned char>(n);
+    return out;
+}
+
+const unsigned char* GetGroups(const unsigned char* in, std::uint32_t* n) {
+    std::uint32_t value = 0;
+    for (unsigned shift = 0;; shift += kGroupBits) {
+        const unsigned char byte = *in++;
+        value |= static_cast<std::uint32_t>(byte & ~kMoreGroups) << shift;
+        if (!(byte & kMoreGroups))
+            break;
+    }
+    *n = value;
+    return in;
+}
+
+} // namespace
+
+void StripBlocks::push_back(const StripParagraph& block) {
+    if (pieces_.empty() || pieces_.back().used + kMaxBlockBytes > kStripPieceBytes)
+        pieces_.push_back({std::make_unique<unsigned char[]>(kStripPieceBytes), 0});
+    Piece& piece = pieces_.back();
+    unsigned char* out = piece.bytes.get() + piece.used;
+    std::memcpy(out, &block.grade, sizeof block.grade);
+    out += sizeof block.grade;
+    // The difference from the line before, modulo 2^32, with its sign in the lowest bit, so that
+    // a small step back takes as few bytes as a small step on.
+    const std::uint32_t step = block.line - lastLine_;
+    const std::uint32_t back = step >> 31 ? ~std::uint32_t{0} : 0;
+    out = PutGroups((step << 1) ^ back, out);
+    out = PutGroups(block.place, out);
+    piece.used = static_cast<std::size_t>(out - piece.bytes.get());
+    lastLine_ = block.line;
+    ++count_;
+}
+
+bool StripBlocks::Reader::Next(StripParagraph* block) {
+    if (piece_ < blocks_.pieces_.size() && at_ == blocks_.pieces_[piece_].used) {
+        ++piece_;
+        at_ = 0;
+    }
+    if (piece_ >= blocks_.pieces_.size())
+        return false;
+    const unsigned char* start = blocks_.pieces_[piece_].bytes.get();
+    const unsigned char* in = start + at_;
+    std::memcpy(&block->grade, in, sizeof block->grade);
+    in += sizeof block->grade;
+    std::uint32_t zigzag = 0;
+    in = GetGroups(in, &zigzag);
+    const std::uint32_t step = (zigzag >> 1) ^ (zigzag & 1 ? ~std::uint32_t{0} : 0);
+    line_ += step;
+    block->line = line_;
+    in = GetGroups(in, &block->place);
+    at_ = static_cast<std::size_t>(in - start);
+    return true;
 }
 
 bool PageCollector::Take(std::size_t index, const FileFigures& file, ParagraphFigures& p) {
@@ -682,7 +801,9 @@ bool PageCollector::Take(std::size_t index, const FileFigures& file, ParagraphFi
     if (files.size() <= index) {
         files.resize(index + 1);
         nameIndex_.clear();
+        placeIndex_.clear();
         lastNames_ = {};
+        lastPlace_ = UINT32_MAX;
     }
     PageFile& page = files[index];
     // Paragraphs in a row mostly share their format, page and language: the last of each is
@@ -697,9 +818,16 @@ bool PageCollector::Take(std::size_t index, const FileFigures& file, ParagraphFi
         last = at->second;
         return last;
     };
-    page.strip.push_back({GradeOf(p.counts, p.longWords, p.language), p.line, p.column,
-                          nameOf(p.format, lastNames_[0]), nameOf(p.page, lastNames_[1]),
-                          nameOf(p.language, lastNames_[2])});
+    const StripPlace place{p.column, nameOf(p.format, lastNames_[0]), nameOf(p.page, lastNames_[1]),
+                           nameOf(p.language, lastNames_[2])};
+    if (lastPlace_ >= page.places.size() || !(page.places[lastPlace_] == place)) {
+        const auto [at, added] =
+            placeIndex_.emplace(place, static_cast<std::uint32_t>(page.places.size()));
+        if (added)
+            page.places.push_back(place);
+        lastPlace_ = at->second;
+    }
+    page.strip.push_back({GradeOf(p.counts, p.longWords, p.language), p.line, lastPlace_});
     for (const SentenceFigures& s : p.sentences)
         ++page.lengths[static_cast<std::size_t>(SentenceLengthBin(s.counts.words))];
     return false;

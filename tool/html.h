@@ -12,8 +12,10 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace lxtool {
@@ -23,22 +25,66 @@ namespace lxtool {
 constexpr int kSentenceLengthBinWords = 5;
 constexpr int kSentenceLengthBins = 11;
 
-// What the page's strip shows of a paragraph: its grade, where it is, its format and page (as
-// indexes into its file's names). No text.
-struct StripParagraph {
-    double grade = 0;
-    std::uint32_t line = 0;
+// Where a paragraph's block of the strip says it is, beside its line: its column, and its format,
+// page and language as indexes into its file's names. Paragraphs in a row mostly share one.
+struct StripPlace {
     std::uint32_t column = 0;
     std::uint32_t format = 0;
     std::uint32_t page = 0;
     std::uint32_t language = 0; // its code among the names, for the formula it is graded by
+    bool operator<(const StripPlace& o) const {
+        return std::tie(column, format, page, language) <
+               std::tie(o.column, o.format, o.page, o.language);
+    }
+    bool operator==(const StripPlace&) const = default;
+};
+
+// What the page's strip shows of a paragraph: its grade, its line and the rest of where it is (an
+// index into its file's places). No text.
+struct StripParagraph {
+    double grade = 0;
+    std::uint32_t line = 0;
+    std::uint32_t place = 0;
+};
+
+// A file's strip blocks, packed in order: each paragraph's grade in its 8 bytes, then its line as
+// the difference from the line of the paragraph before and its place, each in groups of 7 bits
+// (most paragraphs take 10 bytes: a book has a million). The bytes are kept in pieces, so that
+// they never hold room for twice what they need as they grow.
+class StripBlocks {
+  public:
+    void push_back(const StripParagraph& block);
+    std::size_t size() const { return count_; }
+
+    // Reads the blocks from the first, one by one.
+    class Reader {
+      public:
+        explicit Reader(const StripBlocks& blocks) : blocks_(blocks) {}
+        // The next block; false past the last.
+        bool Next(StripParagraph* block);
+
+      private:
+        const StripBlocks& blocks_;
+        std::size_t piece_ = 0, at_ = 0;
+        std::uint32_t line_ = 0;
+    };
+
+  private:
+    struct Piece {
+        std::unique_ptr<unsigned char[]> bytes;
+        std::size_t used = 0;
+    };
+    std::vector<Piece> pieces_;
+    std::size_t count_ = 0;
+    std::uint32_t lastLine_ = 0;
 };
 
 // What the page shows of a file beyond its totals: each paragraph's strip block and its sentences
 // by length class.
 struct PageFile {
-    std::vector<StripParagraph> strip; // paragraph i + 1 is strip[i]
-    std::vector<std::string> names;    // formats, pages and languages, each once
+    StripBlocks strip;              // paragraph i + 1 is the i-th block
+    std::vector<StripPlace> places; // each once
+    std::vector<std::string> names; // formats, pages and languages, each once
     std::array<std::int64_t, kSentenceLengthBins> lengths{};
 };
 
@@ -59,8 +105,10 @@ class PageCollector : public ParagraphSink {
 
   private:
     std::map<std::string, std::uint32_t> nameIndex_; // of the file being walked
+    std::map<StripPlace, std::uint32_t> placeIndex_; // of the file being walked
     // The format, page and language of the file's last paragraph, as indexes into its names.
     std::array<std::uint32_t, 3> lastNames_{UINT32_MAX, UINT32_MAX, UINT32_MAX};
+    std::uint32_t lastPlace_ = UINT32_MAX; // the file's last paragraph's place
 };
 
 // The page's figures of input whose paragraphs were kept.

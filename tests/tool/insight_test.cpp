@@ -5,6 +5,7 @@
 #include "analysis/tokenizer.h"
 #include "analysis/words.h"
 #include "host/api/host.h"
+#include "host/formats/frameroman.h"
 #include "host/model/builder.h"
 #include "tool/digest.h"
 #include "tool/figures.h"
@@ -20,7 +21,9 @@
 #include <cfloat>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
+#include <limits>
 #include <set>
 #include <string>
 #include <vector>
@@ -439,8 +442,9 @@ TEST(Measures, CountedSentencesHandOutTheWordListsWords) {
     }
 }
 
-// Words that differ only past the bytes a slot holds, or only in length, or that are far longer
-// than a slot, are told apart; the table grows across a batch and keeps every tally.
+// Words that differ only in their last bytes, or only in length (at the lengths where the
+// comparison reads four or eight bytes at a time), or that are long, are told apart; the table
+// grows across a batch and keeps every tally.
 TEST(WordOccurrences, TellsApartWordsAlikeInTheirFirstBytes) {
     const std::string longWord(300, 'x');
     const std::string longWordToo = std::string(299, 'x') + "y";
@@ -454,8 +458,14 @@ TEST(WordOccurrences, TellsApartWordsAlikeInTheirFirstBytes) {
         {"abcdefghijkl", 3, 0}, // twelve: alike in the eleven the slot holds
         {"abcdefghijkm", 0, 2}, // counted, never listed
         {"abcdefghij", 1, 0},   // a prefix of the above
-        {longWord, 2, 0},       // beyond what a slot records of its length
-        {longWordToo, 1, 0},    // the same length, the last byte differs
+        {"abc", 1, 0},          // three bytes, byte by byte
+        {"abcd", 1, 1},         // four and seven: two overlapping loads of four
+        {"abcdefg", 2, 0},
+        {"abcdefgh", 1, 0}, // eight and nine: loads of eight
+        {"abcdefgi", 1, 0},
+        {"abcdefghz", 0, 1},
+        {longWord, 2, 0},    // beyond what a slot records of its length
+        {longWordToo, 1, 0}, // the same length, the last byte differs
         {std::string(255, 'x'), 1, 0},
     };
     WordOccurrences table;
@@ -492,6 +502,64 @@ TEST(WordOccurrences, TellsApartWordsAlikeInTheirFirstBytes) {
         EXPECT_EQ(word.data()[word.size()], '\0') << word; // the list's order reads C strings
     });
     EXPECT_EQ(visited, table.size());
+}
+
+// The word list's order is the plug-in's (CompareWords) for words alike in their first eight
+// bytes but for case, words that end within them, capitals, and bytes above 0x7F.
+TEST(WordOccurrences, ListedInThePlugInsOrder) {
+    const std::vector<std::string> words = {
+        "abcdefgh",
+        "abcdefghi",
+        "ABCDEFGHI",
+        "abcdefgH",
+        "abcdefg",
+        "Abcdefg",
+        "abc",
+        "ab",
+        "a",
+        "B",
+        "b",
+        "zebra",
+        "\x8A"
+        "bc",
+        "\xD8x",
+        "ab\x8A",
+        "ab\x7F",
+        "ab[",
+        "AB_",
+        "abcdefghij"
+        "klmnop",
+        "abcdefghij"
+        "klmnoP",
+        "1999",
+        "_x",
+    };
+    InputFigures figures;
+    std::vector<std::string_view> views(words.begin(), words.end());
+    figures.occurrences.CountAll(views.data(), views.size(), true);
+    std::vector<const char*> expected;
+    for (const std::string& w : words)
+        expected.push_back(w.c_str());
+    std::sort(expected.begin(), expected.end(),
+              [](const char* a, const char* b) { return CompareWords(&a, &b) < 0; });
+    const std::vector<ListedWord> listed = SortedListedWords(figures);
+    ASSERT_EQ(listed.size(), expected.size());
+    for (std::size_t i = 0; i < listed.size(); ++i)
+        EXPECT_STREQ(listed[i].word, expected[i]) << i;
+}
+
+// Host text in UTF-8 is the host's character set converted byte for byte, whether or not the
+// text is printable ASCII alone: every byte alone, and between printable ones.
+TEST(Utf8OfHostText, EveryByteAsTheCharacterSetConvertsIt) {
+    for (int b = 1; b < 256; ++b) {
+        for (const std::string& text : {std::string(1, static_cast<char>(b)),
+                                        "ab" + std::string(1, static_cast<char>(b)) + "z"}) {
+            std::string expected;
+            lxhost::FrameRomanToUtf8(text, expected);
+            EXPECT_EQ(Utf8OfHostText(text), expected) << "byte " << b;
+        }
+    }
+    EXPECT_EQ(Utf8OfHostText(""), "");
 }
 
 TEST(Digest, Sha256AndBase64) {
@@ -661,6 +729,31 @@ TEST_F(HotspotsTest, PageDrawsHeadingsLinksSpotsAndCountsInTheirForm) {
               static_cast<std::size_t>(kSentenceLengthBins));
 }
 
+// The page's word list: a row a word, its text escaped, its numbers grouped by thousands, the
+// complex ones marked.
+TEST(Html, WordListRowsAreEscapedAndGrouped) {
+    const struct {
+        WordCount word;
+        const char* row;
+    } cases[] = {
+        {{"plain", 1, 1}, "<tr><td>plain</td><td>1</td><td>1</td><td></td></tr>"},
+        {{"<a&b>", 999, 2}, "<tr><td>&lt;a&amp;b&gt;</td><td>999</td><td>2</td><td></td></tr>"},
+        {{"\"q'", 1000, 3}, "<tr><td>&quot;q&#39;</td><td>1,000</td><td>3</td><td>yes</td></tr>"},
+        {{"&", 1234567, 12}, "<tr><td>&amp;</td><td>1,234,567</td><td>12</td><td>yes</td></tr>"},
+        {{"x", 2147483647, 1}, "<tr><td>x</td><td>2,147,483,647</td><td>1</td><td></td></tr>"},
+    };
+    Measured m;
+    for (const auto& c : cases)
+        m.words.push_back(c.word);
+    const Hotspots spots;
+    const HotspotOptions options;
+    const Thresholds thresholds;
+    const std::vector<PageFile> none;
+    const std::string html = RenderHtml({&m, &spots, &options, &thresholds, "", &none});
+    for (const auto& c : cases)
+        EXPECT_NE(html.find(std::string(c.row) + "\n"), std::string::npos) << c.row;
+}
+
 // The tool shows a value as the plug-in does, rounded from the double's exact value: halves
 // that are exact go to the even digit, those that are not exact go the way their value lies.
 TEST(Measures, ValueTextIsThePlugInsText) {
@@ -710,16 +803,17 @@ TEST(Measures, ValueTextIsThePlugInsText) {
     EXPECT_LT(ValueText(-DBL_MAX).size(), kValueTextSize);
 }
 
-// The strip's names are each file's own, each once, and a paragraph's indexes are those of its
-// own names whether or not they are the last paragraph's.
+// The strip's names and places are each file's own, each once, and a paragraph's place is its
+// own whether or not it is the last paragraph's.
 TEST(Html, StripNamesAreEachFilesOwnEachOnce) {
     const struct {
         std::size_t file;
         const char *format, *page;
+        std::uint32_t column;
     } paragraphs[] = {
-        {0, "Body", "1"}, {0, "Body", "1"},    {0, "Heading1", "1"}, {0, "Body", "2"},
-        {0, "", "2"},     {0, "Heading1", ""}, {1, "Body", "9"},     {1, "Body", "9"},
-        {1, "Note", "9"}, {1, "Body", "1"},
+        {0, "Body", "1", 1}, {0, "Body", "1", 1},    {0, "Heading1", "1", 1}, {0, "Body", "2", 1},
+        {0, "", "2", 1},     {0, "Heading1", "", 1}, {0, "Body", "1", 3},     {0, "Body", "1", 1},
+        {1, "Body", "9", 1}, {1, "Body", "9", 1},    {1, "Note", "9", 1},     {1, "Body", "1", 1},
     };
     PageCollector collector(HotspotOptions{});
     FileFigures file;
@@ -728,6 +822,7 @@ TEST(Html, StripNamesAreEachFilesOwnEachOnce) {
         figures.format = p.format;
         figures.page = p.page;
         figures.language = "en";
+        figures.column = p.column;
         collector.Take(p.file, file, figures);
     }
     ASSERT_EQ(collector.files.size(), 2u);
@@ -736,15 +831,57 @@ TEST(Html, StripNamesAreEachFilesOwnEachOnce) {
         for (std::size_t i = 0; i < page.names.size(); ++i)
             for (std::size_t j = i + 1; j < page.names.size(); ++j)
                 EXPECT_NE(page.names[i], page.names[j]);
-        for (const StripParagraph& s : page.strip) {
+        for (std::size_t i = 0; i < page.places.size(); ++i)
+            for (std::size_t j = i + 1; j < page.places.size(); ++j)
+                EXPECT_FALSE(page.places[i] == page.places[j]);
+        StripBlocks::Reader blocks(page.strip);
+        for (StripParagraph block; blocks.Next(&block);) {
             const auto& p = paragraphs[at++];
+            const StripPlace& s = page.places.at(block.place);
             EXPECT_EQ(page.names.at(s.format), p.format) << "paragraph " << at;
             EXPECT_EQ(page.names.at(s.page), p.page) << "paragraph " << at;
             EXPECT_EQ(page.names.at(s.language), "en") << "paragraph " << at;
+            EXPECT_EQ(s.column, p.column) << "paragraph " << at;
         }
     }
     EXPECT_EQ(at, std::size(paragraphs));
     EXPECT_EQ(collector.files[1].names, (std::vector<std::string>{"Body", "9", "en", "Note", "1"}));
+}
+
+// The strip's packed blocks read back as they were put, whatever their lines do (go on, go back,
+// stay unknown, reach the ends of their range) and over many pieces of bytes.
+TEST(Html, StripBlocksReadBackAsPut) {
+    const StripParagraph kinds[] = {
+        {7.25, 1, 0},
+        {12.5, 2, 3},
+        {-3.5, 0, 0}, // the line not known
+        {std::numeric_limits<double>::quiet_NaN(), 5000000, 127},
+        {std::numeric_limits<double>::infinity(), 4, 128},
+        {0.1, UINT32_MAX, UINT32_MAX},
+        {-0.0, 1, 16384},
+        {1e300, 0x80000000u, 2},
+    };
+    StripBlocks blocks;
+    std::vector<StripParagraph> put;
+    for (std::uint32_t i = 0; i < 40000; ++i) { // more than one piece
+        StripParagraph p = kinds[i % std::size(kinds)];
+        if (i % 3 == 0)
+            p.line += i;
+        put.push_back(p);
+        blocks.push_back(p);
+    }
+    ASSERT_EQ(blocks.size(), put.size());
+    StripBlocks::Reader reader(blocks);
+    StripParagraph got;
+    for (std::size_t i = 0; i < put.size(); ++i) {
+        ASSERT_TRUE(reader.Next(&got)) << i;
+        EXPECT_EQ(std::memcmp(&got.grade, &put[i].grade, sizeof got.grade), 0) << i;
+        EXPECT_EQ(got.line, put[i].line) << i;
+        EXPECT_EQ(got.place, put[i].place) << i;
+    }
+    EXPECT_FALSE(reader.Next(&got));
+    StripParagraph untouched;
+    EXPECT_FALSE(StripBlocks::Reader(StripBlocks()).Next(&untouched));
 }
 
 // A paragraph longer than the pieces the page is handed on in is shown whole, once, in its place.
