@@ -25,9 +25,7 @@ template <class F> void ForEachIdField(Document& d, SourceMark& lastMark, F&& f)
     f(d.selection.end.obj);
     f(d.mainFlow);
     f(lastMark.para);
-    for (SourceMark& m : d.sourceMarks) {
-        f(m.para);
-    }
+    d.sourceMarks.ForEachParagraph(f);
     for (Page& p : d.pages) {
         f(p.id);
     }
