@@ -2,8 +2,13 @@
 // syllable for each phoneme that is a vowel or a syllabic consonant. espeak-ng keeps global state
 // and is not thread-safe, so every call goes through one lock, and each distinct word of each
 // language is looked up once. The voice is changed only when a word of another language comes.
+//
+// The library is loaded when the first word is pronounced, not with the program: it brings a
+// tree of audio libraries whose pages (some 3.7 MB) every run would otherwise hold.
 #include "analysis/precise/languages.h"
 #include "analysis/precise/precise.h"
+
+#include "platform/shared_library.h"
 
 #include <espeak-ng/speak_lib.h>
 #include <unicode/uchar.h>
@@ -14,6 +19,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <unordered_map>
 #include <vector>
 
@@ -32,7 +38,16 @@ constexpr std::size_t kMaxCachedWords = 1u << 20;
 // length, so that untrusted text cannot hand espeak-ng one huge word.
 constexpr std::size_t kMaxRunBytes = 64;
 
+// The library's functions this file calls, found in the library once it is loaded.
+struct Api {
+    decltype(&espeak_Initialize) initialize = nullptr;
+    decltype(&espeak_SetVoiceByName) setVoiceByName = nullptr;
+    decltype(&espeak_TextToPhonemes) textToPhonemes = nullptr;
+    decltype(&espeak_Terminate) terminate = nullptr;
+};
+
 struct Engine {
+    Api api;
     std::mutex lock;
     bool started = false;
     bool ready = false;
@@ -49,23 +64,50 @@ Engine& TheEngine() {
     return engine;
 }
 
+// Loads the library and finds its functions: false with the reason when it cannot. The library
+// stays loaded for the rest of the program.
+bool Load(Api& api, std::string* why) {
+    std::string error;
+    void* library =
+        lxplatform::OpenSharedLibrary({LX_ESPEAK_SONAME, LX_ESPEAK_LIBRARY_PATH}, &error);
+    if (library == nullptr) {
+        *why = "espeak-ng could not be loaded (" + error + ")";
+        return false;
+    }
+    const auto find = [library](auto& function, const char* name) {
+        function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(
+            lxplatform::SharedLibrarySymbol(library, name));
+        return function != nullptr;
+    };
+    if (!find(api.initialize, "espeak_Initialize") ||
+        !find(api.setVoiceByName, "espeak_SetVoiceByName") ||
+        !find(api.textToPhonemes, "espeak_TextToPhonemes") ||
+        !find(api.terminate, "espeak_Terminate")) {
+        *why = "the espeak-ng library lacks the functions it is called through";
+        return false;
+    }
+    return true;
+}
+
 // Starts espeak-ng once; the caller holds the lock.
 bool Start(Engine& e) {
     if (e.started)
         return e.ready;
     e.started = true;
-    if (espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 0, nullptr, espeakINITIALIZE_DONT_EXIT) < 0) {
+    if (!Load(e.api, &e.why))
+        return false;
+    if (e.api.initialize(AUDIO_OUTPUT_SYNCHRONOUS, 0, nullptr, espeakINITIALIZE_DONT_EXIT) < 0) {
         e.why = "espeak-ng could not start (is its data installed?)";
         return false;
     }
-    if (espeak_SetVoiceByName(English().voice) != EE_OK) {
+    if (e.api.setVoiceByName(English().voice) != EE_OK) {
         e.why = std::string("espeak-ng has no '") + English().voice + "' voice";
         return false;
     }
     e.voice = &English();
     e.ready = true;
     // espeak-ng's tables are released when the program ends, after every lookup.
-    std::atexit([] { espeak_Terminate(); });
+    std::atexit([] { TheEngine().api.terminate(); });
     return true;
 }
 
@@ -76,7 +118,7 @@ bool SelectVoice(Engine& e, const Language& language) {
         return true;
     if (e.voiceless.count(&language))
         return false;
-    if (espeak_SetVoiceByName(language.voice) != EE_OK) {
+    if (e.api.setVoiceByName(language.voice) != EE_OK) {
         e.voiceless.insert(&language);
         return false;
     }
@@ -228,7 +270,7 @@ int LookUp(Engine& e, const std::string& run, const Language& language) {
     int count = 0;
     const void* text = run.c_str();
     while (text) {
-        const char* phonemes = espeak_TextToPhonemes(&text, espeakCHARS_UTF8, kPhonemeMode);
+        const char* phonemes = e.api.textToPhonemes(&text, espeakCHARS_UTF8, kPhonemeMode);
         if (!phonemes)
             break;
         count += NucleiOfPhonemes(phonemes, english, language.highVowelGlides);

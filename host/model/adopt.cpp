@@ -25,9 +25,7 @@ template <class F> void ForEachIdField(Document& d, SourceMark& lastMark, F&& f)
     f(d.selection.end.obj);
     f(d.mainFlow);
     f(lastMark.para);
-    for (SourceMark& m : d.sourceMarks) {
-        f(m.para);
-    }
+    d.sourceMarks.ForEachParagraph(f);
     for (Page& p : d.pages) {
         f(p.id);
     }
@@ -113,8 +111,8 @@ ObjectId Session::AdoptDocument(Session& from, ObjectId doc) {
             return 0;
         }
         for (std::uint32_t serial = 1; serial <= issued; ++serial) {
-            const ObjectRegistry::Slot* slot = from.ids_.Find(MakeId(k, serial));
-            if (slot == nullptr || slot->owner != SerialOf(doc)) {
+            const std::optional<ObjectRegistry::Slot> slot = from.ids_.Find(MakeId(k, serial));
+            if (!slot || slot->owner != SerialOf(doc)) {
                 return 0;
             }
         }
@@ -140,7 +138,7 @@ ObjectId Session::AdoptDocument(Session& from, ObjectId doc) {
         }
         const std::uint32_t issued = from.ids_.Issued(k);
         for (std::uint32_t serial = 1; serial <= issued; ++serial) {
-            const ObjectRegistry::Slot* slot = from.ids_.Find(MakeId(k, serial));
+            const std::optional<ObjectRegistry::Slot> slot = from.ids_.Find(MakeId(k, serial));
             newIds[k].push_back(Register(k, SerialOf(id), slot->index));
         }
     }

@@ -1086,6 +1086,109 @@ ObjectId Document::NewTable(std::uint32_t format, std::int32_t columns, std::int
 
 namespace lxhost {
 
+namespace {
+
+// A mark's four bytes: its offset in the paragraph in the low bits, then its column, then its line
+// counted from the paragraph's first; or, with the top bit set, the index of the mark kept whole.
+constexpr std::uint32_t kWideMark = 0x80000000u;
+constexpr int kOffsetBits = 16;
+constexpr int kColumnBits = 7;
+constexpr int kLineBits = 8;
+static_assert(kOffsetBits + kColumnBits + kLineBits == 31);
+constexpr std::uint32_t kOffsetMask = (1u << kOffsetBits) - 1;
+constexpr std::uint32_t kColumnMask = (1u << kColumnBits) - 1;
+
+} // namespace
+
+void SourceMarkTable::Add(const SourceMark& mark, std::uint32_t paraLine) {
+    if (groups_.empty() || groups_.back().para != mark.para) {
+        groups_.push_back({mark.para, static_cast<std::uint32_t>(entries_.size())});
+    }
+    // A line before the paragraph's wraps round to a count too large for the bits.
+    const std::uint32_t lines = mark.pos.line - paraLine;
+    if (mark.offset >= 0 && static_cast<std::uint32_t>(mark.offset) <= kOffsetMask &&
+        mark.pos.column <= kColumnMask && lines >> kLineBits == 0) {
+        entries_.push_back(static_cast<std::uint32_t>(mark.offset) |
+                           mark.pos.column << kOffsetBits | lines << (kOffsetBits + kColumnBits));
+        return;
+    }
+    entries_.reserve(entries_.size() + 1); // before the wide list grows: both or neither
+    wide_.push_back({mark.offset, mark.pos});
+    entries_.push_back(kWideMark | static_cast<std::uint32_t>(wide_.size() - 1));
+}
+
+std::int32_t SourceMarkTable::OffsetOf(std::uint32_t entry) const {
+    return (entry & kWideMark) != 0 ? wide_[entry & ~kWideMark].offset
+                                    : static_cast<std::int32_t>(entry & kOffsetMask);
+}
+
+SourceMark SourceMarkTable::Decode(ObjectId para, std::uint32_t i, std::uint32_t paraLine) const {
+    const std::uint32_t e = entries_[i];
+    if ((e & kWideMark) != 0) {
+        const Wide& w = wide_[e & ~kWideMark];
+        return {para, w.offset, w.pos};
+    }
+    return {para,
+            static_cast<std::int32_t>(e & kOffsetMask),
+            {paraLine + (e >> (kOffsetBits + kColumnBits)), (e >> kOffsetBits) & kColumnMask}};
+}
+
+void SourceMarkTable::Finish() {
+    // A paragraph's marks are made in rising order of offset; only paragraphs interleave (the
+    // text after a footnote's goes on in the paragraph that anchors it). Most documents make them
+    // in order already, and the marks are not copied.
+    bool ordered = true;
+    for (std::size_t g = 1; g < groups_.size() && ordered; ++g) {
+        ordered = groups_[g - 1].para < groups_[g].para;
+    }
+    if (ordered) {
+        return;
+    }
+    std::vector<std::size_t> order(groups_.size());
+    for (std::size_t g = 0; g < order.size(); ++g) {
+        order[g] = g;
+    }
+    std::stable_sort(order.begin(), order.end(), [this](std::size_t a, std::size_t b) {
+        return groups_[a].para < groups_[b].para;
+    });
+    std::vector<Group> groups;
+    std::vector<std::uint32_t> entries;
+    entries.reserve(entries_.size());
+    for (const std::size_t g : order) {
+        if (groups.empty() || groups.back().para != groups_[g].para) {
+            groups.push_back({groups_[g].para, static_cast<std::uint32_t>(entries.size())});
+        }
+        entries.insert(entries.end(), entries_.begin() + groups_[g].first,
+                       entries_.begin() + GroupEnd(g));
+    }
+    groups_ = std::move(groups);
+    entries_ = std::move(entries);
+}
+
+std::optional<SourceMark> SourceMarkTable::Before(ObjectId para, std::int32_t offset,
+                                                  std::uint32_t paraLine) const {
+    const auto g = std::lower_bound(groups_.begin(), groups_.end(), para,
+                                    [](const Group& a, ObjectId p) { return a.para < p; });
+    if (g == groups_.end() || g->para != para) {
+        return std::nullopt;
+    }
+    // The first mark past offset; the one before it is the answer.
+    std::uint32_t lo = g->first;
+    std::uint32_t hi = GroupEnd(static_cast<std::size_t>(g - groups_.begin()));
+    while (lo < hi) {
+        const std::uint32_t mid = lo + (hi - lo) / 2;
+        if (OffsetOf(entries_[mid]) <= offset) {
+            lo = mid + 1;
+        } else {
+            hi = mid;
+        }
+    }
+    if (lo == g->first) {
+        return std::nullopt;
+    }
+    return Decode(para, lo - 1, paraLine);
+}
+
 void Document::MarkSource(ObjectId para, std::int32_t offset, SourcePos pos) {
     // Most positions follow on from the one before (the next word on the line): they are
     // settled before the paragraph is looked up.
@@ -1106,40 +1209,34 @@ void Document::MarkSource(ObjectId para, std::int32_t offset, SourcePos pos) {
             return;
         }
     }
-    sourceMarks.push_back({para, offset, pos});
-    lastMark_ = sourceMarks.back();
+    sourceMarks.Add({para, offset, pos}, p->source.line);
+    lastMark_ = {para, offset, pos};
 }
 
 void Document::FinishSourceMarks() {
-    // A paragraph's marks are made in rising order of offset; only paragraphs interleave (the
-    // text after a footnote's goes on in the paragraph that anchors it). Most documents make them
-    // in order already: the sort, whose buffer is as large as the marks, is then not needed.
-    const auto byParagraph = [](const SourceMark& a, const SourceMark& b) {
-        return a.para < b.para;
-    };
-    if (!std::is_sorted(sourceMarks.begin(), sourceMarks.end(), byParagraph))
-        std::stable_sort(sourceMarks.begin(), sourceMarks.end(), byParagraph);
+    sourceMarks.Finish();
     lastMark_ = {};
 }
 
 SourcePos Document::SourceAt(ObjectId para, std::int32_t offset) const {
-    const auto it = std::upper_bound(
-        sourceMarks.begin(), sourceMarks.end(), std::make_pair(para, offset),
-        [](const std::pair<ObjectId, std::int32_t>& key, const SourceMark& m) {
-            return key.first < m.para || (key.first == m.para && key.second < m.offset);
-        });
-    SourceMark base;
-    if (it != sourceMarks.begin() && std::prev(it)->para == para) {
-        base = *std::prev(it);
-    } else {
-        const Paragraph* p = const_cast<Document*>(this)->FindParagraph(para);
-        if (p == nullptr || !p->source.known()) {
-            return {};
-        }
-        base = {para, 0, p->source};
+    const Paragraph* p = const_cast<Document*>(this)->FindParagraph(para);
+    if (p == nullptr || !p->source.known()) {
+        return {};
     }
+    const SourceMark base =
+        sourceMarks.Before(para, offset, p->source.line).value_or(SourceMark{para, 0, p->source});
     const std::int32_t past = std::max(offset - base.offset, 0);
     return {base.pos.line, base.pos.column + static_cast<std::uint32_t>(past)};
+}
+
+std::vector<SourceMark> Document::SourceMarkList() const {
+    std::vector<SourceMark> marks;
+    marks.reserve(sourceMarks.size());
+    sourceMarks.ForEach([&](ObjectId para, std::uint32_t i) {
+        const Paragraph* p = const_cast<Document*>(this)->FindParagraph(para);
+        marks.push_back(sourceMarks.Decode(para, i, p != nullptr ? p->source.line : 0));
+    });
+    return marks;
 }
 
 } // namespace lxhost

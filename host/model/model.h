@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -311,6 +312,64 @@ struct SourceMark {
     SourcePos pos;
 };
 
+// A document's source marks, four bytes each (a text file has one for every line of a paragraph
+// after its first). They are kept in groups, one for each run of marks of a paragraph, which
+// names the paragraph once; a mark holds its offset in the paragraph, its column, and its line
+// counted from the line the paragraph begins on (so the paragraph's line is needed to read it).
+// A mark whose figures do not fit those bits is kept whole in a list of its own, the four bytes
+// its index there.
+class SourceMarkTable {
+  public:
+    // Room for n marks in all, for a reader that counts them first.
+    void reserve(std::size_t n) { entries_.reserve(n); }
+    std::size_t size() const { return entries_.size(); }
+    std::size_t capacity() const { return entries_.capacity(); }
+
+    // Adds a mark after those its paragraph has; paraLine is the line the paragraph begins on.
+    void Add(const SourceMark& mark, std::uint32_t paraLine);
+    // Puts each paragraph's marks in one group, the groups in order of paragraph id, a
+    // paragraph's marks in the order they were added.
+    void Finish();
+    // The last mark of para at or before offset (the first of those at the same offset added
+    // last); none when it has none there.
+    std::optional<SourceMark> Before(ObjectId para, std::int32_t offset,
+                                     std::uint32_t paraLine) const;
+    // Calls f(para, mark index) for every mark in order, for Decode.
+    template <class F> void ForEach(F&& f) const {
+        for (std::size_t g = 0; g < groups_.size(); ++g) {
+            for (std::uint32_t i = groups_[g].first; i < GroupEnd(g); ++i) {
+                f(groups_[g].para, i);
+            }
+        }
+    }
+    SourceMark Decode(ObjectId para, std::uint32_t i, std::uint32_t paraLine) const;
+    // Calls f on the paragraph id of every group, which it may change (in the same order).
+    template <class F> void ForEachParagraph(F&& f) {
+        for (Group& g : groups_) {
+            f(g.para);
+        }
+    }
+
+  private:
+    struct Group {
+        ObjectId para;
+        std::uint32_t first; // its first mark; its last is the one before the next group's first
+    };
+    struct Wide {
+        std::int32_t offset;
+        SourcePos pos;
+    };
+    std::uint32_t GroupEnd(std::size_t g) const {
+        return g + 1 < groups_.size() ? groups_[g + 1].first
+                                      : static_cast<std::uint32_t>(entries_.size());
+    }
+    std::int32_t OffsetOf(std::uint32_t entry) const;
+
+    std::vector<Group> groups_;
+    std::vector<std::uint32_t> entries_;
+    std::vector<Wide> wide_;
+};
+
 // A document holds one of these for every paragraph it has (a 100 MB text file has near a
 // million): the fields are ordered so that none needs padding.
 struct Paragraph {
@@ -376,7 +435,7 @@ class Document {
     std::size_t charactersWithoutForm = 0;
     // The source positions of paragraphs' text past their first character, where they do not
     // follow from the paragraph's own (see MarkSource). Sorted by FinishSourceMarks.
-    std::vector<SourceMark> sourceMarks;
+    SourceMarkTable sourceMarks;
 
     std::vector<Page> pages;
     std::vector<Graphic> graphics;
@@ -489,6 +548,8 @@ class Document {
     // Where the paragraph's text at offset stands in the source; 0s when not known. Past the
     // last mark the column counts on one per byte of text.
     SourcePos SourceAt(ObjectId para, std::int32_t offset) const;
+    // Every source mark, in the order SourceAt searches them.
+    std::vector<SourceMark> SourceMarkList() const;
 
     // Breaks parent cycles that a malformed file can make (an anchored frame holding the frame
     // of its own anchor): such a frame loses its anchor. Called once after reading.

@@ -16,19 +16,44 @@ ObjectRegistry::Slot& ObjectRegistry::SlotFor(Table& table, std::uint32_t serial
     }
     Page& page = table.pages[p];
     if (!page.slots) {
-        // A page beyond every serial given so far is left unwritten: Find reads no slot past the
-        // last serial given, and each serial's slot is written as it is given. A page made again
-        // for a released serial holds others that were given and released: they read as released.
-        // (A session that reads one file ahead of a walk makes a page of each kind it uses, so
-        // writing them all cost every file read ahead tens of kilobytes.)
-        page.slots = std::make_unique_for_overwrite<Slot[]>(kPageSerials);
-        if (std::size_t{p} * kPageSerials < table.issued) {
+        auto slots = std::make_unique_for_overwrite<Slot[]>(kPageSerials);
+        if (page.live > 0) {
+            // The serials given so far follow from the first: they are written out, and the rest
+            // of the page is not given yet.
+            for (std::uint32_t i = 0; i < page.live; ++i) {
+                slots[i] = {page.first.owner, page.first.index + i};
+            }
+        } else if (std::size_t{p} * kPageSerials < table.issued) {
+            // A page made again for a released serial holds others that were given and released:
+            // they read as released. A page beyond every serial given so far is left unwritten:
+            // Find reads no slot past the last serial given, and each serial's slot is written as
+            // it is given. (A session that reads one file ahead of a walk makes a page of each
+            // kind it uses, so writing them all cost every file read ahead tens of kilobytes.)
             for (std::uint32_t i = 0; i < kPageSerials; ++i) {
-                page.slots[i] = {kReleased, 0};
+                slots[i] = {kReleased, 0};
             }
         }
+        page.slots = std::move(slots);
     }
     return page.slots[(serial - 1) % kPageSerials];
+}
+
+bool ObjectRegistry::RegisterInTurn(Table& table, std::uint32_t serial, std::uint32_t owner,
+                                    std::uint32_t index) {
+    const std::size_t p = (serial - 1) / kPageSerials;
+    const std::uint32_t at = (serial - 1) % kPageSerials;
+    if (p >= table.pages.size()) {
+        table.pages.resize(p + 1); // may throw: nothing changed yet
+    }
+    Page& page = table.pages[p];
+    if (page.slots || page.live != at) {
+        return false;
+    }
+    if (at == 0) {
+        page.first = {owner, index};
+        return true;
+    }
+    return owner == page.first.owner && index >= page.first.index && index - page.first.index == at;
 }
 
 ObjectId ObjectRegistry::Register(Kind kind, std::uint32_t owner, std::uint32_t index) {
@@ -40,7 +65,9 @@ ObjectId ObjectRegistry::Register(Kind kind, std::uint32_t owner, std::uint32_t 
             table.issued = serial;
             return MakeId(kind, serial);
         }
-        SlotFor(table, serial) = {owner, index}; // may throw: nothing changed yet
+        if (!RegisterInTurn(table, serial, owner, index)) {
+            SlotFor(table, serial) = {owner, index}; // may throw: nothing changed yet
+        }
         table.issued = serial;
     } else if (!HasSlots(kind)) {
         throw std::length_error("the host ran out of document or book ids: more than " +
@@ -71,12 +98,14 @@ ObjectId ObjectRegistry::Register(Kind kind, std::uint32_t owner, std::uint32_t 
 
 void ObjectRegistry::Release(ObjectId id) {
     const Kind kind = KindOf(id);
-    if (!HasSlots(kind) || Find(id) == nullptr) {
+    if (!HasSlots(kind) || !Find(id)) {
         return;
     }
     Table& table = tables_[kind];
     const std::uint32_t serial = SerialOf(id);
-    // Grows the list before anything changes: a failing allocation leaves the id registered.
+    // Writes out the page's slots and grows the list before anything changes: a failing
+    // allocation leaves the id registered.
+    SlotFor(table, serial);
     if (table.released.size() > table.releasedFirst && table.released.back().last + 1 == serial) {
         table.released.back().last = serial;
     } else {

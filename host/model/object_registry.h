@@ -14,7 +14,11 @@
 // serial is another object's. Only an old id passed with no document argument, in a session past
 // 16.7M objects of its kind, may name the object that has its serial now.
 //
-// The table is kept in pages of kPageSerials serials. A page whose serials were all given and
+// The table is kept in pages of kPageSerials serials. A document's objects of a kind are mostly
+// registered one after another at the next index of its vector (a reader appends paragraph after
+// paragraph): a page whose slots all follow that pattern keeps only its first slot, and every
+// other follows from it. The page gets its slots written out when one breaks the pattern (another
+// owner, an index out of turn, a release). A page whose serials were all given and
 // are all released again is freed: a lookup of one of them finds no page and fails, as a lookup
 // of a released slot does. The released serials wait for reuse as runs of consecutive serials,
 // oldest first; a document's objects of a kind get consecutive serials, and a walk that closes
@@ -27,6 +31,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace lxhost {
@@ -63,22 +68,30 @@ class ObjectRegistry {
     // grows with the objects open, not with the objects ever given an id.
     std::size_t Footprint() const;
 
-    // The slot of an id, or null when no object of its kind has that serial now.
-    const Slot* Find(ObjectId id) const {
+    // The slot of an id, or none when no object of its kind has that serial now.
+    std::optional<Slot> Find(ObjectId id) const {
         const Kind kind = KindOf(id);
         const std::uint32_t serial = SerialOf(id);
         if (kind >= kKindCount || serial == 0 || serial > tables_[kind].issued) {
-            return nullptr;
+            return std::nullopt;
         }
         if (!HasSlots(kind)) {
-            return &kOwnerless;
+            return kOwnerless;
         }
         const Page& page = tables_[kind].pages[(serial - 1) / kPageSerials];
+        const std::uint32_t at = (serial - 1) % kPageSerials;
         if (!page.slots) {
-            return nullptr;
+            // Serials up to the last given are live here (a release writes the slots out).
+            if (page.live == 0) {
+                return std::nullopt;
+            }
+            return Slot{page.first.owner, page.first.index + at};
         }
-        const Slot& slot = page.slots[(serial - 1) % kPageSerials];
-        return slot.owner == kReleased ? nullptr : &slot;
+        const Slot& slot = page.slots[at];
+        if (slot.owner == kReleased) {
+            return std::nullopt;
+        }
+        return slot;
     }
 
   private:
@@ -89,9 +102,13 @@ class ObjectRegistry {
     static constexpr Slot kOwnerless{0, 0};
     static constexpr bool HasSlots(Kind kind) { return kind != kKindDocument && kind != kKindBook; }
 
+    // A page without slots holds its serials in order from its first: serial i of the page
+    // names index first.index + i of first.owner, for each of the `live` serials given (none
+    // given, or none left after every one was released: all unknown).
     struct Page {
-        std::unique_ptr<Slot[]> slots; // null: every serial of the page is released
+        std::unique_ptr<Slot[]> slots; // null: the serials follow from `first`
         std::uint32_t live = 0;        // slots that name an object
+        Slot first{kReleased, 0};
     };
     // Released serials first to last, waiting to be given again.
     struct Run {
@@ -104,8 +121,13 @@ class ObjectRegistry {
         std::size_t releasedFirst = 0;
     };
 
-    // The slot of a serial, its page made when it was freed or never made.
+    // The slot of a serial, its page's slots written out when they follow from its first, made
+    // when the page was freed or never made.
     Slot& SlotFor(Table& table, std::uint32_t serial);
+    // Gives a fresh serial to owner and index when its page keeps no slots and the serial follows
+    // from the page's first (or is the first): true when it did.
+    bool RegisterInTurn(Table& table, std::uint32_t serial, std::uint32_t owner,
+                        std::uint32_t index);
 
     Table tables_[kKindCount];
     std::uint32_t serialsPerKind_;

@@ -76,8 +76,8 @@ ObjectId Session::Register(Kind kind, std::uint32_t owner, std::uint32_t index) 
 }
 
 bool Session::Locate(ObjectId id, std::uint32_t* owner, std::uint32_t* index) const {
-    const ObjectRegistry::Slot* s = ids_.Find(id);
-    if (s == nullptr) {
+    const std::optional<ObjectRegistry::Slot> s = ids_.Find(id);
+    if (!s) {
         return false;
     }
     *owner = s->owner;

@@ -142,12 +142,12 @@ TEST(ObjectRegistry, ReleasedSerialsComeBackOldestFirstAndOnlyOnce) {
     r.Release(x);
     r.Release(x);                         // twice: once in the list
     r.Release(MakeId(kKindParagraph, 9)); // never given: passed over
-    EXPECT_EQ(r.Find(x), nullptr);
-    ASSERT_NE(r.Find(y), nullptr);
+    EXPECT_FALSE(r.Find(x));
+    ASSERT_TRUE(r.Find(y));
     EXPECT_EQ(r.Find(y)->index, 1u);
     EXPECT_EQ(r.Register(kKindParagraph, 3, 7), z);
     EXPECT_EQ(r.Register(kKindParagraph, 3, 8), x);
-    ASSERT_NE(r.Find(x), nullptr);
+    ASSERT_TRUE(r.Find(x));
     EXPECT_EQ(r.Find(x)->owner, 3u);
     EXPECT_EQ(r.Find(x)->index, 8u);
     EXPECT_THROW(r.Register(kKindParagraph, 3, 9), std::length_error);
@@ -156,7 +156,7 @@ TEST(ObjectRegistry, ReleasedSerialsComeBackOldestFirstAndOnlyOnce) {
     // A document's id stays its own: it is the document argument of its objects' operations.
     const ObjectId doc = r.Register(kKindDocument, 0, 0);
     r.Release(doc);
-    EXPECT_NE(r.Find(doc), nullptr);
+    EXPECT_TRUE(r.Find(doc));
 }
 
 // A book's walk opens and closes its files one by one: the id table keeps what the open files
@@ -232,10 +232,10 @@ TEST(ObjectRegistry, APageIsFreedOnceEverySerialOfItIsGivenAndReleased) {
         EXPECT_LE(r.Footprint(), full - step.freed * kPageBytes + 64);
         EXPECT_GE(r.Footprint() + 64, full - step.freed * kPageBytes);
         for (std::uint32_t i = 0; i < step.to; ++i) {
-            ASSERT_EQ(r.Find(ids[i]), nullptr) << i;
+            ASSERT_FALSE(r.Find(ids[i])) << i;
         }
         for (std::uint32_t i = step.to; i < ids.size(); ++i) {
-            ASSERT_NE(r.Find(ids[i]), nullptr) << i;
+            ASSERT_TRUE(r.Find(ids[i])) << i;
             EXPECT_EQ(r.Find(ids[i])->index, i);
         }
     }
@@ -246,10 +246,74 @@ TEST(ObjectRegistry, APageIsFreedOnceEverySerialOfItIsGivenAndReleased) {
     }
     EXPECT_EQ(r.FreshLeft(kKindParagraph), 0u);
     EXPECT_EQ(r.Register(kKindParagraph, 4, 7), ids[0]);
-    ASSERT_NE(r.Find(ids[0]), nullptr);
+    ASSERT_TRUE(r.Find(ids[0]));
     EXPECT_EQ(r.Find(ids[0])->owner, 4u);
-    EXPECT_EQ(r.Find(ids[1]), nullptr);
+    EXPECT_FALSE(r.Find(ids[1]));
     EXPECT_EQ(r.Register(kKindParagraph, 4, 8), ids[1]);
+}
+
+// A reader registers a document's objects of a kind one after another at the next index: such
+// serials keep no slot of their own. One out of turn, or a release, writes its page's slots out;
+// every id finds what it was given either way, and a released one nothing.
+TEST(ObjectRegistry, SerialsGivenInTurnKeepNoSlotsUntilOneIsNot) {
+    constexpr std::uint32_t kPage = ObjectRegistry::kPageSerials;
+    constexpr std::size_t kPageBytes = kPage * sizeof(ObjectRegistry::Slot);
+    struct Case {
+        const char* what;
+        std::uint32_t count;      // serials given: owner 1, index firstIndex + serial - 1
+        std::uint32_t firstIndex; // the first one's
+        std::uint32_t outOfTurn;  // this serial (0: none) gets another owner, or the index
+        std::uint32_t outOwner;   // in turn moved by outShift, and the next ones go on from it
+        std::uint32_t outShift;
+        std::uint32_t releaseFrom, releaseTo; // serials [from, to) released afterwards
+        std::size_t pagesWritten;
+    };
+    const Case cases[] = {
+        {"in turn over three pages", 2 * kPage + 5, 0, 0, 1, 0, 0, 0, 0},
+        {"in turn from an index past 0", kPage + 3, 7, 0, 1, 0, 0, 0, 0},
+        {"another owner in the middle of a page", 2 * kPage + 5, 0, kPage + 10, 2, 0, 0, 0, 1},
+        {"another owner first on a page", 2 * kPage + 5, 0, kPage + 1, 2, 0, 0, 0, 1},
+        {"an index skipped", 2 * kPage + 5, 0, kPage + 10, 1, 5, 0, 0, 1},
+        {"an index given again", 2 * kPage + 5, 0, 10, 1, std::uint32_t(-1), 0, 0, 1},
+        {"the last serial given out of turn", kPage + 5, 0, kPage + 5, 2, 0, 0, 0, 1},
+        {"one released", 2 * kPage + 5, 0, 0, 1, 0, 5, 6, 1},
+        {"a whole page released: freed", 2 * kPage + 5, 0, 0, 1, 0, 1, kPage + 1, 0},
+        {"the page still being given released", kPage + 5, 0, 0, 1, 0, kPage + 1, kPage + 6, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ObjectRegistry r(3 * kPage);
+        // The owner and index each serial is given.
+        std::vector<ObjectRegistry::Slot> given;
+        std::uint32_t index = c.firstIndex;
+        for (std::uint32_t serial = 1; serial <= c.count; ++serial) {
+            const bool out = serial == c.outOfTurn;
+            index += out ? c.outShift : 0;
+            given.push_back({out ? c.outOwner : 1, index++});
+            ASSERT_EQ(r.Register(kKindParagraph, given.back().owner, given.back().index),
+                      MakeId(kKindParagraph, serial));
+        }
+        for (std::uint32_t serial = c.releaseFrom; serial < c.releaseTo; ++serial) {
+            r.Release(MakeId(kKindParagraph, serial));
+        }
+        EXPECT_GE(r.Footprint(), c.pagesWritten * kPageBytes);
+        EXPECT_LT(r.Footprint(), (c.pagesWritten + 1) * kPageBytes);
+        for (std::uint32_t serial = 1; serial <= c.count; ++serial) {
+            const std::optional<ObjectRegistry::Slot> slot = r.Find(MakeId(kKindParagraph, serial));
+            if (serial >= c.releaseFrom && serial < c.releaseTo) {
+                ASSERT_FALSE(slot) << serial;
+            } else {
+                ASSERT_TRUE(slot) << serial;
+                ASSERT_EQ(slot->owner, given[serial - 1].owner) << serial;
+                ASSERT_EQ(slot->index, given[serial - 1].index) << serial;
+            }
+        }
+        EXPECT_FALSE(r.Find(MakeId(kKindParagraph, c.count + 1)));
+        // Given on, in turn again: the ids still find their objects.
+        const ObjectId next = r.Register(kKindParagraph, 1, index);
+        ASSERT_TRUE(r.Find(next));
+        EXPECT_EQ(r.Find(next)->index, index);
+    }
 }
 
 // A component holds one string: a file's path, a folder's or group's name.

@@ -82,7 +82,7 @@ std::string Dump(Session& s, Document& d) {
     o << ' ' << d.selection.begin.offset << ' ' << d.selection.end.offset << ' ' << d.pageWidth
       << 'x' << d.pageHeight << " main " << d.mainFlow << " noform " << d.charactersWithoutForm
       << '\n';
-    for (const SourceMark& m : d.sourceMarks)
+    for (const SourceMark& m : d.SourceMarkList())
         o << "mark " << m.para << ' ' << m.offset << ' ' << m.pos.line << ':' << m.pos.column
           << '\n';
     for (const Page& p : d.pages) {

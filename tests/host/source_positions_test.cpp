@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <ostream>
 #include <string>
@@ -172,6 +173,96 @@ TEST(SourceMarks, AreKeptOnlyWhereTheTextDoesNotFollowOn) {
     }
     // A paragraph that no reader placed has no position.
     EXPECT_FALSE(doc.SourceAt(doc.AppendParagraph(flow, 0), 3).known());
+}
+
+// A mark is kept in four bytes when its offset, column and line (from the paragraph's) are small,
+// whole otherwise; paragraphs whose marks interleave (the text after a footnote goes on in the
+// paragraph that anchors it) are put back together. Every position reads back as it was given.
+TEST(SourceMarks, ReadBackAsGivenWhateverTheirSize) {
+    struct Mark {
+        int para; // index into the case's paragraphs
+        std::int32_t offset;
+        SourcePos pos;
+    };
+    struct Case {
+        const char* what;
+        std::vector<SourcePos> starts; // each paragraph's own position, given at offset 0
+        std::vector<Mark> marks;       // in the order they are given
+    };
+    const Case cases[] = {
+        {"small figures", {{10, 1}}, {{0, 5, {11, 3}}, {0, 9, {12, 1}}}},
+        {"a line far from the paragraph's",
+         {{10, 1}},
+         {{0, 5, {265, 3}}, {0, 9, {266, 1}}, {0, 12, {7000000, 1}}}},
+        {"a line before the paragraph's", {{10, 4}}, {{0, 5, {9, 3}}, {0, 8, {10, 1}}}},
+        {"a wide column", {{1, 1}}, {{0, 5, {2, 127}}, {0, 9, {2, 128}}, {0, 20, {3, 90000}}}},
+        {"a long paragraph",
+         {{1, 1}},
+         {{0, 65535, {2, 1}}, {0, 65536, {3, 1}}, {0, 3000000, {4, 2}}, {0, 3000010, {5, 1}}}},
+        {"paragraphs that interleave",
+         {{1, 1}, {5, 1}, {9, 1}},
+         {{0, 4, {2, 1}},
+          {1, 3, {6, 1}},
+          {0, 8, {3, 1}},
+          {2, 2, {10, 300}},
+          {0, 70000, {4, 1}},
+          {1, 9, {7, 2}}}},
+        {"at the same offset: the last given", {{1, 1}}, {{0, 5, {2, 1}}, {0, 5, {3, 1}}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Session session;
+        Document& doc = session.NewDocument();
+        doc.AddDefaultFormats();
+        const ObjectId flow = doc.AddFlow("A");
+        std::vector<ObjectId> paras;
+        for (const SourcePos& start : c.starts) {
+            paras.push_back(doc.AppendParagraph(flow, 0));
+            doc.MarkSource(paras.back(), 0, start);
+        }
+        for (const Mark& m : c.marks) {
+            doc.MarkSource(paras[m.para], m.offset, m.pos);
+        }
+        doc.FinishSourceMarks();
+        // What SourceAt answers: the last mark at or before the offset, the column counted on
+        // from it; the paragraph's own position before its first mark.
+        for (std::size_t p = 0; p < paras.size(); ++p) {
+            SourcePos expected = c.starts[p];
+            std::int32_t from = 0;
+            std::vector<std::int32_t> probes{0, 1};
+            for (const Mark& m : c.marks) {
+                if (m.para == static_cast<int>(p)) {
+                    probes.insert(probes.end(), {m.offset - 1, m.offset, m.offset + 2});
+                }
+            }
+            std::sort(probes.begin(), probes.end());
+            for (const std::int32_t at : probes) {
+                for (const Mark& m : c.marks) {
+                    if (m.para == static_cast<int>(p) && m.offset <= at && m.offset >= from) {
+                        expected = m.pos;
+                        from = m.offset;
+                    }
+                }
+                const SourcePos want{expected.line,
+                                     expected.column + static_cast<std::uint32_t>(at - from)};
+                EXPECT_EQ(doc.SourceAt(paras[p], at), want) << "paragraph " << p << " at " << at;
+            }
+        }
+        // The list holds each paragraph's marks together, in the order they were given.
+        std::vector<SourceMark> list = doc.SourceMarkList();
+        ASSERT_EQ(list.size(), c.marks.size());
+        std::size_t i = 0;
+        for (std::size_t p = 0; p < paras.size(); ++p) {
+            for (const Mark& m : c.marks) {
+                if (m.para == static_cast<int>(p)) {
+                    EXPECT_EQ(list[i].para, paras[p]);
+                    EXPECT_EQ(list[i].offset, m.offset);
+                    EXPECT_EQ(list[i].pos, m.pos) << i;
+                    ++i;
+                }
+            }
+        }
+    }
 }
 
 // Text is found past markup the parser does not hand out, and cut where a character reference

@@ -44,7 +44,13 @@ for i, layer in enumerate(PLUGIN_LAYERS):
 # The CMake targets of each unit; a target may link targets of its own unit and of the units its
 # unit may include. Of the runtime the host links only the public headers' interface library.
 TARGETS = {
-    "platform": {"lx_platform", "lxcom", "lx_platform_host", "lx_platform_module"},
+    "platform": {
+        "lx_platform",
+        "lxcom",
+        "lx_platform_host",
+        "lx_platform_module",
+        "lx_platform_library",
+    },
     "support": {"lx_support"},
     "runtime": {"lx_runtime", "lx_runtime_api"},
     "analysis": {"lx_analysis"},
