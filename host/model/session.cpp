@@ -97,18 +97,9 @@ bool Session::OwnerOpen(Kind kind, std::uint32_t owner, std::uint32_t serial) co
     }
 }
 
-bool Session::Locate(ObjectId id, std::uint32_t* owner, std::uint32_t* index) const {
+bool Session::LocateInTable(ObjectId id, std::uint32_t* owner, std::uint32_t* index) const {
     const Kind kind = KindOf(id);
-    if (kind >= kKindCount) {
-        return false;
-    }
-    LastLocated& last = lastLocated_[kind];
-    if (id == last.id && id != 0) {
-        *owner = last.owner;
-        *index = last.index;
-        return true;
-    }
-    const ObjectRegistry::Slot* s = ids_.Find(id);
+    const ObjectRegistry::Slot* s = ids_.Find(id); // null for a kind out of range
     if (s == nullptr) {
         return false;
     }
@@ -117,7 +108,7 @@ bool Session::Locate(ObjectId id, std::uint32_t* owner, std::uint32_t* index) co
     if (!OwnerOpen(kind, s->owner, SerialOf(id))) {
         return false;
     }
-    last = {id, s->owner, s->index};
+    lastLocated_[kind] = {id, s->owner, s->index};
     return true;
 }
 

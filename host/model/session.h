@@ -203,7 +203,15 @@ class Session : public ApplicationState, public ToolRecords {
     ObjectId Register(Kind kind, std::uint32_t owner, std::uint32_t index);
     // Owner serial (document or book) and index of an object, or false when it is unknown or
     // its owner is closed.
-    bool Locate(ObjectId id, std::uint32_t* owner, std::uint32_t* index) const;
+    bool Locate(ObjectId id, std::uint32_t* owner, std::uint32_t* index) const {
+        const Kind kind = KindOf(id);
+        if (kind < kKindCount && id == lastLocated_[kind].id && id != 0) {
+            *owner = lastLocated_[kind].owner;
+            *index = lastLocated_[kind].index;
+            return true;
+        }
+        return LocateInTable(id, owner, index);
+    }
     // The bytes the id table holds (host/model/object_registry.h).
     std::size_t IdTableBytes() const { return ids_.Footprint(); }
 
@@ -226,6 +234,8 @@ class Session : public ApplicationState, public ToolRecords {
         std::uint32_t index = 0;
     };
     bool OwnerOpen(Kind kind, std::uint32_t owner, std::uint32_t serial) const;
+    // Locate for an object that is not the last of its kind found: from the id table.
+    bool LocateInTable(ObjectId id, std::uint32_t* owner, std::uint32_t* index) const;
     void ForgetLocated() { lastLocated_ = {}; }
 
     ObjectRegistry ids_;
