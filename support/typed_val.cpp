@@ -26,10 +26,10 @@ template <typename List> void CopyArray(List& dst, const List& src, AllocateFn a
         dst.items = nullptr;
         return;
     }
-    if (bytes)
-        std::memset(block, 0, bytes);
     if (src.items && bytes)
         std::memcpy(block, src.items, bytes);
+    else if (bytes)
+        std::memset(block, 0, bytes);
     dst.count = src.count;
     dst.items = static_cast<Item*>(block);
 }

@@ -152,6 +152,7 @@ ObjectId Session::AdoptDocument(Session& from, ObjectId doc) {
     ForEachIdField(*d, d->lastMark_, remap);
 
     std::unique_ptr<Document> moved = std::move(from.docs_[SerialOf(doc) - 1]);
+    from.ForgetLocated();
     from.openDocs_.clear();
     if (from.activeDocument == doc) {
         from.activeDocument = 0;

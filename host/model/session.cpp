@@ -67,6 +67,7 @@ void Session::LeaveModelToExit() {
             keptBooks->push_back(std::move(b));
     docs_.clear();
     books_.clear();
+    ForgetLocated();
     openDocs_.clear();
     openBooks_.clear();
 }
@@ -75,28 +76,41 @@ ObjectId Session::Register(Kind kind, std::uint32_t owner, std::uint32_t index) 
     return ids_.Register(kind, owner, index);
 }
 
-bool Session::Locate(ObjectId id, std::uint32_t* owner, std::uint32_t* index) const {
+// Whether the document or book that an object of the kind belongs to is open: for a document or
+// a book its own serial, for the objects in them their owner's.
+bool Session::OwnerOpen(Kind kind, std::uint32_t owner, std::uint32_t serial) const {
+    auto open = [](const auto& owners, std::uint32_t s) {
+        return s != 0 && s <= owners.size() && owners[s - 1] != nullptr;
+    };
+    switch (kind) {
+    case kKindDocument:
+        return open(docs_, serial);
+    case kKindBook:
+        return open(books_, serial);
+    case kKindComponent:
+        return open(books_, owner);
+    default:
+        if (IsDocumentKind(kind)) {
+            return open(docs_, owner);
+        }
+        return true; // application-level objects (menus) have no owner
+    }
+}
+
+bool Session::LocateInTable(ObjectId id, std::uint32_t* owner, std::uint32_t* index) const {
+    const Kind kind = KindOf(id);
+    // None for a kind out of range or an id not given
     const std::optional<ObjectRegistry::Slot> s = ids_.Find(id);
     if (!s) {
         return false;
     }
     *owner = s->owner;
     *index = s->index;
-    const Kind kind = KindOf(id);
-    const std::uint32_t serial = SerialOf(id);
-    switch (kind) {
-    case kKindDocument:
-        return docs_[serial - 1] != nullptr;
-    case kKindBook:
-        return books_[serial - 1] != nullptr;
-    case kKindComponent:
-        return s->owner != 0 && books_[s->owner - 1] != nullptr;
-    default:
-        if (IsDocumentKind(kind)) {
-            return s->owner != 0 && docs_[s->owner - 1] != nullptr;
-        }
-        return true; // application-level objects (menus) have no owner
+    if (!OwnerOpen(kind, s->owner, SerialOf(id))) {
+        return false;
     }
+    lastLocated_[kind] = {id, s->owner, s->index};
+    return true;
 }
 
 Document* Session::FindDocument(ObjectId id) {
@@ -508,8 +522,12 @@ std::int32_t Session::CheckLoc(Document& d, const TextLoc& loc, TextBody** body,
         return DocumentOf(loc.obj) != nullptr || KindOf(loc.obj) == kKindNone ? kErrBadValue
                                                                               : kErrBadObject;
     }
-    const std::int32_t size = (*body)->size();
-    *offset = loc.offset == kTextOffsetEnd ? size : loc.offset;
+    return CheckOffset(**body, loc.offset, offset);
+}
+
+std::int32_t Session::CheckOffset(const TextBody& body, std::int32_t given, std::int32_t* offset) {
+    const std::int32_t size = body.size();
+    *offset = given == kTextOffsetEnd ? size : given;
     return *offset < 0 || *offset > size ? kErrBadValue : kOk;
 }
 
@@ -528,7 +546,8 @@ std::int32_t Session::GetText(ObjectId doc, const TextRange& range, std::int32_t
     if (const std::int32_t err = CheckLoc(*d, range.begin, &body, &b); err != kOk) {
         return err;
     }
-    if (const std::int32_t err = CheckLoc(*d, range.end, &body, &e); err != kOk) {
+    // Both ends lie in the one text object found for the first.
+    if (const std::int32_t err = CheckOffset(*body, range.end.offset, &e); err != kOk) {
         return err;
     }
     if (b > e) {
@@ -710,6 +729,7 @@ std::int32_t Session::Close(ObjectId doc, std::int32_t /*flags*/) {
         if (readAhead) {
             readAhead->Dispose(std::move(gone));
         }
+        ForgetLocated();
         return kOk;
     }
     if (Book* b = FindBook(doc)) {
@@ -724,6 +744,7 @@ std::int32_t Session::Close(ObjectId doc, std::int32_t /*flags*/) {
             activeBook = 0;
         }
         books_[SerialOf(doc) - 1].reset();
+        ForgetLocated();
         return kOk;
     }
     return kErrBadDocument;

@@ -5,6 +5,7 @@
 #include "host/model/model.h"
 #include "host/model/object_registry.h"
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -202,16 +203,43 @@ class Session : public ApplicationState, public ToolRecords {
     ObjectId Register(Kind kind, std::uint32_t owner, std::uint32_t index);
     // Owner serial (document or book) and index of an object, or false when it is unknown or
     // its owner is closed.
-    bool Locate(ObjectId id, std::uint32_t* owner, std::uint32_t* index) const;
+    bool Locate(ObjectId id, std::uint32_t* owner, std::uint32_t* index) const {
+        const Kind kind = KindOf(id);
+        if (kind < kKindCount && id == lastLocated_[kind].id && id != 0) {
+            *owner = lastLocated_[kind].owner;
+            *index = lastLocated_[kind].index;
+            return true;
+        }
+        return LocateInTable(id, owner, index);
+    }
     // The bytes the id table holds (host/model/object_registry.h).
     std::size_t IdTableBytes() const { return ids_.Footprint(); }
 
   private:
     std::int32_t CheckDocArg(ObjectId doc, ObjectId obj, Document** d, Book** b);
     std::int32_t CheckLoc(Document& d, const TextLoc& loc, TextBody** body, std::int32_t* offset);
+    // An offset into the body (kTextOffsetEnd: its end) made absolute and checked.
+    static std::int32_t CheckOffset(const TextBody& body, std::int32_t given, std::int32_t* offset);
     ObjectId FindOpenByPath(const std::string& path) const;
 
+    // The object of each kind that Locate found last: the plug-in asks several things of one
+    // paragraph in a row (its class, its text, the next one), each operation locates it again,
+    // and answering them locates its frame and flow in between. An entry is made only for an
+    // object whose document or book is open, and every entry is dropped when a document or book
+    // closes or leaves the session: ids are released only then, and an id keeps its owner and
+    // index until it is released.
+    struct LastLocated {
+        ObjectId id = 0;
+        std::uint32_t owner = 0;
+        std::uint32_t index = 0;
+    };
+    bool OwnerOpen(Kind kind, std::uint32_t owner, std::uint32_t serial) const;
+    // Locate for an object that is not the last of its kind found: from the id table.
+    bool LocateInTable(ObjectId id, std::uint32_t* owner, std::uint32_t* index) const;
+    void ForgetLocated() { lastLocated_ = {}; }
+
     ObjectRegistry ids_;
+    mutable std::array<LastLocated, kKindCount> lastLocated_{};
     std::vector<std::unique_ptr<Document>> docs_; // by serial - 1
     std::vector<std::unique_ptr<Book>> books_;    // by serial - 1
     std::vector<ObjectId> openDocs_;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <stdexcept>
 
 namespace lxhost {
@@ -607,6 +608,107 @@ TEST(GetText, StringItemsPerRunAndAnchorsOnRequest) {
     EXPECT_EQ(s.GetText(doc, {{p, 3}, {p, 2}}, kItemString, &items), kErrBadValue);
     EXPECT_EQ(s.GetText(doc, {{p, 0}, {0, 0}}, kItemString, &items), kErrBadValue);
     EXPECT_TRUE(items.empty());
+}
+
+// Both ends of a range are checked against the one text object, each against its own offset.
+TEST(GetText, RangesOutsideTheTextAreRefused) {
+    Session s;
+    DocBuilder b(s);
+    const ObjectId p = b.Para(b.Flow(), b.TextFrame(b.Page()), "Thirteen byte");
+    const ObjectId doc = b.id();
+    struct Case {
+        const char* name;
+        std::int32_t begin, end;
+        std::int32_t error;
+    };
+    const Case cases[] = {
+        {"whole text", 0, kTextOffsetEnd, kOk},
+        {"empty range at the end", 13, 13, kOk},
+        {"end past the text", 0, 14, kErrBadValue},
+        {"begin past the text", 14, kTextOffsetEnd, kErrBadValue},
+        {"negative begin", -1, 3, kErrBadValue},
+        {"negative end", 0, -1, kErrBadValue},
+        {"begin after end", 5, 4, kErrBadValue},
+        {"end before an end-of-text begin", kTextOffsetEnd, 12, kErrBadValue},
+    };
+    for (const Case& c : cases) {
+        std::vector<TextPiece> items;
+        EXPECT_EQ(s.GetText(doc, {{p, c.begin}, {p, c.end}}, kItemString, &items), c.error)
+            << c.name;
+    }
+}
+
+// Lookups answer for the objects as they are now, whatever was looked up before: every case
+// looks an object up first, then changes the session, then looks the same id up again.
+TEST(SessionIds, ALookupAfterAChangeSeesTheChange) {
+    struct Case {
+        const char* name;
+        std::function<void()> run;
+    };
+    const Case cases[] = {
+        {"a closed document's paragraph is unknown",
+         [] {
+             Session s;
+             std::vector<ObjectId> a;
+             const ObjectId doc = DocOfParagraphs(s, 3, &a);
+             std::uint32_t owner = 0, index = 0;
+             ASSERT_TRUE(s.Locate(a[1], &owner, &index));
+             EXPECT_EQ(index, 1u);
+             ASSERT_EQ(s.Close(doc, 1), kOk);
+             EXPECT_FALSE(s.Locate(a[1], &owner, &index));
+         }},
+        {"a released serial given again names the new paragraph",
+         [] {
+             Session s(8); // 8 serials a kind: the second document gets the first's again
+             std::vector<ObjectId> a, c;
+             const ObjectId docA = DocOfParagraphs(s, 4, &a);
+             EXPECT_EQ(TextOf(s, docA, a[0]), "");
+             ASSERT_EQ(s.Close(docA, 1), kOk);
+             const ObjectId docC = DocOfParagraphs(s, 8, &c);
+             ASSERT_NE(std::find(c.begin(), c.end(), a[0]), c.end());
+             TextLoc after{};
+             ASSERT_EQ(s.AddText(docC, {a[0], 0}, "reused", &after), kOk);
+             EXPECT_EQ(TextOf(s, docC, a[0]), "reused");
+         }},
+        {"a document adopted by another session is gone from the first",
+         [] {
+             Session from, to;
+             DocBuilder b(from);
+             const ObjectId p = b.Para(b.Flow(), b.TextFrame(b.Page()), "Moved.");
+             std::uint32_t owner = 0, index = 0;
+             ASSERT_TRUE(from.Locate(p, &owner, &index));
+             const ObjectId moved = to.AdoptDocument(from, b.id());
+             ASSERT_NE(moved, 0u);
+             EXPECT_FALSE(from.Locate(p, &owner, &index));
+             const Document* d = to.FindDocument(moved);
+             ASSERT_NE(d, nullptr);
+             EXPECT_EQ(TextOf(to, moved, d->paras.at(0).id), "Moved.");
+         }},
+        {"a closed book's component is unknown",
+         [] {
+             Session s;
+             const ObjectId book = s.NewBookOfFiles({"a.mif"});
+             const ObjectId first = IdOf(s, 0, book, kPropFirstComponent);
+             std::uint32_t owner = 0, index = 0;
+             ASSERT_TRUE(s.Locate(first, &owner, &index));
+             ASSERT_EQ(s.Close(book, 1), kOk);
+             EXPECT_FALSE(s.Locate(first, &owner, &index));
+         }},
+        {"documents left to the end of the process are unknown",
+         [] {
+             Session s;
+             std::vector<ObjectId> a;
+             DocOfParagraphs(s, 2, &a);
+             std::uint32_t owner = 0, index = 0;
+             ASSERT_TRUE(s.Locate(a[0], &owner, &index));
+             s.LeaveModelToExit();
+             EXPECT_FALSE(s.Locate(a[0], &owner, &index));
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.run();
+    }
 }
 
 TEST(Formats, NamedFormatPropsCopyOntoAParagraph) {
