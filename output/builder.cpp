@@ -83,16 +83,32 @@ ObjectId NewOutputDocument(OutputDocKind kind) {
     return doc;
 }
 
-void AppendParagraph(ObjectId doc, const char* text, const char* formatName) {
+namespace {
+
+// Adds text as a new last paragraph of the main flow and has apply give it its format.
+template <typename Apply> void AppendParagraphWith(ObjectId doc, const char* text, Apply apply) {
     ObjectId flow = ApiGetId(0, doc, kPropMainFlow);
     ObjectId frame = ApiGetId(doc, flow, kPropLastTextFrame);
     ObjectId paragraph = ApiGetId(doc, frame, kPropLastParagraph);
     TextRange point = InsertionPoint(paragraph);
     ApiSetTextRange(0, doc, kPropSelection, &point);
     TextLoc after = ApiAddText(doc, &point.begin, text);
-    if (formatName)
-        ApplyParagraphFormat(doc, paragraph, formatName);
+    apply(paragraph);
     ApiAddText(doc, &after, "\n");
+}
+
+} // namespace
+
+void AppendParagraph(ObjectId doc, const char* text, const char* formatName) {
+    AppendParagraphWith(doc, text, [&](ObjectId paragraph) {
+        if (formatName)
+            ApplyParagraphFormat(doc, paragraph, formatName);
+    });
+}
+
+void AppendFormattedParagraph(ObjectId doc, const char* text, const FetchedFormat& format) {
+    AppendParagraphWith(doc, text,
+                        [&](ObjectId paragraph) { ApplyFetchedFormat(doc, paragraph, format); });
 }
 
 void ApplyParagraphFormat(ObjectId doc, ObjectId paragraph, const char* formatName) {

@@ -31,6 +31,8 @@ FetchedFormat FetchParagraphFormat(ObjectId doc, const char* formatName);
 // As ApplyParagraphFormat, with the properties fetched before.
 void ApplyFetchedFormat(ObjectId doc, ObjectId paragraph, const FetchedFormat& format);
 void FreeFetchedFormat(FetchedFormat* format);
+// As AppendParagraph, with the format's properties fetched before (the rows of a word list).
+void AppendFormattedParagraph(ObjectId doc, const char* text, const FetchedFormat& format);
 // The open document whose path equals path ignoring case, or 0.
 ObjectId FindOpenDocument(const char* path);
 

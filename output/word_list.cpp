@@ -42,14 +42,17 @@ ObjectId WriteWordList(const StrList* list, const WordCounts* counts) {
     AppendParagraph(outDoc, kWordsHeading, "Heading2");
     std::uint32_t n = StrListCount(list);
     std::string line;
+    // One copy of the rows' format for the whole list, as a table's cells take theirs.
+    FetchedFormat body = FetchParagraphFormat(outDoc, "Body");
     for (std::uint32_t i = 0; i < n; ++i) {
         line = StrListGet(list, i);
         if (counts && counts->items && i < counts->count) {
             line += kCountSeparator;
             line += Decimal(counts->items[i]);
         }
-        AppendParagraph(outDoc, line.c_str(), "Body");
+        AppendFormattedParagraph(outDoc, line.c_str(), body);
     }
+    FreeFetchedFormat(&body);
     ApiSetInt(0, 0, kPropDisplaying, 1);
     ApiRedisplay(outDoc);
     return outDoc;
