@@ -85,6 +85,65 @@ void CountVisit(ObjectId docId, ObjectId object, void* context) {
     });
 }
 
+// Every distinct word of a walk without the filter, in the order first met: how often it occurs
+// in all the walk's objects, and whether an object the filter admits holds it (only those are
+// listed, as CollectWords lists them; the others are counted in case an admitted object holds
+// them later).
+struct WordTally {
+    StrList* seen;
+    StrListIndex* index;
+    std::int32_t* occurrences;
+    unsigned char* admitted;
+    std::uint32_t capacity;
+};
+
+// Room for one more word in the tally; false when the memory cannot be had.
+bool TallyRoom(WordTally* t) {
+    const std::uint32_t n = StrListCount(t->seen);
+    if (n < t->capacity)
+        return true;
+    const std::uint32_t grown = n < 16 ? 16 : 2 * n;
+    if (grown <= n || StrListReserve(t->seen, grown) < 0)
+        return false;
+    auto* occurrences = static_cast<std::int32_t*>(
+        MemRealloc(t->occurrences, std::size_t{grown} * sizeof(std::int32_t), 0));
+    if (!occurrences)
+        return false;
+    t->occurrences = occurrences;
+    auto* admitted = static_cast<unsigned char*>(MemRealloc(t->admitted, grown, 0));
+    if (!admitted)
+        return false;
+    t->admitted = admitted;
+    t->capacity = grown;
+    return true;
+}
+
+void TallyVisit(ObjectId docId, ObjectId object, bool admitted, void* context) {
+    auto* t = static_cast<WordTally*>(context);
+    ForEachWord(docId, object, [t, admitted](std::string_view word) {
+        std::uint32_t i = t->index->Find(word);
+        if (i == StrListIndex::kAbsent) {
+            i = StrListCount(t->seen);
+            char small[kWordBufferBytes];
+            char* copy = word.size() < sizeof small ? small : StrAlloc(word.size());
+            if (!copy)
+                return; // no memory: the word is dropped, the walk goes on
+            std::memcpy(copy, word.data(), word.size());
+            copy[word.size()] = '\0';
+            const bool appended = TallyRoom(t) && StrListAppend(t->seen, copy) >= 0;
+            if (copy != small)
+                MemFree(copy);
+            if (!appended)
+                return;
+            t->index->Add(word, i);
+            t->occurrences[i] = 0;
+            t->admitted[i] = 0;
+        }
+        ++t->occurrences[i];
+        t->admitted[i] |= admitted ? 1 : 0;
+    });
+}
+
 unsigned char FoldAscii(unsigned char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
 }
@@ -135,6 +194,32 @@ void CountWordOccurrences(ObjectId docId, const StrList* list, WordCounts* count
     }
     Occurrences o = {index, counts};
     WalkTextObjects(docId, false, CountVisit, &o);
+}
+
+WordCounts CollectAndCountWords(ObjectId docId, StrList* list) {
+    WordCounts counts = {nullptr, 0};
+    StrList* seen = list ? StrListNew(1, 1) : nullptr;
+    if (!seen)
+        return counts;
+    StrListIndex index(seen);
+    WordTally t = {seen, &index, nullptr, nullptr, 0};
+    WalkMarkedTextObjects(docId, TallyVisit, &t);
+    const std::uint32_t n = StrListCount(seen);
+    for (std::uint32_t i = 0; i < n; ++i)
+        if (t.admitted[i] != 0)
+            StrListAppend(list, StrListGet(seen, i)); // on failure the word is dropped
+    StrListSort(list, CompareWords);
+    counts = WordCountsNew(StrListCount(list));
+    for (std::uint32_t i = 0; i < counts.count; ++i) {
+        const char* word = StrListGet(list, i);
+        const std::uint32_t at = index.Find(word ? word : "");
+        if (at != StrListIndex::kAbsent)
+            counts.items[i] = t.occurrences[at];
+    }
+    MemFree(t.occurrences);
+    MemFree(t.admitted);
+    StrListFree(seen);
+    return counts;
 }
 
 int CompareWords(const void* a, const void* b) {

@@ -36,6 +36,10 @@ void CollectWords(ObjectId docId, StrList* list, StrListIndex* index = nullptr);
 // index of list, kept by the caller as for CollectWords.
 void CountWordOccurrences(ObjectId docId, const StrList* list, WordCounts* counts,
                           const StrListIndex* index = nullptr);
+// What CollectWords, sorting the list with CompareWords and CountWordOccurrences give, in one
+// walk of the document: list (empty) receives the words sorted, and the counters, aligned with
+// it, are returned (count 0 when they cannot be allocated).
+WordCounts CollectAndCountWords(ObjectId docId, StrList* list);
 // The list's order: ASCII letters compare without case, every other byte as it is; words that
 // differ only in the case of ASCII letters follow in byte order. a and b point to item slots
 // (pointers to strings), as the sort hands them.

@@ -90,6 +90,15 @@ void RunWordList(ObjectId doc, ObjectId book, bool forBook, bool withCounts) {
     StrList* list = StrListNew(1, 1);
     if (!list)
         return;
+    if (withCounts && !forBook) {
+        // A document's words are gathered and counted in one walk.
+        WordCounts counts = CollectAndCountWords(doc, list);
+        ObjectId outDoc = WriteWordList(list, &counts);
+        WriteUniqueWordTotal(list, outDoc);
+        WordCountsFree(&counts);
+        StrListFree(list);
+        return;
+    }
     if (forBook)
         BookCollectWords(book, list);
     else
@@ -98,10 +107,7 @@ void RunWordList(ObjectId doc, ObjectId book, bool forBook, bool withCounts) {
     if (withCounts) {
         // The counters are sized to the list, so every word of a long list has one.
         WordCounts counts = WordCountsNew(StrListCount(list));
-        if (forBook)
-            BookCountWords(book, list, &counts);
-        else
-            CountWordOccurrences(doc, list, &counts);
+        BookCountWords(book, list, &counts);
         ObjectId outDoc = WriteWordList(list, &counts);
         WriteUniqueWordTotal(list, outDoc);
         WordCountsFree(&counts);

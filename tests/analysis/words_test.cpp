@@ -110,6 +110,48 @@ TEST_F(Words, ExcludedParagraphsAreNotCollectedButTheirOccurrencesCount) {
     EXPECT_EQ(counts, (std::map<std::string, int>{{"alpha", 1}, {"beta", 2}}));
 }
 
+TEST_F(Words, OneWalkGivesTheListAndCountsOfTheThreeSteps) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> paragraphs;
+        std::vector<std::size_t> excluded; // text class 0
+    };
+    std::string many;
+    for (int i = 0; i < 300; ++i)
+        many += "w" + std::to_string(i % 120) + " ";
+    const Case cases[] = {
+        {"no text", {""}, {}},
+        {"one paragraph", {"The cat. the Cat sat"}, {}},
+        {"excluded last", {"alpha beta.", "beta gamma."}, {1}},
+        // Words met first where they are not listed, then where they are: every occurrence counts.
+        {"excluded first", {"beta gamma. gamma beta", "alpha beta."}, {0}},
+        {"only excluded", {"alpha beta.", "gamma."}, {0, 1}},
+        {"excluded between", {"Go now.", "now go Go now", "delta now."}, {1}},
+        {"many words", {many, "w5 w119 w200.", many}, {1}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<ObjectId> ps = BodyText(c.paragraphs);
+        for (std::size_t i : c.excluded)
+            Int(ps[i], kPropTextClass, 0);
+        StrListFree(list_);
+        list_ = StrListNew(1, 1);
+        WordCountsFree(&counts_);
+        const std::map<std::string, int> expected = CollectSortCount();
+        const std::vector<std::string> expectedOrder = Items(list_);
+        StrList* list = StrListNew(1, 1);
+        WordCounts counts = CollectAndCountWords(kWiredDoc, list);
+        EXPECT_EQ(Items(list), expectedOrder);
+        ASSERT_EQ(counts.count, StrListCount(list));
+        std::map<std::string, int> got;
+        for (std::uint32_t i = 0; i < counts.count; ++i)
+            got[StrListGet(list, i)] = counts.items[i];
+        EXPECT_EQ(got, expected);
+        WordCountsFree(&counts);
+        StrListFree(list);
+    }
+}
+
 TEST_F(Words, CountsAreSizedToTheListBeyondFiftyThousandWords) {
     std::string text;
     constexpr int kDistinct = 50100;
