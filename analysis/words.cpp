@@ -40,6 +40,21 @@ template <typename F> void ForEachWord(ObjectId docId, ObjectId object, F f) {
 // Room for the bytes of most words, and their terminator, on the stack.
 constexpr std::size_t kWordBufferBytes = 64;
 
+// Appends the word to the list; false when the memory cannot be had.
+bool AppendWord(StrList* list, std::string_view word) {
+    // The list copies a terminated string: the word is terminated in a buffer first.
+    char small[kWordBufferBytes];
+    char* copy = word.size() < sizeof small ? small : StrAlloc(word.size());
+    if (!copy)
+        return false;
+    std::memcpy(copy, word.data(), word.size());
+    copy[word.size()] = '\0';
+    const int appended = StrListAppend(list, copy);
+    if (copy != small)
+        MemFree(copy);
+    return appended >= 0;
+}
+
 struct Collection {
     StrList* list;
     StrListIndex* index;
@@ -55,18 +70,8 @@ void CollectVisit(ObjectId docId, ObjectId object, void* context) {
         // thousands of words one slot at a time would copy the array over and over.
         if (n == c->list->capacity)
             StrListReserve(c->list, n < 16 ? 16 : 2 * n);
-        // The list copies a terminated string: the word is terminated in a buffer first.
-        char small[kWordBufferBytes];
-        char* copy = word.size() < sizeof small ? small : StrAlloc(word.size());
-        if (!copy)
+        if (!AppendWord(c->list, word))
             return; // no memory: the word is dropped, the walk goes on
-        std::memcpy(copy, word.data(), word.size());
-        copy[word.size()] = '\0';
-        const int appended = StrListAppend(c->list, copy);
-        if (copy != small)
-            MemFree(copy);
-        if (appended < 0)
-            return;
         c->index->Add(word, n);
     });
 }
@@ -124,17 +129,8 @@ void TallyVisit(ObjectId docId, ObjectId object, bool admitted, void* context) {
         std::uint32_t i = t->index->Find(word);
         if (i == StrListIndex::kAbsent) {
             i = StrListCount(t->seen);
-            char small[kWordBufferBytes];
-            char* copy = word.size() < sizeof small ? small : StrAlloc(word.size());
-            if (!copy)
+            if (!TallyRoom(t) || !AppendWord(t->seen, word))
                 return; // no memory: the word is dropped, the walk goes on
-            std::memcpy(copy, word.data(), word.size());
-            copy[word.size()] = '\0';
-            const bool appended = TallyRoom(t) && StrListAppend(t->seen, copy) >= 0;
-            if (copy != small)
-                MemFree(copy);
-            if (!appended)
-                return;
             t->index->Add(word, i);
             t->occurrences[i] = 0;
             t->admitted[i] = 0;
