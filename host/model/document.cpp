@@ -1112,7 +1112,12 @@ void SourceMarkTable::Add(const SourceMark& mark, std::uint32_t paraLine) {
                            mark.pos.column << kOffsetBits | lines << (kOffsetBits + kColumnBits));
         return;
     }
-    entries_.reserve(entries_.size() + 1); // before the wide list grows: both or neither
+    // Room is made before the wide list grows, so that both grow or neither; by half again, as
+    // push_back would grow it (room for one more each time would copy the list at every wide
+    // mark: a long paragraph of emphasis has hundreds of thousands).
+    if (entries_.size() == entries_.capacity()) {
+        entries_.reserve(entries_.size() + entries_.size() / 2 + 16);
+    }
     wide_.push_back({mark.offset, mark.pos});
     entries_.push_back(kWideMark | static_cast<std::uint32_t>(wide_.size() - 1));
 }

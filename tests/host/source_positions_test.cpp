@@ -175,6 +175,32 @@ TEST(SourceMarks, AreKeptOnlyWhereTheTextDoesNotFollowOn) {
     EXPECT_FALSE(doc.SourceAt(doc.AppendParagraph(flow, 0), 3).known());
 }
 
+// Marks too wide for four bytes, one after another (a long paragraph full of markup): the table
+// grows by a part of what it holds, not by one mark, or reading such a paragraph takes time in
+// the square of its marks.
+TEST(SourceMarks, WideMarksGrowTheTableInFewSteps) {
+    Session session;
+    Document& doc = session.NewDocument();
+    doc.AddDefaultFormats();
+    const ObjectId para = doc.AppendParagraph(doc.AddFlow("A"), 0);
+    doc.MarkSource(para, 0, {1, 1});
+    int growths = 0;
+    std::size_t capacity = doc.sourceMarks.capacity();
+    constexpr int kMarks = 20000;
+    for (int i = 1; i <= kMarks; ++i) {
+        // Past 65,535 bytes and 127 columns on: each mark is kept whole.
+        doc.MarkSource(para, 70000 + 3 * i, {1, static_cast<std::uint32_t>(200 + 5 * i)});
+        if (doc.sourceMarks.capacity() != capacity) {
+            ++growths;
+            capacity = doc.sourceMarks.capacity();
+        }
+    }
+    EXPECT_EQ(doc.sourceMarks.size(), static_cast<std::size_t>(kMarks));
+    EXPECT_LT(growths, 40);
+    doc.FinishSourceMarks();
+    EXPECT_EQ(doc.SourceAt(para, 70000 + 3 * kMarks), (SourcePos{1, 200 + 5 * kMarks}));
+}
+
 // A mark is kept in four bytes when its offset, column and line (from the paragraph's) are small,
 // whole otherwise; paragraphs whose marks interleave (the text after a footnote goes on in the
 // paragraph that anchors it) are put back together. Every position reads back as it was given.
