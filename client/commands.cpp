@@ -90,30 +90,30 @@ void RunWordList(ObjectId doc, ObjectId book, bool forBook, bool withCounts) {
     StrList* list = StrListNew(1, 1);
     if (!list)
         return;
-    if (withCounts && !forBook) {
-        // A document's words are gathered and counted in one walk.
-        WordCounts counts = CollectAndCountWords(doc, list);
-        ObjectId outDoc = WriteWordList(list, &counts);
-        WriteUniqueWordTotal(list, outDoc);
-        WordCountsFree(&counts);
+    if (!withCounts) {
+        if (forBook)
+            BookCollectWords(book, list);
+        else
+            CollectWords(doc, list);
+        StrListSort(list, CompareWords);
+        WriteWordList(list, nullptr);
         StrListFree(list);
         return;
     }
-    if (forBook)
+    WordCounts counts;
+    if (forBook) {
         BookCollectWords(book, list);
-    else
-        CollectWords(doc, list);
-    StrListSort(list, CompareWords);
-    if (withCounts) {
+        StrListSort(list, CompareWords);
         // The counters are sized to the list, so every word of a long list has one.
-        WordCounts counts = WordCountsNew(StrListCount(list));
+        counts = WordCountsNew(StrListCount(list));
         BookCountWords(book, list, &counts);
-        ObjectId outDoc = WriteWordList(list, &counts);
-        WriteUniqueWordTotal(list, outDoc);
-        WordCountsFree(&counts);
     } else {
-        WriteWordList(list, nullptr);
+        // A document's words are gathered and counted in one walk.
+        counts = CollectAndCountWords(doc, list);
     }
+    ObjectId outDoc = WriteWordList(list, &counts);
+    WriteUniqueWordTotal(list, outDoc);
+    WordCountsFree(&counts);
     StrListFree(list);
 }
 
